@@ -1,0 +1,47 @@
+// The whole program with a simulated instrument attached: what a newcomer
+// runs first. The virtual instrument streams on the wall clock.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/posix_platform.h"
+#include "app_setup.h"
+#include "main_window.h"
+#include "sim/demo_folder.h"
+#include "sim/sim_driver.h"
+#include "sim/sim_instrument.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ts::PrepareApplication(app);
+    ts::PosixPlatform platform;
+    if (!ts::sim::PrepareDemoFolder(platform.CurrentDirectory(),
+                                    platform.Regional().DecimalSeparator)) {
+        std::fprintf(stderr, "trend-station-sim: could not prepare the demo files in %s\n",
+                     platform.CurrentDirectory().c_str());
+    }
+
+    ts::sim::SimDriver driver;
+    const int device = driver.AddDevice(ts::sim::kSimDescription, ts::sim::kSimSerial);
+    ts::sim::SimInstrument instrument(driver, device);
+
+    // The instrument runs before the window exists: its bytes are lost until
+    // the program opens the device, as with a real one.
+    QElapsedTimer clock;
+    clock.start();
+    double sent = 0;
+    QTimer stream;
+    stream.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&stream, &QTimer::timeout, [&] {
+        const double now = static_cast<double>(clock.nsecsElapsed()) * 1e-9;
+        instrument.Advance(now - sent);
+        sent = now;
+    });
+    stream.start(5);
+
+    ts::TMF window(driver, platform);
+    window.show();
+    return app.exec();
+}

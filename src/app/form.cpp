@@ -1,0 +1,50 @@
+#include "app/form.h"
+
+#include "app/texts.h"
+
+namespace ts {
+
+Form::Form() {
+    Label_ErrDeviceNum.Caption = text::kWrongDeviceNumber;
+    Label_ErrDeviceNum.FontColor = kColorRed;
+    Label_ErrDeviceNum.Visible = false;
+
+    for (auto& readout : Label_ResCH) readout.Caption = text::kReadoutInitial;
+    // Red until a table loads.
+    for (auto& button : B_ListF_CH) button.FontColor = kColorRed;
+    PanelColor_CurveCH = {255, 16776960, 65535, 16711935, 65280, 16777215};
+
+    Label_FileOnChangeSens.Enabled = false;
+    ComboBox_FileOnChangeThresh.ItemIndex = 1;
+    ComboBox_FileOnChangeThresh.Enabled = false;
+    B_File.Enabled = false;
+    B_FileSaveStart.Enabled = false;
+    B_FileSaveStop.Enabled = false;
+    Label_FileRecordTime.Caption = text::kRecordTimeIdle;
+    Label_FileRecordTime.FontColor = kColorRed;
+    Label_ResultFileName.Caption = text::kResultFileNone;
+
+    Label_Connection_Indicator.Caption = " ";
+
+    for (auto& item : M_Menu_Setting_Connection) {
+        item.Visible = false;
+        item.Enabled = false;
+    }
+    M_Menu_Mode.Caption = text::kMenuMode;
+    M_Menu_Mode_Norm.Caption = text::kMenuModeNorm;
+    M_Menu_Mode_Norm.Checked = true;
+    M_Menu_Mode_Demo.Caption = text::kMenuModeDemo;
+}
+
+int Form::SelectedRecordChoice() const {
+    for (int i = 0; i < kRecordChoices; ++i) {
+        if (RadioB_File[i].Checked) return i;
+    }
+    return -1;
+}
+
+void Form::SelectRecordChoice(int choice) {
+    for (int i = 0; i < kRecordChoices; ++i) RadioB_File[i].Checked = (i == choice);
+}
+
+}  // namespace ts

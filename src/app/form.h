@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "app/color.h"
+#include "measure/sample.h"
+
+namespace ts {
+
+// The presentation model: one plain field per window control whose state the
+// program reads or writes. The core changes only these fields; the window
+// mirrors them after every handler and every timer tick and forwards user
+// input by setting the same fields before it calls a handler.
+
+struct ControlState {
+    bool Enabled = true;
+    bool Visible = true;
+};
+
+struct LabelState : ControlState {
+    std::string Caption;
+    Color FontColor = kColorWindowText;
+};
+
+struct CheckState : ControlState {
+    bool Checked = false;
+};
+
+struct ButtonState : ControlState {
+    Color FontColor = kColorWindowText;
+};
+
+struct MenuItemState : ControlState {
+    std::string Caption;
+    bool Checked = false;
+};
+
+struct ComboState : ControlState {
+    int ItemIndex = -1;  // -1: nothing selected
+};
+
+constexpr int kDeviceMenuItems = 8;
+// The 19 recording choices in window order: "Всё", the 17 fixed periods, "По изменению".
+constexpr int kRecordChoices = 19;
+constexpr int kRecordChoiceAll = 0;
+constexpr int kRecordChoiceOnChange = 18;
+constexpr int kThresholdItems = 99;
+
+struct Form {
+    // Chart area
+    Color ChartBackground = kColorBlack;
+    Color ChartGrid = kColorGrey;
+    LabelState Label_ErrDeviceNum;
+    CheckState CheckBox_ChartStop;
+    CheckState CheckBox_ChartAver;
+    ControlState ButtonChartClear;
+    Color PanelColor_ChartBackGround = kColorBlack;
+    Color PanelColor_ChartGrid = kColorGrey;
+    int RadioGroup_X = 0;  // item index 0..24, -1: no scale selected
+
+    // Channel panels; index 0 is channel 1
+    std::array<LabelState, kChannels> Label_ResCH;
+    std::array<ButtonState, kChannels> B_ListF_CH;
+    std::array<CheckState, kChannels> ChartEN_CH;
+    std::array<CheckState, kChannels> FileEN_CH;
+    std::array<Color, kChannels> PanelColor_CurveCH{};
+
+    // Recording group box
+    std::array<CheckState, kRecordChoices> RadioB_File;
+    ControlState Label_FileOnChangeSens;
+    ComboState ComboBox_FileOnChangeThresh;
+    ControlState B_File;
+    ControlState B_FileSaveStart;
+    ControlState B_FileSaveStop;
+    CheckState CheckBox_FileDataAver;
+    LabelState Label_FileRecordTime;
+    LabelState Label_ResultFileName;
+
+    // Status line
+    LabelState Label_Connection_Indicator;
+
+    // Menu
+    std::array<MenuItemState, kDeviceMenuItems> M_Menu_Setting_Connection;
+    MenuItemState M_Menu_Mode;
+    MenuItemState M_Menu_Mode_Norm;
+    MenuItemState M_Menu_Mode_Demo;
+
+    Form();
+
+    // Index of the selected recording choice, or -1 when none is selected.
+    int SelectedRecordChoice() const;
+    // Selects one recording choice (or none with -1), clearing the others.
+    void SelectRecordChoice(int choice);
+};
+
+}  // namespace ts

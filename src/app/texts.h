@@ -1,0 +1,139 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+// Every text the window shows, in its exact wording (leading and trailing
+// blanks are part of the texts). UTF-8.
+namespace ts::text {
+
+using sv = std::string_view;
+
+// Application and about box
+constexpr sv kAppTitle = "TS";
+constexpr sv kWarningCaption = "ТС";
+constexpr sv kMainCaption = "ТРЕНД-СТАНЦИЯ";
+constexpr sv kAboutCaption = "О программе";
+constexpr sv kAboutLine1 = "Комплекс Съёма Лент";
+constexpr sv kAboutLine2 = "КСЛ214.8Н";
+constexpr sv kAboutClose = "Закрыть";
+
+// Menu
+constexpr sv kMenuPort = "   Выбор Прибора   ";
+constexpr sv kMenuMode = "   Режим   ";
+constexpr sv kMenuModeDemoActive = "   Режим: ДЕМОНСТРАЦИОННЫЙ   ";
+constexpr sv kMenuModeNorm = "Нормальный";
+constexpr sv kMenuModeDemo = "Демо";
+constexpr sv kMenuHelp = "   Помощь   ";
+constexpr sv kMenuHelpAbout = "О программе";
+
+// Device link messages (plain box)
+constexpr sv kMsgDeviceNotFound = "   Требуемый Прибор не найден!";
+constexpr sv kMsgOpenFailed = "   Не удалось открыть порт Прибора!";
+constexpr sv kMsgResetFailed = "   Не удалось сбросить чип FTDI Прибора!";
+constexpr sv kMsgBaudFailed = "   Не удалось настроить скорость обмена данными с Прибором!";
+constexpr sv kMsgDataFormatFailed =
+    "   Не удалось настроить формат передачи данных для связи с Прибором!";
+constexpr sv kMsgTimeoutsFailed = "   Не удалось настроить таймауты для связи с Прибором!";
+constexpr sv kMsgFlowFailed = "   Не удалось настроить контроль потока данных для Прибора!";
+constexpr sv kMsgNoDevices = "   Нет Приборов!";
+constexpr sv kWrongDeviceNumber = " НЕВЕРНЫЙ № ПРИБОРА! ОТКЛЮЧИТЕ ПРИБОР ОТ КОМПЬЮТЕРА! ";
+
+// Settings file messages
+constexpr sv kMsgSettingsOpenFailed =
+    "  Файл настроек не удалось открыть! Значения всех параметров будут установлены по "
+    "умолчанию!";
+constexpr sv kMsgSettingsReadFailed =
+    "Не удалось прочитать файл настроек! Значения всех параметров будут установлены по "
+    "умолчанию!       ";
+constexpr sv kMsgSettingsWriteFailed = "Файл настроек не удалось перезаписать!       ";
+
+// Calibration tables: the channel digit goes between the two parts.
+constexpr sv kMsgTableFailedBefore = "Файл калибровочной таблицы для канала №";
+constexpr sv kMsgTableFailedAfter = " не удалось открыть, либо данные в нем некорректны!       ";
+constexpr sv kTableButton = "Таблица...";
+constexpr sv kTableButtonHint = "Выбор файла с таблицей калибровки...";
+constexpr sv kTableDialogTitle = "Выбор файла с калибровочной таблицей";
+constexpr sv kTableDialogFilter = "Файлы таблиц калибровки (*.txt)|*.txt";
+constexpr sv kTableDialogDefaultExt = "st";
+
+// Recording messages (plain box)
+constexpr sv kMsgResultPrepareFailed = "  Не удалось подготовить файл для сохранения результатов!";
+constexpr sv kMsgResultFinishFailed = "  Файл результатов не удалось завершить!";
+constexpr sv kMsgResultCloseFailed = "  Файл результатов не удалось закрыть!";
+constexpr sv kMsgResultWriteFailed = "  Не удалось записать результаты в файл!";
+
+// Channel panels
+constexpr std::array<sv, 6> kGroupBoxCH = {"Канал 1",    " Канал 2 ", " Канал 3 ",
+                                           " Канал 4 ", " Канал 5 ", " Канал 6 "};
+constexpr sv kReadoutInitial = "0.000";
+constexpr sv kReadoutHint = "Текущий результат измерения";
+constexpr sv kChartEN = "Граф.";
+constexpr sv kChartENHint = "Выводить результаты на график";
+constexpr sv kFileEN = "Файл";
+constexpr sv kFileENHint = "Сохранять результаты в файл";
+constexpr sv kCurveColorHint = "Выбор цвета графика";
+
+// Chart area
+constexpr sv kChartStop = "Стоп!";
+constexpr sv kChartStopHint = "Остановить движение графиков";
+constexpr sv kChartAver = "Усреднение";
+constexpr sv kChartAverHint = "Усреднять результаты при выводе на графики";
+constexpr sv kChartClear = "Очистить";
+constexpr sv kChartClearHint = "Очистить данные на графиках";
+constexpr sv kBackgroundColorHint = "Выбор цвета фона области построения графиков";
+constexpr sv kGridColorHint = "Выбор цвета координатной сетки области построения графиков";
+constexpr sv kScaleGroup = " Шкала X ";
+constexpr sv kScaleGroupHint = "\"Ширина\" области графиков";
+constexpr std::array<sv, 25> kScaleItems = {
+    "12сек",  "20сек",  "30сек",   "50сек",   "80сек",   "2мин",    "3мин",
+    "5мин",   "7мин",   "10мин",   "15мин",   "20мин",   "30мин",   "40мин",
+    "60мин",  "90мин",  "2часа",   "3часа",   "5часов",  "7часов",  "10часов",
+    "15часов", "24часа", "40часов", "70часов"};
+constexpr sv kBottomAxisTitle =
+    "Время, в соответствие с полем \"Шкала Х\""
+    "                                                              ";
+constexpr std::array<sv, 6> kSeriesTitles = {"В1", "В2", "В3", "В4", "В5", "В6"};
+
+// Status line
+constexpr sv kConnectionLabel = "Соединение с прибором:";
+constexpr sv kConnectionYes = "ЕСТЬ";
+constexpr sv kConnectionNo = "НЕТ";
+
+// Recording group box
+constexpr sv kFileGroup = " Запись результатов в файл ";
+constexpr sv kLabelPeriod = "Период записи:";
+constexpr std::array<sv, 19> kRecordChoiceCaptions = {
+    "Всё",  "0.002с", "0.005с", "0.01c", "0.02с", "0.05с", "0.1с", "0.2с", "0.5с", "1с",
+    "2с",   "5с",     "10с",    "20с",   "50с",   "100с",  "200с", "500с", "По изменению"};
+constexpr std::array<sv, 19> kRecordChoiceNames = {
+    "RadioB_FileAll",   "RadioB_File0002s", "RadioB_File0005s", "RadioB_File001s",
+    "RadioB_File002s",  "RadioB_File005s",  "RadioB_File01s",   "RadioB_File02s",
+    "RadioB_File05s",   "RadioB_File1s",    "RadioB_File2s",    "RadioB_File5s",
+    "RadioB_File10s",   "RadioB_File20s",   "RadioB_File50s",   "RadioB_File100s",
+    "RadioB_File200s",  "RadioB_File500s",  "RadioB_FileOnChange"};
+constexpr sv kRecordAllHint = "Запись в файл всех получаемых от Прибора результатов";
+constexpr sv kRecordOnChangeHint =
+    "Запись результатов в файл по изменению значения на любом из каналов";
+// Fixed periods: this prefix, the period as in the caption without its last letter, "сек".
+constexpr sv kRecordPeriodHintPrefix = "Запиь результатов в файл с периодом ";
+constexpr sv kRecordPeriodHintSuffix = "сек";
+constexpr sv kOnChangeSens = "Нечувствительность:";
+constexpr sv kOnChangeThreshHint = "Порог чувствительности для записи результатов \"По изменению\"";
+constexpr sv kButtonFile = "Файл...";
+constexpr sv kButtonFileHint = "Выбор файла для записи результатов...";
+constexpr sv kButtonStart = "ЗАПИСЬ";
+constexpr sv kButtonStartHint = "Начать запись результатов в выбранный файл";
+constexpr sv kButtonStop = "СТОП";
+constexpr sv kButtonStopHint = "Преркратить запись результатов в файл";
+constexpr sv kDataAver = "Средние за период";
+constexpr sv kDataAverHint = "Усреднять результаты внутри каждого периода записи данных в файл";
+constexpr sv kRecordTimeIdle = "ЗАПИСЬ НЕ ПРОИЗВОДИТСЯ!";
+constexpr sv kRecordTimeActivePrefix = "ЗАПИСЬ!  Время записи: ";
+constexpr sv kResultFileHint = "Файл для сохранения результатов анализа";
+constexpr sv kResultFileNone = "Файл: Не выбран.";
+constexpr sv kSaveDialogTitle = "Выбор файла для сохранения результатов";
+constexpr sv kSaveDialogFilter = "Текстовые (*.txt)|*.txt";
+constexpr sv kSaveDialogDefaultExt = "txt";
+
+}  // namespace ts::text

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <array>
+
+#include "app/color.h"
+#include "measure/sample.h"
+
+namespace ts {
+
+constexpr std::array<Color, kChannels> kDefaultCurveColors = {255,   16776960, 65535,
+                                                              16711935, 65280, 16777215};
+
+struct ChartColors {
+    std::array<Color, kChannels> CurveColor = kDefaultCurveColors;
+    Color BackgroundColor = kColorBlack;
+    Color GridColor = 8421504;
+    // The colour dialog opens on the colour last confirmed in it.
+    Color LastDialogColor = kColorBlack;
+};
+
+struct DemoState {
+    bool DemoMode = false;
+    std::uint16_t DemoTime = 0;
+    std::uint16_t DemoCount = 0;
+};
+
+}  // namespace ts

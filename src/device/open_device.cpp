@@ -1,0 +1,68 @@
+#include <cstring>
+
+#include "app/station.h"
+#include "app/texts.h"
+
+namespace ts {
+
+namespace {
+
+// Index of the last of the first eight listed devices whose description and
+// serial equal the wanted identity byte for byte, or -1.
+int FindWantedDevice(Driver& driver, std::uint32_t count, const std::string& description,
+                     const std::string& serial) {
+    int found = -1;
+    for (std::uint32_t i = 0; i < count && i < kMaxListedDevices; ++i) {
+        char serialBuffer[kSerialBufferSize] = {};
+        char descriptionBuffer[kDescriptionBufferSize] = {};
+        if (driver.GetDeviceInfoDetail(i, serialBuffer, descriptionBuffer) != kFtOk) continue;
+        serialBuffer[kSerialBufferSize - 1] = '\0';
+        descriptionBuffer[kDescriptionBufferSize - 1] = '\0';
+        // The search goes on after a match: of equal identities the last one wins.
+        if (description == descriptionBuffer && serial == serialBuffer) {
+            found = static_cast<int>(i);
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+void Station::OpenDevice(bool showMessages) {
+    auto fail = [&](std::string_view message) {
+        if (showMessages) ui.ShowMessage(message);
+    };
+
+    if (link.DeviceHandle != 0) driver.Close(link.DeviceHandle);
+    link.DeviceHandle = 0;
+    // Bytes of the old connection must never be joined to the new one.
+    link.TailLength = 0;
+
+    std::uint32_t count = 0;
+    if (driver.CreateDeviceInfoList(count) != kFtOk || count == 0) {
+        return fail(text::kMsgDeviceNotFound);
+    }
+    const int found =
+        FindWantedDevice(driver, count, link.DeviceDescription, link.DeviceSerial);
+    if (found < 0) return fail(text::kMsgDeviceNotFound);
+
+    FtHandle handle = 0;
+    if (driver.Open(static_cast<std::uint32_t>(found), handle) != kFtOk) {
+        return fail(text::kMsgOpenFailed);
+    }
+    link.DeviceHandle = handle;
+
+    // A refused step leaves the device open with what was applied so far; the
+    // poll keeps reading from it.
+    if (driver.ResetDevice(handle) != kFtOk) return fail(text::kMsgResetFailed);
+    if (driver.SetBaudRate(handle, kInstrumentBaud) != kFtOk) return fail(text::kMsgBaudFailed);
+    if (driver.SetDataCharacteristics(handle, kBits8, kStopBits1, kParityNone) != kFtOk) {
+        return fail(text::kMsgDataFormatFailed);
+    }
+    if (driver.SetTimeouts(handle, 0, 0) != kFtOk) return fail(text::kMsgTimeoutsFailed);
+    if (driver.SetFlowControl(handle, kFlowNone, 0, 0) != kFtOk) {
+        return fail(text::kMsgFlowFailed);
+    }
+}
+
+}  // namespace ts

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "measure/sample.h"
+#include "record/result_file.h"
+
+namespace ts {
+
+struct RecordingState {
+    bool RecordingActive = false;
+    std::uint64_t RecordingStart = 0;
+    std::string ResultFileName;
+    ResultFile File;
+
+    // On-change rule: extreme value and direction per channel.
+    std::array<std::uint16_t, kChannels> ChangeReference{};
+    std::array<bool, kChannels> ChangeRising{true, true, true, true, true, true};
+};
+
+}  // namespace ts

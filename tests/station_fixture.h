@@ -1,0 +1,33 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/station.h"
+#include "sim/sim_driver.h"
+#include "sim/test_platform.h"
+#include "sim/test_ui.h"
+
+namespace ts {
+
+// A station wired to a virtual bridge, a test platform and a recording Ui.
+class StationTest : public ::testing::Test {
+protected:
+    sim::SimDriver driver;
+    sim::TestPlatform platform;
+    sim::TestUi ui;
+    std::unique_ptr<Station> station = std::make_unique<Station>(driver, platform, ui);
+
+    Station& st() { return *station; }
+
+    // Adds a device and makes it the wanted instrument.
+    int AddWanted(const std::string& description = "KSL214.8N",
+                  const std::string& serial = "TS000001") {
+        st().link.DeviceDescription = description;
+        st().link.DeviceSerial = serial;
+        return driver.AddDevice(description, serial);
+    }
+};
+
+}  // namespace ts

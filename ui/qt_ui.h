@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/ui_port.h"
+
+class QLabel;
+
+namespace ts {
+
+class StripChart;
+
+// The Ui port on Qt: message boxes, the three dialogs, the chart and the
+// measurement of the file name label's text.
+class QtUi final : public Ui {
+public:
+    QtUi(QWidget* window, StripChart* chart, QLabel* fileNameLabel);
+
+    void ShowMessage(std::string_view text) override;
+    void ShowWarning(std::string_view text) override;
+    void ShowMessageNonModal(std::string_view text) override;
+    std::optional<std::string> ChooseTableFile() override;
+    std::optional<std::string> ChooseResultFile() override;
+    std::optional<Color> ChooseColor(Color initial) override;
+    void SetBottomAxisMinimum(double value) override;
+    void SetBottomAxisMaximum(double value) override;
+    void EmptySeries(int channel) override;
+    void SetSeriesPoints(int channel, double firstX, std::span<const float> y,
+                         Color color) override;
+    int FileNameTextWidth(std::string_view text) override;
+
+private:
+    QWidget* window_;
+    StripChart* chart_;
+    QLabel* fileNameLabel_;
+};
+
+// Pixels the result file name label may take in the window.
+constexpr int kFileNameRoom = 248;
+
+// Qt's filter syntax from the "Description|*.ext" form.
+QString QtFilter(std::string_view filter);
+
+}  // namespace ts
