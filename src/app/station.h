@@ -51,6 +51,9 @@ public:
 
     // ---- Measurement (measure/) ----
     void ProcessSample(const Sample& sample);
+    // The pipeline's share of the measurement reset: all 42 sets, ElapsedCount
+    // and RecordingStart to 0 (FirstSample, PreviousCounter, LatestSample kept).
+    void ResetPipeline();
     double CalibrateValue(int channel, double raw) const;  // channel 1..6
     void B_ListF_Click(int channel);                        // channel 1..6
     void LoadTable(int channel);                            // channel 1..6
@@ -80,6 +83,11 @@ public:
     void B_FileSaveStartClick();
     void B_FileSaveStopClick();
     void RefreshRecordingControls();
+    // The two parts of RefreshRecordingControls that the status refresh runs
+    // at its own places: B_File, B_FileSaveStart and the record time first;
+    // averaging box, threshold and table buttons later.
+    void RefreshRecordingButtons();
+    void RefreshRecordingOptions();
     void ShowRecordTime();
     void FitFileNameLabel();
 

@@ -7,6 +7,8 @@ void Station::B_FileClick() {}
 void Station::B_FileSaveStartClick() {}
 void Station::B_FileSaveStopClick() {}
 void Station::RefreshRecordingControls() {}
+void Station::RefreshRecordingButtons() {}
+void Station::RefreshRecordingOptions() {}
 void Station::ShowRecordTime() {}
 void Station::FitFileNameLabel() {}
 
