@@ -36,10 +36,10 @@ void Station::DrawScale(int scale) {
     for (std::size_t c = 0; c < kChannels; ++c) {
         const int count = series.Count[c];
         if (count == 0) continue;
-        ui.SetSeriesPoints(static_cast<int>(c), series.FirstX[c],
-                           std::span<const float>(series.Y[c].data(),
-                                                  static_cast<std::size_t>(count)),
-                           colors.CurveColor[c]);
+        ui.SetSeriesPoints(
+            static_cast<int>(c), series.FirstX[c],
+            std::span<const float>(series.Y[c].data(), static_cast<std::size_t>(count)),
+            colors.CurveColor[c]);
     }
 }
 

@@ -16,8 +16,7 @@ void Station::EndChartPeriod(int scale) {
         const char separator = platform.Regional().DecimalSeparator;
         char text[kNumberTextCapacity];
         for (int c = 0; c < kChannels; ++c) {
-            const double mean =
-                set.Count != 0 ? static_cast<double>(set.Sum[c]) / set.Count : 0.0;
+            const double mean = set.Count != 0 ? static_cast<double>(set.Sum[c]) / set.Count : 0.0;
             const std::size_t length = FormatReadout(CalibrateValue(c + 1, mean), separator, text);
             form.Label_ResCH[static_cast<std::size_t>(c)].Caption.assign(text, length);
         }

@@ -70,8 +70,8 @@ bool ParseTableNumber(std::string_view field, char separator, double& value) {
         const std::size_t exponentStart = i;
         while (i < n && IsDigit(text[i])) ++i;
         if (i == exponentStart) return false;
-        exponent = SaturatedExponent(text.substr(exponentStart, i - exponentStart),
-                                     exponentNegative);
+        exponent =
+            SaturatedExponent(text.substr(exponentStart, i - exponentStart), exponentNegative);
     }
     if (i != n) return false;
 

@@ -20,7 +20,8 @@ protected:
             for (int s = 0; s < kRingPoints; ++s) {
                 auto& points = Ring(scale).Points[static_cast<std::size_t>(c)];
                 points[static_cast<std::size_t>(s)] = static_cast<std::uint16_t>(s + c);
-                points[static_cast<std::size_t>(600 + s)] = static_cast<std::uint16_t>(1000 - s + c);
+                points[static_cast<std::size_t>(600 + s)] =
+                    static_cast<std::uint16_t>(1000 - s + c);
             }
         }
     }

@@ -120,7 +120,7 @@ TEST_F(ScaleRingTest, HalfSecondScaleShowsTheCalibratedMeans) {
     EXPECT_EQ(Readout(1), "50.049");
     EXPECT_EQ(Readout(2), "1234.500");
     EXPECT_EQ(Readout(3), "1.500");
-    EXPECT_EQ(Readout(4), "0.000");  // no table
+    EXPECT_EQ(Readout(4), "0.000");      // no table
     EXPECT_EQ(Ring(8).Points[2][1], 1);  // the point itself is truncated
 
     platform.regional.DecimalSeparator = ',';

@@ -44,9 +44,9 @@ TEST(TableNumber, TakesOnlyTheRegionalSeparator) {
 
 TEST(TableNumber, RejectsEverythingOutsideTheGrammar) {
     for (const char* text :
-         {"", "   ", "inf", "-inf", "INF", "nan", "NaN", "infinity", "0x10", "0x1p3", "1e",
-          "1e+", "e5", ".", "-", "+", "+-1", "--1", "1.2.3", "1 2", "\t1", "1\t", "1\r", "1f",
-          "½", "1_000", "1e2.5", "١"}) {
+         {"",    "   ", "inf", "-inf", "INF", "nan",   "NaN",   "infinity", "0x10",  "0x1p3",
+          "1e",  "1e+", "e5",  ".",    "-",   "+",     "+-1",   "--1",      "1.2.3", "1 2",
+          "\t1", "1\t", "1\r", "1f",   "½",   "1_000", "1e2.5", "١"}) {
         EXPECT_TRUE(Unreadable(text)) << '"' << text << '"';
     }
     EXPECT_TRUE(Unreadable(std::string("1\0", 2)));
