@@ -4,7 +4,6 @@
 
 #include <array>
 #include <random>
-#include <vector>
 
 #include "sim/frame_encoder.h"
 
@@ -89,45 +88,6 @@ TEST(FrameCheck, EncodedFramesOfEveryInstrumentRoundTrip) {
             EXPECT_EQ(s.Value, values);
         }
     }
-}
-
-std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
-    std::vector<std::uint8_t> out;
-    for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
-std::vector<std::uint8_t> V(const Bytes& b) { return {b.begin(), b.end()}; }
-
-TEST(FindFrame, SkipsGarbageAndBrokenFramesOneByteAtATime) {
-    Bytes swapped = kMixed;
-    std::swap(swapped[12], swapped[13]);
-    // A cut frame (its first 9 bytes) right before a whole one: the scan must
-    // not jump 14 bytes past the first start it tried.
-    const std::vector<std::uint8_t> stream =
-        Join({{0x00, 0xFF, 0x84},
-              V(swapped),
-              std::vector<std::uint8_t>(kAllHigh.begin(), kAllHigh.begin() + 9),
-              V(kAllZero),
-              V(kMixed)});
-    const std::size_t firstWhole = 3 + 14 + 9;
-    std::size_t p = FindFrame(stream.data(), stream.size(), 0);
-    EXPECT_EQ(p, firstWhole);
-    p = FindFrame(stream.data(), stream.size(), p + kFrameSize);
-    EXPECT_EQ(p, firstWhole + 14);
-    p = FindFrame(stream.data(), stream.size(), p + kFrameSize);
-    EXPECT_EQ(p, stream.size());
-}
-
-TEST(FindFrame, StopsAtTheFirstStartWithoutAWholeFrameBehindIt) {
-    const std::vector<std::uint8_t> stream = Join({{0x11, 0x22}, V(kAllZero), V(kMixed)});
-    // The last 20 bytes hold one whole frame then 6 of the next.
-    const std::size_t length = 2 + 14 + 6;
-    EXPECT_EQ(FindFrame(stream.data(), length, 0), 2u);
-    EXPECT_EQ(FindFrame(stream.data(), length, 16), 16u);
-    // Fewer than 14 bytes in all: nothing is tried, everything is left over.
-    EXPECT_EQ(FindFrame(stream.data(), 13, 0), 0u);
-    EXPECT_EQ(FindFrame(stream.data(), 0, 0), 0u);
 }
 
 }  // namespace
