@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "app/texts.h"
