@@ -8,11 +8,13 @@
 #include "app/form.h"
 #include "app/platform.h"
 #include "app/ui_port.h"
+#include "chart/chart_series.h"
 #include "chart/chart_settings.h"
 #include "chart/scale_ring.h"
 #include "device/driver.h"
 #include "device/link_state.h"
 #include "measure/calibration_table.h"
+#include "measure/pipeline_probe.h"
 #include "measure/pipeline_state.h"
 #include "record/recording_state.h"
 
@@ -65,6 +67,8 @@ public:
     void DrawScale(int scale);
     void RedrawChart();
     void EmptySeries();
+    // Appends the point at x to the series of every channel ticked for the chart.
+    void AddChartPoint(int x, const std::array<std::uint16_t, kChannels>& codes);
     void ResetMeasurement();
     void RadioGroup_XClick();
     void ButtonChartClearClick();
@@ -102,12 +106,15 @@ public:
 
     LinkState link;
     PipelineState pipeline;
+    // Null in the program; tests attach one to see the pipeline's dispatch.
+    PipelineProbe* pipelineProbe = nullptr;
 
     std::array<CalibrationTable, kChannels> tables{};
     std::array<std::string, kChannels> TablePath;
     std::array<std::vector<std::string>, kChannels> Memo_ListF;
 
     std::array<ScaleRing, kChartScales> rings{};
+    ChartSeries series;
     ChartColors colors;
     DemoState demo;
 
