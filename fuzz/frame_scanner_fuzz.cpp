@@ -12,19 +12,26 @@
 
 namespace {
 
+// The bridges live across runs (their receive queues are large); each run
+// gets fresh stations that open them anew.
 struct Rig {
     ts::sim::SimDriver driver;
     ts::sim::TestPlatform platform;
     ts::sim::TestUi ui;
     std::unique_ptr<ts::Station> station;
-    int device = 0;
+    int device = driver.AddDevice("F", "1");
 
-    Rig() {
-        device = driver.AddDevice("F", "1");
+    void Start() {
         station = std::make_unique<ts::Station>(driver, platform, ui);
         station->link.DeviceDescription = "F";
         station->link.DeviceSerial = "1";
         station->OpenDevice(false);
+    }
+    ~Rig() { Stop(); }
+    void Stop() {
+        if (station && station->link.DeviceHandle != 0) driver.Close(station->link.DeviceHandle);
+        station.reset();
+        ui.ClearLog();
     }
 };
 
@@ -46,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t* line = data + 1;
     const std::size_t length = size - 1;
 
-    Rig whole, cut;
+    static Rig whole, cut;
+    whole.Start();
+    cut.Start();
     whole.driver.Feed(whole.device, {line, length});
     whole.station->PollDevice();
 
@@ -61,5 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     cut.station->PollDevice();
     if (!SameOutcome(*whole.station, *cut.station)) __builtin_trap();
+    whole.Stop();
+    cut.Stop();
     return 0;
 }

@@ -32,7 +32,7 @@ inline int FrameInstrument(const std::uint8_t* frame) { return (frame[0] >> 2) &
 
 // The time stamp and the six 10-bit readings of a valid frame.
 inline Sample FrameSample(const std::uint8_t* frame) {
-    auto value = [frame](unsigned high, std::uint8_t low) {
+    auto value = [](unsigned high, std::uint8_t low) {
         return static_cast<std::uint16_t>(((high & 7u) << 7) | low);
     };
     Sample s;
