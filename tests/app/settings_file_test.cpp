@@ -78,6 +78,21 @@ TEST_F(SettingsFileTest, NoFileShowsTheOpenMessageAndWritesTheDefaults) {
     EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
 }
 
+TEST_F(SettingsFileTest, AFirstStartReportsTheSixMissingTablesInOrder) {
+    st().LoadSettings();
+    std::vector<std::string> expected = {std::string(text::kMsgSettingsOpenFailed)};
+    for (char channel = '1'; channel <= '6'; ++channel) {
+        expected.push_back(std::string(text::kMsgTableFailedBefore) + channel +
+                           std::string(text::kMsgTableFailedAfter));
+    }
+    EXPECT_EQ(ui.Texts(), expected);
+    EXPECT_EQ(Kinds(),
+              (std::vector<TestUi::BoxKind>{TestUi::BoxKind::Plain, TestUi::BoxKind::Warning,
+                                            TestUi::BoxKind::Warning, TestUi::BoxKind::Warning,
+                                            TestUi::BoxKind::Warning, TestUi::BoxKind::Warning,
+                                            TestUi::BoxKind::Warning}));
+}
+
 TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
     const Lines file = {"KSL214.8N",
                         "TS000001",

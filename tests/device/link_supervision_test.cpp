@@ -41,13 +41,8 @@ TEST_F(LinkSupervisionTest, TenSilentTicksAreAGapElevenALostLink) {
     EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
     EXPECT_FALSE(st().link.WrongDeviceLatch);
     EXPECT_EQ(st().link.SilentTicks, 11);
-}
 
-TEST_F(LinkSupervisionTest, WhileSilentTheDownActionsRepeatEveryTick) {
-    FrameJustArrived();
-    SilentTicks(11);
-    // Something brings the label and the latch back: the next silent tick
-    // undoes it again.
+    // While the silence lasts the same is done on every tick.
     st().form.Label_ErrDeviceNum.Visible = true;
     st().form.M_Menu_Mode_Demo.Enabled = false;
     st().link.WrongDeviceLatch = true;
