@@ -71,6 +71,7 @@ void SettingsWindowTest::noDevicesIsShownAfterTheMenuHasOpened() {
     Rig rig(SettingsFile({}));
     QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
     rig.boxes.texts.clear();
+    rig.boxes.captions.clear();
     auto* menu = rig.find<QMenu>("M_Menu_Setting_Port");
 
     // A box run from inside the opening signal would be up, and answered,
