@@ -1,1 +1,144 @@
-int main() { return 0; }
+// trend-record: records the instrument's results without a window, for
+// machines without a display and for re-processing raw captures.
+#include <signal.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+#include "app/console_ui.h"
+#include "app/headless_recorder.h"
+#include "app/posix_platform.h"
+#include "app/record_options.h"
+#include "device/ftdi_driver.h"
+#include "device/replay_driver.h"
+#include "device/tee_driver.h"
+
+namespace {
+
+constexpr int kTicksPerSecond = 25;
+
+volatile sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) { stopRequested = 1; }
+
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "trend-record: %s\n", message.c_str());
+    return 2;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Waits for the next 40 ms tick of a fixed grid, so ticks do not drift.
+void SleepUntilNextTick(timespec& next) {
+    next.tv_nsec += 40'000'000;
+    if (next.tv_nsec >= 1'000'000'000) {
+        next.tv_nsec -= 1'000'000'000;
+        ++next.tv_sec;
+    }
+    while (!stopRequested &&
+           clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) != 0) {
+    }
+}
+
+void ShowProgress(const ts::HeadlessRecorder& recorder) {
+    const std::uint64_t seconds = recorder.Ticks() / kTicksPerSecond;
+    std::fprintf(stderr, "\r%llu samples, %llu records, link %s, %02llu:%02llu:%02llu ",
+                 static_cast<unsigned long long>(recorder.Samples()),
+                 static_cast<unsigned long long>(recorder.Records()),
+                 recorder.LinkUp() ? "up" : "down",
+                 static_cast<unsigned long long>(seconds / 3600),
+                 static_cast<unsigned long long>(seconds / 60 % 60),
+                 static_cast<unsigned long long>(seconds % 60));
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The regional settings decide the decimal separator, dates and times.
+    std::setlocale(LC_ALL, "");
+    const ts::RecordOptions options =
+        ts::ParseRecordOptions({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)});
+    if (options.help) {
+        std::fputs(ts::kRecordUsage, stdout);
+        return 0;
+    }
+    if (!options.error.empty()) return Fail(options.error);
+
+    const bool replay = !options.replayPath.empty();
+    std::unique_ptr<ts::Driver> instrument;
+    ts::ReplayDriver* replayDriver = nullptr;
+    if (replay) {
+        auto driver = std::make_unique<ts::ReplayDriver>(options.chunk);
+        if (!driver->OpenCapture(options.replayPath)) {
+            return Fail("cannot read the capture " + options.replayPath);
+        }
+        replayDriver = driver.get();
+        instrument = std::move(driver);
+    } else {
+        instrument = std::make_unique<ts::FtdiDriver>();
+    }
+    ts::Driver* driver = instrument.get();
+    std::unique_ptr<ts::TeeDriver> tee;
+    if (!options.rawPath.empty()) {
+        if (!options.force && Exists(options.rawPath)) {
+            return Fail(options.rawPath + " exists; use --force to replace it");
+        }
+        tee = std::make_unique<ts::TeeDriver>(*driver);
+        if (!tee->OpenCapture(options.rawPath, true)) return Fail("cannot write " + options.rawPath);
+        driver = tee.get();
+    }
+
+    ts::PosixPlatform platform;
+    ts::ConsoleUi ui(stderr);
+    ts::HeadlessRecorder recorder(*driver, platform, ui);
+    std::string error;
+    if (!recorder.Prepare(options, error)) return Fail(error);
+    if (replayDriver != nullptr) {
+        replayDriver->SetIdentity(recorder.station().link.DeviceDescription,
+                                  recorder.station().link.DeviceSerial);
+    }
+
+    CatchStopSignals();
+    const bool progress = isatty(STDERR_FILENO) == 1;
+    const int messagesBefore = ui.MessagesShown();
+    recorder.OpenInstrument();
+
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    while (!stopRequested) {
+        // A replay runs as fast as it can, one capture chunk per tick; the
+        // instrument is polled on the window's own 40 ms rhythm.
+        recorder.Tick(!replay);
+        if (replay && replayDriver->Finished()) break;
+        if (progress && recorder.Ticks() % kTicksPerSecond == 0) ShowProgress(recorder);
+        if (!replay) SleepUntilNextTick(next);
+    }
+    // The bytes of the last chunk are in; the poll has decoded them.
+    recorder.Finish();
+    if (progress) {
+        ShowProgress(recorder);
+        std::fputc('\n', stderr);
+    }
+    if (tee && !tee->CloseCapture()) {
+        std::fprintf(stderr, "trend-record: the raw capture %s could not be written whole\n",
+                     options.rawPath.c_str());
+        return 1;
+    }
+    return ui.MessagesShown() == messagesBefore ? 0 : 1;
+}

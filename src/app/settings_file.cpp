@@ -1,7 +1,9 @@
 #include <string>
+#include <vector>
 
 #include "app/atomic_file.h"
 #include "app/line_file.h"
+#include "app/settings_file.h"
 #include "app/settings_integer.h"
 #include "app/station.h"
 #include "app/texts.h"
@@ -104,7 +106,25 @@ bool ApplyLine(Station& st, int index, const std::string& line) {
     return true;
 }
 
+// Index of the first of the 51 lines that is missing or cannot be applied, or -1.
+int ApplyLines(Station& st, const std::vector<std::string>& lines) {
+    for (int index = 0; index < kSettingsLines; ++index) {
+        const bool applied = static_cast<std::size_t>(index) < lines.size() &&
+                             ApplyLine(st, index, lines[static_cast<std::size_t>(index)]);
+        if (!applied) return index;
+    }
+    return -1;
+}
+
 }  // namespace
+
+SettingsReadOutcome ApplySettingsFile(Station& station, const std::string& path) {
+    const LineFile file = ReadLineFile(path, kSettingsLines, kMaxSettingsLineBytes);
+    SettingsReadOutcome outcome;
+    outcome.readable = file.readable;
+    if (file.readable) outcome.badLine = ApplyLines(station, file.lines);
+    return outcome;
+}
 
 void Station::LoadSettings() {
     SettingsDirectory = platform.CurrentDirectory();
@@ -120,16 +140,11 @@ void Station::LoadSettings() {
         SaveSettings();
     }
 
-    for (int index = 0; index < kSettingsLines; ++index) {
-        const bool applied =
-            static_cast<std::size_t>(index) < Memo_Settings.size() &&
-            ApplyLine(*this, index, Memo_Settings[static_cast<std::size_t>(index)]);
-        if (!applied) {
-            ui.ShowWarning(text::kMsgSettingsReadFailed);
-            // What was applied so far stays; the rest keeps its defaults.
-            SaveSettings();
-            return;
-        }
+    if (ApplyLines(*this, Memo_Settings) >= 0) {
+        ui.ShowWarning(text::kMsgSettingsReadFailed);
+        // What was applied so far stays; the rest keeps its defaults.
+        SaveSettings();
+        return;
     }
 
     for (int channel = 1; channel <= kChannels; ++channel) LoadTable(channel);

@@ -1,6 +1,7 @@
 #include "device/replay_driver.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,18 +19,23 @@ void CopyField(const std::string& text, char* out, std::size_t size) {
 
 }  // namespace
 
-ReplayDriver::ReplayDriver(std::string description, std::string serial, std::size_t chunk)
-    : description_(std::move(description)),
-      serial_(std::move(serial)),
-      chunk_(std::max<std::size_t>(chunk, 1)) {}
+ReplayDriver::ReplayDriver(std::size_t chunk) : chunk_(std::max<std::size_t>(chunk, 1)) {}
 
 ReplayDriver::~ReplayDriver() {
     if (fd_ >= 0) ::close(fd_);
 }
 
 bool ReplayDriver::OpenCapture(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return fd_ >= 0;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) return false;
+    // Only a regular file is a capture; a pipe or a device could block for ever.
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    return true;
 }
 
 void ReplayDriver::Refill() {

@@ -14,11 +14,16 @@ namespace ts {
 // for, so the ordinary open finds it.
 class ReplayDriver final : public Driver {
 public:
-    ReplayDriver(std::string description, std::string serial, std::size_t chunk);
+    explicit ReplayDriver(std::size_t chunk);
     ~ReplayDriver() override;
     ReplayDriver(const ReplayDriver&) = delete;
     ReplayDriver& operator=(const ReplayDriver&) = delete;
 
+    // The identity the device reports, so that the program's open finds it.
+    void SetIdentity(std::string description, std::string serial) {
+        description_ = std::move(description);
+        serial_ = std::move(serial);
+    }
     // Opens the capture; false when it cannot be read.
     bool OpenCapture(const std::string& path);
     // True once every byte of the capture has been handed out.

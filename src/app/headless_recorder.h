@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/record_options.h"
+#include "app/station.h"
+#include "measure/pipeline_probe.h"
+
+namespace ts {
+
+// The recording part of the program without its window: the same station,
+// settings, supervision and result file, driven by a plain loop. Recording
+// starts right after the first sample of instrument 1, so the record at time
+// 0 holds that sample.
+class HeadlessRecorder final : private PipelineProbe {
+public:
+    HeadlessRecorder(Driver& driver, Platform& platform, Ui& ui);
+    ~HeadlessRecorder() override;
+
+    // Reads the settings (never writing them), checks that they select a
+    // recording choice and a channel, loads the tables and opens the output.
+    // On failure returns false with a one-line reason in `error`.
+    bool Prepare(const RecordOptions& options, std::string& error);
+    // Opens the instrument as the window's start does, silently.
+    void OpenInstrument();
+    // One 40 ms tick of the window's fast timer; `supervise` also runs the
+    // one-second link supervision (every 25th tick).
+    void Tick(bool supervise);
+    // Writes the stop line and closes the file; false when either failed.
+    bool Finish();
+
+    bool Recording() const { return station_->recording.RecordingActive; }
+    bool LinkUp() const { return station_->link.DataReceived; }
+    std::uint64_t Samples() const { return samples_; }
+    std::uint64_t Records() const { return records_; }
+    std::uint64_t Ticks() const { return ticks_; }
+    Station& station() { return *station_; }
+
+private:
+    void SampleEntering(const Sample&) override;
+    void RecordWriting(std::uint64_t, const std::array<double, kChannels>&) override;
+    void RecordPeriodEnding(int period) override;
+    void StartRecording();
+
+    std::unique_ptr<Station> station_;
+    std::string outPath_;
+    std::uint64_t samples_ = 0;
+    std::uint64_t records_ = 0;
+    std::uint64_t ticks_ = 0;
+    bool startPending_ = false;
+    bool started_ = false;
+};
+
+}  // namespace ts
