@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "allocation_counter.h"
 #include "app/station.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
@@ -59,6 +60,7 @@ void BM_WriteRecordLine(benchmark::State& state) {
     std::uint64_t elapsed = 0;
     std::array<double, ts::kChannels> raw{};
     int inTick = 0;
+    const std::uint64_t allocationsBefore = ts::bench::AllocationCount();
     for (auto _ : state) {
         elapsed += 3;
         for (int c = 0; c < ts::kChannels; ++c) {
@@ -70,9 +72,12 @@ void BM_WriteRecordLine(benchmark::State& state) {
             inTick = 0;
         }
     }
+    const std::uint64_t allocations = ts::bench::AllocationCount() - allocationsBefore;
     if (!rig.ui.boxes.empty()) state.SkipWithError("the result file could not be written");
     state.counters["x_line_rate"] = benchmark::Counter(
         static_cast<double>(state.iterations()) / kLineRate, benchmark::Counter::kIsRate);
+    state.counters["allocs_per_line"] =
+        static_cast<double>(allocations) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_WriteRecordLine)->UseRealTime();
 

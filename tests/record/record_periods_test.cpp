@@ -5,7 +5,6 @@ namespace {
 
 constexpr int kOneSecond = 9;   // period j of "1с"
 constexpr int kHalfSecond = 8;  // period j of "0.5с"
-constexpr std::uint64_t kUnitsPerSecond = 18000;
 
 class RecordPeriodsTest : public RecordingTest {
 protected:
@@ -15,6 +14,11 @@ protected:
     void EndPeriod(int j) {
         Set(j).PeriodStart += kRecordPeriodUnits[static_cast<std::size_t>(j - 1)];
         st().EndRecordPeriod(j);
+    }
+
+    // One sample through the whole pipeline, channel 1 carrying `value`.
+    void Feed(std::uint16_t counter, std::uint16_t value) {
+        st().ProcessSample(Sample{counter, {value, 0, 0, 0, 0, 0}});
     }
 
     void CheckWith(std::uint16_t channel1) {
@@ -49,25 +53,40 @@ TEST_F(RecordPeriodsTest, WithoutAveragingTheLatestSampleAtEachBoundary) {
                                                    "0,0000231481 302,000"}));
 }
 
-TEST_F(RecordPeriodsTest, OneSampleAcrossThreeBoundariesWritesThreeRecords) {
+TEST_F(RecordPeriodsTest, OneSampleAfterAGapEndsThreePeriodsEachWithItsOwnTime) {
     for (bool averaging : {true, false}) {
+        const std::string name = averaging ? "on.txt" : "off.txt";
         st().form.CheckBox_FileDataAver.Checked = averaging;
-        SetLatest({50, 0, 0, 0, 0, 0});
-        StartIn(kOneSecond, {1}, averaging ? "on.txt" : "off.txt");
-        Set(kOneSecond).Sum[0] = 40 + 50 + 55;
-        Set(kOneSecond).Count = 3;
-        SetLatest({55, 0, 0, 0, 0, 0});
-        for (int k = 0; k < 3; ++k) EndPeriod(kOneSecond);
+        Feed(1000, 40);
+        StartIn(kOneSecond, {1}, name);  // the period starts here, at S
+        Feed(1000 + 100, 50);
+        Feed(1000 + 100 + 63000, 57);  // 3.5 s later
         const std::vector<std::string> expected =
-            averaging ? std::vector<std::string>{"0,0000115741 48,333", "0,0000231481 48,000",
-                                                 "0,0000347222 48,000"}
-                      : std::vector<std::string>{"0,0000115741 55,000", "0,0000231481 55,000",
-                                                 "0,0000347222 55,000"};
-        std::vector<std::string> records = Records(averaging ? "on.txt" : "off.txt");
+            averaging ? std::vector<std::string>{"0,0000115741 49,000", "0,0000231481 49,000",
+                                                 "0,0000347222 49,000"}
+                      : std::vector<std::string>{"0,0000115741 57,000", "0,0000231481 57,000",
+                                                 "0,0000347222 57,000"};
+        std::vector<std::string> records = Records(name);
+        ASSERT_EQ(records.size(), 4u);
         records.erase(records.begin());  // the record at the start
-        EXPECT_EQ(records, expected) << (averaging ? "averaging" : "latest sample");
+        EXPECT_EQ(records, expected) << name;
         st().B_FileSaveStopClick();
     }
+}
+
+TEST_F(RecordPeriodsTest, AfterAStartTheNextPeriodRecordComesOnePeriodLater) {
+    st().form.CheckBox_FileDataAver.Checked = true;
+    for (int i = 0; i < 10; ++i) Feed(static_cast<std::uint16_t>(i * 500), 100);
+    StartIn(kHalfSecond, {1});
+    std::uint16_t counter = 9 * 500;  // the last one fed
+    for (int i = 0; i < 9; ++i) Feed(counter += 1000, 200);
+    EXPECT_EQ(Records().size(), 1u);  // 9000 time units: not past the boundary yet
+    Feed(counter += 1000, 200);
+    const std::vector<std::string> records = Records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], "0,0000000000 100,000");
+    // 9000 units later; ten samples of 200 and the seed 100 counted as one.
+    EXPECT_EQ(records[1], "0,0000057870 190,909");
 }
 
 TEST_F(RecordPeriodsTest, EveryKindOfChoiceWritesARecordAtTimeZeroOnStart) {
