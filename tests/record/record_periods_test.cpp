@@ -40,19 +40,6 @@ TEST_F(RecordPeriodsTest, AveragesInDoubleAndReseedsWithTheTruncatedMean) {
     EXPECT_EQ(Set(kOneSecond).Count, 1u);
 }
 
-TEST_F(RecordPeriodsTest, WithoutAveragingTheLatestSampleAtEachBoundary) {
-    st().pipeline.ElapsedCount = 5000;
-    SetLatest({300, 0, 0, 0, 0, 0});
-    StartIn(kOneSecond, {1});
-    for (std::uint16_t value : {301, 302}) {
-        Set(kOneSecond).Sum[0] = 99999;
-        SetLatest({value, 0, 0, 0, 0, 0});
-        EndPeriod(kOneSecond);
-    }
-    EXPECT_EQ(Records(), (std::vector<std::string>{"0,0000000000 300,000", "0,0000115741 301,000",
-                                                   "0,0000231481 302,000"}));
-}
-
 TEST_F(RecordPeriodsTest, OneSampleAfterAGapEndsThreePeriodsEachWithItsOwnTime) {
     for (bool averaging : {true, false}) {
         const std::string name = averaging ? "on.txt" : "off.txt";

@@ -101,13 +101,5 @@ TEST_F(ResultFileTest, CloseReportsLinesThatCouldNotBeWrittenAndStillCloses) {
     EXPECT_EQ(ReadBytes(path_), "");
 }
 
-TEST_F(ResultFileTest, NothingIsWrittenWithoutAnOpenFile) {
-    ResultFile file;
-    EXPECT_FALSE(file.Open((folder_ / "missing" / "r.txt").string()));
-    EXPECT_FALSE(file.Append("line\r\n"));
-    EXPECT_FALSE(file.Sync());
-    EXPECT_TRUE(file.Close());
-}
-
 }  // namespace
 }  // namespace ts

@@ -2,7 +2,6 @@
 
 #include "record/cp1251.h"
 #include "record/date_time_format.h"
-#include "record/utf8_text.h"
 #include "recording_fixture.h"
 
 namespace ts {
@@ -57,19 +56,6 @@ TEST(LocaleTextTest, SingleByteLocaleTextIsReadInItsCharset) {
     EXPECT_EQ(LocaleTextToUtf8("\xFE\xE1\xF3 %H", "KOI8-R"), "ЧАС %H");
     EXPECT_EQ(LocaleTextToUtf8("12:00", "ANSI_X3.4-1968"), "12:00");
     EXPECT_EQ(LocaleTextToUtf8("Время", "UTF-8"), "Время");
-}
-
-TEST(Utf8TextTest, LettersAreNeverCutInHalf) {
-    EXPECT_EQ(Utf8Letters("Файл: a"), 7u);
-    EXPECT_EQ(Utf8FirstLetters("Жук/x", 3), "Жук");
-    EXPECT_EQ(Utf8FirstLetters("ab", 3), "ab");
-    std::string text = "имя.txt...";
-    Utf8DropLastLetters(text, 4);
-    EXPECT_EQ(text, "имя.tx");
-    Utf8DropLastLetters(text, 5);
-    EXPECT_EQ(text, "и");
-    Utf8DropLastLetters(text, 4);
-    EXPECT_EQ(text, "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -58,26 +59,39 @@ QMessageBox* OpenQuestion() {
 }
 
 // Drives the modal dialogs from a timer: `step` is called until it says done.
+// Should it never be done, the dialogs are closed so that the test fails
+// instead of waiting for ever.
 class Driver {
 public:
     explicit Driver(std::function<bool()> step) : step_(std::move(step)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (++ticks_ > kGiveUpTicks) {
+                if (QMessageBox* box = OpenQuestion()) box->reject();
+                if (QFileDialog* dialog = OpenDialog()) dialog->reject();
+                return;
+            }
             if (step_()) timer_.stop();
         });
         timer_.start(10);
     }
 
 private:
+    static constexpr int kGiveUpTicks = 1000;
     std::function<bool()> step_;
     QTimer timer_;
+    int ticks_ = 0;
 };
 
-// Types `name` into the open dialog and accepts it. Queued: the question
-// the dialog may ask runs its own loop, in which the driving timer must fire.
+// Types `name` into the open dialog's name box and accepts it. Typed, not
+// selected: the dialog ignores a selection while its name box has the focus.
+// Queued: the question the dialog may ask runs its own loop, in which the
+// driving timer must fire.
 bool Choose(const QString& name) {
     QFileDialog* dialog = OpenDialog();
     if (dialog == nullptr) return false;
-    dialog->selectFile(name);
+    auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (nameBox == nullptr) return false;
+    nameBox->setText(name);
     QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     return true;
 }
