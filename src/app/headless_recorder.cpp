@@ -77,15 +77,9 @@ void HeadlessRecorder::SampleEntering(const Sample&) {
     if (!started_) startPending_ = true;
 }
 
-void HeadlessRecorder::RecordWriting(std::uint64_t, const std::array<double, kChannels>&) {
-    if (station_->recording.RecordingActive) ++records_;
-}
-
-void HeadlessRecorder::RecordPeriodEnding(int period) {
-    // The period step about to run writes a record when its period is the chosen one.
-    if (station_->recording.RecordingActive && station_->form.SelectedRecordChoice() == period) {
-        ++records_;
-    }
+std::uint64_t HeadlessRecorder::Records() const {
+    const std::uint64_t lines = station_->recording.File.LinesAppended();
+    return started_ && lines >= 2 ? lines - 2 : 0;
 }
 
 void HeadlessRecorder::StartRecording() {

@@ -34,20 +34,18 @@ public:
     bool Recording() const { return station_->recording.RecordingActive; }
     bool LinkUp() const { return station_->link.DataReceived; }
     std::uint64_t Samples() const { return samples_; }
-    std::uint64_t Records() const { return records_; }
+    // Record lines handed to the result file (the start and header lines not counted).
+    std::uint64_t Records() const;
     std::uint64_t Ticks() const { return ticks_; }
     Station& station() { return *station_; }
 
 private:
     void SampleEntering(const Sample&) override;
-    void RecordWriting(std::uint64_t, const std::array<double, kChannels>&) override;
-    void RecordPeriodEnding(int period) override;
     void StartRecording();
 
     std::unique_ptr<Station> station_;
     std::string outPath_;
     std::uint64_t samples_ = 0;
-    std::uint64_t records_ = 0;
     std::uint64_t ticks_ = 0;
     bool startPending_ = false;
     bool started_ = false;

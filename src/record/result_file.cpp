@@ -30,11 +30,13 @@ bool ResultFile::Open(const std::string& path) {
     fd_ = fd;
     end_ = 0;
     used_ = 0;
+    linesAppended_ = 0;
     return true;
 }
 
 bool ResultFile::Append(std::string_view line) {
     if (fd_ < 0) return false;
+    ++linesAppended_;
     bool ok = true;
     if (line.size() > buffer_.size() - used_) ok = Flush();
     if (line.size() > buffer_.size()) return WriteWhole(line.data(), line.size()) && ok;

@@ -42,6 +42,8 @@ public:
     // Bytes of whole lines in the file, and bytes waiting in the buffer.
     std::uint64_t WrittenBytes() const { return end_; }
     std::size_t PendingBytes() const { return used_; }
+    // Lines handed over since the file was opened, whatever became of them.
+    std::uint64_t LinesAppended() const { return linesAppended_; }
 
 private:
     bool WriteWhole(const char* bytes, std::size_t size);
@@ -49,6 +51,7 @@ private:
     int fd_ = -1;
     std::uint64_t end_ = 0;  // file offset just past the last whole line
     std::size_t used_ = 0;
+    std::uint64_t linesAppended_ = 0;
     std::array<char, kBufferCapacity> buffer_;
 };
 
