@@ -50,8 +50,11 @@ bool HeadlessRecorder::Prepare(const RecordOptions& options, std::string& error)
         error = options.outPath + " exists; use --force to replace it";
         return false;
     }
-    // A table that does not load says so and its channel records 0, as in the window.
-    for (int channel = 1; channel <= kChannels; ++channel) st.LoadTable(channel);
+    // A table that does not load says so and its channel records 0, as in the
+    // window; channels that are not recorded need none.
+    for (int channel = 1; channel <= kChannels; ++channel) {
+        if (st.form.FileEN_CH[static_cast<std::size_t>(channel - 1)].Checked) st.LoadTable(channel);
+    }
     // The window's averaging box is cleared for "every sample" and "on change".
     st.RefreshRecordingOptions();
 
