@@ -16,6 +16,10 @@ int SimDriver::AddDevice(std::string description, std::string serial) {
 void SimDriver::Unplug(int id) {
     SimDevice& device = Device(id);
     device.plugged = false;
+    // A handle of an unplugged device is dead for good, even once the device
+    // is back: it has to be opened again.
+    device.open = false;
+    ++device.generation;
     device.queueHead = device.queueSize = 0;
 }
 
@@ -57,10 +61,12 @@ int SimDriver::DeviceOfHandle(FtHandle handle) const {
 }
 
 SimDevice* SimDriver::Usable(FtHandle handle) {
-    const int id = DeviceOfHandle(handle);
-    if (id < 0) return nullptr;
-    SimDevice& device = Device(id);
-    return device.plugged ? &device : nullptr;
+    for (const OpenHandle& h : handles_) {
+        if (h.handle != handle) continue;
+        SimDevice& device = Device(h.device);
+        return device.plugged && h.generation == device.generation ? &device : nullptr;
+    }
+    return nullptr;
 }
 
 int SimDriver::ListedDevice(std::uint32_t index) const {
@@ -102,7 +108,7 @@ FtStatus SimDriver::Open(std::uint32_t index, FtHandle& handle) {
     device.config = LineConfig{};
     device.queueHead = device.queueSize = 0;
     handle = nextHandle_++;
-    handles_.push_back({handle, id});
+    handles_.push_back({handle, id, device.generation});
     return kFtOk;
 }
 
@@ -112,8 +118,11 @@ FtStatus SimDriver::Close(FtHandle handle) {
                            [&](const OpenHandle& h) { return h.handle == handle; });
     if (it == handles_.end()) return kFtError;
     SimDevice& device = Device(it->device);
-    device.open = false;
-    device.queueHead = device.queueSize = 0;
+    // Closing a handle that died with an unplug leaves a reopened device alone.
+    if (it->generation == device.generation) {
+        device.open = false;
+        device.queueHead = device.queueSize = 0;
+    }
     handles_.erase(it);
     return kFtOk;
 }

@@ -41,6 +41,7 @@ struct SimDevice {
     bool inUseElsewhere = false;  // held by another program: Open fails
     bool detailsReadable = true;  // false: GetDeviceInfoDetail fails for it
     bool open = false;
+    int generation = 0;  // counts unplugs; handles of an earlier one are dead
     LineConfig config;
     // Receive queue of the open device, fixed capacity like the real driver's.
     std::vector<std::uint8_t> queue;
@@ -104,6 +105,7 @@ private:
     struct OpenHandle {
         FtHandle handle;
         int device;
+        int generation;
     };
     std::vector<OpenHandle> handles_;
     FtHandle nextHandle_ = 0x100;
