@@ -28,6 +28,15 @@ constexpr int kLineFramesPerSecond = kLineBytesPerSecond / 14;
 
 QString Name(const char* base, int channel) { return QString("%1%2").arg(base).arg(channel); }
 
+// Narrow number fields keep the panel small enough to sit beside the window.
+constexpr int kNumberFieldWidth = 60;
+
+QFormLayout* CompactForm(QWidget* group) {
+    auto* form = new QFormLayout(group);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    return form;
+}
+
 }  // namespace
 
 SimPanel::SimPanel(SimDriver& driver, int deviceId, SimInstrument& instrument, QWidget* parent)
@@ -36,6 +45,7 @@ SimPanel::SimPanel(SimDriver& driver, int deviceId, SimInstrument& instrument, Q
     setWindowTitle("Имитатор прибора");
 
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(BuildLinkGroup());
     layout->addWidget(BuildSignalGroup());
     layout->addWidget(BuildFaultGroup());
@@ -53,7 +63,7 @@ SimPanel::SimPanel(SimDriver& driver, int deviceId, SimInstrument& instrument, Q
 
 QWidget* SimPanel::BuildLinkGroup() {
     auto* group = new QGroupBox("Подключение", this);
-    auto* form = new QFormLayout(group);
+    auto* form = CompactForm(group);
 
     plugged_ = new QCheckBox("Прибор подключён к USB", group);
     plugged_->setObjectName("Plugged");
@@ -69,6 +79,7 @@ QWidget* SimPanel::BuildLinkGroup() {
     form->addRow(plugged_);
 
     number_ = new QSpinBox(group);
+    number_->setFixedWidth(kNumberFieldWidth);
     number_->setObjectName("InstrumentNumber");
     number_->setRange(0, 31);
     number_->setValue(instrument_.instrumentNumber);
@@ -82,8 +93,9 @@ QWidget* SimPanel::BuildLinkGroup() {
 QWidget* SimPanel::BuildSignalGroup() {
     auto* group = new QGroupBox("Сигналы (коды 0…1023)", this);
     auto* grid = new QGridLayout(group);
+    grid->setHorizontalSpacing(4);
     int column = 0;
-    for (const char* header : {"Канал", "Форма", "Уровень", "Размах", "Период, с"}) {
+    for (const char* header : {"№", "Форма", "Уровень", "Размах", "Период, с"}) {
         grid->addWidget(new QLabel(header, group), 0, column++);
     }
     for (int c = 0; c < kChannels; ++c) {
@@ -100,6 +112,7 @@ QWidget* SimPanel::BuildSignalGroup() {
         grid->addWidget(row.shape, channel, 1);
 
         row.level = new QSpinBox(group);
+        row.level->setFixedWidth(kNumberFieldWidth);
         row.level->setObjectName(Name("Level_CH", channel));
         row.level->setRange(0, 1023);
         row.level->setValue(static_cast<int>(std::lround(signal.level)));
@@ -110,6 +123,7 @@ QWidget* SimPanel::BuildSignalGroup() {
         grid->addWidget(row.level, channel, 2);
 
         row.amplitude = new QSpinBox(group);
+        row.amplitude->setFixedWidth(kNumberFieldWidth);
         row.amplitude->setObjectName(Name("Amplitude_CH", channel));
         row.amplitude->setRange(0, 1023);
         row.amplitude->setValue(static_cast<int>(std::lround(signal.amplitude)));
@@ -120,6 +134,7 @@ QWidget* SimPanel::BuildSignalGroup() {
         grid->addWidget(row.amplitude, channel, 3);
 
         row.period = new QDoubleSpinBox(group);
+        row.period->setFixedWidth(kNumberFieldWidth);
         row.period->setObjectName(Name("Period_CH", channel));
         row.period->setRange(0.1, 3600);
         row.period->setDecimals(1);
@@ -135,9 +150,10 @@ QWidget* SimPanel::BuildSignalGroup() {
 
 QWidget* SimPanel::BuildFaultGroup() {
     auto* group = new QGroupBox("Помехи", this);
-    auto* form = new QFormLayout(group);
+    auto* form = CompactForm(group);
 
     noiseBytes_ = new QSpinBox(group);
+    noiseBytes_->setFixedWidth(kNumberFieldWidth);
     noiseBytes_->setObjectName("NoiseBytes");
     noiseBytes_->setRange(0, kLineBytesPerSecond);
     noiseBytes_->setValue(static_cast<int>(instrument_.noiseBytesPerSecond));
@@ -146,6 +162,7 @@ QWidget* SimPanel::BuildFaultGroup() {
     form->addRow("Случайных байтов в секунду:", noiseBytes_);
 
     corruptFrames_ = new QSpinBox(group);
+    corruptFrames_->setFixedWidth(kNumberFieldWidth);
     corruptFrames_->setObjectName("CorruptFrames");
     corruptFrames_->setRange(0, kLineFramesPerSecond);
     corruptFrames_->setValue(static_cast<int>(instrument_.corruptFramesPerSecond));
@@ -155,6 +172,7 @@ QWidget* SimPanel::BuildFaultGroup() {
 
     auto* pauseRow = new QHBoxLayout;
     pauseSeconds_ = new QDoubleSpinBox(group);
+    pauseSeconds_->setFixedWidth(kNumberFieldWidth);
     pauseSeconds_->setObjectName("PauseSeconds");
     pauseSeconds_->setRange(0.1, 600);
     pauseSeconds_->setDecimals(1);
