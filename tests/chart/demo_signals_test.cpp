@@ -45,13 +45,5 @@ TEST(DemoSignalsTest, EverySignalStaysInItsRangeOverAWholePeriod) {
     EXPECT_EQ(high, (Values{1010, 1013, 930, 800, 800, 849}));
 }
 
-TEST(DemoSignalsTest, SquareWaveHolds128StepsAndChannel5AlternatesEveryStep) {
-    EXPECT_EQ(DemoValues(127)[3], 800);
-    EXPECT_EQ(DemoValues(255)[3], 100);
-    EXPECT_EQ(DemoValues(256)[3], 800);
-    EXPECT_EQ(DemoValues(2)[4], 500);
-    EXPECT_EQ(DemoValues(3)[4], 800);
-}
-
 }  // namespace
 }  // namespace ts

@@ -22,6 +22,7 @@ class ModeMenuTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void chartControlsCarryTheirCaptionsAndHints();
     void demoModeThenSwatchThenClearReachTheSettingsFile();
     void colourDialogOpensOnTheLastColourAndCancelKeepsAll();
 };
@@ -90,6 +91,34 @@ void Click(QWidget* widget) {
 }
 
 }  // namespace
+
+void ModeMenuTest::chartControlsCarryTheirCaptionsAndHints() {
+    Rig rig;
+    struct Expected {
+        QString name, caption, hint;
+    };
+    QList<Expected> controls = {
+        {"ButtonChartClear", "Очистить", "Очистить данные на графиках"},
+        {"CheckBox_ChartStop", "Стоп!", "Остановить движение графиков"},
+        {"CheckBox_ChartAver", "Усреднение", "Усреднять результаты при выводе на графики"},
+        {"PanelColor_ChartBackGround", "", "Выбор цвета фона области построения графиков"},
+        {"PanelColor_ChartGrid", "",
+         "Выбор цвета координатной сетки области построения графиков"},
+    };
+    for (int c = 1; c <= 6; ++c) {
+        controls.append({QString("ChartEN_CH%1").arg(c), "Граф.", "Выводить результаты на график"});
+        controls.append({QString("PanelColor_CurveCH%1").arg(c), "", "Выбор цвета графика"});
+    }
+    for (const Expected& e : controls) {
+        QWidget* control = rig.Find<QWidget>(e.name);
+        QCOMPARE(control->toolTip(), e.hint);
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            QCOMPARE(button->text(), e.caption);
+        } else {
+            QCOMPARE(control->size(), QSize(17, 17));
+        }
+    }
+}
 
 void ModeMenuTest::demoModeThenSwatchThenClearReachTheSettingsFile() {
     Rig rig;
