@@ -13,6 +13,7 @@
 #include "device/driver.h"
 #include "device/link_state.h"
 #include "measure/calibration_table.h"
+#include "measure/pipeline_probe.h"
 #include "measure/pipeline_state.h"
 #include "record/recording_state.h"
 
@@ -102,6 +103,8 @@ public:
 
     LinkState link;
     PipelineState pipeline;
+    // Null in the program; tests attach one to see the pipeline's dispatch.
+    PipelineProbe* pipelineProbe = nullptr;
 
     std::array<CalibrationTable, kChannels> tables{};
     std::array<std::string, kChannels> TablePath;

@@ -1,0 +1,207 @@
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "measure/pipeline_recorder.h"
+#include "station_fixture.h"
+
+namespace ts {
+namespace {
+
+using Values = std::array<std::uint16_t, kChannels>;
+
+class SamplePipelineTest : public StationTest {
+protected:
+    PipelineRecorder recorder{st()};
+    PipelineState& pipe = st().pipeline;
+
+    void Process(std::uint16_t counter, Values values = {}) {
+        Sample s;
+        s.TimeCounter = counter;
+        s.Value = values;
+        st().ProcessSample(s);
+    }
+
+    // Pretends earlier samples have run: counter p seen, time `elapsed`, every
+    // period begun at `periodStart`.
+    void Resume(std::uint16_t previous, std::uint64_t elapsed, std::uint64_t periodStart) {
+        pipe.FirstSample = false;
+        pipe.PreviousCounter = previous;
+        pipe.ElapsedCount = elapsed;
+        for (auto& set : pipe.ChartSets) set.PeriodStart = periodStart;
+        for (auto& set : pipe.RecordSets) set.PeriodStart = periodStart;
+    }
+
+    std::vector<std::string> Repeat(const std::string& step, int times) {
+        return std::vector<std::string>(static_cast<std::size_t>(times), step);
+    }
+};
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(SamplePipelineTest, FirstSampleAddsNoTimeButIsAccumulatedInAll42Sets) {
+    Process(5000, {1, 2, 3, 4, 5, 1023});
+    EXPECT_EQ(pipe.ElapsedCount, 0u);
+    EXPECT_FALSE(pipe.FirstSample);
+    EXPECT_EQ(pipe.PreviousCounter, 5000);
+    EXPECT_EQ(pipe.LatestSample, (Values{1, 2, 3, 4, 5, 1023}));
+
+    Process(5000, {10, 20, 30, 40, 50, 60});  // an equal counter adds nothing either
+    EXPECT_EQ(pipe.ElapsedCount, 0u);
+    EXPECT_EQ(pipe.LatestSample, (Values{10, 20, 30, 40, 50, 60}));
+    const std::array<std::uint32_t, kChannels> sums = {11, 22, 33, 44, 55, 1083};
+    for (const auto& set : pipe.ChartSets) {
+        EXPECT_EQ(set.Count, 2u);
+        EXPECT_EQ(set.Sum, sums);
+    }
+    for (const auto& set : pipe.RecordSets) {
+        EXPECT_EQ(set.Count, 2u);
+        EXPECT_EQ(set.Sum, sums);
+    }
+    EXPECT_TRUE(recorder.steps.empty());
+}
+
+TEST_F(SamplePipelineTest, TimeStampsUnwrapToTheirForwardDistance) {
+    Resume(65530, 100, 0);
+    Process(4);
+    EXPECT_EQ(pipe.ElapsedCount, 110u);
+    EXPECT_EQ(pipe.PreviousCounter, 4);
+    // A counter one behind the last is read as almost a whole turn ahead.
+    Process(3);
+    EXPECT_EQ(pipe.ElapsedCount, 110u + 65535u);
+}
+
+TEST_F(SamplePipelineTest, APeriodEndsOnlyWhenTimeIsStrictlyPastIt) {
+    for (std::uint16_t t : {0, 120, 240, 360}) Process(t);
+    EXPECT_EQ(recorder.StepCount("chart 1"), 0);
+    EXPECT_EQ(recorder.StepCount("record 4"), 0);  // the 0.02 s recording period, also 360
+
+    Process(361, {7, 0, 0, 0, 0, 0});
+    EXPECT_EQ(recorder.StepCount("chart 1"), 1);
+    EXPECT_EQ(recorder.StepCount("record 4"), 1);
+    EXPECT_EQ(pipe.ChartSets[0].PeriodStart, 360u);
+    // The sample that closed the period is already in it when the end step runs.
+    ASSERT_EQ(recorder.chartSetsSeen.size(), 1u);
+    EXPECT_EQ(recorder.chartSetsSeen[0].Count, 5u);
+    EXPECT_EQ(recorder.chartSetsSeen[0].Sum[0], 7u);
+    EXPECT_EQ(recorder.chartSetsSeen[0].PeriodStart, 360u);
+}
+
+TEST_F(SamplePipelineTest, ASampleSpanningManyPeriodsEndsEachOnceInTurn) {
+    Process(0, {1, 1, 1, 1, 1, 1});
+    Process(1000, {2, 2, 2, 2, 2, 2});
+    EXPECT_EQ(recorder.StepCount("record 1"), 27);  // 0.002 s: 1000 - 972 = 28 is not past 36
+    EXPECT_EQ(recorder.StepCount("record 2"), 11);
+    EXPECT_EQ(recorder.StepCount("record 3"), 5);
+    EXPECT_EQ(pipe.RecordSets[0].PeriodStart, 972u);
+
+    // Each run sees the start already moved on by one period; the first run
+    // sees both samples in the sums.
+    std::vector<std::uint64_t> starts;
+    for (std::size_t i = 0; i < 27; ++i) starts.push_back(recorder.recordSetsSeen[i].PeriodStart);
+    std::vector<std::uint64_t> expected;
+    for (std::uint64_t s = 36; s <= 972; s += 36) expected.push_back(s);
+    EXPECT_EQ(starts, expected);
+    EXPECT_EQ(recorder.recordSetsSeen[0].Count, 2u);
+    EXPECT_EQ(recorder.recordSetsSeen[0].Sum[5], 3u);
+}
+
+// The fixed order: all chart ends, the every-sample record, all recording
+// ends, the on-change check; each scale's runs back to back.
+TEST_F(SamplePipelineTest, DispatchOrderFollowsTheRecordingChoice) {
+    const auto chartEnds = std::vector<std::string>{"chart 1", "chart 1", "chart 2", "chart 3"};
+    const auto recordEnds = Repeat("record 1", 27) + Repeat("record 2", 11) +
+                            Repeat("record 3", 5) + Repeat("record 4", 2) + Repeat("record 5", 1);
+    struct Case {
+        const char* name;
+        bool active;
+        int choice;
+        std::vector<std::string> steps;
+    };
+    const Case cases[] = {
+        {"all", true, kRecordChoiceAll, chartEnds + std::vector<std::string>{"write"} + recordEnds},
+        {"on change", true, kRecordChoiceOnChange,
+         chartEnds + recordEnds + std::vector<std::string>{"check"}},
+        {"fixed period", true, 8, chartEnds + recordEnds},
+        {"all, not recording", false, kRecordChoiceAll, chartEnds + recordEnds},
+        {"on change, not recording", false, kRecordChoiceOnChange, chartEnds + recordEnds},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        st().recording.RecordingActive = c.active;
+        st().form.SelectRecordChoice(c.choice);
+        Resume(0, 0, 0);
+        recorder.steps.clear();
+        Process(1000, {1, 2, 3, 4, 5, 6});
+        EXPECT_EQ(recorder.steps, c.steps);
+    }
+}
+
+TEST_F(SamplePipelineTest, WhileRecordingEverySampleEveryoneIsWrittenOnceWithItsTime) {
+    st().recording.RecordingActive = true;
+    st().form.SelectRecordChoice(kRecordChoiceAll);
+    Resume(0, 5000, 5000);
+    st().recording.RecordingStart = 4990;
+    Process(0, {1, 2, 3, 4, 5, 1023});
+    Process(3, {6, 5, 4, 3, 2, 1});
+
+    ASSERT_EQ(recorder.writes.size(), 2u);
+    EXPECT_EQ(recorder.writes[0].elapsed, 10u);
+    EXPECT_EQ(recorder.writes[0].raw, (std::array<double, kChannels>{1, 2, 3, 4, 5, 1023}));
+    EXPECT_EQ(recorder.writes[1].elapsed, 13u);
+    EXPECT_EQ(recorder.writes[1].raw, (std::array<double, kChannels>{6, 5, 4, 3, 2, 1}));
+}
+
+// After some 66 hours ElapsedCount passes 2^32; periods go on as before.
+TEST_F(SamplePipelineTest, PeriodsRunOnAcrossTwoToThe32TimeUnits) {
+    constexpr std::uint64_t kTwo32 = std::uint64_t{1} << 32;
+    Resume(0, kTwo32 - 100, kTwo32 - 100);
+    Process(361);
+    EXPECT_EQ(pipe.ElapsedCount, kTwo32 + 261);
+    EXPECT_EQ(recorder.StepCount("chart 1"), 1);
+    EXPECT_EQ(pipe.ChartSets[0].PeriodStart, kTwo32 + 260);
+    EXPECT_EQ(recorder.StepCount("record 1"), 10);
+    EXPECT_EQ(recorder.StepCount("chart 2"), 0);
+}
+
+// Clearing the chart sets a start one below ElapsedCount, which at 0 wraps.
+TEST_F(SamplePipelineTest, APeriodStartJustBelowZeroEndsAfterOneFullPeriod) {
+    Resume(0, 0, 0);
+    pipe.ChartSets[0].PeriodStart = std::numeric_limits<std::uint64_t>::max();
+    Process(359);
+    EXPECT_EQ(recorder.StepCount("chart 1"), 0);
+    Process(360);
+    EXPECT_EQ(recorder.StepCount("chart 1"), 1);
+    EXPECT_EQ(pipe.ChartSets[0].PeriodStart, 359u);
+}
+
+TEST_F(SamplePipelineTest, ResetClearsTheSetsAndTimeButKeepsTheLastCounter) {
+    Process(100, {1, 2, 3, 4, 5, 6});
+    Process(2000, {1, 2, 3, 4, 5, 6});
+    st().recording.RecordingStart = 1500;
+    ASSERT_GT(pipe.ChartSets[0].PeriodStart, 0u);
+
+    st().ResetPipeline();
+    auto allSets = std::vector<AccumulatorSet>(pipe.ChartSets.begin(), pipe.ChartSets.end());
+    allSets.insert(allSets.end(), pipe.RecordSets.begin(), pipe.RecordSets.end());
+    for (const auto& set : allSets) {
+        EXPECT_EQ(set.Sum, (std::array<std::uint32_t, kChannels>{}));
+        EXPECT_EQ(set.Count, 0u);
+        EXPECT_EQ(set.PeriodStart, 0u);
+    }
+    EXPECT_EQ(pipe.ElapsedCount, 0u);
+    EXPECT_EQ(st().recording.RecordingStart, 0u);
+    EXPECT_FALSE(pipe.FirstSample);
+    EXPECT_EQ(pipe.PreviousCounter, 2000);
+    EXPECT_EQ(pipe.LatestSample, (Values{1, 2, 3, 4, 5, 6}));
+
+    // The next sample counts from the last counter seen, into the new zero.
+    Process(2050);
+    EXPECT_EQ(pipe.ElapsedCount, 50u);
+}
+
+}  // namespace
+}  // namespace ts
