@@ -1,10 +1,12 @@
 #include "strip_chart.h"
 
+#include <QEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 #include "app/texts.h"
+#include "qt_text.h"
 
 namespace ts {
 
@@ -16,16 +18,16 @@ constexpr int kLeftAxisWidth = 34;
 constexpr int kRightAxisWidth = 34;
 constexpr int kTopMargin = 24;
 constexpr int kBottomAxisHeight = 26;
+constexpr int kMaxSeriesPoints = 600;
 
 }  // namespace
 
-QColor ToQColor(Color color) {
-    return QColor(RedOf(color), GreenOf(color), BlueOf(color));
-}
+QColor ToQColor(Color color) { return QColor(RedOf(color), GreenOf(color), BlueOf(color)); }
 
 StripChart::StripChart(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    for (Series& s : series_) s.points.reserve(600);
+    for (Series& s : series_) s.y.reserve(kMaxSeriesPoints);
+    mapped_.reserve(kMaxSeriesPoints);
 }
 
 void StripChart::setBottomMinimum(double value) {
@@ -51,10 +53,8 @@ void StripChart::setSeries(int channel, double firstX, std::span<const float> y,
     Series& s = series_[static_cast<std::size_t>(channel)];
     s.firstX = firstX;
     s.color = color;
-    if (s.points.size() < y.size()) s.points.resize(y.size());
-    for (std::size_t i = 0; i < y.size(); ++i) {
-        s.points[i] = QPointF(firstX + static_cast<double>(i), static_cast<double>(y[i]));
-    }
+    if (s.y.size() < y.size()) s.y.resize(y.size());
+    std::copy(y.begin(), y.end(), s.y.begin());
     s.count = static_cast<int>(y.size());
     update();  // several redraws within one tick are painted once
 }
@@ -66,13 +66,13 @@ int StripChart::seriesPointCount(int channel) const {
 void StripChart::setBackgroundColor(Color color) {
     if (background_ == color) return;
     background_ = color;
-    update();
+    dropStaticLayer();
 }
 
 void StripChart::setGridColor(Color color) {
     if (grid_ == color) return;
     grid_ = color;
-    update();
+    dropStaticLayer();
 }
 
 QRect StripChart::plotRect() const {
@@ -80,85 +80,118 @@ QRect StripChart::plotRect() const {
                  height() - kTopMargin - kBottomAxisHeight);
 }
 
-QPointF StripChart::toPixel(double x, double percent) const {
+QPoint StripChart::toPixel(double x, double percent) const {
     const QRect r = plotRect();
     const double span = bottomMax_ - bottomMin_;
     const double px = r.left() + (span > 0 ? (x - bottomMin_) / span : 0) * (r.width() - 1);
-    const double py =
-        r.bottom() - (percent - kAxisLow) / (kAxisHigh - kAxisLow) * (r.height() - 1);
-    return QPointF(px, py);
+    const double py = r.bottom() - (percent - kAxisLow) / (kAxisHigh - kAxisLow) * (r.height() - 1);
+    // Far off-scale values stay far off-scale without overflowing an int.
+    return QPoint(static_cast<int>(std::lround(std::clamp(px, -1e6, 1e6))),
+                  static_cast<int>(std::lround(std::clamp(py, -1e6, 1e6))));
 }
 
-void StripChart::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+void StripChart::resizeEvent(QResizeEvent* event) {
+    dropStaticLayer();
+    QWidget::resizeEvent(event);
+}
+
+void StripChart::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::StyleChange) {
+        dropStaticLayer();
+    }
+    QWidget::changeEvent(event);
+}
+
+void StripChart::dropStaticLayer() {
+    staticLayerValid_ = false;
+    update();
+}
+
+void StripChart::buildStaticLayer() {
+    const qreal ratio = devicePixelRatioF();
+    staticLayer_ = QPixmap(size() * ratio);
+    staticLayer_.setDevicePixelRatio(ratio);
+    QPainter p(&staticLayer_);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(rect(), palette().window());
     const QRect r = plotRect();
     p.fillRect(r, ToQColor(background_));
 
-    const QColor gridColor = ToQColor(grid_);
-    QPen majorPen(gridColor, 0, Qt::SolidLine);
-    QPen minorPen(gridColor, 0, Qt::DotLine);
-
-    // Horizontal grid: major every 10 %, four minor ticks between.
-    p.setFont(font());
+    // Horizontal grid: major every 10 %, four minor ticks between, as dots.
+    const QPen majorPen(ToQColor(grid_), 0, Qt::SolidLine);
+    const QPen minorPen(ToQColor(grid_), 0, Qt::DotLine);
+    const QPen textPen(palette().windowText().color());
     const QFontMetrics fm(font());
+    p.setFont(font());
     for (int step = 0; step <= 50; ++step) {
-        const double percent = step * 2.0;
-        const int y = qRound(toPixel(bottomMin_, percent).y());
+        const int percent = step * 2;
+        const int y = toPixel(bottomMin_, percent).y();
         const bool major = step % 5 == 0;
         p.setPen(major ? majorPen : minorPen);
         p.drawLine(r.left(), y, r.right(), y);
-        if (major) {
-            const QString label = QString::number(static_cast<int>(percent)) + "%";
-            p.setPen(palette().windowText().color());
-            p.drawText(QRect(0, y - fm.height() / 2, kLeftAxisWidth - 3, fm.height()),
-                       Qt::AlignRight | Qt::AlignVCenter, label);
-            p.drawText(QRect(r.right() + 4, y - fm.height() / 2, kRightAxisWidth - 4, fm.height()),
-                       Qt::AlignLeft | Qt::AlignVCenter, label);
-        }
+        if (!major) continue;
+        const QString label = QString::number(percent) + QLatin1Char('%');
+        p.setPen(textPen);
+        p.drawText(QRect(0, y - fm.height() / 2, kLeftAxisWidth - 3, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, label);
+        p.drawText(QRect(r.right() + 4, y - fm.height() / 2, kRightAxisWidth - 4, fm.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, label);
     }
 
-    // Vertical grid: attached to the data, major every 50 x units, minor every 10.
-    if (bottomMax_ > bottomMin_) {
-        const double first = std::ceil(bottomMin_ / 10.0) * 10.0;
-        for (double x = first; x <= bottomMax_; x += 10.0) {
-            const bool major = std::fmod(x, 50.0) == 0.0;
-            p.setPen(major ? majorPen : minorPen);
-            const int px = qRound(toPixel(x, 0).x());
-            p.drawLine(px, r.top(), px, r.bottom());
-        }
-    }
-
-    // Curves: clipped to the plotting area, 1 px, not anti-aliased.
-    p.setClipRect(r);
-    for (const Series& s : series_) {
-        if (s.count < 1) continue;
-        p.setPen(QPen(ToQColor(s.color), 0));
-        QPointF mapped[600];
-        int done = 0;
-        while (done < s.count) {
-            const int n = std::min(s.count - done, 600);
-            for (int i = 0; i < n; ++i) {
-                mapped[i] = toPixel(s.points[static_cast<std::size_t>(done + i)].x(),
-                                    s.points[static_cast<std::size_t>(done + i)].y());
-            }
-            p.drawPolyline(mapped, n);
-            done += n - 1;
-            if (n == 1) break;
-        }
-    }
-    p.setClipping(false);
-
-    // The bottom axis title: its trailing blanks push it to the left, so they
-    // must be laid out rather than trimmed.
-    p.setPen(palette().windowText().color());
+    // The axis title's trailing blanks push it to the left, so they must be
+    // laid out rather than trimmed.
+    p.setPen(textPen);
     QTextOption option(Qt::AlignHCenter | Qt::AlignVCenter);
     option.setFlags(QTextOption::IncludeTrailingSpaces);
     const QRect titleRect(r.left(), r.bottom() + 6, r.width(), kBottomAxisHeight - 6);
-    p.drawText(titleRect, QString::fromUtf8(text::kBottomAxisTitle.data(),
-                                            static_cast<int>(text::kBottomAxisTitle.size())),
-               option);
+    p.drawText(titleRect, Q(text::kBottomAxisTitle), option);
+    staticLayerValid_ = true;
+}
+
+void StripChart::paintVerticalGrid(QPainter& p) const {
+    // Attached to the data: lines at multiples of 10 x units, solid at
+    // multiples of 50, so they travel left with every new point.
+    if (!(bottomMax_ > bottomMin_)) return;
+    const QRect r = plotRect();
+    const QPen majorPen(ToQColor(grid_), 0, Qt::SolidLine);
+    const QPen minorPen(ToQColor(grid_), 0, Qt::DotLine);
+    const double first = std::ceil(bottomMin_ / 10.0) * 10.0;
+    for (double x = first; x <= bottomMax_; x += 10.0) {
+        p.setPen(std::fmod(x, 50.0) == 0.0 ? majorPen : minorPen);
+        const int px = toPixel(x, 0).x();
+        p.drawLine(px, r.top(), px, r.bottom());
+    }
+}
+
+void StripChart::paintCurves(QPainter& p) {
+    // 1 px and not anti-aliased: wide or smoothed polylines are slow to stroke.
+    for (const Series& s : series_) {
+        if (s.count < 1) continue;
+        mapped_.resize(static_cast<std::size_t>(s.count));
+        for (int i = 0; i < s.count; ++i) {
+            mapped_[static_cast<std::size_t>(i)] =
+                toPixel(s.firstX + i, static_cast<double>(s.y[static_cast<std::size_t>(i)]));
+        }
+        p.setPen(QPen(ToQColor(s.color), 0));
+        if (s.count == 1) {
+            p.drawPoint(mapped_[0]);
+        } else {
+            p.drawPolyline(mapped_.data(), s.count);
+        }
+    }
+}
+
+void StripChart::paintEvent(QPaintEvent*) {
+    if (!staticLayerValid_ || staticLayer_.size() != size() * devicePixelRatioF()) {
+        buildStaticLayer();
+    }
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.drawPixmap(0, 0, staticLayer_);
+    p.setClipRect(plotRect());
+    paintVerticalGrid(p);
+    paintCurves(p);
 }
 
 }  // namespace ts

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <array>
 #include <span>
@@ -14,6 +15,7 @@ namespace ts {
 // sides, a bottom axis whose range the core sets, grid lines every 50 x units
 // and every 10 %, dotted minor grid, and six polylines. Painted directly: the
 // chart is the program's hot path and its design never changes at run time.
+// Any number of changes between two event-loop passes is painted once.
 class StripChart final : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +26,7 @@ public:
     double bottomMinimum() const { return bottomMin_; }
     double bottomMaximum() const { return bottomMax_; }
     void emptySeries(int channel);
+    // Point i of the series lies at x = firstX + i.
     void setSeries(int channel, double firstX, std::span<const float> y, Color color);
     int seriesPointCount(int channel) const;
     void setBackgroundColor(Color color);
@@ -32,23 +35,36 @@ public:
     Color gridColor() const { return grid_; }
     // The plotting area inside the widget, in widget pixels.
     QRect plotRect() const;
-    // Widget pixel of a value, for tests and overlays.
-    QPointF toPixel(double x, double percent) const;
+    // The widget pixel a value is drawn on.
+    QPoint toPixel(double x, double percent) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Everything that does not move with the data: backgrounds, horizontal
+    // grid, percent labels and the axis title. Built again only when the
+    // size, a colour, the font or the palette changes.
+    void buildStaticLayer();
+    void dropStaticLayer();
+    void paintVerticalGrid(QPainter& painter) const;
+    void paintCurves(QPainter& painter);
+
     struct Series {
         double firstX = 0;
-        std::vector<QPointF> points;  // reused storage, never shrinks
+        std::vector<float> y;  // reused storage, never shrinks
         int count = 0;
         Color color = 0;
     };
     std::array<Series, kChannels> series_;
+    std::vector<QPoint> mapped_;  // reused storage for one polyline
     double bottomMin_ = 0, bottomMax_ = 600;
     Color background_ = kColorBlack;
-    Color grid_ = 0x808080;
+    Color grid_ = kColorGrey;
+    QPixmap staticLayer_;
+    bool staticLayerValid_ = false;
 };
 
 QColor ToQColor(Color color);

@@ -8,6 +8,7 @@
 #include "app/form.h"
 #include "app/platform.h"
 #include "app/ui_port.h"
+#include "chart/chart_series.h"
 #include "chart/chart_settings.h"
 #include "chart/scale_ring.h"
 #include "device/driver.h"
@@ -66,6 +67,8 @@ public:
     void DrawScale(int scale);
     void RedrawChart();
     void EmptySeries();
+    // Appends the point at x to the series of every channel ticked for the chart.
+    void AddChartPoint(int x, const std::array<std::uint16_t, kChannels>& codes);
     void ResetMeasurement();
     void RadioGroup_XClick();
     void ButtonChartClearClick();
@@ -111,6 +114,7 @@ public:
     std::array<std::vector<std::string>, kChannels> Memo_ListF;
 
     std::array<ScaleRing, kChartScales> rings{};
+    ChartSeries series;
     ChartColors colors;
     DemoState demo;
 

@@ -1,0 +1,244 @@
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <algorithm>
+#include <array>
+
+#include "app/station.h"
+#include "qt_ui.h"
+#include "sim/sim_driver.h"
+#include "sim/test_platform.h"
+#include "strip_chart.h"
+
+using namespace ts;
+
+class StripChartTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void backgroundAndGridTakeTheirColours();
+    void curvesLieAtTheHeightOfTheirCodes();
+    void aChannelSwitchedOffIsAbsent();
+    void titleBlanksPushItLeft();
+    void manyChangesPaintOnce();
+};
+
+namespace {
+
+constexpr Color kBackground = 0x202020;  // not black: to tell it from an unpainted image
+constexpr Color kGrid = 0x00A0A0;
+constexpr std::array<Color, kChannels> kCurves = {0x0000FF, 0x00FF00, 0xFF0000,
+                                                  0xFFFF00, 0xFF00FF, 0x80FFFF};
+
+QRgb Rgb(Color color) { return ToQColor(color).rgb(); }
+
+QImage Render(StripChart& chart) {
+    QImage image(chart.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    chart.render(&image);
+    return image;
+}
+
+// The whole path: the core's rings and series, the Qt port, the widget.
+struct Rig {
+    sim::SimDriver driver;
+    sim::TestPlatform platform;
+    QWidget window;
+    StripChart* chart = new StripChart(&window);
+    QLabel* label = new QLabel(&window);
+    QtUi ui{&window, chart, label};
+    Station station{driver, platform, ui};
+
+    // Channel c flat at codes[c] across the whole window of "12сек".
+    explicit Rig(const std::array<std::uint16_t, kChannels>& codes) {
+        chart->setGeometry(0, 0, 665, 534);
+        station.colors.BackgroundColor = kBackground;
+        station.colors.GridColor = kGrid;
+        station.colors.CurveColor = kCurves;
+        chart->setBackgroundColor(kBackground);
+        chart->setGridColor(kGrid);
+        station.form.RadioGroup_X = 0;
+        for (auto& box : station.form.ChartEN_CH) box.Checked = true;
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            station.rings[0].Points[c].fill(codes[c]);
+        }
+        station.rings[0].Position = 17;
+    }
+};
+
+// Rows of a column painted in `color`.
+QList<int> RowsOf(const QImage& image, int x, QRgb color) {
+    QList<int> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        if (image.pixel(x, y) == color) rows << y;
+    }
+    return rows;
+}
+
+// Rows of solid horizontal grid lines inside the plot: grid-coloured on every
+// one of ten neighbouring columns (dotted lines are not).
+QList<int> MajorGridRows(const QImage& image, const QRect& plot, int x) {
+    QList<int> rows;
+    for (int y = plot.top(); y <= plot.bottom(); ++y) {
+        bool solid = true;
+        for (int dx = 0; dx < 10 && solid; ++dx) solid = image.pixel(x + dx, y) == Rgb(kGrid);
+        if (solid) rows << y;
+    }
+    return rows;
+}
+
+// A column of the plot between vertical grid lines.
+int FreeColumn(const QImage& image, const QRect& plot) {
+    for (int x = plot.left() + plot.width() / 3; x < plot.right(); ++x) {
+        bool free = true;
+        for (int dx = -1; dx < 12 && free; ++dx) {
+            free = image.pixel(x + dx, plot.top() + 5) == Rgb(kBackground);
+        }
+        if (free) return x;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void StripChartTest::backgroundAndGridTakeTheirColours() {
+    StripChart chart;
+    chart.resize(665, 534);
+    chart.setBackgroundColor(kBackground);
+    chart.setGridColor(kGrid);
+    chart.setBottomMinimum(23);
+    chart.setBottomMaximum(623);
+    QImage image = Render(chart);
+    const QRect plot = chart.plotRect();
+    QVERIFY(plot.width() > 500 && plot.height() > 400);
+
+    const int column = FreeColumn(image, plot);
+    QVERIFY(column > 0);
+    QCOMPARE(image.pixel(column, plot.top() + 5), Rgb(kBackground));
+    // Eleven solid lines, 0 % to 100 %, evenly spaced.
+    const QList<int> rows = MajorGridRows(image, plot, column);
+    QCOMPARE(rows.size(), 11);
+    for (int i = 1; i < rows.size(); ++i)
+        QVERIFY(std::abs((rows[i] - rows[i - 1]) - (rows[1] - rows[0])) <= 1);
+    // Solid vertical lines every 50 x units from x = 50 on: 12 of them in 23..623.
+    int solidColumns = 0;
+    const int between = (rows[5] + rows[6]) / 2;
+    for (int x = plot.left(); x <= plot.right(); ++x) {
+        bool solid = true;
+        for (int dy = 0; dy < 6 && solid; ++dy) solid = image.pixel(x, between + dy) == Rgb(kGrid);
+        if (solid) ++solidColumns;
+    }
+    QCOMPARE(solidColumns, 12);
+    // Outside the plot is the window, not the chart background.
+    QVERIFY(image.pixel(2, plot.top() + 30) != Rgb(kBackground));
+
+    // New colours show at the next paint.
+    chart.setBackgroundColor(0x000080);
+    chart.setGridColor(0xC0C0C0);
+    image = Render(chart);
+    QCOMPARE(image.pixel(column, plot.top() + 5), Rgb(0x000080));
+    QCOMPARE(image.pixel(column, rows[5]), Rgb(0xC0C0C0));
+}
+
+void StripChartTest::curvesLieAtTheHeightOfTheirCodes() {
+    Rig rig({1023, 0, 512, 256, 767, 1});
+    const QRect plot = rig.chart->plotRect();
+    rig.chart->setBottomMinimum(17);
+    rig.chart->setBottomMaximum(617);
+    const QImage grid = Render(*rig.chart);
+    const int column = FreeColumn(grid, plot);
+    const QList<int> major = MajorGridRows(grid, plot, column);
+    QCOMPARE(major.size(), 11);  // major[0] is 100 %, major[10] is 0 %
+
+    rig.station.RedrawChart();
+    const QImage image = Render(*rig.chart);
+    QCOMPARE(RowsOf(image, column, Rgb(kCurves[0])), QList<int>{major[0]});
+    QCOMPARE(RowsOf(image, column, Rgb(kCurves[1])), QList<int>{major[10]});
+    const QList<int> half = RowsOf(image, column, Rgb(kCurves[2]));
+    QCOMPARE(half.size(), 1);
+    QVERIFY(std::abs(half[0] - major[5]) <= 1);
+    // A quarter of full scale lies a quarter of the way up, within a pixel.
+    const QList<int> quarter = RowsOf(image, column, Rgb(kCurves[3]));
+    QCOMPARE(quarter.size(), 1);
+    QVERIFY(std::abs(quarter[0] - (major[10] + (major[0] - major[10]) * 256.0 / 1023.0)) <= 1.0);
+    // The oldest point is on the left edge, the newest one x unit short of the right.
+    QCOMPARE(image.pixel(plot.left(), major[0]), Rgb(kCurves[0]));
+    QCOMPARE(image.pixel(plot.right() - 2, major[0]), Rgb(kCurves[0]));
+    QCOMPARE(image.pixel(plot.right(), major[0]), Rgb(kGrid));
+}
+
+void StripChartTest::aChannelSwitchedOffIsAbsent() {
+    Rig rig({100, 300, 500, 700, 900, 1000});
+    rig.station.form.ChartEN_CH[1].Checked = false;
+    rig.station.RedrawChart();
+    QImage image = Render(*rig.chart);
+    auto count = [&](Color color) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == Rgb(color);
+        }
+        return n;
+    };
+    QCOMPARE(count(kCurves[1]), 0);
+    for (int c : {0, 2, 3, 4, 5}) QVERIFY(count(kCurves[static_cast<std::size_t>(c)]) > 500);
+
+    rig.station.form.ChartEN_CH[1].Checked = true;
+    rig.station.RedrawChart();
+    image = Render(*rig.chart);
+    QVERIFY(count(kCurves[1]) > 500);
+}
+
+void StripChartTest::titleBlanksPushItLeft() {
+    StripChart chart;
+    chart.resize(665, 534);
+    const QImage image = Render(chart);
+    const QRect plot = chart.plotRect();
+    const QRgb window = image.pixel(2, image.height() - 2);
+    int left = image.width(), right = -1;
+    for (int y = plot.bottom() + 4; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == window) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+    }
+    QVERIFY(right > left);
+    // Centred with its 62 blanks, the visible words sit well left of centre.
+    QVERIFY2(
+        (left + right) / 2 < plot.center().x() - 60,
+        qPrintable(
+            QString("text %1..%2, plot centre %3").arg(left).arg(right).arg(plot.center().x())));
+}
+
+void StripChartTest::manyChangesPaintOnce() {
+    struct Counter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    StripChart chart;
+    chart.resize(665, 534);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    QCoreApplication::processEvents();
+    chart.installEventFilter(&counter);
+    std::array<float, 600> y{};
+    for (int redraw = 0; redraw < 5; ++redraw) {
+        chart.setBottomMinimum(redraw);
+        chart.setBottomMaximum(redraw + 600);
+        for (int c = 0; c < kChannels; ++c) {
+            chart.emptySeries(c);
+            y.fill(static_cast<float>(redraw * 10 + c));
+            chart.setSeries(c, redraw, y, kCurves[static_cast<std::size_t>(c)]);
+        }
+    }
+    QCOMPARE(counter.paints, 0);
+    QTRY_COMPARE(counter.paints, 1);
+    QTest::qWait(50);
+    QCOMPARE(counter.paints, 1);
+}
+
+QTEST_MAIN(StripChartTest)
+#include "strip_chart_test.moc"
