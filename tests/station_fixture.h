@@ -8,16 +8,25 @@
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
+#include "temp_folder.h"
 
 namespace ts {
 
-// A station wired to a virtual bridge, a test platform and a recording Ui.
+// A station wired to a virtual bridge, a test platform and a recording Ui,
+// working in a fresh folder of its own so that no test sees another's
+// Settings.bin.
 class StationTest : public ::testing::Test {
 protected:
+    TempFolder folder;
     sim::SimDriver driver;
     sim::TestPlatform platform;
     sim::TestUi ui;
     std::unique_ptr<Station> station = std::make_unique<Station>(driver, platform, ui);
+
+    StationTest() {
+        platform.currentDirectory = folder.path();
+        station->SettingsDirectory = folder.path();
+    }
 
     Station& st() { return *station; }
 

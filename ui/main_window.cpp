@@ -340,8 +340,12 @@ void TMF::BuildMenu() {
         });
         deviceItems_[static_cast<std::size_t>(k - 1)] = item;
     }
-    connect(portMenu_, &QMenu::aboutToShow, this,
-            [this] { Run([this] { station_->M_Menu_Setting_PortClick(); }); });
+    connect(portMenu_, &QMenu::aboutToShow, this, [this] {
+        // "No devices" is shown once the menu has been handled.
+        qtUi_->BeginDeferringBoxes();
+        Run([this] { station_->M_Menu_Setting_PortClick(); });
+        qtUi_->EndDeferringBoxes();
+    });
 
     modeMenu_ = bar->addMenu(Q(text::kMenuMode));
     modeMenu_->setObjectName("M_Menu_Mode");

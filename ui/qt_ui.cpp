@@ -1,10 +1,13 @@
 #include "qt_ui.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "app/texts.h"
 #include "qt_text.h"
@@ -20,13 +23,42 @@ QString QtFilter(std::string_view filter) {
 QtUi::QtUi(QWidget* window, StripChart* chart, QLabel* fileNameLabel)
     : window_(window), chart_(chart), fileNameLabel_(fileNameLabel) {}
 
+void QtUi::EndDeferringBoxes() {
+    deferring_ = false;
+    if (held_.empty()) return;
+    QTimer::singleShot(0, window_, [this] { ShowHeldBoxes(); });
+}
+
+void QtUi::ShowHeldBoxes() {
+    // The menu that was opening is closed first: a modal box over an open
+    // popup would leave both waiting for input.
+    if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) popup->close();
+    std::vector<HeldBox> boxes;
+    boxes.swap(held_);
+    for (const HeldBox& box : boxes) {
+        if (box.warning) {
+            ShowWarning(box.text);
+        } else {
+            ShowMessage(box.text);
+        }
+    }
+}
+
 void QtUi::ShowMessage(std::string_view text) {
+    if (deferring_) {
+        held_.push_back({false, std::string(text)});
+        return;
+    }
     QMessageBox box(QMessageBox::NoIcon, Q(text::kAppTitle), Q(text), QMessageBox::Ok, window_);
     box.setObjectName("PlainMessageBox");
     box.exec();
 }
 
 void QtUi::ShowWarning(std::string_view text) {
+    if (deferring_) {
+        held_.push_back({true, std::string(text)});
+        return;
+    }
     QMessageBox box(QMessageBox::Warning, Q(text::kWarningCaption), Q(text), QMessageBox::Ok,
                     window_);
     box.setObjectName("WarningMessageBox");

@@ -2,6 +2,8 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <string>
+#include <vector>
 
 #include "app/ui_port.h"
 
@@ -30,7 +32,21 @@ public:
                          Color color) override;
     int FileNameTextWidth(std::string_view text) override;
 
+    // While deferring, boxes are held back and shown once control is back in
+    // the event loop: a box must not run its own loop from inside a signal
+    // such as a menu's aboutToShow.
+    void BeginDeferringBoxes() { deferring_ = true; }
+    void EndDeferringBoxes();
+
 private:
+    struct HeldBox {
+        bool warning;
+        std::string text;
+    };
+    void ShowHeldBoxes();
+
+    bool deferring_ = false;
+    std::vector<HeldBox> held_;
     QWidget* window_;
     StripChart* chart_;
     QLabel* fileNameLabel_;

@@ -1,9 +1,164 @@
+#include <string>
+
+#include "app/atomic_file.h"
+#include "app/line_file.h"
+#include "app/settings_integer.h"
 #include "app/station.h"
+#include "app/texts.h"
 
 namespace ts {
 
-// Not built yet: each step below is filled in by its own change.
-void Station::LoadSettings() {}
-void Station::SaveSettings() {}
+namespace {
+
+// Line layout of Settings.bin, counted from 0.
+constexpr int kSettingsLines = 51;
+constexpr int kLineDescription = 0;
+constexpr int kLineSerial = 1;
+constexpr int kLineScale = 2;
+constexpr int kLineChartEnable = 3;  // 3..8, channels 1..6
+constexpr int kLineFileEnable = 9;   // 9..14
+constexpr int kLineBackground = 15;
+constexpr int kLineGrid = 16;
+constexpr int kLineChartAver = 17;
+constexpr int kLineCurveColor = 18;    // 18..23
+constexpr int kLineTablePath = 24;     // 24..29
+constexpr int kLineRecordChoice = 30;  // 30..48, in window order
+constexpr int kLineThreshold = 49;
+constexpr int kLineDataAver = 50;
+
+// Paths fit well within this; a longer line means the file is not ours.
+constexpr std::size_t kMaxSettingsLineBytes = 64 * 1024;
+
+constexpr int kLastScaleIndex = kChartScales - 1;
+
+std::string SettingsFilePath(const std::string& directory) {
+    // An empty directory would name the root folder: before LoadSettings has
+    // taken the directory (never in the program) the current one is meant.
+    return (directory.empty() ? std::string(".") : directory) + "/Settings.bin";
+}
+
+// A line break inside a text value would shift every later line of the
+// file; such a value cannot be kept and is written empty instead.
+std::string TextLine(const std::string& value) {
+    return value.find_first_of("\r\n") == std::string::npos ? value : std::string();
+}
+
+std::string Flag(bool ticked) { return ticked ? "1" : "0"; }
+
+std::string Decimal(std::int32_t value) { return std::to_string(value); }
+
+// Colours are stored as they were read, so a value outside 24 bits survives a
+// save unchanged.
+std::string ColorLine(Color color) { return Decimal(static_cast<std::int32_t>(color)); }
+
+// Applies line `index` at once. False when a numeric line is not an integer.
+bool ApplyLine(Station& st, int index, const std::string& line) {
+    if (index == kLineDescription) {
+        st.link.DeviceDescription = line;
+        return true;
+    }
+    if (index == kLineSerial) {
+        st.link.DeviceSerial = line;
+        return true;
+    }
+    if (index >= kLineTablePath && index < kLineTablePath + kChannels) {
+        st.TablePath[static_cast<std::size_t>(index - kLineTablePath)] = line;
+        return true;
+    }
+
+    const std::optional<std::int32_t> number = ParseSettingsInteger(line);
+    if (!number) return false;
+    const std::int32_t value = *number;
+    Form& form = st.form;
+
+    if (index == kLineScale) {
+        form.RadioGroup_X = value < -1 ? -1 : (value > kLastScaleIndex ? kLastScaleIndex : value);
+    } else if (index >= kLineChartEnable && index < kLineChartEnable + kChannels) {
+        form.ChartEN_CH[static_cast<std::size_t>(index - kLineChartEnable)].Checked = value != 0;
+    } else if (index >= kLineFileEnable && index < kLineFileEnable + kChannels) {
+        form.FileEN_CH[static_cast<std::size_t>(index - kLineFileEnable)].Checked = value != 0;
+    } else if (index == kLineBackground) {
+        st.colors.BackgroundColor = static_cast<Color>(value);
+    } else if (index == kLineGrid) {
+        st.colors.GridColor = static_cast<Color>(value);
+    } else if (index == kLineChartAver) {
+        form.CheckBox_ChartAver.Checked = value != 0;
+    } else if (index >= kLineCurveColor && index < kLineCurveColor + kChannels) {
+        st.colors.CurveColor[static_cast<std::size_t>(index - kLineCurveColor)] =
+            static_cast<Color>(value);
+    } else if (index >= kLineRecordChoice && index < kLineRecordChoice + kRecordChoices) {
+        // Radio buttons of one group: selecting one clears the others, so of
+        // several non-zero lines the last one wins.
+        const int choice = index - kLineRecordChoice;
+        if (value != 0) {
+            form.SelectRecordChoice(choice);
+        } else {
+            form.RadioB_File[static_cast<std::size_t>(choice)].Checked = false;
+        }
+    } else if (index == kLineThreshold) {
+        form.ComboBox_FileOnChangeThresh.ItemIndex =
+            value >= 0 && value < kThresholdItems ? value : -1;
+    } else if (index == kLineDataAver) {
+        form.CheckBox_FileDataAver.Checked = value != 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+void Station::LoadSettings() {
+    SettingsDirectory = platform.CurrentDirectory();
+
+    LineFile file =
+        ReadLineFile(SettingsFilePath(SettingsDirectory), kSettingsLines, kMaxSettingsLineBytes);
+    if (file.readable) {
+        Memo_Settings = std::move(file.lines);
+    } else {
+        ui.ShowMessage(text::kMsgSettingsOpenFailed);
+        // Writes the initial values and leaves them in the line list, which is
+        // then applied like a file that was read.
+        SaveSettings();
+    }
+
+    for (int index = 0; index < kSettingsLines; ++index) {
+        const bool applied =
+            static_cast<std::size_t>(index) < Memo_Settings.size() &&
+            ApplyLine(*this, index, Memo_Settings[static_cast<std::size_t>(index)]);
+        if (!applied) {
+            ui.ShowWarning(text::kMsgSettingsReadFailed);
+            // What was applied so far stays; the rest keeps its defaults.
+            SaveSettings();
+            return;
+        }
+    }
+
+    for (int channel = 1; channel <= kChannels; ++channel) LoadTable(channel);
+}
+
+void Station::SaveSettings() {
+    Memo_Settings.clear();
+    Memo_Settings.push_back(TextLine(link.DeviceDescription));
+    Memo_Settings.push_back(TextLine(link.DeviceSerial));
+    Memo_Settings.push_back(Decimal(form.RadioGroup_X));
+    for (const CheckState& box : form.ChartEN_CH) Memo_Settings.push_back(Flag(box.Checked));
+    for (const CheckState& box : form.FileEN_CH) Memo_Settings.push_back(Flag(box.Checked));
+    Memo_Settings.push_back(ColorLine(colors.BackgroundColor));
+    Memo_Settings.push_back(ColorLine(colors.GridColor));
+    Memo_Settings.push_back(Flag(form.CheckBox_ChartAver.Checked));
+    for (const Color color : colors.CurveColor) Memo_Settings.push_back(ColorLine(color));
+    for (const std::string& path : TablePath) Memo_Settings.push_back(TextLine(path));
+    for (const CheckState& radio : form.RadioB_File) Memo_Settings.push_back(Flag(radio.Checked));
+    Memo_Settings.push_back(Decimal(form.ComboBox_FileOnChangeThresh.ItemIndex));
+    Memo_Settings.push_back(Flag(form.CheckBox_FileDataAver.Checked));
+
+    std::string bytes;
+    for (const std::string& line : Memo_Settings) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    if (!ReplaceFileContents(SettingsFilePath(SettingsDirectory), bytes)) {
+        ui.ShowWarning(text::kMsgSettingsWriteFailed);
+    }
+}
 
 }  // namespace ts

@@ -86,6 +86,11 @@ public:
     void B_FileClick();
     void B_FileSaveStartClick();
     void B_FileSaveStopClick();
+    void ChooseResultFile();
+    void StartRecording();
+    void StopRecording();
+    // Hands the record lines collected since the last call to the result file.
+    void FlushRecords();
     void RefreshRecordingControls();
     // The two parts of RefreshRecordingControls that the status refresh runs
     // at its own places: B_File, B_FileSaveStart and the record time first;

@@ -135,5 +135,17 @@ constexpr sv kResultFileNone = "Файл: Не выбран.";
 constexpr sv kSaveDialogTitle = "Выбор файла для сохранения результатов";
 constexpr sv kSaveDialogFilter = "Текстовые (*.txt)|*.txt";
 constexpr sv kSaveDialogDefaultExt = "txt";
+// The file name label: the full caption, the shortened one, and what stands
+// for the folders left out and for a cut end.
+constexpr sv kResultFileLabel = "Файл: ";
+constexpr sv kResultFileLabelShort = " Файл: ";
+constexpr sv kResultFileFoldersLeftOut = " .../";
+constexpr sv kResultFileCut = "...";
+
+// Result file lines (written in code page 1251)
+constexpr sv kResultStarted = " ЗАПИСЬ НАЧАТА";
+constexpr sv kResultStopped = " ЗАПИСЬ ОСТАНОВЛЕНА";
+constexpr sv kResultHeaderTime = "ВРЕМЯ";
+constexpr sv kResultHeaderChannel = " CH";  // followed by the channel digit
 
 }  // namespace ts::text

@@ -1,10 +1,76 @@
+#include <string>
+#include <string_view>
+
 #include "app/station.h"
 
 namespace ts {
 
-// Not built yet: each step below is filled in by its own change.
-void Station::WatchSilence() {}
-void Station::TimerPortTimer() {}
-void Station::ReenumerateDevice() {}
+namespace {
+
+// After this many polls without a valid frame the link counts as lost.
+constexpr std::int32_t kSilentTicksLimit = 11;
+// Time the disabled USB device is given before it is enabled again.
+constexpr int kReenumerationPauseMs = 1000;
+
+constexpr std::string_view kDisableCommand = "devcon.exe disable ";
+constexpr std::string_view kEnableCommand = "devcon.exe enable ";
+constexpr std::string_view kInstancePrefix = "@USB\\VID_0403&PID_6001\\";
+
+// The serial comes from the device or from an editable settings file and is
+// pasted into a command line: a quote could end the argument and add others,
+// "*" and "?" would make the instance a pattern matching other devices, and a
+// control character has no business in a serial.
+bool SafeInCommandLine(std::string_view serial) {
+    for (const char c : serial) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '*' || c == '?' || byte < 0x20 || byte == 0x7F) return false;
+    }
+    return true;
+}
+
+std::string DeviceCommand(std::string_view verb, std::string_view serial) {
+    std::string line(verb);
+    line += '"';
+    line += kInstancePrefix;
+    line += serial;
+    line += '"';
+    return line;
+}
+
+}  // namespace
+
+void Station::WatchSilence() {
+    if (link.SilentTicks < kSilentTicksLimit) {
+        ++link.SilentTicks;
+        return;
+    }
+    // Repeated on every silent tick until a valid frame comes.
+    link.DataReceived = false;
+    form.Label_ErrDeviceNum.Visible = false;
+    form.M_Menu_Mode_Demo.Enabled = true;
+    link.WrongDeviceLatch = false;
+    RedrawChart();
+    RefreshStatus();
+}
+
+void Station::TimerPortTimer() {
+    if (link.DataReceived) return;
+    if (link.DeviceNumber < 0) {
+        OpenDevice(false);
+        return;
+    }
+    ReenumerateDevice();
+}
+
+void Station::ReenumerateDevice() {
+    if (SafeInCommandLine(link.DeviceSerial)) {
+        // Neither start is checked nor waited for: a missing or refusing tool
+        // only means the reopening below goes on without its help.
+        platform.StartProcess(DeviceCommand(kDisableCommand, link.DeviceSerial));
+        platform.SleepMs(kReenumerationPauseMs);
+        platform.StartProcess(DeviceCommand(kEnableCommand, link.DeviceSerial));
+    }
+    link.DeviceNumber = -1;
+}
 
 }  // namespace ts

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "measure/sample.h"
+#include "record/cp1251.h"
 #include "record/result_file.h"
 
 namespace ts {
@@ -14,6 +15,9 @@ struct RecordingState {
     std::uint64_t RecordingStart = 0;
     std::string ResultFileName;
     ResultFile File;
+    // A failed record write is reported once per recording.
+    bool WriteFailureReported = false;
+    Cp1251Encoder Encoder;
 
     // On-change rule: extreme value and direction per channel.
     std::array<std::uint16_t, kChannels> ChangeReference{};

@@ -118,9 +118,9 @@ TEST_F(OpenDeviceTest, EveryOutcomeIsSilentWithoutMessages) {
     driver.Device(wanted).inUseElsewhere = true;
     st().OpenDevice(false);
     driver.Device(wanted).inUseElsewhere = false;
-    for (DriverOp op : {DriverOp::ResetDevice, DriverOp::SetBaudRate,
-                        DriverOp::SetDataCharacteristics, DriverOp::SetTimeouts,
-                        DriverOp::SetFlowControl}) {
+    for (DriverOp op :
+         {DriverOp::ResetDevice, DriverOp::SetBaudRate, DriverOp::SetDataCharacteristics,
+          DriverOp::SetTimeouts, DriverOp::SetFlowControl}) {
         driver.FailNext(op);
         st().OpenDevice(false);
         EXPECT_NE(st().link.DeviceHandle, 0u);

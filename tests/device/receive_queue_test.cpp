@@ -15,13 +15,11 @@ constexpr std::size_t kCapacity = ReceiveQueue::kCapacity;
 
 // A sequence whose bytes differ from their neighbours and do not repeat every 256 bytes, so
 // lost, doubled or reordered blocks show up.
-std::uint8_t Pattern(std::uint64_t i)
-{
+std::uint8_t Pattern(std::uint64_t i) {
     return static_cast<std::uint8_t>(i * 7 + (i >> 8) * 13 + (i >> 16));
 }
 
-std::vector<std::uint8_t> PatternBytes(std::uint64_t first, std::size_t count)
-{
+std::vector<std::uint8_t> PatternBytes(std::uint64_t first, std::size_t count) {
     std::vector<std::uint8_t> bytes(count);
     for (std::size_t i = 0; i < count; ++i) {
         bytes[i] = Pattern(first + i);
@@ -29,8 +27,7 @@ std::vector<std::uint8_t> PatternBytes(std::uint64_t first, std::size_t count)
     return bytes;
 }
 
-TEST(ReceiveQueueTest, PopReturnsBytesInOrderAcrossTheWrapPoint)
-{
+TEST(ReceiveQueueTest, PopReturnsBytesInOrderAcrossTheWrapPoint) {
     ReceiveQueue queue;
     // Leave the positions just short of the end of the storage.
     std::vector<std::uint8_t> filler(kCapacity - 100);
@@ -51,8 +48,7 @@ TEST(ReceiveQueueTest, PopReturnsBytesInOrderAcrossTheWrapPoint)
     EXPECT_EQ(queue.OverrunBytes(), 0u);
 }
 
-TEST(ReceiveQueueTest, FullQueueKeepsWhatFitsAndCountsTheRest)
-{
+TEST(ReceiveQueueTest, FullQueueKeepsWhatFitsAndCountsTheRest) {
     ReceiveQueue queue;
     const std::vector<std::uint8_t> sent = PatternBytes(0, kCapacity + 100);
     EXPECT_EQ(queue.Push(sent.data(), sent.size()), kCapacity);
@@ -77,8 +73,7 @@ TEST(ReceiveQueueTest, FullQueueKeepsWhatFitsAndCountsTheRest)
     EXPECT_EQ(rest[kCapacity - 8], 3);
 }
 
-TEST(ReceiveQueueTest, ClearDiscardsWaitingBytesOnly)
-{
+TEST(ReceiveQueueTest, ClearDiscardsWaitingBytesOnly) {
     ReceiveQueue queue;
     const std::vector<std::uint8_t> old = PatternBytes(0, 500);
     queue.Push(old.data(), old.size());
@@ -95,9 +90,8 @@ TEST(ReceiveQueueTest, ClearDiscardsWaitingBytesOnly)
 // Drains `queue` until `producerDone` is set and nothing is left; returns the bytes taken.
 // `check(position, byte)` sees every byte received.
 template <typename Check>
-std::uint64_t Drain(ReceiveQueue& queue, const std::atomic<bool>& producerDone,
-                    std::size_t bite, Check check)
-{
+std::uint64_t Drain(ReceiveQueue& queue, const std::atomic<bool>& producerDone, std::size_t bite,
+                    Check check) {
     std::vector<std::uint8_t> buffer(bite);
     std::uint64_t received = 0;
     for (;;) {
@@ -116,8 +110,7 @@ std::uint64_t Drain(ReceiveQueue& queue, const std::atomic<bool>& producerDone,
     }
 }
 
-TEST(ReceiveQueueTest, ConcurrentConsumerReceivesEveryByteInOrder)
-{
+TEST(ReceiveQueueTest, ConcurrentConsumerReceivesEveryByteInOrder) {
     ReceiveQueue queue;
     constexpr std::uint64_t kTotal = 64ull << 20;
     std::atomic<bool> done{false};
@@ -151,8 +144,7 @@ TEST(ReceiveQueueTest, ConcurrentConsumerReceivesEveryByteInOrder)
     EXPECT_EQ(queue.OverrunBytes(), 0u);
 }
 
-TEST(ReceiveQueueTest, ConcurrentOverrunAccountsForEveryByte)
-{
+TEST(ReceiveQueueTest, ConcurrentOverrunAccountsForEveryByte) {
     ReceiveQueue queue;
     constexpr std::uint64_t kTotal = 16ull << 20;
     std::atomic<bool> done{false};

@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 // A throw-away sysfs device folder and /proc in a temporary folder.
 class FakeTree {
 public:
-    FakeTree()
-    {
+    FakeTree() {
         std::string pattern = (fs::temp_directory_path() / "tty_in_use_XXXXXX").string();
         root_ = mkdtemp(pattern.data());
         fs::create_directories(Usb());
@@ -30,13 +29,11 @@ public:
     std::string Proc() const { return (root_ / "proc").string(); }
 
     // `relative` is below the device folders, e.g. "1-1/1-1:1.0/ttyUSB0".
-    void AddUsbDir(const std::string& relative)
-    {
+    void AddUsbDir(const std::string& relative) {
         fs::create_directories(root_ / "usb" / relative);
     }
 
-    void AddOpenFile(const std::string& pid, const std::string& fd, const std::string& target)
-    {
+    void AddOpenFile(const std::string& pid, const std::string& fd, const std::string& target) {
         const fs::path fdDir = root_ / "proc" / pid / "fd";
         fs::create_directories(fdDir);
         fs::create_symlink(target, fdDir / fd);
@@ -48,16 +45,14 @@ private:
     fs::path root_;
 };
 
-TEST(UsbSysfsNameTest, JoinsBusAndPortChain)
-{
+TEST(UsbSysfsNameTest, JoinsBusAndPortChain) {
     const std::uint8_t chain[] = {1, 4, 12};
     EXPECT_EQ(UsbSysfsName(1, chain), "1-1.4.12");
     const std::uint8_t single[] = {2};
     EXPECT_EQ(UsbSysfsName(3, single), "3-2");
 }
 
-TEST(UsbDeviceTtysTest, FindsPortsOnEveryInterfaceOfTheDeviceOnly)
-{
+TEST(UsbDeviceTtysTest, FindsPortsOnEveryInterfaceOfTheDeviceOnly) {
     FakeTree tree;
     tree.AddUsbDir("1-2/1-2:1.0/ttyUSB0");
     tree.AddUsbDir("1-2/1-2:1.1/ttyUSB1");
@@ -71,8 +66,7 @@ TEST(UsbDeviceTtysTest, FindsPortsOnEveryInterfaceOfTheDeviceOnly)
     EXPECT_TRUE(UsbDeviceTtys(tree.Usb(), "1-7").empty());
 }
 
-TEST(UsbDeviceTtyInUseTest, InUseOnlyWhenAProcessHoldsTheDevicesPort)
-{
+TEST(UsbDeviceTtyInUseTest, InUseOnlyWhenAProcessHoldsTheDevicesPort) {
     FakeTree tree;
     tree.AddUsbDir("1-1.4/1-1.4:1.0/ttyUSB1");
     tree.AddUsbDir("1-1.5/1-1.5:1.0");
@@ -88,8 +82,7 @@ TEST(UsbDeviceTtyInUseTest, InUseOnlyWhenAProcessHoldsTheDevicesPort)
     EXPECT_FALSE(UsbDeviceTtyInUse(tree.Usb(), tree.Proc(), "1-1.5"));
 }
 
-TEST(UsbDeviceTtyInUseTest, UnreadableProcessListCountsAsInUse)
-{
+TEST(UsbDeviceTtyInUseTest, UnreadableProcessListCountsAsInUse) {
     FakeTree tree;
     tree.AddUsbDir("2-3/2-3:1.0/ttyUSB0");
     tree.AddUsbDir("2-4/2-4:1.0");
@@ -98,8 +91,7 @@ TEST(UsbDeviceTtyInUseTest, UnreadableProcessListCountsAsInUse)
     EXPECT_FALSE(UsbDeviceTtyInUse(tree.Usb(), tree.Proc(), "2-4"));
 }
 
-TEST(AnyHeldOpenTest, MatchesAnyOfSeveralPaths)
-{
+TEST(AnyHeldOpenTest, MatchesAnyOfSeveralPaths) {
     FakeTree tree;
     tree.AddOpenFile("42", "9", "/dev/ttyUSB3");
     EXPECT_TRUE(AnyHeldOpen(tree.Proc(), {"/dev/ttyUSB0", "/dev/ttyUSB3"}));

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ts {
+
+// Turns the program's UTF-8 text into the single-byte Cyrillic code page of
+// the result file. One converter lives for the whole run, so a line costs no
+// set-up and no allocation.
+class Cp1251Encoder {
+public:
+    Cp1251Encoder();
+    Cp1251Encoder(const Cp1251Encoder&) = delete;
+    Cp1251Encoder& operator=(const Cp1251Encoder&) = delete;
+    ~Cp1251Encoder();
+
+    // Writes the code page 1251 form of `utf8` to `out`, which must hold at
+    // least utf8.size() bytes (no character grows). A character the code page
+    // lacks, or a broken UTF-8 sequence, becomes one '?'. Returns the length.
+    std::size_t Encode(std::string_view utf8, char* out);
+    std::string Encode(std::string_view utf8);
+
+private:
+    std::size_t EncodeWithIconv(std::string_view utf8, char* out);
+
+    void* converter_;  // iconv_t, or nullptr when the C library has no such converter
+};
+
+// Text that came from the regional settings (formats, names) is in the
+// locale's character set; the program works in UTF-8.
+std::string LocaleTextToUtf8(std::string_view text, const std::string& charset);
+
+}  // namespace ts

@@ -1,0 +1,105 @@
+#include <memory>
+
+#include "app/texts.h"
+#include "sim/demo_folder.h"
+#include "sim/sim_instrument.h"
+#include "station_fixture.h"
+
+namespace ts {
+namespace {
+
+// The whole program against a simulated instrument in virtual time: the
+// 40 ms tick and, every 25th of them, the one-second supervision tick.
+class LinkRecoveryTest : public StationTest {
+protected:
+    int device = -1;
+    std::unique_ptr<sim::SimInstrument> instrument;
+    int ticks = 0;
+
+    void SetUp() override {
+        ASSERT_TRUE(sim::PrepareDemoFolder(folder.path(), '.'));
+        device = driver.AddDevice(sim::kSimDescription, sim::kSimSerial);
+        instrument = std::make_unique<sim::SimInstrument>(driver, device);
+        st().Construct();
+        ui.ClearLog();
+    }
+
+    void Tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            instrument->Advance(0.04);
+            st().Timer_25HzTimer();
+            if (++ticks % 25 == 0) st().TimerPortTimer();
+        }
+    }
+    // Ticks up to just before the next supervision tick.
+    void TickUntilSupervisionIsNext() { Tick(24 - ticks % 25); }
+
+    const std::string& Indicator() const {
+        return station->form.Label_Connection_Indicator.Caption;
+    }
+};
+
+TEST_F(LinkRecoveryTest, AnUnpluggedInstrumentIsWaitedForAndTakenBackWithoutARestart) {
+    Tick(50);
+    ASSERT_TRUE(st().link.DataReceived);
+    EXPECT_EQ(Indicator(), text::kConnectionYes);
+    EXPECT_EQ(st().link.DeviceNumber, 1);
+
+    // Unplugged right after a supervision tick: ten silent ticks are a gap.
+    TickUntilSupervisionIsNext();
+    Tick(1);
+    driver.Unplug(device);
+    Tick(10);
+    EXPECT_TRUE(st().link.DataReceived);
+    Tick(1);
+    EXPECT_FALSE(st().link.DataReceived);
+    EXPECT_EQ(Indicator(), text::kConnectionNo);
+    EXPECT_TRUE(platform.startedProcesses.empty());
+
+    // The next supervision tick re-enumerates the stored serial once...
+    TickUntilSupervisionIsNext();
+    Tick(1);
+    const std::string address = std::string("\"@USB\\VID_0403&PID_6001\\") + sim::kSimSerial + "\"";
+    EXPECT_EQ(platform.startedProcesses,
+              (std::vector<std::string>{"devcon.exe disable " + address,
+                                        "devcon.exe enable " + address}));
+    EXPECT_EQ(st().link.DeviceNumber, -1);
+
+    // ...and from then on tries to reopen it silently every second.
+    driver.ResetCallCounts();
+    Tick(75);
+    EXPECT_EQ(driver.Calls(sim::DriverOp::CreateDeviceInfoList), 3);
+    EXPECT_EQ(platform.startedProcesses.size(), 2u);
+    EXPECT_EQ(Indicator(), text::kConnectionNo);
+    EXPECT_TRUE(ui.boxes.empty());
+
+    driver.Plug(device);
+    const int updatesBefore = ui.seriesUpdates;
+    const std::uint64_t elapsedBefore = st().pipeline.ElapsedCount;
+    Tick(50);
+    EXPECT_TRUE(st().link.DataReceived);
+    EXPECT_EQ(Indicator(), text::kConnectionYes);
+    EXPECT_EQ(st().link.DeviceNumber, 1);
+    EXPECT_GT(st().pipeline.ElapsedCount, elapsedBefore);
+    EXPECT_GT(ui.seriesUpdates, updatesBefore);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(platform.startedProcesses.size(), 2u);
+}
+
+TEST_F(LinkRecoveryTest, AWrongInstrumentThatKeepsSendingIsNeverReenumerated) {
+    instrument->instrumentNumber = 3;
+    Tick(200);
+    EXPECT_TRUE(st().link.DataReceived);
+    EXPECT_EQ(Indicator(), text::kConnectionYes);
+    EXPECT_TRUE(platform.startedProcesses.empty());
+}
+
+TEST_F(LinkRecoveryTest, AnInstrumentSilentFromTheStartIsReenumeratedAtTheFirstSupervisionTick) {
+    driver.Unplug(device);
+    Tick(25);
+    EXPECT_EQ(platform.startedProcesses.size(), 2u);
+    EXPECT_EQ(st().link.DeviceNumber, -1);
+}
+
+}  // namespace
+}  // namespace ts

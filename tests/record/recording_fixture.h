@@ -1,0 +1,152 @@
+#pragma once
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "station_fixture.h"
+
+namespace ts {
+
+// Code page 1251 of a text made of ASCII and Russian letters, spelled out
+// without the program's converter: А..я are 0xC0..0xFF in alphabet order.
+inline std::string Cp1251Of(const std::string& utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            continue;
+        }
+        const unsigned code = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
+        out += static_cast<char>(0xC0 + (code - 0x410));
+    }
+    return out;
+}
+
+// The file size limit of this process lowered for one test: writes past it
+// fail (EFBIG, the signal ignored), like a disk that has just filled up.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t previousHandler_;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Descriptor of this process that has `path` open, or -1.
+inline int OpenDescriptorOf(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path wanted = fs::weakly_canonical(path);
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const fs::path target = fs::read_symlink(entry.path(), error);
+        if (!error && target == wanted) return std::stoi(entry.path().filename().string());
+    }
+    return -1;
+}
+
+// A station with a scratch folder for result files, identity calibration
+// tables (a raw value converts to itself) and a comma as the separator.
+class RecordingTest : public StationTest {
+protected:
+    RecordingTest() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "record_test_XXXXXX").string();
+        folder_ = mkdtemp(pattern.data());
+        // Whatever the window close saves lands in the scratch folder too.
+        platform.currentDirectory = folder_.string();
+        st().SettingsDirectory = folder_.string();
+        platform.regional.DecimalSeparator = ',';
+        platform.regional.ShortDateFormat = "%d.%m.%Y";
+        platform.regional.LongTimeFormat = "%T";
+        for (int c = 1; c <= kChannels; ++c) SetTable(c, {0, 1}, {0, 1});
+    }
+    ~RecordingTest() override {
+        station.reset();
+        std::filesystem::remove_all(folder_);
+    }
+
+    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+
+    void SetTable(int channel, std::vector<double> raw, std::vector<double> result) {
+        CalibrationTable& table = st().tables[static_cast<std::size_t>(channel - 1)];
+        table.PointCount = static_cast<std::int32_t>(raw.size());
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            table.RawPoints[i] = raw[i];
+            table.ResultPoints[i] = result[i];
+        }
+    }
+
+    void TickChannels(std::initializer_list<int> channels) {
+        for (CheckState& box : st().form.FileEN_CH) box.Checked = false;
+        for (int c : channels) st().form.FileEN_CH[static_cast<std::size_t>(c - 1)].Checked = true;
+    }
+
+    // Chooses the file in the save dialog as the user would.
+    void Choose(const std::string& path) {
+        ui.resultFileAnswers.push_back(path);
+        st().B_FileClick();
+    }
+
+    // Choice, channels and file chosen, then "ЗАПИСЬ".
+    void StartIn(int choice, std::initializer_list<int> channels,
+                 const std::string& name = "result.txt") {
+        st().form.SelectRecordChoice(choice);
+        TickChannels(channels);
+        Choose(PathOf(name));
+        st().B_FileSaveStartClick();
+    }
+
+    void SetLatest(std::array<std::uint16_t, kChannels> values) {
+        st().pipeline.LatestSample = values;
+    }
+
+    // The file's lines (CR LF removed) once the pending records are out.
+    std::vector<std::string> FileLines(const std::string& name = "result.txt") {
+        st().FlushRecords();
+        const std::string bytes = ReadBytes(PathOf(name));
+        std::vector<std::string> lines;
+        std::size_t begin = 0;
+        for (std::size_t end; (end = bytes.find("\r\n", begin)) != std::string::npos;
+             begin = end + 2) {
+            lines.push_back(bytes.substr(begin, end - begin));
+        }
+        if (begin != bytes.size()) lines.push_back("<partial>" + bytes.substr(begin));
+        return lines;
+    }
+
+    // Record lines only: the start and header lines left out.
+    std::vector<std::string> Records(const std::string& name = "result.txt") {
+        std::vector<std::string> lines = FileLines(name);
+        lines.erase(lines.begin(), lines.begin() + std::min<std::size_t>(2, lines.size()));
+        return lines;
+    }
+
+private:
+    std::filesystem::path folder_;
+};
+
+}  // namespace ts
