@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -117,9 +118,8 @@ QWidget* SimPanel::BuildSignalGroup() {
         row.level->setRange(0, 1023);
         row.level->setValue(static_cast<int>(std::lround(signal.level)));
         row.level->setToolTip("Постоянное значение или середина сигнала");
-        connect(row.level, &QSpinBox::valueChanged, this, [this, c](int v) {
-            instrument_.channels[static_cast<std::size_t>(c)].level = v;
-        });
+        connect(row.level, &QSpinBox::valueChanged, this,
+                [this, c](int v) { instrument_.channels[static_cast<std::size_t>(c)].level = v; });
         grid->addWidget(row.level, channel, 2);
 
         row.amplitude = new QSpinBox(group);
@@ -218,7 +218,7 @@ void SimPanel::RefreshStatus() {
         line = "Программа читает прибор";
     }
     const double pause = PauseLeft();
-    if (pause > 0) line += QString("; пауза ещё %1 с").arg(pause, 0, 'f', 1);
+    if (pause > 0) line += QString("; пауза ещё %1 с").arg(QLocale().toString(pause, 'f', 1));
     line += QString("\nОтправлено кадров: %1").arg(instrument_.ValidFramesSent());
     if (status_->text() != line) status_->setText(line);
 }

@@ -23,8 +23,7 @@ namespace ts::sim {
 class SimPanel final : public QWidget {
     Q_OBJECT
 public:
-    SimPanel(SimDriver& driver, int deviceId, SimInstrument& instrument,
-             QWidget* parent = nullptr);
+    SimPanel(SimDriver& driver, int deviceId, SimInstrument& instrument, QWidget* parent = nullptr);
 
     // Seconds of the pause still to run, in the instrument's time.
     double PauseLeft() const;

@@ -68,10 +68,10 @@ TEST_F(ChartControlsTest, ClearRestartsTheShownScaleOneUnitBackAndKeepsItsSums) 
 TEST_F(ChartControlsTest, ClearAtTheStartWrapsThePeriodStartBelowZero) {
     st().ButtonChartClearClick();
     EXPECT_EQ(st().pipeline.ChartSets[0].PeriodStart, std::numeric_limits<std::uint64_t>::max());
-    Feed(1, 7, 0);    // synchronises the count
+    Feed(1, 7, 0);  // synchronises the count
     Feed(1, 7, 359);
     EXPECT_EQ(st().rings[0].Position, 0);
-    Feed(1, 7, 1);    // ElapsedCount 360 is a whole period after the click
+    Feed(1, 7, 1);  // ElapsedCount 360 is a whole period after the click
     EXPECT_EQ(st().rings[0].Position, 1);
 }
 

@@ -102,8 +102,7 @@ void ModeMenuTest::chartControlsCarryTheirCaptionsAndHints() {
         {"CheckBox_ChartStop", "Стоп!", "Остановить движение графиков"},
         {"CheckBox_ChartAver", "Усреднение", "Усреднять результаты при выводе на графики"},
         {"PanelColor_ChartBackGround", "", "Выбор цвета фона области построения графиков"},
-        {"PanelColor_ChartGrid", "",
-         "Выбор цвета координатной сетки области построения графиков"},
+        {"PanelColor_ChartGrid", "", "Выбор цвета координатной сетки области построения графиков"},
     };
     for (int c = 1; c <= 6; ++c) {
         controls.append({QString("ChartEN_CH%1").arg(c), "Граф.", "Выводить результаты на график"});
