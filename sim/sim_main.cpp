@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -12,6 +13,29 @@
 #include "sim/demo_folder.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
+#include "sim/sim_panel.h"
+
+namespace {
+
+// Side by side where the screen has room, the panel on the right; otherwise
+// the panel goes to the screen's top right corner, over the window.
+void PlaceBesideEachOther(QWidget& window, QWidget& panel) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    constexpr int kGap = 8;
+    const int windowWidth = window.frameGeometry().width();
+    const int total = windowWidth + kGap + panel.frameGeometry().width();
+    if (total <= area.width()) {
+        const int left = area.left() + (area.width() - total) / 2;
+        window.move(left, window.y());
+        panel.move(left + windowWidth + kGap, window.y());
+    } else {
+        panel.move(area.right() - panel.frameGeometry().width(), area.top());
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -43,5 +67,12 @@ int main(int argc, char** argv) {
 
     ts::TMF window(driver, platform);
     window.show();
+
+    // The panel is a helper: closing the program's window ends the simulator.
+    ts::sim::SimPanel panel(driver, device, instrument);
+    panel.setAttribute(Qt::WA_QuitOnClose, false);
+    panel.adjustSize();
+    PlaceBesideEachOther(window, panel);
+    panel.show();
     return app.exec();
 }
