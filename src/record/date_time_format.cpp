@@ -72,19 +72,19 @@ bool AppendConversion(std::string& out, char letter, Pad pad, const LocalDateTim
             out += t.Hour < 12 ? "am" : "pm";
             return true;
         case 'D':
-            out += FormatDateTime("%m/%d/%y", t);
+            AppendDateTime(out, "%m/%d/%y", t);
             return true;
         case 'F':
-            out += FormatDateTime("%Y-%m-%d", t);
+            AppendDateTime(out, "%Y-%m-%d", t);
             return true;
         case 'T':
-            out += FormatDateTime("%H:%M:%S", t);
+            AppendDateTime(out, "%H:%M:%S", t);
             return true;
         case 'R':
-            out += FormatDateTime("%H:%M", t);
+            AppendDateTime(out, "%H:%M", t);
             return true;
         case 'r':
-            out += FormatDateTime("%I:%M:%S %p", t);
+            AppendDateTime(out, "%I:%M:%S %p", t);
             return true;
         case 'n':
             out += '\n';
@@ -104,6 +104,11 @@ bool AppendConversion(std::string& out, char letter, Pad pad, const LocalDateTim
 
 std::string FormatDateTime(std::string_view format, const LocalDateTime& t) {
     std::string out;
+    AppendDateTime(out, format, t);
+    return out;
+}
+
+void AppendDateTime(std::string& out, std::string_view format, const LocalDateTime& t) {
     std::size_t i = 0;
     while (i < format.size()) {
         if (format[i] != '%') {
@@ -125,7 +130,7 @@ std::string FormatDateTime(std::string_view format, const LocalDateTime& t) {
             out.append(format.substr(start, i + 1 - start));
         ++i;
     }
-    return out;
+
 }
 
 }  // namespace ts

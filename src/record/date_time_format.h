@@ -14,5 +14,7 @@ namespace ts {
 // modifiers (ignored). Names of months and days are not part of the regional
 // settings the program reads, so any other conversion is copied as it stands.
 std::string FormatDateTime(std::string_view format, const LocalDateTime& t);
+// The same, appended to `out` (which allocates nothing once it has room).
+void AppendDateTime(std::string& out, std::string_view format, const LocalDateTime& t);
 
 }  // namespace ts

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -192,11 +194,25 @@ void Station::ShowRecordTime() {
     timeOfDay.Hour = static_cast<int>(ofDay / 3'600'000);
     timeOfDay.Minute = static_cast<int>(ofDay / 60'000 % 60);
     timeOfDay.Second = static_cast<int>(ofDay / 1000 % 60);
-    std::string caption(text::kRecordTimeActivePrefix);
-    caption += std::to_string(milliseconds / kMillisecondsPerDay);
+    // Built in place 25 times a second: the caption keeps its storage, so a
+    // long recording allocates nothing here.
+    std::string& caption = label.Caption;
+    caption.assign(text::kRecordTimeActivePrefix);
+    char wholeDays[24];
+    caption.append(wholeDays, std::to_chars(wholeDays, wholeDays + sizeof wholeDays,
+                                            milliseconds / kMillisecondsPerDay).ptr);
     caption += '.';
-    caption += RegionalText(*this, platform.Regional().LongTimeFormat, timeOfDay);
-    label.Caption = std::move(caption);
+    const std::size_t timeStart = caption.size();
+    AppendDateTime(caption, platform.Regional().LongTimeFormat, timeOfDay);
+    // Only a format with letters of the locale's own charset needs converting.
+    const std::string_view timeText = std::string_view(caption).substr(timeStart);
+    const bool ascii = std::all_of(timeText.begin(), timeText.end(),
+                                   [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    if (!ascii) {
+        const std::string converted =
+            LocaleTextToUtf8(timeText, platform.Regional().Charset);
+        caption.replace(timeStart, std::string::npos, converted);
+    }
     label.FontColor = kColorGreen;
 }
 
