@@ -74,19 +74,39 @@ std::vector<std::string> RecordTimes(const std::string& path) {
     return times;
 }
 
+// The station in a folder of its own with a simulated instrument attached,
+// started the way the window starts it.
+struct SoakRig {
+    TempFolder folder;
+    sim::SimDriver driver;
+    const int device = driver.AddDevice("KSL214.8N", "TS000001");
+    sim::TestPlatform platform;
+    sim::TestUi ui;
+    sim::SimInstrument instrument{driver, device};
+    std::unique_ptr<Station> station = std::make_unique<Station>(driver, platform, ui);
+
+    // `settings` makes the Settings.bin text for the folder.
+    template <typename MakeSettings>
+    explicit SoakRig(MakeSettings settings) {
+        platform.currentDirectory = folder.path();
+        std::ofstream(folder / "Settings.bin", std::ios::binary) << settings(folder);
+    }
+    // Builds the window's start and chooses the result file `name`.
+    void Start(const std::string& name) {
+        station->Construct();
+        ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().text;
+        ui.resultFileAnswers.push_back(folder / name);
+        station->B_FileClick();
+    }
+};
+
 TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
     const double hours = SoakHours();
     const std::uint64_t ticks = static_cast<std::uint64_t>(hours * 3600 / kTick);
     auto at = [&](double share) { return static_cast<std::uint64_t>(share * ticks); };
 
-    TempFolder folder;
-    std::ofstream(folder / "Settings.bin", std::ios::binary) << Settings(folder);
-    sim::SimDriver driver;
-    const int device = driver.AddDevice("KSL214.8N", "TS000001");
-    sim::TestPlatform platform;
-    platform.currentDirectory = folder.path();
-    sim::TestUi ui;
-    sim::SimInstrument instrument(driver, device);
+    SoakRig rig(Settings);
+    auto& [folder, driver, device, platform, ui, instrument, station] = rig;
     instrument.samplesPerSecond = 20;
     instrument.timeUnitsPerSample = 900;
     instrument.noiseBytesPerSecond = 5;
@@ -96,14 +116,10 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
         ++(number == 1 ? instrumentOneFramesSent : wrongFramesSent);
     };
 
-    auto station = std::make_unique<Station>(driver, platform, ui);
     Station& st = *station;
     Counter counter;
     st.pipelineProbe = &counter;
-    st.Construct();
-    ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().text;
-    ui.resultFileAnswers.push_back(folder / "result.txt");
-    st.B_FileClick();
+    rig.Start("result.txt");
 
     // Faults, each at its share of the run.
     const std::uint64_t unplugAt = at(0.10), replugAt = unplugAt + 125;        // 5 s unplugged
@@ -209,33 +225,24 @@ namespace ts {
 namespace {
 
 TEST(SoakTest, AMinuteAtTheLineRateInAllModeKeepsEverySampleInOrder) {
-    TempFolder folder;
-    std::string settings = Settings(folder);
-    // "Всё" instead of the one-second period, averages off.
-    const std::size_t choices = settings.find("0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n");
-    ASSERT_NE(choices, std::string::npos);
-    settings.replace(choices, 3 * 10, "1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
-    settings.replace(settings.size() - 3, 3, "0\r\n");
-    std::ofstream(folder / "Settings.bin", std::ios::binary) << settings;
-
-    sim::SimDriver driver;
-    const int device = driver.AddDevice("KSL214.8N", "TS000001");
-    sim::TestPlatform platform;
-    platform.currentDirectory = folder.path();
-    sim::TestUi ui;
-    sim::SimInstrument instrument(driver, device);
+    SoakRig rig([](const TempFolder& folder) {
+        std::string settings = Settings(folder);
+        // "Всё" instead of the one-second period, averages off.
+        const std::string oneSecond = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n";
+        settings.replace(settings.find(oneSecond), oneSecond.size(),
+                         "1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+        settings.replace(settings.size() - 3, 3, "0\r\n");
+        return settings;
+    });
+    auto& [folder, driver, device, platform, ui, instrument, station] = rig;
     // 14-byte frames back to back at 115,200 bytes/s, two time units apart.
     instrument.samplesPerSecond = 115200.0 / 14;
     instrument.timeUnitsPerSample = 2;
     std::vector<Sample> sent;
     instrument.onFrameSent = [&](int, const Sample& s) { sent.push_back(s); };
 
-    auto station = std::make_unique<Station>(driver, platform, ui);
     Station& st = *station;
-    st.Construct();
-    ASSERT_TRUE(ui.boxes.empty()) << ui.boxes.front().text;
-    ui.resultFileAnswers.push_back(folder / "all.txt");
-    st.B_FileClick();
+    rig.Start("all.txt");
     // Recording from the first tick: the record at time 0 is the latest
     // sample before the start, none of whose predecessors is recorded.
     const double seconds = 66;  // a little over a minute of instrument time
