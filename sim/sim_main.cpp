@@ -50,6 +50,18 @@ int main(int argc, char** argv) {
     ts::sim::SimDriver driver;
     const int device = driver.AddDevice(ts::sim::kSimDescription, ts::sim::kSimSerial);
     ts::sim::SimInstrument instrument(driver, device);
+    // "--line-rate": frames back to back, as fast as the line carries them,
+    // for measuring the program at its heaviest load.
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        if (argument == "--line-rate") {
+            instrument.samplesPerSecond = 115200.0 / 14;
+            instrument.timeUnitsPerSample = 2;
+        } else {
+            std::fprintf(stderr, "trend-station-sim: unknown argument %s (known: --line-rate)\n",
+                         qPrintable(argument));
+            return 2;
+        }
+    }
 
     // The instrument runs before the window exists: its bytes are lost until
     // the program opens the device, as with a real one.
