@@ -50,8 +50,7 @@ void SleepUntilNextTick(timespec& next) {
         next.tv_nsec -= 1'000'000'000;
         ++next.tv_sec;
     }
-    while (!stopRequested &&
-           clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) != 0) {
+    while (!stopRequested && clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) != 0) {
     }
 }
 
@@ -60,8 +59,7 @@ void ShowProgress(const ts::HeadlessRecorder& recorder) {
     std::fprintf(stderr, "\r%llu samples, %llu records, link %s, %02llu:%02llu:%02llu ",
                  static_cast<unsigned long long>(recorder.Samples()),
                  static_cast<unsigned long long>(recorder.Records()),
-                 recorder.LinkUp() ? "up" : "down",
-                 static_cast<unsigned long long>(seconds / 3600),
+                 recorder.LinkUp() ? "up" : "down", static_cast<unsigned long long>(seconds / 3600),
                  static_cast<unsigned long long>(seconds / 60 % 60),
                  static_cast<unsigned long long>(seconds % 60));
     std::fflush(stderr);
@@ -100,7 +98,8 @@ int main(int argc, char** argv) {
             return Fail(options.rawPath + " exists; use --force to replace it");
         }
         tee = std::make_unique<ts::TeeDriver>(*driver);
-        if (!tee->OpenCapture(options.rawPath, true)) return Fail("cannot write " + options.rawPath);
+        if (!tee->OpenCapture(options.rawPath, true))
+            return Fail("cannot write " + options.rawPath);
         driver = tee.get();
     }
 

@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int last = table.PointCount - 1;
     const double want = table.ResultPoints[static_cast<std::size_t>(last)];
     const double got = ts::CalibrateValue(table, table.RawPoints[static_cast<std::size_t>(last)]);
-    const double scale = std::fabs(want) + std::fabs(table.ResultPoints[static_cast<std::size_t>(last - 1)]);
+    const double scale =
+        std::fabs(want) + std::fabs(table.ResultPoints[static_cast<std::size_t>(last - 1)]);
     if (std::isfinite(got) && std::isfinite(scale) && std::fabs(got - want) > 1e-12 * scale) {
         __builtin_trap();
     }

@@ -51,7 +51,8 @@ bool PrepareDemoFolder(const std::string& folder, char decimalSeparator) {
     for (int c = 0; c < 6; ++c) {
         const std::string path = folder + "/table_ch" + std::to_string(c + 1) + ".txt";
         tablePaths.push_back(path);
-        if (!Exists(path)) ok = WriteLines(path, Table(ranges[c][0], ranges[c][1], decimalSeparator)) && ok;
+        if (!Exists(path))
+            ok = WriteLines(path, Table(ranges[c][0], ranges[c][1], decimalSeparator)) && ok;
     }
 
     const std::string settings = folder + "/Settings.bin";
@@ -59,12 +60,12 @@ bool PrepareDemoFolder(const std::string& folder, char decimalSeparator) {
     std::vector<std::string> lines;
     lines.push_back(kSimDescription);
     lines.push_back(kSimSerial);
-    lines.push_back("0");                                 // "12сек"
-    for (int c = 0; c < 6; ++c) lines.push_back("1");     // all channels drawn
+    lines.push_back("0");                                            // "12сек"
+    for (int c = 0; c < 6; ++c) lines.push_back("1");                // all channels drawn
     for (int c = 0; c < 6; ++c) lines.push_back(c < 2 ? "1" : "0");  // channels 1, 2 recorded
-    lines.push_back("0");                                 // background: black
-    lines.push_back("8421504");                           // grid: grey
-    lines.push_back("0");                                 // chart averaging off
+    lines.push_back("0");                                            // background: black
+    lines.push_back("8421504");                                      // grid: grey
+    lines.push_back("0");                                            // chart averaging off
     for (const char* color : {"255", "16776960", "65535", "16711935", "65280", "16777215"}) {
         lines.push_back(color);
     }

@@ -14,9 +14,9 @@ enum class SignalShape { Constant, Sine, Ramp, Noise };
 
 struct ChannelSignal {
     SignalShape shape = SignalShape::Sine;
-    double level = 512;         // centre, raw code
-    double amplitude = 400;     // raw codes either side of the centre
-    double periodSeconds = 4;   // sine and ramp
+    double level = 512;        // centre, raw code
+    double amplitude = 400;    // raw codes either side of the centre
+    double periodSeconds = 4;  // sine and ramp
 };
 
 // A virtual instrument streaming frames into one device of a SimDriver. Time
@@ -30,8 +30,8 @@ public:
     double samplesPerSecond = 6000;
     std::uint16_t timeUnitsPerSample = 3;
     std::array<ChannelSignal, kChannels> channels{};
-    double noiseBytesPerSecond = 0;      // random bytes slipped between frames
-    double corruptFramesPerSecond = 0;   // frames sent with a broken checksum
+    double noiseBytesPerSecond = 0;     // random bytes slipped between frames
+    double corruptFramesPerSecond = 0;  // frames sent with a broken checksum
     std::uint32_t seed = 12345;
 
     // Sends everything due within the next `seconds` of virtual time.

@@ -39,14 +39,16 @@ void SetText(QLabel* label, const std::string& caption) {
 
 QColor TextColor(Color color, const QWidget* widget) {
     // The desktop's window-text colour is the widget's own palette default.
-    if (color == kColorWindowText) return widget->style()->standardPalette().color(QPalette::WindowText);
+    if (color == kColorWindowText)
+        return widget->style()->standardPalette().color(QPalette::WindowText);
     return ToQColor(color);
 }
 
 void SetTextColor(QWidget* widget, Color color) {
     const QColor wanted = TextColor(color, widget);
     QPalette palette = widget->palette();
-    if (palette.color(QPalette::WindowText) == wanted && palette.color(QPalette::ButtonText) == wanted) {
+    if (palette.color(QPalette::WindowText) == wanted &&
+        palette.color(QPalette::ButtonText) == wanted) {
         return;
     }
     palette.setColor(QPalette::WindowText, wanted);
@@ -113,7 +115,8 @@ void TMF::ApplyForm() {
     }
 
     SelectInGroup(recordButtons_, f.SelectedRecordChoice());
-    for (int i = 0; i < kRecordChoices; ++i) SetEnabled(recordChoices_[i], f.RadioB_File[i].Enabled);
+    for (int i = 0; i < kRecordChoices; ++i)
+        SetEnabled(recordChoices_[i], f.RadioB_File[i].Enabled);
     SetEnabled(onChangeSens_, f.Label_FileOnChangeSens.Enabled);
     SetEnabled(threshold_, f.ComboBox_FileOnChangeThresh.Enabled);
     if (threshold_->currentIndex() != f.ComboBox_FileOnChangeThresh.ItemIndex) {

@@ -150,8 +150,8 @@ void TMF::BuildScaleGroup(QWidget* client) {
     scaleButtons_ = new QButtonGroup(this);
     scaleButtons_->setObjectName("RadioGroup_X_Buttons");
     for (int i = 0; i < kChartScales; ++i) {
-        auto* item = new QRadioButton(Q(text::kScaleItems[static_cast<std::size_t>(i)]),
-                                      scaleGroup_);
+        auto* item =
+            new QRadioButton(Q(text::kScaleItems[static_cast<std::size_t>(i)]), scaleGroup_);
         item->setObjectName(Name("RadioGroup_X_Item", i));
         item->setGeometry(6, 18 + i * 20, 70, 18);
         scaleButtons_->addButton(item, i);
@@ -212,9 +212,8 @@ void TMF::BuildChannelPanels(QWidget* client) {
         fileEnable->setObjectName(Name("FileEN_CH", channel));
         fileEnable->setToolTip(Q(text::kFileENHint));
         fileEnable->setGeometry(66, 72, 58, 18);
-        connect(fileEnable, &QCheckBox::clicked, this, [this, c](bool checked) {
-            station_->form.FileEN_CH[c].Checked = checked;
-        });
+        connect(fileEnable, &QCheckBox::clicked, this,
+                [this, c](bool checked) { station_->form.FileEN_CH[c].Checked = checked; });
         fileEnables_[c] = fileEnable;
     }
 }
@@ -335,9 +334,8 @@ void TMF::BuildMenu() {
         item->setObjectName(Name("M_Menu_Setting_Connection_", k));
         item->setCheckable(true);
         if (k <= 4) radioItems->addAction(item);
-        connect(item, &QAction::triggered, this, [this, k] {
-            Run([this, k] { station_->M_Menu_Setting_ConnectionClick(k); });
-        });
+        connect(item, &QAction::triggered, this,
+                [this, k] { Run([this, k] { station_->M_Menu_Setting_ConnectionClick(k); }); });
         deviceItems_[static_cast<std::size_t>(k - 1)] = item;
     }
     connect(portMenu_, &QMenu::aboutToShow, this, [this] {

@@ -66,8 +66,8 @@ void QtUi::ShowWarning(std::string_view text) {
 }
 
 void QtUi::ShowMessageNonModal(std::string_view text) {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, Q(text::kAppTitle), Q(text),
-                                QMessageBox::Ok, window_);
+    auto* box =
+        new QMessageBox(QMessageBox::NoIcon, Q(text::kAppTitle), Q(text), QMessageBox::Ok, window_);
     box->setObjectName("PlainMessageBoxNonModal");
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);

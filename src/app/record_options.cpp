@@ -99,8 +99,7 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
             sawChunk = true;
             value(text);
             if (o.error.empty() && !ParseChunk(text, o.chunk)) {
-                fail("--chunk wants a whole number of bytes from 1 to 1048576, not '" + text +
-                     "'");
+                fail("--chunk wants a whole number of bytes from 1 to 1048576, not '" + text + "'");
             }
         } else {
             fail("unknown argument '" + std::string(arg) + "' (see --help)");

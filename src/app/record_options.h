@@ -10,7 +10,7 @@ namespace ts {
 struct RecordOptions {
     std::string settingsPath = "./Settings.bin";
     std::string outPath;
-    std::string replayPath;  // empty: record from the instrument
+    std::string replayPath;    // empty: record from the instrument
     std::size_t chunk = 4608;  // bytes per 40 ms poll at the line rate
     std::string rawPath;       // empty: no raw capture
     bool force = false;

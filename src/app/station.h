@@ -45,7 +45,7 @@ public:
     void OpenDevice(bool showMessages);
     void PollDevice();
     void DecodeFrame(const std::uint8_t* frame);
-    void M_Menu_Setting_PortClick();              // builds the device menu
+    void M_Menu_Setting_PortClick();                // builds the device menu
     void M_Menu_Setting_ConnectionClick(int item);  // item 1..8
     void SelectDevice(int index);
     void WatchSilence();
@@ -57,8 +57,8 @@ public:
     // and RecordingStart to 0 (FirstSample, PreviousCounter, LatestSample kept).
     void ResetPipeline();
     double CalibrateValue(int channel, double raw) const;  // channel 1..6
-    void B_ListF_Click(int channel);                        // channel 1..6
-    void LoadTable(int channel);                            // channel 1..6
+    void B_ListF_Click(int channel);                       // channel 1..6
+    void LoadTable(int channel);                           // channel 1..6
     void RefreshStatus();
 
     // ---- Chart (chart/) ----

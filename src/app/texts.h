@@ -64,7 +64,7 @@ constexpr sv kMsgResultCloseFailed = "  Файл результатов не у�
 constexpr sv kMsgResultWriteFailed = "  Не удалось записать результаты в файл!";
 
 // Channel panels
-constexpr std::array<sv, 6> kGroupBoxCH = {"Канал 1",    " Канал 2 ", " Канал 3 ",
+constexpr std::array<sv, 6> kGroupBoxCH = {"Канал 1",   " Канал 2 ", " Канал 3 ",
                                            " Канал 4 ", " Канал 5 ", " Канал 6 "};
 constexpr sv kReadoutInitial = "0.000";
 constexpr sv kReadoutHint = "Текущий результат измерения";
@@ -86,10 +86,9 @@ constexpr sv kGridColorHint = "Выбор цвета координатной с
 constexpr sv kScaleGroup = " Шкала X ";
 constexpr sv kScaleGroupHint = "\"Ширина\" области графиков";
 constexpr std::array<sv, 25> kScaleItems = {
-    "12сек",  "20сек",  "30сек",   "50сек",   "80сек",   "2мин",    "3мин",
-    "5мин",   "7мин",   "10мин",   "15мин",   "20мин",   "30мин",   "40мин",
-    "60мин",  "90мин",  "2часа",   "3часа",   "5часов",  "7часов",  "10часов",
-    "15часов", "24часа", "40часов", "70часов"};
+    "12сек",  "20сек",  "30сек",   "50сек",   "80сек",  "2мин",    "3мин",   "5мин",  "7мин",
+    "10мин",  "15мин",  "20мин",   "30мин",   "40мин",  "60мин",   "90мин",  "2часа", "3часа",
+    "5часов", "7часов", "10часов", "15часов", "24часа", "40часов", "70часов"};
 constexpr sv kBottomAxisTitle =
     "Время, в соответствие с полем \"Шкала Х\""
     "                                                              ";
@@ -104,14 +103,14 @@ constexpr sv kConnectionNo = "НЕТ";
 constexpr sv kFileGroup = " Запись результатов в файл ";
 constexpr sv kLabelPeriod = "Период записи:";
 constexpr std::array<sv, 19> kRecordChoiceCaptions = {
-    "Всё",  "0.002с", "0.005с", "0.01c", "0.02с", "0.05с", "0.1с", "0.2с", "0.5с", "1с",
-    "2с",   "5с",     "10с",    "20с",   "50с",   "100с",  "200с", "500с", "По изменению"};
+    "Всё", "0.002с", "0.005с", "0.01c", "0.02с", "0.05с", "0.1с", "0.2с", "0.5с",        "1с",
+    "2с",  "5с",     "10с",    "20с",   "50с",   "100с",  "200с", "500с", "По изменению"};
 constexpr std::array<sv, 19> kRecordChoiceNames = {
-    "RadioB_FileAll",   "RadioB_File0002s", "RadioB_File0005s", "RadioB_File001s",
-    "RadioB_File002s",  "RadioB_File005s",  "RadioB_File01s",   "RadioB_File02s",
-    "RadioB_File05s",   "RadioB_File1s",    "RadioB_File2s",    "RadioB_File5s",
-    "RadioB_File10s",   "RadioB_File20s",   "RadioB_File50s",   "RadioB_File100s",
-    "RadioB_File200s",  "RadioB_File500s",  "RadioB_FileOnChange"};
+    "RadioB_FileAll",  "RadioB_File0002s", "RadioB_File0005s",   "RadioB_File001s",
+    "RadioB_File002s", "RadioB_File005s",  "RadioB_File01s",     "RadioB_File02s",
+    "RadioB_File05s",  "RadioB_File1s",    "RadioB_File2s",      "RadioB_File5s",
+    "RadioB_File10s",  "RadioB_File20s",   "RadioB_File50s",     "RadioB_File100s",
+    "RadioB_File200s", "RadioB_File500s",  "RadioB_FileOnChange"};
 constexpr sv kRecordAllHint = "Запись в файл всех получаемых от Прибора результатов";
 constexpr sv kRecordOnChangeHint =
     "Запись результатов в файл по изменению значения на любом из каналов";

@@ -41,53 +41,58 @@ constexpr int kMaxPortDepth = 7;
 // Room for any string descriptor; the results are shortened to our buffers afterwards.
 constexpr int kDescriptorChars = 256;
 
-FtStatus ToStatus(int result)
-{
-    return result < 0 ? kFtError : kFtOk;
-}
+FtStatus ToStatus(int result) { return result < 0 ? kFtError : kFtOk; }
 
-void CopyTruncated(const char* text, char* out, std::size_t outSize)
-{
+void CopyTruncated(const char* text, char* out, std::size_t outSize) {
     const std::size_t length = strnlen(text, outSize - 1);
     std::memcpy(out, text, length);
     std::memset(out + length, 0, outSize - length);
 }
 
-std::optional<ftdi_bits_type> ToBits(std::uint8_t wordLength)
-{
+std::optional<ftdi_bits_type> ToBits(std::uint8_t wordLength) {
     switch (wordLength) {
-    case 7: return BITS_7;
-    case 8: return BITS_8;
-    default: return std::nullopt;
+        case 7:
+            return BITS_7;
+        case 8:
+            return BITS_8;
+        default:
+            return std::nullopt;
     }
 }
 
-std::optional<ftdi_stopbits_type> ToStopBits(std::uint8_t stopBits)
-{
+std::optional<ftdi_stopbits_type> ToStopBits(std::uint8_t stopBits) {
     switch (stopBits) {
-    case 0: return STOP_BIT_1;
-    case 1: return STOP_BIT_15;
-    case 2: return STOP_BIT_2;
-    default: return std::nullopt;
+        case 0:
+            return STOP_BIT_1;
+        case 1:
+            return STOP_BIT_15;
+        case 2:
+            return STOP_BIT_2;
+        default:
+            return std::nullopt;
     }
 }
 
-std::optional<ftdi_parity_type> ToParity(std::uint8_t parity)
-{
+std::optional<ftdi_parity_type> ToParity(std::uint8_t parity) {
     switch (parity) {
-    case 0: return NONE;
-    case 1: return ODD;
-    case 2: return EVEN;
-    case 3: return MARK;
-    case 4: return SPACE;
-    default: return std::nullopt;
+        case 0:
+            return NONE;
+        case 1:
+            return ODD;
+        case 2:
+            return EVEN;
+        case 3:
+            return MARK;
+        case 4:
+            return SPACE;
+        default:
+            return std::nullopt;
     }
 }
 
 // Finds the device at bus/address among those `context` itself lists and opens it there, so
 // the open device belongs to its own libusb context and not to the one that built our list.
-int OpenOnContext(ftdi_context* context, std::uint8_t bus, std::uint8_t address)
-{
+int OpenOnContext(ftdi_context* context, std::uint8_t bus, std::uint8_t address) {
     ftdi_device_list* found = nullptr;
     int result = ftdi_usb_find_all(context, &found, 0, 0);
     if (result >= 0) {
@@ -117,8 +122,7 @@ int OpenOnContext(ftdi_context* context, std::uint8_t bus, std::uint8_t address)
 // another, and ftdi_transfer_data_done polls libusb without a time-out, keeping a core busy.
 class FtdiDriver::Device {
 public:
-    static std::unique_ptr<Device> Open(std::uint8_t bus, std::uint8_t address)
-    {
+    static std::unique_ptr<Device> Open(std::uint8_t bus, std::uint8_t address) {
         // Owning the context from the start lets every failure below simply return.
         std::unique_ptr<Device> device(new Device(ftdi_new()));
         ftdi_context* context = device->context_;
@@ -146,8 +150,7 @@ public:
         return device;
     }
 
-    ~Device()
-    {
+    ~Device() {
         if (reader_.joinable()) {
             stop_.store(true, std::memory_order_release);
             reader_.join();
@@ -165,8 +168,7 @@ public:
     // Runs `call(context)` with the reader held off. A device whose reader has stopped counts
     // as gone, so the program reopens it rather than configuring a dead link.
     template <typename Call>
-    FtStatus Configure(Call&& call)
-    {
+    FtStatus Configure(Call&& call) {
         if (Gone()) {
             return kFtError;
         }
@@ -186,8 +188,7 @@ public:
     ReceiveQueue& Queue() { return queue_; }
 
     // Reads never block, so the read time-out has nothing to bound; both are kept as given.
-    void StoreTimeouts(std::uint32_t readMs, std::uint32_t writeMs)
-    {
+    void StoreTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
         readTimeoutMs_ = readMs;
         writeTimeoutMs_ = writeMs;
     }
@@ -195,15 +196,13 @@ public:
 private:
     explicit Device(ftdi_context* context) : context_(context) {}
 
-    void WaitWhileConfiguring() const
-    {
+    void WaitWhileConfiguring() const {
         for (int waiting = configuring_.load(); waiting != 0; waiting = configuring_.load()) {
             configuring_.wait(waiting);
         }
     }
 
-    void ReadLoop()
-    {
+    void ReadLoop() {
         std::array<std::uint8_t, kTransferBytes> buffer;
         while (!stop_.load(std::memory_order_acquire)) {
             WaitWhileConfiguring();
@@ -240,8 +239,7 @@ private:
 
 FtdiDriver::FtdiDriver() = default;
 
-FtdiDriver::~FtdiDriver()
-{
+FtdiDriver::~FtdiDriver() {
     open_.clear();
     FreeList();
     if (listContext_ != nullptr) {
@@ -249,14 +247,12 @@ FtdiDriver::~FtdiDriver()
     }
 }
 
-void FtdiDriver::FreeList()
-{
+void FtdiDriver::FreeList() {
     listed_.clear();
     ftdi_list_free(&list_);
 }
 
-FtdiDriver::Device* FtdiDriver::Find(FtHandle handle) const
-{
+FtdiDriver::Device* FtdiDriver::Find(FtHandle handle) const {
     for (const std::unique_ptr<Device>& device : open_) {
         if (reinterpret_cast<FtHandle>(device.get()) == handle) {
             return device.get();
@@ -265,8 +261,7 @@ FtdiDriver::Device* FtdiDriver::Find(FtHandle handle) const
     return nullptr;
 }
 
-FtStatus FtdiDriver::CreateDeviceInfoList(std::uint32_t& count)
-{
+FtStatus FtdiDriver::CreateDeviceInfoList(std::uint32_t& count) {
     count = 0;
     FreeList();
     if (listContext_ == nullptr) {
@@ -288,8 +283,7 @@ FtStatus FtdiDriver::CreateDeviceInfoList(std::uint32_t& count)
 }
 
 FtStatus FtdiDriver::GetDeviceInfoDetail(std::uint32_t index, char (&serial)[kSerialBufferSize],
-                                         char (&description)[kDescriptionBufferSize])
-{
+                                         char (&description)[kDescriptionBufferSize]) {
     std::memset(serial, 0, sizeof serial);
     std::memset(description, 0, sizeof description);
     if (index >= listed_.size()) {
@@ -306,8 +300,7 @@ FtStatus FtdiDriver::GetDeviceInfoDetail(std::uint32_t index, char (&serial)[kSe
     return kFtOk;
 }
 
-FtStatus FtdiDriver::Open(std::uint32_t index, FtHandle& handle)
-{
+FtStatus FtdiDriver::Open(std::uint32_t index, FtHandle& handle) {
     handle = 0;
     if (index >= listed_.size()) {
         return kFtError;
@@ -335,8 +328,7 @@ FtStatus FtdiDriver::Open(std::uint32_t index, FtHandle& handle)
     return kFtOk;
 }
 
-FtStatus FtdiDriver::Close(FtHandle handle)
-{
+FtStatus FtdiDriver::Close(FtHandle handle) {
     const auto found = std::find_if(open_.begin(), open_.end(), [handle](const auto& device) {
         return reinterpret_cast<FtHandle>(device.get()) == handle;
     });
@@ -348,8 +340,7 @@ FtStatus FtdiDriver::Close(FtHandle handle)
     return kFtOk;
 }
 
-FtStatus FtdiDriver::ResetDevice(FtHandle handle)
-{
+FtStatus FtdiDriver::ResetDevice(FtHandle handle) {
     Device* device = Find(handle);
     if (device == nullptr) {
         return kFtError;
@@ -366,8 +357,7 @@ FtStatus FtdiDriver::ResetDevice(FtHandle handle)
     });
 }
 
-FtStatus FtdiDriver::SetBaudRate(FtHandle handle, std::uint32_t baud)
-{
+FtStatus FtdiDriver::SetBaudRate(FtHandle handle, std::uint32_t baud) {
     Device* device = Find(handle);
     if (device == nullptr || baud > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) {
         return kFtError;
@@ -378,8 +368,7 @@ FtStatus FtdiDriver::SetBaudRate(FtHandle handle, std::uint32_t baud)
 }
 
 FtStatus FtdiDriver::SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
-                                            std::uint8_t stopBits, std::uint8_t parity)
-{
+                                            std::uint8_t stopBits, std::uint8_t parity) {
     Device* device = Find(handle);
     const auto bits = ToBits(wordLength);
     const auto stop = ToStopBits(stopBits);
@@ -387,13 +376,11 @@ FtStatus FtdiDriver::SetDataCharacteristics(FtHandle handle, std::uint8_t wordLe
     if (device == nullptr || !bits || !stop || !par) {
         return kFtError;
     }
-    return device->Configure([&](ftdi_context* context) {
-        return ftdi_set_line_property(context, *bits, *stop, *par);
-    });
+    return device->Configure(
+        [&](ftdi_context* context) { return ftdi_set_line_property(context, *bits, *stop, *par); });
 }
 
-FtStatus FtdiDriver::SetTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs)
-{
+FtStatus FtdiDriver::SetTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) {
     Device* device = Find(handle);
     if (device == nullptr || device->Gone()) {
         return kFtError;
@@ -403,34 +390,33 @@ FtStatus FtdiDriver::SetTimeouts(FtHandle handle, std::uint32_t readMs, std::uin
 }
 
 FtStatus FtdiDriver::SetFlowControl(FtHandle handle, std::uint16_t flow, std::uint8_t xon,
-                                    std::uint8_t xoff)
-{
+                                    std::uint8_t xoff) {
     Device* device = Find(handle);
     if (device == nullptr) {
         return kFtError;
     }
     switch (flow) {
-    case 0x0000:
-        return device->Configure(
-            [](ftdi_context* context) { return ftdi_setflowctrl(context, SIO_DISABLE_FLOW_CTRL); });
-    case 0x0100:
-        return device->Configure(
-            [](ftdi_context* context) { return ftdi_setflowctrl(context, SIO_RTS_CTS_HS); });
-    case 0x0200:
-        return device->Configure(
-            [](ftdi_context* context) { return ftdi_setflowctrl(context, SIO_DTR_DSR_HS); });
-    case 0x0400:
-        // The plain call would send zero as both characters.
-        return device->Configure([xon, xoff](ftdi_context* context) {
-            return ftdi_setflowctrl_xonxoff(context, xon, xoff);
-        });
-    default:
-        return kFtError;
+        case 0x0000:
+            return device->Configure([](ftdi_context* context) {
+                return ftdi_setflowctrl(context, SIO_DISABLE_FLOW_CTRL);
+            });
+        case 0x0100:
+            return device->Configure(
+                [](ftdi_context* context) { return ftdi_setflowctrl(context, SIO_RTS_CTS_HS); });
+        case 0x0200:
+            return device->Configure(
+                [](ftdi_context* context) { return ftdi_setflowctrl(context, SIO_DTR_DSR_HS); });
+        case 0x0400:
+            // The plain call would send zero as both characters.
+            return device->Configure([xon, xoff](ftdi_context* context) {
+                return ftdi_setflowctrl_xonxoff(context, xon, xoff);
+            });
+        default:
+            return kFtError;
     }
 }
 
-FtStatus FtdiDriver::GetStatus(FtHandle handle, std::uint32_t& rxBytes)
-{
+FtStatus FtdiDriver::GetStatus(FtHandle handle, std::uint32_t& rxBytes) {
     rxBytes = 0;
     Device* device = Find(handle);
     if (device == nullptr || device->Gone()) {
@@ -442,8 +428,7 @@ FtStatus FtdiDriver::GetStatus(FtHandle handle, std::uint32_t& rxBytes)
 }
 
 FtStatus FtdiDriver::Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t toRead,
-                          std::uint32_t& bytesRead)
-{
+                          std::uint32_t& bytesRead) {
     bytesRead = 0;
     Device* device = Find(handle);
     if (device == nullptr || device->Gone() || (buffer == nullptr && toRead > 0)) {

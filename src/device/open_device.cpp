@@ -42,8 +42,7 @@ void Station::OpenDevice(bool showMessages) {
     if (driver.CreateDeviceInfoList(count) != kFtOk || count == 0) {
         return fail(text::kMsgDeviceNotFound);
     }
-    const int found =
-        FindWantedDevice(driver, count, link.DeviceDescription, link.DeviceSerial);
+    const int found = FindWantedDevice(driver, count, link.DeviceDescription, link.DeviceSerial);
     if (found < 0) return fail(text::kMsgDeviceNotFound);
 
     FtHandle handle = 0;

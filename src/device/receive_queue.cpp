@@ -5,12 +5,10 @@
 
 namespace ts {
 
-ReceiveQueue::ReceiveQueue() : storage_(std::make_unique_for_overwrite<std::uint8_t[]>(kCapacity))
-{
-}
+ReceiveQueue::ReceiveQueue()
+    : storage_(std::make_unique_for_overwrite<std::uint8_t[]>(kCapacity)) {}
 
-std::size_t ReceiveQueue::Push(const std::uint8_t* data, std::size_t count)
-{
+std::size_t ReceiveQueue::Push(const std::uint8_t* data, std::size_t count) {
     const std::size_t written = written_.load(std::memory_order_relaxed);
     // Acquire pairs with Pop's release: the consumer has finished copying out the bytes whose
     // room we are about to reuse.
@@ -32,8 +30,7 @@ std::size_t ReceiveQueue::Push(const std::uint8_t* data, std::size_t count)
     return stored;
 }
 
-std::size_t ReceiveQueue::Size() const
-{
+std::size_t ReceiveQueue::Size() const {
     // Read position first: it can only catch up with the write position, so this order never
     // yields a negative fill.
     const std::size_t read = read_.load(std::memory_order_acquire);
@@ -41,8 +38,7 @@ std::size_t ReceiveQueue::Size() const
     return written - read;
 }
 
-std::size_t ReceiveQueue::Pop(std::uint8_t* out, std::size_t max)
-{
+std::size_t ReceiveQueue::Pop(std::uint8_t* out, std::size_t max) {
     const std::size_t read = read_.load(std::memory_order_relaxed);
     const std::size_t written = written_.load(std::memory_order_acquire);
     const std::size_t taken = std::min(max, written - read);
@@ -59,13 +55,11 @@ std::size_t ReceiveQueue::Pop(std::uint8_t* out, std::size_t max)
     return taken;
 }
 
-void ReceiveQueue::Clear()
-{
+void ReceiveQueue::Clear() {
     read_.store(written_.load(std::memory_order_acquire), std::memory_order_release);
 }
 
-std::uint64_t ReceiveQueue::OverrunBytes() const
-{
+std::uint64_t ReceiveQueue::OverrunBytes() const {
     return overrun_.load(std::memory_order_relaxed);
 }
 

@@ -57,8 +57,7 @@ FtStatus ReplayDriver::CreateDeviceInfoList(std::uint32_t& count) {
     return kFtOk;
 }
 
-FtStatus ReplayDriver::GetDeviceInfoDetail(std::uint32_t index,
-                                           char (&serial)[kSerialBufferSize],
+FtStatus ReplayDriver::GetDeviceInfoDetail(std::uint32_t index, char (&serial)[kSerialBufferSize],
                                            char (&description)[kDescriptionBufferSize]) {
     if (index != 0) return kFtError;
     CopyField(serial_, serial, sizeof serial);
@@ -94,8 +93,7 @@ FtStatus ReplayDriver::SetTimeouts(FtHandle handle, std::uint32_t, std::uint32_t
     return Valid(handle) ? kFtOk : kFtError;
 }
 
-FtStatus ReplayDriver::SetFlowControl(FtHandle handle, std::uint16_t, std::uint8_t,
-                                      std::uint8_t) {
+FtStatus ReplayDriver::SetFlowControl(FtHandle handle, std::uint16_t, std::uint8_t, std::uint8_t) {
     return Valid(handle) ? kFtOk : kFtError;
 }
 

@@ -37,8 +37,8 @@ public:
     FtStatus Close(FtHandle handle) override;
     FtStatus ResetDevice(FtHandle handle) override;
     FtStatus SetBaudRate(FtHandle handle, std::uint32_t baud) override;
-    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
-                                    std::uint8_t stopBits, std::uint8_t parity) override;
+    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength, std::uint8_t stopBits,
+                                    std::uint8_t parity) override;
     FtStatus SetTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) override;
     FtStatus SetFlowControl(FtHandle handle, std::uint16_t flow, std::uint8_t xon,
                             std::uint8_t xoff) override;

@@ -36,8 +36,8 @@ public:
     FtStatus SetBaudRate(FtHandle handle, std::uint32_t baud) override {
         return inner_.SetBaudRate(handle, baud);
     }
-    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength,
-                                    std::uint8_t stopBits, std::uint8_t parity) override {
+    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t wordLength, std::uint8_t stopBits,
+                                    std::uint8_t parity) override {
         return inner_.SetDataCharacteristics(handle, wordLength, stopBits, parity);
     }
     FtStatus SetTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) override {

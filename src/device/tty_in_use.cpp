@@ -14,8 +14,7 @@ namespace {
 // Directory opened close-on-exec, so a program started while we scan inherits nothing.
 class Directory {
 public:
-    Directory(int parentFd, const std::string& path)
-    {
+    Directory(int parentFd, const std::string& path) {
         const int fd = openat(parentFd, path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0) {
             dir_ = fdopendir(fd);
@@ -24,8 +23,7 @@ public:
             }
         }
     }
-    ~Directory()
-    {
+    ~Directory() {
         if (dir_ != nullptr) {
             closedir(dir_);
         }
@@ -37,8 +35,7 @@ public:
     int Fd() const { return dirfd(dir_); }
 
     // Next entry name other than "." and ".."; empty at the end.
-    std::string_view Next()
-    {
+    std::string_view Next() {
         while (const dirent* entry = readdir(dir_)) {
             const std::string_view name(entry->d_name);
             if (name != "." && name != "..") {
@@ -52,25 +49,22 @@ private:
     DIR* dir_ = nullptr;
 };
 
-bool IsNumber(std::string_view text)
-{
+bool IsNumber(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Interface folders are "<device>:<configuration>.<interface>"; child devices behind a hub
 // ("<device>.<port>") are not ours.
-bool IsInterfaceOf(std::string_view entry, std::string_view deviceName)
-{
+bool IsInterfaceOf(std::string_view entry, std::string_view deviceName) {
     return entry.size() > deviceName.size() && entry.substr(0, deviceName.size()) == deviceName &&
            entry[deviceName.size()] == ':';
 }
 
-bool HoldsAny(int fdDirFd, std::string_view link, const std::vector<std::string>& paths)
-{
+bool HoldsAny(int fdDirFd, std::string_view link, const std::vector<std::string>& paths) {
     std::array<char, 4096> target{};
-    const ssize_t length = readlinkat(fdDirFd, std::string(link).c_str(), target.data(),
-                                      target.size());
+    const ssize_t length =
+        readlinkat(fdDirFd, std::string(link).c_str(), target.data(), target.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
         return false;
     }
@@ -80,8 +74,7 @@ bool HoldsAny(int fdDirFd, std::string_view link, const std::vector<std::string>
 
 }  // namespace
 
-std::string UsbSysfsName(std::uint8_t bus, std::span<const std::uint8_t> ports)
-{
+std::string UsbSysfsName(std::uint8_t bus, std::span<const std::uint8_t> ports) {
     std::string name = std::to_string(bus);
     char separator = '-';
     for (const std::uint8_t port : ports) {
@@ -93,8 +86,7 @@ std::string UsbSysfsName(std::uint8_t bus, std::span<const std::uint8_t> ports)
 }
 
 std::vector<std::string> UsbDeviceTtys(const std::string& usbDevicesRoot,
-                                       const std::string& deviceName)
-{
+                                       const std::string& deviceName) {
     std::vector<std::string> ttys;
     Directory device(AT_FDCWD, usbDevicesRoot + "/" + deviceName);
     if (!device.IsOpen()) {
@@ -117,8 +109,7 @@ std::vector<std::string> UsbDeviceTtys(const std::string& usbDevicesRoot,
     return ttys;
 }
 
-bool AnyHeldOpen(const std::string& procRoot, const std::vector<std::string>& paths)
-{
+bool AnyHeldOpen(const std::string& procRoot, const std::vector<std::string>& paths) {
     if (paths.empty()) {
         return false;
     }
@@ -147,8 +138,7 @@ bool AnyHeldOpen(const std::string& procRoot, const std::vector<std::string>& pa
 }
 
 bool UsbDeviceTtyInUse(const std::string& usbDevicesRoot, const std::string& procRoot,
-                       const std::string& deviceName)
-{
+                       const std::string& deviceName) {
     std::vector<std::string> paths;
     for (const std::string& tty : UsbDeviceTtys(usbDevicesRoot, deviceName)) {
         paths.push_back("/dev/" + tty);

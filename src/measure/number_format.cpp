@@ -74,8 +74,8 @@ std::size_t FormatFixed(double value, int decimals, int significant, char separa
     for (int i = 0; i < total; ++i) grid[i] = '0';
     bool roundUp = false;
     for (int i = 0; i < count; ++i) {
-        const int place = exponent - i;               // power of ten of digit i
-        const int slot = integerDigits - 1 - place;   // its index on the grid
+        const int place = exponent - i;              // power of ten of digit i
+        const int slot = integerDigits - 1 - place;  // its index on the grid
         if (slot >= 0 && slot < total) {
             grid[slot] = digits[i];
         } else if (slot == total) {

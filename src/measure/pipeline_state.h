@@ -22,14 +22,14 @@ struct AccumulatorSet {
 
 // Period of chart scale k (index k-1), in time units.
 constexpr std::array<std::uint32_t, kChartScales> kChartPeriods = {
-    360,    600,    900,    1500,   2400,    3600,    5400,    9000,    12600,
-    18000,  27000,  36000,  54000,  72000,   108000,  162000,  216000,  324000,
+    360,    600,    900,     1500,    2400,    3600,    5400,   9000,   12600,
+    18000,  27000,  36000,   54000,   72000,   108000,  162000, 216000, 324000,
     540000, 756000, 1080000, 1620000, 2592000, 4320000, 7560000};
 
 // Period of recording period j (index j-1), in time units.
 constexpr std::array<std::uint32_t, kRecordPeriods> kRecordPeriodUnits = {
-    36, 90, 180, 360, 900, 1800, 3600, 9000, 18000, 36000, 90000, 180000,
-    360000, 900000, 1800000, 3600000, 9000000};
+    36,    90,    180,    360,    900,    1800,    3600,    9000,   18000,
+    36000, 90000, 180000, 360000, 900000, 1800000, 3600000, 9000000};
 
 // The scale whose period end also refreshes the six readouts (0.5 s).
 constexpr int kReadoutScale = 8;

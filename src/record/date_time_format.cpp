@@ -130,7 +130,6 @@ void AppendDateTime(std::string& out, std::string_view format, const LocalDateTi
             out.append(format.substr(start, i + 1 - start));
         ++i;
     }
-
 }
 
 }  // namespace ts

@@ -200,7 +200,8 @@ void Station::ShowRecordTime() {
     caption.assign(text::kRecordTimeActivePrefix);
     char wholeDays[24];
     caption.append(wholeDays, std::to_chars(wholeDays, wholeDays + sizeof wholeDays,
-                                            milliseconds / kMillisecondsPerDay).ptr);
+                                            milliseconds / kMillisecondsPerDay)
+                                  .ptr);
     caption += '.';
     const std::size_t timeStart = caption.size();
     AppendDateTime(caption, platform.Regional().LongTimeFormat, timeOfDay);
@@ -209,8 +210,7 @@ void Station::ShowRecordTime() {
     const bool ascii = std::all_of(timeText.begin(), timeText.end(),
                                    [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
     if (!ascii) {
-        const std::string converted =
-            LocaleTextToUtf8(timeText, platform.Regional().Charset);
+        const std::string converted = LocaleTextToUtf8(timeText, platform.Regional().Charset);
         caption.replace(timeStart, std::string::npos, converted);
     }
     label.FontColor = kColorGreen;

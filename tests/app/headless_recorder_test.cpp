@@ -164,8 +164,8 @@ TEST(HeadlessRecorderTest, WritesTheSameRecordsAsTheWindowForEachKindOfChoice) {
         int index;
         bool averages;
     };
-    for (const Choice choice : {Choice{0, false}, Choice{6, true}, Choice{9, false},
-                                Choice{18, false}}) {
+    for (const Choice choice :
+         {Choice{0, false}, Choice{6, true}, Choice{9, false}, Choice{18, false}}) {
         SCOPED_TRACE(choice.index);
         TempFolder folder;
         WriteAll(folder / "Settings.bin", Settings(folder, choice.index, choice.averages));
@@ -301,18 +301,28 @@ TEST(TrendRecordProgramTest, ExitStatusTwoWithAOneLineReason) {
     std::string errors;
     EXPECT_EQ(RunRecorder("--bogus", &errors), 2);
     EXPECT_EQ(errors, "trend-record: unknown argument '--bogus' (see --help)\n");
-    EXPECT_EQ(RunRecorder("--out " + (folder / "x.txt") + " --settings " + (folder / "none"),
-                          &errors), 2);
-    EXPECT_EQ(RunRecorder("--out " + (folder / "x.txt") + settings + " --replay " +
-                          (folder / "none.raw"), &errors), 2);
+    EXPECT_EQ(
+        RunRecorder("--out " + (folder / "x.txt") + " --settings " + (folder / "none"), &errors),
+        2);
+    EXPECT_EQ(
+        RunRecorder("--out " + (folder / "x.txt") + settings + " --replay " + (folder / "none.raw"),
+                    &errors),
+        2);
     EXPECT_EQ(errors, "trend-record: cannot read the capture " + (folder / "none.raw") + "\n");
     EXPECT_EQ(RunRecorder("--out " + (folder / "no/such/dir.txt") + settings + " --replay " +
-                          (folder / "capture.raw"), &errors), 2);
+                              (folder / "capture.raw"),
+                          &errors),
+              2);
     EXPECT_EQ(RunRecorder("--out " + (folder / "exists.txt") + settings + " --replay " +
-                          (folder / "capture.raw"), &errors), 2);
+                              (folder / "capture.raw"),
+                          &errors),
+              2);
     EXPECT_EQ(ReadAll(folder / "exists.txt"), "earlier measurement");
     EXPECT_EQ(RunRecorder("--out " + (folder / "exists.txt") + settings + " --force --replay " +
-                          (folder / "capture.raw"), &errors), 0) << errors;
+                              (folder / "capture.raw"),
+                          &errors),
+              0)
+        << errors;
     // Start, header, the record at 0 s (the capture is under a second long), stop.
     EXPECT_EQ(Lines(ReadAll(folder / "exists.txt")).size(), 4u);
     EXPECT_EQ(RunRecorder("--help", &errors), 0);
@@ -326,10 +336,12 @@ TEST(TrendRecordProgramTest, SavesTheRawBytesForAnIdenticalReplay) {
     WriteAll(folder / "capture.raw", capture);
     const std::string common = " --settings " + (folder / "Settings.bin") + " --chunk 1000";
     ASSERT_EQ(RunRecorder("--out " + (folder / "a.txt") + common + " --replay " +
-                          (folder / "capture.raw") + " --raw " + (folder / "again.raw")), 0);
+                          (folder / "capture.raw") + " --raw " + (folder / "again.raw")),
+              0);
     EXPECT_EQ(ReadAll(folder / "again.raw"), capture);
-    ASSERT_EQ(RunRecorder("--out " + (folder / "b.txt") + common + " --replay " +
-                          (folder / "again.raw")), 0);
+    ASSERT_EQ(
+        RunRecorder("--out " + (folder / "b.txt") + common + " --replay " + (folder / "again.raw")),
+        0);
     EXPECT_EQ(RecordLines(ReadAll(folder / "a.txt")), RecordLines(ReadAll(folder / "b.txt")));
 }
 
@@ -356,7 +368,8 @@ TEST(TrendRecordProgramTest, StopsCleanlyOnSigterm) {
     const std::vector<std::string> lines = Lines(ReadAll(folder / "out.txt"));
     ASSERT_GE(lines.size(), 3u);
     // The stop line: ends with " ЗАПИСЬ ОСТАНОВЛЕНА" in code page 1251.
-    const std::string stop = " \xC7\xC0\xCF\xC8\xD1\xDC \xCE\xD1\xD2\xC0\xCD\xCE\xC2\xCB\xC5\xCD\xC0";
+    const std::string stop =
+        " \xC7\xC0\xCF\xC8\xD1\xDC \xCE\xD1\xD2\xC0\xCD\xCE\xC2\xCB\xC5\xCD\xC0";
     EXPECT_EQ(lines.back().substr(lines.back().size() - stop.size()), stop);
     EXPECT_LT(lines.size(), 60u * 6000u) << "the replay was not stopped early";
 }

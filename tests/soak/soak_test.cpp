@@ -122,11 +122,11 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
     rig.Start("result.txt");
 
     // Faults, each at its share of the run.
-    const std::uint64_t unplugAt = at(0.10), replugAt = unplugAt + 125;        // 5 s unplugged
-    const std::uint64_t wrongAt = at(0.30), wrongEnd = wrongAt + 250;          // 10 s of instrument 2
-    const std::uint64_t cutFrom = at(0.40), cutTo = at(0.45);                  // reads cut mid-frame
-    const std::uint64_t pauses[] = {at(0.20), at(0.50), at(0.52)};             // silences
-    const std::uint64_t quietFrom = at(0.55), quietTo = at(0.95);              // nothing happens
+    const std::uint64_t unplugAt = at(0.10), replugAt = unplugAt + 125;  // 5 s unplugged
+    const std::uint64_t wrongAt = at(0.30), wrongEnd = wrongAt + 250;    // 10 s of instrument 2
+    const std::uint64_t cutFrom = at(0.40), cutTo = at(0.45);            // reads cut mid-frame
+    const std::uint64_t pauses[] = {at(0.20), at(0.50), at(0.52)};       // silences
+    const std::uint64_t quietFrom = at(0.55), quietTo = at(0.95);        // nothing happens
     const std::uint64_t warmedUp = at(0.01);
 
     std::uint64_t elapsedBeforeReset = 0;
@@ -171,9 +171,10 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
     // Every ring stepped once for each period that ended, before and after the
     // wrong instrument's reset.
     for (int k = 0; k < kChartScales; ++k) {
-        EXPECT_EQ(counter.chartEnds[static_cast<std::size_t>(k)],
-                  EndsOwed(elapsedBeforeReset, kChartPeriods[static_cast<std::size_t>(k)]) +
-                      EndsOwed(st.pipeline.ElapsedCount, kChartPeriods[static_cast<std::size_t>(k)]))
+        EXPECT_EQ(
+            counter.chartEnds[static_cast<std::size_t>(k)],
+            EndsOwed(elapsedBeforeReset, kChartPeriods[static_cast<std::size_t>(k)]) +
+                EndsOwed(st.pipeline.ElapsedCount, kChartPeriods[static_cast<std::size_t>(k)]))
             << "scale " << k + 1;
     }
 
@@ -185,8 +186,8 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
     int restarts = 0;
     char expected[kNumberTextCapacity];
     for (std::size_t i = 0; i < times.size(); ++i) {
-        const std::string next(expected, FormatFixed(ElapsedDays((k + (i ? 1 : 0)) * kPeriod1s),
-                                                     10, 15, '.', expected));
+        const std::string next(expected, FormatFixed(ElapsedDays((k + (i ? 1 : 0)) * kPeriod1s), 10,
+                                                     15, '.', expected));
         if (times[i] == next) {
             k += i ? 1 : 0;
             continue;
@@ -210,12 +211,13 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
 
     RecordProperty("instrument_hours", std::to_string(hours));
     RecordProperty("frames", std::to_string(instrumentOneFramesSent + wrongFramesSent));
-    std::printf("soak: %.0f h of instrument time, %llu valid frames, %zu records, %d silences, "
-                "1 unplug, 1 wrong-instrument episode, %llu allocations after warm-up, "
-                "%lld bytes held more than after warm-up\n",
-                hours, static_cast<unsigned long long>(instrumentOneFramesSent), times.size(),
-                silences, static_cast<unsigned long long>(end.allocations - warm.allocations),
-                static_cast<long long>(end.bytesHeld - warm.bytesHeld));
+    std::printf(
+        "soak: %.0f h of instrument time, %llu valid frames, %zu records, %d silences, "
+        "1 unplug, 1 wrong-instrument episode, %llu allocations after warm-up, "
+        "%lld bytes held more than after warm-up\n",
+        hours, static_cast<unsigned long long>(instrumentOneFramesSent), times.size(), silences,
+        static_cast<unsigned long long>(end.allocations - warm.allocations),
+        static_cast<long long>(end.bytesHeld - warm.bytesHeld));
 }
 
 }  // namespace

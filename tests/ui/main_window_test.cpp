@@ -103,8 +103,7 @@ void MainWindowTest::menuCaptionsKeepTheirBlanks() {
     QCOMPARE(rig.window.findChild<QMenu*>("M_Menu_Help")->title(), QString("   Помощь   "));
     QCOMPARE(rig.window.findChild<QAction*>("M_Menu_Mode_Norm")->text(), QString("Нормальный"));
     QCOMPARE(rig.window.findChild<QAction*>("M_Menu_Mode_Demo")->text(), QString("Демо"));
-    QCOMPARE(rig.window.findChild<QAction*>("M_Menu_Help_About")->text(),
-             QString("О программе"));
+    QCOMPARE(rig.window.findChild<QAction*>("M_Menu_Help_About")->text(), QString("О программе"));
     for (int k = 1; k <= 8; ++k) {
         QVERIFY(rig.window.findChild<QAction*>(QString("M_Menu_Setting_Connection_%1").arg(k)));
     }
