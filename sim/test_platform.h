@@ -22,6 +22,8 @@ public:
         startedProcesses.emplace_back(commandLine);
         return processStartSucceeds;
     }
+    int reaps = 0;
+    void ReapFinishedProcesses() override { ++reaps; }
     void SleepMs(int milliseconds) override { sleeps.push_back(milliseconds); }
     LocalDateTime Now() override { return now; }
     const RegionalSettings& Regional() override { return regional; }

@@ -119,9 +119,14 @@ void TMF::ApplyForm() {
         SetEnabled(recordChoices_[i], f.RadioB_File[i].Enabled);
     SetEnabled(onChangeSens_, f.Label_FileOnChangeSens.Enabled);
     SetEnabled(threshold_, f.ComboBox_FileOnChangeThresh.Enabled);
-    if (threshold_->currentIndex() != f.ComboBox_FileOnChangeThresh.ItemIndex) {
+    // Text typed into the box that names no item means "nothing selected"
+    // and stays as typed; clearing the index would wipe it.
+    const int thresholdIndex = f.ComboBox_FileOnChangeThresh.ItemIndex;
+    const bool typedNoItem =
+        thresholdIndex < 0 && threshold_->findText(threshold_->currentText()) < 0;
+    if (!typedNoItem && threshold_->currentIndex() != thresholdIndex) {
         const QSignalBlocker block(threshold_);
-        threshold_->setCurrentIndex(f.ComboBox_FileOnChangeThresh.ItemIndex);
+        threshold_->setCurrentIndex(thresholdIndex);
     }
     SetEnabled(fileButton_, f.B_File.Enabled);
     SetEnabled(startButton_, f.B_FileSaveStart.Enabled);

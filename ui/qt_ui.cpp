@@ -79,7 +79,9 @@ std::optional<std::string> QtUi::ChooseTableFile() {
     dialog.setObjectName("ListF_OpenDialog");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    // A typed name of a file that does not exist is taken too: the load then
+    // says that the table could not be opened.
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QtFilter(text::kTableDialogFilter));
     dialog.setDefaultSuffix(Q(text::kTableDialogDefaultExt));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

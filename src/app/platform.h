@@ -31,6 +31,9 @@ public:
     // Starts a process from one command line (Windows quoting rules), without a
     // shell and without waiting for it. Returns whether it started.
     virtual bool StartProcess(std::string_view commandLine) = 0;
+    // Collects the exit status of started processes that have ended, so that
+    // none lingers as a zombie; never waits.
+    virtual void ReapFinishedProcesses() = 0;
     // Blocks the calling (user-interface) thread.
     virtual void SleepMs(int milliseconds) = 0;
     virtual LocalDateTime Now() = 0;

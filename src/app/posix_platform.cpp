@@ -31,6 +31,8 @@ bool PosixPlatform::StartProcess(std::string_view commandLine) {
     return StartDetachedProcess(commandLine);
 }
 
+void PosixPlatform::ReapFinishedProcesses() { ReapFinishedChildren(); }
+
 void PosixPlatform::SleepMs(int milliseconds) {
     timespec left{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {

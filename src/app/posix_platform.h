@@ -10,6 +10,7 @@ class PosixPlatform final : public Platform {
 public:
     PosixPlatform();
     bool StartProcess(std::string_view commandLine) override;
+    void ReapFinishedProcesses() override;
     void SleepMs(int milliseconds) override;
     LocalDateTime Now() override;
     const RegionalSettings& Regional() override { return regional_; }

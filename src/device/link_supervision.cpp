@@ -54,6 +54,9 @@ void Station::WatchSilence() {
 }
 
 void Station::TimerPortTimer() {
+    // The tool's processes are never waited for; those that have ended are
+    // collected here, once a second, whether or not the link is up.
+    platform.ReapFinishedProcesses();
     if (link.DataReceived) return;
     if (link.DeviceNumber < 0) {
         OpenDevice(false);

@@ -59,6 +59,8 @@ TEST_F(LinkSupervisionTest, ALinkThatIsUpIsLeftAlone) {
     st().link.DataReceived = true;
     st().link.DeviceNumber = 3;
     st().TimerPortTimer();
+    // Ended tool processes are collected every second, link up or not.
+    EXPECT_EQ(platform.reaps, 1);
     EXPECT_TRUE(platform.startedProcesses.empty());
     EXPECT_TRUE(platform.sleeps.empty());
     EXPECT_EQ(driver.TotalCalls(), 0);
@@ -74,6 +76,7 @@ public:
         return false;
     }
     void SleepMs(int ms) override { log.push_back("sleep " + std::to_string(ms)); }
+    void ReapFinishedProcesses() override { log.push_back("reap"); }
     LocalDateTime Now() override { return {}; }
     const RegionalSettings& Regional() override { return regional_; }
     std::string CurrentDirectory() override { return "."; }
@@ -88,7 +91,8 @@ TEST_F(LinkSupervisionTest, ALostLinkIsReenumeratedWithTheExactCommandLines) {
     station.link.DeviceSerial = "S";
     station.link.DeviceNumber = 0;
     station.TimerPortTimer();
-    EXPECT_EQ(order.log, (std::vector<std::string>{kDisableS, "sleep 1000", kEnableS}));
+    EXPECT_EQ(order.log,
+              (std::vector<std::string>{"reap", kDisableS, "sleep 1000", kEnableS}));
     EXPECT_EQ(station.link.DeviceNumber, -1);
 }
 

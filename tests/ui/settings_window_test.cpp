@@ -105,6 +105,14 @@ void SettingsWindowTest::typedThresholdTextNeverBecomesAnItem() {
     QCOMPARE(threshold->count(), 99);
     QCOMPARE(rig.window->station().form.ComboBox_FileOnChangeThresh.ItemIndex, -1);
 
+    // Typed through an item ("10") to no item ("100"): the text stays while the
+    // timers tick and mirror the model.
+    threshold->lineEdit()->selectAll();
+    QTest::keyClicks(threshold, "100");
+    rig.window->Run([&] { rig.window->station().Timer_25HzTimer(); });
+    QCOMPARE(threshold->currentText(), QString("100"));
+    QCOMPARE(rig.window->station().form.ComboBox_FileOnChangeThresh.ItemIndex, -1);
+
     threshold->lineEdit()->selectAll();
     QTest::keyClicks(threshold, "5");
     QTest::keyClick(threshold, Qt::Key_Return);
