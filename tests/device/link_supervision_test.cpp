@@ -91,8 +91,7 @@ TEST_F(LinkSupervisionTest, ALostLinkIsReenumeratedWithTheExactCommandLines) {
     station.link.DeviceSerial = "S";
     station.link.DeviceNumber = 0;
     station.TimerPortTimer();
-    EXPECT_EQ(order.log,
-              (std::vector<std::string>{"reap", kDisableS, "sleep 1000", kEnableS}));
+    EXPECT_EQ(order.log, (std::vector<std::string>{"reap", kDisableS, "sleep 1000", kEnableS}));
     EXPECT_EQ(station.link.DeviceNumber, -1);
 }
 
