@@ -11,6 +11,7 @@
 
 #include "app/station.h"
 #include "qt_ui.h"
+#include "sim/null_ui.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 #include "strip_chart.h"
@@ -29,24 +30,6 @@ void EnsureApplication() {
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);  // lives as long as the program
 }
-
-// A Ui that takes the series and does nothing with them: the core's share alone.
-class DiscardingUi final : public Ui {
-public:
-    void ShowMessage(std::string_view) override {}
-    void ShowWarning(std::string_view) override {}
-    void ShowMessageNonModal(std::string_view) override {}
-    std::optional<std::string> ChooseTableFile() override { return std::nullopt; }
-    std::optional<std::string> ChooseResultFile() override { return std::nullopt; }
-    std::optional<Color> ChooseColor(Color) override { return std::nullopt; }
-    void SetBottomAxisMinimum(double value) override { benchmark::DoNotOptimize(value); }
-    void SetBottomAxisMaximum(double value) override { benchmark::DoNotOptimize(value); }
-    void EmptySeries(int) override {}
-    void SetSeriesPoints(int, double, std::span<const float> y, Color) override {
-        benchmark::DoNotOptimize(y.data());
-    }
-    int FileNameTextWidth(std::string_view) override { return 0; }
-};
 
 // Six busy curves over the whole window, on the shortest scale, all drawn.
 void PrepareStation(Station& station) {
@@ -109,7 +92,7 @@ BENCHMARK(BM_RedrawShortestScaleToPixels);
 void BM_RedrawShortestScaleCoreOnly(benchmark::State& state) {
     sim::SimDriver driver;
     sim::TestPlatform platform;
-    DiscardingUi ui;
+    sim::NullUi ui;
     Station station(driver, platform, ui);
     PrepareStation(station);
     const PeriodShare share(state);

@@ -54,9 +54,9 @@ Stream MakeStream(bool noisy) {
 
 // A bridge whose queue always holds a full buffer's worth of the stream, so
 // every poll decodes 65,536 bytes and nothing but the station is measured.
-class ReplayDriver final : public Driver {
+class LoopingStreamDriver final : public Driver {
 public:
-    explicit ReplayDriver(std::vector<std::uint8_t> stream) : stream_(std::move(stream)) {}
+    explicit LoopingStreamDriver(std::vector<std::uint8_t> stream) : stream_(std::move(stream)) {}
     std::uint64_t delivered = 0;
 
     FtStatus CreateDeviceInfoList(std::uint32_t& count) override {
@@ -140,7 +140,7 @@ void PollThroughPipeline(benchmark::State& state, bool noisy, bool recordAll = f
     Stream stream = MakeStream(noisy);
     const double framesPerByte =
         static_cast<double>(stream.validFrames) / static_cast<double>(stream.bytes.size());
-    ReplayDriver driver(std::move(stream.bytes));
+    LoopingStreamDriver driver(std::move(stream.bytes));
     sim::TestPlatform platform;
     sim::TestUi ui;
     Station station(driver, platform, ui);

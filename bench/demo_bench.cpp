@@ -5,30 +5,13 @@
 
 #include "app/station.h"
 #include "chart/demo_signals.h"
+#include "sim/null_ui.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 
 namespace {
 
 constexpr double kEventsPerSecond = 100;
-
-// A window that draws nothing, so only the core's own work is measured.
-class QuietUi final : public ts::Ui {
-public:
-    void ShowMessage(std::string_view) override {}
-    void ShowWarning(std::string_view) override {}
-    void ShowMessageNonModal(std::string_view) override {}
-    std::optional<std::string> ChooseTableFile() override { return std::nullopt; }
-    std::optional<std::string> ChooseResultFile() override { return std::nullopt; }
-    std::optional<ts::Color> ChooseColor(ts::Color) override { return std::nullopt; }
-    void SetBottomAxisMinimum(double) override {}
-    void SetBottomAxisMaximum(double) override {}
-    void EmptySeries(int) override {}
-    void SetSeriesPoints(int, double, std::span<const float> y, ts::Color) override {
-        benchmark::DoNotOptimize(y.data());
-    }
-    int FileNameTextWidth(std::string_view) override { return 0; }
-};
 
 void SetDemandCounter(benchmark::State& state) {
     state.counters["x_demand"] = benchmark::Counter(
@@ -50,7 +33,7 @@ BENCHMARK(BM_DemoValues);
 void BM_DemoTimerEvent(benchmark::State& state) {
     ts::sim::SimDriver driver;
     ts::sim::TestPlatform platform;
-    QuietUi ui;
+    ts::sim::NullUi ui;
     ts::Station station(driver, platform, ui);
     for (auto& enable : station.form.ChartEN_CH) enable.Checked = true;
     station.M_Menu_Mode_DemoClick();

@@ -30,23 +30,16 @@ private slots:
 
 namespace {
 
-struct Rig {
-    uitest::InTemporaryFolder folder;
-    uitest::BoxDismisser boxes;
-    sim::SimDriver driver;
-    sim::TestPlatform platform;
-    TMF window{driver, platform};
-    Rig() { platform.currentDirectory = folder.path().toStdString(); }
-};
+using Rig = uitest::WindowRig;
 
 }  // namespace
 
 void MainWindowTest::captionSizeAndFixedBorder() {
     Rig rig;
-    QCOMPARE(rig.window.windowTitle(), Q(text::kMainCaption));
-    QCOMPARE(rig.window.centralWidget()->size(), QSize(1011, 547));
-    QVERIFY(!(rig.window.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(rig.window.minimumSize(), rig.window.maximumSize());
+    QCOMPARE(rig.window->windowTitle(), Q(text::kMainCaption));
+    QCOMPARE(rig.window->centralWidget()->size(), QSize(1011, 547));
+    QVERIFY(!(rig.window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(rig.window->minimumSize(), rig.window->maximumSize());
 }
 
 void MainWindowTest::everyControlOfTheOutlineExistsUnderItsName() {
@@ -79,33 +72,33 @@ void MainWindowTest::everyControlOfTheOutlineExistsUnderItsName() {
     }
     for (auto name : text::kRecordChoiceNames) names << Q(name);
     for (const QString& name : names) {
-        QVERIFY2(rig.window.findChild<QWidget*>(name) != nullptr, qPrintable(name));
+        QVERIFY2(rig.window->findChild<QWidget*>(name) != nullptr, qPrintable(name));
     }
-    QVERIFY(rig.window.findChild<QLabel*>("Label_ErrDeviceNum")->isHidden());
-    QCOMPARE(rig.window.findChild<QLabel*>("Label_ErrDeviceNum")->text(),
+    QVERIFY(rig.window->findChild<QLabel*>("Label_ErrDeviceNum")->isHidden());
+    QCOMPARE(rig.window->findChild<QLabel*>("Label_ErrDeviceNum")->text(),
              Q(text::kWrongDeviceNumber));
-    QCOMPARE(rig.window.findChild<QLabel*>("Label_ResCH4")->text(), QString("0.000"));
-    QCOMPARE(rig.window.findChild<QWidget*>("GroupBoxCH1")->property("title").toString(),
+    QCOMPARE(rig.window->findChild<QLabel*>("Label_ResCH4")->text(), QString("0.000"));
+    QCOMPARE(rig.window->findChild<QWidget*>("GroupBoxCH1")->property("title").toString(),
              QString("Канал 1"));
-    QCOMPARE(rig.window.findChild<QWidget*>("GroupBoxCH2")->property("title").toString(),
+    QCOMPARE(rig.window->findChild<QWidget*>("GroupBoxCH2")->property("title").toString(),
              QString(" Канал 2 "));
-    QCOMPARE(rig.window.findChild<QWidget*>("RadioGroup_X")->property("title").toString(),
+    QCOMPARE(rig.window->findChild<QWidget*>("RadioGroup_X")->property("title").toString(),
              QString(" Шкала X "));
-    QCOMPARE(rig.window.findChild<QLabel*>("Text_Label_21")->text(),
+    QCOMPARE(rig.window->findChild<QLabel*>("Text_Label_21")->text(),
              QString("Соединение с прибором:"));
 }
 
 void MainWindowTest::menuCaptionsKeepTheirBlanks() {
     Rig rig;
-    QCOMPARE(rig.window.findChild<QMenu*>("M_Menu_Setting_Port")->title(),
+    QCOMPARE(rig.window->findChild<QMenu*>("M_Menu_Setting_Port")->title(),
              QString("   Выбор Прибора   "));
-    QCOMPARE(rig.window.findChild<QMenu*>("M_Menu_Mode")->title(), QString("   Режим   "));
-    QCOMPARE(rig.window.findChild<QMenu*>("M_Menu_Help")->title(), QString("   Помощь   "));
-    QCOMPARE(rig.window.findChild<QAction*>("M_Menu_Mode_Norm")->text(), QString("Нормальный"));
-    QCOMPARE(rig.window.findChild<QAction*>("M_Menu_Mode_Demo")->text(), QString("Демо"));
-    QCOMPARE(rig.window.findChild<QAction*>("M_Menu_Help_About")->text(), QString("О программе"));
+    QCOMPARE(rig.window->findChild<QMenu*>("M_Menu_Mode")->title(), QString("   Режим   "));
+    QCOMPARE(rig.window->findChild<QMenu*>("M_Menu_Help")->title(), QString("   Помощь   "));
+    QCOMPARE(rig.window->findChild<QAction*>("M_Menu_Mode_Norm")->text(), QString("Нормальный"));
+    QCOMPARE(rig.window->findChild<QAction*>("M_Menu_Mode_Demo")->text(), QString("Демо"));
+    QCOMPARE(rig.window->findChild<QAction*>("M_Menu_Help_About")->text(), QString("О программе"));
     for (int k = 1; k <= 8; ++k) {
-        QVERIFY(rig.window.findChild<QAction*>(QString("M_Menu_Setting_Connection_%1").arg(k)));
+        QVERIFY(rig.window->findChild<QAction*>(QString("M_Menu_Setting_Connection_%1").arg(k)));
     }
 }
 
@@ -118,7 +111,7 @@ void MainWindowTest::startsShowingTheNotFoundMessageWithoutAnInstrument() {
 
 void MainWindowTest::aboutBoxIsModelessAndShownAgain() {
     Rig rig;
-    TFA* about = rig.window.aboutBox();
+    TFA* about = rig.window->aboutBox();
     QVERIFY(about != nullptr);
     QVERIFY(about->isHidden());
     QCOMPARE(about->windowTitle(), QString("О программе"));
@@ -128,27 +121,27 @@ void MainWindowTest::aboutBoxIsModelessAndShownAgain() {
     QVERIFY(texts.contains("Комплекс Съёма Лент"));
     QVERIFY(texts.contains("КСЛ214.8Н"));
 
-    rig.window.findChild<QAction*>("M_Menu_Help_About")->trigger();
+    rig.window->findChild<QAction*>("M_Menu_Help_About")->trigger();
     QVERIFY(about->isVisible());
     QVERIFY(!about->isModal());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     // Asking again while open only brings it forward: still one box.
-    rig.window.findChild<QAction*>("M_Menu_Help_About")->trigger();
-    QCOMPARE(rig.window.findChildren<TFA*>().size(), 1);
+    rig.window->findChild<QAction*>("M_Menu_Help_About")->trigger();
+    QCOMPARE(rig.window->findChildren<TFA*>().size(), 1);
 
     auto* close = about->findChild<QPushButton*>("B_Close");
     QCOMPARE(close->text(), QString("Закрыть"));
     close->click();
     QVERIFY(about->isHidden());
-    rig.window.findChild<QAction*>("M_Menu_Help_About")->trigger();
+    rig.window->findChild<QAction*>("M_Menu_Help_About")->trigger();
     QVERIFY(about->isVisible());
 }
 
 void MainWindowTest::timersRunWithTheirIntervals() {
     Rig rig;
-    const QTimer* fast = rig.window.findChild<QTimer*>("Timer_25Hz");
-    const QTimer* port = rig.window.findChild<QTimer*>("TimerPort");
-    const QTimer* demo = rig.window.findChild<QTimer*>("TimerDemo");
+    const QTimer* fast = rig.window->findChild<QTimer*>("Timer_25Hz");
+    const QTimer* port = rig.window->findChild<QTimer*>("TimerPort");
+    const QTimer* demo = rig.window->findChild<QTimer*>("TimerDemo");
     QVERIFY(fast && port && demo);
     QCOMPARE(fast->interval(), 40);
     QCOMPARE(port->interval(), 1000);

@@ -29,29 +29,9 @@ private slots:
 
 namespace {
 
-struct Rig {
-    uitest::InTemporaryFolder folder;
-    uitest::BoxDismisser boxes;
-    sim::SimDriver driver;
-    sim::TestPlatform platform;
-    std::unique_ptr<TMF> window;
-    Rig() {
-        platform.currentDirectory = folder.path().toStdString();
-        window = std::make_unique<TMF>(driver, platform);
-        window->show();
-    }
-    template <typename W>
-    W* Find(const QString& name) {
-        W* widget = window->findChild<W*>(name);
-        if (widget == nullptr) qFatal("no control %s", qPrintable(name));
-        return widget;
-    }
-    Station& st() { return window->station(); }
-    QStringList SettingsLines() {
-        QFile file(folder.path() + "/Settings.bin");
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return QString::fromUtf8(file.readAll()).split("\r\n");
-    }
+// Shown, so that menus and swatches take clicks.
+struct Rig : uitest::WindowRig {
+    Rig() { window->show(); }
 };
 
 // Plays the user in front of the next colour dialog: notes the colour it

@@ -61,9 +61,9 @@ QMessageBox* OpenQuestion() {
 // Drives the modal dialogs from a timer: `step` is called until it says done.
 // Should it never be done, the dialogs are closed so that the test fails
 // instead of waiting for ever.
-class Driver {
+class DialogDriver {
 public:
-    explicit Driver(std::function<bool()> step) : step_(std::move(step)) {
+    explicit DialogDriver(std::function<bool()> step) : step_(std::move(step)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (++ticks_ > kGiveUpTicks) {
                 if (QMessageBox* box = OpenQuestion()) box->reject();
@@ -104,7 +104,7 @@ void ResultDialogTest::declinedReplacementKeepsTheFileAndChoosesNothing() {
     Rig rig;
     QString question, caption, noText;
     int stage = 0;
-    Driver driver([&] {
+    DialogDriver driver([&] {
         if (stage == 0 && Choose(rig.existing)) stage = 1;
         if (stage == 1) {
             if (QMessageBox* box = OpenQuestion()) {
@@ -139,7 +139,7 @@ void ResultDialogTest::acceptedReplacementChoosesTheFile() {
     Rig rig;
     int stage = 0;
     QString yesText;
-    Driver driver([&] {
+    DialogDriver driver([&] {
         // Typed without its extension: the default one makes it the same file.
         if (stage == 0 && Choose(rig.folder.path() + "/old")) stage = 1;
         if (stage == 1) {
@@ -161,7 +161,7 @@ void ResultDialogTest::acceptedReplacementChoosesTheFile() {
 void ResultDialogTest::aNewFileIsChosenWithoutAQuestion() {
     Rig rig;
     bool asked = false;
-    Driver driver([&] {
+    DialogDriver driver([&] {
         if (QMessageBox* box = OpenQuestion()) {
             asked = true;
             box->button(QMessageBox::Yes)->click();

@@ -43,27 +43,7 @@ QByteArray SettingsFile(std::initializer_list<std::pair<int, const char*>> chang
     return lines.join("\r\n") + "\r\n";
 }
 
-struct Rig {
-    uitest::InTemporaryFolder folder;
-    uitest::BoxDismisser boxes;
-    sim::SimDriver driver;
-    sim::TestPlatform platform;
-    std::unique_ptr<TMF> window;
-
-    explicit Rig(const QByteArray& settings = {}) {
-        if (!settings.isEmpty()) {
-            QFile file(folder.path() + "/Settings.bin");
-            file.open(QIODevice::WriteOnly);
-            file.write(settings);
-        }
-        platform.currentDirectory = folder.path().toStdString();
-        window = std::make_unique<TMF>(driver, platform);
-    }
-    template <typename T>
-    T* find(const QString& name) {
-        return window->findChild<T*>(name);
-    }
-};
+using Rig = uitest::WindowRig;
 
 }  // namespace
 
@@ -72,7 +52,7 @@ void SettingsWindowTest::noDevicesIsShownAfterTheMenuHasOpened() {
     QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
     rig.boxes.texts.clear();
     rig.boxes.captions.clear();
-    auto* menu = rig.find<QMenu>("M_Menu_Setting_Port");
+    auto* menu = rig.Find<QMenu>("M_Menu_Setting_Port");
 
     // A box run from inside the opening signal would be up, and answered,
     // before the signal returns.
@@ -85,18 +65,18 @@ void SettingsWindowTest::noDevicesIsShownAfterTheMenuHasOpened() {
 
 void SettingsWindowTest::settingsReachTheWidgetsIncludingNothingSelected() {
     Rig rig(SettingsFile({{2, "-1"}, {3, "1"}, {40, "1"}, {49, "150"}}));
-    auto* scale = rig.find<QButtonGroup>("RadioGroup_X_Buttons");
+    auto* scale = rig.Find<QButtonGroup>("RadioGroup_X_Buttons");
     QVERIFY(scale != nullptr);
     QCOMPARE(scale->checkedButton(), nullptr);
-    QVERIFY(rig.find<QCheckBox>("ChartEN_CH1")->isChecked());
-    QVERIFY(!rig.find<QCheckBox>("ChartEN_CH2")->isChecked());
-    QVERIFY(rig.find<QRadioButton>("RadioB_File2s")->isChecked());
-    QCOMPARE(rig.find<QComboBox>("ComboBox_FileOnChangeThresh")->currentIndex(), -1);
+    QVERIFY(rig.Find<QCheckBox>("ChartEN_CH1")->isChecked());
+    QVERIFY(!rig.Find<QCheckBox>("ChartEN_CH2")->isChecked());
+    QVERIFY(rig.Find<QRadioButton>("RadioB_File2s")->isChecked());
+    QCOMPARE(rig.Find<QComboBox>("ComboBox_FileOnChangeThresh")->currentIndex(), -1);
 }
 
 void SettingsWindowTest::typedThresholdTextNeverBecomesAnItem() {
     Rig rig(SettingsFile({{48, "1"}}));
-    auto* threshold = rig.find<QComboBox>("ComboBox_FileOnChangeThresh");
+    auto* threshold = rig.Find<QComboBox>("ComboBox_FileOnChangeThresh");
     threshold->setEnabled(true);
     threshold->setFocus();
     threshold->lineEdit()->selectAll();
@@ -122,8 +102,8 @@ void SettingsWindowTest::typedThresholdTextNeverBecomesAnItem() {
 
 void SettingsWindowTest::closingTheWindowSavesTheChoices() {
     Rig rig(SettingsFile({}));
-    rig.find<QCheckBox>("ChartEN_CH2")->click();
-    rig.find<QRadioButton>("RadioB_File05s")->click();
+    rig.Find<QCheckBox>("ChartEN_CH2")->click();
+    rig.Find<QRadioButton>("RadioB_File05s")->click();
     rig.window->close();
 
     QFile file(rig.folder.path() + "/Settings.bin");

@@ -3,10 +3,16 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <memory>
+
+#include "main_window.h"
+#include "sim/sim_driver.h"
+#include "sim/test_platform.h"
 
 namespace ts::uitest {
 
@@ -45,6 +51,39 @@ public:
 private:
     QTemporaryDir dir_;
     QString previous_;
+};
+
+// The main window on a simulated bridge, in a folder of its own, with every
+// box it shows answered.
+struct WindowRig {
+    InTemporaryFolder folder;
+    BoxDismisser boxes;
+    sim::SimDriver driver;
+    sim::TestPlatform platform;
+    std::unique_ptr<TMF> window;
+
+    // `settings`: the Settings.bin the window starts from; none when empty.
+    explicit WindowRig(const QByteArray& settings = {}) {
+        if (!settings.isEmpty()) {
+            QFile file(folder.path() + "/Settings.bin");
+            file.open(QIODevice::WriteOnly);
+            file.write(settings);
+        }
+        platform.currentDirectory = folder.path().toStdString();
+        window = std::make_unique<TMF>(driver, platform);
+    }
+    template <typename W>
+    W* Find(const QString& name) {
+        W* widget = window->findChild<W*>(name);
+        if (widget == nullptr) qFatal("no control %s", qPrintable(name));
+        return widget;
+    }
+    Station& st() { return window->station(); }
+    QStringList SettingsLines() const {
+        QFile file(folder.path() + "/Settings.bin");
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(file.readAll()).split("\r\n");
+    }
 };
 
 }  // namespace ts::uitest
