@@ -1,6 +1,7 @@
 #include "app/form.h"
 
 #include "app/texts.h"
+#include "chart/chart_settings.h"
 
 namespace ts {
 
@@ -12,7 +13,7 @@ Form::Form() {
     for (auto& readout : Label_ResCH) readout.Caption = text::kReadoutInitial;
     // Red until a table loads.
     for (auto& button : B_ListF_CH) button.FontColor = kColorRed;
-    PanelColor_CurveCH = {255, 16776960, 65535, 16711935, 65280, 16777215};
+    PanelColor_CurveCH = kDefaultCurveColors;
 
     Label_FileOnChangeSens.Enabled = false;
     ComboBox_FileOnChangeThresh.ItemIndex = 1;

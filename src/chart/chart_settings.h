@@ -13,7 +13,7 @@ constexpr std::array<Color, kChannels> kDefaultCurveColors = {255,      16776960
 struct ChartColors {
     std::array<Color, kChannels> CurveColor = kDefaultCurveColors;
     Color BackgroundColor = kColorBlack;
-    Color GridColor = 8421504;
+    Color GridColor = kColorGrey;  // 8421504
     // The colour dialog opens on the colour last confirmed in it.
     Color LastDialogColor = kColorBlack;
 };
