@@ -18,8 +18,18 @@ using FtHandle = std::uintptr_t;
 constexpr std::size_t kSerialBufferSize = 16;
 constexpr std::size_t kDescriptionBufferSize = 64;
 
-// The eleven operations of the USB-serial bridge that the station uses. All are
-// called from the user-interface thread only, never two at once.
+// What an open bridge lost before its bytes could be read, counted from its open. Not
+// something the vendor's library tells; drivers that cannot know report zeros.
+struct DriverLosses {
+    // Packets whose status said the bridge chip's receive buffer had overflowed: each one
+    // stands for at least one byte lost in the chip.
+    std::uint64_t chipOverruns = 0;
+    // Bytes dropped because our own receive queue was full.
+    std::uint64_t queueOverflowBytes = 0;
+};
+
+// The eleven operations of the USB-serial bridge that the station uses, and the loss report.
+// All are called from the user-interface thread only, never two at once.
 class Driver {
 public:
     virtual ~Driver() = default;
@@ -44,6 +54,12 @@ public:
     // Copies up to `toRead` waiting bytes; `bytesRead` tells how many were copied.
     virtual FtStatus Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t toRead,
                           std::uint32_t& bytesRead) = 0;
+    // Losses of the open device behind `handle`; fails like GetStatus for a dead handle.
+    virtual FtStatus GetLosses(FtHandle handle, DriverLosses& losses) {
+        (void)handle;
+        losses = {};
+        return kFtOk;
+    }
 };
 
 // Line settings applied to the instrument.

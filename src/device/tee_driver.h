@@ -52,6 +52,9 @@ public:
     }
     FtStatus Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t toRead,
                   std::uint32_t& bytesRead) override;
+    FtStatus GetLosses(FtHandle handle, DriverLosses& losses) override {
+        return inner_.GetLosses(handle, losses);
+    }
 
 private:
     Driver& inner_;
