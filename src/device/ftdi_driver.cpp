@@ -5,37 +5,26 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
-#include <system_error>
-#include <thread>
 
+#include "device/bulk_in_reader.h"
 #include "device/receive_queue.h"
 #include "device/tty_in_use.h"
 
 namespace ts {
 namespace {
 
-constexpr const char* kUsbDevicesRoot = "/sys/bus/usb/devices";
-constexpr const char* kProcRoot = "/proc";
-
-// Size of one bulk transfer, and of libftdi's read buffer that receives it.
-constexpr int kTransferBytes = 4096;
-// Bounds how long one read holds the device, and with it how long a configuration call or
-// Close can wait for the reader. A streaming instrument fills a transfer in about 34 ms, and
-// libftdi discards what a timed-out transfer had received, so this must stay well above that.
-constexpr int kUsbReadTimeoutMs = 80;
 // Control requests take about a millisecond on a healthy chip; a hung one must not freeze the
 // user interface for libftdi's default five seconds.
 constexpr int kUsbControlTimeoutMs = 250;
-// At 115,200 bytes/s the chip's receive buffer fills in about 2 ms, so it must hand over
-// partial packets at least that often.
-constexpr unsigned char kLatencyMs = 2;
+// The latency timer sends a partial packet when no full one has come together in this time. The
+// instrument fills a packet every half millisecond, so this only matters for the last bytes
+// before a silence; the chip's own default keeps the idle link from waking us more than needed.
+constexpr unsigned char kLatencyMs = 16;
 // USB allows at most seven tiers of ports below the root hub.
 constexpr int kMaxPortDepth = 7;
 // Room for any string descriptor; the results are shortened to our buffers afterwards.
@@ -111,15 +100,14 @@ int OpenOnContext(ftdi_context* context, std::uint8_t bus, std::uint8_t address)
 
 }  // namespace
 
-// One open bridge: its libftdi context, its reader thread and the queue between them.
+// One open bridge: its libftdi context, the reader that keeps transfers queued on it, and the
+// queue between the reader and the user-interface thread.
 //
-// libftdi is not thread-safe, so the reader and configuration calls take turns on `usb_`. The
-// reader holds it for one read at most (bounded by kUsbReadTimeoutMs) and stands back while a
-// configuration call is waiting, so the call waits for one read at most.
-//
-// The reader uses plain ftdi_read_data: in libftdi 1.5 every ftdi_read_data_submit transfer
-// fills the context's single read buffer, so several queued transfers would overwrite one
-// another, and ftdi_transfer_data_done polls libusb without a time-out, keeping a core busy.
+// libftdi is not thread-safe, and only the user-interface thread calls it: it configures the
+// chip with control requests while the reader's thread touches nothing but its own transfers
+// and the queue. libftdi 1.5's own asynchronous read fills one shared buffer from every queued
+// transfer, and its stream reader refuses this chip, so the reader talks to libusb directly on
+// the handle libftdi opened.
 class FtdiDriver::Device {
 public:
     static std::unique_ptr<Device> Open(std::uint8_t bus, std::uint8_t address) {
@@ -132,29 +120,26 @@ public:
         // libusb detaches the kernel serial driver from this interface only, and gives it back
         // when Close releases the interface.
         context->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
-        context->usb_read_timeout = kUsbReadTimeoutMs;
+        context->usb_read_timeout = kUsbControlTimeoutMs;
         context->usb_write_timeout = kUsbControlTimeoutMs;
         if (ftdi_set_interface(context, INTERFACE_A) < 0 ||
             OpenOnContext(context, bus, address) < 0) {
             return nullptr;
         }
-        // Failures here only cost latency; a dead device shows up in the reader.
-        ftdi_read_data_set_chunksize(context, kTransferBytes);
+        // A failure here only costs latency; a dead device shows up in the reader.
         ftdi_set_latency_timer(context, kLatencyMs);
-
-        try {
-            device->reader_ = std::thread(&Device::ReadLoop, device.get());
-        } catch (const std::system_error&) {
+        device->reader_ = std::make_unique<BulkInReader>(
+            context->usb_ctx, context->usb_dev, static_cast<unsigned char>(context->out_ep),
+            static_cast<int>(context->max_packet_size), device->queue_);
+        if (!device->reader_->Start()) {
             return nullptr;
         }
         return device;
     }
 
     ~Device() {
-        if (reader_.joinable()) {
-            stop_.store(true, std::memory_order_release);
-            reader_.join();
-        }
+        // The transfers come back before the handle they run on is closed.
+        reader_.reset();
         if (context_ != nullptr) {
             // Releasing the interface hands the device back to the kernel serial driver.
             ftdi_usb_close(context_);
@@ -165,27 +150,38 @@ public:
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
-    // Runs `call(context)` with the reader held off. A device whose reader has stopped counts
-    // as gone, so the program reopens it rather than configuring a dead link.
+    // Runs `call(context)`. A device whose reader has stopped counts as gone, so the program
+    // reopens it rather than configuring a dead link.
     template <typename Call>
     FtStatus Configure(Call&& call) {
         if (Gone()) {
             return kFtError;
         }
-        configuring_.fetch_add(1);
-        int result = 0;
-        {
-            const std::lock_guard lock(usb_);
-            result = call(context_);
+        return ToStatus(call(context_));
+    }
+
+    // Resets the chip with the reader's transfers taken back, so that no byte received before
+    // the reset can arrive after it.
+    FtStatus Reset() {
+        if (Gone() || !reader_->Pause()) {
+            return kFtError;
         }
-        configuring_.fetch_sub(1);
-        configuring_.notify_all();
+        int result = ftdi_usb_reset(context_);
+        // ftdi_tciflush exists in libftdi 1.5; the older purge call would empty the transmit
+        // FIFO instead, so there is no fallback to it.
+        if (result >= 0) {
+            result = ftdi_tciflush(context_);
+        }
+        queue_.Clear();
+        reader_->Resume();
         return ToStatus(result);
     }
 
-    bool Gone() const { return gone_.load(std::memory_order_acquire); }
+    bool Gone() const { return reader_ == nullptr || reader_->Gone(); }
 
     ReceiveQueue& Queue() { return queue_; }
+
+    DriverLosses Losses() const { return {reader_->ChipOverruns(), queue_.OverrunBytes()}; }
 
     // Reads never block, so the read time-out has nothing to bound; both are kept as given.
     void StoreTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
@@ -196,48 +192,14 @@ public:
 private:
     explicit Device(ftdi_context* context) : context_(context) {}
 
-    void WaitWhileConfiguring() const {
-        for (int waiting = configuring_.load(); waiting != 0; waiting = configuring_.load()) {
-            configuring_.wait(waiting);
-        }
-    }
-
-    void ReadLoop() {
-        std::array<std::uint8_t, kTransferBytes> buffer;
-        while (!stop_.load(std::memory_order_acquire)) {
-            WaitWhileConfiguring();
-            // Pushing under the lock too means a reset's Clear cannot be followed by bytes
-            // read before the reset.
-            const std::lock_guard lock(usb_);
-            // Asking for one byte makes ftdi_read_data do a single bulk transfer instead of
-            // looping until a large request is filled, which at a low baud rate could hold the
-            // lock for seconds. The rest of that transfer is then taken from libftdi's buffer
-            // without touching USB.
-            const int leftover = static_cast<int>(context_->readbuffer_remaining);
-            const int wanted = leftover > 0 ? std::min(leftover, kTransferBytes) : 1;
-            const int got = ftdi_read_data(context_, buffer.data(), wanted);
-            if (got > 0) {
-                queue_.Push(buffer.data(), static_cast<std::size_t>(got));
-            } else if (got < 0 && got != LIBUSB_ERROR_TIMEOUT && got != LIBUSB_ERROR_INTERRUPTED) {
-                // Unplugged or broken: the program sees failures and recovers by reopening.
-                gone_.store(true, std::memory_order_release);
-                return;
-            }
-        }
-    }
-
     ftdi_context* const context_;
     ReceiveQueue queue_;
-    std::mutex usb_;
-    std::atomic<int> configuring_{0};
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> gone_{false};
+    std::unique_ptr<BulkInReader> reader_;
     std::uint32_t readTimeoutMs_ = 0;
     std::uint32_t writeTimeoutMs_ = 0;
-    std::thread reader_;
 };
 
-FtdiDriver::FtdiDriver() = default;
+FtdiDriver::FtdiDriver(SystemRoots roots) : roots_(std::move(roots)) {}
 
 FtdiDriver::~FtdiDriver() {
     open_.clear();
@@ -315,7 +277,7 @@ FtStatus FtdiDriver::Open(std::uint32_t index, FtHandle& handle) {
     const std::string sysfsName =
         UsbSysfsName(bus, std::span(ports.data(), static_cast<std::size_t>(depth)));
     // Claiming the interface would tear the port away from a program using it.
-    if (UsbDeviceTtyInUse(kUsbDevicesRoot, kProcRoot, sysfsName)) {
+    if (UsbDeviceTtyInUse(roots_.usbDevices, roots_.proc, sysfsName)) {
         return kFtError;
     }
     open_.reserve(open_.size() + 1);
@@ -342,19 +304,7 @@ FtStatus FtdiDriver::Close(FtHandle handle) {
 
 FtStatus FtdiDriver::ResetDevice(FtHandle handle) {
     Device* device = Find(handle);
-    if (device == nullptr) {
-        return kFtError;
-    }
-    // ftdi_tciflush exists in libftdi 1.5; the older purge call would empty the transmit
-    // FIFO instead, so there is no fallback to it.
-    return device->Configure([device](ftdi_context* context) {
-        int result = ftdi_usb_reset(context);
-        if (result >= 0) {
-            result = ftdi_tciflush(context);
-        }
-        device->Queue().Clear();
-        return result;
-    });
+    return device == nullptr ? kFtError : device->Reset();
 }
 
 FtStatus FtdiDriver::SetBaudRate(FtHandle handle, std::uint32_t baud) {
@@ -435,6 +385,16 @@ FtStatus FtdiDriver::Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t t
         return kFtError;
     }
     bytesRead = static_cast<std::uint32_t>(device->Queue().Pop(buffer, toRead));
+    return kFtOk;
+}
+
+FtStatus FtdiDriver::GetLosses(FtHandle handle, DriverLosses& losses) {
+    losses = {};
+    Device* device = Find(handle);
+    if (device == nullptr || device->Gone()) {
+        return kFtError;
+    }
+    losses = device->Losses();
     return kFtOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "device/driver.h"
@@ -12,11 +13,17 @@ struct libusb_device;
 
 namespace ts {
 
-// The bridge operations on libftdi1. Every open device gets its own libftdi context and one
-// reader thread that drains USB into a receive queue, so Read and GetStatus never touch USB.
+// Where the kernel shows USB devices and processes; tests point these at a tree of their own.
+struct SystemRoots {
+    std::string usbDevices = "/sys/bus/usb/devices";
+    std::string proc = "/proc";
+};
+
+// The bridge operations on libftdi1. Every open device gets its own libftdi context and a reader
+// that keeps USB transfers queued into a receive queue, so Read and GetStatus never touch USB.
 class FtdiDriver final : public Driver {
 public:
-    FtdiDriver();
+    explicit FtdiDriver(SystemRoots roots = {});
     ~FtdiDriver() override;
     FtdiDriver(const FtdiDriver&) = delete;
     FtdiDriver& operator=(const FtdiDriver&) = delete;
@@ -36,6 +43,7 @@ public:
     FtStatus GetStatus(FtHandle handle, std::uint32_t& rxBytes) override;
     FtStatus Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t toRead,
                   std::uint32_t& bytesRead) override;
+    FtStatus GetLosses(FtHandle handle, DriverLosses& losses) override;
 
 private:
     class Device;
@@ -43,6 +51,7 @@ private:
     Device* Find(FtHandle handle) const;
     void FreeList();
 
+    const SystemRoots roots_;
     // Context used only for listing and reading descriptors; open devices never depend on it,
     // so the list can be rebuilt while devices stay open.
     ftdi_context* listContext_ = nullptr;

@@ -1,49 +1,16 @@
 #include "device/tty_in_use.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "fake_system_tree.h"
+
 namespace ts {
 namespace {
-
-namespace fs = std::filesystem;
-
-// A throw-away sysfs device folder and /proc in a temporary folder.
-class FakeTree {
-public:
-    FakeTree() {
-        std::string pattern = (fs::temp_directory_path() / "tty_in_use_XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
-        fs::create_directories(Usb());
-        fs::create_directories(Proc());
-    }
-    ~FakeTree() { fs::remove_all(root_); }
-
-    std::string Usb() const { return (root_ / "usb").string(); }
-    std::string Proc() const { return (root_ / "proc").string(); }
-
-    // `relative` is below the device folders, e.g. "1-1/1-1:1.0/ttyUSB0".
-    void AddUsbDir(const std::string& relative) {
-        fs::create_directories(root_ / "usb" / relative);
-    }
-
-    void AddOpenFile(const std::string& pid, const std::string& fd, const std::string& target) {
-        const fs::path fdDir = root_ / "proc" / pid / "fd";
-        fs::create_directories(fdDir);
-        fs::create_symlink(target, fdDir / fd);
-    }
-
-    void RemoveProc() { fs::remove_all(root_ / "proc"); }
-
-private:
-    fs::path root_;
-};
 
 TEST(UsbSysfsNameTest, JoinsBusAndPortChain) {
     const std::uint8_t chain[] = {1, 4, 12};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "emulated_bridge/emulated_ft232r.h"
+#include "sim/frame_encoder.h"
+
+namespace ts {
+
+constexpr double kLineBytesPerSecond = 115200;
+
+// Emulated bridges for one test: whatever an earlier test in the process plugged in is gone.
+struct EmulatedBridges {
+    EmulatedBridges() { emulated::RemoveAllBridges(); }
+    ~EmulatedBridges() { emulated::RemoveAllBridges(); }
+    EmulatedBridges(const EmulatedBridges&) = delete;
+    EmulatedBridges& operator=(const EmulatedBridges&) = delete;
+
+    int Plug(const std::string& description, const std::string& serial,
+             std::vector<std::uint8_t> stream = {}) {
+        return emulated::AddBridge(description, serial, std::move(stream));
+    }
+};
+
+// Arbitrary bytes, as many as the line carries in `seconds`.
+inline std::vector<std::uint8_t> LineBytes(double seconds, unsigned seed = 7) {
+    std::mt19937 random(seed);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(seconds * kLineBytesPerSecond));
+    for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
+// Frames of instrument 1 back to back for `seconds` of the line, two time units apart.
+inline std::vector<std::uint8_t> LineFrames(double seconds) {
+    const auto count = static_cast<std::size_t>(seconds * kLineBytesPerSecond / 14);
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(count * 14);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto v = static_cast<std::uint16_t>(i % 1024);
+        const sim::Frame frame =
+            sim::EncodeFrame(1, static_cast<std::uint16_t>(2 * i), {v, v, v, v, v, v});
+        bytes.insert(bytes.end(), frame.begin(), frame.end());
+    }
+    return bytes;
+}
+
+// Runs `step` every `period` of real time until `done` holds or `limit` has passed.
+inline bool RunInRealTime(std::chrono::milliseconds limit, std::chrono::milliseconds period,
+                          const std::function<void()>& step, const std::function<bool()>& done) {
+    const auto start = std::chrono::steady_clock::now();
+    for (auto next = start; std::chrono::steady_clock::now() - start < limit;) {
+        step();
+        if (done()) return true;
+        next += period;
+        std::this_thread::sleep_until(next);
+    }
+    return false;
+}
+
+}  // namespace ts
