@@ -374,5 +374,38 @@ TEST(TrendRecordProgramTest, StopsCleanlyOnSigterm) {
     EXPECT_LT(lines.size(), 60u * 6000u) << "the replay was not stopped early";
 }
 
+// The real path end to end: libftdi1 and the driver on an emulated bridge whose instrument
+// streams the capture at the line rate, against a replay of the same capture.
+TEST(TrendRecordProgramTest, RecordsFromAnEmulatedInstrumentWhatAReplayOfItsCaptureRecords) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    // Two seconds of the simulated instrument, noise and corrupt frames included, go down the
+    // line in about one and a half.
+    WriteAll(folder / "capture.raw", Capture(2.0));
+    const std::string settings = folder / "Settings.bin", live = folder / "live.txt";
+    ASSERT_EQ(RunRecorder("--settings " + settings + " --out " + (folder / "replay.txt") +
+                          " --replay " + (folder / "capture.raw")),
+              0);
+
+    const std::string bridges = "KSL214.8N,TS000001," + (folder / "capture.raw");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("LD_PRELOAD", TS_EMULATOR_PRELOAD, 1);
+        ::setenv("TS_EMULATED_BRIDGES", bridges.c_str(), 1);
+        ::execl(TS_RECORDER, TS_RECORDER, "--settings", settings.c_str(), "--out", live.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::usleep(4000 * 1000);
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    const std::vector<std::string> records = RecordLines(ReadAll(live));
+    ASSERT_GT(records.size(), 10000u);
+    EXPECT_TRUE(records == RecordLines(ReadAll(folder / "replay.txt")));
+}
+
 }  // namespace
 }  // namespace ts

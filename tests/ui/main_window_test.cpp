@@ -8,6 +8,8 @@
 
 #include "about_box.h"
 #include "app/texts.h"
+#include "device/ftdi_driver.h"
+#include "emulated_bridge_rig.h"
 #include "main_window.h"
 #include "qt_text.h"
 #include "sim/sim_driver.h"
@@ -26,6 +28,7 @@ private slots:
     void startsShowingTheNotFoundMessageWithoutAnInstrument();
     void aboutBoxIsModelessAndShownAgain();
     void timersRunWithTheirIntervals();
+    void opensTheInstrumentOnTheRealDriverAndShowsItsData();
 };
 
 namespace {
@@ -147,6 +150,22 @@ void MainWindowTest::timersRunWithTheirIntervals() {
     QCOMPARE(port->interval(), 1000);
     QCOMPARE(demo->interval(), 10);
     QVERIFY(fast->isActive() && port->isActive() && demo->isActive());
+}
+
+// The window as the installed program builds it, on the libftdi1 driver, with an emulated bridge
+// whose instrument streams frames.
+void MainWindowTest::opensTheInstrumentOnTheRealDriverAndShowsItsData() {
+    EmulatedBridges bridges;
+    bridges.Plug("KSL214.8N", "TS000001", LineFrames(20));
+    uitest::WindowRigOn<FtdiDriver> rig(uitest::SettingsFile({{0, "KSL214.8N"}, {1, "TS000001"}}));
+    auto* indicator = rig.Find<QLabel>("Label_Connection_Indicator");
+    QTRY_COMPARE_WITH_TIMEOUT(indicator->text(), Q(text::kConnectionYes), 3000);
+    for (auto message : {text::kMsgDeviceNotFound, text::kMsgOpenFailed, text::kMsgResetFailed,
+                         text::kMsgBaudFailed, text::kMsgDataFormatFailed, text::kMsgFlowFailed}) {
+        QVERIFY(!rig.boxes.texts.contains(Q(message)));
+    }
+    // Samples reach the pipeline: its clock runs.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.st().pipeline.ElapsedCount > 0, 3000);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -30,20 +30,8 @@ private slots:
 
 namespace {
 
-// The default file with some lines changed.
-QByteArray SettingsFile(std::initializer_list<std::pair<int, const char*>> changes) {
-    QList<QByteArray> lines = {
-        "",      "",         "0",     "0",        "0", "0", "0",       "0", "0",   "0",
-        "0",     "0",        "0",     "0",        "0", "0", "8421504", "0", "255", "16776960",
-        "65535", "16711935", "65280", "16777215", "",  "",  "",        "",  "",    ""};
-    for (int i = 30; i < 49; ++i) lines << "0";
-    lines << "1"
-          << "0";
-    for (const auto& [index, value] : changes) lines[index] = value;
-    return lines.join("\r\n") + "\r\n";
-}
-
 using Rig = uitest::WindowRig;
+using uitest::SettingsFile;
 
 }  // namespace
 

@@ -8,7 +8,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 #include "main_window.h"
 #include "sim/sim_driver.h"
@@ -53,17 +55,31 @@ private:
     QString previous_;
 };
 
-// The main window on a simulated bridge, in a folder of its own, with every
-// box it shows answered.
-struct WindowRig {
+// The default settings file with some lines changed.
+inline QByteArray SettingsFile(std::initializer_list<std::pair<int, const char*>> changes) {
+    QList<QByteArray> lines = {
+        "",      "",         "0",     "0",        "0", "0", "0",       "0", "0",   "0",
+        "0",     "0",        "0",     "0",        "0", "0", "8421504", "0", "255", "16776960",
+        "65535", "16711935", "65280", "16777215", "",  "",  "",        "",  "",    ""};
+    for (int i = 30; i < 49; ++i) lines << "0";
+    lines << "1"
+          << "0";
+    for (const auto& [index, value] : changes) lines[index] = value;
+    return lines.join("\r\n") + "\r\n";
+}
+
+// The main window on a bridge driver (a simulated one unless told), in a folder of its own,
+// with every box it shows answered.
+template <typename DriverType>
+struct WindowRigOn {
     InTemporaryFolder folder;
     BoxDismisser boxes;
-    sim::SimDriver driver;
+    DriverType driver;
     sim::TestPlatform platform;
     std::unique_ptr<TMF> window;
 
     // `settings`: the Settings.bin the window starts from; none when empty.
-    explicit WindowRig(const QByteArray& settings = {}) {
+    explicit WindowRigOn(const QByteArray& settings = {}) {
         if (!settings.isEmpty()) {
             QFile file(folder.path() + "/Settings.bin");
             file.open(QIODevice::WriteOnly);
@@ -85,5 +101,7 @@ struct WindowRig {
         return QString::fromUtf8(file.readAll()).split("\r\n");
     }
 };
+
+using WindowRig = WindowRigOn<sim::SimDriver>;
 
 }  // namespace ts::uitest
