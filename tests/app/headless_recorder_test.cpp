@@ -5,8 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
+#include <utility>
 
 #include "app/texts.h"
 #include "device/replay_driver.h"
@@ -20,6 +23,8 @@
 
 namespace ts {
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr std::size_t kChunk = 4608;
 
@@ -292,6 +297,29 @@ int RunRecorder(const std::string& arguments, std::string* errors = nullptr) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Starts the program with `arguments` and `environment` added to ours, lets it run for `run`,
+// sends it `signal` and returns its wait status.
+int RunRecorderUntil(const std::vector<std::string>& arguments,
+                     const std::vector<std::pair<std::string, std::string>>& environment,
+                     std::chrono::milliseconds run, int signal) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(TS_RECORDER)};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(TS_RECORDER, argv.data());
+        ::_exit(127);
+    }
+    if (child < 0) return -1;
+    std::this_thread::sleep_for(run);
+    ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
 TEST(TrendRecordProgramTest, ExitStatusTwoWithAOneLineReason) {
     TempFolder folder;
     WriteAll(folder / "Settings.bin", Settings(folder, 9, false));
@@ -350,19 +378,11 @@ TEST(TrendRecordProgramTest, StopsCleanlyOnSigterm) {
     WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     // Long enough, handed over 14 bytes a poll, to be still running when stopped.
     WriteAll(folder / "capture.raw", Capture(60.0));
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const std::string settings = folder / "Settings.bin", out = folder / "out.txt",
-                          capture = folder / "capture.raw";
-        ::execl(TS_RECORDER, TS_RECORDER, "--settings", settings.c_str(), "--out", out.c_str(),
-                "--replay", capture.c_str(), "--chunk", "14", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::usleep(300 * 1000);
-    ::kill(child, SIGTERM);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    const std::string settings = folder / "Settings.bin", out = folder / "out.txt",
+                      capture = folder / "capture.raw";
+    const int status = RunRecorderUntil(
+        {"--settings", settings, "--out", out, "--replay", capture, "--chunk", "14"}, {}, 300ms,
+        SIGTERM);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     const std::vector<std::string> lines = Lines(ReadAll(folder / "out.txt"));
@@ -388,19 +408,9 @@ TEST(TrendRecordProgramTest, RecordsFromAnEmulatedInstrumentWhatAReplayOfItsCapt
               0);
 
     const std::string bridges = "KSL214.8N,TS000001," + (folder / "capture.raw");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::setenv("LD_PRELOAD", TS_EMULATOR_PRELOAD, 1);
-        ::setenv("TS_EMULATED_BRIDGES", bridges.c_str(), 1);
-        ::execl(TS_RECORDER, TS_RECORDER, "--settings", settings.c_str(), "--out", live.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::usleep(4000 * 1000);
-    ::kill(child, SIGINT);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    const int status = RunRecorderUntil(
+        {"--settings", settings, "--out", live},
+        {{"LD_PRELOAD", TS_EMULATOR_PRELOAD}, {"TS_EMULATED_BRIDGES", bridges}}, 4000ms, SIGINT);
     ASSERT_TRUE(WIFEXITED(status));
     const std::vector<std::string> records = RecordLines(ReadAll(live));
     ASSERT_GT(records.size(), 10000u);
