@@ -70,8 +70,8 @@ void ShowProgress(const ts::HeadlessRecorder& recorder) {
     std::fflush(stderr);
 }
 
-// Printed on every exit after a recording ran, so a log shows whether the cable
-// or the computer lost anything.
+// Printed on every exit once the recorder has run, terminal or not, so that a
+// log shows whether the line or the computer lost anything.
 void ShowLinkSummary(const ts::LinkCounts& link) {
     std::fprintf(stderr,
                  "trend-record: link: %llu frames decoded, %llu rejected by the check, %llu bytes "
