@@ -54,15 +54,30 @@ void SleepUntilNextTick(timespec& next) {
     }
 }
 
+using Count = unsigned long long;
+
 void ShowProgress(const ts::HeadlessRecorder& recorder) {
     const std::uint64_t seconds = recorder.Ticks() / kTicksPerSecond;
-    std::fprintf(stderr, "\r%llu samples, %llu records, link %s, %02llu:%02llu:%02llu ",
-                 static_cast<unsigned long long>(recorder.Samples()),
-                 static_cast<unsigned long long>(recorder.Records()),
-                 recorder.LinkUp() ? "up" : "down", static_cast<unsigned long long>(seconds / 3600),
-                 static_cast<unsigned long long>(seconds / 60 % 60),
-                 static_cast<unsigned long long>(seconds % 60));
+    const ts::LinkCounts link = recorder.Link();
+    std::fprintf(stderr,
+                 "\r%llu samples, %llu records, link %s, %02llu:%02llu:%02llu | %llu frames, "
+                 "%llu bad, %llu B skipped, %llu overruns, %llu B queue lost, %llu reopens ",
+                 Count{recorder.Samples()}, Count{recorder.Records()},
+                 recorder.LinkUp() ? "up" : "down", Count{seconds / 3600}, Count{seconds / 60 % 60},
+                 Count{seconds % 60}, Count{link.framesDecoded}, Count{link.framesRejected},
+                 Count{link.bytesSkipped}, Count{link.chipOverruns}, Count{link.queueOverflowBytes},
+                 Count{link.reopenings});
     std::fflush(stderr);
+}
+
+// Printed on every exit once the recorder has run, terminal or not, so that a
+// log shows whether the line or the computer lost anything.
+void ShowLinkSummary(const ts::LinkCounts& link) {
+    std::fprintf(stderr,
+                 "trend-record: link: %llu frames decoded, %llu rejected by the check, %llu bytes "
+                 "skipped, %llu chip overruns, %llu bytes lost in the queue, %llu reopenings\n",
+                 Count{link.framesDecoded}, Count{link.framesRejected}, Count{link.bytesSkipped},
+                 Count{link.chipOverruns}, Count{link.queueOverflowBytes}, Count{link.reopenings});
 }
 
 }  // namespace
@@ -134,6 +149,7 @@ int main(int argc, char** argv) {
         ShowProgress(recorder);
         std::fputc('\n', stderr);
     }
+    ShowLinkSummary(recorder.Link());
     if (tee && !tee->CloseCapture()) {
         std::fprintf(stderr, "trend-record: the raw capture %s could not be written whole\n",
                      options.rawPath.c_str());

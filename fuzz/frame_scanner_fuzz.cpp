@@ -1,6 +1,6 @@
 // Arbitrary bytes, cut into arbitrary reads, must never crash the receiver,
-// and must decode exactly what the same bytes decode in one read: a frame
-// split across reads is decoded once, whole.
+// and must decode and count exactly what the same bytes decode and count in
+// one read: a frame split across reads is decoded once, whole.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -41,7 +41,16 @@ bool SameOutcome(const ts::Station& a, const ts::Station& b) {
            a.pipeline.ElapsedCount == b.pipeline.ElapsedCount &&
            a.pipeline.LatestSample == b.pipeline.LatestSample &&
            a.pipeline.ChartSets[24].Count == b.pipeline.ChartSets[24].Count &&
-           a.pipeline.ChartSets[24].Sum == b.pipeline.ChartSets[24].Sum;
+           a.pipeline.ChartSets[24].Sum == b.pipeline.ChartSets[24].Sum &&
+           a.linkStatistics.Counts() == b.linkStatistics.Counts();
+}
+
+// Every byte is in a frame, skipped, or still waiting for the next read.
+bool EveryByteAccountedFor(const ts::Station& st, std::size_t length) {
+    const ts::LinkCounts counts = st.linkStatistics.Counts();
+    return counts.framesDecoded * ts::kFrameSize + counts.bytesSkipped + st.link.TailLength ==
+               length &&
+           counts.framesRejected <= counts.bytesSkipped;
 }
 
 }  // namespace
@@ -70,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     cut.station->PollDevice();
     if (!SameOutcome(*whole.station, *cut.station)) __builtin_trap();
+    if (!EveryByteAccountedFor(*whole.station, length)) __builtin_trap();
     whole.Stop();
     cut.Stop();
     return 0;

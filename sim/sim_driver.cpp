@@ -31,7 +31,7 @@ void SimDriver::Feed(int id, std::span<const std::uint8_t> bytes) {
     if (device.queue.empty()) device.queue.resize(kQueueCapacity);
     for (std::uint8_t byte : bytes) {
         if (device.queueSize == kQueueCapacity) {
-            ++device.overrunBytes;
+            ++device.queueOverflowBytes;
             continue;
         }
         device.queue[(device.queueHead + device.queueSize) % kQueueCapacity] = byte;
@@ -108,7 +108,8 @@ FtStatus SimDriver::Open(std::uint32_t index, FtHandle& handle) {
     device.config = LineConfig{};
     device.queueHead = device.queueSize = 0;
     handle = nextHandle_++;
-    handles_.push_back({handle, id, device.generation});
+    handles_.push_back(
+        {handle, id, device.generation, {device.chipOverruns, device.queueOverflowBytes}});
     return kFtOk;
 }
 
@@ -196,6 +197,16 @@ FtStatus SimDriver::Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t to
     device->queueSize -= n;
     device->bytesDelivered += n;
     bytesRead = static_cast<std::uint32_t>(n);
+    return kFtOk;
+}
+
+FtStatus SimDriver::GetLosses(FtHandle handle, DriverLosses& losses) {
+    const SimDevice* device = Usable(handle);
+    if (device == nullptr) return kFtError;
+    const auto h = std::find_if(handles_.begin(), handles_.end(),
+                                [&](const OpenHandle& open) { return open.handle == handle; });
+    losses.chipOverruns = device->chipOverruns - h->lossesAtOpen.chipOverruns;
+    losses.queueOverflowBytes = device->queueOverflowBytes - h->lossesAtOpen.queueOverflowBytes;
     return kFtOk;
 }
 

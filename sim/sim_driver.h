@@ -46,8 +46,10 @@ struct SimDevice {
     // Receive queue of the open device, fixed capacity like the real driver's.
     std::vector<std::uint8_t> queue;
     std::size_t queueHead = 0, queueSize = 0;
-    std::uint64_t overrunBytes = 0;
     std::uint64_t bytesDelivered = 0;
+    // Losses over the device's life; a handle reports what happened since its open.
+    std::uint64_t queueOverflowBytes = 0;  // bytes fed while the queue was full
+    std::uint64_t chipOverruns = 0;        // raised by tests, as the chip's status flags would
 };
 
 // Virtual USB-serial bridges. Devices appear in the driver's list in the order
@@ -92,6 +94,7 @@ public:
     FtStatus GetStatus(FtHandle handle, std::uint32_t& rxBytes) override;
     FtStatus Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t toRead,
                   std::uint32_t& bytesRead) override;
+    FtStatus GetLosses(FtHandle handle, DriverLosses& losses) override;
 
 private:
     static constexpr int Index(DriverOp op) { return static_cast<int>(op); }
@@ -106,6 +109,7 @@ private:
         FtHandle handle;
         int device;
         int generation;
+        DriverLosses lossesAtOpen;
     };
     std::vector<OpenHandle> handles_;
     FtHandle nextHandle_ = 0x100;

@@ -56,6 +56,11 @@ void SetTextColor(QWidget* widget, Color color) {
     widget->setPalette(palette);
 }
 
+void SetToolTip(QWidget* widget, const std::string& hint) {
+    const QString text = Q(hint);
+    if (widget->toolTip() != text) widget->setToolTip(text);
+}
+
 void SetLabel(QLabel* label, const LabelState& state) {
     SetText(label, state.Caption);
     SetTextColor(label, state.FontColor);
@@ -140,6 +145,7 @@ void TMF::ApplyForm() {
     }
 
     SetLabel(connectionIndicator_, f.Label_Connection_Indicator);
+    SetToolTip(connectionIndicator_, f.Label_Connection_Indicator.Hint);
 
     for (int k = 0; k < kDeviceMenuItems; ++k) {
         SetMenuItem(deviceItems_[k], f.M_Menu_Setting_Connection[k]);

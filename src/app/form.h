@@ -23,6 +23,11 @@ struct LabelState : ControlState {
     Color FontColor = kColorWindowText;
 };
 
+// A label whose hint the program writes; the other hints are fixed texts of the window.
+struct HintedLabelState : LabelState {
+    std::string Hint;
+};
+
 struct CheckState : ControlState {
     bool Checked = false;
 };
@@ -78,7 +83,8 @@ struct Form {
     LabelState Label_ResultFileName;
 
     // Status line
-    LabelState Label_Connection_Indicator;
+    // Its hint shows the link statistics.
+    HintedLabelState Label_Connection_Indicator;
 
     // Menu
     std::array<MenuItemState, kDeviceMenuItems> M_Menu_Setting_Connection;

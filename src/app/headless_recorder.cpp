@@ -100,6 +100,7 @@ void HeadlessRecorder::Tick(bool supervise) {
 
 bool HeadlessRecorder::Finish() {
     Station& st = *station_;
+    st.ShowLinkStatistics();
     if (st.recording.RecordingActive) {
         st.B_FileSaveStopClick();
         return true;

@@ -29,6 +29,7 @@ public:
     // one-second link supervision (every 25th tick).
     void Tick(bool supervise);
     // Writes the stop line and closes the file; false when either failed.
+    // Takes the driver's last word on its losses too.
     bool Finish();
 
     bool Recording() const { return station_->recording.RecordingActive; }
@@ -37,6 +38,9 @@ public:
     // Record lines handed to the result file (the start and header lines not counted).
     std::uint64_t Records() const;
     std::uint64_t Ticks() const { return ticks_; }
+    // What the link carried and lost; the driver's losses as of the last
+    // refresh of the indicator's hint (five a second) or of Finish.
+    LinkCounts Link() const { return station_->linkStatistics.Counts(); }
     Station& station() { return *station_; }
 
 private:

@@ -34,8 +34,11 @@ const char* const kRecordUsage =
     "supervised as in the window: a silent link is re-enumerated and reopened.\n"
     "Recording starts with the first sample of instrument 1; that sample is the\n"
     "record at time 0. SIGINT or SIGTERM stop cleanly: the stop line is written\n"
-    "and the file closed. Progress (samples, records, link state, elapsed time)\n"
-    "is shown when standard error is a terminal.\n"
+    "and the file closed. Progress (samples, records, link state, elapsed time,\n"
+    "link statistics) is shown when standard error is a terminal. On exit one line\n"
+    "of link statistics goes to standard error: frames decoded, frames rejected by\n"
+    "the check, bytes skipped looking for a frame start, overruns of the bridge\n"
+    "chip, bytes lost in the receive queue, and silent reopenings.\n"
     "\n"
     "Exit status: 0 done, 1 stopped by a failure while recording, 2 bad arguments,\n"
     "unreadable settings or capture, or an output that cannot be written.\n";

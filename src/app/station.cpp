@@ -13,6 +13,7 @@ void Station::Construct() {
     RefreshStatus();
     RedrawChart();
     OpenDevice(true);
+    ShowLinkStatistics();
     // Whether or not the open succeeded: a device that stays silent is
     // re-enumerated by the first supervision tick.
     link.DeviceNumber = 0;
@@ -22,6 +23,7 @@ void Station::Timer_25HzTimer() {
     PollDevice();
     WatchSilence();
     RefreshStatus();
+    if (linkStatistics.HintDue()) ShowLinkStatistics();
 }
 
 void Station::FormClose() {

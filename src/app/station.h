@@ -13,6 +13,7 @@
 #include "chart/scale_ring.h"
 #include "device/driver.h"
 #include "device/link_state.h"
+#include "device/link_statistics.h"
 #include "measure/calibration_table.h"
 #include "measure/pipeline_probe.h"
 #include "measure/pipeline_state.h"
@@ -42,7 +43,9 @@ public:
     void SaveSettings();
 
     // ---- Device link (device/) ----
-    void OpenDevice(bool showMessages);
+    // True when the device was found, opened and configured. Opening with
+    // messages starts the link statistics afresh; a silent open carries them on.
+    bool OpenDevice(bool showMessages);
     void PollDevice();
     void DecodeFrame(const std::uint8_t* frame);
     void M_Menu_Setting_PortClick();                // builds the device menu
@@ -60,6 +63,9 @@ public:
     void B_ListF_Click(int channel);                       // channel 1..6
     void LoadTable(int channel);                           // channel 1..6
     void RefreshStatus();
+    // Asks the driver for the open handle's losses and writes the link
+    // statistics into the connection indicator's hint.
+    void ShowLinkStatistics();
 
     // ---- Chart (chart/) ----
     void EndChartPeriod(int scale);  // scale 1..25
@@ -110,6 +116,7 @@ public:
     std::vector<std::string> Memo_Settings;
 
     LinkState link;
+    LinkStatistics linkStatistics;
     PipelineState pipeline;
     // Null in the program; tests attach one to see the pipeline's dispatch.
     PipelineProbe* pipelineProbe = nullptr;

@@ -98,6 +98,14 @@ constexpr std::array<sv, 6> kSeriesTitles = {"В1", "В2", "В3", "В4", "В5", 
 constexpr sv kConnectionLabel = "Соединение с прибором:";
 constexpr sv kConnectionYes = "ЕСТЬ";
 constexpr sv kConnectionNo = "НЕТ";
+// The indicator's hint: what the link carried and lost since the instrument was
+// opened, one count a line, each text followed by its number.
+constexpr sv kLinkFramesDecoded = "Кадров принято: ";
+constexpr sv kLinkFramesRejected = "Кадров отброшено проверкой: ";
+constexpr sv kLinkBytesSkipped = "Байтов пропущено при поиске начала кадра: ";
+constexpr sv kLinkChipOverruns = "Переполнений буфера чипа USB: ";
+constexpr sv kLinkQueueOverflow = "Байтов потеряно в очереди приёма: ";
+constexpr sv kLinkReopenings = "Переподключений к прибору: ";
 
 // Recording group box
 constexpr sv kFileGroup = " Запись результатов в файл ";

@@ -59,7 +59,7 @@ void Station::TimerPortTimer() {
     platform.ReapFinishedProcesses();
     if (link.DataReceived) return;
     if (link.DeviceNumber < 0) {
-        OpenDevice(false);
+        if (OpenDevice(false)) linkStatistics.CountReopening();
         return;
     }
     ReenumerateDevice();

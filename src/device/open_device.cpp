@@ -28,13 +28,26 @@ int FindWantedDevice(Driver& driver, std::uint32_t count, const std::string& des
 
 }  // namespace
 
-void Station::OpenDevice(bool showMessages) {
+bool Station::OpenDevice(bool showMessages) {
     auto fail = [&](std::string_view message) {
         if (showMessages) ui.ShowMessage(message);
+        return false;
     };
 
-    if (link.DeviceHandle != 0) driver.Close(link.DeviceHandle);
+    if (link.DeviceHandle != 0) {
+        // The driver counts losses per handle: what this one lost is asked for
+        // before it goes. A handle that has died keeps its last report.
+        DriverLosses losses;
+        if (driver.GetLosses(link.DeviceHandle, losses) == kFtOk) {
+            linkStatistics.ReportHandleLosses(losses);
+        }
+        linkStatistics.HandleClosed();
+        driver.Close(link.DeviceHandle);
+    }
     link.DeviceHandle = 0;
+    // An instrument opened at the start or chosen from the menu is counted from
+    // zero; the supervision's silent reopenings carry the counts on.
+    if (showMessages) linkStatistics.Restart();
     // Bytes of the old connection must never be joined to the new one.
     link.TailLength = 0;
 
@@ -62,6 +75,7 @@ void Station::OpenDevice(bool showMessages) {
     if (driver.SetFlowControl(handle, kFlowNone, 0, 0) != kFtOk) {
         return fail(text::kMsgFlowFailed);
     }
+    return true;
 }
 
 }  // namespace ts

@@ -26,8 +26,13 @@ void Station::PollDevice() {
 
     std::size_t p = 0;
     while (true) {
-        p = FindFrame(buffer, length, p);
+        const std::size_t start = FindFrame(buffer, length, p);
+        // The bytes left behind for the next read are not counted until a
+        // later scan passes over them.
+        linkStatistics.CountSkipped(buffer + p, start - p);
+        p = start;
         if (p + kFrameSize > length) break;
+        linkStatistics.CountFrame();
         DecodeFrame(buffer + p);
         // Any valid frame is data, whatever instrument sent it.
         link.DataReceived = true;

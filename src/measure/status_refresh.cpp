@@ -29,4 +29,14 @@ void Station::RefreshStatus() {
     RefreshRecordingOptions();
 }
 
+void Station::ShowLinkStatistics() {
+    DriverLosses losses;
+    if (link.DeviceHandle != 0 && driver.GetLosses(link.DeviceHandle, losses) == kFtOk) {
+        linkStatistics.ReportHandleLosses(losses);
+    }
+    char hint[kLinkHintCapacity];
+    const std::size_t length = FormatLinkHint(linkStatistics.Counts(), hint);
+    form.Label_Connection_Indicator.Hint.assign(hint, length);
+}
+
 }  // namespace ts

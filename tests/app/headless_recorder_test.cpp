@@ -357,6 +357,40 @@ TEST(TrendRecordProgramTest, ExitStatusTwoWithAOneLineReason) {
     EXPECT_NE(errors.find("--replay CAPTURE"), std::string::npos);
 }
 
+TEST(TrendRecordProgramTest, EndsWithAOneLineSummaryOfTheLink) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    // Five frames; before the fourth a noise byte that looks like a frame start
+    // and a frame with a broken sum; a frame's head cut off by the end.
+    std::string capture;
+    for (std::uint16_t i = 0; i < 5; ++i) {
+        sim::Frame f = sim::EncodeFrame(1, i, {});
+        if (i == 3) {
+            capture += '\x85';
+            sim::Frame broken = f;
+            broken[12] ^= 0x01;
+            capture.append(broken.begin(), broken.end());
+        }
+        capture.append(f.begin(), f.end());
+    }
+    capture.append(capture, 0, 9);
+    WriteAll(folder / "capture.raw", capture);
+    std::string errors;
+    ASSERT_EQ(
+        RunRecorder("--out " + (folder / "out.txt") + " --settings " + (folder / "Settings.bin") +
+                        " --chunk 20 --replay " + (folder / "capture.raw"),
+                    &errors),
+        0)
+        << errors;
+    // The last line; channel 6's missing table is reported before it.
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.substr(errors.rfind('\n', errors.size() - 2) + 1),
+              "trend-record: link: 5 frames decoded, 2 rejected by the check, 15 bytes skipped, "
+              "0 chip overruns, 0 bytes lost in the queue, 0 reopenings\n");
+    // Start, header, the five records, stop: the result file is as before.
+    EXPECT_EQ(Lines(ReadAll(folder / "out.txt")).size(), 8u);
+}
+
 TEST(TrendRecordProgramTest, SavesTheRawBytesForAnIdenticalReplay) {
     TempFolder folder;
     WriteAll(folder / "Settings.bin", Settings(folder, 0, false));

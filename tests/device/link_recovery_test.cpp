@@ -86,6 +86,55 @@ TEST_F(LinkRecoveryTest, AnUnpluggedInstrumentIsWaitedForAndTakenBackWithoutARes
     EXPECT_EQ(platform.startedProcesses.size(), 2u);
 }
 
+TEST_F(LinkRecoveryTest, LinkStatisticsCarryOnAcrossSilentReopeningsAndRestartOnAChoice) {
+    auto counts = [&] { return st().linkStatistics.Counts(); };
+    sim::SimDevice& bridge = driver.Device(device);
+    Tick(50);
+    const std::uint64_t decodedBefore = counts().framesDecoded;
+    EXPECT_GT(decodedBefore, 0u);
+
+    // Losses of the first handle, shown while it is open.
+    bridge.chipOverruns += 3;
+    bridge.queueOverflowBytes += 100;
+    Tick(5);
+    EXPECT_EQ(counts().chipOverruns, 3u);
+    EXPECT_EQ(counts().queueOverflowBytes, 100u);
+
+    // Unplugged and back: the dead handle's losses stay, counted once, and the
+    // frames go on counting from where they were.
+    driver.Unplug(device);
+    Tick(75);
+    driver.Plug(device);
+    Tick(50);
+    ASSERT_TRUE(st().link.DataReceived);
+    EXPECT_EQ(counts().reopenings, 1u);
+    EXPECT_GT(counts().framesDecoded, decodedBefore);
+    EXPECT_EQ(counts().chipOverruns, 3u);
+    EXPECT_EQ(counts().queueOverflowBytes, 100u);
+
+    // A silence with the handle alive: losses no refresh has seen yet are asked
+    // for as the reopening closes it.
+    instrument->Pause(3);
+    for (int i = 0; i < 100 && st().link.DeviceNumber != -1; ++i) Tick();
+    ASSERT_EQ(st().link.DeviceNumber, -1);
+    bridge.chipOverruns += 2;
+    st().TimerPortTimer();
+    EXPECT_EQ(counts().reopenings, 2u);
+    EXPECT_EQ(counts().chipOverruns, 5u);
+    EXPECT_EQ(counts().queueOverflowBytes, 100u);
+    Tick(100);
+    ASSERT_TRUE(st().link.DataReceived);
+
+    // The instrument chosen again from the menu: everything from zero.
+    st().M_Menu_Setting_PortClick();
+    st().M_Menu_Setting_ConnectionClick(1);
+    EXPECT_EQ(counts(), LinkCounts{});
+    Tick(5);
+    EXPECT_GT(counts().framesDecoded, 0u);
+    EXPECT_EQ(counts().reopenings, 0u);
+    EXPECT_EQ(counts().chipOverruns, 0u);
+}
+
 TEST_F(LinkRecoveryTest, AWrongInstrumentThatKeepsSendingIsNeverReenumerated) {
     instrument->instrumentNumber = 3;
     Tick(200);

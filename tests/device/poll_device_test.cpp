@@ -165,6 +165,60 @@ TEST_F(PollDeviceTest, ReopeningDropsTheTailOfTheOldConnection) {
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{6}));
 }
 
+TEST_F(PollDeviceTest, CountsFramesRejectedStartsAndSkippedBytes) {
+    Bytes swapped = FrameBytes(1, 20);
+    std::swap(swapped[12], swapped[13]);
+    const Bytes cut = FrameBytes(1, 2);
+    const Bytes abandoned = Slice(FrameBytes(1, 99), 0, 9);
+    struct Case {
+        const char* what;
+        std::vector<Bytes> reads;
+        std::uint64_t decoded, rejected, skipped;
+    };
+    const Case cases[] = {
+        {"clean frames", {FrameBytes(1, 1) + FrameBytes(1, 2) + FrameBytes(1, 3)}, 3, 0, 0},
+        {"noise, two bytes of it frame starts",
+         {Bytes{0x00, 0x7F, 0x80, 0xFF} + FrameBytes(1, 1)},
+         1,
+         2,
+         4},
+        {"a corrupt frame between good ones",
+         {FrameBytes(1, 1) + swapped + FrameBytes(1, 3)},
+         2,
+         1,
+         14},
+        {"a frame cut across two reads",
+         {FrameBytes(1, 1) + Slice(cut, 0, 6), Slice(cut, 6, 14)},
+         2,
+         0,
+         0},
+        {"a cut head waiting for its rest", {FrameBytes(1, 1) + abandoned}, 1, 0, 0},
+        {"a cut head passed over by the next read",
+         {FrameBytes(1, 1) + abandoned, FrameBytes(1, 2) + FrameBytes(1, 3)},
+         3,
+         1,
+         9},
+        {"other instrument numbers",
+         {FrameBytes(2, 1) + FrameBytes(0, 2) + FrameBytes(31, 3)},
+         3,
+         0,
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Opening with messages starts the counts afresh and drops any tail.
+        st().OpenDevice(true);
+        for (const Bytes& read : c.reads) {
+            Feed(read);
+            st().PollDevice();
+        }
+        const LinkCounts counts = st().linkStatistics.Counts();
+        EXPECT_EQ(counts.framesDecoded, c.decoded);
+        EXPECT_EQ(counts.framesRejected, c.rejected);
+        EXPECT_EQ(counts.bytesSkipped, c.skipped);
+    }
+}
+
 TEST_F(PollDeviceTest, FailedStatusOrReadEndsThePollQuietlyAndTheNextTickCatchesUp) {
     Feed(FrameBytes(1, 1) + Slice(FrameBytes(1, 2), 0, 5));
     st().PollDevice();
@@ -273,6 +327,12 @@ TEST_F(PollDeviceTest, ANoisyStreamReadInRandomChunksArrivesWhole) {
     ASSERT_EQ(driver.Device(device).queueSize, 0u);
     ASSERT_GT(sent.size(), 20000u);
     EXPECT_EQ(Counters(), sent);
+    // Every byte read is in a frame, skipped, or waiting for the next read.
+    const LinkCounts counts = st().linkStatistics.Counts();
+    EXPECT_EQ(counts.framesDecoded, sent.size());
+    EXPECT_GT(counts.framesRejected, 0u);
+    EXPECT_EQ(counts.framesDecoded * kFrameSize + counts.bytesSkipped + st().link.TailLength,
+              driver.Device(device).bytesDelivered);
 }
 
 }  // namespace

@@ -165,6 +165,9 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
     // Not one valid frame of the instrument lost, through every fault.
     EXPECT_EQ(counter.samples, instrumentOneFramesSent);
     EXPECT_GT(wrongFramesSent, 0u);
+    // The link statistics counted them all, across every silent reopening.
+    EXPECT_EQ(st.linkStatistics.Counts().framesDecoded, instrumentOneFramesSent + wrongFramesSent);
+    EXPECT_GT(st.linkStatistics.Counts().reopenings, 0u);
     // One frame a second is sent corrupt on purpose; silences send nothing.
     EXPECT_GT(instrumentOneFramesSent, static_cast<std::uint64_t>(hours * 3600 * 19 * 0.99));
 

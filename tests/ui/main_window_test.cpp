@@ -12,6 +12,7 @@
 #include "emulated_bridge_rig.h"
 #include "main_window.h"
 #include "qt_text.h"
+#include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 #include "ui_test_support.h"
@@ -29,6 +30,7 @@ private slots:
     void aboutBoxIsModelessAndShownAgain();
     void timersRunWithTheirIntervals();
     void opensTheInstrumentOnTheRealDriverAndShowsItsData();
+    void connectionIndicatorHintShowsTheLinkStatistics();
 };
 
 namespace {
@@ -166,6 +168,34 @@ void MainWindowTest::opensTheInstrumentOnTheRealDriverAndShowsItsData() {
     }
     // Samples reach the pipeline: its clock runs.
     QTRY_VERIFY_WITH_TIMEOUT(rig.st().pipeline.ElapsedCount > 0, 3000);
+}
+
+void MainWindowTest::connectionIndicatorHintShowsTheLinkStatistics() {
+    Rig rig;
+    auto* indicator = rig.Find<QLabel>("Label_Connection_Indicator");
+    const int device = rig.driver.AddDevice("KSL214.8N", "TS000001");
+    rig.st().link.DeviceDescription = "KSL214.8N";
+    rig.st().link.DeviceSerial = "TS000001";
+    rig.window->Run([&] { rig.st().OpenDevice(true); });
+
+    // Two frames, a broken one and a noise byte between them; one overrun flag.
+    auto frame = [](std::uint16_t counter) { return sim::EncodeFrame(1, counter, {1, 2, 3}); };
+    sim::Frame broken = frame(2);
+    broken[13] ^= 0x01;
+    std::vector<std::uint8_t> bytes;
+    for (const sim::Frame& f : {frame(1), broken, frame(3)}) {
+        bytes.insert(bytes.end(), f.begin(), f.end());
+        bytes.push_back(0x05);
+    }
+    rig.driver.Feed(device, bytes);
+    rig.driver.Device(device).chipOverruns = 1;
+
+    QTRY_COMPARE(indicator->toolTip(), QString("Кадров принято: 2\n"
+                                               "Кадров отброшено проверкой: 1\n"
+                                               "Байтов пропущено при поиске начала кадра: 16\n"
+                                               "Переполнений буфера чипа USB: 1\n"
+                                               "Байтов потеряно в очереди приёма: 0\n"
+                                               "Переподключений к прибору: 0"));
 }
 
 QTEST_MAIN(MainWindowTest)
