@@ -54,7 +54,8 @@ public:
     // Copies up to `toRead` waiting bytes; `bytesRead` tells how many were copied.
     virtual FtStatus Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t toRead,
                           std::uint32_t& bytesRead) = 0;
-    // Losses of the open device behind `handle`; fails like GetStatus for a dead handle.
+    // Losses of the device behind `handle` since its open. Fails for a handle that is not open;
+    // a driver may go on answering for a device that has gone until its handle is closed.
     virtual FtStatus GetLosses(FtHandle handle, DriverLosses& losses) {
         (void)handle;
         losses = {};

@@ -391,9 +391,11 @@ FtStatus FtdiDriver::Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t t
 FtStatus FtdiDriver::GetLosses(FtHandle handle, DriverLosses& losses) {
     losses = {};
     Device* device = Find(handle);
-    if (device == nullptr || device->Gone()) {
+    if (device == nullptr) {
         return kFtError;
     }
+    // A device that has gone still tells what it lost until its handle is closed: the last
+    // moments before an unplug are when losses are most likely.
     losses = device->Losses();
     return kFtOk;
 }

@@ -217,6 +217,7 @@ TEST_F(FtdiStationTest, AnUnplugGoesSilentIsReenumeratedAndReopenedWhenTheBridge
     EXPECT_NE(st.link.DeviceHandle, before);
     EXPECT_TRUE(ui.Texts().empty());
     EXPECT_NEAR(emulated::Line(bridge).baud, 1152000, 1152000 * 0.03);
+    EXPECT_EQ(st.linkStatistics.Counts().reopenings, 1u);
 }
 
 // ---- the stream ----
