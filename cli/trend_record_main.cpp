@@ -8,7 +8,9 @@
 #include <clocale>
 #include <cstdio>
 #include <memory>
+#include <string>
 
+#include "app/build_config.h"
 #include "app/console_ui.h"
 #include "app/headless_recorder.h"
 #include "app/posix_platform.h"
@@ -89,6 +91,10 @@ int main(int argc, char** argv) {
         ts::ParseRecordOptions({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)});
     if (options.help) {
         std::fputs(ts::kRecordUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("trend-record %s\n", std::string(ts::kVersion).c_str());
         return 0;
     }
     if (!options.error.empty()) return Fail(options.error);

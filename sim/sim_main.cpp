@@ -6,9 +6,15 @@
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
+#include "app/build_config.h"
+#include "app/data_folder.h"
 #include "app/posix_platform.h"
+#include "app/window_options.h"
 #include "app_setup.h"
+#include "close_on_signals.h"
 #include "main_window.h"
 #include "sim/demo_folder.h"
 #include "sim/sim_driver.h"
@@ -38,6 +44,29 @@ void PlaceBesideEachOther(QWidget& window, QWidget& panel) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Read before Qt starts, so that --help and --version need no display.
+    const ts::WindowOptions options =
+        ts::ParseWindowOptions({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)}, true);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "trend-station-sim: %s\n", options.error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(ts::WindowUsage(true).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("trend-station-sim %s\n", std::string(ts::kVersion).c_str());
+        return 0;
+    }
+    std::string folderError;
+    if (options.userData &&
+        !ts::EnterFolder(ts::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
+                         folderError)) {
+        std::fprintf(stderr, "trend-station-sim: %s\n", folderError.c_str());
+        return 1;
+    }
+
     QApplication app(argc, argv);
     ts::PrepareApplication(app);
     ts::PosixPlatform platform;
@@ -50,17 +79,11 @@ int main(int argc, char** argv) {
     ts::sim::SimDriver driver;
     const int device = driver.AddDevice(ts::sim::kSimDescription, ts::sim::kSimSerial);
     ts::sim::SimInstrument instrument(driver, device);
-    // "--line-rate": frames back to back, as fast as the line carries them,
-    // for measuring the program at its heaviest load.
-    for (const QString& argument : QApplication::arguments().mid(1)) {
-        if (argument == "--line-rate") {
-            instrument.samplesPerSecond = 115200.0 / 14;
-            instrument.timeUnitsPerSample = 2;
-        } else {
-            std::fprintf(stderr, "trend-station-sim: unknown argument %s (known: --line-rate)\n",
-                         qPrintable(argument));
-            return 2;
-        }
+    // Frames back to back, as fast as the line carries them, for measuring the program at its
+    // heaviest load.
+    if (options.lineRate) {
+        instrument.samplesPerSecond = 115200.0 / 14;
+        instrument.timeUnitsPerSample = 2;
     }
 
     // The instrument runs before the window exists: its bytes are lost until
@@ -77,7 +100,9 @@ int main(int argc, char** argv) {
     });
     stream.start(5);
 
+    ts::CloseOnSignals closer;
     ts::TMF window(driver, platform);
+    if (closer.Watch(window)) return 0;
     window.show();
 
     // The panel is a helper: closing the program's window ends the simulator.

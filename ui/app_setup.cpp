@@ -2,14 +2,23 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+// The icon is compiled into the window library; a static library's resources are registered
+// by hand.
+static void RegisterResources() { Q_INIT_RESOURCE(resources); }
 
 namespace ts {
 
 void PrepareApplication(QApplication& app) {
     app.setApplicationName("TS");
+    RegisterResources();
+    app.setWindowIcon(QIcon(":/trend-station.svg"));
+    // Ties the windows to the desktop menu entry, for its icon and name in task bars.
+    QGuiApplication::setDesktopFileName("trend-station");
     // The window is Russian whatever the desktop's language; its dialogs too.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);

@@ -8,9 +8,11 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
+#include "app/build_config.h"
 #include "app/command_line.h"
 
 extern char** environ;
@@ -93,8 +95,14 @@ std::string FindExecutable(const std::string& name, const std::string& ownFolder
                            std::string_view searchPath) {
     if (name.empty()) return {};
     if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
-    if (!ownFolder.empty() && IsExecutableFile(ownFolder + "/" + name)) {
-        return ownFolder + "/" + name;
+    if (!ownFolder.empty()) {
+        // Beside the program in a build tree; in its private folder once installed.
+        for (const std::string& candidate :
+             {ownFolder + "/" + name, (std::filesystem::path(ownFolder) / kToolsFromPrograms / name)
+                                          .lexically_normal()
+                                          .string()}) {
+            if (IsExecutableFile(candidate)) return candidate;
+        }
     }
     while (!searchPath.empty()) {
         const auto colon = searchPath.find(':');

@@ -29,6 +29,7 @@ const char* const kRecordUsage =
     "  --raw FILE        also save every raw byte received, for a later --replay\n"
     "  --force           replace FILE (and the --raw file) if they exist\n"
     "  --help            show this text\n"
+    "  --version         show the version\n"
     "\n"
     "Without --replay the instrument is opened through the USB bridge and\n"
     "supervised as in the window: a silent link is re-enumerated and reopened.\n"
@@ -77,6 +78,8 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
         };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "--force") {
             o.force = true;
         } else if (arg == "--out") {
@@ -108,7 +111,7 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
             fail("unknown argument '" + std::string(arg) + "' (see --help)");
         }
     }
-    if (o.help) {
+    if (o.help || o.version) {
         o.error.clear();
         return o;
     }

@@ -15,6 +15,7 @@ struct RecordOptions {
     std::string rawPath;       // empty: no raw capture
     bool force = false;
     bool help = false;
+    bool version = false;
     std::string error;  // one line; empty when the arguments are good
 };
 

@@ -37,6 +37,8 @@ constexpr sv kMsgDataFormatFailed =
 constexpr sv kMsgTimeoutsFailed = "   Не удалось настроить таймауты для связи с Прибором!";
 constexpr sv kMsgFlowFailed = "   Не удалось настроить контроль потока данных для Прибора!";
 constexpr sv kMsgNoDevices = "   Нет Приборов!";
+// Started from the desktop menu, the program could not make or enter its data folder.
+constexpr sv kMsgDataFolderFailed = "   Не удалось открыть папку данных программы: ";
 constexpr sv kWrongDeviceNumber = " НЕВЕРНЫЙ № ПРИБОРА! ОТКЛЮЧИТЕ ПРИБОР ОТ КОМПЬЮТЕРА! ";
 
 // Settings file messages

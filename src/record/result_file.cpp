@@ -76,8 +76,8 @@ bool ResultFile::WriteWhole(const char* bytes, std::size_t size) {
     end_ += whole;
     if (whole != done) {
         const auto end = static_cast<off_t>(end_);
-        (void)::ftruncate(fd_, end);
-        (void)::lseek(fd_, end, SEEK_SET);
+        // Best effort: the write has failed already, and the caller reports that.
+        if (::ftruncate(fd_, end) == 0) ::lseek(fd_, end, SEEK_SET);
     }
     return false;
 }

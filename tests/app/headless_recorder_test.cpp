@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "app/texts.h"
+#include "child_process.h"
 #include "device/replay_driver.h"
 #include "measure/pipeline_probe.h"
 #include "sim/frame_encoder.h"
@@ -297,27 +298,12 @@ int RunRecorder(const std::string& arguments, std::string* errors = nullptr) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Starts the program with `arguments` and `environment` added to ours, lets it run for `run`,
-// sends it `signal` and returns its wait status.
+// Runs trend-record with `arguments` and `environment` added to ours for `run`, then sends it
+// `signal`; returns its wait status.
 int RunRecorderUntil(const std::vector<std::string>& arguments,
                      const std::vector<std::pair<std::string, std::string>>& environment,
                      std::chrono::milliseconds run, int signal) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> argv{const_cast<char*>(TS_RECORDER)};
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        ::execv(TS_RECORDER, argv.data());
-        ::_exit(127);
-    }
-    if (child < 0) return -1;
-    std::this_thread::sleep_for(run);
-    ::kill(child, signal);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return status;
+    return RunFor({TS_RECORDER, arguments, environment, "", ""}, run, signal);
 }
 
 TEST(TrendRecordProgramTest, ExitStatusTwoWithAOneLineReason) {

@@ -70,10 +70,17 @@ TEST(FindExecutableTest, OwnFolderFirstThenAbsolutePathEntriesNeverTheCurrentFol
     EXPECT_EQ(FindExecutable(current / "here.exe", "", ""), current / "here.exe");
 }
 
-TEST(FindExecutableTest, TheHelperToolIsInstalledBesideThePrograms) {
+TEST(FindExecutableTest, TheHelperToolIsFoundBesideTheProgramsAndInTheirInstalledPrivateFolder) {
     const std::string own = OwnFolder();
     ASSERT_FALSE(own.empty());
     EXPECT_EQ(FindExecutable("devcon.exe", own, ""), own + "/devcon.exe");
+
+    TempFolder root;
+    std::filesystem::create_directories(root / "usr/bin");
+    std::filesystem::create_directories(root / "usr/lib/trend-station");
+    MakeScript(root / "usr/lib/trend-station/devcon.exe", "");
+    EXPECT_EQ(FindExecutable("devcon.exe", root / "usr/bin", ""),
+              root / "usr/lib/trend-station/devcon.exe");
 }
 
 TEST(StartDetachedProcessTest, StartsWithTheSplitArgumentsNoShellNoInheritedFilesAndIsReaped) {

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "main_window.h"
+#include "settings_text.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 
@@ -57,15 +58,7 @@ private:
 
 // The default settings file with some lines changed.
 inline QByteArray SettingsFile(std::initializer_list<std::pair<int, const char*>> changes) {
-    QList<QByteArray> lines = {
-        "",      "",         "0",     "0",        "0", "0", "0",       "0", "0",   "0",
-        "0",     "0",        "0",     "0",        "0", "0", "8421504", "0", "255", "16776960",
-        "65535", "16711935", "65280", "16777215", "",  "",  "",        "",  "",    ""};
-    for (int i = 30; i < 49; ++i) lines << "0";
-    lines << "1"
-          << "0";
-    for (const auto& [index, value] : changes) lines[index] = value;
-    return lines.join("\r\n") + "\r\n";
+    return QByteArray::fromStdString(SettingsText({changes.begin(), changes.end()}));
 }
 
 // The main window on a bridge driver (a simulated one unless told), in a folder of its own,

@@ -1,0 +1,46 @@
+#include "app/data_folder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace ts {
+
+namespace {
+
+constexpr const char* kProgramFolder = "/trend-station";
+
+bool Absolute(const char* path) { return path != nullptr && path[0] == '/'; }
+
+}  // namespace
+
+std::string UserDataFolder(const char* xdgDataHome, const char* home) {
+    if (Absolute(xdgDataHome)) return std::string(xdgDataHome) + kProgramFolder;
+    if (Absolute(home)) return std::string(home) + "/.local/share" + kProgramFolder;
+    return {};
+}
+
+bool EnterFolder(const std::string& folder, std::string& error) {
+    if (folder.empty()) {
+        error = "no home folder to keep the settings in";
+        return false;
+    }
+    // Each missing level in turn, as mkdir -p does.
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string level = folder.substr(0, slash);
+        if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) {
+            error = level + ": " + std::strerror(errno);
+            return false;
+        }
+        if (slash == std::string::npos) break;
+    }
+    if (::chdir(folder.c_str()) != 0) {
+        error = folder + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace ts

@@ -1,0 +1,57 @@
+#include "app/window_options.h"
+
+#include <string_view>
+
+namespace ts {
+
+WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator) {
+    WindowOptions options;
+    for (const char* raw : arguments) {
+        const std::string_view argument(raw);
+        if (argument == "--help") {
+            options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
+        } else if (argument == "--user-data") {
+            options.userData = true;
+        } else if (simulator && argument == "--line-rate") {
+            options.lineRate = true;
+        } else if (argument.starts_with("--") || !argument.starts_with("-")) {
+            options.error = "unknown argument '" + std::string(argument) + "' (see --help)";
+            return options;
+        }
+    }
+    return options;
+}
+
+std::string WindowUsage(bool simulator) {
+    std::string usage = simulator ? "Usage: trend-station-sim [OPTION]...\n"
+                                    "The station program with a simulated КСЛ214.8Н instrument "
+                                    "attached, and a panel\n"
+                                    "to plug it, unplug it and shape its signals: for training "
+                                    "and demonstrations.\n"
+                                    "It prepares demonstration settings and tables in its "
+                                    "working folder.\n\n"
+                                  : "Usage: trend-station [OPTION]...\n"
+                                    "Shows, charts and records the six channels of a КСЛ214.8Н "
+                                    "recorder attached\n"
+                                    "through its USB bridge.\n\n";
+    usage +=
+        "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
+        "in $XDG_DATA_HOME/trend-station (by default ~/.local/share/trend-station).\n\n"
+        "Options:\n"
+        "  --user-data   work in the per-user data folder, created when missing; the\n"
+        "                desktop menu entry starts the program so\n";
+    if (simulator) {
+        usage +=
+            "  --line-rate   the simulated instrument sends frames back to back, as fast\n"
+            "                as the line carries them\n";
+    }
+    usage +=
+        "  --help        show this help and exit\n"
+        "  --version     show the version and exit\n\n"
+        "Qt's own options, written with one dash (-platform, -style), are passed on to Qt.\n";
+    return usage;
+}
+
+}  // namespace ts

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+namespace ts {
+
+// The command line of the window programs. Qt's own options, written with one dash
+// (-platform, -style, ...), are left for Qt to take.
+struct WindowOptions {
+    bool help = false;
+    bool version = false;
+    bool userData = false;  // work in the per-user data folder
+    bool lineRate = false;  // simulator only: frames back to back
+    std::string error;      // one line; empty when the arguments are good
+};
+
+WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator);
+
+// The --help text of trend-station, or of trend-station-sim.
+std::string WindowUsage(bool simulator);
+
+}  // namespace ts

@@ -1,0 +1,139 @@
+// The package as a user gets it: unpacked with dpkg -x into a scratch root and run from there.
+// These run when TS_PACKAGE names the .deb (scripts/package makes it; CI sets it).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "child_process.h"
+#include "emulated_bridge_rig.h"
+#include "settings_text.h"
+#include "temp_folder.h"
+
+namespace ts {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Everything but the first and last lines, which carry the wall-clock time.
+std::string RecordLines(const std::string& file) {
+    const std::size_t first = file.find("\r\n");
+    const std::size_t last = file.rfind("\r\n", file.size() - 3);
+    if (first == std::string::npos || last == std::string::npos || last <= first) return {};
+    return file.substr(first + 2, last - first);
+}
+
+class InstalledPackageTest : public ::testing::Test {
+protected:
+    TempFolder root;
+    TempFolder work;
+
+    void SetUp() override {
+        const char* package = std::getenv("TS_PACKAGE");
+        if (package == nullptr || *package == '\0') GTEST_SKIP() << "TS_PACKAGE names no package";
+        const std::string unpack = "dpkg -x '" + std::string(package) + "' '" + root.path() + "'";
+        ASSERT_EQ(std::system(unpack.c_str()), 0) << unpack;
+    }
+
+    std::string Installed(const std::string& program) const {
+        return root / ("usr/bin/" + program);
+    }
+
+    // The instrument, channel 1 recorded in every sample, all six tables loadable, so the
+    // window starts without a single message box.
+    void WriteSettings() const {
+        WriteAll(work / "t.txt", std::string("0 0\r\n1023 100\r\n"));
+        std::vector<std::pair<int, std::string>> lines = {
+            {0, "KSL214.8N"}, {1, "TS000001"}, {9, "1"}, {30, "1"}};
+        for (int table = 24; table < 30; ++table) lines.emplace_back(table, work / "t.txt");
+        WriteAll(work / "Settings.bin", SettingsText(lines));
+    }
+};
+
+TEST_F(InstalledPackageTest, TrendRecordReplaysACaptureAsTheTestedBuildDoes) {
+    WriteSettings();
+    WriteAll(work / "capture.raw", LineFrames(0.3));
+    auto record = [&](const std::string& program, const std::string& out) {
+        const std::string command = "'" + program + "' --settings '" + (work / "Settings.bin") +
+                                    "' --out '" + (work / out) + "' --replay '" +
+                                    (work / "capture.raw") + "' 2>/dev/null";
+        return std::system(command.c_str());
+    };
+    ASSERT_EQ(record(Installed("trend-record"), "installed.txt"), 0);
+    ASSERT_EQ(record(TS_RECORDER, "built.txt"), 0);
+    const std::string records = RecordLines(ReadAll(work / "installed.txt"));
+    EXPECT_GT(records.size(), 2000u * 10);
+    EXPECT_EQ(records, RecordLines(ReadAll(work / "built.txt")));
+}
+
+TEST_F(InstalledPackageTest, TheWindowStartsItsReenumerationToolFromItsPrivateFolder) {
+    WriteSettings();
+    // A short stream: once it ends the link goes silent and the supervision re-enumerates.
+    WriteAll(work / "capture.raw", LineFrames(0.3));
+    const int status =
+        RunFor({Installed("trend-station"),
+                {},
+                {{"LD_PRELOAD", TS_EMULATOR_PRELOAD},
+                 {"TS_EMULATED_BRIDGES", "KSL214.8N,TS000001," + (work / "capture.raw")},
+                 {"QT_QPA_PLATFORM", "offscreen"},
+                 {"PATH", "/usr/bin:/bin"}},
+                work.path(),
+                work / "errors.txt"},
+               4s, SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    // Only the tool itself says this: it was found, started and given the instrument's serial.
+    EXPECT_NE(ReadAll(work / "errors.txt")
+                  .find("devcon.exe: no USB device 0403:6001 with serial number TS000001"),
+              std::string::npos)
+        << ReadAll(work / "errors.txt");
+}
+
+TEST_F(InstalledPackageTest, TheMenuEntryStartsTheProgramInItsDataFolder) {
+    std::string exec;
+    std::ifstream entry(root / "usr/share/applications/trend-station.desktop");
+    for (std::string line; std::getline(entry, line);) {
+        if (line.starts_with("Exec=")) exec = line.substr(5);
+    }
+    ASSERT_TRUE(exec.starts_with("trend-station ")) << exec;
+    std::vector<std::string> arguments;
+    std::istringstream words(exec.substr(14));
+    for (std::string word; words >> word;) arguments.push_back(word);
+
+    // As the desktop starts it: in the home folder, XDG_DATA_HOME unset.
+    const std::string home = work / "home";
+    std::filesystem::create_directories(home);
+    const int status =
+        RunFor({Installed("trend-station"),
+                arguments,
+                {{"HOME", home}, {"XDG_DATA_HOME", ""}, {"QT_QPA_PLATFORM", "offscreen"}},
+                home,
+                work / "errors.txt"},
+               2s, SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(std::filesystem::exists(home + "/.local/share/trend-station/Settings.bin"));
+    EXPECT_FALSE(std::filesystem::exists(home + "/Settings.bin"));
+}
+
+}  // namespace
+}  // namespace ts
