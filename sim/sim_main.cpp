@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/build_config.h"
-#include "app/data_folder.h"
 #include "app/posix_platform.h"
 #include "app/window_options.h"
 #include "app_setup.h"
@@ -44,31 +42,15 @@ void PlaceBesideEachOther(QWidget& window, QWidget& panel) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Read before Qt starts, so that --help and --version need no display.
     const ts::WindowOptions options =
         ts::ParseWindowOptions({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)}, true);
-    if (!options.error.empty()) {
-        std::fprintf(stderr, "trend-station-sim: %s\n", options.error.c_str());
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(ts::WindowUsage(true).c_str(), stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::printf("trend-station-sim %s\n", std::string(ts::kVersion).c_str());
-        return 0;
-    }
     std::string folderError;
-    if (options.userData &&
-        !ts::EnterFolder(ts::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
-                         folderError)) {
-        std::fprintf(stderr, "trend-station-sim: %s\n", folderError.c_str());
-        return 1;
+    if (const auto status = ts::ActBeforeWindow(options, "trend-station-sim", true, folderError)) {
+        return *status;
     }
-
     QApplication app(argc, argv);
     ts::PrepareApplication(app);
+    if (!folderError.empty()) return ts::ReportDataFolderFailure(folderError);
     ts::PosixPlatform platform;
     if (!ts::sim::PrepareDemoFolder(platform.CurrentDirectory(),
                                     platform.Regional().DecimalSeparator)) {

@@ -5,7 +5,11 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTranslator>
+
+#include "app/texts.h"
+#include "qt_text.h"
 
 // The icon is compiled into the window library; a static library's resources are registered
 // by hand.
@@ -35,6 +39,13 @@ void PrepareApplication(QApplication& app) {
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     QApplication::setFont(font);
+}
+
+int ReportDataFolderFailure(const std::string& why) {
+    QMessageBox box(QMessageBox::NoIcon, Q(text::kAppTitle),
+                    Q(std::string(text::kMsgDataFolderFailed) + why));
+    box.exec();
+    return 1;
 }
 
 }  // namespace ts

@@ -26,9 +26,7 @@ Form::Form() {
     Label_FileRecordTime.FontColor = kColorRed;
     Label_ResultFileName.Caption = text::kResultFileNone;
 
-    // One blank, set by count: GCC 12 at -O3 mistakes the copy of a one-character literal for
-    // an overlapping one (-Wrestrict).
-    Label_Connection_Indicator.Caption.assign(1, ' ');
+    Label_Connection_Indicator.Caption = " ";
     // Rewritten several times a second: room for the longest text once, so that
     // no refresh allocates.
     Label_Connection_Indicator.Hint.reserve(kLinkHintCapacity);

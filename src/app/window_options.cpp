@@ -1,6 +1,10 @@
 #include "app/window_options.h"
 
-#include <string_view>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/build_config.h"
+#include "app/data_folder.h"
 
 namespace ts {
 
@@ -52,6 +56,27 @@ std::string WindowUsage(bool simulator) {
         "  --version     show the version and exit\n\n"
         "Qt's own options, written with one dash (-platform, -style), are passed on to Qt.\n";
     return usage;
+}
+
+std::optional<int> ActBeforeWindow(const WindowOptions& options, std::string_view program,
+                                   bool simulator, std::string& folderError) {
+    const std::string name(program);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), options.error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(WindowUsage(simulator).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", name.c_str(), std::string(kVersion).c_str());
+        return 0;
+    }
+    if (options.userData) {
+        EnterFolder(UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), folderError);
+    }
+    return std::nullopt;
 }
 
 }  // namespace ts

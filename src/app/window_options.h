@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace ts {
 
@@ -19,5 +21,12 @@ WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool si
 
 // The --help text of trend-station, or of trend-station-sim.
 std::string WindowUsage(bool simulator);
+
+// What a window program does with its options before Qt starts, so that --help and --version
+// need no display: prints the help, the version or the argument error, and with --user-data
+// makes the data folder the working folder (`folderError` says why when it cannot). Returns
+// the exit status when the program is to end at once.
+std::optional<int> ActBeforeWindow(const WindowOptions& options, std::string_view program,
+                                   bool simulator, std::string& folderError);
 
 }  // namespace ts
