@@ -6,8 +6,9 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <string>
+
+#include "app/link_target.h"
 
 namespace ts {
 
@@ -35,31 +36,6 @@ public:
 private:
     int fd_;
 };
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// The file a chain of symbolic links ends at (which need not exist yet).
-// Nothing when the chain is too long or a link cannot be read.
-bool ResolveLinks(std::string path, std::string& target) {
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            target = path;
-            return true;
-        }
-        char buffer[PATH_MAX];
-        const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
-        if (length < 0 || static_cast<std::size_t>(length) >= sizeof buffer) return false;
-        std::string link(buffer, static_cast<std::size_t>(length));
-        path = link.front() == '/' ? link : FolderOf(path) + "/" + link;
-    }
-    return false;
-}
 
 bool WriteAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
@@ -138,8 +114,9 @@ TemporaryOutcome WriteThroughTemporary(const std::string& target, std::string_vi
 }  // namespace
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
-    std::string target;
-    if (!ResolveLinks(path, target)) return false;
+    const std::optional<std::string> link = LinkTarget(path);
+    if (!link) return false;
+    const std::string& target = *link;
 
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
