@@ -121,8 +121,17 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode)) return false;
-    // A rename would give the other names of a hard-linked file the old contents.
-    if (exists && info.st_nlink > 1) return WriteInPlace(target, bytes);
+    // A rename needs leave of the folder only, not of the file: it would replace, without a
+    // word, a file made read-only (root included) or one that we may not write.
+    if (exists &&
+        (!(info.st_mode & 0222) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+        return false;
+    }
+    // A rename would give the other names of a hard-linked file the old contents, and a file
+    // of another user that we may write would become ours.
+    if (exists && (info.st_nlink > 1 || info.st_uid != ::geteuid())) {
+        return WriteInPlace(target, bytes);
+    }
 
     switch (WriteThroughTemporary(target, bytes, exists ? &info : nullptr)) {
         case TemporaryOutcome::Written:
