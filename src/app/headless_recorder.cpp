@@ -1,5 +1,6 @@
 #include "app/headless_recorder.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -127,9 +128,12 @@ void HeadlessRecorder::Finish() {
     }
     if (!recording.File.IsOpen()) return;
     // The start failed; the file holds whatever whole lines reached it, perhaps none.
-    const bool empty = recording.File.WrittenBytes() == 0;
     if (!recording.File.Close()) st.ui.ShowMessage(text::kMsgResultCloseFailed);
-    if (empty) ::unlink(outPath_.c_str());
+    // Only an empty regular file of that name goes: never a device, a pipe or a link.
+    struct stat info {};
+    if (::lstat(outPath_.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0) {
+        ::unlink(outPath_.c_str());
+    }
 }
 
 }  // namespace ts

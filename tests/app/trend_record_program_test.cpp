@@ -358,6 +358,11 @@ TEST(TrendRecordProgramTest, AStartLineThatCannotBeWrittenEndsALiveRunAtOnce) {
     ASSERT_TRUE(status) << "still running";
     ASSERT_TRUE(WIFEXITED(*status));
     EXPECT_EQ(WEXITSTATUS(*status), 1);
+    // A device that takes nothing fails alike, and is not mistaken for an empty result file.
+    EXPECT_EQ(RunRecorder("--settings " + (folder / "Settings.bin") + " --out /dev/full --force " +
+                          "--replay " + (folder / "capture.raw")),
+              1);
+    EXPECT_TRUE(Exists("/dev/full"));
 }
 
 // The real path end to end: libftdi1 and the driver on an emulated bridge whose instrument
