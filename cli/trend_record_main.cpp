@@ -1,58 +1,47 @@
 // trend-record: records the instrument's results without a window, for
 // machines without a display and for re-processing raw captures.
-#include <signal.h>
-#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "app/bridge_listing.h"
 #include "app/build_config.h"
 #include "app/console_ui.h"
 #include "app/headless_recorder.h"
 #include "app/posix_platform.h"
 #include "app/record_options.h"
+#include "app/stop_signals.h"
+#include "app/tick_pacer.h"
 #include "device/ftdi_driver.h"
 #include "device/replay_driver.h"
 #include "device/tee_driver.h"
 
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr int kTicksPerSecond = 25;
-
-volatile sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) { stopRequested = 1; }
-
-void CatchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
+constexpr auto kTickPeriod = 40ms;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "trend-record: %s\n", message.c_str());
     return 2;
 }
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-// Waits for the next 40 ms tick of a fixed grid, so ticks do not drift.
-void SleepUntilNextTick(timespec& next) {
-    next.tv_nsec += 40'000'000;
-    if (next.tv_nsec >= 1'000'000'000) {
-        next.tv_nsec -= 1'000'000'000;
-        ++next.tv_sec;
-    }
-    while (!stopRequested && clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) != 0) {
+// Sleeps until `deadline` of the monotonic clock, or until a stop is asked for.
+void SleepUntil(ts::TickPacer::Clock::time_point deadline) {
+    const auto since = deadline.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(seconds.count());
+    until.tv_nsec = static_cast<long>(std::chrono::nanoseconds(since - seconds).count());
+    while (!ts::StopRequested() &&
+           clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) != 0) {
     }
 }
 
@@ -98,6 +87,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.error.empty()) return Fail(options.error);
+    if (options.list) {
+        ts::FtdiDriver bridges;
+        ts::ConsoleUi ui(stderr);
+        return ts::ListBridges(bridges, ui, stdout, stderr);
+    }
 
     const bool replay = !options.replayPath.empty();
     std::unique_ptr<ts::Driver> instrument;
@@ -112,42 +106,41 @@ int main(int argc, char** argv) {
     } else {
         instrument = std::make_unique<ts::FtdiDriver>();
     }
-    ts::Driver* driver = instrument.get();
+    // The raw capture is opened only once everything has been checked.
     std::unique_ptr<ts::TeeDriver> tee;
-    if (!options.rawPath.empty()) {
-        if (!options.force && Exists(options.rawPath)) {
-            return Fail(options.rawPath + " exists; use --force to replace it");
-        }
-        tee = std::make_unique<ts::TeeDriver>(*driver);
-        if (!tee->OpenCapture(options.rawPath, true))
-            return Fail("cannot write " + options.rawPath);
-        driver = tee.get();
-    }
+    if (!options.rawPath.empty()) tee = std::make_unique<ts::TeeDriver>(*instrument);
+    ts::Driver& driver = tee ? static_cast<ts::Driver&>(*tee) : *instrument;
 
     ts::PosixPlatform platform;
     ts::ConsoleUi ui(stderr);
-    ts::HeadlessRecorder recorder(*driver, platform, ui);
+    ts::HeadlessRecorder recorder(driver, platform, ui);
     std::string error;
     if (!recorder.Prepare(options, error)) return Fail(error);
+    if (tee && !tee->OpenCapture(options.rawPath, options.force)) {
+        return Fail("cannot write " + options.rawPath);
+    }
     if (replayDriver != nullptr) {
         replayDriver->SetIdentity(recorder.station().link.DeviceDescription,
                                   recorder.station().link.DeviceSerial);
     }
 
-    CatchStopSignals();
+    ts::CatchStopSignals();
     const bool progress = isatty(STDERR_FILENO) == 1;
     const int messagesBefore = ui.MessagesShown();
     recorder.OpenInstrument();
 
-    timespec next{};
-    clock_gettime(CLOCK_MONOTONIC, &next);
-    while (!stopRequested) {
+    ts::TickPacer pacer(ts::TickPacer::Clock::now(), kTickPeriod);
+    bool afterPause = false;
+    while (!ts::StopRequested()) {
         // A replay runs as fast as it can, one capture chunk per tick; the
         // instrument is polled on the window's own 40 ms rhythm.
-        recorder.Tick(!replay);
+        recorder.Tick(!replay, afterPause);
+        if (recorder.Failed()) break;
         if (replay && replayDriver->Finished()) break;
         if (progress && recorder.Ticks() % kTicksPerSecond == 0) ShowProgress(recorder);
-        if (!replay) SleepUntilNextTick(next);
+        if (replay) continue;
+        SleepUntil(pacer.Deadline());
+        afterPause = pacer.Arrived(ts::TickPacer::Clock::now());
     }
     // The bytes of the last chunk are in; the poll has decoded them.
     recorder.Finish();
@@ -156,10 +149,15 @@ int main(int argc, char** argv) {
         std::fputc('\n', stderr);
     }
     ShowLinkSummary(recorder.Link());
+    bool ok = ui.MessagesShown() == messagesBefore;
     if (tee && !tee->CloseCapture()) {
         std::fprintf(stderr, "trend-record: the raw capture %s could not be written whole\n",
                      options.rawPath.c_str());
-        return 1;
+        ok = false;
     }
-    return ui.MessagesShown() == messagesBefore ? 0 : 1;
+    if (recorder.Samples() == 0) {
+        std::fputs("trend-record: no sample of instrument 1 was received\n", stderr);
+        ok = false;
+    }
+    return ok ? 0 : 1;
 }

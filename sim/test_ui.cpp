@@ -23,6 +23,11 @@ void TestUi::Modal() {
     inModal_ = false;
 }
 
+void TestUi::LogChartCall(std::string call) {
+    chartCalls.push_back(std::move(call));
+    if (onChartCall) onChartCall();
+}
+
 void TestUi::ShowMessage(std::string_view text) {
     boxes.push_back({BoxKind::Plain, std::string(text)});
     Modal();
@@ -66,17 +71,17 @@ std::optional<Color> TestUi::ChooseColor(Color initial) {
 
 void TestUi::SetBottomAxisMinimum(double value) {
     axisMinimum = value;
-    chartCalls.push_back("min");
+    LogChartCall("min");
 }
 
 void TestUi::SetBottomAxisMaximum(double value) {
     axisMaximum = value;
-    chartCalls.push_back("max");
+    LogChartCall("max");
 }
 
 void TestUi::EmptySeries(int channel) {
     series[static_cast<std::size_t>(channel)].y.clear();
-    chartCalls.push_back("empty " + std::to_string(channel + 1));
+    LogChartCall("empty " + std::to_string(channel + 1));
 }
 
 void TestUi::SetSeriesPoints(int channel, double firstX, std::span<const float> y, Color color) {
@@ -85,7 +90,7 @@ void TestUi::SetSeriesPoints(int channel, double firstX, std::span<const float> 
     s.y.assign(y.begin(), y.end());
     s.color = color;
     ++seriesUpdates;
-    chartCalls.push_back("points " + std::to_string(channel + 1));
+    LogChartCall("points " + std::to_string(channel + 1));
 }
 
 int TestUi::FileNameTextWidth(std::string_view text) {

@@ -34,6 +34,8 @@ public:
 
     double axisMinimum = 0, axisMaximum = 0;
     std::vector<std::string> chartCalls;  // "min", "max", "empty N", "points N"
+    // Called after each chart operation is logged.
+    std::function<void()> onChartCall;
     struct Series {
         double firstX = 0;
         std::vector<float> y;
@@ -63,6 +65,7 @@ public:
 
 private:
     void Modal();
+    void LogChartCall(std::string call);
     bool inModal_ = false;
 };
 

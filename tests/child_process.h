@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -21,39 +22,54 @@ struct ChildRun {
     // Added to the test's own environment; an empty value removes the variable.
     std::vector<std::pair<std::string, std::string>> environment;
     std::string folder;    // working folder; the test's own when empty
-    std::string errorsTo;  // file for its standard error; the test's own when empty
+    std::string outputTo;  // file for its standard output and error; the test's own when empty
 };
+
+inline pid_t StartChild(const ChildRun& child) {
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    for (const auto& [name, value] : child.environment) {
+        if (value.empty()) {
+            ::unsetenv(name.c_str());
+        } else {
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
+    }
+    if (!child.folder.empty() && ::chdir(child.folder.c_str()) != 0) ::_exit(126);
+    if (!child.outputTo.empty()) {
+        const int fd = ::open(child.outputTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0 || ::dup2(fd, STDERR_FILENO) < 0) ::_exit(126);
+    }
+    std::vector<char*> argv{const_cast<char*>(child.program.c_str())};
+    for (const std::string& argument : child.arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    ::execv(child.program.c_str(), argv.data());
+    ::_exit(127);
+}
+
+// Its wait status once it has ended; nothing when it has not ended within `limit`, in which
+// case it is killed.
+inline std::optional<int> WaitForChild(pid_t child, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (::waitpid(child, &status, WNOHANG) == child) return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    return std::nullopt;
+}
 
 // Starts `child`, lets it run for `run`, sends it `signal` and returns its wait status.
 inline int RunFor(const ChildRun& child, std::chrono::milliseconds run, int signal) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        for (const auto& [name, value] : child.environment) {
-            if (value.empty()) {
-                ::unsetenv(name.c_str());
-            } else {
-                ::setenv(name.c_str(), value.c_str(), 1);
-            }
-        }
-        if (!child.folder.empty() && ::chdir(child.folder.c_str()) != 0) ::_exit(126);
-        if (!child.errorsTo.empty()) {
-            const int fd = ::open(child.errorsTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd < 0 || ::dup2(fd, STDERR_FILENO) < 0) ::_exit(126);
-        }
-        std::vector<char*> argv{const_cast<char*>(child.program.c_str())};
-        for (const std::string& argument : child.arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        ::execv(child.program.c_str(), argv.data());
-        ::_exit(127);
-    }
+    const pid_t pid = StartChild(child);
     if (pid < 0) return -1;
     std::this_thread::sleep_for(run);
     ::kill(pid, signal);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return status;
+    return WaitForChild(pid, std::chrono::seconds(20)).value_or(-1);
 }
 
 }  // namespace ts

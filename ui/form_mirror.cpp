@@ -44,16 +44,20 @@ QColor TextColor(Color color, const QWidget* widget) {
     return ToQColor(color);
 }
 
+// Only the enabled look takes the colour: a disabled control keeps the style's greyed text,
+// so that it does not look as if it could be used.
 void SetTextColor(QWidget* widget, Color color) {
     const QColor wanted = TextColor(color, widget);
     QPalette palette = widget->palette();
-    if (palette.color(QPalette::WindowText) == wanted &&
-        palette.color(QPalette::ButtonText) == wanted) {
-        return;
+    bool changed = false;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText}) {
+            if (palette.color(group, role) == wanted) continue;
+            palette.setColor(group, role, wanted);
+            changed = true;
+        }
     }
-    palette.setColor(QPalette::WindowText, wanted);
-    palette.setColor(QPalette::ButtonText, wanted);
-    widget->setPalette(palette);
+    if (changed) widget->setPalette(palette);
 }
 
 void SetToolTip(QWidget* widget, const std::string& hint) {
@@ -80,6 +84,13 @@ void SetMenuItem(QAction* action, const MenuItemState& state) {
     if (action->isChecked() != state.Checked) action->setChecked(state.Checked);
     if (action->isEnabled() != state.Enabled) action->setEnabled(state.Enabled);
     if (action->isVisible() != state.Visible) action->setVisible(state.Visible);
+}
+
+// A plain item shows a tick when checked and no mark when not; a checkable item would show
+// an empty box, unlike the radio items above it.
+void SetPlainMenuItem(QAction* action, const MenuItemState& state) {
+    if (action->isCheckable() != state.Checked) action->setCheckable(state.Checked);
+    SetMenuItem(action, state);
 }
 
 // An exclusive group must be able to show "nothing selected" too.
@@ -148,7 +159,11 @@ void TMF::ApplyForm() {
     SetToolTip(connectionIndicator_, f.Label_Connection_Indicator.Hint);
 
     for (int k = 0; k < kDeviceMenuItems; ++k) {
-        SetMenuItem(deviceItems_[k], f.M_Menu_Setting_Connection[k]);
+        if (k < kDeviceRadioItems) {
+            SetMenuItem(deviceItems_[k], f.M_Menu_Setting_Connection[k]);
+        } else {
+            SetPlainMenuItem(deviceItems_[k], f.M_Menu_Setting_Connection[k]);
+        }
     }
     const QString modeCaption = Q(f.M_Menu_Mode.Caption);
     if (modeMenu_->title() != modeCaption) modeMenu_->setTitle(modeCaption);

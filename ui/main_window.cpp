@@ -326,14 +326,17 @@ void TMF::BuildMenu() {
 
     portMenu_ = bar->addMenu(Q(text::kMenuPort));
     portMenu_->setObjectName("M_Menu_Setting_Port");
-    // Items 1..4 are radio items (a bullet when checked), 5..8 plain items.
+    // Items 1..4 are radio items (a bullet when checked), 5..8 plain items, checkable only
+    // while checked (a tick), see ApplyForm.
     auto* radioItems = new QActionGroup(this);
     radioItems->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (int k = 1; k <= kDeviceMenuItems; ++k) {
         QAction* item = portMenu_->addAction(QString());
         item->setObjectName(Name("M_Menu_Setting_Connection_", k));
-        item->setCheckable(true);
-        if (k <= 4) radioItems->addAction(item);
+        if (k <= kDeviceRadioItems) {
+            item->setCheckable(true);
+            radioItems->addAction(item);
+        }
         connect(item, &QAction::triggered, this,
                 [this, k] { Run([this, k] { station_->M_Menu_Setting_ConnectionClick(k); }); });
         deviceItems_[static_cast<std::size_t>(k - 1)] = item;

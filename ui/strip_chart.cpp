@@ -113,6 +113,11 @@ void StripChart::buildStaticLayer() {
     staticLayer_ = QPixmap(size() * ratio);
     staticLayer_.setDevicePixelRatio(ratio);
     QPainter p(&staticLayer_);
+    paintFixedParts(p);
+    staticLayerValid_ = true;
+}
+
+void StripChart::paintFixedParts(QPainter& p) const {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(rect(), palette().window());
     const QRect r = plotRect();
@@ -146,7 +151,6 @@ void StripChart::buildStaticLayer() {
     option.setFlags(QTextOption::IncludeTrailingSpaces);
     const QRect titleRect(r.left(), r.bottom() + 6, r.width(), kBottomAxisHeight - 6);
     p.drawText(titleRect, Q(text::kBottomAxisTitle), option);
-    staticLayerValid_ = true;
 }
 
 void StripChart::paintVerticalGrid(QPainter& p) const {

@@ -37,6 +37,10 @@ public:
     QRect plotRect() const;
     // The widget pixel a value is drawn on.
     QPoint toPixel(double x, double percent) const;
+    // Paints everything that does not move with the data: backgrounds, horizontal grid,
+    // percent labels and the axis title. The widget keeps it in a layer of its own, painted
+    // again only when the size, a colour, the font or the palette changes.
+    void paintFixedParts(QPainter& painter) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,9 +48,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // Everything that does not move with the data: backgrounds, horizontal
-    // grid, percent labels and the axis title. Built again only when the
-    // size, a colour, the font or the palette changes.
+    // The layer of paintFixedParts.
     void buildStaticLayer();
     void dropStaticLayer();
     void paintVerticalGrid(QPainter& painter) const;

@@ -6,8 +6,9 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <string>
+
+#include "app/link_target.h"
 
 namespace ts {
 
@@ -35,31 +36,6 @@ public:
 private:
     int fd_;
 };
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// The file a chain of symbolic links ends at (which need not exist yet).
-// Nothing when the chain is too long or a link cannot be read.
-bool ResolveLinks(std::string path, std::string& target) {
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            target = path;
-            return true;
-        }
-        char buffer[PATH_MAX];
-        const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
-        if (length < 0 || static_cast<std::size_t>(length) >= sizeof buffer) return false;
-        std::string link(buffer, static_cast<std::size_t>(length));
-        path = link.front() == '/' ? link : FolderOf(path) + "/" + link;
-    }
-    return false;
-}
 
 bool WriteAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
@@ -138,14 +114,24 @@ TemporaryOutcome WriteThroughTemporary(const std::string& target, std::string_vi
 }  // namespace
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
-    std::string target;
-    if (!ResolveLinks(path, target)) return false;
+    const std::optional<std::string> link = LinkTarget(path);
+    if (!link) return false;
+    const std::string& target = *link;
 
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode)) return false;
-    // A rename would give the other names of a hard-linked file the old contents.
-    if (exists && info.st_nlink > 1) return WriteInPlace(target, bytes);
+    // A rename needs leave of the folder only, not of the file: it would replace, without a
+    // word, a file made read-only (root included) or one that we may not write.
+    if (exists &&
+        (!(info.st_mode & 0222) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+        return false;
+    }
+    // A rename would give the other names of a hard-linked file the old contents, and a file
+    // of another user that we may write would become ours.
+    if (exists && (info.st_nlink > 1 || info.st_uid != ::geteuid())) {
+        return WriteInPlace(target, bytes);
+    }
 
     switch (WriteThroughTemporary(target, bytes, exists ? &info : nullptr)) {
         case TemporaryOutcome::Written:

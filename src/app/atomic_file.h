@@ -11,9 +11,11 @@ namespace ts {
 // the disk, and are renamed over it. A symbolic link keeps pointing where it
 // did (its target is replaced) and an existing file keeps its permissions.
 // Where no temporary file may be made in the folder but the file itself is
-// writable, and for a file with several hard links, the file is overwritten in
-// place instead. Returns whether the new contents were written; on failure the
-// temporary file is removed.
+// writable, for a file with several hard links and for one that belongs to
+// another user, the file is overwritten in place instead. A file that is
+// read-only, or that we may not write, is left alone: replacing it is refused
+// as writing it would be. Returns whether the new contents were written; on
+// failure the temporary file is removed.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 }  // namespace ts

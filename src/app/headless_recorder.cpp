@@ -1,19 +1,20 @@
 #include "app/headless_recorder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include "app/settings_file.h"
+#include <algorithm>
+
+#include "app/recorder_settings.h"
+#include "app/run_files.h"
+#include "app/texts.h"
+#include "device/device_list.h"
 
 namespace ts {
 
 namespace {
 
 constexpr int kTicksPerSupervision = 25;  // 40 ms ticks in the one-second supervision
-
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
 
 }  // namespace
 
@@ -26,30 +27,17 @@ HeadlessRecorder::~HeadlessRecorder() { station_->pipelineProbe = nullptr; }
 
 bool HeadlessRecorder::Prepare(const RecordOptions& options, std::string& error) {
     Station& st = *station_;
-    const SettingsReadOutcome settings = ApplySettingsFile(st, options.settingsPath);
-    if (!settings.readable) {
-        error = "cannot read the settings file " + options.settingsPath;
+    error = CheckRunFiles(options);
+    if (!error.empty()) return false;
+    const RecorderSettingsOutcome settings = ApplyRecorderSettings(st, options);
+    if (!settings.error.empty()) {
+        error = settings.error;
         return false;
     }
-    if (!settings.Ok()) {
-        error = "the settings file " + options.settingsPath + " is not whole: line " +
-                std::to_string(settings.badLine) + " is missing or not an integer";
-        return false;
-    }
-    if (st.form.SelectedRecordChoice() < 0) {
-        error = "the settings file selects no recording choice";
-        return false;
-    }
-    bool anyChannel = false;
-    for (const CheckState& box : st.form.FileEN_CH) anyChannel = anyChannel || box.Checked;
-    if (!anyChannel) {
-        error = "the settings file selects no channel to record";
-        return false;
-    }
-    if (!options.force && Exists(options.outPath)) {
-        error = options.outPath + " exists; use --force to replace it";
-        return false;
-    }
+    const bool live = options.replayPath.empty();
+    descriptionWanted_ = live && !settings.fromFile && !options.description;
+    serialWanted_ = live && !settings.fromFile && !options.serial;
+
     // A table that does not load says so and its channel records 0, as in the
     // window; channels that are not recorded need none.
     for (int channel = 1; channel <= kChannels; ++channel) {
@@ -57,17 +45,32 @@ bool HeadlessRecorder::Prepare(const RecordOptions& options, std::string& error)
     }
     // The window's averaging box is cleared for "every sample" and "on change".
     st.RefreshRecordingOptions();
-
-    if (!st.recording.File.Open(options.outPath)) {
-        error = "cannot write " + options.outPath;
-        return false;
-    }
     st.recording.ResultFileName = options.outPath;
     outPath_ = options.outPath;
     return true;
 }
 
+void HeadlessRecorder::CompleteIdentity() {
+    if (!descriptionWanted_ && !serialWanted_) return;
+    LinkState& link = station_->link;
+    // Of several bridges that fit, the last of the first eight, as the window's open takes
+    // the last of equal identities.
+    const DeviceListing listing = ListDevices(station_->driver, {}, false);
+    const ListedDevice* found = nullptr;
+    for (const ListedDevice& device : listing.devices) {
+        if ((descriptionWanted_ || device.description == link.DeviceDescription) &&
+            (serialWanted_ || device.serial == link.DeviceSerial)) {
+            found = &device;
+        }
+    }
+    if (found == nullptr) return;
+    link.DeviceDescription = found->description;
+    link.DeviceSerial = found->serial;
+    descriptionWanted_ = serialWanted_ = false;
+}
+
 void HeadlessRecorder::OpenInstrument() {
+    CompleteIdentity();
     station_->OpenDevice(false);
     // As at the window's start: a device that stays silent is re-enumerated.
     station_->link.DeviceNumber = 0;
@@ -81,6 +84,7 @@ void HeadlessRecorder::SampleEntering(const Sample&) {
 }
 
 std::uint64_t HeadlessRecorder::Records() const {
+    if (finished_) return recordsAtStop_;
     const std::uint64_t lines = station_->recording.File.LinesAppended();
     return started_ && lines >= 2 ? lines - 2 : 0;
 }
@@ -88,25 +92,48 @@ std::uint64_t HeadlessRecorder::Records() const {
 void HeadlessRecorder::StartRecording() {
     startPending_ = false;
     started_ = true;
+    RecordingState& recording = station_->recording;
+    // The file is made only now, so that a run that never receives a sample
+    // leaves none. One that cannot be made fails the start line below.
+    if (!recording.File.IsOpen()) recording.File.Open(outPath_);
     station_->B_FileSaveStartClick();
+    failed_ = !recording.RecordingActive;
 }
 
-void HeadlessRecorder::Tick(bool supervise) {
+void HeadlessRecorder::Tick(bool supervise, bool afterPause) {
     ++ticks_;
+    LinkState& link = station_->link;
+    const std::int32_t silentBefore = link.SilentTicks;
     station_->Timer_25HzTimer();
+    // Bytes that came while the program stood still are read by this poll or
+    // the next; an empty poll now is no silence of the line.
+    if (afterPause) link.SilentTicks = std::min(link.SilentTicks, silentBefore);
     if (startPending_) StartRecording();
-    if (supervise && ticks_ % kTicksPerSupervision == 0) station_->TimerPortTimer();
+    if (supervise && ticks_ % kTicksPerSupervision == 0) {
+        CompleteIdentity();
+        station_->TimerPortTimer();
+    }
 }
 
-bool HeadlessRecorder::Finish() {
+void HeadlessRecorder::Finish() {
     Station& st = *station_;
+    RecordingState& recording = st.recording;
     st.ShowLinkStatistics();
-    if (st.recording.RecordingActive) {
+    recordsAtStop_ = Records();
+    finished_ = true;
+    if (recording.RecordingActive) {
+        // The stop reports its own failures, as in the window.
         st.B_FileSaveStopClick();
-        return true;
+        return;
     }
-    // Nothing was recorded: the file still gets closed.
-    return st.recording.File.Close();
+    if (!recording.File.IsOpen()) return;
+    // The start failed; the file holds whatever whole lines reached it, perhaps none.
+    if (!recording.File.Close()) st.ui.ShowMessage(text::kMsgResultCloseFailed);
+    // Only an empty regular file of that name goes: never a device, a pipe or a link.
+    struct stat info {};
+    if (::lstat(outPath_.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0) {
+        ::unlink(outPath_.c_str());
+    }
 }
 
 }  // namespace ts

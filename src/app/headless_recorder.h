@@ -19,23 +19,32 @@ public:
     HeadlessRecorder(Driver& driver, Platform& platform, Ui& ui);
     ~HeadlessRecorder() override;
 
-    // Reads the settings (never writing them), checks that they select a
-    // recording choice and a channel, loads the tables and opens the output.
-    // On failure returns false with a one-line reason in `error`.
+    // Checks the files the options name, reads the settings (never writing
+    // them) with the options over them, checks that they select a recording
+    // choice and a channel and loads the recorded channels' tables. Creates
+    // nothing: the result file is made when the first sample comes. On failure
+    // returns false with a one-line reason in `error`.
     bool Prepare(const RecordOptions& options, std::string& error);
     // Opens the instrument as the window's start does, silently.
     void OpenInstrument();
     // One 40 ms tick of the window's fast timer; `supervise` also runs the
-    // one-second link supervision (every 25th tick).
-    void Tick(bool supervise);
-    // Writes the stop line and closes the file; false when either failed.
-    // Takes the driver's last word on its losses too.
-    bool Finish();
+    // one-second link supervision (every 25th tick). `afterPause`: the program
+    // did not run for a while before this tick, so that an empty poll now says
+    // nothing about the line and is not counted as silence.
+    void Tick(bool supervise, bool afterPause = false);
+    // The recording could not start (its start or header line was not
+    // written): nothing can come of the run any more.
+    bool Failed() const { return failed_; }
+    // Writes the stop line and closes the file, reporting through the Ui what
+    // failed, as the window does; a file the run left empty is removed. Takes
+    // the driver's last word on its losses too.
+    void Finish();
 
     bool Recording() const { return station_->recording.RecordingActive; }
     bool LinkUp() const { return station_->link.DataReceived; }
+    // Samples of instrument 1 received.
     std::uint64_t Samples() const { return samples_; }
-    // Record lines handed to the result file (the start and header lines not counted).
+    // Record lines handed to the result file (the start, header and stop lines not counted).
     std::uint64_t Records() const;
     std::uint64_t Ticks() const { return ticks_; }
     // What the link carried and lost; the driver's losses as of the last
@@ -46,13 +55,21 @@ public:
 private:
     void SampleEntering(const Sample&) override;
     void StartRecording();
+    // With one half of the instrument's identity given and no settings file for
+    // the other, the bridge that carries the given half supplies the other.
+    void CompleteIdentity();
 
     std::unique_ptr<Station> station_;
     std::string outPath_;
     std::uint64_t samples_ = 0;
     std::uint64_t ticks_ = 0;
+    std::uint64_t recordsAtStop_ = 0;
     bool startPending_ = false;
     bool started_ = false;
+    bool failed_ = false;
+    bool finished_ = false;
+    bool descriptionWanted_ = false;  // the description is to be taken from the bridge
+    bool serialWanted_ = false;       // the serial likewise
 };
 
 }  // namespace ts

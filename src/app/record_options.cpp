@@ -1,111 +1,215 @@
 #include "app/record_options.h"
 
-#include <charconv>
 #include <string_view>
+
+#include "app/option_values.h"
+#include "device/driver.h"
 
 namespace ts {
 
 const char* const kRecordUsage =
     "Usage: trend-record --out FILE [--settings PATH] [--replay CAPTURE [--chunk N]]\n"
-    "                    [--raw FILE] [--force]\n"
+    "                    [--raw FILE] [--force] [instrument and recording options]\n"
+    "       trend-record --list\n"
     "\n"
     "Records the instrument's results into FILE without a window, in exactly the\n"
     "result file format of the program: start line, header, records, stop line,\n"
     "code page 1251, CR LF line ends, the locale's decimal separator.\n"
     "\n"
-    "The settings file (default ./Settings.bin) gives the wanted instrument, the\n"
-    "recording choice (period, every sample or on change), period averages, the\n"
-    "on-change threshold, the recorded channels and their calibration tables. It is\n"
-    "only read: a file that cannot be read whole, or that selects no recording\n"
-    "choice or no channel, is an error. A recorded channel's table that does not\n"
-    "load prints its message and the channel records 0.\n"
+    "What to record comes from the settings file the window keeps (default\n"
+    "./Settings.bin), which is only read, and from the options below, each of\n"
+    "which overrides the file's value. Without a settings file the options alone\n"
+    "will do: --every and --channels, and for an instrument (not a replay)\n"
+    "--serial or --description; everything else takes the window's defaults. A\n"
+    "settings file that is there but cannot be read whole is an error. A recorded\n"
+    "channel's table that does not load prints its message and the channel\n"
+    "records 0.\n"
     "\n"
-    "  --out FILE        result file to write (required)\n"
-    "  --settings PATH   settings file to read (default ./Settings.bin)\n"
-    "  --replay CAPTURE  play back a file of raw instrument bytes instead of\n"
-    "                    reading the instrument; stops after its last byte\n"
-    "  --chunk N         bytes of the capture handed over per 40 ms poll\n"
-    "                    (default 4608, what the line carries in 40 ms)\n"
-    "  --raw FILE        also save every raw byte received, for a later --replay\n"
-    "  --force           replace FILE (and the --raw file) if they exist\n"
-    "  --help            show this text\n"
-    "  --version         show the version\n"
+    "  --out FILE          result file to write (required)\n"
+    "  --settings PATH     settings file to read (default ./Settings.bin; a file\n"
+    "                      named here must be there)\n"
+    "  --replay CAPTURE    play back a file of raw instrument bytes instead of\n"
+    "                      reading the instrument; stops after its last byte\n"
+    "  --chunk N           bytes of the capture handed over per 40 ms poll, 1 to\n"
+    "                      1048576 (default 4608, what the line carries in 40 ms)\n"
+    "  --raw FILE          also save every raw byte received, for a later --replay\n"
+    "  --force             replace FILE (and the --raw file) if they exist\n"
+    "  --help              show this text\n"
+    "  --version           show the version\n"
+    "\n"
+    "Instrument and recording, each over the settings file's value:\n"
+    "  --description TEXT  USB description of the instrument's bridge\n"
+    "  --serial TEXT       serial number of the instrument's bridge; without a\n"
+    "                      settings file either one alone picks the bridge\n"
+    "  --every WHEN        all (every sample), change (on change), or a period in\n"
+    "                      seconds: 0.002 0.005 0.01 0.02 0.05 0.1 0.2 0.5 1 2 5 10\n"
+    "                      20 50 100 200 500\n"
+    "  --average           record each period's average instead of its last\n"
+    "                      sample (periods only)\n"
+    "  --threshold N       sensitivity of the on-change recording, 1 to 99\n"
+    "                      (default 2)\n"
+    "  --channels LIST     channels to record, as 1,2,5\n"
+    "  --table CH=FILE     calibration table of channel CH (1 to 6); once per\n"
+    "                      channel; CH= for none\n"
+    "\n"
+    "  --list              list the attached USB bridges as the window's device\n"
+    "                      menu shows them: description, serial, and whether\n"
+    "                      another program holds one; then exit\n"
+    "\n"
+    "No two of --settings, --replay, --out and --raw may name the same file, by\n"
+    "whatever path. Nothing is created or changed before the arguments and the\n"
+    "settings have been checked; the result file is made when the first sample\n"
+    "comes.\n"
     "\n"
     "Without --replay the instrument is opened through the USB bridge and\n"
     "supervised as in the window: a silent link is re-enumerated and reopened.\n"
-    "Recording starts with the first sample of instrument 1; that sample is the\n"
-    "record at time 0. SIGINT or SIGTERM stop cleanly: the stop line is written\n"
-    "and the file closed. Progress (samples, records, link state, elapsed time,\n"
-    "link statistics) is shown when standard error is a terminal. On exit one line\n"
-    "of link statistics goes to standard error: frames decoded, frames rejected by\n"
-    "the check, bytes skipped looking for a frame start, overruns of the bridge\n"
-    "chip, bytes lost in the receive queue, and silent reopenings.\n"
+    "Time in which the program itself did not run (Ctrl-Z, a slow disk, a loaded\n"
+    "machine) is not taken for silence. Recording starts with the first sample of\n"
+    "instrument 1; that sample is the record at time 0. SIGINT, SIGTERM or SIGHUP\n"
+    "stop cleanly: the stop line is written and the file closed. A second SIGINT\n"
+    "or SIGTERM while that stop hangs ends the program at once; the file then\n"
+    "holds whole lines only, without the stop line. Progress (samples, records,\n"
+    "link state, elapsed time, link statistics) is shown when standard error is a\n"
+    "terminal. On exit one line of link statistics goes to standard error: frames\n"
+    "decoded, frames rejected by the check, bytes skipped looking for a frame\n"
+    "start, overruns of the bridge chip, bytes lost in the receive queue, and\n"
+    "silent reopenings.\n"
     "\n"
-    "Exit status: 0 done, 1 stopped by a failure while recording, 2 bad arguments,\n"
+    "Exit status: 0 done, 1 stopped by a failure while recording or no sample of\n"
+    "instrument 1 received (no result file is left then), 2 bad arguments,\n"
     "unreadable settings or capture, or an output that cannot be written.\n";
 
 namespace {
 
-bool ParseChunk(std::string_view text, std::size_t& out) {
-    std::size_t value = 0;
-    const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return false;
-    if (value < 1 || value > (1u << 20)) return false;
-    out = value;
-    return true;
-}
+constexpr std::uint64_t kMaxChunk = std::uint64_t{1} << 20;
+constexpr int kMaxThreshold = 99;
 
 }  // namespace
 
+bool RecordOptions::AnySetting() const {
+    bool any = description || serial || recordChoice || average || threshold || channels;
+    for (const auto& table : tables) any = any || table;
+    return any;
+}
+
 RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
     RecordOptions o;
-    bool sawSettings = false, sawChunk = false;
+    bool sawChunk = false;
+    int given = 0;  // options other than --list
     auto fail = [&](std::string message) {
         if (o.error.empty()) o.error = std::move(message);
     };
     for (std::size_t i = 0; i < arguments.size() && o.error.empty(); ++i) {
         const std::string_view arg = arguments[i];
-        auto value = [&](std::string& into) {
+        ++given;
+        // The option's value; nothing (and the error set) when it has none.
+        auto value = [&]() -> std::optional<std::string> {
             if (i + 1 >= arguments.size() || std::string_view(arguments[i + 1]).empty()) {
                 fail(std::string(arg) + " needs a value");
-                return;
+                return std::nullopt;
             }
-            if (!into.empty()) {
+            return std::string(arguments[++i]);
+        };
+        auto once = [&](auto& into) {
+            if (into) {
                 fail(std::string(arg) + " given twice");
                 return;
             }
-            into = arguments[++i];
+            into = value();
+        };
+        auto path = [&](std::string& into) {
+            std::optional<std::string> text;
+            once(text);
+            if (text && !into.empty()) fail(std::string(arg) + " given twice");
+            if (text && o.error.empty()) into = *text;
         };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
         } else if (arg == "--version") {
             o.version = true;
+        } else if (arg == "--list") {
+            o.list = true;
+            --given;
         } else if (arg == "--force") {
             o.force = true;
         } else if (arg == "--out") {
-            value(o.outPath);
+            path(o.outPath);
         } else if (arg == "--replay") {
-            value(o.replayPath);
+            path(o.replayPath);
         } else if (arg == "--raw") {
-            value(o.rawPath);
+            path(o.rawPath);
         } else if (arg == "--settings") {
-            if (sawSettings) {
+            if (o.settingsGiven) {
                 fail("--settings given twice");
                 break;
             }
-            sawSettings = true;
+            o.settingsGiven = true;
             o.settingsPath.clear();
-            value(o.settingsPath);
+            path(o.settingsPath);
         } else if (arg == "--chunk") {
-            std::string text;
             if (sawChunk) {
                 fail("--chunk given twice");
                 break;
             }
             sawChunk = true;
-            value(text);
-            if (o.error.empty() && !ParseChunk(text, o.chunk)) {
-                fail("--chunk wants a whole number of bytes from 1 to 1048576, not '" + text + "'");
+            const std::optional<std::string> text = value();
+            const auto chunk = text ? WholeNumberIn(*text, 1, kMaxChunk) : std::nullopt;
+            if (chunk) o.chunk = *chunk;
+            if (text && !chunk) {
+                fail("--chunk wants a whole number of bytes from 1 to 1048576, not '" + *text +
+                     "'");
+            }
+        } else if (arg == "--description") {
+            once(o.description);
+            // The bridge reports at most this much; a longer one could never be found.
+            if (o.description && o.description->size() >= kDescriptionBufferSize) {
+                fail("--description is at most 63 bytes long");
+            }
+        } else if (arg == "--serial") {
+            once(o.serial);
+            if (o.serial && o.serial->size() >= kSerialBufferSize) {
+                fail("--serial is at most 15 bytes long");
+            }
+        } else if (arg == "--every") {
+            std::optional<std::string> text;
+            once(text);
+            if (text && o.recordChoice) fail("--every given twice");
+            if (text) o.recordChoice = RecordChoiceNamed(*text);
+            if (text && !o.recordChoice) {
+                fail("--every wants one of " + RecordChoiceNames() + ", not '" + *text + "'");
+            }
+        } else if (arg == "--average") {
+            o.average = true;
+        } else if (arg == "--threshold") {
+            std::optional<std::string> text;
+            once(text);
+            if (text && o.threshold) fail("--threshold given twice");
+            const auto threshold = text ? WholeNumberIn(*text, 1, kMaxThreshold) : std::nullopt;
+            if (threshold) o.threshold = static_cast<int>(*threshold);
+            if (text && !threshold) {
+                fail("--threshold wants a whole number from 1 to 99, not '" + *text + "'");
+            }
+        } else if (arg == "--channels") {
+            std::optional<std::string> text;
+            once(text);
+            if (text && o.channels) fail("--channels given twice");
+            if (text) o.channels = ChannelsNamed(*text);
+            if (text && !o.channels) {
+                fail(
+                    "--channels wants channel numbers from 1 to 6 separated by commas, each "
+                    "once, not '" +
+                    *text + "'");
+            }
+        } else if (arg == "--table") {
+            const std::optional<std::string> text = value();
+            const std::optional<ChannelTable> table =
+                text ? ChannelTableNamed(*text) : std::nullopt;
+            if (text && !table) {
+                fail("--table wants CHANNEL=FILE with a channel from 1 to 6, not '" + *text + "'");
+            } else if (table && o.tables[table->channel - 1]) {
+                fail("--table given twice for channel " + std::to_string(table->channel));
+            } else if (table) {
+                o.tables[table->channel - 1] = table->path;
             }
         } else {
             fail("unknown argument '" + std::string(arg) + "' (see --help)");
@@ -115,8 +219,13 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
         o.error.clear();
         return o;
     }
+    if (o.error.empty() && o.list) {
+        if (given > 0) fail("--list takes no other option");
+        return o;
+    }
     if (o.error.empty() && o.outPath.empty()) fail("--out FILE is required (see --help)");
     if (o.error.empty() && sawChunk && o.replayPath.empty()) fail("--chunk needs --replay");
+    // Spelled alike; other spellings of one file are found when the files are looked at.
     if (o.error.empty() && !o.rawPath.empty() && o.rawPath == o.outPath) {
         fail("--raw and --out name the same file");
     }

@@ -1,14 +1,19 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
+
+#include "measure/sample.h"
 
 namespace ts {
 
 // What the command line of the headless recorder asks for.
 struct RecordOptions {
     std::string settingsPath = "./Settings.bin";
+    bool settingsGiven = false;  // named with --settings: it must be there
     std::string outPath;
     std::string replayPath;    // empty: record from the instrument
     std::size_t chunk = 4608;  // bytes per 40 ms poll at the line rate
@@ -16,7 +21,22 @@ struct RecordOptions {
     bool force = false;
     bool help = false;
     bool version = false;
+    bool list = false;  // list the attached bridges and do nothing else
+
+    // What the window would have kept in its settings file; each one given overrides the
+    // file's value.
+    std::optional<std::string> description;
+    std::optional<std::string> serial;
+    std::optional<int> recordChoice;  // window order: 0 every sample, 1..17 periods, 18 on change
+    bool average = false;
+    std::optional<int> threshold;  // the on-change threshold as shown, 1..99
+    std::optional<std::array<bool, kChannels>> channels;
+    std::array<std::optional<std::string>, kChannels> tables;
+
     std::string error;  // one line; empty when the arguments are good
+
+    // Whether any of the settings above was given.
+    bool AnySetting() const;
 };
 
 RecordOptions ParseRecordOptions(std::span<const char* const> arguments);

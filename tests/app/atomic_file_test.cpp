@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "file_size_limit.h"
@@ -120,23 +121,29 @@ TEST(AtomicFileTest, RefusesWhatIsNotARegularFile) {
     EXPECT_FALSE(ReplaceFileContents(folder / "no-such-folder/f", "x"));
 }
 
-// Runs `body` as an unprivileged user: folder permissions do not bind root.
-// Returns body's result.
+// Runs `body` in a child process as an unprivileged user (permissions do not bind root);
+// whether it returned true.
+bool AsNobody(const std::function<bool()>& body) {
+    constexpr uid_t kNobody = 65534;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped =
+            ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        ::_exit(dropped && body() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Runs `body` as an unprivileged user who owns everything in `folder`. Returns body's result.
 bool AsUnprivilegedUser(const std::string& folder, bool (*body)(const std::string&)) {
     if (::geteuid() != 0) return body(folder);
     constexpr uid_t kNobody = 65534;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (::chown(entry.path().c_str(), kNobody, kNobody) != 0) return false;
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool dropped =
-            ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-        ::_exit(dropped && body(folder) ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
+    return AsNobody([&] { return body(folder); });
 }
 
 TEST(AtomicFileTest, AnUnwritableFolderFallsBackToWritingTheFileInPlace) {
@@ -153,6 +160,18 @@ TEST(AtomicFileTest, AnUnwritableFolderFallsBackToWritingTheFileInPlace) {
     EXPECT_TRUE(ok);
     EXPECT_EQ(Contents(folder / "f"), "new");
     EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"f"});
+}
+
+// The rename needs leave of the folder only; the file's own permissions must be asked too.
+TEST(AtomicFileTest, AnotherUsersFileThatWeMayNotWriteIsNotReplaced) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand the file to another user";
+    TempFolder folder;
+    ::chmod(folder.path().c_str(), 0777);
+    Write(folder / "theirs", "kept");
+    ::chmod((folder / "theirs").c_str(), 0644);
+    EXPECT_TRUE(AsNobody([&] { return !ReplaceFileContents(folder / "theirs", "new"); }));
+    EXPECT_EQ(Contents(folder / "theirs"), "kept");
+    EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"theirs"});
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "child_process.h"
+#include "app/recorder_rig.h"
 #include "emulated_bridge_rig.h"
 #include "settings_text.h"
 #include "temp_folder.h"
@@ -18,30 +18,12 @@ namespace ts {
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using recorder_rig::ReadAll;
+using recorder_rig::RecordLines;
+using recorder_rig::WriteAll;
 
 void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// Everything but the first and last lines, which carry the wall-clock time.
-std::string RecordLines(const std::string& file) {
-    const std::size_t first = file.find("\r\n");
-    const std::size_t last = file.rfind("\r\n", file.size() - 3);
-    if (first == std::string::npos || last == std::string::npos || last <= first) return {};
-    return file.substr(first + 2, last - first);
+    recorder_rig::WriteAll(path, std::string(bytes.begin(), bytes.end()));
 }
 
 class InstalledPackageTest : public ::testing::Test {
@@ -82,9 +64,9 @@ TEST_F(InstalledPackageTest, TrendRecordReplaysACaptureAsTheTestedBuildDoes) {
     };
     ASSERT_EQ(record(Installed("trend-record"), "installed.txt"), 0);
     ASSERT_EQ(record(TS_RECORDER, "built.txt"), 0);
-    const std::string records = RecordLines(ReadAll(work / "installed.txt"));
-    EXPECT_GT(records.size(), 2000u * 10);
-    EXPECT_EQ(records, RecordLines(ReadAll(work / "built.txt")));
+    const std::vector<std::string> records = RecordLines(ReadAll(work / "installed.txt"));
+    EXPECT_GT(records.size(), 2000u);
+    EXPECT_TRUE(records == RecordLines(ReadAll(work / "built.txt")));
 }
 
 TEST_F(InstalledPackageTest, TheWindowStartsItsReenumerationToolFromItsPrivateFolder) {
@@ -99,14 +81,14 @@ TEST_F(InstalledPackageTest, TheWindowStartsItsReenumerationToolFromItsPrivateFo
                  {"QT_QPA_PLATFORM", "offscreen"},
                  {"PATH", "/usr/bin:/bin"}},
                 work.path(),
-                work / "errors.txt"},
+                work / "output.txt"},
                4s, SIGTERM);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     // Only the tool itself says this: it was found, started and given the instrument's serial.
-    EXPECT_NE(ReadAll(work / "errors.txt")
+    EXPECT_NE(ReadAll(work / "output.txt")
                   .find("devcon.exe: no USB device 0403:6001 with serial number TS000001"),
               std::string::npos)
-        << ReadAll(work / "errors.txt");
+        << ReadAll(work / "output.txt");
 }
 
 TEST_F(InstalledPackageTest, TheMenuEntryStartsTheProgramInItsDataFolder) {
@@ -128,7 +110,7 @@ TEST_F(InstalledPackageTest, TheMenuEntryStartsTheProgramInItsDataFolder) {
                 arguments,
                 {{"HOME", home}, {"XDG_DATA_HOME", ""}, {"QT_QPA_PLATFORM", "offscreen"}},
                 home,
-                work / "errors.txt"},
+                work / "output.txt"},
                2s, SIGTERM);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_TRUE(std::filesystem::exists(home + "/.local/share/trend-station/Settings.bin"));

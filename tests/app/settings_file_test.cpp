@@ -404,5 +404,17 @@ TEST_F(SettingsFileTest, TheSimulatorsDemoFileReadsAsIntended) {
     EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
 }
 
+TEST_F(SettingsFileTest, AReadOnlyFileStaysReadOnlyAndTheSaveWarns) {
+    const Lines old = With(kDefaults, {{0, "Old"}});
+    WriteSettings(old);
+    ::chmod(SettingsPath().c_str(), 0444);
+    st().link.DeviceDescription = "New";
+    st().SaveSettings();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].kind, TestUi::BoxKind::Warning);
+    EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsWriteFailed);
+    EXPECT_EQ(FileLines(), old);
+}
+
 }  // namespace
 }  // namespace ts

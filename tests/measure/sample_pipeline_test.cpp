@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
 #include "measure/pipeline_recorder.h"
 #include "station_fixture.h"
 
@@ -201,6 +202,52 @@ TEST_F(SamplePipelineTest, ResetClearsTheSetsAndTimeButKeepsTheLastCounter) {
     // The next sample counts from the last counter seen, into the new zero.
     Process(2050);
     EXPECT_EQ(pipe.ElapsedCount, 50u);
+}
+
+// The 25 chart scales and the 17 recording periods as the window lists them, each with its
+// length in time units of 1/18000 s.
+struct NamedPeriod {
+    const char* caption;
+    std::uint64_t units;
+};
+constexpr NamedPeriod kScales[] = {
+    {"12сек", 360},       {"20сек", 600},       {"30сек", 900},      {"50сек", 1500},
+    {"80сек", 2400},      {"2мин", 3600},       {"3мин", 5400},      {"5мин", 9000},
+    {"7мин", 12600},      {"10мин", 18000},     {"15мин", 27000},    {"20мин", 36000},
+    {"30мин", 54000},     {"40мин", 72000},     {"60мин", 108000},   {"90мин", 162000},
+    {"2часа", 216000},    {"3часа", 324000},    {"5часов", 540000},  {"7часов", 756000},
+    {"10часов", 1080000}, {"15часов", 1620000}, {"24часа", 2592000}, {"40часов", 4320000},
+    {"70часов", 7560000}};
+constexpr NamedPeriod kRecordPeriods[] = {
+    {"0.002с", 36},    {"0.005с", 90},   {"0.01c", 180},  {"0.02с", 360},  {"0.05с", 900},
+    {"0.1с", 1800},    {"0.2с", 3600},   {"0.5с", 9000},  {"1с", 18000},   {"2с", 36000},
+    {"5с", 90000},     {"10с", 180000},  {"20с", 360000}, {"50с", 900000}, {"100с", 1800000},
+    {"200с", 3600000}, {"500с", 9000000}};
+
+// Each set alone is armed at 0 with the time one unit short of its length: the sample that
+// reaches the length ends nothing, the next one ends exactly that set's period.
+TEST_F(SamplePipelineTest, EveryScaleAndRecordingPeriodIsAsLongAsTheWindowSays) {
+    auto endsAtItsLength = [&](AccumulatorSet& set, std::uint64_t units, const std::string& step) {
+        Resume(0, units - 1, units - 1);
+        set.PeriodStart = 0;
+        recorder.steps.clear();
+        Process(1);
+        EXPECT_TRUE(recorder.steps.empty()) << step << " ended early";
+        Process(2);
+        EXPECT_EQ(recorder.steps, std::vector<std::string>{step});
+    };
+    for (int k = 1; k <= 25; ++k) {
+        const NamedPeriod& scale = kScales[k - 1];
+        SCOPED_TRACE(scale.caption);
+        EXPECT_EQ(text::kScaleItems[k - 1], scale.caption);
+        endsAtItsLength(pipe.ChartSets[k - 1], scale.units, "chart " + std::to_string(k));
+    }
+    for (int j = 1; j <= 17; ++j) {
+        const NamedPeriod& period = kRecordPeriods[j - 1];
+        SCOPED_TRACE(period.caption);
+        EXPECT_EQ(text::kRecordChoiceCaptions[j], period.caption);
+        endsAtItsLength(pipe.RecordSets[j - 1], period.units, "record " + std::to_string(j));
+    }
 }
 
 }  // namespace

@@ -165,6 +165,12 @@ TEST_F(RecordingControlsTest, RecordTimeInTheRegionalLongTimeFormat) {
 
     platform.regional.LongTimeFormat = "%T";  // what glibc's ru_RU gives
     EXPECT_EQ(RecordTimeAfter(3723), "0.01:02:03");
+
+    // A 12-hour clock: no time is a midnight, twelve hours a noon.
+    platform.regional.LongTimeFormat = "%r";
+    EXPECT_EQ(RecordTimeAfter(0), "0.12:00:00 AM");
+    EXPECT_EQ(RecordTimeAfter(12 * 3600), "0.12:00:00 PM");
+    EXPECT_EQ(RecordTimeAfter(36 * 3600 + 1), "1.12:00:01 PM");
 }
 
 TEST_F(RecordingControlsTest, AShortPathIsShownWhole) {

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "file_size_limit.h"
 #include "station_fixture.h"
 
 namespace ts {
@@ -29,27 +28,6 @@ inline std::string Cp1251Of(const std::string& utf8) {
     }
     return out;
 }
-
-// The file size limit of this process lowered for one test: writes past it
-// fail (EFBIG, the signal ignored), like a disk that has just filled up.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    sighandler_t previousHandler_;
-};
 
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -20,6 +20,24 @@ TEST(DateTimeFormatTest, FormatsOfCommonLocales) {
     EXPECT_EQ(FormatDateTime("%D", kEvening), "12/16/26");
 }
 
+// The hour after midnight is 12 AM and the hour after noon 12 PM.
+TEST(DateTimeFormatTest, TwelveHourClockAroundMidnightAndNoon) {
+    struct Case {
+        int hour, minute, second;
+        const char* r;   // "%r", as en_US writes a long time
+        const char* lp;  // "%l %P"
+    };
+    const Case cases[] = {{0, 0, 0, "12:00:00 AM", "12 am"},  {0, 59, 59, "12:59:59 AM", "12 am"},
+                          {1, 0, 0, "01:00:00 AM", " 1 am"},  {11, 59, 59, "11:59:59 AM", "11 am"},
+                          {12, 0, 0, "12:00:00 PM", "12 pm"}, {12, 59, 59, "12:59:59 PM", "12 pm"},
+                          {13, 0, 0, "01:00:00 PM", " 1 pm"}, {23, 59, 59, "11:59:59 PM", "11 pm"}};
+    for (const Case& c : cases) {
+        const LocalDateTime t{2026, 12, 6, c.hour, c.minute, c.second};
+        EXPECT_EQ(FormatDateTime("%r", t), c.r);
+        EXPECT_EQ(FormatDateTime("%l %P", t), c.lp);
+    }
+}
+
 TEST(DateTimeFormatTest, PaddingFlagsAndBlankPaddedConversions) {
     EXPECT_EQ(FormatDateTime("%-H:%M:%S", kMorning), "7:05:09");
     EXPECT_EQ(FormatDateTime("%_H|%k|%e|%-d|%0e", kMorning), " 7| 7| 6|6|06");

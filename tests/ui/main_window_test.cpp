@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "about_box.h"
 #include "app/texts.h"
@@ -31,6 +32,8 @@ private slots:
     void timersRunWithTheirIntervals();
     void opensTheInstrumentOnTheRealDriverAndShowsItsData();
     void connectionIndicatorHintShowsTheLinkStatistics();
+    void deviceMenuItemsFiveToEightLookLikeOneToFour();
+    void aDisabledTableButtonLooksDisabledWhateverItsColour();
 };
 
 namespace {
@@ -196,6 +199,56 @@ void MainWindowTest::connectionIndicatorHintShowsTheLinkStatistics() {
                                                "Переполнений буфера чипа USB: 1\n"
                                                "Байтов потеряно в очереди приёма: 0\n"
                                                "Переподключений к прибору: 0"));
+}
+
+// An unchecked device item shows no mark at all, whichever of the eight it is.
+void MainWindowTest::deviceMenuItemsFiveToEightLookLikeOneToFour() {
+    Rig rig;
+    // Bridges alike, so that items 2 and 5 differ in nothing but their kind; neither is next
+    // to the menu's frame.
+    for (int i = 0; i < 6; ++i) rig.driver.AddDevice("KSL214.8N", "TS000001");
+    auto* menu = rig.Find<QMenu>("M_Menu_Setting_Port");
+    menu->popup(QPoint(0, 0));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QAction* second = rig.Find<QAction>("M_Menu_Setting_Connection_2");
+    QAction* fifth = rig.Find<QAction>("M_Menu_Setting_Connection_5");
+    QVERIFY(fifth->isVisible() && !fifth->isChecked() && fifth->isEnabled());
+    const QImage image = menu->grab().toImage();
+    QCOMPARE(image.copy(menu->actionGeometry(fifth)), image.copy(menu->actionGeometry(second)));
+    menu->hide();
+}
+
+// A disabled table button looks like any disabled button, its caption greyed, and takes its
+// red or black again when enabled.
+void MainWindowTest::aDisabledTableButtonLooksDisabledWhateverItsColour() {
+    Rig rig;
+    auto* button = rig.Find<QToolButton>("B_ListF_CH1");
+    QToolButton plain(button->parentWidget());
+    plain.setText(button->text());
+    plain.setGeometry(button->geometry());
+    plain.setEnabled(false);
+    const QImage disabled = plain.grab().toImage();
+    for (const Color color : {kColorRed, kColorWindowText}) {
+        rig.window->Run([&] {
+            rig.st().form.B_ListF_CH[0].FontColor = color;
+            rig.st().form.B_ListF_CH[0].Enabled = false;
+        });
+        QCOMPARE(button->grab().toImage(), disabled);
+    }
+    rig.window->Run([&] { rig.st().form.B_ListF_CH[0].Enabled = true; });
+    plain.setEnabled(true);
+    const QImage black = button->grab().toImage();
+    QCOMPARE(black, plain.grab().toImage());
+    rig.window->Run([&] { rig.st().form.B_ListF_CH[0].FontColor = kColorRed; });
+    const QImage red = button->grab().toImage();
+    bool redText = false;
+    for (int y = 0; y < red.height() && !redText; ++y) {
+        for (int x = 0; x < red.width() && !redText; ++x) {
+            const QColor pixel = red.pixelColor(x, y);
+            redText = pixel.red() > 200 && pixel.green() < 60 && pixel.blue() < 60;
+        }
+    }
+    QVERIFY(redText);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -14,8 +14,9 @@
 
 using namespace ts;
 
-// The result file's save dialog: choosing an existing file asks first, in
-// Russian, and only a "yes" hands the name to the station (which empties it).
+// The file dialogs. The result file's save dialog: choosing an existing file
+// asks first, in Russian, and only a "yes" hands the name to the station
+// (which empties it). The calibration table's open dialog.
 class ResultDialogTest : public QObject {
     Q_OBJECT
 
@@ -24,6 +25,7 @@ private slots:
     void declinedReplacementKeepsTheFileAndChoosesNothing();
     void acceptedReplacementChoosesTheFile();
     void aNewFileIsChosenWithoutAQuestion();
+    void theTableDialogOffersTablesAndAddsItsExtension();
 };
 
 namespace {
@@ -173,6 +175,29 @@ void ResultDialogTest::aNewFileIsChosenWithoutAQuestion() {
     QVERIFY(!asked);
     QVERIFY(chosen.has_value());
     QCOMPARE(QString::fromStdString(*chosen), rig.folder.path() + "/new.txt");
+}
+
+// The calibration table's open dialog: its own title and filter, and a name typed without an
+// extension gets "st".
+void ResultDialogTest::theTableDialogOffersTablesAndAddsItsExtension() {
+    Rig rig;
+    QString title, suffix;
+    QStringList filters;
+    DialogDriver driver([&] {
+        QFileDialog* dialog = OpenDialog();
+        if (dialog == nullptr) return false;
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        suffix = dialog->defaultSuffix();
+        return Choose(rig.folder.path() + "/calibration");
+    });
+    const std::optional<std::string> chosen = rig.ui.ChooseTableFile();
+
+    QCOMPARE(title, QString("Выбор файла с калибровочной таблицей"));
+    QCOMPARE(filters, QStringList{"Файлы таблиц калибровки (*.txt)"});
+    QCOMPARE(suffix, QString("st"));
+    QVERIFY(chosen.has_value());
+    QCOMPARE(QString::fromStdString(*chosen), rig.folder.path() + "/calibration.st");
 }
 
 QTEST_MAIN(ResultDialogTest)

@@ -1,5 +1,7 @@
 #include <QImage>
 #include <QLabel>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QTest>
 #include <algorithm>
 #include <array>
@@ -20,6 +22,7 @@ private slots:
     void curvesLieAtTheHeightOfTheirCodes();
     void aChannelSwitchedOffIsAbsent();
     void titleBlanksPushItLeft();
+    void axisLabelsArePercentsOnBothSidesAndTheBottomHasOnlyItsTitle();
     void manyChangesPaintOnce();
 };
 
@@ -98,6 +101,64 @@ int FreeColumn(const QImage& image, const QRect& plot) {
     }
     return -1;
 }
+
+// A paint device that keeps the texts painted on it and where their baselines begin.
+class TextRecorder final : public QPaintDevice {
+public:
+    struct Text {
+        QPointF at;
+        QString text;
+    };
+    std::vector<Text> texts;
+
+    explicit TextRecorder(QSize size) : size_(size), engine_(*this) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+            case PdmWidth:
+                return size_.width();
+            case PdmHeight:
+                return size_.height();
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 96;
+            case PdmDepth:
+                return 32;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return static_cast<int>(devicePixelRatioFScale());
+            default:
+                return 0;
+        }
+    }
+
+private:
+    class Engine final : public QPaintEngine {
+    public:
+        explicit Engine(TextRecorder& owner) : QPaintEngine(AllFeatures), owner_(owner) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawTextItem(const QPointF& at, const QTextItem& item) override {
+            owner_.texts.push_back({at, item.text()});
+        }
+        Type type() const override { return User; }
+
+    private:
+        TextRecorder& owner_;
+    };
+
+    QSize size_;
+    mutable Engine engine_;
+};
 
 }  // namespace
 
@@ -208,6 +269,47 @@ void StripChartTest::titleBlanksPushItLeft() {
         (left + right) / 2 < plot.center().x() - 60,
         qPrintable(
             QString("text %1..%2, plot centre %3").arg(left).arg(right).arg(plot.center().x())));
+}
+
+// Percent labels "0%" to "100%" beside the horizontal grid lines on the left and on the right;
+// below the plot no time values, only the axis title with its 62 blanks.
+void StripChartTest::axisLabelsArePercentsOnBothSidesAndTheBottomHasOnlyItsTitle() {
+    StripChart chart;
+    chart.resize(665, 534);
+    chart.setBottomMinimum(23);
+    chart.setBottomMaximum(623);
+    TextRecorder recorder(chart.size());
+    {
+        QPainter painter(&recorder);
+        chart.paintFixedParts(painter);
+    }
+    const QRect plot = chart.plotRect();
+    const int lineHeight = QFontMetrics(chart.font()).height();
+    std::vector<std::pair<double, QString>> left, right;  // baseline, text
+    QString bottom;
+    for (const TextRecorder::Text& t : recorder.texts) {
+        if (t.at.x() >= plot.left() && t.at.x() <= plot.right()) {
+            // Nothing is written on the plot itself.
+            QVERIFY2(t.at.y() > plot.bottom(), qPrintable(t.text));
+            bottom += t.text;
+            continue;
+        }
+        (t.at.x() < plot.left() ? left : right).emplace_back(t.at.y(), t.text);
+        // Beside its own grid line.
+        const int percent = QString(t.text).remove('%').toInt();
+        QVERIFY2(std::abs(t.at.y() - chart.toPixel(23, percent).y()) < lineHeight,
+                 qPrintable(t.text));
+    }
+    const QStringList percents = {"100%", "90%", "80%", "70%", "60%", "50%",
+                                  "40%",  "30%", "20%", "10%", "0%"};
+    // Top to bottom.
+    for (auto* side : {&left, &right}) {
+        std::sort(side->begin(), side->end());
+        QStringList texts;
+        for (const auto& label : *side) texts << label.second;
+        QCOMPARE(texts, percents);
+    }
+    QCOMPARE(bottom, QString("Время, в соответствие с полем \"Шкала Х\"") + QString(62, ' '));
 }
 
 void StripChartTest::manyChangesPaintOnce() {

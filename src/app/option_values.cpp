@@ -1,0 +1,75 @@
+#include "app/option_values.h"
+
+#include <charconv>
+
+#include "app/form.h"
+#include "app/texts.h"
+
+namespace ts {
+
+namespace {
+
+// The captions of the fixed periods end in a letter for "seconds" (Cyrillic in all but one,
+// as the window has them); what comes before it is the period as the window lists it.
+std::string_view PeriodOfCaption(std::string_view caption) {
+    constexpr std::string_view kCyrillicEs = "\xD1\x81";
+    if (caption.ends_with(kCyrillicEs)) return caption.substr(0, caption.size() - 2);
+    if (caption.ends_with('c')) return caption.substr(0, caption.size() - 1);
+    return caption;
+}
+
+constexpr std::string_view kEveryAll = "all";
+constexpr std::string_view kEveryChange = "change";
+
+}  // namespace
+
+std::optional<std::uint64_t> WholeNumberIn(std::string_view text, std::uint64_t low,
+                                           std::uint64_t high) {
+    std::uint64_t value = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || value < low || value > high) return std::nullopt;
+    return value;
+}
+
+std::optional<int> RecordChoiceNamed(std::string_view text) {
+    if (text == kEveryAll) return kRecordChoiceAll;
+    if (text == kEveryChange) return kRecordChoiceOnChange;
+    for (int choice = kRecordChoiceAll + 1; choice < kRecordChoiceOnChange; ++choice) {
+        if (text == PeriodOfCaption(text::kRecordChoiceCaptions[choice])) return choice;
+    }
+    return std::nullopt;
+}
+
+std::string RecordChoiceNames() {
+    std::string names(kEveryAll);
+    names += ", ";
+    names += kEveryChange;
+    for (int choice = kRecordChoiceAll + 1; choice < kRecordChoiceOnChange; ++choice) {
+        names += ", ";
+        names += PeriodOfCaption(text::kRecordChoiceCaptions[choice]);
+    }
+    return names;
+}
+
+std::optional<std::array<bool, kChannels>> ChannelsNamed(std::string_view text) {
+    std::array<bool, kChannels> channels{};
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::optional<std::uint64_t> channel = WholeNumberIn(text.substr(0, comma), 1, 6);
+        if (!channel || channels[*channel - 1]) return std::nullopt;
+        channels[*channel - 1] = true;
+        if (comma == std::string_view::npos) return channels;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::optional<ChannelTable> ChannelTableNamed(std::string_view text) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    const std::optional<std::uint64_t> channel = WholeNumberIn(text.substr(0, equals), 1, 6);
+    if (!channel) return std::nullopt;
+    return ChannelTable{static_cast<int>(*channel), std::string(text.substr(equals + 1))};
+}
+
+}  // namespace ts

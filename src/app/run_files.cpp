@@ -1,0 +1,57 @@
+#include "app/run_files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <utility>
+
+#include "app/link_target.h"
+#include "app/same_file.h"
+
+namespace ts {
+
+namespace {
+
+// Whether a file may be written at `path`: an existing one only with `force` and only a
+// regular file (or a device or pipe) we may write; a new one in a folder we may write in.
+std::string CheckOutput(const std::string& path, bool force) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0) {
+        if (!force) return path + " exists; use --force to replace it";
+        struct stat info {};
+        const bool there = ::stat(path.c_str(), &info) == 0;
+        if (there && (S_ISDIR(info.st_mode) || ::access(path.c_str(), W_OK) != 0)) {
+            return "cannot write " + path;
+        }
+        if (there) return {};
+    }
+    // New, or a link to a file still to be made.
+    const std::string folder = FolderOf(LinkTarget(path).value_or(path));
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) return "cannot write " + path;
+    return {};
+}
+
+}  // namespace
+
+std::string CheckRunFiles(const RecordOptions& o) {
+    const std::array<std::pair<const char*, const std::string*>, 4> files = {{
+        {"--settings", &o.settingsPath},
+        {"--replay", &o.replayPath},
+        {"--out", &o.outPath},
+        {"--raw", &o.rawPath},
+    }};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        for (std::size_t j = i + 1; j < files.size(); ++j) {
+            const std::string& a = *files[i].second;
+            const std::string& b = *files[j].second;
+            if (a.empty() || b.empty() || !SameFile(a, b)) continue;
+            return std::string(files[j].first) + " and " + files[i].first + " name the same file";
+        }
+    }
+    if (std::string error = CheckOutput(o.outPath, o.force); !error.empty()) return error;
+    if (!o.rawPath.empty()) return CheckOutput(o.rawPath, o.force);
+    return {};
+}
+
+}  // namespace ts

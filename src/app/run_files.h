@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "app/record_options.h"
+
+namespace ts {
+
+// Checks the files a recorder run names before anything is read into the station or written:
+// no two of the settings file, the capture, the result file and the raw capture may be one
+// file, and the two outputs must be writable without replacing a file unless --force says
+// so. Creates and changes nothing. Returns a one-line reason, or nothing when all is well.
+std::string CheckRunFiles(const RecordOptions& options);
+
+}  // namespace ts

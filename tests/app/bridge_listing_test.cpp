@@ -1,0 +1,66 @@
+#include "app/bridge_listing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/texts.h"
+#include "sim/sim_driver.h"
+#include "sim/test_ui.h"
+
+namespace ts {
+namespace {
+
+// What ListBridges prints to its two streams, and its status.
+struct Listed {
+    int status = -1;
+    std::string out, notes;
+};
+
+Listed List(sim::SimDriver& driver, sim::TestUi& ui) {
+    char* outText = nullptr;
+    char* notesText = nullptr;
+    std::size_t outSize = 0, notesSize = 0;
+    std::FILE* out = ::open_memstream(&outText, &outSize);
+    std::FILE* notes = ::open_memstream(&notesText, &notesSize);
+    Listed listed;
+    listed.status = ListBridges(driver, ui, out, notes);
+    std::fclose(out);
+    std::fclose(notes);
+    listed.out.assign(outText, outSize);
+    listed.notes.assign(notesText, notesSize);
+    std::free(outText);
+    std::free(notesText);
+    return listed;
+}
+
+TEST(BridgeListingTest, ShowsTheBridgesAsTheDeviceMenuAndTellsWhatItLeavesOut) {
+    sim::SimDriver driver;
+    driver.AddDevice("KSL214.8N", "TS000001");
+    driver.Device(driver.AddDevice("KSL214.8N", "TS000002")).inUseElsewhere = true;
+    driver.Device(driver.AddDevice("Hidden", "H")).detailsReadable = false;
+    sim::TestUi ui;
+    const Listed listed = List(driver, ui);
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out,
+              "KSL214.8N   TS000001\n"
+              "KSL214.8N   TS000002   (held by another program)\n");
+    EXPECT_NE(listed.notes.find("1 more bridge"), std::string::npos) << listed.notes;
+    EXPECT_TRUE(ui.boxes.empty());
+    // Every probe was closed again.
+    EXPECT_EQ(driver.Calls(sim::DriverOp::Open), 2);
+    EXPECT_EQ(driver.Calls(sim::DriverOp::Close), 1);
+
+    sim::SimDriver none;
+    const Listed empty = List(none, ui);
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgNoDevices)});
+
+    none.FailNext(sim::DriverOp::CreateDeviceInfoList);
+    EXPECT_EQ(List(none, ui).status, 1);
+}
+
+}  // namespace
+}  // namespace ts

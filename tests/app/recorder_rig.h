@@ -1,0 +1,161 @@
+#pragma once
+
+// What the tests of the headless recorder and of the trend-record program share: files in and
+// out, the settings file and raw captures they start from, and a way to run the program.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "child_process.h"
+#include "device/driver.h"
+#include "sim/frame_encoder.h"
+#include "sim/sim_driver.h"
+#include "sim/sim_instrument.h"
+#include "temp_folder.h"
+
+namespace ts::recorder_rig {
+
+using namespace std::chrono_literals;
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+inline std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(bytes.substr(start, end - start));
+    }
+    return lines;
+}
+
+// Record lines and the header: the start and stop lines carry the wall-clock time.
+inline std::vector<std::string> RecordLines(const std::string& file) {
+    std::vector<std::string> lines = Lines(file);
+    if (lines.size() < 3) return {};
+    return {lines.begin() + 1, lines.end() - 1};
+}
+
+// The two calibration tables the settings file below names, written into `folder`.
+inline void WriteTables(const TempFolder& folder) {
+    WriteAll(folder / "t1.txt", "0 0\r\n1023 100\r\n");
+    WriteAll(folder / "t3.txt", "0 -5\r\n512 5\r\n1023 -5\r\n");
+}
+
+// A settings file: the instrument's identity, channels 1, 3 and 6 recorded
+// with calibration tables on 1 and 3, one recording choice (window order).
+inline std::string Settings(const TempFolder& folder, int choice, bool averages) {
+    WriteTables(folder);
+    std::string s = "KSL214.8N\r\nTS000001\r\n0\r\n";
+    for (int c = 0; c < 6; ++c) s += "1\r\n";
+    for (int c = 0; c < 6; ++c) s += (c == 0 || c == 2 || c == 5) ? "1\r\n" : "0\r\n";
+    s += "0\r\n8421504\r\n0\r\n255\r\n16776960\r\n65535\r\n16711935\r\n65280\r\n16777215\r\n";
+    s += folder / "t1.txt";
+    s += "\r\n\r\n";
+    s += folder / "t3.txt";
+    s += "\r\n\r\n\r\n\r\n";
+    for (int i = 0; i < 19; ++i) s += i == choice ? "1\r\n" : "0\r\n";
+    s += "1\r\n";
+    s += averages ? "1\r\n" : "0\r\n";
+    return s;
+}
+
+// Raw bytes as the simulated instrument sends them, noise bytes and corrupt frames included.
+inline std::string Capture(double seconds, std::uint64_t* validFrames = nullptr) {
+    sim::SimDriver driver;
+    const int device = driver.AddDevice("cap", "1");
+    FtHandle handle = 0;
+    std::uint32_t count = 0;
+    driver.CreateDeviceInfoList(count);
+    driver.Open(0, handle);
+    sim::SimInstrument instrument(driver, device);
+    instrument.channels[1].shape = sim::SignalShape::Noise;
+    instrument.noiseBytesPerSecond = 40;
+    instrument.corruptFramesPerSecond = 5;
+    std::string bytes;
+    std::uint8_t buffer[65536];
+    for (double t = 0; t < seconds; t += 0.04) {
+        instrument.Advance(0.04);
+        std::uint32_t got = 0;
+        driver.Read(handle, buffer, sizeof buffer, got);
+        bytes.append(reinterpret_cast<const char*>(buffer), got);
+    }
+    if (validFrames) *validFrames = instrument.ValidFramesSent();
+    return bytes;
+}
+
+// Valid frames of instrument `instrument`, `count` of them.
+inline std::string Frames(int instrument, int count) {
+    std::string bytes;
+    for (int i = 0; i < count; ++i) {
+        const sim::Frame f = sim::EncodeFrame(instrument, static_cast<std::uint16_t>(3 * i), {});
+        bytes.append(f.begin(), f.end());
+    }
+    return bytes;
+}
+
+// ---- the program itself ----
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// Runs the program through the shell, in `folder` when one is given, and returns its exit
+// status (-1: killed by a signal); standard output and error together into `output`.
+inline int RunRecorder(const std::string& arguments, std::string* output = nullptr,
+                       const std::string& folder = {}) {
+    const std::string command = (folder.empty() ? "" : "cd '" + folder + "' && ") +
+                                std::string(TS_RECORDER) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::string text;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+    const int status = pipe ? ::pclose(pipe) : -1;
+    if (output) *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Starts the program in `folder` (or ours when empty) with `environment` added to ours;
+// its standard output and error go to `outputPath`.
+inline pid_t StartRecorder(const std::vector<std::string>& arguments,
+                           const Environment& environment = {}, const std::string& folder = {},
+                           const std::string& outputPath = "/dev/null") {
+    return StartChild({TS_RECORDER, arguments, environment, folder, outputPath});
+}
+
+inline std::optional<int> WaitForRecorder(pid_t child, std::chrono::milliseconds limit) {
+    return WaitForChild(child, limit);
+}
+
+// Starts the program, lets it run for `run`, sends it `signal` and returns its wait status.
+inline int RunRecorderUntil(const std::vector<std::string>& arguments,
+                            const Environment& environment, std::chrono::milliseconds run,
+                            int signal, const std::string& outputPath = "/dev/null") {
+    return RunFor({TS_RECORDER, arguments, environment, {}, outputPath}, run, signal);
+}
+
+inline Environment EmulatedBridges(const std::string& bridges) {
+    return {{"LD_PRELOAD", TS_EMULATOR_PRELOAD}, {"TS_EMULATED_BRIDGES", bridges}};
+}
+
+}  // namespace ts::recorder_rig

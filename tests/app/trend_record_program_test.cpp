@@ -1,0 +1,391 @@
+// The trend-record program as a user runs it: exit status, messages, files, signals, and the
+// real path through libftdi1 and the driver on the emulated bridge.
+#include <gtest/gtest.h>
+#include <sys/ptrace.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "file_size_limit.h"
+#include "recorder_rig.h"
+
+namespace ts {
+namespace {
+
+using namespace recorder_rig;
+
+// The stop line ends with " ЗАПИСЬ ОСТАНОВЛЕНА" in code page 1251.
+const std::string kStopLineEnd =
+    " \xC7\xC0\xCF\xC8\xD1\xDC \xCE\xD1\xD2\xC0\xCD\xCE\xC2\xCB\xC5\xCD\xC0";
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string LastLine(const std::string& output) {
+    const std::size_t end = output.size() - (EndsWith(output, "\n") ? 1 : 0);
+    const std::size_t start = output.rfind('\n', end == 0 ? 0 : end - 1);
+    return output.substr(start == std::string::npos ? 0 : start + 1, end - (start + 1));
+}
+
+// The link summary's count of silent reopenings.
+int Reopenings(const std::string& output) {
+    const std::size_t at = output.rfind(" reopenings");
+    if (at == std::string::npos) return -1;
+    const std::size_t start = output.rfind(' ', at - 1);
+    return std::stoi(output.substr(start + 1, at - start - 1));
+}
+
+TEST(TrendRecordProgramTest, ExitStatusTwoWithAOneLineReason) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 9, false));
+    WriteAll(folder / "capture.raw", Capture(1.0));
+    WriteAll(folder / "exists.txt", "earlier measurement");
+    const std::string settings = " --settings " + (folder / "Settings.bin");
+    std::string errors;
+    EXPECT_EQ(RunRecorder("--bogus", &errors), 2);
+    EXPECT_EQ(errors, "trend-record: unknown argument '--bogus' (see --help)\n");
+    EXPECT_EQ(
+        RunRecorder("--out " + (folder / "x.txt") + " --settings " + (folder / "none"), &errors),
+        2);
+    EXPECT_EQ(
+        RunRecorder("--out " + (folder / "x.txt") + settings + " --replay " + (folder / "none.raw"),
+                    &errors),
+        2);
+    EXPECT_EQ(errors, "trend-record: cannot read the capture " + (folder / "none.raw") + "\n");
+    EXPECT_EQ(RunRecorder("--out " + (folder / "no/such/dir.txt") + settings + " --replay " +
+                              (folder / "capture.raw"),
+                          &errors),
+              2);
+    EXPECT_EQ(RunRecorder("--out " + (folder / "exists.txt") + settings + " --replay " +
+                              (folder / "capture.raw"),
+                          &errors),
+              2);
+    EXPECT_EQ(ReadAll(folder / "exists.txt"), "earlier measurement");
+    EXPECT_EQ(RunRecorder("--out " + (folder / "exists.txt") + settings + " --force --replay " +
+                              (folder / "capture.raw"),
+                          &errors),
+              0)
+        << errors;
+    // Start, header, the record at 0 s (the capture is under a second long), stop.
+    EXPECT_EQ(Lines(ReadAll(folder / "exists.txt")).size(), 4u);
+    EXPECT_EQ(RunRecorder("--help", &errors), 0);
+    EXPECT_NE(errors.find("--replay CAPTURE"), std::string::npos);
+}
+
+TEST(TrendRecordProgramTest, EndsWithAOneLineSummaryOfTheLink) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    // Five frames; before the fourth a noise byte that looks like a frame start
+    // and a frame with a broken sum; a frame's head cut off by the end.
+    std::string capture;
+    for (std::uint16_t i = 0; i < 5; ++i) {
+        sim::Frame f = sim::EncodeFrame(1, i, {});
+        if (i == 3) {
+            capture += '\x85';
+            sim::Frame broken = f;
+            broken[12] ^= 0x01;
+            capture.append(broken.begin(), broken.end());
+        }
+        capture.append(f.begin(), f.end());
+    }
+    capture.append(capture, 0, 9);
+    WriteAll(folder / "capture.raw", capture);
+    std::string errors;
+    ASSERT_EQ(
+        RunRecorder("--out " + (folder / "out.txt") + " --settings " + (folder / "Settings.bin") +
+                        " --chunk 20 --replay " + (folder / "capture.raw"),
+                    &errors),
+        0)
+        << errors;
+    // The last line; channel 6's missing table is reported before it.
+    EXPECT_EQ(LastLine(errors),
+              "trend-record: link: 5 frames decoded, 2 rejected by the check, 15 bytes skipped, "
+              "0 chip overruns, 0 bytes lost in the queue, 0 reopenings");
+    // Start, header, the five records, stop: the result file is as before.
+    EXPECT_EQ(Lines(ReadAll(folder / "out.txt")).size(), 8u);
+}
+
+TEST(TrendRecordProgramTest, SavesTheRawBytesForAnIdenticalReplay) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    const std::string capture = Capture(1.0);
+    WriteAll(folder / "capture.raw", capture);
+    const std::string common = " --settings " + (folder / "Settings.bin") + " --chunk 1000";
+    ASSERT_EQ(RunRecorder("--out " + (folder / "a.txt") + common + " --replay " +
+                          (folder / "capture.raw") + " --raw " + (folder / "again.raw")),
+              0);
+    EXPECT_EQ(ReadAll(folder / "again.raw"), capture);
+    ASSERT_EQ(
+        RunRecorder("--out " + (folder / "b.txt") + common + " --replay " + (folder / "again.raw")),
+        0);
+    EXPECT_EQ(RecordLines(ReadAll(folder / "a.txt")), RecordLines(ReadAll(folder / "b.txt")));
+}
+
+// Without a settings file, options alone give what the window would have kept in one.
+TEST(TrendRecordProgramTest, RecordsFromAReplayWithOptionsAloneAsWithASettingsFile) {
+    TempFolder withFile, bare;
+    WriteAll(withFile / "Settings.bin", Settings(withFile, 0, false));
+    WriteAll(withFile / "capture.raw", Capture(1.0));
+    ASSERT_EQ(RunRecorder("--settings " + (withFile / "Settings.bin") + " --out " +
+                          (withFile / "settings.txt") + " --replay " + (withFile / "capture.raw")),
+              0);
+
+    // Run where no Settings.bin is, so that the default one is missing.
+    std::string output;
+    EXPECT_EQ(RunRecorder("--out options.txt --replay " + (withFile / "capture.raw") +
+                              " --every all --channels 1,3,6 --table 1=" + (withFile / "t1.txt") +
+                              " --table 3=" + (withFile / "t3.txt"),
+                          &output, bare.path()),
+              0)
+        << output;
+    EXPECT_FALSE(Exists(bare / "Settings.bin")) << "a settings file was written";
+    const std::vector<std::string> records = RecordLines(ReadAll(bare / "options.txt"));
+    ASSERT_GT(records.size(), 1000u);
+    EXPECT_TRUE(records == RecordLines(ReadAll(withFile / "settings.txt")));
+}
+
+TEST(TrendRecordProgramTest, ListsTheAttachedBridgesAsTheDeviceMenuShowsThem) {
+    TempFolder folder;
+    const std::string out = folder / "list.txt";
+    const pid_t child =
+        StartRecorder({"--list"}, EmulatedBridges("KSL214.8N,TS000001,none;Other,TS000042,none"),
+                      folder.path(), out);
+    const std::optional<int> status = WaitForRecorder(child, 20s);
+    ASSERT_TRUE(status && WIFEXITED(*status)) << ReadAll(out);
+    EXPECT_EQ(WEXITSTATUS(*status), 0) << ReadAll(out);
+    const std::string listed = ReadAll(out);
+    EXPECT_NE(listed.find("KSL214.8N   TS000001\n"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("Other   TS000042\n"), std::string::npos) << listed;
+    EXPECT_FALSE(Exists(folder / "Settings.bin"));
+}
+
+// Every file the program reads is safe from the files it writes, whatever the spelling, and
+// nothing is created or emptied before the arguments and the settings are known to be good.
+TEST(TrendRecordProgramTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
+    TempFolder folder;
+    const std::string settings = Settings(folder, 0, false);
+    const std::string capture = Capture(0.5);
+    std::string noChannel = settings;
+    for (int line = 9; line <= 14; ++line) {
+        std::size_t at = 0;
+        for (int i = 0; i < line; ++i) at = noChannel.find("\r\n", at) + 2;
+        noChannel[at] = '0';
+    }
+    struct Case {
+        const char* what;
+        std::string settingsFile;
+        std::string arguments;
+    };
+    const Case cases[] = {
+        {"result over the settings", settings, "--out ./Settings.bin --replay capture.raw"},
+        {"result over the capture", settings, "--out link.raw --replay capture.raw"},
+        {"raw over the settings", settings,
+         "--out r.txt --raw sub/../Settings.bin --replay capture.raw"},
+        {"raw over the capture", settings, "--out r.txt --raw ./capture.raw --replay capture.raw"},
+        {"raw over the result", settings, "--out r.txt --raw ./r.txt --replay capture.raw"},
+        {"settings as the capture", settings,
+         "--settings capture.raw --out r.txt --replay ./capture.raw"},
+        {"settings that select no channel", noChannel,
+         "--out raw-before.bin --raw old.raw --replay capture.raw"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteAll(folder / "Settings.bin", c.settingsFile);
+        WriteAll(folder / "capture.raw", capture);
+        WriteAll(folder / "old.raw", "earlier capture");
+        std::filesystem::create_directories(folder / "sub");
+        std::filesystem::remove(folder / "link.raw");
+        std::filesystem::create_symlink("capture.raw", folder / "link.raw");
+        std::string output;
+        EXPECT_EQ(RunRecorder("--force " + c.arguments, &output, folder.path()), 2) << output;
+        EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+        EXPECT_TRUE(ReadAll(folder / "Settings.bin") == c.settingsFile);
+        EXPECT_TRUE(ReadAll(folder / "capture.raw") == capture);
+        EXPECT_EQ(ReadAll(folder / "old.raw"), "earlier capture");
+        EXPECT_FALSE(Exists(folder / "r.txt"));
+        EXPECT_FALSE(Exists(folder / "raw-before.bin"));
+    }
+}
+
+// A closed terminal or a dropped remote session stops a recording as cleanly as Ctrl-C.
+TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    // Long enough, handed over 14 bytes a poll, to be still running when stopped.
+    WriteAll(folder / "capture.raw", Capture(60.0));
+    const std::string settings = folder / "Settings.bin", out = folder / "out.txt",
+                      capture = folder / "capture.raw";
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const int status = RunRecorderUntil(
+            {"--settings", settings, "--out", out, "--force", "--replay", capture, "--chunk", "14"},
+            {}, 300ms, signal);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        const std::vector<std::string> lines = Lines(ReadAll(out));
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_TRUE(EndsWith(lines.back(), kStopLineEnd)) << lines.back();
+        EXPECT_LT(lines.size(), 60u * 6000u) << "the replay was not stopped early";
+    }
+}
+
+// A stop that cannot finish (here: the raw capture goes into a pipe nobody empties, as a
+// blocked disk would hold the program) gives way to a second Ctrl-C at once.
+TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLines) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    WriteAll(folder / "capture.raw", Capture(10.0));
+    const std::string pipe = folder / "raw.fifo", out = folder / "out.txt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const pid_t child = StartRecorder(
+        {"--settings", folder / "Settings.bin", "--out", out, "--raw", pipe, "--force"},
+        EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
+    // The pipe's buffer is full after about half a second of the line.
+    std::this_thread::sleep_for(1500ms);
+    ::kill(child, SIGINT);
+    std::this_thread::sleep_for(500ms);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, WNOHANG), 0) << "the first stop did not hang";
+    ::kill(child, SIGINT);
+    const std::optional<int> ended = WaitForRecorder(child, 2s);
+    ::close(reader);
+    ASSERT_TRUE(ended) << "still running after the second Ctrl-C";
+    EXPECT_FALSE(WIFEXITED(*ended) && WEXITSTATUS(*ended) == 0) << "a forced end is no success";
+    const std::string file = ReadAll(out);
+    ASSERT_FALSE(file.empty());
+    EXPECT_TRUE(EndsWith(file, "\r\n")) << "a cut line at the end";
+}
+
+// Keeps the program's main thread off the processor for `pause`, as a loaded machine or a
+// slow disk would; its other threads, the bridge's reader among them, go on.
+void PauseMainThread(pid_t child, std::chrono::milliseconds pause) {
+    int status = 0;
+    ASSERT_EQ(::ptrace(PTRACE_SEIZE, child, nullptr, nullptr), 0);
+    ASSERT_EQ(::ptrace(PTRACE_INTERRUPT, child, nullptr, nullptr), 0);
+    ASSERT_EQ(::waitpid(child, &status, __WALL), child);
+    std::this_thread::sleep_for(pause);
+    ASSERT_EQ(::ptrace(PTRACE_DETACH, child, nullptr, nullptr), 0);
+}
+
+// Time in which the program did not run is not silence of the line: after a pause the link
+// stays up and the instrument is never re-enumerated.
+TEST(TrendRecordProgramTest, APauseOfTheProgramIsNotTakenForASilentLink) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    // Some seven seconds of the line, longer than the run.
+    WriteAll(folder / "capture.raw", Capture(10.0));
+    // The bridge as the re-enumeration tool finds it; the tool rewrites "authorized".
+    const std::string device = folder / "sys/bus/usb/devices/1-1";
+    std::filesystem::create_directories(device);
+    WriteAll(device + "/idVendor", "0403\n");
+    WriteAll(device + "/idProduct", "6001\n");
+    WriteAll(device + "/serial", "TS000001\n");
+    WriteAll(device + "/authorized", "1");
+    Environment environment = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
+    environment.emplace_back("TS_SYSFS_ROOT", folder / "sys");
+    const std::string output = folder / "output.txt";
+    const pid_t child =
+        StartRecorder({"--settings", folder / "Settings.bin", "--out", folder / "out.txt"},
+                      environment, {}, output);
+    std::this_thread::sleep_for(1000ms);
+    PauseMainThread(child, 1000ms);
+    std::this_thread::sleep_for(3000ms);
+    ::kill(child, SIGINT);
+    const std::optional<int> status = WaitForRecorder(child, 20s);
+    ASSERT_TRUE(status && WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0) << ReadAll(output);
+    EXPECT_EQ(ReadAll(device + "/authorized"), "1") << "re-enumerated";
+    EXPECT_EQ(Reopenings(ReadAll(output)), 0) << ReadAll(output);
+}
+
+// A run that recorded nothing of the wanted instrument is a failure, and leaves no file.
+TEST(TrendRecordProgramTest, ARunWithoutASampleOfTheInstrumentFailsAndLeavesNoFile) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 9, false));
+    const std::string settings = folder / "Settings.bin", out = folder / "out.txt";
+    const std::string kReason = "trend-record: no sample of instrument 1 was received";
+    struct Case {
+        const char* what;
+        std::string capture;
+    };
+    const Case cases[] = {{"empty capture", ""},
+                          {"noise only", std::string(3000, '\x55')},
+                          {"another instrument", Frames(2, 500)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteAll(folder / "capture.raw", c.capture);
+        std::filesystem::remove(out);
+        std::string output;
+        EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + out + " --replay " +
+                                  (folder / "capture.raw"),
+                              &output),
+                  1)
+            << output;
+        EXPECT_EQ(LastLine(output), kReason) << output;
+        EXPECT_FALSE(Exists(out));
+    }
+    // Live, with no instrument attached.
+    const std::string output = folder / "output.txt";
+    const int status = RunRecorderUntil({"--settings", settings, "--out", out}, EmulatedBridges(""),
+                                        1000ms, SIGINT, output);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << ReadAll(output);
+    // The re-enumeration tool it started may still be talking after it.
+    const std::string said = ReadAll(output);
+    EXPECT_NE(said.find("reopenings\n" + kReason + "\n"), std::string::npos) << said;
+    EXPECT_FALSE(Exists(out));
+}
+
+// On a full disk the start line cannot be written: live as in a replay, that ends the run.
+TEST(TrendRecordProgramTest, AStartLineThatCannotBeWrittenEndsALiveRunAtOnce) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    WriteAll(folder / "capture.raw", Capture(2.0));
+    const std::string output = folder / "output.txt";
+    pid_t child = -1;
+    {
+        // Inherited by the program; our own files are written before and after.
+        FileSizeLimit full(8);
+        child = StartRecorder({"--settings", folder / "Settings.bin", "--out", folder / "out.txt"},
+                              EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")), {},
+                              output);
+    }
+    const std::optional<int> status = WaitForRecorder(child, 10s);
+    ASSERT_TRUE(status) << "still running";
+    ASSERT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    // A device that takes nothing fails alike, and is not mistaken for an empty result file.
+    EXPECT_EQ(RunRecorder("--settings " + (folder / "Settings.bin") + " --out /dev/full --force " +
+                          "--replay " + (folder / "capture.raw")),
+              1);
+    EXPECT_TRUE(Exists("/dev/full"));
+}
+
+// The real path end to end: libftdi1 and the driver on an emulated bridge whose instrument
+// streams the capture at the line rate, against a replay of the same capture.
+TEST(TrendRecordProgramTest, RecordsFromAnEmulatedInstrumentWhatAReplayOfItsCaptureRecords) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    // Two seconds of the simulated instrument, noise and corrupt frames included, go down the
+    // line in about one and a half.
+    WriteAll(folder / "capture.raw", Capture(2.0));
+    const std::string settings = folder / "Settings.bin", live = folder / "live.txt";
+    ASSERT_EQ(RunRecorder("--settings " + settings + " --out " + (folder / "replay.txt") +
+                          " --replay " + (folder / "capture.raw")),
+              0);
+
+    const std::string bridges = "KSL214.8N,TS000001," + (folder / "capture.raw");
+    const int status = RunRecorderUntil({"--settings", settings, "--out", live},
+                                        EmulatedBridges(bridges), 4000ms, SIGINT);
+    ASSERT_TRUE(WIFEXITED(status));
+    const std::vector<std::string> records = RecordLines(ReadAll(live));
+    ASSERT_GT(records.size(), 10000u);
+    EXPECT_TRUE(records == RecordLines(ReadAll(folder / "replay.txt")));
+}
+
+}  // namespace
+}  // namespace ts
