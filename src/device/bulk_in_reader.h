@@ -27,9 +27,10 @@ class ReceiveQueue;
 // queue lasts without a byte lost.
 class BulkInReader {
 public:
-    // 64 packets of 62 bytes each: about 34 ms of the line a transfer.
+    // 64 packets of 62 bytes each: about 34 ms of the line a transfer; sixteen of them hold over
+    // half a second of it.
     static constexpr int kTransferBytes = 4096;
-    static constexpr int kTransfers = 8;
+    static constexpr int kTransfers = 16;
 
     BulkInReader(libusb_context* context, libusb_device_handle* handle, unsigned char endpoint,
                  int packetBytes, ReceiveQueue& queue);

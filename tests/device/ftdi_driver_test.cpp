@@ -307,7 +307,7 @@ struct StreamOutcome {
     DriverLosses losses;
 };
 
-// Streams a second of the line while the reader is kept off the processor for `stall`.
+// Streams `stream` at the line rate while the reader is kept off the processor for `stall`.
 template <typename Reader>
 StreamOutcome StreamWithStall(const std::vector<std::uint8_t>& stream,
                               std::chrono::milliseconds stall) {
@@ -331,7 +331,7 @@ StreamOutcome StreamWithStall(const std::vector<std::uint8_t>& stream,
 }
 
 TEST(BridgeStreamTest, QueuedTransfersLoseNothingWhileTheReaderIsAwayAndCountWhatOverflows) {
-    const std::vector<std::uint8_t> stream = LineBytes(1.0);
+    const std::vector<std::uint8_t> stream = LineBytes(1.5);
 
     const StreamOutcome brief = StreamWithStall<DriverReader>(stream, 200ms);
     EXPECT_EQ(brief.counters.chip.lostInFifo, 0u);
@@ -341,7 +341,7 @@ TEST(BridgeStreamTest, QueuedTransfersLoseNothingWhileTheReaderIsAwayAndCountWha
     EXPECT_EQ(brief.counters.hostMisuses, 0u);
 
     // Longer than the queue lasts: the chip overflows, and the driver says so.
-    const StreamOutcome lengthy = StreamWithStall<DriverReader>(stream, 600ms);
+    const StreamOutcome lengthy = StreamWithStall<DriverReader>(stream, 1000ms);
     EXPECT_GT(lengthy.counters.chip.lostInFifo, 0u);
     EXPECT_GE(lengthy.losses.chipOverruns, 1u);
     EXPECT_EQ(lengthy.received.size() + lengthy.counters.chip.lostInFifo, stream.size());
