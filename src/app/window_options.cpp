@@ -58,11 +58,11 @@ std::string WindowUsage(bool simulator) {
     return usage;
 }
 
-std::optional<int> ActBeforeWindow(const WindowOptions& options, std::string_view program,
-                                   bool simulator, std::string& folderError) {
-    const std::string name(program);
+std::optional<int> ActBeforeWindow(const WindowOptions& options, bool simulator,
+                                   std::string& folderError) {
+    const char* name = simulator ? "trend-station-sim" : "trend-station";
     if (!options.error.empty()) {
-        std::fprintf(stderr, "%s: %s\n", name.c_str(), options.error.c_str());
+        std::fprintf(stderr, "%s: %s\n", name, options.error.c_str());
         return 2;
     }
     if (options.help) {
@@ -70,7 +70,7 @@ std::optional<int> ActBeforeWindow(const WindowOptions& options, std::string_vie
         return 0;
     }
     if (options.version) {
-        std::printf("%s %s\n", name.c_str(), std::string(kVersion).c_str());
+        std::printf("%s %s\n", name, std::string(kVersion).c_str());
         return 0;
     }
     if (options.userData) {

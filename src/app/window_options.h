@@ -3,7 +3,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 
 namespace ts {
 
@@ -26,7 +25,7 @@ std::string WindowUsage(bool simulator);
 // need no display: prints the help, the version or the argument error, and with --user-data
 // makes the data folder the working folder (`folderError` says why when it cannot). Returns
 // the exit status when the program is to end at once.
-std::optional<int> ActBeforeWindow(const WindowOptions& options, std::string_view program,
-                                   bool simulator, std::string& folderError);
+std::optional<int> ActBeforeWindow(const WindowOptions& options, bool simulator,
+                                   std::string& folderError);
 
 }  // namespace ts

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <system_error>
 
 #include "device/receive_queue.h"
@@ -92,27 +93,19 @@ void BulkInReader::Stop() {
         const std::lock_guard lock(mutex_);
         holding_ = true;
     }
-    bool allBack = true;
     if (thread_.joinable()) {
         stopping_.store(true, std::memory_order_release);
         CancelAll();
         libusb_interrupt_event_handler(context_);
         thread_.join();
-        const std::lock_guard lock(mutex_);
-        allBack = inFlight_ == 0;
-    } else {
-        const std::lock_guard lock(mutex_);
-        allBack = inFlight_ == 0;
     }
-    // A transfer still in flight may yet be written to by the host controller: better to leak
-    // it with its buffer than to free memory under it.
-    if (!allBack) {
+    const std::lock_guard lock(mutex_);
+    if (inFlight_ > 0) {
+        // A transfer still in flight may yet be written to by the host controller: better to
+        // leak it with its buffer than to free memory under it.
         (void)buffers_.release();
     } else {
-        for (libusb_transfer*& transfer : transfers_) {
-            libusb_free_transfer(transfer);
-            transfer = nullptr;
-        }
+        for (libusb_transfer* transfer : transfers_) libusb_free_transfer(transfer);
     }
     transfers_.fill(nullptr);
 }
@@ -139,21 +132,16 @@ void BulkInReader::Resume() {
 }
 
 void BulkInReader::HandleEvents() {
-    const auto started = std::chrono::steady_clock::now();
-    auto stopAsked = started;
-    bool stopSeen = false;
+    std::optional<std::chrono::steady_clock::time_point> stopAsked;
     while (true) {
         if (stopping_.load(std::memory_order_acquire)) {
             const auto now = std::chrono::steady_clock::now();
-            if (!stopSeen) {
-                stopSeen = true;
-                stopAsked = now;
-            }
+            if (!stopAsked) stopAsked = now;
             {
                 const std::lock_guard lock(mutex_);
                 if (inFlight_ == 0) return;
             }
-            if (now - stopAsked > kTakeBackLimit) return;
+            if (now - *stopAsked > kTakeBackLimit) return;
         }
         timeval wait{0, kEventWaitUs};
         libusb_handle_events_timeout_completed(context_, &wait, nullptr);

@@ -22,6 +22,11 @@ static_assert(kHintTextsSize + 6 * (kCountDigits + 1) <= kLinkHintCapacity);
 
 }  // namespace
 
+void LinkStatistics::AskDriver(Driver& driver, FtHandle handle) {
+    DriverLosses losses;
+    if (handle != 0 && driver.GetLosses(handle, losses) == kFtOk) handle_ = losses;
+}
+
 void LinkStatistics::HandleClosed() {
     counts_.chipOverruns += handle_.chipOverruns;
     counts_.queueOverflowBytes += handle_.queueOverflowBytes;

@@ -43,9 +43,9 @@ public:
     // All counts back to zero, for a newly chosen or started instrument.
     void Restart() { *this = LinkStatistics{}; }
     void CountReopening() { ++counts_.reopenings; }
-    // The open handle's losses so far, as the driver reported them last. The report
-    // of a handle that has died stays the best there is.
-    void ReportHandleLosses(const DriverLosses& losses) { handle_ = losses; }
+    // Asks the driver for the open handle's losses so far (none open: 0). The last
+    // report of a handle the driver no longer answers for stays the best there is.
+    void AskDriver(Driver& driver, FtHandle handle);
     // The open handle is being closed: its losses stay counted, the next handle's
     // start from zero.
     void HandleClosed();

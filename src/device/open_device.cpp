@@ -36,11 +36,8 @@ bool Station::OpenDevice(bool showMessages) {
 
     if (link.DeviceHandle != 0) {
         // The driver counts losses per handle: what this one lost is asked for
-        // before it goes. A handle that has died keeps its last report.
-        DriverLosses losses;
-        if (driver.GetLosses(link.DeviceHandle, losses) == kFtOk) {
-            linkStatistics.ReportHandleLosses(losses);
-        }
+        // before it goes.
+        linkStatistics.AskDriver(driver, link.DeviceHandle);
         linkStatistics.HandleClosed();
         driver.Close(link.DeviceHandle);
     }

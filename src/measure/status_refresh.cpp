@@ -30,10 +30,7 @@ void Station::RefreshStatus() {
 }
 
 void Station::ShowLinkStatistics() {
-    DriverLosses losses;
-    if (link.DeviceHandle != 0 && driver.GetLosses(link.DeviceHandle, losses) == kFtOk) {
-        linkStatistics.ReportHandleLosses(losses);
-    }
+    linkStatistics.AskDriver(driver, link.DeviceHandle);
     char hint[kLinkHintCapacity];
     const std::size_t length = FormatLinkHint(linkStatistics.Counts(), hint);
     form.Label_Connection_Indicator.Hint.assign(hint, length);
