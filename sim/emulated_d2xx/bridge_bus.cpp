@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "emulated_bridge/bridge_list.h"
@@ -56,13 +57,17 @@ BridgeBus& BridgeBus::Get() {
 
 BridgeBus::BridgeBus() {
     const BridgeList list = ParseBridgeList(Environment(L"TS_EMULATED_BRIDGES"));
+    std::size_t queueBytes = D2xxBridge::kQueueBytes;
+    if (const std::string text = Environment(L"TS_EMULATED_D2XX_QUEUE_BYTES"); !text.empty())
+        queueBytes = std::strtoull(text.c_str(), nullptr, 10);
     for (const std::string& item : list.rejected) {
         std::fprintf(stderr, "emulated D2XX: \"%s\" is not description,serial,capture-file\n",
                      item.c_str());
     }
     for (const BridgeEntry& entry : list.bridges) {
         if (entry.capturePath == "sim") {
-            bridges_.emplace_back(entry.description, entry.serial, InstrumentStream::Simulated());
+            bridges_.emplace_back(entry.description, entry.serial, InstrumentStream::Simulated(),
+                                  queueBytes);
             continue;
         }
         std::vector<std::uint8_t> capture;
@@ -72,7 +77,7 @@ BridgeBus::BridgeBus() {
             continue;
         }
         bridges_.emplace_back(entry.description, entry.serial,
-                              InstrumentStream::Capture(std::move(capture)));
+                              InstrumentStream::Capture(std::move(capture)), queueBytes);
     }
 }
 

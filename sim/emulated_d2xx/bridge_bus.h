@@ -16,7 +16,9 @@ namespace ts::emulated {
 //                         streams the simulated instrument without end)
 //   TS_EMULATED_D2XX_HELD "serial;..." bridges held by another program: FT_Open fails on them
 //                         (read at every open, so a test may change it on the way)
-//   TS_EMULATED_D2XX_LOG  a file to which every configuration call is appended as a text line
+//   TS_EMULATED_D2XX_LOG  a file to which every configuration call is appended as a text line,
+//                         and on closing, the bytes dropped at a full queue ("dropped SERIAL N")
+//   TS_EMULATED_D2XX_QUEUE_BYTES  a smaller receive queue than the driver's, for tests
 class BridgeBus {
 public:
     static BridgeBus& Get();

@@ -5,10 +5,12 @@
 
 namespace ts::emulated {
 
-D2xxBridge::D2xxBridge(std::string description, std::string serial, InstrumentStream stream)
+D2xxBridge::D2xxBridge(std::string description, std::string serial, InstrumentStream stream,
+                       std::size_t queueBytes)
     : description_(std::move(description)),
       serial_(std::move(serial)),
-      stream_(std::move(stream)) {}
+      stream_(std::move(stream)),
+      queueBytes_(std::min(queueBytes, kQueueBytes)) {}
 
 void D2xxBridge::Advance(Time now) {
     if (!plugged_ || !streamStart_) return;
@@ -25,7 +27,7 @@ void D2xxBridge::Advance(Time now) {
 }
 
 void D2xxBridge::Receive(std::uint64_t count) {
-    const std::uint64_t room = ReceiveQueue::kCapacity - queue_.Size();
+    const std::uint64_t room = queueBytes_ - queue_.Size();
     const std::uint64_t kept = std::min(count, room);
     std::array<std::uint8_t, 4096> chunk;
     for (std::uint64_t done = 0; done < kept;) {

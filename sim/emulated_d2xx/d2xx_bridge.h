@@ -20,10 +20,14 @@ using Time = Clock::time_point;
 // only look through calls. Time is a parameter, so the model itself is deterministic.
 //
 // The receive queue holds 1 MiB, about 9 s of the line, as the Linux driver's does, so a program
-// sees the same backlog on both systems. What arrives while it is full is dropped and counted.
+// sees the same backlog on both systems; tests may make it smaller. What arrives while it is full
+// is dropped and counted.
 class D2xxBridge {
 public:
-    D2xxBridge(std::string description, std::string serial, InstrumentStream stream);
+    static constexpr std::size_t kQueueBytes = ReceiveQueue::kCapacity;
+
+    D2xxBridge(std::string description, std::string serial, InstrumentStream stream,
+               std::size_t queueBytes = kQueueBytes);
 
     const std::string& Description() const { return description_; }
     const std::string& Serial() const { return serial_; }
@@ -61,6 +65,7 @@ private:
     bool plugged_ = true;
     bool open_ = false;
     ReceiveQueue queue_;
+    const std::size_t queueBytes_;
     std::uint64_t dropped_ = 0;
 };
 

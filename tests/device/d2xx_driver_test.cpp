@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -46,6 +47,7 @@ protected:
         SetEnvironment(L"TS_EMULATED_BRIDGES", "");
         SetEnvironment(L"TS_EMULATED_D2XX_HELD", "");
         SetEnvironment(L"TS_EMULATED_D2XX_LOG", "");
+        SetEnvironment(L"TS_EMULATED_D2XX_QUEUE_BYTES", "");
     }
 
     void Plug(const std::vector<Bridge>& bridges) {
@@ -202,6 +204,35 @@ TEST_F(D2xxDriverTest, StreamsTheCaptureInRealTimeFromTheBaudRateOnWhileNobodyPo
     RecordProperty("stream_time_over_capture_time", std::to_string(seconds / 0.5));
     EXPECT_GT(seconds, 0.5);
     EXPECT_LT(seconds, 0.5 * 1.5);
+}
+
+TEST_F(D2xxDriverTest, AFullQueueKeepsItsOldestBytesAndCountsWhatItDrops) {
+    const std::vector<std::uint8_t> capture = LineBytes(1);
+    SetEnvironment(L"TS_EMULATED_D2XX_QUEUE_BYTES", "4096");
+    Plug({{"KSL-USB", "KS1", capture}});
+    const FtHandle handle = OpenConfigured(0);
+    std::this_thread::sleep_for(200ms);
+    std::uint32_t waiting = 0, read = 0;
+    std::vector<std::uint8_t> buffer(4096);
+    ASSERT_EQ(driver->GetStatus(handle, waiting), kFtOk);
+    ASSERT_EQ(waiting, 4096u);
+    ASSERT_EQ(driver->Read(handle, buffer.data(), waiting, read), kFtOk);
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.end(), capture.begin()));
+
+    // What follows is what the instrument sends from now on: the stretch between was lost.
+    std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(driver->GetStatus(handle, waiting), kFtOk);
+    ASSERT_GE(waiting, 64u);
+    ASSERT_EQ(driver->Read(handle, buffer.data(), waiting, read), kFtOk);
+    const auto resumed =
+        std::search(capture.begin(), capture.end(), buffer.begin(), buffer.begin() + 64);
+    ASSERT_NE(resumed, capture.end());
+    const auto lost = resumed - capture.begin() - 4096;
+    EXPECT_GT(lost, 0.9 * 0.2 * kLineBytesPerSecond - 4096);
+    ASSERT_EQ(driver->Close(handle), kFtOk);
+    const std::vector<std::string> lines = LogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "dropped KS1 " + std::to_string(lost)),
+              lines.end());
 }
 
 TEST_F(D2xxDriverTest, AtTheCapturesEndTheBridgeIsUnpluggedAndLeavesTheList) {
