@@ -31,7 +31,8 @@ void D2xxBridge::Receive(std::uint64_t count) {
     const std::uint64_t kept = std::min(count, room);
     std::array<std::uint8_t, 4096> chunk;
     for (std::uint64_t done = 0; done < kept;) {
-        const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), kept - done));
+        const auto part =
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), kept - done));
         stream_.Copy(sent_ + done, chunk.data(), part);
         queue_.Push(chunk.data(), part);
         done += part;

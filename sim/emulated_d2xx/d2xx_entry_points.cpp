@@ -46,10 +46,9 @@ __declspec(dllexport) Status WINAPI FT_CreateDeviceInfoList(DWORD* count) {
     return kOk;
 }
 
-__declspec(dllexport) Status WINAPI FT_GetDeviceInfoDetail(DWORD index, DWORD* flags, DWORD* type,
-                                                           DWORD* id, DWORD* location,
-                                                           char* serial, char* description,
-                                                           Handle* handle) {
+__declspec(dllexport) Status WINAPI
+    FT_GetDeviceInfoDetail(DWORD index, DWORD* flags, DWORD* type, DWORD* id, DWORD* location,
+                           char* serial, char* description, Handle* handle) {
     BridgeBus& bus = BridgeBus::Get();
     const std::lock_guard lock(bus.mutex);
     const D2xxBridge* bridge = bus.Listed(index);
@@ -109,8 +108,8 @@ __declspec(dllexport) Status WINAPI FT_SetBaudRate(Handle handle, ULONG baud) {
     });
 }
 
-__declspec(dllexport) Status WINAPI FT_SetDataCharacteristics(Handle handle, UCHAR wordLength,
-                                                              UCHAR stopBits, UCHAR parity) {
+__declspec(dllexport) Status WINAPI
+    FT_SetDataCharacteristics(Handle handle, UCHAR wordLength, UCHAR stopBits, UCHAR parity) {
     return WithBridge(handle, [=](BridgeBus& bus, D2xxBridge& bridge) {
         bus.Log("FT_SetDataCharacteristics " + bridge.Serial() + " " + std::to_string(wordLength) +
                 " " + std::to_string(stopBits) + " " + std::to_string(parity));
@@ -126,8 +125,8 @@ __declspec(dllexport) Status WINAPI FT_SetTimeouts(Handle handle, ULONG readMs, 
     });
 }
 
-__declspec(dllexport) Status WINAPI FT_SetFlowControl(Handle handle, USHORT flow, UCHAR xon,
-                                                      UCHAR xoff) {
+__declspec(dllexport) Status WINAPI
+    FT_SetFlowControl(Handle handle, USHORT flow, UCHAR xon, UCHAR xoff) {
     return WithBridge(handle, [=](BridgeBus& bus, D2xxBridge& bridge) {
         bus.Log("FT_SetFlowControl " + bridge.Serial() + " " + std::to_string(flow) + " " +
                 std::to_string(xon) + " " + std::to_string(xoff));
@@ -135,8 +134,8 @@ __declspec(dllexport) Status WINAPI FT_SetFlowControl(Handle handle, USHORT flow
     });
 }
 
-__declspec(dllexport) Status WINAPI FT_GetStatus(Handle handle, DWORD* rxBytes, DWORD* txBytes,
-                                                 DWORD* events) {
+__declspec(dllexport) Status WINAPI
+    FT_GetStatus(Handle handle, DWORD* rxBytes, DWORD* txBytes, DWORD* events) {
     if (rxBytes == nullptr || txBytes == nullptr || events == nullptr) return kInvalidParameter;
     return WithBridge(handle, [=](BridgeBus&, D2xxBridge& bridge) {
         *rxBytes = static_cast<DWORD>(bridge.Waiting());
@@ -146,8 +145,8 @@ __declspec(dllexport) Status WINAPI FT_GetStatus(Handle handle, DWORD* rxBytes, 
     });
 }
 
-__declspec(dllexport) Status WINAPI FT_Read(Handle handle, void* buffer, DWORD toRead,
-                                            DWORD* bytesRead) {
+__declspec(dllexport) Status WINAPI
+    FT_Read(Handle handle, void* buffer, DWORD toRead, DWORD* bytesRead) {
     if (buffer == nullptr || bytesRead == nullptr) return kInvalidParameter;
     // With read time-out 0 the call returns at once with what is waiting.
     return WithBridge(handle, [=](BridgeBus&, D2xxBridge& bridge) {

@@ -142,21 +142,24 @@ TEST_F(D2xxDriverTest, ListsEveryBridgeWithItsDescriptionAndSerialCutToTheBuffer
 }
 
 TEST_F(D2xxDriverTest, PassesEveryLineSettingThroughToTheLibrary) {
-    struct Row {
+    struct Line {
         std::uint32_t baud;
         std::uint8_t bits, stop, parity;
         std::uint32_t readMs, writeMs;
         std::uint16_t flow;
         std::uint8_t xon, xoff;
+    };
+    struct Row {
+        Line line;
         std::vector<std::string> recorded;
     };
     // The instrument's line, and one of all-different values that shows any argument swapped.
     const Row rows[] = {
-        {1152000, 8, 0, 0, 0, 0, 0, 0, 0,
+        {{1152000, 8, 0, 0, 0, 0, 0, 0, 0},
          {"FT_Open KS1", "FT_ResetDevice KS1", "FT_SetBaudRate KS1 1152000",
           "FT_SetDataCharacteristics KS1 8 0 0", "FT_SetTimeouts KS1 0 0",
           "FT_SetFlowControl KS1 0 0 0", "FT_Close KS1"}},
-        {9600, 7, 2, 1, 5, 9, 0x400, 0x11, 0x13,
+        {{9600, 7, 2, 1, 5, 9, 0x400, 0x11, 0x13},
          {"FT_Open KS1", "FT_ResetDevice KS1", "FT_SetBaudRate KS1 9600",
           "FT_SetDataCharacteristics KS1 7 2 1", "FT_SetTimeouts KS1 5 9",
           "FT_SetFlowControl KS1 1024 17 19", "FT_Close KS1"}},
@@ -168,10 +171,11 @@ TEST_F(D2xxDriverTest, PassesEveryLineSettingThroughToTheLibrary) {
         FtHandle handle = 0;
         ASSERT_EQ(driver->Open(0, handle), kFtOk);
         EXPECT_EQ(driver->ResetDevice(handle), kFtOk);
-        EXPECT_EQ(driver->SetBaudRate(handle, row.baud), kFtOk);
-        EXPECT_EQ(driver->SetDataCharacteristics(handle, row.bits, row.stop, row.parity), kFtOk);
-        EXPECT_EQ(driver->SetTimeouts(handle, row.readMs, row.writeMs), kFtOk);
-        EXPECT_EQ(driver->SetFlowControl(handle, row.flow, row.xon, row.xoff), kFtOk);
+        const Line& line = row.line;
+        EXPECT_EQ(driver->SetBaudRate(handle, line.baud), kFtOk);
+        EXPECT_EQ(driver->SetDataCharacteristics(handle, line.bits, line.stop, line.parity), kFtOk);
+        EXPECT_EQ(driver->SetTimeouts(handle, line.readMs, line.writeMs), kFtOk);
+        EXPECT_EQ(driver->SetFlowControl(handle, line.flow, line.xon, line.xoff), kFtOk);
         EXPECT_EQ(driver->Close(handle), kFtOk);
         EXPECT_EQ(LogLines(), row.recorded);
     }
@@ -192,8 +196,8 @@ TEST_F(D2xxDriverTest, StreamsTheCaptureInRealTimeFromTheBaudRateOnWhileNobodyPo
     ASSERT_EQ(driver->SetBaudRate(handle, 1152000), kFtOk);
     std::this_thread::sleep_for(200ms);
     ASSERT_EQ(driver->GetStatus(handle, waiting), kFtOk);
-    const double due = std::chrono::duration<double>(Clock::now() - start).count() *
-                       kLineBytesPerSecond;
+    const double due =
+        std::chrono::duration<double>(Clock::now() - start).count() * kLineBytesPerSecond;
     EXPECT_GT(waiting, 0.9 * due - 1000);
     EXPECT_LE(waiting, due + 1);
 
