@@ -20,3 +20,16 @@ if(TS_BUILD_TESTS)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
+
+# ---- devcon.exe: disables and enables the instrument's USB device ----
+# Shipped beside trend-station.exe, where the process search order finds it first.
+add_executable(devcon tools/windows/devcon/devcon.cpp)
+target_compile_definitions(devcon PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                          _WIN32_WINNT=0x0A00)
+target_link_options(devcon PRIVATE -municode)
+target_link_libraries(devcon PRIVATE setupapi)
+
+# Run under wine in a prefix of their own; they skip (status 77) where wine is missing.
+add_test(NAME devcon_under_wine
+         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/windows/devcon_test.sh $<TARGET_FILE:devcon>)
+set_tests_properties(devcon_under_wine PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
