@@ -29,7 +29,12 @@ target_compile_definitions(devcon PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN N
 target_link_options(devcon PRIVATE -municode)
 target_link_libraries(devcon PRIVATE setupapi)
 
-# Run under wine in a prefix of their own; they skip (status 77) where wine is missing.
+# Run under wine in a prefix of their own; they skip (status 77) where wine or the programs are
+# missing.
 add_test(NAME devcon_under_wine
-         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/windows/devcon_test.sh $<TARGET_FILE:devcon>)
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/devcon_test.sh $<TARGET_FILE:devcon>)
 set_tests_properties(devcon_under_wine PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
+add_test(NAME installer_under_wine
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/installer_test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(installer_under_wine PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
+                                                     RUN_SERIAL TRUE)
