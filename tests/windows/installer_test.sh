@@ -109,16 +109,21 @@ perl -e 'for $i (0 .. 2467) {
     $s = 0; $s += $_ for @f;
     print pack("C*", @f, ($s >> 7) & 0x7f, $s & 0x7f);
 }' > capture.raw
+# Raw 0 reads 0, raw 1023 reads 100 on every channel.
+printf '0 0\r\n1023 100\r\n' > table.txt
+tables=()
+for channel in 1 2 3 4 5 6; do tables+=(--table "$channel=table.txt"); done
 for which in built installed; do
     program="$build/trend-record.exe"
     [ "$which" = built ] || program="$installed\\trend-record.exe"
     wine "$program" --out "$which.txt" --replay capture.raw --every all --channels 1,2,3,4,5,6 \
-        > "$which.said" 2>&1
+        "${tables[@]}" > "$which.said" 2>&1
     expect_equal "$which trend-record --replay status" 0 $?
     # The start and stop lines carry the wall-clock time.
     sed '1d;$d' "$which.txt" > "$which.records"
 done
 expect "the replay records every sample" test "$(wc -l < built.records)" -gt 2000
+expect "the replay's records go through the tables" grep -q ' 100[.,]000 ' built.records
 expect "installed trend-record --replay writes as the build tree's" cmp -s built.records installed.records
 expect "installed trend-record --replay says what the build tree's says" cmp -s built.said installed.said
 
