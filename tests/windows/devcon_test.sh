@@ -7,6 +7,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 devcon=${1:-$here/../../build/windows/devcon.exe}
+# shellcheck source=SCRIPTDIR/wine_rig.sh
 . "$here/wine_rig.sh"
 
 [ -f "$devcon" ] || skip "no devcon.exe at $devcon: build the Windows edition first (scripts/build-windows)"

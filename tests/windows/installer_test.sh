@@ -10,6 +10,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 build=$(realpath "${1:-$source_dir/build/windows}")
+# shellcheck source=SCRIPTDIR/wine_rig.sh
 . "$here/wine_rig.sh"
 
 for program in trend-station.exe trend-record.exe devcon.exe; do
@@ -23,7 +24,11 @@ done
 if [ -z "${TS_UNDER_XVFB:-}" ]; then
     TS_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
 fi
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# The program's folder is named in Cyrillic: wine passes it on from a UTF-8 locale only.
+case "${LC_ALL:-${LANG:-}}" in
+    *.UTF-8 | *.utf8) ;;
+    *) export LANG=C.UTF-8 LC_ALL=C.UTF-8 ;;
+esac
 
 version=$(sed -n 's/^project(trend_station VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
 setup=$build/trend-station-$version-setup.exe
@@ -49,7 +54,7 @@ uninstall_entry() {
 
 # Every file of one folder, names only, sorted, on one line.
 listing() {
-    (cd "$1" 2> /dev/null && ls | sort | tr '\n' ' ' | sed 's/ $//')
+    (cd "$1" 2> /dev/null && ls | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
 }
 
 same_files() {
