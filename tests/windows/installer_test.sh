@@ -98,10 +98,14 @@ estimated=$((16#${estimated:-0}))
 expect "EstimatedSize $estimated KiB is the installed $size_kib KiB" \
     test "$estimated" -ge $((size_kib - 7)) -a "$estimated" -le $((size_kib + 7))
 
-# The installed programs answer as the build tree's.
+# The installed programs answer as the build tree's. The build tree's copy runs from a folder of
+# its own, as the installed one does: beside it in the build folder lies the emulated driver
+# library, which the program would load.
 installed='C:\Program Files\ТРЕНД-СТАНЦИЯ'
 cd "$scratch" || exit 1
-wine "$build/trend-record.exe" --version > built.version 2>&1
+mkdir built-program
+cp "$build/trend-record.exe" built-program/
+wine built-program/trend-record.exe --version > built.version 2>&1
 wine "$installed\\trend-record.exe" --version > installed.version 2>&1
 expect "trend-record --version prints something" test -s built.version
 expect "installed trend-record --version as the build tree's" cmp -s built.version installed.version
@@ -119,7 +123,7 @@ printf '0 0\r\n1023 100\r\n' > table.txt
 tables=()
 for channel in 1 2 3 4 5 6; do tables+=(--table "$channel=table.txt"); done
 for which in built installed; do
-    program="$build/trend-record.exe"
+    program=built-program/trend-record.exe
     [ "$which" = built ] || program="$installed\\trend-record.exe"
     wine "$program" --out "$which.txt" --replay capture.raw --every all --channels 1,2,3,4,5,6 \
         "${tables[@]}" > "$which.said" 2>&1
@@ -136,10 +140,11 @@ expect "installed trend-record --replay says what the build tree's says" cmp -s 
 (cd "$program_folder" && exec wine "$installed\\trend-station.exe" --user-data) > window.said 2>&1 &
 window=$!
 sleep 8
-wine taskkill /im trend-station.exe > /dev/null 2>&1
-for _ in $(seq 40); do
+# Asked again while it runs: a message box shown at start takes the first request.
+for _ in $(seq 10); do
     kill -0 "$window" 2> /dev/null || break
-    sleep 0.5
+    wine taskkill /im trend-station.exe > /dev/null 2>&1
+    sleep 2
 done
 if kill -0 "$window" 2> /dev/null; then
     failure "trend-station.exe did not close when asked"
