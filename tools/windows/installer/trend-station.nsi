@@ -72,6 +72,8 @@ LangString DesktopSection ${LANG_RUSSIAN} "Ярлык на рабочем сто
 LangString DesktopSection ${LANG_ENGLISH} "Desktop shortcut"
 LangString DriverMissing ${LANG_RUSSIAN} "Библиотека драйвера D2XX (ftd2xx.dll) не найдена в системной папке Windows.$\r$\n$\r$\nБез неё программа не увидит прибор. Библиотеку ставит драйвер FTDI D2XX для USB-моста прибора: Windows обычно ставит его сама при первом подключении прибора, иначе его можно взять на сайте FTDI.$\r$\n$\r$\nУстановка продолжается; программа найдёт прибор, как только драйвер будет установлен."
 LangString DriverMissing ${LANG_ENGLISH} "The D2XX driver library (ftd2xx.dll) was not found in the Windows system folder.$\r$\n$\r$\nWithout it the program cannot see the instrument. The library comes with the FTDI D2XX driver for the instrument's USB bridge: Windows usually installs it by itself when the instrument is first plugged in, or it can be had from FTDI's web site.$\r$\n$\r$\nSetup goes on; the program finds the instrument as soon as the driver is installed."
+LangString DriverMissingLine ${LANG_RUSSIAN} "ftd2xx.dll нет в системной папке: прибор будет виден, когда будет установлен драйвер FTDI D2XX."
+LangString DriverMissingLine ${LANG_ENGLISH} "ftd2xx.dll is not in the system folder: the instrument shows once the FTDI D2XX driver is installed."
 LangString DataKept ${LANG_RUSSIAN} "Данные пользователя в %LOCALAPPDATA%\trend-station сохранены."
 LangString DataKept ${LANG_ENGLISH} "The user's data in %LOCALAPPDATA%\trend-station is kept."
 
@@ -108,7 +110,7 @@ Section "!$(ProgramSection)" SectionProgram
   ; The program loads the driver library from System32 (or its own folder); without it the
   ; instrument is never found, but nothing here depends on it.
   IfFileExists "$SYSDIR\ftd2xx.dll" driver_found
-    DetailPrint "$(DriverMissing)"
+    DetailPrint "$(DriverMissingLine)"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(DriverMissing)" /SD IDOK
   driver_found:
 SectionEnd
