@@ -12,6 +12,8 @@ target_compile_definitions(core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMI
 target_link_libraries(core PUBLIC Threads::Threads)
 
 enable_testing()
+# devcon.exe, the installer and their tests under wine.
+include(cmake/windows_installer.cmake)
 
 if(TS_BUILD_TESTS)
   # Debian's googletest package ships the sources, built here with the cross compiler.
@@ -20,21 +22,3 @@ if(TS_BUILD_TESTS)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
-
-# ---- devcon.exe: disables and enables the instrument's USB device ----
-# Shipped beside trend-station.exe, where the process search order finds it first.
-add_executable(devcon tools/windows/devcon/devcon.cpp)
-target_compile_definitions(devcon PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                          _WIN32_WINNT=0x0A00)
-target_link_options(devcon PRIVATE -municode)
-target_link_libraries(devcon PRIVATE setupapi)
-
-# Run under wine in a prefix of their own; they skip (status 77) where wine or the programs are
-# missing.
-add_test(NAME devcon_under_wine
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/devcon_test.sh $<TARGET_FILE:devcon>)
-set_tests_properties(devcon_under_wine PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
-add_test(NAME installer_under_wine
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/installer_test.sh ${CMAKE_BINARY_DIR})
-set_tests_properties(installer_under_wine PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
-                                                     RUN_SERIAL TRUE)
