@@ -2,13 +2,14 @@
 # wine here: the same core with the Windows platform folder, the driver over the vendor's
 # library, the programs and the tests that are not about a Linux-only unit.
 
+# Wide (W) functions everywhere: file names cross into the system as UTF-16.
+set(WINDOWS_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+
 file(GLOB_RECURSE CORE_SOURCES CONFIGURE_DEPENDS src/*.cpp)
-list(FILTER CORE_SOURCES EXCLUDE REGEX "src/(platform/posix|device/libftdi)/")
+list(FILTER CORE_SOURCES EXCLUDE REGEX "src/(platform/posix|device/libftdi|device/d2xx)/")
 add_library(core STATIC ${CORE_SOURCES})
 target_include_directories(core PUBLIC src ${CMAKE_BINARY_DIR}/generated)
-# Wide (W) functions everywhere: file names cross into the system as UTF-16.
-target_compile_definitions(core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                                       _WIN32_WINNT=0x0A00)
+target_compile_definitions(core PUBLIC ${WINDOWS_DEFINITIONS})
 target_link_libraries(core PUBLIC Threads::Threads)
 
 enable_testing()
@@ -19,4 +20,32 @@ if(TS_BUILD_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
+# ---- the driver over the vendor's D2XX library, loaded at run time ----
+add_library(d2xx_driver STATIC src/device/d2xx/d2xx_driver.cpp)
+target_include_directories(d2xx_driver PUBLIC src)
+target_compile_definitions(d2xx_driver PUBLIC ${WINDOWS_DEFINITIONS})
+
+# ---- the emulated D2XX library: ftd2xx.dll serving the bridges of TS_EMULATED_BRIDGES ----
+# Built beside the programs, where the driver finds it before the system folder.
+file(GLOB EMULATED_D2XX_SOURCES CONFIGURE_DEPENDS sim/emulated_d2xx/*.cpp)
+add_library(emulated_d2xx SHARED ${EMULATED_D2XX_SOURCES} sim/emulated_bridge/bridge_list.cpp
+                                 sim/sim_instrument.cpp sim/sim_driver.cpp sim/frame_encoder.cpp
+                                 src/device/receive_queue.cpp)
+target_include_directories(emulated_d2xx PRIVATE ${CMAKE_SOURCE_DIR} sim src)
+target_compile_definitions(emulated_d2xx PRIVATE ${WINDOWS_DEFINITIONS})
+set_target_properties(emulated_d2xx PROPERTIES OUTPUT_NAME ftd2xx PREFIX ""
+                                               RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+if(TS_BUILD_TESTS)
+  # The driver's tests on the emulated library, in a program of their own until the core builds
+  # for Windows; they then join core_tests.
+  add_executable(d2xx_tests tests/device/d2xx_driver_test.cpp)
+  target_include_directories(d2xx_tests PRIVATE tests)
+  target_link_libraries(d2xx_tests PRIVATE d2xx_driver gtest gtest_main)
+  set_target_properties(d2xx_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(d2xx_tests emulated_d2xx)
+  add_test(NAME d2xx_tests COMMAND d2xx_tests)
+  set_tests_properties(d2xx_tests PROPERTIES TIMEOUT 300)
 endif()
