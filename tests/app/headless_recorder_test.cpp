@@ -124,7 +124,7 @@ TEST(HeadlessRecorderTest, ATableThatDoesNotLoadIsReportedAndItsChannelRecordsZe
     TempFolder folder;
     std::string settings = Settings(folder, 9, false);
     WriteAll(folder / "Settings.bin", settings);
-    ::unlink((folder / "t3.txt").c_str());
+    std::filesystem::remove(folder / "t3.txt");
     std::vector<std::string> messages;
     const std::vector<std::string> lines = Lines(RecordHeadless(folder, Capture(2.0), &messages));
     ASSERT_FALSE(messages.empty());
@@ -167,7 +167,7 @@ TEST(HeadlessRecorderTest, RefusesSettingsThatCannotDriveARecordingAndLeavesThem
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
         EXPECT_EQ(ReadAll(folder / "Settings.bin"), c.settings);
         EXPECT_TRUE(run.ui.boxes.empty());
-        EXPECT_NE(::access((folder / "out.txt").c_str(), F_OK), 0) << "output created";
+        EXPECT_FALSE(Exists(folder / "out.txt")) << "output created";
     }
     HeadlessRun run;
     RecordOptions options;
@@ -176,7 +176,7 @@ TEST(HeadlessRecorderTest, RefusesSettingsThatCannotDriveARecordingAndLeavesThem
     std::string error;
     EXPECT_FALSE(run.recorder.Prepare(options, error));
     EXPECT_EQ(error, "cannot read the settings file " + options.settingsPath);
-    EXPECT_NE(::access(options.settingsPath.c_str(), F_OK), 0) << "defaults were written";
+    EXPECT_FALSE(Exists(options.settingsPath)) << "defaults were written";
 }
 
 // Options as trend-record's command line gives them.
