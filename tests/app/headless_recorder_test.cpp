@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "app/texts.h"
 #include "device/replay_driver.h"
@@ -29,21 +31,23 @@ struct HeadlessRun {
 // and the records it counted in the end into `messages` and `records`.
 std::string RecordHeadless(const TempFolder& folder, const std::string& capture,
                            std::vector<std::string>* messages = nullptr,
-                           std::uint64_t* records = nullptr) {
+                           std::uint64_t* records = nullptr,
+                           std::optional<std::uint64_t> durationSeconds = {}) {
     WriteAll(folder / "capture.raw", capture);
     HeadlessRun run;
     RecordOptions options;
     options.settingsPath = folder / "Settings.bin";
     options.outPath = folder / "headless.txt";
     options.force = true;
+    options.durationSeconds = durationSeconds;
     std::string error;
     EXPECT_TRUE(run.recorder.Prepare(options, error)) << error;
     EXPECT_TRUE(run.driver.OpenCapture(folder / "capture.raw"));
     run.driver.SetIdentity(run.recorder.station().link.DeviceDescription,
                            run.recorder.station().link.DeviceSerial);
     run.recorder.OpenInstrument();
-    while (!run.driver.Finished()) run.recorder.Tick(false);
-    run.recorder.Tick(false);
+    while (!run.driver.Finished() && !run.recorder.DurationReached()) run.recorder.Tick(false);
+    if (!run.recorder.DurationReached()) run.recorder.Tick(false);
     run.recorder.Finish();
     if (messages) *messages = run.ui.Texts();
     if (records) *records = run.recorder.Records();
@@ -118,6 +122,37 @@ TEST(HeadlessRecorderTest, EverySampleOfTheCaptureIsInTheFileInAllMode) {
     EXPECT_EQ(records, valid);
     EXPECT_EQ(lines[1], "\xC2\xD0\xC5\xCC\xDF CH1 CH3 CH6");  // "ВРЕМЯ" in code page 1251
     EXPECT_EQ(lines[2].substr(0, 12), "0.0000000000");
+}
+
+// The record time in seconds, from the days the line starts with.
+double RecordSeconds(const std::string& line) { return std::stod(line.substr(0, 12)) * 86400; }
+
+TEST(HeadlessRecorderTest, ADurationKeepsEveryRecordUpToItAndThenStops) {
+    const std::string capture = Capture(5.0);
+    struct Choice {
+        int index;
+        const char* name;
+    };
+    for (const Choice choice : {Choice{0, "every sample"}, Choice{9, "1 s periods"},
+                                Choice{18, "on change"}}) {
+        SCOPED_TRACE(choice.name);
+        TempFolder folder;
+        WriteAll(folder / "Settings.bin", Settings(folder, choice.index, false));
+        const std::vector<std::string> whole = RecordLines(RecordHeadless(folder, capture));
+        const std::string timed = RecordHeadless(folder, capture, nullptr, nullptr, 2);
+        // What the whole run recorded up to 2 s (a hair over, for the units' rounding), no more.
+        std::vector<std::string> expected;
+        for (const std::string& line : whole) {
+            if (expected.empty() || RecordSeconds(line) <= 2.0001) expected.push_back(line);
+        }
+        ASSERT_LT(expected.size(), whole.size());
+        EXPECT_EQ(RecordLines(timed), expected);
+        EXPECT_EQ(Lines(timed).size(), expected.size() + 2) << "the stop line is missing";
+        if (choice.index == 9) {
+            // The records at 0, 1 and 2 s, after the header.
+            EXPECT_EQ(expected.size(), 4u);
+        }
+    }
 }
 
 TEST(HeadlessRecorderTest, ATableThatDoesNotLoadIsReportedAndItsChannelRecordsZero) {
