@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/bridge_listing.h"
+#include "app/print_bridges.h"
 #include "app/build_config.h"
 #include "app/console_ui.h"
 #include "app/headless_recorder.h"
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     if (options.list) {
         ts::FtdiDriver bridges;
         ts::ConsoleUi ui(stderr);
-        return ts::ListBridges(bridges, ui, stdout, stderr);
+        return ts::PrintBridges(bridges, ui, stdout, stderr);
     }
 
     const bool replay = !options.replayPath.empty();

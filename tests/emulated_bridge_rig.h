@@ -8,12 +8,11 @@
 #include <thread>
 #include <vector>
 
+#include "device/line_rate.h"
 #include "emulated_bridge/emulated_ft232r.h"
 #include "sim/frame_encoder.h"
 
 namespace ts {
-
-constexpr double kLineBytesPerSecond = 115200;
 
 // Emulated bridges for one test: whatever an earlier test in the process plugged in is gone.
 struct EmulatedBridges {
@@ -23,8 +22,9 @@ struct EmulatedBridges {
     EmulatedBridges& operator=(const EmulatedBridges&) = delete;
 
     int Plug(const std::string& description, const std::string& serial,
-             std::vector<std::uint8_t> stream = {}) {
-        return emulated::AddBridge(description, serial, std::move(stream));
+             std::vector<std::uint8_t> stream = {},
+             std::int64_t bytesPerSecond = kLineBytesPerSecond) {
+        return emulated::AddBridge(description, serial, std::move(stream), bytesPerSecond);
     }
 };
 

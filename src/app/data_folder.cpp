@@ -10,15 +10,14 @@ namespace ts {
 
 namespace {
 
-constexpr const char* kProgramFolder = "/trend-station";
-
 bool Absolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
 }  // namespace
 
-std::string UserDataFolder(const char* xdgDataHome, const char* home) {
-    if (Absolute(xdgDataHome)) return std::string(xdgDataHome) + kProgramFolder;
-    if (Absolute(home)) return std::string(home) + "/.local/share" + kProgramFolder;
+std::string UserDataFolder(const char* xdgDataHome, const char* home,
+                           const std::string& program) {
+    if (Absolute(xdgDataHome)) return std::string(xdgDataHome) + "/" + program;
+    if (Absolute(home)) return std::string(home) + "/.local/share/" + program;
     return {};
 }
 

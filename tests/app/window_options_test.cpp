@@ -12,15 +12,30 @@
 namespace ts {
 namespace {
 
-TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsAndRefusesTheRest) {
-    auto parse = [](std::vector<const char*> arguments, bool simulator = false) {
-        return ParseWindowOptions(arguments, simulator);
+TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTheRest) {
+    struct Case {
+        std::vector<const char*> arguments;
+        bool simulator;
+        const char* error;
+        bool userData;
     };
-    EXPECT_TRUE(parse({"--user-data", "-platform", "offscreen"}).userData);
-    EXPECT_TRUE(parse({"--line-rate"}, true).lineRate);
-    EXPECT_EQ(parse({"--line-rate"}).error, "unknown argument '--line-rate' (see --help)");
-    EXPECT_EQ(parse({"results.txt"}).error, "unknown argument 'results.txt' (see --help)");
-    EXPECT_TRUE(parse({"--version"}).version && parse({"--help"}).help);
+    const Case cases[] = {
+        {{"-platform", "offscreen", "--version"}, false, "", false},
+        {{"-style", "Fusion", "--user-data", "-geometry", "640x480+0+0"}, false, "", true},
+        {{"-reverse", "--user-data"}, false, "", true},
+        {{"--line-rate"}, true, "", false},
+        {{"--line-rate"}, false, "unknown argument '--line-rate' (see --help)", false},
+        {{"results.txt"}, false, "unknown argument 'results.txt' (see --help)", false},
+        {{"-style", "Fusion", "--bogus"}, false, "unknown argument '--bogus' (see --help)", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        const WindowOptions options = ParseWindowOptions(c.arguments, c.simulator);
+        EXPECT_EQ(options.error, c.error);
+        EXPECT_EQ(options.userData, c.userData);
+    }
+    EXPECT_TRUE(ParseWindowOptions(std::vector{"--version"}, false).version);
+    EXPECT_TRUE(ParseWindowOptions(std::vector{"--help"}, false).help);
     EXPECT_NE(WindowUsage(false).find("--user-data"), std::string::npos);
     EXPECT_EQ(WindowUsage(false).find("--line-rate"), std::string::npos);
 }
@@ -32,6 +47,31 @@ TEST(DataFolderTest, XdgDataHomeWhenAbsoluteElseTheHomeFoldersShareFolder) {
     EXPECT_EQ(UserDataFolder(nullptr, "/home/u"), "/home/u/.local/share/trend-station");
     EXPECT_EQ(UserDataFolder(nullptr, nullptr), "");
     EXPECT_EQ(UserDataFolder(nullptr, "home"), "");
+    EXPECT_EQ(UserDataFolder("/data", "/home/u", "trend-station-sim"), "/data/trend-station-sim");
+}
+
+// The simulator's demonstration settings never take the place of the real program's.
+TEST(DataFolderTest, EachWindowProgramWorksInAFolderOfItsOwn) {
+    TempFolder folder;
+    const std::filesystem::path before = std::filesystem::current_path();
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string xdgBefore = saved ? saved : "";
+    ::setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
+    WindowOptions options;
+    options.userData = true;
+    for (const bool simulator : {false, true}) {
+        std::string error;
+        EXPECT_EQ(ActBeforeWindow(options, simulator, error), std::nullopt);
+        EXPECT_EQ(error, "");
+        EXPECT_EQ(std::filesystem::current_path(),
+                  folder / (simulator ? "trend-station-sim" : "trend-station"));
+    }
+    std::filesystem::current_path(before);
+    if (saved) {
+        ::setenv("XDG_DATA_HOME", xdgBefore.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_DATA_HOME");
+    }
 }
 
 TEST(DataFolderTest, EnteringCreatesEveryMissingLevelOrSaysWhyNot) {
