@@ -1,8 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "app/texts.h"
@@ -18,25 +17,9 @@ std::string Message(int channel) {
 
 class TableLoaderTest : public StationTest {
 protected:
-    std::string folder;
-
-    void SetUp() override {
-        char pattern[] = "/tmp/ts_tables_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        const std::string command = "rm -rf '" + folder + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
-
     std::string Write(const std::string& name, const std::string& content) {
-        const std::string path = folder + "/" + name;
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr);
-        std::fwrite(content.data(), 1, content.size(), file);
-        std::fclose(file);
-        return path;
+        std::ofstream(folder / name, std::ios::binary) << content;
+        return folder / name;
     }
 
     // Loads `content` as channel `channel`'s table file.
@@ -106,28 +89,26 @@ TEST_F(TableLoaderTest, LineCountOutsideTwoTo128IsRedWithoutMessage) {
     for (int i = 0; i < 128; ++i) lines += std::to_string(i) + " " + std::to_string(i) + "\r\n";
     Load(1, lines);
     ExpectLoaded(1, 128);
-    Load(1, lines + "1000 0\r\n");
-    ExpectAbsent(1, false);
     // Counting stops at the 129th line: what follows is never looked at.
-    Load(1, lines + "\r\n" + std::string(200000, 'x') + "\r\n\r\n");
-    ExpectAbsent(1, false);
-    Load(1, "");
-    ExpectAbsent(1, false);
-    Load(1, "rubbish without any number");
-    ExpectAbsent(1, false);
-    Load(1, "0 0\r\n");
-    ExpectAbsent(1, false);
+    for (const std::string& content :
+         {lines + "1000 0\r\n", lines + "\r\n" + std::string(200000, 'x') + "\r\n\r\n",
+          std::string(), std::string("rubbish without any number"), std::string("0 0\r\n")}) {
+        Load(1, content);
+        ExpectAbsent(1, false);
+    }
 }
 
 TEST_F(TableLoaderTest, AnUnreadableNumberGivesTheChannelsMessage) {
-    Load(4, "0 0\r\n1023 100\r\n\r\n");  // a blank line is a point
-    ExpectAbsent(4, true);
-    Load(5, "0 0\r\n1023 inf\r\n");
-    ExpectAbsent(5, true);
-    Load(6, "0 nan\r\n1023 1\r\n");
-    ExpectAbsent(6, true);
-    Load(1, "0 0\r\n0x10 1\r\n");
-    ExpectAbsent(1, true);
+    const std::pair<int, const char*> cases[] = {
+        {4, "0 0\r\n1023 100\r\n\r\n"},  // a blank line is a point
+        {5, "0 0\r\n1023 inf\r\n"},
+        {6, "0 nan\r\n1023 1\r\n"},
+        {1, "0 0\r\n0x10 1\r\n"},
+    };
+    for (const auto& [channel, content] : cases) {
+        Load(channel, content);
+        ExpectAbsent(channel, true);
+    }
 }
 
 TEST_F(TableLoaderTest, OnlyTheRegionalSeparatorIsRead) {
@@ -145,12 +126,10 @@ TEST_F(TableLoaderTest, OnlyTheRegionalSeparatorIsRead) {
 }
 
 TEST_F(TableLoaderTest, BadRawValuesAreRedWithoutMessage) {
-    Load(1, "0 0\r\n0 1\r\n");
-    ExpectAbsent(1, false);
-    Load(1, "1023 0\r\n1024 1\r\n");
-    ExpectAbsent(1, false);
-    Load(1, "-0.5 0\r\n10 1\r\n");
-    ExpectAbsent(1, false);
+    for (const char* content : {"0 0\r\n0 1\r\n", "1023 0\r\n1024 1\r\n", "-0.5 0\r\n10 1\r\n"}) {
+        Load(1, content);
+        ExpectAbsent(1, false);
+    }
 }
 
 TEST_F(TableLoaderTest, AFailedLoadAfterAGoodOneLeavesNoTable) {
@@ -181,9 +160,9 @@ TEST_F(TableLoaderTest, NoHalfReadTableWhileTheWarningBoxIsUp) {
 
 TEST_F(TableLoaderTest, UnreadablePathsGiveTheMessageAndNeverHang) {
     st().TablePath[0] = "";
-    st().TablePath[1] = folder + "/missing.txt";
-    st().TablePath[2] = folder;  // a directory
-    const std::string fifo = folder + "/pipe";
+    st().TablePath[1] = folder / "missing.txt";
+    st().TablePath[2] = folder.path();  // a directory
+    const std::string fifo = folder / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     st().TablePath[3] = fifo;  // opening it for reading would wait for a writer
     const std::string locked = Write("locked.txt", "0 0\r\n1023 100\r\n");
@@ -206,7 +185,7 @@ TEST_F(TableLoaderTest, UnreadablePathsGiveTheMessageAndNeverHang) {
         EXPECT_TRUE(st().Memo_ListF[static_cast<std::size_t>(channel - 1)].empty());
     }
     // The stored paths stay, to be tried again at the next start.
-    EXPECT_EQ(st().TablePath[1], folder + "/missing.txt");
+    EXPECT_EQ(st().TablePath[1], folder / "missing.txt");
 }
 
 TEST_F(TableLoaderTest, OverlongAndBinaryLinesCountAsLines) {
@@ -230,7 +209,7 @@ TEST_F(TableLoaderTest, ButtonLoadsTheChosenFile) {
     ui.tableFileAnswers.push_back(Write("good.txt", "0 0\r\n1023 100\r\n"));
     st().B_ListF_Click(5);
     EXPECT_EQ(ui.tableDialogs, 1);
-    EXPECT_EQ(st().TablePath[4], folder + "/good.txt");
+    EXPECT_EQ(st().TablePath[4], folder / "good.txt");
     ExpectLoaded(5, 2);
 }
 
