@@ -172,6 +172,9 @@ void BulkInReader::Resume() {
         holding_ = false;
     }
     SubmitAll();
+    // The event thread may be waiting out a long look taken while paused; the hand-overs are due
+    // again from now on.
+    libusb_interrupt_event_handler(context_);
 }
 
 void BulkInReader::HandleEvents() {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "file_text.h"
 #include "device/driver.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
@@ -29,27 +30,7 @@ namespace ts::recorder_rig {
 
 using namespace std::chrono_literals;
 
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
-
-inline std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(bytes.substr(start, end - start));
-    }
-    return lines;
-}
 
 // Record lines and the header: the start and stop lines carry the wall-clock time.
 inline std::vector<std::string> RecordLines(const std::string& file) {

@@ -6,6 +6,7 @@
 
 #include "app/texts.h"
 #include "file_size_limit.h"
+#include "file_text.h"
 #include "sim/demo_folder.h"
 #include "station_fixture.h"
 
@@ -41,23 +42,14 @@ protected:
         for (const std::string& line : lines) out << line << ending;
     }
 
-    std::string FileBytes() const {
-        std::ifstream in(SettingsPath(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string FileBytes() const { return ReadAll(SettingsPath()); }
 
     // The file as written: 51 lines, each ending in CR LF.
     Lines FileLines() const {
         const std::string bytes = FileBytes();
-        Lines lines;
-        std::size_t start = 0;
-        for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos;
-             start = end + 2) {
-            lines.push_back(bytes.substr(start, end - start));
-        }
-        EXPECT_EQ(start, bytes.size()) << "the last line must end in CR LF too";
+        std::size_t used = 0;
+        const Lines lines = ts::Lines(bytes, &used);
+        EXPECT_EQ(used, bytes.size()) << "the last line must end in CR LF too";
         return lines;
     }
 

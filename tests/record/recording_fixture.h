@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "file_size_limit.h"
+#include "file_text.h"
 #include "station_fixture.h"
 
 namespace ts {
@@ -29,11 +30,6 @@ inline std::string Cp1251Of(const std::string& utf8) {
     return out;
 }
 
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Descriptor of this process that has `path` open, or -1.
 inline int OpenDescriptorOf(const std::string& path) {
     namespace fs = std::filesystem;
@@ -46,28 +42,17 @@ inline int OpenDescriptorOf(const std::string& path) {
     return -1;
 }
 
-// A station with a scratch folder for result files, identity calibration
-// tables (a raw value converts to itself) and a comma as the separator.
+// A station whose own folder takes the result files, with identity calibration tables (a raw
+// value converts to itself) and a comma as the separator.
 class RecordingTest : public StationTest {
 protected:
     RecordingTest() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "record_test_XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
-        // Whatever the window close saves lands in the scratch folder too.
-        platform.currentDirectory = folder_.string();
-        st().SettingsDirectory = folder_.string();
         platform.regional.DecimalSeparator = ',';
         platform.regional.ShortDateFormat = "%d.%m.%Y";
         platform.regional.LongTimeFormat = "%T";
         for (int c = 1; c <= kChannels; ++c) SetTable(c, {0, 1}, {0, 1});
     }
-    ~RecordingTest() override {
-        station.reset();
-        std::filesystem::remove_all(folder_);
-    }
-
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return folder / name; }
 
     void SetTable(int channel, std::vector<double> raw, std::vector<double> result) {
         CalibrationTable& table = st().tables[static_cast<std::size_t>(channel - 1)];
@@ -105,13 +90,9 @@ protected:
     // The file's lines (CR LF removed) once the pending records are out.
     std::vector<std::string> FileLines(const std::string& name = "result.txt") {
         st().FlushRecords();
-        const std::string bytes = ReadBytes(PathOf(name));
-        std::vector<std::string> lines;
+        const std::string bytes = ReadAll(PathOf(name));
         std::size_t begin = 0;
-        for (std::size_t end; (end = bytes.find("\r\n", begin)) != std::string::npos;
-             begin = end + 2) {
-            lines.push_back(bytes.substr(begin, end - begin));
-        }
+        std::vector<std::string> lines = Lines(bytes, &begin);
         if (begin != bytes.size()) lines.push_back("<partial>" + bytes.substr(begin));
         return lines;
     }
@@ -122,9 +103,6 @@ protected:
         lines.erase(lines.begin(), lines.begin() + std::min<std::size_t>(2, lines.size()));
         return lines;
     }
-
-private:
-    std::filesystem::path folder_;
 };
 
 }  // namespace ts

@@ -13,23 +13,15 @@ namespace {
 
 class ResultFileTest : public ::testing::Test {
 protected:
-    ResultFileTest() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "result_file_XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
-        path_ = (folder_ / "r.txt").string();
-    }
-    ~ResultFileTest() override { std::filesystem::remove_all(folder_); }
-
-    std::filesystem::path folder_;
-    std::string path_;
+    TempFolder folder_;
+    std::string path_ = folder_ / "r.txt";
 };
 
 TEST_F(ResultFileTest, OpenEmptiesAnExistingFileAndIsNotInheritedByStartedProcesses) {
     std::ofstream(path_) << "an earlier measurement\r\n";
     ResultFile file;
     ASSERT_TRUE(file.Open(path_));
-    EXPECT_EQ(ReadBytes(path_), "");
+    EXPECT_EQ(ReadAll(path_), "");
     const int fd = OpenDescriptorOf(path_);
     ASSERT_GE(fd, 0);
     EXPECT_TRUE(fcntl(fd, F_GETFD) & FD_CLOEXEC);
@@ -42,12 +34,12 @@ TEST_F(ResultFileTest, LinesWaitInTheBufferUntilFlushedOrClosed) {
     ASSERT_TRUE(file.Open(path_));
     ASSERT_TRUE(file.Append("one\r\n"));
     ASSERT_TRUE(file.Append("two\r\n"));
-    EXPECT_EQ(ReadBytes(path_), "");
+    EXPECT_EQ(ReadAll(path_), "");
     ASSERT_TRUE(file.Flush());
-    EXPECT_EQ(ReadBytes(path_), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadAll(path_), "one\r\ntwo\r\n");
     ASSERT_TRUE(file.Append("three\r\n"));
     ASSERT_TRUE(file.Close());
-    EXPECT_EQ(ReadBytes(path_), "one\r\ntwo\r\nthree\r\n");
+    EXPECT_EQ(ReadAll(path_), "one\r\ntwo\r\nthree\r\n");
 }
 
 TEST_F(ResultFileTest, AFullBufferGoesToTheFileBeforeTheNextLine) {
@@ -60,9 +52,9 @@ TEST_F(ResultFileTest, AFullBufferGoesToTheFileBeforeTheNextLine) {
         ASSERT_TRUE(file.Append(crlf));
         ++appended;
     }
-    EXPECT_EQ(ReadBytes(path_).size(), 0u);
+    EXPECT_EQ(ReadAll(path_).size(), 0u);
     ASSERT_TRUE(file.Append(crlf));
-    EXPECT_EQ(ReadBytes(path_).size(), appended * crlf.size());
+    EXPECT_EQ(ReadAll(path_).size(), appended * crlf.size());
     EXPECT_EQ(file.PendingBytes(), crlf.size());
 }
 
@@ -77,15 +69,15 @@ TEST_F(ResultFileTest, AFailedWriteLeavesOnlyWholeLinesAndTheNextLineFollowsThem
         ASSERT_TRUE(file.Append("second one\r\n"));
         ASSERT_TRUE(file.Append("third line\r\n"));
         EXPECT_FALSE(file.Flush());
-        EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\n");
+        EXPECT_EQ(ReadAll(path_), "first line\r\nsecond one\r\n");
         // Still full: nothing at all arrives, and nothing is half written.
         ASSERT_TRUE(file.Append("fourth one\r\n"));
         EXPECT_FALSE(file.Flush());
-        EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\n");
+        EXPECT_EQ(ReadAll(path_), "first line\r\nsecond one\r\n");
     }
     ASSERT_TRUE(file.Append("fifth line\r\n"));
     ASSERT_TRUE(file.Close());
-    EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\nfifth line\r\n");
+    EXPECT_EQ(ReadAll(path_), "first line\r\nsecond one\r\nfifth line\r\n");
 }
 
 TEST_F(ResultFileTest, CloseReportsLinesThatCouldNotBeWrittenAndStillCloses) {
@@ -98,7 +90,7 @@ TEST_F(ResultFileTest, CloseReportsLinesThatCouldNotBeWrittenAndStillCloses) {
     }
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(OpenDescriptorOf(path_), -1);
-    EXPECT_EQ(ReadBytes(path_), "");
+    EXPECT_EQ(ReadAll(path_), "");
 }
 
 }  // namespace

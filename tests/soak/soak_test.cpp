@@ -18,6 +18,7 @@
 #include "sim/sim_instrument.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
+#include "file_text.h"
 #include "temp_folder.h"
 
 namespace ts {
@@ -74,18 +75,12 @@ std::uint64_t EndsOwed(std::uint64_t elapsed, std::uint64_t period) {
 }
 
 std::vector<std::string> RecordTimes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    const std::string bytes = all.str();
+    const std::vector<std::string> lines = Lines(ReadAll(path));
     std::vector<std::string> times;
-    std::size_t start = 0, lineNumber = 0;
-    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos;
-         start = end + 2, ++lineNumber) {
-        if (lineNumber < 2) continue;  // start and header lines
-        times.push_back(bytes.substr(start, bytes.find(' ', start) - start));
+    // Past the start and header lines, short of the stop line.
+    for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
+        times.push_back(lines[i].substr(0, lines[i].find(' ')));
     }
-    if (!times.empty()) times.pop_back();  // the stop line
     return times;
 }
 
@@ -273,15 +268,7 @@ TEST(SoakTest, AMinuteAtTheLineRateInAllModeKeepsEverySampleInOrder) {
     }
     st.B_FileSaveStopClick();
 
-    std::ifstream in(folder / "all.txt", std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    const std::string bytes = all.str();
-    std::vector<std::string_view> lines;
-    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
-         start = end + 2) {
-        lines.push_back(std::string_view(bytes).substr(start, end - start));
-    }
+    const std::vector<std::string> lines = Lines(ReadAll(folder / "all.txt"));
     ASSERT_GT(lines.size(), 4u);
     const std::vector<std::string_view> records(lines.begin() + 2, lines.end() - 1);
 
