@@ -10,8 +10,8 @@
 
 #include "allocation_counter.h"
 #include "app/station.h"
-#include "device/line_rate.h"
 #include "device/frame_check.h"
+#include "device/line_rate.h"
 #include "sim/frame_encoder.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"

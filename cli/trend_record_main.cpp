@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "app/print_bridges.h"
 #include "app/build_config.h"
 #include "app/console_ui.h"
 #include "app/headless_recorder.h"
 #include "app/posix_platform.h"
+#include "app/print_bridges.h"
 #include "app/record_options.h"
 #include "app/stop_signals.h"
 #include "app/tick_pacer.h"

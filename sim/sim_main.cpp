@@ -11,9 +11,9 @@
 
 #include "app/posix_platform.h"
 #include "app/window_options.h"
-#include "device/line_rate.h"
 #include "app_setup.h"
 #include "close_on_signals.h"
+#include "device/line_rate.h"
 #include "main_window.h"
 #include "sim/demo_folder.h"
 #include "sim/sim_driver.h"

@@ -22,8 +22,7 @@ struct BridgeCounters {
 // the program first sets the instrument's baud rate, at `bytesPerSecond` (at most the line
 // rate). Returns its id.
 int AddBridge(const std::string& description, const std::string& serial,
-              std::vector<std::uint8_t> stream,
-              std::int64_t bytesPerSecond = kLineBytesPerSecond);
+              std::vector<std::uint8_t> stream, std::int64_t bytesPerSecond = kLineBytesPerSecond);
 void Unplug(int bridge);
 // Plugs it back in at a new address, powered up with default settings.
 void Replug(int bridge);

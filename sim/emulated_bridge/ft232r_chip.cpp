@@ -83,8 +83,8 @@ std::size_t Ft232rChip::ArrivedBy(Time t) const {
     if (!streamStart_ || t <= *streamStart_) return 0;
     // Whole seconds and the rest apart: integers keep days of streaming exact.
     const std::int64_t ns = std::chrono::duration_cast<nanoseconds>(t - *streamStart_).count();
-    const auto sent = static_cast<std::uint64_t>(ns / kNsPerSecond * bytesPerSecond_ +
-                                                 ns % kNsPerSecond * bytesPerSecond_ / kNsPerSecond);
+    const auto sent = static_cast<std::uint64_t>(
+        ns / kNsPerSecond * bytesPerSecond_ + ns % kNsPerSecond * bytesPerSecond_ / kNsPerSecond);
     return static_cast<std::size_t>(std::min<std::uint64_t>(sent, stream_.size()));
 }
 

@@ -68,8 +68,7 @@ public:
     // ends (it is never destroyed, so no exit-time order can pull it away from a caller).
     static Bus& Get();
 
-    Bridge& AddBridge(std::string description, std::string serial,
-                      std::vector<std::uint8_t> stream,
+    Bridge& AddBridge(std::string description, std::string serial, std::vector<std::uint8_t> stream,
                       std::int64_t bytesPerSecond = kLineBytesPerSecond);
     Bridge* Find(int id);
     // Runs the bridge's chip to now and finishes what became due. Lock held.

@@ -14,8 +14,7 @@ bool Absolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
 }  // namespace
 
-std::string UserDataFolder(const char* xdgDataHome, const char* home,
-                           const std::string& program) {
+std::string UserDataFolder(const char* xdgDataHome, const char* home, const std::string& program) {
     if (Absolute(xdgDataHome)) return std::string(xdgDataHome) + "/" + program;
     if (Absolute(home)) return std::string(home) + "/.local/share/" + program;
     return {};

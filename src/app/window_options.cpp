@@ -15,9 +15,9 @@ namespace {
 // application object exists, which --help and --version must not wait for, so they are
 // stepped over here with their values.
 constexpr std::string_view kQtOptionsWithValue[] = {
-    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
-    "-qwindowicon",     "-qwindowtitle",       "-session",       "-display", "-geometry",
-    "-style",           "-stylesheet",
+    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
+    "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
+    "-display",         "-geometry",           "-style",         "-stylesheet",
 };
 
 bool TakesQtValue(std::string_view argument) {
@@ -64,8 +64,10 @@ std::string WindowUsage(bool simulator) {
                                     "recorder attached\n"
                                     "through its USB bridge.\n\n";
     const std::string folder = simulator ? "trend-station-sim" : "trend-station";
-    usage += "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
-             "in $XDG_DATA_HOME/" + folder + " (by default ~/.local/share/" + folder + ").\n\n";
+    usage +=
+        "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
+        "in $XDG_DATA_HOME/" +
+        folder + " (by default ~/.local/share/" + folder + ").\n\n";
     usage +=
         "Options:\n"
         "  --user-data   work in the per-user data folder, created when missing; the\n"

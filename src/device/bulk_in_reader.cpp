@@ -27,7 +27,8 @@ static_assert(BulkInReader::kTransfers * kPayloadPerTransfer * 4 >= kLineBytesPe
 
 // How long the event thread waits for a completion before looking whether it is to stop.
 constexpr std::chrono::microseconds kEventWait{100'000};
-static_assert(BulkInReader::kHandOverAfter.count() * kLineBytesPerSecond > 1000 * kPayloadPerTransfer,
+static_assert(BulkInReader::kHandOverAfter.count() * kLineBytesPerSecond >
+                  1000 * kPayloadPerTransfer,
               "at the line rate a transfer must fill before it is taken back");
 // A cancelled transfer comes back within a round trip to the host controller; one that does not
 // come back in this time belongs to a device that has stopped answering.
@@ -111,8 +112,8 @@ std::chrono::microseconds BulkInReader::HandOverIfDue() {
             // Not again before this one is back, or another while has passed.
             lastBack_ = now;
         }
-        wait = std::min(wait, std::chrono::ceil<std::chrono::microseconds>(
-                                  lastBack_ + kHandOverAfter - now));
+        wait = std::min(
+            wait, std::chrono::ceil<std::chrono::microseconds>(lastBack_ + kHandOverAfter - now));
     }
     // It comes back as cancelled, with the bytes received so far.
     if (oldest != nullptr) libusb_cancel_transfer(oldest);

@@ -87,7 +87,7 @@ private:
     // When each transfer was queued, counted in submissions; 0 when it is not in flight. By
     // mutex_.
     std::array<std::uint64_t, kTransfers> queuedAs_{};
-    std::uint64_t submissions_ = 0;  // by mutex_
+    std::uint64_t submissions_ = 0;                   // by mutex_
     std::chrono::steady_clock::time_point lastBack_;  // a transfer last came back; by mutex_
 
     std::mutex mutex_;

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "child_process.h"
-#include "file_text.h"
 #include "device/driver.h"
+#include "file_text.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"

@@ -258,8 +258,8 @@ TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLine
         int second;
         bool endsAtOnce;
     };
-    for (const Case c : {Case{SIGINT, SIGINT, true}, Case{SIGHUP, SIGTERM, true},
-                         Case{SIGHUP, SIGHUP, false}}) {
+    for (const Case c :
+         {Case{SIGINT, SIGINT, true}, Case{SIGHUP, SIGTERM, true}, Case{SIGHUP, SIGHUP, false}}) {
         SCOPED_TRACE(std::to_string(c.first) + " then " + std::to_string(c.second));
         const std::string pipe = folder / "raw.fifo", out = folder / "out.txt";
         std::filesystem::remove(pipe);

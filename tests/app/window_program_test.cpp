@@ -19,7 +19,8 @@ TEST(WindowProgramTest, EachStopSignalClosesTheWindowAndEndsTheProcess) {
     };
     for (const Case c : {Case{SIGTERM, true}, Case{SIGHUP, true}, Case{SIGINT, true},
                          Case{SIGTERM, false}, Case{SIGHUP, false}}) {
-        SCOPED_TRACE(std::to_string(c.signal) + (c.settingsWritable ? "" : ", settings unwritable"));
+        SCOPED_TRACE(std::to_string(c.signal) +
+                     (c.settingsWritable ? "" : ", settings unwritable"));
         TempFolder folder;
         pid_t child = -1;
         {

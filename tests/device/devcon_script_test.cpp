@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "app/command_line.h"
-#include "station_fixture.h"
 #include "file_text.h"
+#include "station_fixture.h"
 #include "temp_folder.h"
 
 namespace ts {

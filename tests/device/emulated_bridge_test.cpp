@@ -81,9 +81,8 @@ TEST(EmulatedChipTest, TheInstrumentStreamsAtItsRate) {
         std::chrono::microseconds after;
         std::uint64_t streamed;
     };
-    for (const Case c : {Case{115200, 1s, 115200}, Case{115200, 625us, 72},
-                         Case{115200, 624us, 71}, Case{5000, 1s, 5000}, Case{5000, 199us, 0},
-                         Case{5000, 1400ms, 7000}}) {
+    for (const Case c : {Case{115200, 1s, 115200}, Case{115200, 625us, 72}, Case{115200, 624us, 71},
+                         Case{5000, 1s, 5000}, Case{5000, 199us, 0}, Case{5000, 1400ms, 7000}}) {
         SCOPED_TRACE(std::to_string(c.bytesPerSecond) + " B/s after " +
                      std::to_string(c.after.count()) + " us");
         ChipRig rig(200000, c.bytesPerSecond);

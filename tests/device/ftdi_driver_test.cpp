@@ -384,7 +384,8 @@ TEST(BridgeStreamTest, ASlowStreamArrivesEveryFewTensOfMilliseconds) {
             last = now;
         },
         [] { return false; });
-    EXPECT_LE(longest, 60ms) << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count();
+    EXPECT_LE(longest, 60ms)
+        << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count();
     ASSERT_GT(received.size(), 5000u);
     EXPECT_TRUE(std::equal(received.begin(), received.end(), stream.begin()));
 }

@@ -13,12 +13,12 @@
 #include "allocation_meter.h"
 #include "app/station.h"
 #include "device/line_rate.h"
+#include "file_text.h"
 #include "measure/pipeline_probe.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
-#include "file_text.h"
 #include "temp_folder.h"
 
 namespace ts {
@@ -57,13 +57,15 @@ struct Counter : PipelineProbe {
 // last digit: the result file's format by its own rule, not by the code that writes it.
 bool Shows(std::string_view text, int decimals, long double value) {
     const std::size_t point = text.find('.');
-    if (point == std::string_view::npos || text.size() - point - 1 != static_cast<std::size_t>(decimals))
+    if (point == std::string_view::npos ||
+        text.size() - point - 1 != static_cast<std::size_t>(decimals))
         return false;
     const std::string digits(text);
     char* end = nullptr;
     const long double shown = std::strtold(digits.c_str(), &end);
     const long double halfDigit = 0.5L * std::pow(10.0L, -decimals);
-    return end == digits.c_str() + digits.size() && std::fabs(shown - value) <= halfDigit * 1.000001L;
+    return end == digits.c_str() + digits.size() &&
+           std::fabs(shown - value) <= halfDigit * 1.000001L;
 }
 
 // Record times are days of the instrument's time units of 0.000055555556 s, 18,000 a second.
@@ -286,8 +288,7 @@ TEST(SoakTest, AMinuteAtTheLineRateInAllModeKeepsEverySampleInOrder) {
             fields.push_back(records[i].substr(start, end - start));
         }
         ASSERT_EQ(fields.size(), 7u) << "record " << i;
-        ASSERT_TRUE(Shows(fields[0], 10, Days(2 * i)))
-            << "record " << i << ": " << records[i];
+        ASSERT_TRUE(Shows(fields[0], 10, Days(2 * i))) << "record " << i << ": " << records[i];
         for (std::size_t c = 0; c < kChannels; ++c) {
             ASSERT_TRUE(Shows(fields[c + 1], 3, s.Value[c] * 100.0L / 1023))
                 << "record " << i << ": " << records[i];
