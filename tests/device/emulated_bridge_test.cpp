@@ -22,7 +22,7 @@ struct ChipRig {
     std::deque<InRequest*> pending;
     std::vector<InRequest*> finished;
 
-    explicit ChipRig(std::size_t bytes, std::int64_t bytesPerSecond = 115200)
+    explicit ChipRig(std::size_t bytes, std::int64_t bytesPerSecond = kLineBytesPerSecond)
         : stream(Numbered(bytes)), chip(stream, t0, bytesPerSecond) {
         // 3 MHz divided by 2 5/8 is 1,142,857 baud, near enough the instrument's 1,152,000.
         std::uint8_t none[1];
