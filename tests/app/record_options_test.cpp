@@ -31,7 +31,13 @@ TEST(RecordOptionsTest, ReadsEveryOptionAndRejectsWhatItDoesNotKnow) {
 
     EXPECT_EQ(parse({}).error, "--out FILE is required (see --help)");
     EXPECT_EQ(parse({"--out"}).error, "--out needs a value");
-    EXPECT_EQ(parse({"--out", "a", "--out", "b"}).error, "--out given twice");
+    for (const char* option :
+         {"--out", "--settings", "--replay", "--raw", "--chunk", "--description", "--serial",
+          "--every", "--threshold", "--channels"}) {
+        const std::vector<const char*> twice = {"--out", "a", "--replay", "c",
+                                                option,  "1", option,     "2"};
+        EXPECT_EQ(ParseRecordOptions(twice).error, std::string(option) + " given twice");
+    }
     EXPECT_EQ(parse({"--out", "a", "-x"}).error, "unknown argument '-x' (see --help)");
     EXPECT_EQ(parse({"--out", "a", "--chunk", "4608"}).error, "--chunk needs --replay");
     for (const char* bad : {"0", "-1", "12x", "", "99999999999"}) {

@@ -10,6 +10,15 @@
 namespace ts {
 namespace {
 
+Lines Split(std::string_view text) {
+    Lines lines;
+    for (std::size_t start = 0, end = 0; end != std::string_view::npos; start = end + 1) {
+        end = text.find('|', start);
+        lines.emplace_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 TEST_F(SettingsFileTest, NoFileShowsTheOpenMessageAndWritesTheDefaults) {
     st().LoadSettings();
 
@@ -40,57 +49,12 @@ TEST_F(SettingsFileTest, AFirstStartReportsTheSixMissingTablesInOrder) {
 }
 
 TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
-    const Lines file = {"KSL214.8N",
-                        "TS000001",
-                        "7",  // identity, scale
-                        "1",
-                        "0",
-                        "1",
-                        "0",
-                        "0",
-                        "1",  // chart enables
-                        "0",
-                        "1",
-                        "1",
-                        "0",
-                        "0",
-                        "0",  // file enables
-                        "16711680",
-                        "12632256",
-                        "1",  // colours, averaging
-                        "1",
-                        "2",
-                        "3",
-                        "4",
-                        "5",
-                        "6",  // curve colours
-                        "/data/t1.txt",
-                        "",
-                        "/data/t 3.txt",
-                        "",
-                        "",
-                        "/data/\xD4.txt",  // table paths
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",  // recording choices
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "0",
-                        "1",  // ... "По изменению"
-                        "98",
-                        "1"};
+    // Identity, scale; chart and file enables; background, grid, averaging; curve colours;
+    // table paths; the 19 recording choices (the last: on change); threshold; averages.
+    const Lines file = Split(
+        "KSL214.8N|TS000001|7|1|0|1|0|0|1|0|1|1|0|0|0|16711680|12632256|1|1|2|3|4|5|6|"
+        "/data/t1.txt||/data/t 3.txt|||/data/\xD4.txt|"
+        "0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|1|98|1");
     WriteSettings(file);
     st().LoadSettings();
 

@@ -8,11 +8,11 @@
 
 namespace ts {
 
-std::string UserDataFolder() {
+std::string UserDataFolder(const std::string& program) {
     wchar_t* folder = nullptr;
     std::string path;
     if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder) == S_OK) {
-        path = Narrow(folder) + "\\trend-station";
+        path = Narrow(folder) + "\\" + program;
     }
     ::CoTaskMemFree(folder);
     return path;
