@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "app/texts.h"
-#include "sim/demo_folder.h"
 #include "settings_file_rig.h"
+#include "sim/demo_folder.h"
 
 namespace ts {
 namespace {
@@ -334,7 +334,8 @@ TEST_F(SettingsFileTest, AReadOnlyFileStaysReadOnlyAndTheSaveWarns) {
     const Lines old = With(kDefaults, {{0, "Old"}});
     WriteSettings(old);
     namespace fs = std::filesystem;
-    fs::permissions(SettingsPath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(SettingsPath(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     st().link.DeviceDescription = "New";
     st().SaveSettings();
     ASSERT_EQ(ui.boxes.size(), 1u);

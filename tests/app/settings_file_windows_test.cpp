@@ -20,7 +20,10 @@ TEST(SettingsTextTest, TextGoesIntoTheAnsiCodePageOrIsRefused) {
     };
     const Case cases[] = {
         {"C:\\tables\\t1.txt", "C:\\tables\\t1.txt", "C:\\tables\\t1.txt"},
-        {"Таблица №1", "\xD2\xE0\xE1\xEB\xE8\xF6\xE0 \xB9" "1", std::nullopt},
+        {"Таблица №1",
+         "\xD2\xE0\xE1\xEB\xE8\xF6\xE0 \xB9"
+         "1",
+         std::nullopt},
         {"Ёлка", "\xA8\xEB\xEA\xE0", std::nullopt},
         {"Café", std::nullopt, "Caf\xE9"},
         {"ß", std::nullopt, "\xDF"},
@@ -45,7 +48,8 @@ TEST_F(SettingsFileTest, ATablePathIsKeptInTheAnsiCodePageOrLeftOutWithAWarning)
     st().SaveSettings();
     const Lines lines = FileLines();
     ASSERT_EQ(lines.size(), 51u);
-    EXPECT_EQ(lines[24], russian ? "C:\\\xD2\xE0\xE1\xEB\xE8\xF6\xFB\\\xEA\xE0\xED\xE0\xEB" "1.txt"
+    EXPECT_EQ(lines[24], russian ? "C:\\\xD2\xE0\xE1\xEB\xE8\xF6\xFB\\\xEA\xE0\xED\xE0\xEB"
+                                   "1.txt"
                                  : "");
     EXPECT_EQ(lines[25], "C:\\tables\\t2.txt");
     if (russian) {

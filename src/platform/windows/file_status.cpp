@@ -31,10 +31,9 @@ bool MayWriteFile(const std::string& path) {
         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return false;
     }
-    const HANDLE file =
-        ::CreateFileW(wide.c_str(), FILE_WRITE_DATA,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = ::CreateFileW(wide.c_str(), FILE_WRITE_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     ::CloseHandle(file);
     return true;

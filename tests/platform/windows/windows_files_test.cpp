@@ -73,8 +73,8 @@ TEST(WindowsFilesTest, SameFileByIdentityAndNewNamesWithoutRegardToCase) {
     const std::string dotted = folder.path() + "\\.\\Файл.txt";
     EXPECT_TRUE(SameFile(full, dotted));
     EXPECT_TRUE(SameFile(full, folder / "ФАЙЛ.TXT"));
-    ASSERT_TRUE(::CreateHardLinkW(Widen(folder / "link.txt").c_str(), Widen(full).c_str(),
-                                  nullptr));
+    ASSERT_TRUE(
+        ::CreateHardLinkW(Widen(folder / "link.txt").c_str(), Widen(full).c_str(), nullptr));
     EXPECT_TRUE(SameFile(full, folder / "link.txt"));
     EXPECT_FALSE(SameFile(full, folder / "new.txt"));
     // Neither exists yet: one file if they would create one.
@@ -84,10 +84,14 @@ TEST(WindowsFilesTest, SameFileByIdentityAndNewNamesWithoutRegardToCase) {
 
 TEST(WindowsFilesTest, FolderOfKnowsDrivesSharesAndBothSlashes) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\data\\r.txt", "C:\\data"}, {"C:/data/r.txt", "C:/data"},
-        {"C:\\r.txt", "C:\\"},           {"C:r.txt", "C:"},
-        {"r.txt", "."},                  {"\\r.txt", "\\"},
-        {"/r.txt", "/"},                 {"\\\\server\\share\\r.txt", "\\\\server\\share\\"},
+        {"C:\\data\\r.txt", "C:\\data"},
+        {"C:/data/r.txt", "C:/data"},
+        {"C:\\r.txt", "C:\\"},
+        {"C:r.txt", "C:"},
+        {"r.txt", "."},
+        {"\\r.txt", "\\"},
+        {"/r.txt", "/"},
+        {"\\\\server\\share\\r.txt", "\\\\server\\share\\"},
         {"data\\sub/r.txt", "data\\sub"},
     };
     for (const auto& [path, folder] : cases) EXPECT_EQ(FolderOf(path), folder) << path;
@@ -109,7 +113,8 @@ TEST(WindowsFilesTest, TheAtomicReplaceLeavesAReadOnlyFileAndNoTemporaryBehind) 
 
     EXPECT_FALSE(ReplaceFileContents(folder.path(), "a folder\r\n"));
     int entries = 0;
-    for (const auto& entry : fs::directory_iterator(folder.path())) entries += !entry.is_directory();
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        entries += !entry.is_directory();
     EXPECT_EQ(entries, 1) << "a temporary file was left behind";
 }
 
