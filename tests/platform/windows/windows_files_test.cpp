@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "platform/atomic_file.h"
+#include "platform/data_folder.h"
 #include "platform/file_status.h"
 #include "platform/link_target.h"
 #include "platform/same_file.h"
@@ -128,6 +129,13 @@ TEST(WindowsFilesTest, OnlyAnEmptyPlainFileIsRemoved) {
     EXPECT_TRUE(NothingAt(folder / "empty.txt"));
     EXPECT_FALSE(NothingAt(folder / "full.txt"));
     EXPECT_TRUE(IsFolder(folder.path()));
+}
+
+TEST(WindowsFilesTest, TheUserDataFolderIsTheProgramsFolderInLocalAppData) {
+    const std::string folder = UserDataFolder();
+    ASSERT_TRUE(folder.ends_with("\\trend-station")) << folder;
+    EXPECT_TRUE(IsFolder(FolderOf(folder))) << folder;
+    EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
 }
 
 }  // namespace
