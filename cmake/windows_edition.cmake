@@ -49,6 +49,15 @@ add_library(sim STATIC ${SIM_SOURCES})
 target_include_directories(sim PUBLIC .)
 target_link_libraries(sim PUBLIC core)
 
+# A capture of the simulated instrument's line, and a devcon.exe that logs how it was started,
+# for the end-to-end runs (scripts/windows-end-to-end).
+add_executable(write-capture sim/capture/write_capture_main.cpp)
+target_link_libraries(write-capture PRIVATE sim)
+add_executable(devcon_double sim/devcon_double/devcon_main.cpp)
+target_compile_definitions(devcon_double PRIVATE ${WINDOWS_DEFINITIONS})
+set_target_properties(devcon_double PROPERTIES OUTPUT_NAME devcon RUNTIME_OUTPUT_DIRECTORY
+                                               ${CMAKE_BINARY_DIR}/test-doubles)
+
 # ---- the headless recorder ----
 add_executable(trend-record cli/trend_record_main.cpp)
 target_link_libraries(trend-record PRIVATE core d2xx_driver)

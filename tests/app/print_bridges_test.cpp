@@ -31,7 +31,8 @@ Listed List(sim::SimDriver& driver, sim::TestUi& ui) {
     listed.status = PrintBridges(driver, ui, out, notes);
     std::fclose(out);
     std::fclose(notes);
-    std::ifstream outText(folder / "out", std::ios::binary), notesText(folder / "notes", std::ios::binary);
+    std::ifstream outText(folder / "out", std::ios::binary),
+        notesText(folder / "notes", std::ios::binary);
     listed.out.assign(std::istreambuf_iterator<char>(outText), {});
     listed.notes.assign(std::istreambuf_iterator<char>(notesText), {});
     return listed;

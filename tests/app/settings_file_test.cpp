@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "app/texts.h"
-#include "sim/demo_folder.h"
 #include "settings_file_rig.h"
+#include "sim/demo_folder.h"
 
 namespace ts {
 namespace {
@@ -53,7 +53,7 @@ TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
     // table paths; the 19 recording choices (the last: on change); threshold; averages.
     const Lines file = Split(
         "KSL214.8N|TS000001|7|1|0|1|0|0|1|0|1|1|0|0|0|16711680|12632256|1|1|2|3|4|5|6|"
-        "/data/t1.txt||/data/t 3.txt|||/data/\xD4.txt|"
+        "/data/t1.txt||/data/t 3.txt|||/data/t6.txt|"
         "0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|1|98|1");
     WriteSettings(file);
     st().LoadSettings();
@@ -78,7 +78,7 @@ TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
     EXPECT_TRUE(s.form.CheckBox_ChartAver.Checked);
     EXPECT_EQ(s.TablePath[0], "/data/t1.txt");
     EXPECT_EQ(s.TablePath[2], "/data/t 3.txt");
-    EXPECT_EQ(s.TablePath[5], "/data/\xD4.txt");
+    EXPECT_EQ(s.TablePath[5], "/data/t6.txt");
     EXPECT_EQ(s.form.SelectedRecordChoice(), kRecordChoiceOnChange);
     EXPECT_EQ(s.form.ComboBox_FileOnChangeThresh.ItemIndex, 98);
     EXPECT_TRUE(s.form.CheckBox_FileDataAver.Checked);
@@ -298,7 +298,8 @@ TEST_F(SettingsFileTest, AReadOnlyFileStaysReadOnlyAndTheSaveWarns) {
     const Lines old = With(kDefaults, {{0, "Old"}});
     WriteSettings(old);
     namespace fs = std::filesystem;
-    fs::permissions(SettingsPath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(SettingsPath(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     st().link.DeviceDescription = "New";
     st().SaveSettings();
     ASSERT_EQ(ui.boxes.size(), 1u);

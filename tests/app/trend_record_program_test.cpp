@@ -123,6 +123,28 @@ TEST(TrendRecordProgramTest, SavesTheRawBytesForAnIdenticalReplay) {
     EXPECT_EQ(RecordLines(ReadAll(folder / "a.txt")), RecordLines(ReadAll(folder / "b.txt")));
 }
 
+// An unattended recording ends by itself with the stop line, as a stop request ends it.
+TEST(TrendRecordProgramTest, ForADurationStopsCleanlyWithTheRecordsUpToIt) {
+    TempFolder folder;
+    WriteAll(folder / "capture.raw", Capture(4.0));
+    const std::string common = " --every 0.5 --channels 1 --replay " + (folder / "capture.raw");
+    ASSERT_EQ(RunRecorder("--out " + (folder / "whole.txt") + common), 0);
+    std::string output;
+    ASSERT_EQ(RunRecorder("--out " + (folder / "timed.txt") + common + " --for 0:00:02", &output),
+              0)
+        << output;
+    const std::vector<std::string> timed = Lines(ReadAll(folder / "timed.txt"));
+    // Start, header, the records at 0, 0.5, 1, 1.5 and 2 s, and the stop line.
+    ASSERT_EQ(timed.size(), 8u);
+    EXPECT_NE(
+        timed.back().find(" \xC7\xC0\xCF\xC8\xD1\xDC \xCE\xD1\xD2\xC0\xCD\xCE\xC2\xCB\xC5\xCD\xC0"),
+        std::string::npos)
+        << "no stop line";
+    const std::vector<std::string> whole = RecordLines(ReadAll(folder / "whole.txt"));
+    EXPECT_EQ(RecordLines(ReadAll(folder / "timed.txt")),
+              std::vector<std::string>(whole.begin(), whole.begin() + 6));
+}
+
 // Without a settings file, options alone give what the window would have kept in one.
 TEST(TrendRecordProgramTest, RecordsFromAReplayWithOptionsAloneAsWithASettingsFile) {
     TempFolder withFile, bare;
