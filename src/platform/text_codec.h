@@ -31,6 +31,10 @@ private:
     void* converter_;
 };
 
+// Whether every byte of `text` is ASCII, the same in UTF-8 and in every code page the program
+// meets.
+bool IsAscii(std::string_view text);
+
 // Text that came from the regional settings (formats, names) is in the
 // locale's character set; the program works in UTF-8.
 std::string LocaleTextToUtf8(std::string_view text, const std::string& charset);

@@ -25,14 +25,6 @@ RegionalSettings ReadRegionalSettings() {
     return r;
 }
 
-SystemPlatform::SystemPlatform() : regional_(ReadRegionalSettings()) {}
-
-bool SystemPlatform::StartProcess(std::string_view commandLine) {
-    return StartDetachedProcess(commandLine);
-}
-
-void SystemPlatform::ReapFinishedProcesses() { ReapFinishedChildren(); }
-
 void SystemPlatform::SleepMs(int milliseconds) {
     timespec left{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {

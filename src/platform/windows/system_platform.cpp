@@ -39,14 +39,6 @@ RegionalSettings ReadRegionalSettings() {
     return r;
 }
 
-SystemPlatform::SystemPlatform() : regional_(ReadRegionalSettings()) {}
-
-bool SystemPlatform::StartProcess(std::string_view commandLine) {
-    return StartDetachedProcess(commandLine);
-}
-
-void SystemPlatform::ReapFinishedProcesses() { ReapFinishedChildren(); }
-
 void SystemPlatform::SleepMs(int milliseconds) {
     ::Sleep(static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds));
 }

@@ -17,13 +17,6 @@ namespace {
 
 constexpr UINT kCyrillicCodePage = 1251;
 
-bool IsAscii(std::string_view text) {
-    for (unsigned char c : text) {
-        if (c >= 0x80) return false;
-    }
-    return true;
-}
-
 // Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
 std::size_t SequenceLength(unsigned char lead) {
     if (lead >= 0xF0 && lead < 0xF8) return 4;
@@ -129,22 +122,6 @@ UINT CodePageNamed(std::string name) {
 Cp1251Encoder::Cp1251Encoder() : converter_(nullptr) {}
 
 Cp1251Encoder::~Cp1251Encoder() = default;
-
-std::size_t Cp1251Encoder::Encode(std::string_view utf8, char* out) {
-    // Record lines are digits, signs, blanks and the separator: ASCII is the
-    // same bytes in both encodings, so the common case is a copy.
-    if (IsAscii(utf8)) {
-        std::memcpy(out, utf8.data(), utf8.size());
-        return utf8.size();
-    }
-    return EncodeNonAscii(utf8, out);
-}
-
-std::string Cp1251Encoder::Encode(std::string_view utf8) {
-    std::string out(utf8.size(), '\0');
-    out.resize(Encode(utf8, out.data()));
-    return out;
-}
 
 std::size_t Cp1251Encoder::EncodeNonAscii(std::string_view utf8, char* out) {
     // One character at a time, straight into `out`: nothing is allocated.
