@@ -113,8 +113,12 @@ void StripChart::SetGridColor(Color color) {
 
 void StripChart::Changed() {
     backValid_ = false;
-    // Painted once when the message loop comes round, however many changes came first.
-    if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, FALSE);
+    // Painted once when the message loop comes round, however many changes came first; the
+    // system is asked once too (each request is a round trip to it).
+    if (hwnd() != nullptr && !invalidated_) {
+        InvalidateRect(hwnd(), nullptr, FALSE);
+        invalidated_ = true;
+    }
 }
 
 void StripChart::MakeGridPens() {
@@ -155,17 +159,29 @@ void StripChart::FreeBitmaps() {
         DeleteDC(backDc_);
         DeleteObject(backBitmap_);
         backDc_ = nullptr;
+        backBits_ = nullptr;
     }
 }
 
 void StripChart::MakeBitmaps() {
     FreeBitmaps();
+    // Bitmaps of our own layout (32 bits a pixel, top row first): the dotted grid lines are
+    // set in them pixel by pixel, far quicker than the system strokes a dotted pen.
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = std::max(width_, 1);
+    format.bmiHeader.biHeight = -std::max(height_, 1);
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
     const HDC screen = GetDC(hwnd());
+    void* bits = nullptr;
     fixedDc_ = CreateCompatibleDC(screen);
-    fixedBitmap_ = CreateCompatibleBitmap(screen, std::max(width_, 1), std::max(height_, 1));
+    fixedBitmap_ = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     fixedOld_ = SelectObject(fixedDc_, fixedBitmap_);
     backDc_ = CreateCompatibleDC(screen);
-    backBitmap_ = CreateCompatibleBitmap(screen, std::max(width_, 1), std::max(height_, 1));
+    backBitmap_ = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    backBits_ = static_cast<std::uint32_t*>(bits);
     backOld_ = SelectObject(backDc_, backBitmap_);
     ReleaseDC(hwnd(), screen);
     fixedValid_ = false;
@@ -215,15 +231,28 @@ void StripChart::DrawFixedParts(HDC dc) const {
 void StripChart::DrawVerticalGrid(HDC dc) const {
     // Attached to the data: lines at multiples of 10 x units, solid at multiples of 50, so
     // that they travel left with every new point.
-    if (!(bottomMax_ > bottomMin_)) return;
+    if (!(bottomMax_ > bottomMin_) || backBits_ == nullptr) return;
     const RECT r = PlotRect();
     const HGDIOBJ oldPen = SelectObject(dc, majorPen_);
+    // A pixel of the bitmap: blue in the lowest byte.
+    const std::uint32_t dot = (static_cast<std::uint32_t>(RedOf(grid_)) << 16) |
+                              (static_cast<std::uint32_t>(GreenOf(grid_)) << 8) |
+                              static_cast<std::uint32_t>(BlueOf(grid_));
+    GdiFlush();  // the system's drawing is done before the pixels are touched
     const double first = std::ceil(bottomMin_ / 10.0) * 10.0;
     for (double x = first; x <= bottomMax_; x += 10.0) {
-        SelectObject(dc, std::fmod(x, 50.0) == 0.0 ? majorPen_ : minorPen_);
         const int px = ToPixel(x, 0).x;
-        MoveToEx(dc, px, r.top, nullptr);
-        LineTo(dc, px, r.bottom);
+        if (px < r.left || px >= r.right) continue;
+        if (std::fmod(x, 50.0) == 0.0) {
+            MoveToEx(dc, px, r.top, nullptr);
+            LineTo(dc, px, r.bottom);
+            continue;
+        }
+        // One pixel drawn, two left out, as the dotted pen would.
+        for (int y = r.top; y < r.bottom; y += 3) {
+            backBits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                      static_cast<std::size_t>(px)] = dot;
+        }
     }
     SelectObject(dc, oldPen);
 }
@@ -276,7 +305,10 @@ void StripChart::Redraw() {
     const HDC screen = GetDC(hwnd());
     BitBlt(screen, 0, 0, width_, height_, backDc_, 0, 0, SRCCOPY);
     ReleaseDC(hwnd(), screen);
-    ValidateRect(hwnd(), nullptr);
+    if (invalidated_) {
+        ValidateRect(hwnd(), nullptr);
+        invalidated_ = false;
+    }
 }
 
 LRESULT StripChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -294,6 +326,7 @@ LRESULT StripChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!backValid_ || backDc_ == nullptr) Render();
             BitBlt(dc, 0, 0, width_, height_, backDc_, 0, 0, SRCCOPY);
             EndPaint(hwnd(), &paint);
+            invalidated_ = false;
             return 0;
         }
         case WM_SYSCOLORCHANGE:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -79,10 +80,12 @@ private:
     HDC fixedDc_ = nullptr, backDc_ = nullptr;
     HBITMAP fixedBitmap_ = nullptr, backBitmap_ = nullptr;
     HGDIOBJ fixedOld_ = nullptr, backOld_ = nullptr;
+    std::uint32_t* backBits_ = nullptr;
     HPEN majorPen_ = nullptr, minorPen_ = nullptr;
     HBRUSH backgroundBrush_ = nullptr;
     bool fixedValid_ = false;
     bool backValid_ = false;
+    bool invalidated_ = false;
 };
 
 }  // namespace ts::win32
