@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/ftdi_driver.h"
+#include "device/libftdi/ftdi_driver.h"
 #include "emulated_bridge/emulated_ft232r.h"
 
 namespace ts {

@@ -1,8 +1,5 @@
 // trend-record: records the instrument's results without a window, for
 // machines without a display and for re-processing raw captures.
-#include <time.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <clocale>
 #include <cstdio>
@@ -13,13 +10,14 @@
 #include "app/build_config.h"
 #include "app/console_ui.h"
 #include "app/headless_recorder.h"
-#include "app/posix_platform.h"
 #include "app/record_options.h"
-#include "app/stop_signals.h"
 #include "app/tick_pacer.h"
-#include "device/ftdi_driver.h"
+#include "device/bridge_driver.h"
 #include "device/replay_driver.h"
 #include "device/tee_driver.h"
+#include "platform/console.h"
+#include "platform/stop_requests.h"
+#include "platform/system_platform.h"
 
 namespace {
 
@@ -31,18 +29,6 @@ constexpr auto kTickPeriod = 40ms;
 int Fail(const std::string& message) {
     std::fprintf(stderr, "trend-record: %s\n", message.c_str());
     return 2;
-}
-
-// Sleeps until `deadline` of the monotonic clock, or until a stop is asked for.
-void SleepUntil(ts::TickPacer::Clock::time_point deadline) {
-    const auto since = deadline.time_since_epoch();
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
-    timespec until{};
-    until.tv_sec = static_cast<time_t>(seconds.count());
-    until.tv_nsec = static_cast<long>(std::chrono::nanoseconds(since - seconds).count());
-    while (!ts::StopRequested() &&
-           clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) != 0) {
-    }
 }
 
 using Count = unsigned long long;
@@ -88,13 +74,15 @@ int main(int argc, char** argv) {
     }
     if (!options.error.empty()) return Fail(options.error);
     if (options.list) {
-        ts::FtdiDriver bridges;
+        ts::BridgeDriver bridges = ts::MakeBridgeDriver();
         ts::ConsoleUi ui(stderr);
-        return ts::ListBridges(bridges, ui, stdout, stderr);
+        if (!bridges.problem.empty()) ui.ShowMessage(bridges.problem);
+        return ts::ListBridges(*bridges.driver, ui, stdout, stderr);
     }
 
     const bool replay = !options.replayPath.empty();
     std::unique_ptr<ts::Driver> instrument;
+    std::string driverProblem;
     ts::ReplayDriver* replayDriver = nullptr;
     if (replay) {
         auto driver = std::make_unique<ts::ReplayDriver>(options.chunk);
@@ -104,14 +92,16 @@ int main(int argc, char** argv) {
         replayDriver = driver.get();
         instrument = std::move(driver);
     } else {
-        instrument = std::make_unique<ts::FtdiDriver>();
+        ts::BridgeDriver bridges = ts::MakeBridgeDriver();
+        instrument = std::move(bridges.driver);
+        driverProblem = std::move(bridges.problem);
     }
     // The raw capture is opened only once everything has been checked.
     std::unique_ptr<ts::TeeDriver> tee;
     if (!options.rawPath.empty()) tee = std::make_unique<ts::TeeDriver>(*instrument);
     ts::Driver& driver = tee ? static_cast<ts::Driver&>(*tee) : *instrument;
 
-    ts::PosixPlatform platform;
+    ts::SystemPlatform platform;
     ts::ConsoleUi ui(stderr);
     ts::HeadlessRecorder recorder(driver, platform, ui);
     std::string error;
@@ -124,9 +114,10 @@ int main(int argc, char** argv) {
                                   recorder.station().link.DeviceSerial);
     }
 
-    ts::CatchStopSignals();
-    const bool progress = isatty(STDERR_FILENO) == 1;
+    ts::CatchStopRequests();
+    const bool progress = ts::ErrorOutputIsTerminal();
     const int messagesBefore = ui.MessagesShown();
+    if (!driverProblem.empty()) ui.ShowMessage(driverProblem);
     recorder.OpenInstrument();
 
     ts::TickPacer pacer(ts::TickPacer::Clock::now(), kTickPeriod);
@@ -139,7 +130,7 @@ int main(int argc, char** argv) {
         if (replay && replayDriver->Finished()) break;
         if (progress && recorder.Ticks() % kTicksPerSecond == 0) ShowProgress(recorder);
         if (replay) continue;
-        SleepUntil(pacer.Deadline());
+        ts::SleepUntilOrStopped(pacer.Deadline());
         afterPause = pacer.Arrived(ts::TickPacer::Clock::now());
     }
     // The bytes of the last chunk are in; the poll has decoded them.

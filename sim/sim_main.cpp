@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/posix_platform.h"
 #include "app/window_options.h"
 #include "app_setup.h"
 #include "close_on_signals.h"
 #include "main_window.h"
+#include "platform/system_platform.h"
 #include "sim/demo_folder.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ts::PrepareApplication(app);
     if (!folderError.empty()) return ts::ReportDataFolderFailure(folderError);
-    ts::PosixPlatform platform;
+    ts::SystemPlatform platform;
     if (!ts::sim::PrepareDemoFolder(platform.CurrentDirectory(),
                                     platform.Regional().DecimalSeparator)) {
         std::fprintf(stderr, "trend-station-sim: could not prepare the demo files in %s\n",

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 namespace ts::sim {
 

@@ -1,14 +1,12 @@
 #include "app/headless_recorder.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "app/recorder_settings.h"
 #include "app/run_files.h"
 #include "app/texts.h"
 #include "device/device_list.h"
+#include "platform/file_status.h"
 
 namespace ts {
 
@@ -130,10 +128,7 @@ void HeadlessRecorder::Finish() {
     // The start failed; the file holds whatever whole lines reached it, perhaps none.
     if (!recording.File.Close()) st.ui.ShowMessage(text::kMsgResultCloseFailed);
     // Only an empty regular file of that name goes: never a device, a pipe or a link.
-    struct stat info {};
-    if (::lstat(outPath_.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0) {
-        ::unlink(outPath_.c_str());
-    }
+    RemoveIfEmptyRegularFile(outPath_);
 }
 
 }  // namespace ts

@@ -1,11 +1,8 @@
 #include "app/line_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
+
+#include "platform/system_file.h"
 
 namespace ts {
 
@@ -41,29 +38,19 @@ void LineSplitter::Finish() {
 
 LineFile ReadLineFile(const std::string& path, std::size_t maxLines, std::size_t maxLineBytes) {
     LineFile result;
-    // Non-blocking, so that a FIFO in the file's place cannot hang the start.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return result;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return result;
-    }
+    // Only a regular file: a FIFO in the file's place cannot hang the start.
+    SystemFile file;
+    if (!file.OpenRegularForReading(path)) return result;
 
     LineSplitter splitter(maxLines, maxLineBytes);
     std::array<char, 65536> chunk;
     bool wanted = true;
     while (wanted) {
-        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ::close(fd);
-            return result;
-        }
+        const std::ptrdiff_t got = file.Read(chunk.data(), chunk.size());
+        if (got < 0) return result;
         if (got == 0) break;
         wanted = splitter.Feed(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
     }
-    ::close(fd);
     splitter.Finish();
 
     result.readable = true;

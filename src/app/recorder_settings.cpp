@@ -1,20 +1,12 @@
 #include "app/recorder_settings.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "app/settings_file.h"
 #include "app/station.h"
+#include "platform/file_status.h"
 
 namespace ts {
 
 namespace {
-
-bool Missing(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
-}
 
 void ApplyOptions(Station& st, const RecordOptions& o) {
     if (o.description) st.link.DeviceDescription = *o.description;
@@ -68,7 +60,7 @@ RecorderSettingsOutcome ApplyRecorderSettings(Station& st, const RecordOptions& 
     const SettingsReadOutcome file = ApplySettingsFile(st, o.settingsPath);
     if (!file.readable) {
         // Only the default file may be absent, and only when the options stand in for it.
-        if (o.settingsGiven || !Missing(o.settingsPath) || !o.AnySetting()) {
+        if (o.settingsGiven || !FileMissing(o.settingsPath) || !o.AnySetting()) {
             outcome.error = "cannot read the settings file " + o.settingsPath;
             return outcome;
         }

@@ -1,13 +1,11 @@
 #include "app/run_files.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <utility>
 
-#include "app/link_target.h"
-#include "app/same_file.h"
+#include "platform/file_status.h"
+#include "platform/link_target.h"
+#include "platform/same_file.h"
 
 namespace ts {
 
@@ -16,19 +14,15 @@ namespace {
 // Whether a file may be written at `path`: an existing one only with `force` and only a
 // regular file (or a device or pipe) we may write; a new one in a folder we may write in.
 std::string CheckOutput(const std::string& path, bool force) {
-    struct stat link {};
-    if (::lstat(path.c_str(), &link) == 0) {
+    if (!NothingAt(path)) {
         if (!force) return path + " exists; use --force to replace it";
-        struct stat info {};
-        const bool there = ::stat(path.c_str(), &info) == 0;
-        if (there && (S_ISDIR(info.st_mode) || ::access(path.c_str(), W_OK) != 0)) {
-            return "cannot write " + path;
-        }
+        const bool there = !FileMissing(path);
+        if (there && (IsFolder(path) || !MayWriteFile(path))) return "cannot write " + path;
         if (there) return {};
     }
     // New, or a link to a file still to be made.
     const std::string folder = FolderOf(LinkTarget(path).value_or(path));
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) return "cannot write " + path;
+    if (!MayCreateIn(folder)) return "cannot write " + path;
     return {};
 }
 

@@ -1,12 +1,12 @@
 #include <string>
 #include <vector>
 
-#include "app/atomic_file.h"
 #include "app/line_file.h"
 #include "app/settings_file.h"
 #include "app/settings_integer.h"
 #include "app/station.h"
 #include "app/texts.h"
+#include "platform/atomic_file.h"
 
 namespace ts {
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/form.h"
-#include "app/platform.h"
 #include "app/ui_port.h"
 #include "chart/chart_series.h"
 #include "chart/chart_settings.h"
@@ -17,6 +16,7 @@
 #include "measure/calibration_table.h"
 #include "measure/pipeline_probe.h"
 #include "measure/pipeline_state.h"
+#include "platform/platform.h"
 #include "record/recording_state.h"
 
 namespace ts {

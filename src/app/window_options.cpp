@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "app/build_config.h"
-#include "app/data_folder.h"
+#include "platform/data_folder.h"
 
 namespace ts {
 
@@ -74,7 +74,7 @@ std::optional<int> ActBeforeWindow(const WindowOptions& options, bool simulator,
         return 0;
     }
     if (options.userData) {
-        EnterFolder(UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), folderError);
+        EnterFolder(UserDataFolder(), folderError);
     }
     return std::nullopt;
 }

@@ -1,11 +1,6 @@
 #include "device/replay_driver.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace ts {
@@ -21,29 +16,19 @@ void CopyField(const std::string& text, char* out, std::size_t size) {
 
 ReplayDriver::ReplayDriver(std::size_t chunk) : chunk_(std::max<std::size_t>(chunk, 1)) {}
 
-ReplayDriver::~ReplayDriver() {
-    if (fd_ >= 0) ::close(fd_);
-}
+ReplayDriver::~ReplayDriver() = default;
 
 bool ReplayDriver::OpenCapture(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) return false;
     // Only a regular file is a capture; a pipe or a device could block for ever.
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        return false;
-    }
-    return true;
+    return capture_.OpenRegularForReading(path);
 }
 
 void ReplayDriver::Refill() {
     offset_ = 0;
     pending_ = 0;
     while (!atEnd_ && pending_ < chunk_.size()) {
-        const ssize_t got = ::read(fd_, chunk_.data() + pending_, chunk_.size() - pending_);
-        if (got < 0 && errno == EINTR) continue;
+        const std::ptrdiff_t got =
+            capture_.Read(chunk_.data() + pending_, chunk_.size() - pending_);
         if (got <= 0) {
             atEnd_ = true;  // a read error ends the replay like the end of the file
             break;
@@ -66,7 +51,7 @@ FtStatus ReplayDriver::GetDeviceInfoDetail(std::uint32_t index, char (&serial)[k
 }
 
 FtStatus ReplayDriver::Open(std::uint32_t index, FtHandle& handle) {
-    if (index != 0 || open_ || fd_ < 0) return kFtError;
+    if (index != 0 || open_ || !capture_.IsOpen()) return kFtError;
     open_ = true;
     handle = kHandle;
     return kFtOk;

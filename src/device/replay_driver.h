@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/driver.h"
+#include "platform/system_file.h"
 
 namespace ts {
 
@@ -53,7 +54,7 @@ private:
 
     std::string description_;
     std::string serial_;
-    int fd_ = -1;
+    SystemFile capture_;
     bool open_ = false;
     bool atEnd_ = false;
     std::vector<std::uint8_t> chunk_;  // sized once

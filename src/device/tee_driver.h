@@ -3,6 +3,7 @@
 #include <string>
 
 #include "device/driver.h"
+#include "platform/system_file.h"
 
 namespace ts {
 
@@ -58,7 +59,7 @@ public:
 
 private:
     Driver& inner_;
-    int fd_ = -1;
+    SystemFile capture_;
     bool healthy_ = true;
 };
 

@@ -1,13 +1,9 @@
 #include "measure/table_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 
 #include "measure/table_parser.h"
+#include "platform/system_file.h"
 
 namespace ts {
 
@@ -51,37 +47,19 @@ private:
     bool afterCarriageReturn_ = false;
 };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 }  // namespace
 
 bool ReadTableFile(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     if (path.empty()) return false;
-    // Non-blocking open: opening a named pipe would otherwise wait for a writer.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0) return false;
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    SystemFile file;
+    if (!file.OpenRegularForReading(path)) return false;
 
     LineCollector collector(lines);
     std::array<char, 16384> chunk;
     for (;;) {
-        const ssize_t got = ::read(file.get(), chunk.data(), chunk.size());
+        const std::ptrdiff_t got = file.Read(chunk.data(), chunk.size());
         if (got < 0) {
-            if (errno == EINTR) continue;
             lines.clear();
             return false;
         }

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 namespace ts {
 

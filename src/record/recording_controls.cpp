@@ -5,7 +5,7 @@
 
 #include "app/station.h"
 #include "app/texts.h"
-#include "record/cp1251.h"
+#include "platform/text_codec.h"
 #include "record/date_time_format.h"
 #include "record/record_time.h"
 #include "record/utf8_text.h"

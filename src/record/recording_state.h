@@ -5,7 +5,7 @@
 #include <string>
 
 #include "measure/sample.h"
-#include "record/cp1251.h"
+#include "platform/text_codec.h"
 #include "record/result_file.h"
 
 namespace ts {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system_file.h"
+
 namespace ts {
 
 // The open result file. Lines are collected in a fixed buffer and handed to
@@ -25,7 +27,7 @@ public:
 
     // Creates or empties the file. False when it cannot be opened.
     bool Open(const std::string& path);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return file_.IsOpen(); }
 
     // Queues one whole line (its bytes as given). When the buffer has no room
     // left it is handed to the file first; false when that failed.
@@ -48,7 +50,7 @@ public:
 private:
     bool WriteWhole(const char* bytes, std::size_t size);
 
-    int fd_ = -1;
+    SystemFile file_;
     std::uint64_t end_ = 0;  // file offset just past the last whole line
     std::size_t used_ = 0;
     std::uint64_t linesAppended_ = 0;

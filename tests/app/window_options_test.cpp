@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/data_folder.h"
+#include "platform/data_folder.h"
+#include "platform/posix/xdg_data_folder.h"
 #include "temp_folder.h"
 
 namespace ts {
@@ -26,12 +27,12 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsAndRefusesTheRest) {
 }
 
 TEST(DataFolderTest, XdgDataHomeWhenAbsoluteElseTheHomeFoldersShareFolder) {
-    EXPECT_EQ(UserDataFolder("/data", "/home/u"), "/data/trend-station");
-    EXPECT_EQ(UserDataFolder("relative", "/home/u"), "/home/u/.local/share/trend-station");
-    EXPECT_EQ(UserDataFolder("", "/home/u"), "/home/u/.local/share/trend-station");
-    EXPECT_EQ(UserDataFolder(nullptr, "/home/u"), "/home/u/.local/share/trend-station");
-    EXPECT_EQ(UserDataFolder(nullptr, nullptr), "");
-    EXPECT_EQ(UserDataFolder(nullptr, "home"), "");
+    EXPECT_EQ(XdgUserDataFolder("/data", "/home/u"), "/data/trend-station");
+    EXPECT_EQ(XdgUserDataFolder("relative", "/home/u"), "/home/u/.local/share/trend-station");
+    EXPECT_EQ(XdgUserDataFolder("", "/home/u"), "/home/u/.local/share/trend-station");
+    EXPECT_EQ(XdgUserDataFolder(nullptr, "/home/u"), "/home/u/.local/share/trend-station");
+    EXPECT_EQ(XdgUserDataFolder(nullptr, nullptr), "");
+    EXPECT_EQ(XdgUserDataFolder(nullptr, "home"), "");
 }
 
 TEST(DataFolderTest, EnteringCreatesEveryMissingLevelOrSaysWhyNot) {

@@ -9,7 +9,7 @@
 
 #include "about_box.h"
 #include "app/texts.h"
-#include "device/ftdi_driver.h"
+#include "device/libftdi/ftdi_driver.h"
 #include "emulated_bridge_rig.h"
 #include "main_window.h"
 #include "qt_text.h"

@@ -1,4 +1,4 @@
-#include "device/tty_in_use.h"
+#include "device/libftdi/tty_in_use.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "app/posix_platform.h"
+#include "platform/system_platform.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -8,7 +8,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/process_start.h"
+#include "platform/process_start.h"
 
 namespace ts {
 
@@ -25,21 +25,21 @@ RegionalSettings ReadRegionalSettings() {
     return r;
 }
 
-PosixPlatform::PosixPlatform() : regional_(ReadRegionalSettings()) {}
+SystemPlatform::SystemPlatform() : regional_(ReadRegionalSettings()) {}
 
-bool PosixPlatform::StartProcess(std::string_view commandLine) {
+bool SystemPlatform::StartProcess(std::string_view commandLine) {
     return StartDetachedProcess(commandLine);
 }
 
-void PosixPlatform::ReapFinishedProcesses() { ReapFinishedChildren(); }
+void SystemPlatform::ReapFinishedProcesses() { ReapFinishedChildren(); }
 
-void PosixPlatform::SleepMs(int milliseconds) {
+void SystemPlatform::SleepMs(int milliseconds) {
     timespec left{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
 }
 
-LocalDateTime PosixPlatform::Now() {
+LocalDateTime SystemPlatform::Now() {
     const std::time_t t = std::time(nullptr);
     std::tm local{};
     localtime_r(&t, &local);
@@ -47,7 +47,7 @@ LocalDateTime PosixPlatform::Now() {
             local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-std::string PosixPlatform::CurrentDirectory() {
+std::string SystemPlatform::CurrentDirectory() {
     std::vector<char> buffer(4096);
     while (getcwd(buffer.data(), buffer.size()) == nullptr) {
         if (errno != ERANGE) return ".";

@@ -1,10 +1,13 @@
-#include "app/data_folder.h"
+#include "platform/data_folder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+
+#include "platform/posix/xdg_data_folder.h"
 
 namespace ts {
 
@@ -16,10 +19,14 @@ bool Absolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
 }  // namespace
 
-std::string UserDataFolder(const char* xdgDataHome, const char* home) {
+std::string XdgUserDataFolder(const char* xdgDataHome, const char* home) {
     if (Absolute(xdgDataHome)) return std::string(xdgDataHome) + kProgramFolder;
     if (Absolute(home)) return std::string(home) + "/.local/share" + kProgramFolder;
     return {};
+}
+
+std::string UserDataFolder() {
+    return XdgUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 }
 
 bool EnterFolder(const std::string& folder, std::string& error) {

@@ -1,4 +1,4 @@
-#include "record/cp1251.h"
+#include "platform/text_codec.h"
 
 #include <iconv.h>
 

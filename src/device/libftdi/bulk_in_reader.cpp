@@ -1,4 +1,4 @@
-#include "device/bulk_in_reader.h"
+#include "device/libftdi/bulk_in_reader.h"
 
 #include <libusb.h>
 #include <pthread.h>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 namespace ts {
 
-// The Platform of a Linux desktop: posix_spawnp, nanosleep, the local clock
-// and the C library locale (read once; the program never changes it).
-class PosixPlatform final : public Platform {
+// The Platform of the system the program runs on: process start, the blocking sleep, the local
+// clock and the user's regional settings (read once; the program never changes them).
+class SystemPlatform final : public Platform {
 public:
-    PosixPlatform();
+    SystemPlatform();
     bool StartProcess(std::string_view commandLine) override;
     void ReapFinishedProcesses() override;
     void SleepMs(int milliseconds) override;
@@ -20,7 +20,8 @@ private:
     RegionalSettings regional_;
 };
 
-// Reads the regional settings of the process's current C locale.
+// Reads the user's regional settings: on Linux those of the process's current C locale, on
+// Windows those of the user's locale.
 RegionalSettings ReadRegionalSettings();
 
 }  // namespace ts

@@ -1,6 +1,6 @@
 // The libftdi1 driver on emulated FT232R bridges: the real driver code, libftdi1 included, with
 // libusb answered by the emulator linked ahead of it.
-#include "device/ftdi_driver.h"
+#include "device/libftdi/ftdi_driver.h"
 
 #include <dlfcn.h>
 #include <ftdi.h>

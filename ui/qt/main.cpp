@@ -1,12 +1,12 @@
 #include <QApplication>
 #include <string>
 
-#include "app/posix_platform.h"
 #include "app/window_options.h"
 #include "app_setup.h"
 #include "close_on_signals.h"
-#include "device/ftdi_driver.h"
+#include "device/libftdi/ftdi_driver.h"
 #include "main_window.h"
+#include "platform/system_platform.h"
 
 int main(int argc, char** argv) {
     const ts::WindowOptions options = ts::ParseWindowOptions(
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     ts::PrepareApplication(app);
     if (!folderError.empty()) return ts::ReportDataFolderFailure(folderError);
     ts::FtdiDriver driver;
-    ts::PosixPlatform platform;
+    ts::SystemPlatform platform;
     ts::CloseOnSignals closer;
     ts::TMF window(driver, platform);
     if (closer.Watch(window)) return 0;

@@ -1,4 +1,4 @@
-#include "device/ftdi_driver.h"
+#include "device/libftdi/ftdi_driver.h"
 
 #include <ftdi.h>
 #include <libusb.h>
@@ -11,9 +11,9 @@
 #include <span>
 #include <string>
 
-#include "device/bulk_in_reader.h"
+#include "device/libftdi/bulk_in_reader.h"
+#include "device/libftdi/tty_in_use.h"
 #include "device/receive_queue.h"
-#include "device/tty_in_use.h"
 
 namespace ts {
 namespace {

@@ -1,4 +1,6 @@
-#include "app/process_start.h"
+#include "platform/process_start.h"
+
+#include "platform/posix/find_executable.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -1,6 +1,7 @@
-#include "app/stop_signals.h"
+#include "platform/stop_requests.h"
 
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <initializer_list>
@@ -28,7 +29,7 @@ void OnStopSignal(int signal) {
 
 }  // namespace
 
-void CatchStopSignals() {
+void CatchStopRequests() {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
@@ -37,5 +38,17 @@ void CatchStopSignals() {
 }
 
 bool StopRequested() { return stopRequested != 0; }
+
+void SleepUntilOrStopped(std::chrono::steady_clock::time_point deadline) {
+    // The steady clock is CLOCK_MONOTONIC; a stop signal cuts the sleep short (no SA_RESTART).
+    const auto since = deadline.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(seconds.count());
+    until.tv_nsec = static_cast<long>(std::chrono::nanoseconds(since - seconds).count());
+    while (!StopRequested() &&
+           clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) != 0) {
+    }
+}
 
 }  // namespace ts

@@ -1,10 +1,10 @@
-#include "app/same_file.h"
+#include "platform/same_file.h"
 
 #include <sys/stat.h>
 
 #include <filesystem>
 
-#include "app/link_target.h"
+#include "platform/link_target.h"
 
 namespace ts {
 

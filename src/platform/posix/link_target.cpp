@@ -1,4 +1,4 @@
-#include "app/link_target.h"
+#include "platform/link_target.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "app/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string>
 
-#include "app/link_target.h"
+#include "platform/link_target.h"
 
 namespace ts {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "record/cp1251.h"
+#include "platform/text_codec.h"
 #include "record/date_time_format.h"
-#include "recording_fixture.h"
+#include "record/recording_fixture.h"
 
 namespace ts {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/process_start.h"
+#include "platform/process_start.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/posix/find_executable.h"
 #include "temp_folder.h"
 
 namespace ts {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace ts {
+
+// The folder the program works in when started from the desktop menu or the Start menu, where
+// the working folder is no place for the settings: on Linux $XDG_DATA_HOME/trend-station (or
+// ~/.local/share/trend-station), on Windows %LOCALAPPDATA%\trend-station. Empty when the system
+// names no such folder.
+std::string UserDataFolder();
+
+// Creates `folder` and any missing parents, readable by the user only, and makes it the
+// working folder. On failure `error` says what went wrong.
+bool EnterFolder(const std::string& folder, std::string& error);
+
+}  // namespace ts

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace ts {
+
+// What the program needs to know of a name before it reads or writes there. Each answers for
+// the moment of the call; the file may change afterwards.
+
+// Whether nothing at all is there (not even a dangling link).
+bool NothingAt(const std::string& path);
+// Whether no file is found at `path`, links followed: a dangling link is missing, a file we
+// may not look at is not.
+bool FileMissing(const std::string& path);
+// Whether `path`, links followed, is a folder.
+bool IsFolder(const std::string& path);
+// Whether `path`, links followed, names something that exists and that we may write.
+bool MayWriteFile(const std::string& path);
+// Whether new files may be made in `folder`.
+bool MayCreateIn(const std::string& folder);
+// Removes `path` when it is itself an empty regular file (never a link, a device or a pipe).
+void RemoveIfEmptyRegularFile(const std::string& path);
+
+}  // namespace ts

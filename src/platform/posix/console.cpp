@@ -1,0 +1,9 @@
+#include "platform/console.h"
+
+#include <unistd.h>
+
+namespace ts {
+
+bool ErrorOutputIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+}  // namespace ts

@@ -1,0 +1,75 @@
+#include "platform/system_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace ts {
+
+namespace {
+
+int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+}  // namespace
+
+bool SystemFile::OpenRegularForReading(const std::string& path) {
+    Close();
+    // Not blocking on open: opening a named pipe would otherwise wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
+    Close();
+    // Not blocking on open: a named pipe without a reader would otherwise freeze the window;
+    // it fails instead, and writes block as usual.
+    const int flags =
+        O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (replace ? O_TRUNC : O_EXCL);
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) return false;
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    handle_ = fd;
+    return true;
+}
+
+std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::read(Fd(handle_), buffer, size);
+        if (got < 0 && errno == EINTR) continue;
+        return got;
+    }
+}
+
+std::ptrdiff_t SystemFile::Write(const void* bytes, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::write(Fd(handle_), bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        return n > 0 ? n : -1;
+    }
+}
+
+bool SystemFile::TruncateAt(std::uint64_t size) {
+    const auto end = static_cast<off_t>(size);
+    return ::ftruncate(Fd(handle_), end) == 0 && ::lseek(Fd(handle_), end, SEEK_SET) == end;
+}
+
+bool SystemFile::SyncData() { return ::fdatasync(Fd(handle_)) == 0 || errno == EINVAL; }
+
+bool SystemFile::Close() {
+    if (handle_ == kNone) return true;
+    const bool ok = ::close(Fd(handle_)) == 0;
+    handle_ = kNone;
+    return ok;
+}
+
+}  // namespace ts

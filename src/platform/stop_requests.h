@@ -1,0 +1,18 @@
+#pragma once
+
+#include <chrono>
+
+namespace ts {
+
+// What asks the recorder to stop: SIGINT, SIGTERM and SIGHUP (a closed terminal, a dropped
+// remote session) on Linux; Ctrl+C, Ctrl+Break, a closed console, logoff and shutdown on
+// Windows. Its loop looks at StopRequested() and stops cleanly. A second interrupt or
+// termination after that, when the stop hangs (a blocked disk), ends the process at once.
+// Nothing half-written is left by it: the result file only ever receives whole lines.
+void CatchStopRequests();
+bool StopRequested();
+
+// Sleeps until `deadline` of the monotonic clock, or until a stop is asked for.
+void SleepUntilOrStopped(std::chrono::steady_clock::time_point deadline);
+
+}  // namespace ts

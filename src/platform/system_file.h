@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace ts {
+
+// One open file of the system, closed when it goes. Names are UTF-8 (on Windows they reach the
+// system as UTF-16). Reads and writes retry what an interruption cut short.
+class SystemFile {
+public:
+    SystemFile() = default;
+    SystemFile(const SystemFile&) = delete;
+    SystemFile& operator=(const SystemFile&) = delete;
+    ~SystemFile() { Close(); }
+
+    // Opens a regular file for reading. Anything else (a folder, a pipe, a device) is refused
+    // without blocking: none of those holds what the program reads, and a pipe could wait for
+    // ever for a writer.
+    bool OpenRegularForReading(const std::string& path);
+    // Creates the file, or empties an existing one when `replace` is set (otherwise an existing
+    // file is refused). A pipe without a reader fails at once instead of freezing the caller.
+    bool OpenForWriting(const std::string& path, bool replace);
+    bool IsOpen() const { return handle_ != kNone; }
+
+    // Bytes read into `buffer`, 0 at the end of the file, -1 on an error.
+    std::ptrdiff_t Read(void* buffer, std::size_t size);
+    // Bytes written, at least one unless -1 says the write failed.
+    std::ptrdiff_t Write(const void* bytes, std::size_t size);
+    // Cuts the file at `size` and goes on writing from there.
+    bool TruncateAt(std::uint64_t size);
+    // Waits until the written data are on the medium. Files that cannot be synced (a terminal,
+    // the null device) count as synced: that is no failure of the data.
+    bool SyncData();
+    // False when closing reported an error; the file is closed afterwards whatever the outcome.
+    bool Close();
+
+private:
+    static constexpr std::intptr_t kNone = -1;
+    std::intptr_t handle_ = kNone;  // a file descriptor, or a Windows HANDLE
+};
+
+}  // namespace ts
