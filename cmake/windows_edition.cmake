@@ -20,3 +20,29 @@ if(TS_BUILD_TESTS)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
+
+# ---- the Win32 window: trend-station.exe ----
+set(WIN32_WINDOW_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+set(TS_WIN32_DIR ${CMAKE_SOURCE_DIR}/ui/win32)
+configure_file(ui/win32/trend-station.rc.in ${CMAKE_BINARY_DIR}/generated/trend-station.rc @ONLY)
+# The controls, the chart and the about box need nothing of the core: the chart's benchmark
+# is built on them alone.
+add_library(win32_controls STATIC ui/win32/window_base.cpp ui/win32/wide_text.cpp
+                                  ui/win32/controls.cpp ui/win32/strip_chart.cpp
+                                  ui/win32/about_box.cpp)
+target_include_directories(win32_controls PUBLIC ui/win32 src)
+target_compile_definitions(win32_controls PUBLIC ${WIN32_WINDOW_DEFINITIONS})
+target_link_libraries(win32_controls PUBLIC comctl32 comdlg32 uxtheme gdi32 user32 shell32 ole32
+                                            winmm)
+add_library(win32_window STATIC ui/win32/main_window.cpp ui/win32/form_mirror.cpp
+                                ui/win32/win32_ui.cpp ui/win32/user_data_folder.cpp)
+target_link_libraries(win32_window PUBLIC win32_controls core)
+add_executable(trend-station WIN32 ui/win32/main.cpp ${CMAKE_BINARY_DIR}/generated/trend-station.rc)
+target_link_libraries(trend-station PRIVATE win32_window d2xx_driver)
+set_target_properties(trend-station PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+if(TS_BUILD_BENCH)
+  add_executable(chart_redraw_bench bench/windows/chart_redraw.cpp)
+  target_link_libraries(chart_redraw_bench PRIVATE win32_controls)
+  set_target_properties(chart_redraw_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endif()
