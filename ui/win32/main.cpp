@@ -7,7 +7,7 @@
 #include "app/window_options.h"
 #include "device/d2xx/d2xx_driver.h"
 #include "main_window.h"
-#include "platform/windows/windows_platform.h"
+#include "platform/system_platform.h"
 #include "user_data_folder.h"
 #include "wide_text.h"
 #include "win32.h"
@@ -84,7 +84,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     int status = 0;
     {
         ts::D2xxDriver driver;
-        ts::WindowsPlatform platform;
+        ts::SystemPlatform platform;
         ts::win32::TMF window(driver, platform);
         ShowWindow(window.hwnd(), show);
         UpdateWindow(window.hwnd());
