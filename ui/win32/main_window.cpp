@@ -9,7 +9,8 @@ namespace {
 
 constexpr int kClientWidth = 1011;
 constexpr int kClientHeight = 547;
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// No WS_CLIPCHILDREN: the group boxes leave their inside to the window to paint.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = 0;
 
 constexpr UINT_PTR kTimer25Hz = 1;
