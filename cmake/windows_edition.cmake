@@ -46,3 +46,17 @@ if(TS_BUILD_BENCH)
   target_link_libraries(chart_redraw_bench PRIVATE win32_controls)
   set_target_properties(chart_redraw_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endif()
+
+if(TS_BUILD_TESTS)
+  # The window driven by its messages on the emulated D2XX library; it needs a display, so it
+  # runs under Xvfb.
+  add_executable(win32_window_tests tests/win32/window_test.cpp sim/sim_driver.cpp
+                                    sim/test_ui.cpp)
+  target_include_directories(win32_window_tests PRIVATE tests ${CMAKE_SOURCE_DIR})
+  target_link_libraries(win32_window_tests PRIVATE win32_window d2xx_driver gtest gtest_main)
+  set_target_properties(win32_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(win32_window_tests emulated_d2xx)
+  add_test(NAME win32_window_tests
+           COMMAND xvfb-run -a -s "-screen 0 1280x800x24" wine $<TARGET_FILE:win32_window_tests>)
+  set_tests_properties(win32_window_tests PROPERTIES TIMEOUT 300)
+endif()
