@@ -3,17 +3,15 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "emulated_bridge/emulated_ft232r.h"
+#include "line_bytes.h"
 #include "sim/frame_encoder.h"
 
 namespace ts {
-
-constexpr double kLineBytesPerSecond = 115200;
 
 // Emulated bridges for one test: whatever an earlier test in the process plugged in is gone.
 struct EmulatedBridges {
@@ -27,14 +25,6 @@ struct EmulatedBridges {
         return emulated::AddBridge(description, serial, std::move(stream));
     }
 };
-
-// Arbitrary bytes, as many as the line carries in `seconds`.
-inline std::vector<std::uint8_t> LineBytes(double seconds, unsigned seed = 7) {
-    std::mt19937 random(seed);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(seconds * kLineBytesPerSecond));
-    for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>(random());
-    return bytes;
-}
 
 // Frames of instrument 1 back to back for `seconds` of the line, two time units apart.
 inline std::vector<std::uint8_t> LineFrames(double seconds) {

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <system_error>
 
 namespace ts {
 
@@ -11,8 +13,14 @@ namespace ts {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ts-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+        // A name nobody holds yet, made without mkdtemp, which Windows lacks.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const std::filesystem::path candidate =
+                std::filesystem::temp_directory_path() / ("ts-test-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
+        }
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -37,6 +37,10 @@ constexpr sv kMsgDataFormatFailed =
 constexpr sv kMsgTimeoutsFailed = "   Не удалось настроить таймауты для связи с Прибором!";
 constexpr sv kMsgFlowFailed = "   Не удалось настроить контроль потока данных для Прибора!";
 constexpr sv kMsgNoDevices = "   Нет Приборов!";
+// On Windows, at start, when the bridge's D2XX library could not be loaded.
+constexpr sv kMsgD2xxDriverMissing =
+    "   Драйвер моста USB (D2XX) не установлен! Windows ставит его сам при подключении Прибора; "
+    "иначе его можно взять с сайта изготовителя моста.";
 // Started from the desktop menu, the program could not make or enter its data folder.
 constexpr sv kMsgDataFolderFailed = "   Не удалось открыть папку данных программы: ";
 constexpr sv kWrongDeviceNumber = " НЕВЕРНЫЙ № ПРИБОРА! ОТКЛЮЧИТЕ ПРИБОР ОТ КОМПЬЮТЕРА! ";
