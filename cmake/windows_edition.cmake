@@ -51,7 +51,6 @@ if(TS_BUILD_TESTS)
 endif()
 
 # ---- the Win32 window: trend-station.exe ----
-
 set(TS_WIN32_DIR ${CMAKE_SOURCE_DIR}/ui/win32)
 configure_file(ui/win32/trend-station.rc.in ${CMAKE_BINARY_DIR}/generated/trend-station.rc @ONLY)
 # The controls, the chart and the about box need nothing of the core: the chart's benchmark
@@ -88,30 +87,4 @@ if(TS_BUILD_TESTS)
   add_test(NAME win32_window_tests
            COMMAND xvfb-run -a -s "-screen 0 1280x800x24" wine $<TARGET_FILE:win32_window_tests>)
   set_tests_properties(win32_window_tests PROPERTIES TIMEOUT 300)
-# ---- the driver over the vendor's D2XX library, loaded at run time ----
-add_library(d2xx_driver STATIC src/device/d2xx/d2xx_driver.cpp)
-target_include_directories(d2xx_driver PUBLIC src)
-target_compile_definitions(d2xx_driver PUBLIC ${WINDOWS_DEFINITIONS})
-
-# ---- the emulated D2XX library: ftd2xx.dll serving the bridges of TS_EMULATED_BRIDGES ----
-# Built beside the programs, where the driver finds it before the system folder.
-file(GLOB EMULATED_D2XX_SOURCES CONFIGURE_DEPENDS sim/emulated_d2xx/*.cpp)
-add_library(emulated_d2xx SHARED ${EMULATED_D2XX_SOURCES} sim/emulated_bridge/bridge_list.cpp
-                                 sim/sim_instrument.cpp sim/sim_driver.cpp sim/frame_encoder.cpp
-                                 src/device/receive_queue.cpp)
-target_include_directories(emulated_d2xx PRIVATE ${CMAKE_SOURCE_DIR} sim src)
-target_compile_definitions(emulated_d2xx PRIVATE ${WINDOWS_DEFINITIONS})
-set_target_properties(emulated_d2xx PROPERTIES OUTPUT_NAME ftd2xx PREFIX ""
-                                               RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-
-if(TS_BUILD_TESTS)
-  # The driver's tests on the emulated library, in a program of their own until the core builds
-  # for Windows; they then join core_tests.
-  add_executable(d2xx_tests tests/device/d2xx_driver_test.cpp)
-  target_include_directories(d2xx_tests PRIVATE tests)
-  target_link_libraries(d2xx_tests PRIVATE d2xx_driver gtest gtest_main)
-  set_target_properties(d2xx_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-  add_dependencies(d2xx_tests emulated_d2xx)
-  add_test(NAME d2xx_tests COMMAND d2xx_tests)
-  set_tests_properties(d2xx_tests PROPERTIES TIMEOUT 300)
 endif()
