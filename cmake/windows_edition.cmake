@@ -85,6 +85,7 @@ if(TS_BUILD_TESTS)
   set_target_properties(win32_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   add_dependencies(win32_window_tests emulated_d2xx)
   add_test(NAME win32_window_tests
-           COMMAND xvfb-run -a -s "-screen 0 1280x800x24" wine $<TARGET_FILE:win32_window_tests>)
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/win32/run-window-tests
+                   $<TARGET_FILE:win32_window_tests>)
   set_tests_properties(win32_window_tests PROPERTIES TIMEOUT 300)
 endif()
