@@ -84,6 +84,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     int status = 0;
     {
         ts::D2xxDriver driver;
+        if (driver.LibraryMissing()) {
+            // Said once, before the window: the window then finds no instrument, as without one.
+            MessageBoxW(nullptr, ts::win32::Wide(ts::text::kMsgD2xxDriverMissing).c_str(),
+                        ts::win32::Wide(ts::text::kAppTitle).c_str(), MB_OK);
+        }
         ts::SystemPlatform platform;
         ts::win32::TMF window(driver, platform);
         ShowWindow(window.hwnd(), show);
