@@ -95,8 +95,8 @@ int main() {
     GdiFlush();
     const double cpu = (ThreadSeconds() - cpu0) / kRedraws;
     const double wall = (WallSeconds() - wall0) / kRedraws;
-    std::printf("one redraw of six 600-point series: %.3f ms processor, %.3f ms wall\n",
-                cpu * 1e3, wall * 1e3);
+    std::printf("one redraw of six 600-point series: %.3f ms processor, %.3f ms wall\n", cpu * 1e3,
+                wall * 1e3);
     std::printf("share of the 20 ms period: %.2f %% processor, %.2f %% wall\n",
                 100.0 * cpu / kPeriodSeconds, 100.0 * wall / kPeriodSeconds);
     DeleteObject(font);

@@ -103,7 +103,9 @@ public:
                                  char (&description)[kDescriptionBufferSize]) override {
         return bridge.GetDeviceInfoDetail(index, serial, description);
     }
-    FtStatus Open(std::uint32_t index, FtHandle& handle) override { return bridge.Open(index, handle); }
+    FtStatus Open(std::uint32_t index, FtHandle& handle) override {
+        return bridge.Open(index, handle);
+    }
     FtStatus Close(FtHandle handle) override { return bridge.Close(handle); }
     FtStatus ResetDevice(FtHandle handle) override { return bridge.ResetDevice(handle); }
     FtStatus SetBaudRate(FtHandle handle, std::uint32_t baud) override {
@@ -142,7 +144,8 @@ struct WindowRig {
     std::unique_ptr<win32::TMF> window;
 
     explicit WindowRig(const std::string& settings,
-                       const std::string& bridges = std::string(kDescription) + "," + kSerial + ",sim",
+                       const std::string& bridges = std::string(kDescription) + "," + kSerial +
+                                                    ",sim",
                        std::function<void(std::span<const std::uint8_t>)> listener = {}) {
         WriteFile(folder / "Settings.bin", settings);
         SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", win32::Wide(bridges).c_str());
@@ -377,8 +380,8 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
     const std::string expected = ReadFile(twin.folder / "result.txt");
     // A second of samples, every one of them a line.
     EXPECT_GT(std::count(expected.begin(), expected.end(), '\n'), 1000);
-    EXPECT_TRUE(written == expected) << written.size() << " bytes written, the core wrote "
-                                     << expected.size();
+    EXPECT_TRUE(written == expected)
+        << written.size() << " bytes written, the core wrote " << expected.size();
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ COLORREF SystemColor(Color color) {
 
 std::wstring WindowText(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -78,9 +79,7 @@ void CheckBox::Create(ControlSet& set, std::string name, std::string_view text, 
     set.Add(*this, WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, text, std::move(name), place);
 }
 
-bool CheckBox::Checked() const {
-    return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool CheckBox::Checked() const { return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void CheckBox::SetChecked(bool checked) {
     if (Checked() != checked) {
@@ -169,22 +168,22 @@ void ControlSet::MakeFonts() {
         // The layout was drawn for the 8-point "MS Sans Serif", a bitmap face that neither
         // scales nor holds every script; "MS Shell Dlg" is the name under which Windows
         // gives its own scalable successor of it.
-        fonts_[k] = CreateFontW(-Scaled(kFontSpecs[k].height, dpi_), 0, 0, 0, kFontSpecs[k].weight,
-                                FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                                L"MS Shell Dlg");
+        fonts_[k] =
+            CreateFontW(-Scaled(kFontSpecs[k].height, dpi_), 0, 0, 0, kFontSpecs[k].weight, FALSE,
+                        FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
     }
 }
 
-void ControlSet::Add(Control& control, const wchar_t* className, DWORD style,
-                     std::string_view text, std::string name, Place place, DWORD exStyle) {
+void ControlSet::Add(Control& control, const wchar_t* className, DWORD style, std::string_view text,
+                     std::string name, Place place, DWORD exStyle) {
     control.name = std::move(name);
     control.place = place;
     const std::wstring caption = Wide(text);
-    control.hwnd = CreateWindowExW(exStyle, className, caption.c_str(),
-                                   style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                                   parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
-                                   GetModuleHandleW(nullptr), nullptr);
+    control.hwnd = CreateWindowExW(
+        exStyle, className, caption.c_str(), style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+        0, 0, parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
+        GetModuleHandleW(nullptr), nullptr);
     controls_.push_back(&control);
     SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font(control.font)), FALSE);
     PlaceControl(control);
@@ -212,8 +211,8 @@ void ControlSet::SetFont(Control& control, FontKind font) {
 
 void ControlSet::PlaceControl(const Control& control) const {
     const Place& p = control.place;
-    SetWindowPos(control.hwnd, nullptr, Scaled(p.x, dpi_), Scaled(p.y, dpi_),
-                 Scaled(p.width, dpi_), Scaled(p.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control.hwnd, nullptr, Scaled(p.x, dpi_), Scaled(p.y, dpi_), Scaled(p.width, dpi_),
+                 Scaled(p.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ControlSet::SetDpi(UINT dpi) {
@@ -265,11 +264,13 @@ bool ControlSet::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
                 return true;
             }
             SetBkColor(dc, static_cast<COLORREF>(control->backColor));
-            auto brush = std::find_if(backBrushes_.begin(), backBrushes_.end(),
-                                      [control](const auto& b) { return b.first == control->backColor; });
+            auto brush =
+                std::find_if(backBrushes_.begin(), backBrushes_.end(),
+                             [control](const auto& b) { return b.first == control->backColor; });
             if (brush == backBrushes_.end()) {
-                backBrushes_.emplace_back(control->backColor,
-                                          CreateSolidBrush(static_cast<COLORREF>(control->backColor)));
+                backBrushes_.emplace_back(
+                    control->backColor,
+                    CreateSolidBrush(static_cast<COLORREF>(control->backColor)));
                 brush = backBrushes_.end() - 1;
             }
             result = reinterpret_cast<LRESULT>(brush->second);

@@ -82,12 +82,12 @@ void TMF::ApplyForm() {
 
 void TMF::MirrorDeviceMenu() {
     const auto& items = station_->form.M_Menu_Setting_Connection;
-    if (deviceMenuShown_ &&
-        std::equal(items.begin(), items.end(), shownDeviceItems_.begin(),
-                   [](const MenuItemState& a, const MenuItemState& b) {
-                       return a.Caption == b.Caption && a.Checked == b.Checked &&
-                              a.Enabled == b.Enabled && a.Visible == b.Visible;
-                   })) {
+    if (deviceMenuShown_ && std::equal(items.begin(), items.end(), shownDeviceItems_.begin(),
+                                       [](const MenuItemState& a, const MenuItemState& b) {
+                                           return a.Caption == b.Caption &&
+                                                  a.Checked == b.Checked &&
+                                                  a.Enabled == b.Enabled && a.Visible == b.Visible;
+                                       })) {
         return;
     }
     // A menu has no hidden items: the visible ones are made afresh.

@@ -74,7 +74,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     if (options.userData) {
         std::string why;
         if (!ts::win32::EnterUserDataFolder(why)) {
-            const std::wstring text = ts::win32::Wide(std::string(ts::text::kMsgDataFolderFailed) + why);
+            const std::wstring text =
+                ts::win32::Wide(std::string(ts::text::kMsgDataFolderFailed) + why);
             MessageBoxW(nullptr, text.c_str(), ts::win32::Wide(ts::text::kAppTitle).c_str(), MB_OK);
             return 1;
         }

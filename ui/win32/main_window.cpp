@@ -45,8 +45,10 @@ TMF::TMF(Driver& driver, Platform& platform) {
     BuildMenu();
     // The chart and the group frames lie under the controls drawn over them.
     SetWindowPos(chart_.hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(scaleGroup_.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(fileGroup_.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(scaleGroup_.hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(fileGroup_.hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (GroupBox& group : channelGroups_) {
         SetWindowPos(group.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
@@ -151,7 +153,9 @@ void TMF::BuildChannelPanels() {
         table.Create(*controls_, Name("B_ListF_CH", channel), text::kTableButton,
                      {x0 + 6, y0 + 47, 84, 20}, true);
         controls_->SetHint(table, text::kTableButtonHint);
-        table.onClick = [this, channel] { Run([this, channel] { station_->B_ListF_Click(channel); }); };
+        table.onClick = [this, channel] {
+            Run([this, channel] { station_->B_ListF_Click(channel); });
+        };
 
         ColorSwatch& swatch = curveSwatches_[k];
         swatch.Create(*controls_, Name("PanelColor_CurveCH", channel), {x0 + 102, y0 + 48, 17, 17});
@@ -209,8 +213,7 @@ void TMF::BuildRecordingGroup() {
     onChangeSens_.Create(*controls_, "Label_FileOnChangeSens", text::kOnChangeSens,
                          {x0 + 6, y0 + 138, 130, 16});
 
-    threshold_.Create(*controls_, "ComboBox_FileOnChangeThresh", {x0 + 136, y0 + 136, 50, 20},
-                      200);
+    threshold_.Create(*controls_, "ComboBox_FileOnChangeThresh", {x0 + 136, y0 + 136, 50, 20}, 200);
     controls_->SetHint(threshold_, text::kOnChangeThreshHint);
     for (int i = 1; i <= kThresholdItems; ++i) threshold_.AddItem(std::to_string(i));
     threshold_.onSelect = [this] {
@@ -395,7 +398,8 @@ LRESULT TMF::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 int RunMessageLoop(TMF& window) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (window.aboutBox().hwnd() != nullptr && IsDialogMessageW(window.aboutBox().hwnd(), &msg)) {
+        if (window.aboutBox().hwnd() != nullptr &&
+            IsDialogMessageW(window.aboutBox().hwnd(), &msg)) {
             continue;
         }
         if (window.hwnd() != nullptr && IsDialogMessageW(window.hwnd(), &msg)) continue;

@@ -24,7 +24,8 @@ std::string SystemMessage(DWORD code) {
 
 bool EnterUserDataFolder(std::string& error) {
     wchar_t* base = nullptr;
-    const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &base);
+    const HRESULT found =
+        SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &base);
     if (FAILED(found)) {
         if (base != nullptr) CoTaskMemFree(base);
         error = SystemMessage(static_cast<DWORD>(found));

@@ -170,8 +170,7 @@ void Win32Ui::SetBottomAxisMaximum(double value) { chart_.SetBottomMaximum(value
 
 void Win32Ui::EmptySeries(int channel) { chart_.EmptySeries(channel); }
 
-void Win32Ui::SetSeriesPoints(int channel, double firstX, std::span<const float> y,
-                              Color color) {
+void Win32Ui::SetSeriesPoints(int channel, double firstX, std::span<const float> y, Color color) {
     chart_.SetSeries(channel, firstX, y, color);
 }
 

@@ -27,7 +27,8 @@ public:
 // measurement of the file name label's text.
 class Win32Ui final : public Ui {
 public:
-    Win32Ui(HWND owner, StripChart& chart, const Control& fileNameLabel, const ControlSet& controls);
+    Win32Ui(HWND owner, StripChart& chart, const Control& fileNameLabel,
+            const ControlSet& controls);
     ~Win32Ui() override;
 
     void ShowMessage(std::string_view text) override;
