@@ -27,6 +27,9 @@ void WindowBase::CreateWindowOf(const wchar_t* className, DWORD style, DWORD exS
         wc.lpszClassName = className;
         // The program's icon is resource 1; a program without it gets the system's.
         wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), 0));
         RegisterClassExW(&wc);
     }
     const std::wstring caption(title);
