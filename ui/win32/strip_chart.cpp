@@ -135,16 +135,28 @@ RECT StripChart::PlotRect() const {
                 height_ - Scaled(kBottomAxisHeight, dpi_)};
 }
 
-POINT StripChart::ToPixel(double x, double percent) const {
+StripChart::Mapping StripChart::CurrentMapping() const {
     const RECT r = PlotRect();
     const double span = bottomMax_ - bottomMin_;
-    const double bottom = r.bottom - 1;
-    const double px = r.left + (span > 0 ? (x - bottomMin_) / span : 0) * (r.right - r.left - 1);
-    const double py =
-        bottom - (percent - kAxisLow) / (kAxisHigh - kAxisLow) * (r.bottom - r.top - 1);
+    Mapping m;
+    m.left = r.left;
+    m.xScale = span > 0 ? (r.right - r.left - 1) / span : 0;
+    m.xOrigin = bottomMin_;
+    m.bottom = r.bottom - 1;
+    m.yScale = (r.bottom - r.top - 1) / (kAxisHigh - kAxisLow);
+    return m;
+}
+
+POINT StripChart::Map(const Mapping& m, double x, double percent) {
+    const double px = m.left + (x - m.xOrigin) * m.xScale;
+    const double py = m.bottom - (percent - kAxisLow) * m.yScale;
     // Far off-scale values stay far off-scale without overflowing GDI's coordinates.
     return POINT{static_cast<LONG>(std::lround(std::clamp(px, -1e6, 1e6))),
                  static_cast<LONG>(std::lround(std::clamp(py, -1e6, 1e6)))};
+}
+
+POINT StripChart::ToPixel(double x, double percent) const {
+    return Map(CurrentMapping(), x, percent);
 }
 
 void StripChart::FreeBitmaps() {
@@ -260,6 +272,7 @@ void StripChart::DrawVerticalGrid(HDC dc) const {
 void StripChart::DrawCurves(HDC dc) {
     // One pixel wide: wide lines are slow to stroke.
     const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    const Mapping mapping = CurrentMapping();
     for (Series& s : series_) {
         if (s.count < 1) continue;
         if (s.pen == nullptr || s.penColor != s.color) {
@@ -270,7 +283,7 @@ void StripChart::DrawCurves(HDC dc) {
         mapped_.resize(static_cast<std::size_t>(s.count));
         for (int i = 0; i < s.count; ++i) {
             mapped_[static_cast<std::size_t>(i)] =
-                ToPixel(s.firstX + i, static_cast<double>(s.y[static_cast<std::size_t>(i)]));
+                Map(mapping, s.firstX + i, static_cast<double>(s.y[static_cast<std::size_t>(i)]));
         }
         SelectObject(dc, s.pen);
         if (s.count == 1) {

@@ -50,6 +50,12 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // From axis values to the chart's pixels, worked out once for a whole redraw.
+    struct Mapping {
+        double left = 0, xScale = 0, xOrigin = 0, bottom = 0, yScale = 0;
+    };
+    Mapping CurrentMapping() const;
+    static POINT Map(const Mapping& mapping, double x, double percent);
     void Render();
     void MakeBitmaps();
     void FreeBitmaps();
