@@ -13,6 +13,8 @@ target_compile_definitions(core PUBLIC ${WINDOWS_DEFINITIONS})
 target_link_libraries(core PUBLIC Threads::Threads)
 
 enable_testing()
+# devcon.exe, the installer and their tests under wine.
+include(cmake/windows_installer.cmake)
 
 if(TS_BUILD_TESTS)
   # Debian's googletest package ships the sources, built here with the cross compiler.
