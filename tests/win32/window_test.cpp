@@ -45,49 +45,74 @@ void WriteFile(const std::string& path, std::string_view bytes) {
 // A table of two points, codes 0..1023 onto 0..100.
 constexpr std::string_view kTable = "0 0\r\n1023 100\r\n";
 
-// Answers every message box of this thread with OK, as a person would, noting its text.
-class BoxAnswerer {
+// Answers the boxes and dialogs of this thread as a person would: a message box with Yes when
+// it asks, else with OK, noting its text; a file dialog with the name in `typedName`, typed into
+// its name box and confirmed.
+class Person {
 public:
-    BoxAnswerer() {
+    Person() {
         current_ = this;
         timer_ = SetTimer(nullptr, 0, 5, &Tick);
     }
-    ~BoxAnswerer() {
+    ~Person() {
         KillTimer(nullptr, timer_);
         current_ = nullptr;
     }
-    std::vector<std::string> texts;
+    std::vector<std::string> boxTexts;
+    std::vector<std::string> dialogTitles;
+    std::string typedName;
 
 private:
+    // The name box of the common file dialogs.
+    static constexpr int kFileNameBox = 0x47C;
+
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Person& person = *current_;
+        if (person.dialog_ != nullptr && !IsWindow(person.dialog_)) {
+            person.dialog_ = nullptr;
+            person.typedName.clear();
+        }
         EnumThreadWindows(GetCurrentThreadId(), &Answer, 0);
     }
     static BOOL CALLBACK Answer(HWND hwnd, LPARAM) {
         wchar_t className[16] = {};
         GetClassNameW(hwnd, className, 16);
         if (std::wstring_view(className) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
-        if (std::find(current_->answered_.begin(), current_->answered_.end(), hwnd) ==
-            current_->answered_.end()) {
+        Person& person = *current_;
+        if (GetDlgItem(hwnd, kFileNameBox) != nullptr) {
+            // Typed again while the dialog stays: it may have come up before it could take it.
+            if (person.typedName.empty() || !IsWindowEnabled(hwnd)) return TRUE;
+            if (hwnd != person.dialog_) {
+                wchar_t title[256] = {};
+                GetWindowTextW(hwnd, title, 256);
+                person.dialogTitles.push_back(win32::Utf8(title));
+                person.dialog_ = hwnd;
+                person.lastTyped_ = GetTickCount() - 1000;
+            }
+            if (GetTickCount() - person.lastTyped_ < 200) return TRUE;
+            person.lastTyped_ = GetTickCount();
+            // Typed as a person on Windows writes a path.
+            std::wstring name = win32::Wide(person.typedName);
+            std::replace(name.begin(), name.end(), L'/', L'\\');
+            SetDlgItemTextW(hwnd, kFileNameBox, name.c_str());
+            PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+            return TRUE;
+        }
+        if (std::find(person.answered_.begin(), person.answered_.end(), hwnd) ==
+            person.answered_.end()) {
             wchar_t text[1024] = {};
             GetDlgItemTextW(hwnd, 0xFFFF, text, 1024);  // the box's message
-            current_->texts.push_back(win32::Utf8(text));
-            current_->answered_.push_back(hwnd);
+            person.boxTexts.push_back(win32::Utf8(text));
+            person.answered_.push_back(hwnd);
         }
-        PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+        PostMessageW(hwnd, WM_COMMAND, GetDlgItem(hwnd, IDYES) != nullptr ? IDYES : IDOK, 0);
         return TRUE;
     }
-    static inline BoxAnswerer* current_ = nullptr;
+    static inline Person* current_ = nullptr;
     UINT_PTR timer_ = 0;
     std::vector<HWND> answered_;
-};
-
-// The file dialogs' answers.
-struct DialogStandIn final : win32::DialogAnswers {
-    std::optional<std::string> tableFile;
-    std::optional<std::string> resultFile;
-    std::optional<std::string> TableFile() override { return tableFile; }
-    std::optional<std::string> ResultFile() override { return resultFile; }
-    std::optional<Color> PickColor(Color) override { return std::nullopt; }
+    HWND dialog_ = nullptr;
+    DWORD lastTyped_ = 0;
 };
 
 // The bridge library's driver, handing a copy of every byte read to whoever listens.
@@ -137,8 +162,7 @@ public:
 // folder of its own from `settings`, shown, with every box answered.
 struct WindowRig {
     TempFolder folder;
-    BoxAnswerer boxes;
-    DialogStandIn dialogs;
+    Person person;
     sim::TestPlatform platform;
     std::unique_ptr<ListenedDriver> driver;
     std::unique_ptr<win32::TMF> window;
@@ -153,7 +177,6 @@ struct WindowRig {
         driver->listener = std::move(listener);
         platform.currentDirectory = folder.path();
         window = std::make_unique<win32::TMF>(*driver, platform);
-        window->ui().SetDialogAnswers(&dialogs);
         ShowWindow(window->hwnd(), SW_SHOW);
         Pump(50ms);
     }
@@ -230,8 +253,8 @@ std::string NamedBridgeSettings(std::vector<std::pair<int, std::string>> changes
 
 TEST(Win32Window, DeviceMenuListsTheBridgesAndTheChosenOneLinksAndIsSavedOnClosing) {
     WindowRig rig(SettingsText(), "KSL-USB,00000001,sim;KSL-USB,00000002,sim");
-    ASSERT_FALSE(rig.boxes.texts.empty());
-    EXPECT_EQ(rig.boxes.texts.back(), "   Требуемый Прибор не найден!");
+    ASSERT_FALSE(rig.person.boxTexts.empty());
+    EXPECT_EQ(rig.person.boxTexts.back(), "   Требуемый Прибор не найден!");
 
     HMENU menu = rig.OpenDeviceMenu();
     ASSERT_EQ(GetMenuItemCount(menu), 2);
@@ -318,8 +341,10 @@ TEST(Win32Window, TableButtonTurnsFromRedToBlackWhenATableIsLoaded) {
     EXPECT_GT(CountPixels(button, red), 0);
 
     WriteFile(rig.folder / "table.txt", kTable);
-    rig.dialogs.tableFile = rig.folder / "table.txt";
+    rig.person.typedName = rig.folder / "table.txt";
     rig.Click("B_ListF_CH3");
+    EXPECT_EQ(rig.person.dialogTitles,
+              std::vector<std::string>{"Выбор файла с калибровочной таблицей"});
     WindowRig::Pump(100ms);
     EXPECT_EQ(CountPixels(button, red), 0);
     EXPECT_GT(CountPixels(button, black), 0);
@@ -360,8 +385,14 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
     ASSERT_TRUE(rig.LinkUp());
 
     rig.Click("RadioB_FileAll");
-    rig.dialogs.resultFile = rig.folder / "result.txt";
+    // A file of that name is there already: the dialog asks before it is replaced.
+    WriteFile(rig.folder / "result.txt", "older results");
+    rig.person.typedName = rig.folder / "result";
+    const std::size_t boxesBefore = rig.person.boxTexts.size();
     rig.Click("B_File");
+    EXPECT_EQ(rig.person.dialogTitles,
+              std::vector<std::string>{"Выбор файла для сохранения результатов"});
+    EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore + 1);
     twin.ui.resultFileAnswers.push_back(twin.folder / "result.txt");
     twin.station.B_FileClick();
     twin.station.form.SelectRecordChoice(kRecordChoiceAll);

@@ -139,19 +139,16 @@ void Win32Ui::ShowHeldBoxes() {
 }
 
 std::optional<std::string> Win32Ui::ChooseTableFile() {
-    if (answers_ != nullptr) return answers_->TableFile();
     return FileDialog(owner_, false, text::kTableDialogTitle, text::kTableDialogFilter,
                       text::kTableDialogDefaultExt);
 }
 
 std::optional<std::string> Win32Ui::ChooseResultFile() {
-    if (answers_ != nullptr) return answers_->ResultFile();
     return FileDialog(owner_, true, text::kSaveDialogTitle, text::kSaveDialogFilter,
                       text::kSaveDialogDefaultExt);
 }
 
 std::optional<Color> Win32Ui::ChooseColor(Color initial) {
-    if (answers_ != nullptr) return answers_->PickColor(initial);
     // The custom colours a user mixed stay for the next choice, as long as the program runs.
     static COLORREF customColors[16] = {};
     CHOOSECOLORW dialog{};

@@ -14,15 +14,6 @@ namespace ts::win32 {
 // Posted to the main window to show the boxes held back while a menu was opening.
 constexpr UINT kShowHeldBoxes = WM_APP + 1;
 
-// Stands in for the person at the file and colour dialogs: tests answer them through it.
-class DialogAnswers {
-public:
-    virtual ~DialogAnswers() = default;
-    virtual std::optional<std::string> TableFile() = 0;
-    virtual std::optional<std::string> ResultFile() = 0;
-    virtual std::optional<Color> PickColor(Color initial) = 0;
-};
-
 // The Ui port on Windows: message boxes, the three common dialogs, the chart and the
 // measurement of the file name label's text.
 class Win32Ui final : public Ui {
@@ -55,8 +46,6 @@ public:
     // Closes every box the program has open: the window is closing.
     void CloseBoxes();
 
-    void SetDialogAnswers(DialogAnswers* answers) { answers_ = answers; }
-
 private:
     struct HeldBox {
         bool warning;
@@ -73,7 +62,6 @@ private:
     StripChart& chart_;
     const Control& fileNameLabel_;
     const ControlSet& controls_;
-    DialogAnswers* answers_ = nullptr;
     bool deferring_ = false;
     std::vector<HeldBox> held_;
     std::vector<BoxThread> boxThreads_;
