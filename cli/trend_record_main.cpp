@@ -4,7 +4,9 @@
 #include <clocale>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/bridge_listing.h"
 #include "app/build_config.h"
@@ -16,6 +18,7 @@
 #include "device/replay_driver.h"
 #include "device/tee_driver.h"
 #include "platform/console.h"
+#include "platform/program_arguments.h"
 #include "platform/stop_requests.h"
 #include "platform/system_platform.h"
 
@@ -62,8 +65,11 @@ void ShowLinkSummary(const ts::LinkCounts& link) {
 int main(int argc, char** argv) {
     // The regional settings decide the decimal separator, dates and times.
     std::setlocale(LC_ALL, "");
-    const ts::RecordOptions options =
-        ts::ParseRecordOptions({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)});
+    ts::ShowUtf8OnConsole();
+    const std::vector<std::string> arguments = ts::ProgramArguments(argc, argv);
+    std::vector<const char*> argumentTexts;
+    for (const std::string& argument : arguments) argumentTexts.push_back(argument.c_str());
+    const ts::RecordOptions options = ts::ParseRecordOptions(argumentTexts);
     if (options.help) {
         std::fputs(ts::kRecordUsage, stdout);
         return 0;
@@ -122,11 +128,19 @@ int main(int argc, char** argv) {
 
     ts::TickPacer pacer(ts::TickPacer::Clock::now(), kTickPeriod);
     bool afterPause = false;
+    // --for counts the instrument's time; should the link fall silent, the computer's clock
+    // ends the recording a little later.
+    std::optional<ts::TickPacer::Clock::time_point> silentLinkDeadline;
     while (!ts::StopRequested()) {
         // A replay runs as fast as it can, one capture chunk per tick; the
         // instrument is polled on the window's own 40 ms rhythm.
         recorder.Tick(!replay, afterPause);
-        if (recorder.Failed()) break;
+        if (recorder.Failed() || recorder.DurationReached()) break;
+        if (options.durationSeconds && !replay && recorder.Recording() && !silentLinkDeadline) {
+            silentLinkDeadline = ts::TickPacer::Clock::now() +
+                                 std::chrono::milliseconds(*options.durationSeconds * 1010);
+        }
+        if (silentLinkDeadline && ts::TickPacer::Clock::now() >= *silentLinkDeadline) break;
         if (replay && replayDriver->Finished()) break;
         if (progress && recorder.Ticks() % kTicksPerSecond == 0) ShowProgress(recorder);
         if (replay) continue;
@@ -150,5 +164,7 @@ int main(int argc, char** argv) {
         std::fputs("trend-record: no sample of instrument 1 was received\n", stderr);
         ok = false;
     }
+    // A closed console waits for this before the system ends the program.
+    ts::StopFinished();
     return ok ? 0 : 1;
 }

@@ -5,12 +5,14 @@
 # Wide (W) functions everywhere: file names cross into the system as UTF-16.
 set(WINDOWS_DEFINITIONS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
+# ---- core: the whole station without any toolkit, on the Windows platform folder ----
 file(GLOB_RECURSE CORE_SOURCES CONFIGURE_DEPENDS src/*.cpp)
 list(FILTER CORE_SOURCES EXCLUDE REGEX "src/(platform/posix|device/libftdi|device/d2xx)/")
 add_library(core STATIC ${CORE_SOURCES})
 target_include_directories(core PUBLIC src ${CMAKE_BINARY_DIR}/generated)
 target_compile_definitions(core PUBLIC ${WINDOWS_DEFINITIONS})
-target_link_libraries(core PUBLIC Threads::Threads)
+# The user's data folder comes from the shell's known folders (shell32, ole32, uuid).
+target_link_libraries(core PUBLIC Threads::Threads shell32 ole32 uuid)
 
 enable_testing()
 # devcon.exe, the installer and their tests under wine.
@@ -25,9 +27,9 @@ if(TS_BUILD_TESTS)
 endif()
 
 # ---- the driver over the vendor's D2XX library, loaded at run time ----
-add_library(d2xx_driver STATIC src/device/d2xx/d2xx_driver.cpp)
-target_include_directories(d2xx_driver PUBLIC src)
-target_compile_definitions(d2xx_driver PUBLIC ${WINDOWS_DEFINITIONS})
+file(GLOB D2XX_DRIVER_SOURCES CONFIGURE_DEPENDS src/device/d2xx/*.cpp)
+add_library(d2xx_driver STATIC ${D2XX_DRIVER_SOURCES})
+target_link_libraries(d2xx_driver PUBLIC core)
 
 # ---- the emulated D2XX library: ftd2xx.dll serving the bridges of TS_EMULATED_BRIDGES ----
 # Built beside the programs, where the driver finds it before the system folder.
@@ -40,16 +42,37 @@ target_compile_definitions(emulated_d2xx PRIVATE ${WINDOWS_DEFINITIONS})
 set_target_properties(emulated_d2xx PROPERTIES OUTPUT_NAME ftd2xx PREFIX ""
                                                RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# ---- sim: simulated instruments ----
+file(GLOB SIM_SOURCES CONFIGURE_DEPENDS sim/*.cpp)
+list(FILTER SIM_SOURCES EXCLUDE REGEX "sim/(sim_main|sim_panel)[^/]*\\.cpp$")
+add_library(sim STATIC ${SIM_SOURCES})
+target_include_directories(sim PUBLIC .)
+target_link_libraries(sim PUBLIC core)
+
+# ---- the headless recorder ----
+add_executable(trend-record cli/trend_record_main.cpp)
+target_link_libraries(trend-record PRIVATE core d2xx_driver)
+set_target_properties(trend-record PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 if(TS_BUILD_TESTS)
-  # The driver's tests on the emulated library, in a program of their own until the core builds
-  # for Windows; they then join core_tests.
-  add_executable(d2xx_tests tests/device/d2xx_driver_test.cpp)
-  target_include_directories(d2xx_tests PRIVATE tests)
-  target_link_libraries(d2xx_tests PRIVATE d2xx_driver gtest gtest_main)
-  set_target_properties(d2xx_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-  add_dependencies(d2xx_tests emulated_d2xx)
-  add_test(NAME d2xx_tests COMMAND d2xx_tests)
-  set_tests_properties(d2xx_tests PROPERTIES TIMEOUT 300)
+  # ---- core tests: every test that is not about a Linux-only unit ----
+  # Left out: the POSIX platform folder, the libftdi1 driver and its emulated libusb, and the
+  # tests that run the Linux programs, scripts or package.
+  file(GLOB_RECURSE CORE_TEST_SOURCES CONFIGURE_DEPENDS tests/*.cpp)
+  list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX
+       "tests/(ui|soak|platform/posix|device/libftdi|support/posix)/")
+  # Cases set up with what only Linux offers (a file size limit, pipes, mode bits).
+  list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX "_posix_test\\.cpp$")
+  list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX
+       "tests/(app/installed_package|app/trend_record_program|device/devcon_script)_test\\.cpp$")
+  add_executable(core_tests ${CORE_TEST_SOURCES})
+  target_include_directories(core_tests PRIVATE tests)
+  target_link_libraries(core_tests PRIVATE core sim d2xx_driver gtest gtest_main)
+  target_compile_definitions(core_tests PRIVATE TS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  set_target_properties(core_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(core_tests emulated_d2xx trend-record)
+  add_test(NAME core_tests COMMAND core_tests)
+  set_tests_properties(core_tests PROPERTIES TIMEOUT 900)
 endif()
 
 # ---- the Win32 window: trend-station.exe ----

@@ -45,6 +45,7 @@ bool HeadlessRecorder::Prepare(const RecordOptions& options, std::string& error)
     st.RefreshRecordingOptions();
     st.recording.ResultFileName = options.outPath;
     outPath_ = options.outPath;
+    if (options.durationSeconds) durationUnits_ = *options.durationSeconds * kTimeUnitsPerSecond;
     return true;
 }
 
@@ -74,8 +75,42 @@ void HeadlessRecorder::OpenInstrument() {
     station_->link.DeviceNumber = 0;
 }
 
-void HeadlessRecorder::SampleEntering(const Sample&) {
+std::uint64_t HeadlessRecorder::ElapsedAt(const Sample& sample) const {
+    const PipelineState& p = station_->pipeline;
+    // As the pipeline counts it: the 16-bit distance from the sample before.
+    const auto delta =
+        p.FirstSample ? 0 : static_cast<std::uint16_t>(sample.TimeCounter - p.PreviousCounter);
+    return p.ElapsedCount + delta - station_->recording.RecordingStart;
+}
+
+bool HeadlessRecorder::RecordsPeriods() const {
+    const int choice = station_->form.SelectedRecordChoice();
+    return choice != kRecordChoiceAll && choice != kRecordChoiceOnChange;
+}
+
+void HeadlessRecorder::StopForDuration() {
+    durationStopDue_ = false;
+    durationReached_ = true;
+    recordsAtStop_ = Records();
+    finished_ = true;
+    if (station_->recording.RecordingActive) station_->B_FileSaveStopClick();
+}
+
+void HeadlessRecorder::SampleEntering(const Sample& sample) {
     ++samples_;
+    if (durationStopDue_) {
+        StopForDuration();
+    } else if (started_ && !durationReached_ && durationUnits_ &&
+               ElapsedAt(sample) > *durationUnits_) {
+        // Every record up to the duration is written, none after it. A sample or a change is
+        // recorded at its own time, so this one is not; a period ending at or before the
+        // duration is closed only by this sample, which is let through for that.
+        if (RecordsPeriods()) {
+            durationStopDue_ = true;
+        } else {
+            StopForDuration();
+        }
+    }
     // The sample before this one has been processed whole: start between the two.
     if (startPending_) StartRecording();
     if (!started_) startPending_ = true;
@@ -107,6 +142,7 @@ void HeadlessRecorder::Tick(bool supervise, bool afterPause) {
     // the next; an empty poll now is no silence of the line.
     if (afterPause) link.SilentTicks = std::min(link.SilentTicks, silentBefore);
     if (startPending_) StartRecording();
+    if (durationStopDue_) StopForDuration();
     if (supervise && ticks_ % kTicksPerSupervision == 0) {
         CompleteIdentity();
         station_->TimerPortTimer();
@@ -117,6 +153,7 @@ void HeadlessRecorder::Finish() {
     Station& st = *station_;
     RecordingState& recording = st.recording;
     st.ShowLinkStatistics();
+    if (durationReached_) return;
     recordsAtStop_ = Records();
     finished_ = true;
     if (recording.RecordingActive) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/record_options.h"
@@ -39,6 +40,9 @@ public:
     // failed, as the window does; a file the run left empty is removed. Takes
     // the driver's last word on its losses too.
     void Finish();
+    // The recording has run for the duration the options asked for and has been stopped (stop
+    // line written, file closed): the run is over, and Finish has no more to write.
+    bool DurationReached() const { return durationReached_; }
 
     bool Recording() const { return station_->recording.RecordingActive; }
     bool LinkUp() const { return station_->link.DataReceived; }
@@ -58,6 +62,12 @@ private:
     // With one half of the instrument's identity given and no settings file for
     // the other, the bridge that carries the given half supplies the other.
     void CompleteIdentity();
+    // The recording's time, in time units, that `sample` will carry once it is processed.
+    std::uint64_t ElapsedAt(const Sample& sample) const;
+    // Whether the choice records at the ends of periods, so that the sample after the last
+    // wanted one must still close the period it ends.
+    bool RecordsPeriods() const;
+    void StopForDuration();
 
     std::unique_ptr<Station> station_;
     std::string outPath_;
@@ -70,6 +80,9 @@ private:
     bool finished_ = false;
     bool descriptionWanted_ = false;  // the description is to be taken from the bridge
     bool serialWanted_ = false;       // the serial likewise
+    std::optional<std::uint64_t> durationUnits_;  // --for, in time units
+    bool durationStopDue_ = false;  // stop before the next sample: its period is closed
+    bool durationReached_ = false;
 };
 
 }  // namespace ts

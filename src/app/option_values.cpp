@@ -32,6 +32,23 @@ std::optional<std::uint64_t> WholeNumberIn(std::string_view text, std::uint64_t 
     return value;
 }
 
+std::optional<std::uint64_t> DurationSecondsNamed(std::string_view text) {
+    constexpr std::uint64_t kMaxHours = 9999;
+    constexpr std::uint64_t kMaxSeconds = kMaxHours * 3600;
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return WholeNumberIn(text, 1, kMaxSeconds);
+    // H:MM:SS, each part digits only; the hours as many as wanted, the rest two exactly.
+    const std::string_view rest = text.substr(colon + 1);
+    if (rest.size() != 5 || rest[2] != ':') return std::nullopt;
+    const auto hours = WholeNumberIn(text.substr(0, colon), 0, kMaxHours);
+    const auto minutes = WholeNumberIn(rest.substr(0, 2), 0, 59);
+    const auto seconds = WholeNumberIn(rest.substr(3), 0, 59);
+    if (!hours || !minutes || !seconds) return std::nullopt;
+    const std::uint64_t total = *hours * 3600 + *minutes * 60 + *seconds;
+    if (total == 0 || total > kMaxSeconds) return std::nullopt;
+    return total;
+}
+
 std::optional<int> RecordChoiceNamed(std::string_view text) {
     if (text == kEveryAll) return kRecordChoiceAll;
     if (text == kEveryChange) return kRecordChoiceOnChange;

@@ -23,6 +23,10 @@ std::optional<int> RecordChoiceNamed(std::string_view text);
 // The accepted names of the recording choices, for a message.
 std::string RecordChoiceNames();
 
+// A duration in whole seconds from "SECONDS" or "H:MM:SS" (minutes and seconds of two digits
+// below 60), at least one second and at most 9999 hours.
+std::optional<std::uint64_t> DurationSecondsNamed(std::string_view text);
+
 // Channels to record from "1,2,5": numbers 1 to 6, each at most once.
 std::optional<std::array<bool, kChannels>> ChannelsNamed(std::string_view text);
 

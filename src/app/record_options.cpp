@@ -9,7 +9,8 @@ namespace ts {
 
 const char* const kRecordUsage =
     "Usage: trend-record --out FILE [--settings PATH] [--replay CAPTURE [--chunk N]]\n"
-    "                    [--raw FILE] [--force] [instrument and recording options]\n"
+    "                    [--raw FILE] [--force] [--for DURATION]\n"
+    "                    [instrument and recording options]\n"
     "       trend-record --list\n"
     "\n"
     "Records the instrument's results into FILE without a window, in exactly the\n"
@@ -34,7 +35,11 @@ const char* const kRecordUsage =
     "                      1048576 (default 4608, what the line carries in 40 ms)\n"
     "  --raw FILE          also save every raw byte received, for a later --replay\n"
     "  --force             replace FILE (and the --raw file) if they exist\n"
-    "  --help              show this text\n"
+    "  --for DURATION      record for DURATION after the first sample, in seconds\n"
+    "                      (90) or as H:MM:SS (1:30:00), then stop as on a stop\n"
+    "                      request: the records up to that time of the\n"
+    "                      instrument, then the stop line. Should the link fall\n"
+    "                      silent, the computer's clock ends it 1 % later\n"    "  --help              show this text\n"
     "  --version           show the version\n"
     "\n"
     "Instrument and recording, each over the settings file's value:\n"
@@ -66,9 +71,10 @@ const char* const kRecordUsage =
     "Time in which the program itself did not run (Ctrl-Z, a slow disk, a loaded\n"
     "machine) is not taken for silence. Recording starts with the first sample of\n"
     "instrument 1; that sample is the record at time 0. SIGINT, SIGTERM or SIGHUP\n"
-    "stop cleanly: the stop line is written and the file closed. A second SIGINT\n"
-    "or SIGTERM while that stop hangs ends the program at once; the file then\n"
-    "holds whole lines only, without the stop line. Progress (samples, records,\n"
+    "(on Windows Ctrl+C, Ctrl+Break, a closed console, logoff or shutdown) stop\n"
+    "cleanly: the stop line is written and the file closed. A second SIGINT or\n"
+    "SIGTERM (Ctrl+C or Ctrl+Break) while that stop hangs ends the program at\n"
+    "once; the file then holds whole lines only, without the stop line. Progress (samples, records,\n"
     "link state, elapsed time, link statistics) is shown when standard error is a\n"
     "terminal. On exit one line of link statistics goes to standard error: frames\n"
     "decoded, frames rejected by the check, bytes skipped looking for a frame\n"
@@ -158,6 +164,14 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
             if (text && !chunk) {
                 fail("--chunk wants a whole number of bytes from 1 to 1048576, not '" + *text +
                      "'");
+            }
+        } else if (arg == "--for") {
+            std::optional<std::string> text;
+            once(text);
+            if (text && o.durationSeconds) fail("--for given twice");
+            if (text) o.durationSeconds = DurationSecondsNamed(*text);
+            if (text && !o.durationSeconds) {
+                fail("--for wants a duration in seconds or as H:MM:SS, not '" + *text + "'");
             }
         } else if (arg == "--description") {
             once(o.description);

@@ -22,6 +22,9 @@ struct RecordOptions {
     bool help = false;
     bool version = false;
     bool list = false;  // list the attached bridges and do nothing else
+    // How long to record, in seconds of the instrument's time from the first sample; none: until
+    // stopped (or the end of a replay).
+    std::optional<std::uint64_t> durationSeconds;
 
     // What the window would have kept in its settings file; each one given overrides the
     // file's value.

@@ -6,4 +6,9 @@ namespace ts {
 // line that rewrites itself is worth printing.
 bool ErrorOutputIsTerminal();
 
+// The program's messages are UTF-8. A Windows console shows them as such only when told to, for
+// as long as the program runs (its own code page is restored at exit); a Linux terminal needs
+// nothing.
+void ShowUtf8OnConsole();
+
 }  // namespace ts

@@ -11,6 +11,10 @@ namespace ts {
 // Nothing half-written is left by it: the result file only ever receives whole lines.
 void CatchStopRequests();
 bool StopRequested();
+// The recorder says that its stop is done (stop line written, file closed). Windows ends the
+// process as soon as its handler of a closed console, a logoff or a shutdown returns, so that
+// handler waits for this; Linux needs nothing.
+void StopFinished();
 
 // Sleeps until `deadline` of the monotonic clock, or until a stop is asked for.
 void SleepUntilOrStopped(std::chrono::steady_clock::time_point deadline);

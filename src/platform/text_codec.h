@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,13 +24,22 @@ public:
     std::string Encode(std::string_view utf8);
 
 private:
-    std::size_t EncodeWithIconv(std::string_view utf8, char* out);
+    std::size_t EncodeNonAscii(std::string_view utf8, char* out);
 
-    void* converter_;  // iconv_t, or nullptr when the C library has no such converter
+    // Linux: the iconv_t, or nullptr when the C library has no such converter. Windows converts
+    // one character at a time and needs none.
+    void* converter_;
 };
 
 // Text that came from the regional settings (formats, names) is in the
 // locale's character set; the program works in UTF-8.
 std::string LocaleTextToUtf8(std::string_view text, const std::string& charset);
+
+// The text lines of the settings file (description, serial, table paths) are kept as the
+// original program keeps them: in the system's ANSI code page on Windows, so that either
+// program reads the other's file; as they are (UTF-8) on Linux. Nothing when the code page has
+// no place for a character of `utf8`: such text is not to be written as question marks.
+std::optional<std::string> Utf8ToSettingsText(std::string_view utf8);
+std::string SettingsTextToUtf8(std::string_view text);
 
 }  // namespace ts

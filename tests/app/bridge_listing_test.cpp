@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/texts.h"
 #include "sim/sim_driver.h"
 #include "sim/test_ui.h"
+#include "temp_folder.h"
 
 namespace ts {
 namespace {
@@ -18,20 +21,19 @@ struct Listed {
     std::string out, notes;
 };
 
+// The two streams are files in a scratch folder, binary, so that what is printed is read back
+// byte for byte on every system.
 Listed List(sim::SimDriver& driver, sim::TestUi& ui) {
-    char* outText = nullptr;
-    char* notesText = nullptr;
-    std::size_t outSize = 0, notesSize = 0;
-    std::FILE* out = ::open_memstream(&outText, &outSize);
-    std::FILE* notes = ::open_memstream(&notesText, &notesSize);
+    TempFolder folder;
+    std::FILE* out = std::fopen((folder / "out").c_str(), "w+b");
+    std::FILE* notes = std::fopen((folder / "notes").c_str(), "w+b");
     Listed listed;
     listed.status = ListBridges(driver, ui, out, notes);
     std::fclose(out);
     std::fclose(notes);
-    listed.out.assign(outText, outSize);
-    listed.notes.assign(notesText, notesSize);
-    std::free(outText);
-    std::free(notesText);
+    std::ifstream outText(folder / "out", std::ios::binary), notesText(folder / "notes", std::ios::binary);
+    listed.out.assign(std::istreambuf_iterator<char>(outText), {});
+    listed.notes.assign(std::istreambuf_iterator<char>(notesText), {});
     return listed;
 }
 

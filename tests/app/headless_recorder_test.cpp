@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "app/texts.h"
 #include "device/replay_driver.h"
@@ -29,21 +31,23 @@ struct HeadlessRun {
 // and the records it counted in the end into `messages` and `records`.
 std::string RecordHeadless(const TempFolder& folder, const std::string& capture,
                            std::vector<std::string>* messages = nullptr,
-                           std::uint64_t* records = nullptr) {
+                           std::uint64_t* records = nullptr,
+                           std::optional<std::uint64_t> durationSeconds = {}) {
     WriteAll(folder / "capture.raw", capture);
     HeadlessRun run;
     RecordOptions options;
     options.settingsPath = folder / "Settings.bin";
     options.outPath = folder / "headless.txt";
     options.force = true;
+    options.durationSeconds = durationSeconds;
     std::string error;
     EXPECT_TRUE(run.recorder.Prepare(options, error)) << error;
     EXPECT_TRUE(run.driver.OpenCapture(folder / "capture.raw"));
     run.driver.SetIdentity(run.recorder.station().link.DeviceDescription,
                            run.recorder.station().link.DeviceSerial);
     run.recorder.OpenInstrument();
-    while (!run.driver.Finished()) run.recorder.Tick(false);
-    run.recorder.Tick(false);
+    while (!run.driver.Finished() && !run.recorder.DurationReached()) run.recorder.Tick(false);
+    if (!run.recorder.DurationReached()) run.recorder.Tick(false);
     run.recorder.Finish();
     if (messages) *messages = run.ui.Texts();
     if (records) *records = run.recorder.Records();
@@ -120,11 +124,42 @@ TEST(HeadlessRecorderTest, EverySampleOfTheCaptureIsInTheFileInAllMode) {
     EXPECT_EQ(lines[2].substr(0, 12), "0.0000000000");
 }
 
+// The record time in seconds, from the days the line starts with.
+double RecordSeconds(const std::string& line) { return std::stod(line.substr(0, 12)) * 86400; }
+
+TEST(HeadlessRecorderTest, ADurationKeepsEveryRecordUpToItAndThenStops) {
+    const std::string capture = Capture(5.0);
+    struct Choice {
+        int index;
+        const char* name;
+    };
+    for (const Choice choice : {Choice{0, "every sample"}, Choice{9, "1 s periods"},
+                                Choice{18, "on change"}}) {
+        SCOPED_TRACE(choice.name);
+        TempFolder folder;
+        WriteAll(folder / "Settings.bin", Settings(folder, choice.index, false));
+        const std::vector<std::string> whole = RecordLines(RecordHeadless(folder, capture));
+        const std::string timed = RecordHeadless(folder, capture, nullptr, nullptr, 2);
+        // What the whole run recorded up to 2 s (a hair over, for the units' rounding), no more.
+        std::vector<std::string> expected;
+        for (const std::string& line : whole) {
+            if (expected.empty() || RecordSeconds(line) <= 2.0001) expected.push_back(line);
+        }
+        ASSERT_LT(expected.size(), whole.size());
+        EXPECT_EQ(RecordLines(timed), expected);
+        EXPECT_EQ(Lines(timed).size(), expected.size() + 2) << "the stop line is missing";
+        if (choice.index == 9) {
+            // The records at 0, 1 and 2 s, after the header.
+            EXPECT_EQ(expected.size(), 4u);
+        }
+    }
+}
+
 TEST(HeadlessRecorderTest, ATableThatDoesNotLoadIsReportedAndItsChannelRecordsZero) {
     TempFolder folder;
     std::string settings = Settings(folder, 9, false);
     WriteAll(folder / "Settings.bin", settings);
-    ::unlink((folder / "t3.txt").c_str());
+    std::filesystem::remove(folder / "t3.txt");
     std::vector<std::string> messages;
     const std::vector<std::string> lines = Lines(RecordHeadless(folder, Capture(2.0), &messages));
     ASSERT_FALSE(messages.empty());
@@ -167,7 +202,7 @@ TEST(HeadlessRecorderTest, RefusesSettingsThatCannotDriveARecordingAndLeavesThem
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
         EXPECT_EQ(ReadAll(folder / "Settings.bin"), c.settings);
         EXPECT_TRUE(run.ui.boxes.empty());
-        EXPECT_NE(::access((folder / "out.txt").c_str(), F_OK), 0) << "output created";
+        EXPECT_FALSE(Exists(folder / "out.txt")) << "output created";
     }
     HeadlessRun run;
     RecordOptions options;
@@ -176,7 +211,7 @@ TEST(HeadlessRecorderTest, RefusesSettingsThatCannotDriveARecordingAndLeavesThem
     std::string error;
     EXPECT_FALSE(run.recorder.Prepare(options, error));
     EXPECT_EQ(error, "cannot read the settings file " + options.settingsPath);
-    EXPECT_NE(::access(options.settingsPath.c_str(), F_OK), 0) << "defaults were written";
+    EXPECT_FALSE(Exists(options.settingsPath)) << "defaults were written";
 }
 
 // Options as trend-record's command line gives them.

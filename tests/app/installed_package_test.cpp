@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/recorder_rig.h"
+#include "app/recorder_program_rig.h"
 #include "emulated_bridge_rig.h"
 #include "settings_text.h"
 #include "temp_folder.h"

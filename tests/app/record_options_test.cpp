@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace ts {
@@ -102,6 +104,33 @@ TEST(RecordOptionsTest, EveryOptionValueAtItsEdgesAndWhatItReadsAs) {
                   .recordChoice,
               18);
     EXPECT_TRUE(ParseRecordOptions(std::vector<const char*>{"--list"}).list);
+}
+
+TEST(RecordOptionsTest, ADurationIsSecondsOrHoursMinutesAndSeconds) {
+    struct Case {
+        const char* text;
+        std::optional<std::uint64_t> seconds;  // nothing: refused
+    };
+    const Case cases[] = {
+        {"1", 1},          {"90", 90},          {"0:00:01", 1},
+        {"1:30:00", 5400}, {"72:00:00", 259200}, {"9999:00:00", 35996400},
+        {"35996400", 35996400},
+        {"0", {}},         {"0:00:00", {}},     {"-5", {}},
+        {"1.5", {}},       {"1:30", {}},        {"1:60:00", {}},
+        {"1:00:60", {}},   {"1:5:00", {}},      {"1:00:00:00", {}},
+        {":00:10", {}},    {"10000:00:00", {}}, {"35996401", {}},
+        {"1 ", {}},        {"1h", {}},
+    };
+    for (const Case& c : cases) {
+        const RecordOptions options =
+            ParseRecordOptions(std::vector<const char*>{"--out", "r.txt", "--for", c.text});
+        EXPECT_EQ(options.durationSeconds, c.seconds) << c.text;
+        EXPECT_EQ(options.error.empty(), c.seconds.has_value()) << c.text << ": " << options.error;
+    }
+    EXPECT_EQ(ParseRecordOptions(std::vector<const char*>{"--out", "r", "--for", "1", "--for", "2"})
+                  .error,
+              "--for given twice");
+    EXPECT_FALSE(ParseRecordOptions(std::vector<const char*>{"--out", "r"}).durationSeconds);
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 #pragma once
 
 // What the tests of the headless recorder and of the trend-record program share: files in and
-// out, the settings file and raw captures they start from, and a way to run the program.
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+// out, the settings file and raw captures they start from. Running the Linux program is in
+// recorder_program_rig.h.
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -18,7 +15,6 @@
 #include <utility>
 #include <vector>
 
-#include "child_process.h"
 #include "device/driver.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
@@ -40,7 +36,10 @@ inline void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+inline bool Exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
 
 inline std::vector<std::string> Lines(const std::string& bytes) {
     std::vector<std::string> lines;
@@ -114,48 +113,6 @@ inline std::string Frames(int instrument, int count) {
         bytes.append(f.begin(), f.end());
     }
     return bytes;
-}
-
-// ---- the program itself ----
-
-using Environment = std::vector<std::pair<std::string, std::string>>;
-
-// Runs the program through the shell, in `folder` when one is given, and returns its exit
-// status (-1: killed by a signal); standard output and error together into `output`.
-inline int RunRecorder(const std::string& arguments, std::string* output = nullptr,
-                       const std::string& folder = {}) {
-    const std::string command = (folder.empty() ? "" : "cd '" + folder + "' && ") +
-                                std::string(TS_RECORDER) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string text;
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-    const int status = pipe ? ::pclose(pipe) : -1;
-    if (output) *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Starts the program in `folder` (or ours when empty) with `environment` added to ours;
-// its standard output and error go to `outputPath`.
-inline pid_t StartRecorder(const std::vector<std::string>& arguments,
-                           const Environment& environment = {}, const std::string& folder = {},
-                           const std::string& outputPath = "/dev/null") {
-    return StartChild({TS_RECORDER, arguments, environment, folder, outputPath});
-}
-
-inline std::optional<int> WaitForRecorder(pid_t child, std::chrono::milliseconds limit) {
-    return WaitForChild(child, limit);
-}
-
-// Starts the program, lets it run for `run`, sends it `signal` and returns its wait status.
-inline int RunRecorderUntil(const std::vector<std::string>& arguments,
-                            const Environment& environment, std::chrono::milliseconds run,
-                            int signal, const std::string& outputPath = "/dev/null") {
-    return RunFor({TS_RECORDER, arguments, environment, {}, outputPath}, run, signal);
-}
-
-inline Environment EmulatedBridges(const std::string& bridges) {
-    return {{"LD_PRELOAD", TS_EMULATOR_PRELOAD}, {"TS_EMULATED_BRIDGES", bridges}};
 }
 
 }  // namespace ts::recorder_rig

@@ -2,67 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/texts.h"
-#include "file_size_limit.h"
 #include "sim/demo_folder.h"
-#include "station_fixture.h"
+#include "settings_file_rig.h"
 
 namespace ts {
 namespace {
-
-using Lines = std::vector<std::string>;
-using sim::TestUi;
-
-// The file a first start writes: every control and value at its default.
-const Lines kDefaults = {
-    "",      "",         "0", "0", "0", "0",       "0", "0",   "0",        "0",     "0",
-    "0",     "0",        "0", "0", "0", "8421504", "0", "255", "16776960", "65535", "16711935",
-    "65280", "16777215", "",  "",  "",  "",        "",  "",    "0",        "0",     "0",
-    "0",     "0",        "0", "0", "0", "0",       "0", "0",   "0",        "0",     "0",
-    "0",     "0",        "0", "0", "0", "1",       "0"};
-
-class SettingsFileTest : public StationTest {
-protected:
-    std::string SettingsPath() const { return folder / "Settings.bin"; }
-
-    void WriteSettings(const Lines& lines, const std::string& ending = "\r\n") {
-        std::ofstream out(SettingsPath(), std::ios::binary);
-        for (const std::string& line : lines) out << line << ending;
-    }
-
-    std::string FileBytes() const {
-        std::ifstream in(SettingsPath(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
-
-    // The file as written: 51 lines, each ending in CR LF.
-    Lines FileLines() const {
-        const std::string bytes = FileBytes();
-        Lines lines;
-        std::size_t start = 0;
-        for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos;
-             start = end + 2) {
-            lines.push_back(bytes.substr(start, end - start));
-        }
-        EXPECT_EQ(start, bytes.size()) << "the last line must end in CR LF too";
-        return lines;
-    }
-
-    static Lines With(Lines lines, std::initializer_list<std::pair<int, std::string>> changes) {
-        for (const auto& [index, value] : changes) lines[static_cast<std::size_t>(index)] = value;
-        return lines;
-    }
-
-    std::vector<TestUi::BoxKind> Kinds() const {
-        std::vector<TestUi::BoxKind> kinds;
-        for (const auto& box : ui.boxes) kinds.push_back(box.kind);
-        return kinds;
-    }
-};
 
 TEST_F(SettingsFileTest, NoFileShowsTheOpenMessageAndWritesTheDefaults) {
     st().LoadSettings();
@@ -342,26 +288,6 @@ TEST_F(SettingsFileTest, UsesAndCreatesTheFileOfTheDirectoryItStartedIn) {
     EXPECT_EQ(second, "S2\r");
 }
 
-TEST_F(SettingsFileTest, AFailedSaveWarnsAndLeavesTheOldFileWhole) {
-    const Lines old = With(kDefaults, {{0, "Old"}});
-    WriteSettings(old);
-    st().link.DeviceDescription = "New";
-    {
-        FileSizeLimit full(100);
-        st().SaveSettings();
-    }
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].kind, TestUi::BoxKind::Warning);
-    EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsWriteFailed);
-    EXPECT_EQ(FileLines(), old);
-    // The line list is refilled all the same, and memory keeps its values.
-    EXPECT_EQ(st().Memo_Settings, With(kDefaults, {{0, "New"}}));
-    EXPECT_EQ(st().link.DeviceDescription, "New");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
-                            std::filesystem::directory_iterator()),
-              1);
-}
-
 TEST_F(SettingsFileTest, AnUnreadableAndUnwritableFileGivesBothMessagesAndTheDefaults) {
     std::filesystem::create_directory(SettingsPath());
     st().LoadSettings();
@@ -407,7 +333,8 @@ TEST_F(SettingsFileTest, TheSimulatorsDemoFileReadsAsIntended) {
 TEST_F(SettingsFileTest, AReadOnlyFileStaysReadOnlyAndTheSaveWarns) {
     const Lines old = With(kDefaults, {{0, "Old"}});
     WriteSettings(old);
-    ::chmod(SettingsPath().c_str(), 0444);
+    namespace fs = std::filesystem;
+    fs::permissions(SettingsPath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     st().link.DeviceDescription = "New";
     st().SaveSettings();
     ASSERT_EQ(ui.boxes.size(), 1u);

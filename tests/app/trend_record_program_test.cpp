@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "file_size_limit.h"
-#include "recorder_rig.h"
+#include "recorder_program_rig.h"
 
 namespace ts {
 namespace {

@@ -1,13 +1,11 @@
 #include "app/window_options.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/data_folder.h"
-#include "platform/posix/xdg_data_folder.h"
 #include "temp_folder.h"
 
 namespace ts {
@@ -24,15 +22,6 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsAndRefusesTheRest) {
     EXPECT_TRUE(parse({"--version"}).version && parse({"--help"}).help);
     EXPECT_NE(WindowUsage(false).find("--user-data"), std::string::npos);
     EXPECT_EQ(WindowUsage(false).find("--line-rate"), std::string::npos);
-}
-
-TEST(DataFolderTest, XdgDataHomeWhenAbsoluteElseTheHomeFoldersShareFolder) {
-    EXPECT_EQ(XdgUserDataFolder("/data", "/home/u"), "/data/trend-station");
-    EXPECT_EQ(XdgUserDataFolder("relative", "/home/u"), "/home/u/.local/share/trend-station");
-    EXPECT_EQ(XdgUserDataFolder("", "/home/u"), "/home/u/.local/share/trend-station");
-    EXPECT_EQ(XdgUserDataFolder(nullptr, "/home/u"), "/home/u/.local/share/trend-station");
-    EXPECT_EQ(XdgUserDataFolder(nullptr, nullptr), "");
-    EXPECT_EQ(XdgUserDataFolder(nullptr, "home"), "");
 }
 
 TEST(DataFolderTest, EnteringCreatesEveryMissingLevelOrSaysWhyNot) {

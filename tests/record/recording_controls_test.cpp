@@ -58,7 +58,7 @@ TEST_F(RecordingControlsTest, FileAndStartButtonsFollowChoiceChannelsAndFile) {
     Refresh();
     EXPECT_FALSE(form().B_File.Enabled);
     EXPECT_FALSE(form().B_FileSaveStart.Enabled);
-    EXPECT_GE(OpenDescriptorOf(PathOf("result.txt")), 0);
+    EXPECT_TRUE(HeldOpen(PathOf("result.txt")));
     EXPECT_EQ(ReadBytes(PathOf("result.txt")), "");
 }
 
@@ -113,7 +113,7 @@ TEST_F(RecordingControlsTest, RecordingLocksTheSettingsAndStopUnlocksThem) {
         EXPECT_TRUE(form().FileEN_CH[c].Enabled) << c;
         EXPECT_TRUE(form().B_ListF_CH[c].Enabled) << c;
     }
-    EXPECT_EQ(OpenDescriptorOf(PathOf("result.txt")), -1);
+    EXPECT_FALSE(HeldOpen(PathOf("result.txt")));
     EXPECT_TRUE(ui.boxes.empty());
 
     // Choosing the same file again empties it.
@@ -129,15 +129,15 @@ TEST_F(RecordingControlsTest, ChoosingAnExistingFileEmptiesItAndCancellingChange
 
     st().B_FileClick();  // dialog cancelled
     EXPECT_EQ(st().recording.ResultFileName, PathOf("old.txt"));
-    EXPECT_GE(OpenDescriptorOf(PathOf("old.txt")), 0);
+    EXPECT_TRUE(HeldOpen(PathOf("old.txt")));
     EXPECT_EQ(ui.resultDialogs, 2);
 }
 
 TEST_F(RecordingControlsTest, ChoosingAnotherFileClosesTheEarlierOne) {
     Choose(PathOf("first.txt"));
     Choose(PathOf("second.txt"));
-    EXPECT_EQ(OpenDescriptorOf(PathOf("first.txt")), -1);
-    EXPECT_GE(OpenDescriptorOf(PathOf("second.txt")), 0);
+    EXPECT_FALSE(HeldOpen(PathOf("first.txt")));
+    EXPECT_TRUE(HeldOpen(PathOf("second.txt")));
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -146,7 +146,7 @@ TEST_F(RecordingControlsTest, WindowCloseWhileRecordingLeavesNoStopLine) {
     StartIn(kRecordChoiceAll, {1});
     st().WriteRecord(3, {6, 0, 0, 0, 0, 0});
     st().FormClose();
-    EXPECT_EQ(OpenDescriptorOf(PathOf("result.txt")), -1);
+    EXPECT_FALSE(HeldOpen(PathOf("result.txt")));
     EXPECT_EQ(FileLines(), (std::vector<std::string>{Cp1251Of("06.12.2026 17:05:03 ЗАПИСЬ НАЧАТА"),
                                                      Cp1251Of("ВРЕМЯ CH1"), "0,0000000000 5,000",
                                                      "0,0000000019 6,000"}));

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "file_size_limit.h"
+#include "held_open.h"
 #include "station_fixture.h"
+#include "temp_folder.h"
 
 namespace ts {
 
@@ -34,40 +33,23 @@ inline std::string ReadBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Descriptor of this process that has `path` open, or -1.
-inline int OpenDescriptorOf(const std::string& path) {
-    namespace fs = std::filesystem;
-    const fs::path wanted = fs::weakly_canonical(path);
-    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-        std::error_code error;
-        const fs::path target = fs::read_symlink(entry.path(), error);
-        if (!error && target == wanted) return std::stoi(entry.path().filename().string());
-    }
-    return -1;
-}
-
 // A station with a scratch folder for result files, identity calibration
 // tables (a raw value converts to itself) and a comma as the separator.
 class RecordingTest : public StationTest {
 protected:
     RecordingTest() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "record_test_XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
         // Whatever the window close saves lands in the scratch folder too.
-        platform.currentDirectory = folder_.string();
-        st().SettingsDirectory = folder_.string();
+        platform.currentDirectory = folder_.path();
+        st().SettingsDirectory = folder_.path();
         platform.regional.DecimalSeparator = ',';
         platform.regional.ShortDateFormat = "%d.%m.%Y";
         platform.regional.LongTimeFormat = "%T";
         for (int c = 1; c <= kChannels; ++c) SetTable(c, {0, 1}, {0, 1});
     }
-    ~RecordingTest() override {
-        station.reset();
-        std::filesystem::remove_all(folder_);
-    }
+    // The station goes before its folder: the window close saves there.
+    ~RecordingTest() override { station.reset(); }
 
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return folder_ / name; }
 
     void SetTable(int channel, std::vector<double> raw, std::vector<double> result) {
         CalibrationTable& table = st().tables[static_cast<std::size_t>(channel - 1)];
@@ -124,7 +106,7 @@ protected:
     }
 
 private:
-    std::filesystem::path folder_;
+    TempFolder folder_;
 };
 
 }  // namespace ts

@@ -1,6 +1,5 @@
 #include "record/result_file.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,28 +12,18 @@ namespace {
 
 class ResultFileTest : public ::testing::Test {
 protected:
-    ResultFileTest() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "result_file_XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
-        path_ = (folder_ / "r.txt").string();
-    }
-    ~ResultFileTest() override { std::filesystem::remove_all(folder_); }
-
-    std::filesystem::path folder_;
-    std::string path_;
+    TempFolder folder_;
+    std::string path_ = folder_ / "r.txt";
 };
 
-TEST_F(ResultFileTest, OpenEmptiesAnExistingFileAndIsNotInheritedByStartedProcesses) {
+TEST_F(ResultFileTest, OpenEmptiesAnExistingFileAndCloseLetsItGo) {
     std::ofstream(path_) << "an earlier measurement\r\n";
     ResultFile file;
     ASSERT_TRUE(file.Open(path_));
     EXPECT_EQ(ReadBytes(path_), "");
-    const int fd = OpenDescriptorOf(path_);
-    ASSERT_GE(fd, 0);
-    EXPECT_TRUE(fcntl(fd, F_GETFD) & FD_CLOEXEC);
+    EXPECT_TRUE(HeldOpen(path_));
     EXPECT_TRUE(file.Close());
-    EXPECT_EQ(OpenDescriptorOf(path_), -1);
+    EXPECT_FALSE(HeldOpen(path_));
 }
 
 TEST_F(ResultFileTest, LinesWaitInTheBufferUntilFlushedOrClosed) {
@@ -65,41 +54,5 @@ TEST_F(ResultFileTest, AFullBufferGoesToTheFileBeforeTheNextLine) {
     EXPECT_EQ(ReadBytes(path_).size(), appended * crlf.size());
     EXPECT_EQ(file.PendingBytes(), crlf.size());
 }
-
-TEST_F(ResultFileTest, AFailedWriteLeavesOnlyWholeLinesAndTheNextLineFollowsThem) {
-    ResultFile file;
-    ASSERT_TRUE(file.Open(path_));
-    ASSERT_TRUE(file.Append("first line\r\n"));
-    ASSERT_TRUE(file.Flush());
-    {
-        // Room for the next line and half of the one after it.
-        FileSizeLimit limit(12 + 12 + 6);
-        ASSERT_TRUE(file.Append("second one\r\n"));
-        ASSERT_TRUE(file.Append("third line\r\n"));
-        EXPECT_FALSE(file.Flush());
-        EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\n");
-        // Still full: nothing at all arrives, and nothing is half written.
-        ASSERT_TRUE(file.Append("fourth one\r\n"));
-        EXPECT_FALSE(file.Flush());
-        EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\n");
-    }
-    ASSERT_TRUE(file.Append("fifth line\r\n"));
-    ASSERT_TRUE(file.Close());
-    EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\nfifth line\r\n");
-}
-
-TEST_F(ResultFileTest, CloseReportsLinesThatCouldNotBeWrittenAndStillCloses) {
-    ResultFile file;
-    ASSERT_TRUE(file.Open(path_));
-    {
-        FileSizeLimit limit(4);
-        ASSERT_TRUE(file.Append("a record line\r\n"));
-        EXPECT_FALSE(file.Close());
-    }
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(OpenDescriptorOf(path_), -1);
-    EXPECT_EQ(ReadBytes(path_), "");
-}
-
 }  // namespace
 }  // namespace ts

@@ -6,4 +6,6 @@ namespace ts {
 
 bool ErrorOutputIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+void ShowUtf8OnConsole() {}
+
 }  // namespace ts

@@ -39,6 +39,8 @@ void CatchStopRequests() {
 
 bool StopRequested() { return stopRequested != 0; }
 
+void StopFinished() {}
+
 void SleepUntilOrStopped(std::chrono::steady_clock::time_point deadline) {
     // The steady clock is CLOCK_MONOTONIC; a stop signal cuts the sleep short (no SA_RESTART).
     const auto since = deadline.time_since_epoch();

@@ -45,7 +45,7 @@ std::size_t Cp1251Encoder::Encode(std::string_view utf8, char* out) {
         std::memcpy(out, utf8.data(), utf8.size());
         return utf8.size();
     }
-    return EncodeWithIconv(utf8, out);
+    return EncodeNonAscii(utf8, out);
 }
 
 std::string Cp1251Encoder::Encode(std::string_view utf8) {
@@ -54,7 +54,7 @@ std::string Cp1251Encoder::Encode(std::string_view utf8) {
     return out;
 }
 
-std::size_t Cp1251Encoder::EncodeWithIconv(std::string_view utf8, char* out) {
+std::size_t Cp1251Encoder::EncodeNonAscii(std::string_view utf8, char* out) {
     const auto cd = static_cast<iconv_t>(converter_);
     if (cd != nullptr) iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(utf8.data());
@@ -105,5 +105,13 @@ std::string LocaleTextToUtf8(std::string_view text, const std::string& charset) 
     out.resize(static_cast<std::size_t>(next - out.data()));
     return out;
 }
+
+}  // namespace ts
+
+namespace ts {
+
+std::optional<std::string> Utf8ToSettingsText(std::string_view utf8) { return std::string(utf8); }
+
+std::string SettingsTextToUtf8(std::string_view text) { return std::string(text); }
 
 }  // namespace ts

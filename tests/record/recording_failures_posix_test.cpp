@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "app/texts.h"
+#include "file_size_limit.h"
 #include "recording_fixture.h"
 
 namespace ts {
@@ -127,7 +128,7 @@ TEST_F(RecordingFailuresTest, AStartAfterAFailedOpenFailsInOrder) {
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
     EXPECT_EQ(st().form.Label_ResultFileName.Caption, "Файл: " + PathOf("kept.txt"));
     EXPECT_EQ(st().recording.ResultFileName, missing);
-    EXPECT_EQ(OpenDescriptorOf(PathOf("kept.txt")), -1);
+    EXPECT_FALSE(HeldOpen(PathOf("kept.txt")));
 
     st().RefreshRecordingControls();
     ASSERT_TRUE(st().form.B_FileSaveStart.Enabled);
@@ -154,7 +155,7 @@ TEST_F(RecordingFailuresTest, AFailedStopLineIsReportedAndTheStopGoesOn) {
         st().B_FileSaveStopClick();
     }
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultFinishFailed)});
-    EXPECT_EQ(OpenDescriptorOf(PathOf("result.txt")), -1);
+    EXPECT_FALSE(HeldOpen(PathOf("result.txt")));
     EXPECT_TRUE(st().recording.ResultFileName.empty());
     EXPECT_EQ(st().form.Label_ResultFileName.Caption, text::kResultFileNone);
     EXPECT_EQ(FileLines().size(), 3u);
@@ -174,7 +175,7 @@ TEST_F(RecordingFailuresTest, RecordsThatCannotBeWrittenAtWindowCloseMakeTheClos
     EXPECT_EQ(ui.boxes[0].text, text::kMsgResultCloseFailed);
     const std::vector<std::string> texts = ui.Texts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), text::kMsgResultCloseFailed), 1);
-    EXPECT_EQ(OpenDescriptorOf(PathOf("result.txt")), -1);
+    EXPECT_FALSE(HeldOpen(PathOf("result.txt")));
     EXPECT_EQ(FileLines().size(), 3u);
 }
 

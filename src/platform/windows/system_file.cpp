@@ -1,0 +1,86 @@
+#include "platform/system_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/windows/wide_text.h"
+
+namespace ts {
+
+namespace {
+
+HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// Larger requests go in pieces: one call moves at most what a DWORD counts.
+constexpr std::size_t kMaxPiece = 1u << 30;
+
+}  // namespace
+
+bool SystemFile::OpenRegularForReading(const std::string& path) {
+    Close();
+    // Others may go on writing, renaming or deleting the file while we read it, as on Linux.
+    const HANDLE file =
+        ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // A folder does not open without backup semantics; a pipe, the console or a device does.
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    return true;
+}
+
+bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
+    Close();
+    // Readers are welcome while the file is written (a viewer following a recording); a pipe
+    // without a server fails at once.
+    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    return true;
+}
+
+std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
+    DWORD got = 0;
+    const auto piece = static_cast<DWORD>(std::min(size, kMaxPiece));
+    if (!::ReadFile(Handle(handle_), buffer, piece, &got, nullptr)) {
+        return ::GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
+    }
+    return static_cast<std::ptrdiff_t>(got);
+}
+
+std::ptrdiff_t SystemFile::Write(const void* bytes, std::size_t size) {
+    DWORD written = 0;
+    const auto piece = static_cast<DWORD>(std::min(size, kMaxPiece));
+    if (!::WriteFile(Handle(handle_), bytes, piece, &written, nullptr) || written == 0) return -1;
+    return static_cast<std::ptrdiff_t>(written);
+}
+
+bool SystemFile::TruncateAt(std::uint64_t size) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(size);
+    return ::SetFilePointerEx(Handle(handle_), position, nullptr, FILE_BEGIN) &&
+           ::SetEndOfFile(Handle(handle_));
+}
+
+bool SystemFile::SyncData() {
+    // Only a disk file has a medium to reach; flushing a pipe would wait for its reader.
+    if (::GetFileType(Handle(handle_)) != FILE_TYPE_DISK) return true;
+    return ::FlushFileBuffers(Handle(handle_)) != 0;
+}
+
+bool SystemFile::Close() {
+    if (handle_ == kNone) return true;
+    const bool ok = ::CloseHandle(Handle(handle_)) != 0;
+    handle_ = kNone;
+    return ok;
+}
+
+}  // namespace ts

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/texts.h"
+#include "file_size_limit.h"
+#include "settings_file_rig.h"
+
+namespace ts {
+namespace {
+
+using sim::TestUi;
+
+TEST_F(SettingsFileTest, AFailedSaveWarnsAndLeavesTheOldFileWhole) {
+    const Lines old = With(kDefaults, {{0, "Old"}});
+    WriteSettings(old);
+    st().link.DeviceDescription = "New";
+    {
+        FileSizeLimit full(100);
+        st().SaveSettings();
+    }
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].kind, TestUi::BoxKind::Warning);
+    EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsWriteFailed);
+    EXPECT_EQ(FileLines(), old);
+    // The line list is refilled all the same, and memory keeps its values.
+    EXPECT_EQ(st().Memo_Settings, With(kDefaults, {{0, "New"}}));
+    EXPECT_EQ(st().link.DeviceDescription, "New");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+}  // namespace
+}  // namespace ts
