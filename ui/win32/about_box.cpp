@@ -1,7 +1,7 @@
 #include "about_box.h"
 
 #include "app/texts.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace ts::win32 {
 
@@ -15,7 +15,7 @@ constexpr int kClientHeight = 114;
 }  // namespace
 
 TFA::TFA(HWND owner, UINT dpi) {
-    CreateWindowOf(L"TsAboutBox", kStyle, kExStyle, owner, Wide(text::kAboutCaption), RECT{});
+    CreateWindowOf(L"TsAboutBox", kStyle, kExStyle, owner, Widen(text::kAboutCaption), RECT{});
     controls_ = std::make_unique<ControlSet>(hwnd(), dpi);
     title_.font = FontKind::Bold;
     title_.Create(*controls_, "Label_AboutTitle", text::kAboutLine1, {0, 14, 244, 20}, SS_CENTER);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 #include "window_base.h"
 
 namespace ts::win32 {
@@ -34,11 +34,11 @@ constexpr std::array<FontSpec, kFontKinds> kFontSpecs = {
 Control::~Control() = default;
 
 void Control::SetText(std::string_view utf8) {
-    const std::wstring wanted = Wide(utf8);
+    const std::wstring wanted = Widen(utf8);
     if (WindowText(hwnd) != wanted) SetWindowTextW(hwnd, wanted.c_str());
 }
 
-std::string Control::Text() const { return Utf8(WindowText(hwnd)); }
+std::string Control::Text() const { return Narrow(WindowText(hwnd)); }
 
 void Control::SetEnabled(bool enabled) {
     if (Enabled() != enabled) EnableWindow(hwnd, enabled ? TRUE : FALSE);
@@ -98,7 +98,7 @@ void ComboBox::Create(ControlSet& set, std::string name, Place place, int listHe
 }
 
 void ComboBox::AddItem(std::string_view text) {
-    const std::wstring item = Wide(text);
+    const std::wstring item = Widen(text);
     SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
 }
 
@@ -109,7 +109,7 @@ void ComboBox::SetIndex(int index) {
 }
 
 int ComboBox::FindExact(std::string_view text) const {
-    const std::wstring wanted = Wide(text);
+    const std::wstring wanted = Widen(text);
     const auto count = static_cast<int>(SendMessageW(hwnd, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         const auto length = SendMessageW(hwnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
@@ -145,6 +145,9 @@ void ColorSwatch::SetColor(Color wanted) {
 }
 
 ControlSet::ControlSet(HWND parent, UINT dpi) : parent_(parent), dpi_(dpi) {
+    // The common controls' classes (the tooltip's among them) exist once this has been asked.
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
     MakeFonts();
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -179,7 +182,7 @@ void ControlSet::Add(Control& control, const wchar_t* className, DWORD style, st
                      std::string name, Place place, DWORD exStyle) {
     control.name = std::move(name);
     control.place = place;
-    const std::wstring caption = Wide(text);
+    const std::wstring caption = Widen(text);
     control.hwnd = CreateWindowExW(
         exStyle, className, caption.c_str(), style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
         0, 0, parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
@@ -193,7 +196,7 @@ void ControlSet::SetHint(Control& control, std::string_view hint) {
     if (control.hint == hint && !hint.empty()) return;
     const bool known = !control.hint.empty();
     control.hint = hint;
-    std::wstring text = Wide(hint);
+    std::wstring text = Widen(hint);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -317,7 +320,7 @@ void ControlSet::DrawButton(const PushButton& button, const DRAWITEMSTRUCT& item
     }
     // A disabled button keeps the system's greyed caption whatever its colour, so that it
     // does not look as if it could be used.
-    const std::wstring caption = Wide(button.Text());
+    const std::wstring caption = Widen(button.Text());
     SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : SystemColor(button.textColor));
     const HGDIOBJ oldFont = SelectObject(dc, Font(button.font));

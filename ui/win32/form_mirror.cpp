@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "main_window.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace ts::win32 {
 
@@ -95,7 +95,7 @@ void TMF::MirrorDeviceMenu() {
     for (int k = 0; k < kDeviceMenuItems; ++k) {
         const MenuItemState& state = items[static_cast<std::size_t>(k)];
         if (!state.Visible) continue;
-        const std::wstring caption = Wide(state.Caption);
+        const std::wstring caption = Widen(state.Caption);
         MENUITEMINFOW item{};
         item.cbSize = sizeof(item);
         item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
@@ -116,7 +116,7 @@ void TMF::MirrorModeMenu() {
     if (shownModeCaption_ != f.M_Menu_Mode.Caption) {
         shownModeCaption_ = f.M_Menu_Mode.Caption;
         ModifyMenuW(menuBar_, 1, MF_BYPOSITION | MF_POPUP | MF_STRING,
-                    reinterpret_cast<UINT_PTR>(modeMenu_), Wide(shownModeCaption_).c_str());
+                    reinterpret_cast<UINT_PTR>(modeMenu_), Widen(shownModeCaption_).c_str());
         DrawMenuBar(hwnd());
     }
     const auto mirror = [this](int id, const MenuItemState& state) {

@@ -5,11 +5,12 @@
 #include "app/build_config.h"
 #include "app/texts.h"
 #include "app/window_options.h"
-#include "device/d2xx/d2xx_driver.h"
+#include "device/bridge_driver.h"
 #include "main_window.h"
+#include "platform/data_folder.h"
+#include "platform/program_arguments.h"
 #include "platform/system_platform.h"
-#include "user_data_folder.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 #include "win32.h"
 
 namespace {
@@ -26,19 +27,10 @@ constexpr std::string_view kUsage =
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n";
 
-std::vector<std::string> Arguments() {
-    int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::vector<std::string> arguments;
-    for (int i = 1; i < count; ++i) arguments.push_back(ts::win32::Utf8(wide[i]));
-    LocalFree(wide);
-    return arguments;
-}
-
 // A window program has no console of its own: the text goes to the console it was started
 // from, or into a box when there is none.
 void Tell(std::string_view text, bool error) {
-    const std::wstring wide = ts::win32::Wide(text);
+    const std::wstring wide = ts::Widen(text);
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
         const HANDLE out = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
         DWORD written = 0;
@@ -49,10 +41,15 @@ void Tell(std::string_view text, bool error) {
     MessageBoxW(nullptr, wide.c_str(), L"trend-station", MB_OK | (error ? MB_ICONERROR : 0));
 }
 
+// A plain box of the program's, before its window exists.
+void Say(std::string_view text) {
+    MessageBoxW(nullptr, ts::Widen(text).c_str(), ts::Widen(ts::text::kAppTitle).c_str(), MB_OK);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
-    const std::vector<std::string> arguments = Arguments();
+    const std::vector<std::string> arguments = ts::ProgramArguments(0, nullptr);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
     const ts::WindowOptions options = ts::ParseWindowOptions(pointers, false);
@@ -69,14 +66,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         return 0;
     }
 
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
     if (options.userData) {
         std::string why;
-        if (!ts::win32::EnterUserDataFolder(why)) {
-            const std::wstring text =
-                ts::win32::Wide(std::string(ts::text::kMsgDataFolderFailed) + why);
-            MessageBoxW(nullptr, text.c_str(), ts::win32::Wide(ts::text::kAppTitle).c_str(), MB_OK);
+        if (!ts::EnterFolder(ts::UserDataFolder(), why)) {
+            Say(std::string(ts::text::kMsgDataFolderFailed) + why);
             return 1;
         }
     }
@@ -84,14 +77,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     timeBeginPeriod(1);
     int status = 0;
     {
-        ts::D2xxDriver driver;
-        if (driver.LibraryMissing()) {
-            // Said once, before the window: the window then finds no instrument, as without one.
-            MessageBoxW(nullptr, ts::win32::Wide(ts::text::kMsgD2xxDriverMissing).c_str(),
-                        ts::win32::Wide(ts::text::kAppTitle).c_str(), MB_OK);
-        }
+        ts::BridgeDriver bridge = ts::MakeBridgeDriver();
+        // Said once, before the window: the window then finds no instrument, as without one.
+        if (!bridge.problem.empty()) Say(bridge.problem);
         ts::SystemPlatform platform;
-        ts::win32::TMF window(driver, platform);
+        ts::win32::TMF window(*bridge.driver, platform);
         ShowWindow(window.hwnd(), show);
         UpdateWindow(window.hwnd());
         status = ts::win32::RunMessageLoop(window);

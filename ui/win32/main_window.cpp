@@ -1,7 +1,7 @@
 #include "main_window.h"
 
 #include "app/texts.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace ts::win32 {
 
@@ -32,7 +32,7 @@ std::string PeriodHint(std::string_view caption) {
 }  // namespace
 
 TMF::TMF(Driver& driver, Platform& platform) {
-    CreateWindowOf(L"TsMainWindow", kStyle, kExStyle, nullptr, Wide(text::kMainCaption),
+    CreateWindowOf(L"TsMainWindow", kStyle, kExStyle, nullptr, Widen(text::kMainCaption),
                    RECT{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT});
     const UINT dpi = GetDpiForWindow(hwnd());
     controls_ = std::make_unique<ControlSet>(hwnd(), dpi);
@@ -77,7 +77,7 @@ void TMF::BuildChartArea() {
     errDeviceNum_.textColor = kColorRed;
     errDeviceNum_.backColor = kColorBlack;
     // Sized to its text and centred over the chart, as the Qt window's.
-    const std::wstring banner = Wide(text::kWrongDeviceNumber);
+    const std::wstring banner = Widen(text::kWrongDeviceNumber);
     const HDC dc = GetDC(hwnd());
     const HGDIOBJ old = SelectObject(dc, controls_->Font(FontKind::Banner));
     SIZE size{};
@@ -267,19 +267,19 @@ void TMF::BuildMenu() {
     // The device items are made each time the menu opens, from the model.
     portMenu_ = CreatePopupMenu();
     AppendMenuW(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(portMenu_),
-                Wide(text::kMenuPort).c_str());
+                Widen(text::kMenuPort).c_str());
 
     modeMenu_ = CreatePopupMenu();
-    AppendMenuW(modeMenu_, MF_STRING, kIdModeNorm, Wide(text::kMenuModeNorm).c_str());
-    AppendMenuW(modeMenu_, MF_STRING, kIdModeDemo, Wide(text::kMenuModeDemo).c_str());
+    AppendMenuW(modeMenu_, MF_STRING, kIdModeNorm, Widen(text::kMenuModeNorm).c_str());
+    AppendMenuW(modeMenu_, MF_STRING, kIdModeDemo, Widen(text::kMenuModeDemo).c_str());
     shownModeCaption_ = text::kMenuMode;
     AppendMenuW(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(modeMenu_),
-                Wide(shownModeCaption_).c_str());
+                Widen(shownModeCaption_).c_str());
 
     helpMenu_ = CreatePopupMenu();
-    AppendMenuW(helpMenu_, MF_STRING, kIdAbout, Wide(text::kMenuHelpAbout).c_str());
+    AppendMenuW(helpMenu_, MF_STRING, kIdAbout, Widen(text::kMenuHelpAbout).c_str());
     AppendMenuW(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(helpMenu_),
-                Wide(text::kMenuHelp).c_str());
+                Widen(text::kMenuHelp).c_str());
     SetMenu(hwnd(), menuBar_);
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/texts.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 
 namespace ts::win32 {
 
@@ -232,7 +232,7 @@ void StripChart::DrawFixedParts(HDC dc) const {
     }
 
     // The axis title's trailing blanks push it to the left, so they are laid out, not trimmed.
-    const std::wstring title = Wide(text::kBottomAxisTitle);
+    const std::wstring title = Widen(text::kBottomAxisTitle);
     RECT titleRect{r.left, r.bottom + Scaled(5, dpi_), r.right, height_};
     DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &titleRect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -1,7 +1,7 @@
 #include "win32_ui.h"
 
 #include "app/texts.h"
-#include "wide_text.h"
+#include "platform/windows/wide_text.h"
 #include "window_base.h"
 
 namespace ts::win32 {
@@ -10,7 +10,7 @@ namespace {
 
 // The common dialogs' filter: "Description|*.ext" with each bar a zero, and a zero to end.
 std::wstring DialogFilter(std::string_view filter) {
-    std::wstring wide = Wide(filter);
+    std::wstring wide = Widen(filter);
     for (wchar_t& c : wide) {
         if (c == L'|') c = L'\0';
     }
@@ -20,9 +20,9 @@ std::wstring DialogFilter(std::string_view filter) {
 
 std::optional<std::string> FileDialog(HWND owner, bool save, std::string_view title,
                                       std::string_view filter, std::string_view extension) {
-    const std::wstring wideTitle = Wide(title);
+    const std::wstring wideTitle = Widen(title);
     const std::wstring wideFilter = DialogFilter(filter);
-    const std::wstring wideExtension = Wide(extension);
+    const std::wstring wideExtension = Widen(extension);
     std::wstring file(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -45,7 +45,7 @@ std::optional<std::string> FileDialog(HWND owner, bool save, std::string_view ti
         chosen = GetOpenFileNameW(&dialog) != FALSE;
     }
     if (!chosen) return std::nullopt;
-    return Utf8(file.c_str());
+    return Narrow(file.c_str());
 }
 
 struct BoxRequest {
@@ -80,8 +80,8 @@ void Win32Ui::Box(std::string_view text, bool warning) {
         held_.push_back({warning, std::string(text)});
         return;
     }
-    const std::wstring wide = Wide(text);
-    const std::wstring caption = Wide(warning ? text::kWarningCaption : text::kAppTitle);
+    const std::wstring wide = Widen(text);
+    const std::wstring caption = Widen(warning ? text::kWarningCaption : text::kAppTitle);
     MessageBoxW(owner_, wide.c_str(), caption.c_str(), MB_OK | (warning ? MB_ICONEXCLAMATION : 0));
 }
 
@@ -93,7 +93,7 @@ void Win32Ui::ShowMessageNonModal(std::string_view text) {
     // A box of its own thread, owned by no window: it blocks neither the window nor the
     // timers, as the modal ones would.
     ForgetEndedBoxThreads();
-    auto* request = new BoxRequest{Wide(text), Wide(text::kAppTitle)};
+    auto* request = new BoxRequest{Widen(text), Widen(text::kAppTitle)};
     DWORD id = 0;
     const HANDLE thread = CreateThread(nullptr, 0, &ShowBoxOnItsThread, request, 0, &id);
     if (thread == nullptr) {
@@ -172,7 +172,7 @@ void Win32Ui::SetSeriesPoints(int channel, double firstX, std::span<const float>
 }
 
 int Win32Ui::LabelTextWidth(std::string_view text) const {
-    const std::wstring wide = Wide(text);
+    const std::wstring wide = Widen(text);
     const HDC dc = GetDC(fileNameLabel_.hwnd);
     const HGDIOBJ old = SelectObject(dc, controls_.Font(fileNameLabel_.font));
     SIZE size{};

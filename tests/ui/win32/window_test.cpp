@@ -15,12 +15,12 @@
 
 #include "device/d2xx/d2xx_driver.h"
 #include "main_window.h"
+#include "platform/windows/wide_text.h"
 #include "settings_text.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
 #include "temp_folder.h"
-#include "wide_text.h"
 #include "win32.h"
 
 namespace {
@@ -33,12 +33,12 @@ constexpr char kDescription[] = "KSL-USB";
 constexpr char kSerial[] = "00000001";
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream file(std::filesystem::path(win32::Wide(path)), std::ios::binary);
+    std::ifstream file(std::filesystem::path(Widen(path)), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
 void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream(std::filesystem::path(win32::Wide(path)), std::ios::binary)
+    std::ofstream(std::filesystem::path(Widen(path)), std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -85,14 +85,14 @@ private:
             if (hwnd != person.dialog_) {
                 wchar_t title[256] = {};
                 GetWindowTextW(hwnd, title, 256);
-                person.dialogTitles.push_back(win32::Utf8(title));
+                person.dialogTitles.push_back(Narrow(title));
                 person.dialog_ = hwnd;
                 person.lastTyped_ = GetTickCount() - 1000;
             }
             if (GetTickCount() - person.lastTyped_ < 200) return TRUE;
             person.lastTyped_ = GetTickCount();
             // Typed as a person on Windows writes a path.
-            std::wstring name = win32::Wide(person.typedName);
+            std::wstring name = Widen(person.typedName);
             std::replace(name.begin(), name.end(), L'/', L'\\');
             SetDlgItemTextW(hwnd, kFileNameBox, name.c_str());
             PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
@@ -102,7 +102,7 @@ private:
             person.answered_.end()) {
             wchar_t text[1024] = {};
             GetDlgItemTextW(hwnd, 0xFFFF, text, 1024);  // the box's message
-            person.boxTexts.push_back(win32::Utf8(text));
+            person.boxTexts.push_back(Narrow(text));
             person.answered_.push_back(hwnd);
         }
         PostMessageW(hwnd, WM_COMMAND, GetDlgItem(hwnd, IDYES) != nullptr ? IDYES : IDOK, 0);
@@ -172,7 +172,7 @@ struct WindowRig {
                                                     ",sim",
                        std::function<void(std::span<const std::uint8_t>)> listener = {}) {
         WriteFile(folder / "Settings.bin", settings);
-        SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", win32::Wide(bridges).c_str());
+        SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", Widen(bridges).c_str());
         driver = std::make_unique<ListenedDriver>();
         driver->listener = std::move(listener);
         platform.currentDirectory = folder.path();
@@ -198,7 +198,7 @@ struct WindowRig {
     std::string Text(const char* name) const {
         wchar_t text[512] = {};
         GetWindowTextW(Control(name), text, 512);
-        return win32::Utf8(text);
+        return Narrow(text);
     }
     bool Checked(const char* name) const {
         return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -261,7 +261,7 @@ TEST(Win32Window, DeviceMenuListsTheBridgesAndTheChosenOneLinksAndIsSavedOnClosi
     const auto itemText = [menu](int position) {
         wchar_t text[128] = {};
         GetMenuStringW(menu, static_cast<UINT>(position), text, 128, MF_BYPOSITION);
-        return win32::Utf8(text);
+        return Narrow(text);
     };
     EXPECT_EQ(itemText(0), "KSL-USB   00000001");
     EXPECT_EQ(itemText(1), "KSL-USB   00000002");
