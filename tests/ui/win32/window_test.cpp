@@ -182,6 +182,9 @@ struct WindowRig {
     }
     ~WindowRig() {
         window.reset();
+        // The window ends the message loop as it goes; the next window's boxes need one.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         driver.reset();
         SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", nullptr);
     }
