@@ -192,19 +192,47 @@ void ControlSet::Add(Control& control, const wchar_t* className, DWORD style, st
     PlaceControl(control);
 }
 
-void ControlSet::SetHint(Control& control, std::string_view hint) {
-    if (control.hint == hint && !hint.empty()) return;
-    const bool known = !control.hint.empty();
-    control.hint = hint;
-    std::wstring text = Widen(hint);
+TTTOOLINFOW ControlSet::Tool(const Control& control) const {
+    // A tool of the window's, over the control's rectangle: the window gets the mouse over a
+    // disabled control too, so that its hint shows as well.
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = parent_;
-    tool.uId = reinterpret_cast<UINT_PTR>(control.hwnd);
+    tool.uId = static_cast<UINT_PTR>(GetDlgCtrlID(control.hwnd));
+    GetWindowRect(control.hwnd, &tool.rect);
+    MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&tool.rect), 2);
+    return tool;
+}
+
+void ControlSet::SetHint(Control& control, std::string_view hint) {
+    if (control.hasTool && control.hint == hint) return;
+    control.hint = hint;
+    std::wstring text = Widen(hint);
+    TTTOOLINFOW tool = Tool(control);
     tool.lpszText = text.data();
-    SendMessageW(tooltip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
+    SendMessageW(tooltip_, control.hasTool ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
                  reinterpret_cast<LPARAM>(&tool));
+    control.hasTool = true;
+}
+
+void ControlSet::Relay(const MSG& msg) const {
+    switch (msg.message) {
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            break;
+        default:
+            return;
+    }
+    if (msg.hwnd != parent_ && !IsChild(parent_, msg.hwnd)) return;
+    POINT point{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+    MapWindowPoints(msg.hwnd, parent_, &point, 1);
+    MSG relayed = msg;
+    relayed.hwnd = parent_;
+    relayed.lParam = MAKELPARAM(point.x, point.y);
+    SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 void ControlSet::SetFont(Control& control, FontKind font) {
@@ -216,6 +244,10 @@ void ControlSet::PlaceControl(const Control& control) const {
     const Place& p = control.place;
     SetWindowPos(control.hwnd, nullptr, Scaled(p.x, dpi_), Scaled(p.y, dpi_), Scaled(p.width, dpi_),
                  Scaled(p.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (control.hasTool) {
+        TTTOOLINFOW tool = Tool(control);
+        SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 void ControlSet::SetDpi(UINT dpi) {

@@ -36,6 +36,7 @@ struct Control {
     Color textColor = kColorWindowText;
     Color backColor = kNoBackColor;
     std::string hint;
+    bool hasTool = false;  // the hint is known to the tooltip
     std::function<void()> onClick;
 
     // Each setter leaves the control alone when the value is already there: no flicker, no
@@ -116,6 +117,9 @@ public:
     void Add(Control& control, const wchar_t* className, DWORD style, std::string_view text,
              std::string name, Place place, DWORD exStyle = 0);
     void SetHint(Control& control, std::string_view hint);
+    // Hands the tooltip the mouse messages of the window and its controls, so that it knows
+    // when to show a hint; the message loop calls it with every message.
+    void Relay(const MSG& msg) const;
     void SetFont(Control& control, FontKind font);
     // Moves and sizes the control to its place at the current DPI.
     void PlaceControl(const Control& control) const;
@@ -131,6 +135,7 @@ public:
 
 private:
     Control* ByWindow(HWND hwnd) const;
+    TTTOOLINFOW Tool(const Control& control) const;
     void MakeFonts();
     void DrawButton(const PushButton& button, const DRAWITEMSTRUCT& item) const;
 

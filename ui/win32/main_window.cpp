@@ -398,9 +398,10 @@ LRESULT TMF::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 int RunMessageLoop(TMF& window) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (window.aboutBox().hwnd() != nullptr &&
-            IsDialogMessageW(window.aboutBox().hwnd(), &msg)) {
-            continue;
+        if (window.hwnd() != nullptr) window.controls().Relay(msg);
+        if (window.aboutBox().hwnd() != nullptr) {
+            window.aboutBox().controls().Relay(msg);
+            if (IsDialogMessageW(window.aboutBox().hwnd(), &msg)) continue;
         }
         if (window.hwnd() != nullptr && IsDialogMessageW(window.hwnd(), &msg)) continue;
         TranslateMessage(&msg);

@@ -37,6 +37,7 @@ public:
     // The control named as in the Qt window, or null.
     Control* Find(std::string_view name) const { return controls_->Find(name); }
     HMENU DeviceMenu() const { return portMenu_; }
+    ControlSet& controls() { return *controls_; }
 
     // Copies the presentation model to the controls, touching only what differs.
     void ApplyForm();

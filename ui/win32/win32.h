@@ -27,6 +27,7 @@
 #include <shlobj.h>
 #include <uxtheme.h>
 #include <vssym32.h>
+#include <windowsx.h>
 
 // The Ui port has a ChooseColor of its own; the window calls the system's by its W name.
 #undef ChooseColor
