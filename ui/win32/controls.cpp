@@ -215,7 +215,25 @@ void ControlSet::SetHint(Control& control, std::string_view hint) {
     control.hasTool = true;
 }
 
-void ControlSet::Relay(const MSG& msg) const {
+void ControlSet::TrackHotButton(const MSG& msg) {
+    // The buttons that draw themselves light up under the mouse as the system's own do.
+    HWND hot = hotButton_;
+    if (msg.message == WM_MOUSELEAVE && msg.hwnd == hotButton_) hot = nullptr;
+    if (msg.message == WM_MOUSEMOVE) {
+        const auto* button = dynamic_cast<const PushButton*>(ByWindow(msg.hwnd));
+        hot = button != nullptr && button->coloured ? msg.hwnd : nullptr;
+    }
+    if (hot == hotButton_) return;
+    if (hotButton_ != nullptr) InvalidateRect(hotButton_, nullptr, FALSE);
+    hotButton_ = hot;
+    if (hot == nullptr) return;
+    TRACKMOUSEEVENT leave{sizeof(leave), TME_LEAVE, hot, 0};
+    TrackMouseEvent(&leave);
+    InvalidateRect(hot, nullptr, FALSE);
+}
+
+void ControlSet::Relay(const MSG& msg) {
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_MOUSELEAVE) TrackHotButton(msg);
     switch (msg.message) {
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
@@ -340,7 +358,10 @@ void ControlSet::DrawButton(const PushButton& button, const DRAWITEMSTRUCT& item
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     HTHEME theme = IsAppThemed() ? OpenThemeData(item.hwndItem, L"BUTTON") : nullptr;
     if (theme != nullptr) {
-        const int state = disabled ? PBS_DISABLED : pressed ? PBS_PRESSED : PBS_NORMAL;
+        const int state = disabled                      ? PBS_DISABLED
+                          : pressed                     ? PBS_PRESSED
+                          : item.hwndItem == hotButton_ ? PBS_HOT
+                                                        : PBS_NORMAL;
         if (IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, state)) {
             DrawThemeParentBackground(item.hwndItem, dc, &r);
         }

@@ -119,7 +119,7 @@ public:
     void SetHint(Control& control, std::string_view hint);
     // Hands the tooltip the mouse messages of the window and its controls, so that it knows
     // when to show a hint; the message loop calls it with every message.
-    void Relay(const MSG& msg) const;
+    void Relay(const MSG& msg);
     void SetFont(Control& control, FontKind font);
     // Moves and sizes the control to its place at the current DPI.
     void PlaceControl(const Control& control) const;
@@ -136,12 +136,14 @@ public:
 private:
     Control* ByWindow(HWND hwnd) const;
     TTTOOLINFOW Tool(const Control& control) const;
+    void TrackHotButton(const MSG& msg);
     void MakeFonts();
     void DrawButton(const PushButton& button, const DRAWITEMSTRUCT& item) const;
 
     HWND parent_;
     UINT dpi_;
     HWND tooltip_ = nullptr;
+    HWND hotButton_ = nullptr;  // the owner-drawn button under the mouse
     std::vector<Control*> controls_;
     std::array<HFONT, kFontKinds> fonts_{};
     std::vector<std::pair<Color, HBRUSH>> backBrushes_;
