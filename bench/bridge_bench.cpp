@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "device/libftdi/ftdi_driver.h"
+#include "device/line_rate.h"
 #include "emulated_bridge/emulated_ft232r.h"
 
 namespace ts {
 namespace {
 
-constexpr double kLineBytesPerSecond = 115200.0;
 constexpr double kSeconds = 5.0;
 
 // Processor time the thread named `name` has had so far, from the scheduler's own account.

@@ -11,6 +11,7 @@
 #include "allocation_counter.h"
 #include "app/station.h"
 #include "device/frame_check.h"
+#include "device/line_rate.h"
 #include "sim/frame_encoder.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
@@ -18,7 +19,6 @@
 namespace ts {
 namespace {
 
-constexpr double kLineBytesPerSecond = 115200.0;
 // Frames per stream turn: with 2 time units per frame the stamps wrap exactly
 // once per turn, so the replayed stream runs on without a jump in time.
 constexpr int kStreamFrames = 32768;

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/bridge_listing.h"
 #include "app/build_config.h"
 #include "app/console_ui.h"
 #include "app/headless_recorder.h"
+#include "app/print_bridges.h"
 #include "app/record_options.h"
 #include "app/tick_pacer.h"
 #include "device/bridge_driver.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         ts::BridgeDriver bridges = ts::MakeBridgeDriver();
         ts::ConsoleUi ui(stderr);
         if (!bridges.problem.empty()) ui.ShowMessage(bridges.problem);
-        return ts::ListBridges(*bridges.driver, ui, stdout, stderr);
+        return ts::PrintBridges(*bridges.driver, ui, stdout, stderr);
     }
 
     const bool replay = !options.replayPath.empty();

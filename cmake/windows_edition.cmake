@@ -49,6 +49,15 @@ add_library(sim STATIC ${SIM_SOURCES})
 target_include_directories(sim PUBLIC .)
 target_link_libraries(sim PUBLIC core)
 
+# A capture of the simulated instrument's line, and a devcon.exe that logs how it was started,
+# for the end-to-end runs (scripts/windows-end-to-end).
+add_executable(write-capture sim/capture/write_capture_main.cpp)
+target_link_libraries(write-capture PRIVATE sim)
+add_executable(devcon_double sim/devcon_double/devcon_main.cpp)
+target_compile_definitions(devcon_double PRIVATE ${WINDOWS_DEFINITIONS})
+set_target_properties(devcon_double PROPERTIES OUTPUT_NAME devcon RUNTIME_OUTPUT_DIRECTORY
+                                               ${CMAKE_BINARY_DIR}/test-doubles)
+
 # ---- the headless recorder ----
 add_executable(trend-record cli/trend_record_main.cpp)
 target_link_libraries(trend-record PRIVATE core d2xx_driver)
@@ -64,7 +73,7 @@ if(TS_BUILD_TESTS)
   # Cases set up with what only Linux offers (a file size limit, pipes, mode bits).
   list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX "_posix_test\\.cpp$")
   list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX
-       "tests/(app/installed_package|app/trend_record_program|device/devcon_script)_test\\.cpp$")
+       "tests/(app/installed_package|app/trend_record_program|app/window_program|device/devcon_script)_test\\.cpp$")
   add_executable(core_tests ${CORE_TEST_SOURCES})
   target_include_directories(core_tests PRIVATE tests)
   target_link_libraries(core_tests PRIVATE core sim d2xx_driver gtest gtest_main)

@@ -12,6 +12,7 @@
 #include "app/window_options.h"
 #include "app_setup.h"
 #include "close_on_signals.h"
+#include "device/line_rate.h"
 #include "main_window.h"
 #include "platform/system_platform.h"
 #include "sim/demo_folder.h"
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
     // Frames back to back, as fast as the line carries them, for measuring the program at its
     // heaviest load.
     if (options.lineRate) {
-        instrument.samplesPerSecond = 115200.0 / 14;
+        instrument.samplesPerSecond = ts::kLineBytesPerSecond / 14.0;
         instrument.timeUnitsPerSample = 2;
     }
 

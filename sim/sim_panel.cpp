@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/line_rate.h"
+
 namespace ts::sim {
 
 namespace {
@@ -23,9 +25,8 @@ namespace {
 // Combo box order; matches SignalShape.
 constexpr std::array<const char*, 4> kShapeNames = {"Постоянный", "Синус", "Пила", "Шум"};
 
-// The line carries at most 115,200 bytes a second, 8,228 frames.
-constexpr int kLineBytesPerSecond = 115200;
-constexpr int kLineFramesPerSecond = kLineBytesPerSecond / 14;
+// The line carries at most 8,228 frames a second.
+constexpr int kLineFramesPerSecond = static_cast<int>(kLineBytesPerSecond / 14);
 
 QString Name(const char* base, int channel) { return QString("%1%2").arg(base).arg(channel); }
 
@@ -155,7 +156,7 @@ QWidget* SimPanel::BuildFaultGroup() {
     noiseBytes_ = new QSpinBox(group);
     noiseBytes_->setFixedWidth(kNumberFieldWidth);
     noiseBytes_->setObjectName("NoiseBytes");
-    noiseBytes_->setRange(0, kLineBytesPerSecond);
+    noiseBytes_->setRange(0, static_cast<int>(kLineBytesPerSecond));
     noiseBytes_->setValue(static_cast<int>(instrument_.noiseBytesPerSecond));
     connect(noiseBytes_, &QSpinBox::valueChanged, this,
             [this](int n) { instrument_.noiseBytesPerSecond = n; });

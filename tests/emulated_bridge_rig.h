@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/line_rate.h"
 #include "emulated_bridge/emulated_ft232r.h"
 #include "line_bytes.h"
 #include "sim/frame_encoder.h"
@@ -21,8 +22,9 @@ struct EmulatedBridges {
     EmulatedBridges& operator=(const EmulatedBridges&) = delete;
 
     int Plug(const std::string& description, const std::string& serial,
-             std::vector<std::uint8_t> stream = {}) {
-        return emulated::AddBridge(description, serial, std::move(stream));
+             std::vector<std::uint8_t> stream = {},
+             std::int64_t bytesPerSecond = kLineBytesPerSecond) {
+        return emulated::AddBridge(description, serial, std::move(stream), bytesPerSecond);
     }
 };
 

@@ -4,10 +4,9 @@
 #include <random>
 #include <vector>
 
-namespace ts {
+#include "device/line_rate.h"
 
-// 1,152,000 baud at ten bit times a byte.
-constexpr double kLineBytesPerSecond = 115200;
+namespace ts {
 
 // Arbitrary bytes, as many as the line carries in `seconds`.
 inline std::vector<std::uint8_t> LineBytes(double seconds, unsigned seed = 7) {

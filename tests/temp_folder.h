@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -16,8 +17,11 @@ public:
         // A name nobody holds yet, made without mkdtemp, which Windows lacks.
         std::random_device random;
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const std::filesystem::path candidate =
-                std::filesystem::temp_directory_path() / ("ts-test-" + std::to_string(random()));
+            // Of one length always, so that a test of a text that holds the path never meets a
+            // shorter or longer one by chance.
+            char name[24];
+            std::snprintf(name, sizeof name, "ts-test-%08x", static_cast<unsigned>(random()));
+            const std::filesystem::path candidate = std::filesystem::temp_directory_path() / name;
             std::error_code error;
             if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
         }

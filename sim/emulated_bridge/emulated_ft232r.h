@@ -19,9 +19,10 @@ struct BridgeCounters {
 };
 
 // Plugs in a new bridge (0403:6001) whose instrument streams `stream` once, from the moment
-// the program first sets 1,152,000 baud. Returns its id.
+// the program first sets the instrument's baud rate, at `bytesPerSecond` (at most the line
+// rate). Returns its id.
 int AddBridge(const std::string& description, const std::string& serial,
-              std::vector<std::uint8_t> stream);
+              std::vector<std::uint8_t> stream, std::int64_t bytesPerSecond = kLineBytesPerSecond);
 void Unplug(int bridge);
 // Plugs it back in at a new address, powered up with default settings.
 void Replug(int bridge);

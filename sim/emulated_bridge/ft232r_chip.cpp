@@ -11,10 +11,7 @@ namespace {
 
 using std::chrono::nanoseconds;
 
-// 115,200 bytes a second is 72 bytes every 625,000 ns; integers keep days of streaming exact.
-constexpr std::int64_t kBytesPerStep = 72;
-constexpr std::int64_t kNsPerStep = 625'000;
-static_assert(Ft232rChip::kInstrumentBytesPerSecond * kNsPerStep == kBytesPerStep * 1'000'000'000);
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 
 // While a transfer waits, the bus wakes at least every few milliseconds. A longer gap means the
 // emulator itself was kept off the processor: the instrument must not notice that, or the
@@ -69,8 +66,11 @@ std::uint32_t DecodeBaudDivisor(std::uint16_t value, std::uint16_t index) {
     return (3'000'000u * 8 + eighths / 2) / eighths;
 }
 
-Ft232rChip::Ft232rChip(std::vector<std::uint8_t> stream, Time now)
-    : stream_(std::move(stream)), now_(now), lastPacket_(now) {}
+Ft232rChip::Ft232rChip(std::vector<std::uint8_t> stream, Time now, std::int64_t bytesPerSecond)
+    : stream_(std::move(stream)),
+      bytesPerSecond_(std::clamp<std::int64_t>(bytesPerSecond, 1, kLineBytesPerSecond)),
+      now_(now),
+      lastPacket_(now) {}
 
 bool Ft232rChip::Hearing() const {
     const std::uint32_t baud = settings_.baud;
@@ -81,16 +81,18 @@ bool Ft232rChip::Hearing() const {
 
 std::size_t Ft232rChip::ArrivedBy(Time t) const {
     if (!streamStart_ || t <= *streamStart_) return 0;
+    // Whole seconds and the rest apart: integers keep days of streaming exact.
     const std::int64_t ns = std::chrono::duration_cast<nanoseconds>(t - *streamStart_).count();
-    const auto sent = static_cast<std::uint64_t>(ns / kNsPerStep * kBytesPerStep +
-                                                 ns % kNsPerStep * kBytesPerStep / kNsPerStep);
+    const auto sent = static_cast<std::uint64_t>(
+        ns / kNsPerSecond * bytesPerSecond_ + ns % kNsPerSecond * bytesPerSecond_ / kNsPerSecond);
     return static_cast<std::size_t>(std::min<std::uint64_t>(sent, stream_.size()));
 }
 
 Time Ft232rChip::ArrivalOf(std::size_t count) const {
     const auto n = static_cast<std::int64_t>(count);
-    const std::int64_t ns = n / kBytesPerStep * kNsPerStep +
-                            (n % kBytesPerStep * kNsPerStep + kBytesPerStep - 1) / kBytesPerStep;
+    const std::int64_t ns =
+        n / bytesPerSecond_ * kNsPerSecond +
+        (n % bytesPerSecond_ * kNsPerSecond + bytesPerSecond_ - 1) / bytesPerSecond_;
     return *streamStart_ + nanoseconds(ns);
 }
 

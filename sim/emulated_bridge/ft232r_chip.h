@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "device/line_rate.h"
+
 namespace ts::emulated {
 
 using Clock = std::chrono::steady_clock;
@@ -67,11 +69,10 @@ public:
     static constexpr std::size_t kFifoBytes = 256;
     static constexpr int kPacketBytes = 64;
     static constexpr int kStatusBytes = 2;
-    // The instrument's line: 1,152,000 baud, ten bit times a byte.
-    static constexpr std::uint32_t kInstrumentBaud = 1152000;
-    static constexpr std::int64_t kInstrumentBytesPerSecond = 115200;
-
-    Ft232rChip(std::vector<std::uint8_t> stream, Time now);
+    // The instrument streams at `bytesPerSecond`, at most the line rate; a slower one leaves
+    // pauses between its bytes.
+    Ft232rChip(std::vector<std::uint8_t> stream, Time now,
+               std::int64_t bytesPerSecond = kLineBytesPerSecond);
 
     // Answers a vendor request; `data` holds `length` bytes for the answer of an IN request.
     // Returns the bytes answered, or a negative libusb error (a stall for unknown requests).
@@ -106,6 +107,7 @@ private:
     void SetBaud(std::uint16_t value, std::uint16_t index, Time now);
 
     std::vector<std::uint8_t> stream_;
+    std::int64_t bytesPerSecond_;
     std::optional<Time> streamStart_;
     std::size_t arrived_ = 0;
     Time now_;

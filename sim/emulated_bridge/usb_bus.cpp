@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "emulated_bridge/bridge_list.h"
-#include "emulated_bridge/emulated_ft232r.h"
 
 namespace ts::emulated {
 
@@ -87,10 +86,10 @@ std::uint8_t Bus::NextAddress() {
 }
 
 Bridge& Bus::AddBridge(std::string description, std::string serial,
-                       std::vector<std::uint8_t> stream) {
+                       std::vector<std::uint8_t> stream, std::int64_t bytesPerSecond) {
     const int id = static_cast<int>(bridges.size());
     bridges.push_back(std::make_unique<Bridge>(id, std::move(description), std::move(serial),
-                                               std::move(stream), Clock::now()));
+                                               std::move(stream), Clock::now(), bytesPerSecond));
     bridges.back()->address = NextAddress();
     return *bridges.back();
 }
@@ -170,83 +169,6 @@ void Bus::Run() {
             if (!bridge->pending.empty()) Advance(*bridge);
         }
     }
-}
-
-// ---- what tests may do beyond libusb ----
-
-namespace {
-
-template <typename Action>
-auto WithBridge(int id, Action&& action) {
-    Bus& bus = Bus::Get();
-    const std::lock_guard lock(bus.mutex);
-    Bridge* bridge = bus.Find(id);
-    if (bridge == nullptr) {
-        std::fprintf(stderr, "emulated bridge: no bridge %d\n", id);
-        std::abort();
-    }
-    return action(bus, *bridge);
-}
-
-}  // namespace
-
-int AddBridge(const std::string& description, const std::string& serial,
-              std::vector<std::uint8_t> stream) {
-    Bus& bus = Bus::Get();
-    const std::lock_guard lock(bus.mutex);
-    return bus.AddBridge(description, serial, std::move(stream)).id;
-}
-
-void Unplug(int bridge) {
-    WithBridge(bridge, [](Bus& bus, Bridge& b) { bus.Unplug(b); });
-}
-
-void Replug(int bridge) {
-    WithBridge(bridge, [](Bus& bus, Bridge& b) { bus.Replug(b); });
-}
-
-void HoldElsewhere(int bridge, bool held) {
-    WithBridge(bridge, [held](Bus&, Bridge& b) { b.heldElsewhere = held; });
-}
-
-void RemoveAllBridges() {
-    Bus& bus = Bus::Get();
-    const std::lock_guard lock(bus.mutex);
-    for (const auto& bridge : bus.bridges) {
-        bus.Unplug(*bridge);
-        bridge->removed = true;
-    }
-}
-
-void StallReader(std::chrono::milliseconds pause) {
-    Bus& bus = Bus::Get();
-    const std::lock_guard lock(bus.mutex);
-    bus.stall = pause;
-}
-
-BridgeCounters Counters(int bridge) {
-    return WithBridge(bridge, [](Bus& bus, Bridge& b) {
-        bus.Advance(b);
-        return BridgeCounters{b.chip.Counters(), b.hostMisuses};
-    });
-}
-
-LineSettings Line(int bridge) {
-    return WithBridge(bridge, [](Bus&, Bridge& b) { return b.chip.Settings(); });
-}
-
-std::vector<ControlRequest> Requests(int bridge) {
-    return WithBridge(bridge, [](Bus&, Bridge& b) { return b.requests; });
-}
-
-std::uint8_t Address(int bridge) {
-    return WithBridge(bridge, [](Bus&, Bridge& b) { return b.address; });
-}
-
-int ContextsCreated() {
-    Bus& bus = Bus::Get();
-    const std::lock_guard lock(bus.mutex);
-    return bus.contextsCreated;
 }
 
 }  // namespace ts::emulated

@@ -19,11 +19,11 @@ namespace ts::emulated {
 
 struct Bridge {
     Bridge(int id, std::string description, std::string serial, std::vector<std::uint8_t> stream,
-           Time now)
+           Time now, std::int64_t bytesPerSecond)
         : id(id),
           description(std::move(description)),
           serial(std::move(serial)),
-          chip(std::move(stream), now) {}
+          chip(std::move(stream), now, bytesPerSecond) {}
 
     const int id;
     const std::string manufacturer = "FTDI";
@@ -68,8 +68,8 @@ public:
     // ends (it is never destroyed, so no exit-time order can pull it away from a caller).
     static Bus& Get();
 
-    Bridge& AddBridge(std::string description, std::string serial,
-                      std::vector<std::uint8_t> stream);
+    Bridge& AddBridge(std::string description, std::string serial, std::vector<std::uint8_t> stream,
+                      std::int64_t bytesPerSecond = kLineBytesPerSecond);
     Bridge* Find(int id);
     // Runs the bridge's chip to now and finishes what became due. Lock held.
     void Advance(Bridge& bridge);

@@ -32,6 +32,8 @@ bool HeadlessRecorder::Prepare(const RecordOptions& options, std::string& error)
         error = settings.error;
         return false;
     }
+    error = CheckTableFiles(st.TablePath, options);
+    if (!error.empty()) return false;
     const bool live = options.replayPath.empty();
     descriptionWanted_ = live && !settings.fromFile && !options.description;
     serialWanted_ = live && !settings.fromFile && !options.serial;

@@ -78,8 +78,8 @@ private:
     bool started_ = false;
     bool failed_ = false;
     bool finished_ = false;
-    bool descriptionWanted_ = false;  // the description is to be taken from the bridge
-    bool serialWanted_ = false;       // the serial likewise
+    bool descriptionWanted_ = false;              // the description is to be taken from the bridge
+    bool serialWanted_ = false;                   // the serial likewise
     std::optional<std::uint64_t> durationUnits_;  // --for, in time units
     bool durationStopDue_ = false;  // stop before the next sample: its period is closed
     bool durationReached_ = false;

@@ -39,7 +39,8 @@ const char* const kRecordUsage =
     "                      (90) or as H:MM:SS (1:30:00), then stop as on a stop\n"
     "                      request: the records up to that time of the\n"
     "                      instrument, then the stop line. Should the link fall\n"
-    "                      silent, the computer's clock ends it 1 % later\n"    "  --help              show this text\n"
+    "                      silent, the computer's clock ends it 1 % later\n"
+    "  --help              show this text\n"
     "  --version           show the version\n"
     "\n"
     "Instrument and recording, each over the settings file's value:\n"
@@ -62,7 +63,8 @@ const char* const kRecordUsage =
     "                      another program holds one; then exit\n"
     "\n"
     "No two of --settings, --replay, --out and --raw may name the same file, by\n"
-    "whatever path. Nothing is created or changed before the arguments and the\n"
+    "whatever path, nor may --out or --raw name a calibration table, from --table\n"
+    "or the settings file. Nothing is created or changed before the arguments and the\n"
     "settings have been checked; the result file is made when the first sample\n"
     "comes.\n"
     "\n"
@@ -74,12 +76,12 @@ const char* const kRecordUsage =
     "(on Windows Ctrl+C, Ctrl+Break, a closed console, logoff or shutdown) stop\n"
     "cleanly: the stop line is written and the file closed. A second SIGINT or\n"
     "SIGTERM (Ctrl+C or Ctrl+Break) while that stop hangs ends the program at\n"
-    "once; the file then holds whole lines only, without the stop line. Progress (samples, records,\n"
-    "link state, elapsed time, link statistics) is shown when standard error is a\n"
-    "terminal. On exit one line of link statistics goes to standard error: frames\n"
-    "decoded, frames rejected by the check, bytes skipped looking for a frame\n"
-    "start, overruns of the bridge chip, bytes lost in the receive queue, and\n"
-    "silent reopenings.\n"
+    "once; the file then holds whole lines only, without the stop line.\n"
+    "Progress (samples, records, link state, elapsed time, link statistics) is\n"
+    "shown when standard error is a terminal. On exit one line of link\n"
+    "statistics goes to standard error: frames decoded, frames rejected by the\n"
+    "check, bytes skipped looking for a frame start, overruns of the bridge chip,\n"
+    "bytes lost in the receive queue, and silent reopenings.\n"
     "\n"
     "Exit status: 0 done, 1 stopped by a failure while recording or no sample of\n"
     "instrument 1 received (no result file is left then), 2 bad arguments,\n"
@@ -116,18 +118,14 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
             }
             return std::string(arguments[++i]);
         };
-        auto once = [&](auto& into) {
-            if (into) {
-                fail(std::string(arg) + " given twice");
-                return;
-            }
-            into = value();
+        // The value of an option that may be given once; nothing when it came before.
+        auto once = [&](bool before) -> std::optional<std::string> {
+            if (!before) return value();
+            fail(std::string(arg) + " given twice");
+            return std::nullopt;
         };
         auto path = [&](std::string& into) {
-            std::optional<std::string> text;
-            once(text);
-            if (text && !into.empty()) fail(std::string(arg) + " given twice");
-            if (text && o.error.empty()) into = *text;
+            if (const auto text = once(!into.empty())) into = *text;
         };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
@@ -145,20 +143,11 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
         } else if (arg == "--raw") {
             path(o.rawPath);
         } else if (arg == "--settings") {
-            if (o.settingsGiven) {
-                fail("--settings given twice");
-                break;
-            }
+            if (const auto text = once(o.settingsGiven)) o.settingsPath = *text;
             o.settingsGiven = true;
-            o.settingsPath.clear();
-            path(o.settingsPath);
         } else if (arg == "--chunk") {
-            if (sawChunk) {
-                fail("--chunk given twice");
-                break;
-            }
+            const std::optional<std::string> text = once(sawChunk);
             sawChunk = true;
-            const std::optional<std::string> text = value();
             const auto chunk = text ? WholeNumberIn(*text, 1, kMaxChunk) : std::nullopt;
             if (chunk) o.chunk = *chunk;
             if (text && !chunk) {
@@ -166,28 +155,24 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
                      "'");
             }
         } else if (arg == "--for") {
-            std::optional<std::string> text;
-            once(text);
-            if (text && o.durationSeconds) fail("--for given twice");
+            const std::optional<std::string> text = once(o.durationSeconds.has_value());
             if (text) o.durationSeconds = DurationSecondsNamed(*text);
             if (text && !o.durationSeconds) {
                 fail("--for wants a duration in seconds or as H:MM:SS, not '" + *text + "'");
             }
         } else if (arg == "--description") {
-            once(o.description);
+            if (const auto text = once(o.description.has_value())) o.description = text;
             // The bridge reports at most this much; a longer one could never be found.
             if (o.description && o.description->size() >= kDescriptionBufferSize) {
                 fail("--description is at most 63 bytes long");
             }
         } else if (arg == "--serial") {
-            once(o.serial);
+            if (const auto text = once(o.serial.has_value())) o.serial = text;
             if (o.serial && o.serial->size() >= kSerialBufferSize) {
                 fail("--serial is at most 15 bytes long");
             }
         } else if (arg == "--every") {
-            std::optional<std::string> text;
-            once(text);
-            if (text && o.recordChoice) fail("--every given twice");
+            const std::optional<std::string> text = once(o.recordChoice.has_value());
             if (text) o.recordChoice = RecordChoiceNamed(*text);
             if (text && !o.recordChoice) {
                 fail("--every wants one of " + RecordChoiceNames() + ", not '" + *text + "'");
@@ -195,18 +180,14 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
         } else if (arg == "--average") {
             o.average = true;
         } else if (arg == "--threshold") {
-            std::optional<std::string> text;
-            once(text);
-            if (text && o.threshold) fail("--threshold given twice");
+            const std::optional<std::string> text = once(o.threshold.has_value());
             const auto threshold = text ? WholeNumberIn(*text, 1, kMaxThreshold) : std::nullopt;
             if (threshold) o.threshold = static_cast<int>(*threshold);
             if (text && !threshold) {
                 fail("--threshold wants a whole number from 1 to 99, not '" + *text + "'");
             }
         } else if (arg == "--channels") {
-            std::optional<std::string> text;
-            once(text);
-            if (text && o.channels) fail("--channels given twice");
+            const std::optional<std::string> text = once(o.channels.has_value());
             if (text) o.channels = ChannelsNamed(*text);
             if (text && !o.channels) {
                 fail(

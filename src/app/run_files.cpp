@@ -48,4 +48,17 @@ std::string CheckRunFiles(const RecordOptions& o) {
     return {};
 }
 
+std::string CheckTableFiles(const std::array<std::string, kChannels>& tables,
+                            const RecordOptions& o) {
+    for (std::size_t c = 0; c < tables.size(); ++c) {
+        if (tables[c].empty()) continue;
+        for (const auto& [option, output] :
+             {std::pair{"--out", &o.outPath}, {"--raw", &o.rawPath}}) {
+            if (output->empty() || !SameFile(tables[c], *output)) continue;
+            return std::string(option) + " names the table of channel " + std::to_string(c + 1);
+        }
+    }
+    return {};
+}
+
 }  // namespace ts

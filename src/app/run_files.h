@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "app/record_options.h"
+#include "measure/sample.h"
 
 namespace ts {
 
@@ -11,5 +13,11 @@ namespace ts {
 // file, and the two outputs must be writable without replacing a file unless --force says
 // so. Creates and changes nothing. Returns a one-line reason, or nothing when all is well.
 std::string CheckRunFiles(const RecordOptions& options);
+
+// Checks the calibration tables the run will know of, from the options or the settings file,
+// against the two outputs: replacing one would destroy a table for good, whether this run
+// reads it or not. Returns a one-line reason, or nothing when all is well.
+std::string CheckTableFiles(const std::array<std::string, kChannels>& tables,
+                            const RecordOptions& options);
 
 }  // namespace ts

@@ -7,6 +7,7 @@
 #include "app/station.h"
 #include "app/texts.h"
 #include "platform/atomic_file.h"
+#include "platform/text_codec.h"
 
 namespace ts {
 
@@ -43,6 +44,21 @@ std::string SettingsFilePath(const std::string& directory) {
 // file; such a value cannot be kept and is written empty instead.
 std::string TextLine(const std::string& value) {
     return value.find_first_of("\r\n") == std::string::npos ? value : std::string();
+}
+
+// The lines that hold text rather than numbers: kept in the system's encoding for settings
+// files (see Utf8ToSettingsText), in UTF-8 everywhere else.
+bool IsTextLine(int index) {
+    return index == kLineDescription || index == kLineSerial ||
+           (index >= kLineTablePath && index < kLineTablePath + kChannels);
+}
+
+// The lines of a settings file as the program keeps them: text lines in UTF-8.
+std::vector<std::string> FromSettingsFile(std::vector<std::string> lines) {
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        if (IsTextLine(static_cast<int>(index))) lines[index] = SettingsTextToUtf8(lines[index]);
+    }
+    return lines;
 }
 
 std::string Flag(bool ticked) { return ticked ? "1" : "0"; }
@@ -122,7 +138,7 @@ SettingsReadOutcome ApplySettingsFile(Station& station, const std::string& path)
     const LineFile file = ReadLineFile(path, kSettingsLines, kMaxSettingsLineBytes);
     SettingsReadOutcome outcome;
     outcome.readable = file.readable;
-    if (file.readable) outcome.badLine = ApplyLines(station, file.lines);
+    if (file.readable) outcome.badLine = ApplyLines(station, FromSettingsFile(file.lines));
     return outcome;
 }
 
@@ -132,7 +148,7 @@ void Station::LoadSettings() {
     LineFile file =
         ReadLineFile(SettingsFilePath(SettingsDirectory), kSettingsLines, kMaxSettingsLineBytes);
     if (file.readable) {
-        Memo_Settings = std::move(file.lines);
+        Memo_Settings = FromSettingsFile(std::move(file.lines));
     } else {
         ui.ShowMessage(text::kMsgSettingsOpenFailed);
         // Writes the initial values and leaves them in the line list, which is
@@ -167,10 +183,22 @@ void Station::SaveSettings() {
     Memo_Settings.push_back(Flag(form.CheckBox_FileDataAver.Checked));
 
     std::string bytes;
-    for (const std::string& line : Memo_Settings) {
-        bytes += line;
+    bool pathLeftOut = false;
+    for (std::size_t index = 0; index < Memo_Settings.size(); ++index) {
+        std::string& line = Memo_Settings[index];
+        if (!IsTextLine(static_cast<int>(index))) {
+            bytes += line;
+        } else if (const std::optional<std::string> text = Utf8ToSettingsText(line)) {
+            bytes += *text;
+        } else {
+            // Question marks would name another file, or none: the line stays empty, as the
+            // file will read.
+            pathLeftOut = pathLeftOut || static_cast<int>(index) >= kLineTablePath;
+            line.clear();
+        }
         bytes += "\r\n";
     }
+    if (pathLeftOut) ui.ShowWarning(text::kMsgTablePathNotSaved);
     if (!ReplaceFileContents(SettingsFilePath(SettingsDirectory), bytes)) {
         ui.ShowWarning(text::kMsgSettingsWriteFailed);
     }

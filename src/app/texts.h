@@ -53,6 +53,11 @@ constexpr sv kMsgSettingsReadFailed =
     "Не удалось прочитать файл настроек! Значения всех параметров будут установлены по "
     "умолчанию!       ";
 constexpr sv kMsgSettingsWriteFailed = "Файл настроек не удалось перезаписать!       ";
+// On Windows, when a calibration table's path has letters the system's ANSI code page, the
+// settings file's encoding, cannot hold: that path is left out of the file.
+constexpr sv kMsgTablePathNotSaved =
+    "Путь к калибровочной таблице нельзя сохранить в кодировке Windows: переименуйте папку или "
+    "файл латинскими буквами!       ";
 
 // Calibration tables: the channel digit goes between the two parts.
 constexpr sv kMsgTableFailedBefore = "Файл калибровочной таблицы для канала №";

@@ -2,17 +2,40 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "app/build_config.h"
 #include "platform/data_folder.h"
 
 namespace ts {
 
+namespace {
+
+// Qt's own options that take the next argument as their value. Qt reads them only once the
+// application object exists, which --help and --version must not wait for, so they are
+// stepped over here with their values.
+constexpr std::string_view kQtOptionsWithValue[] = {
+    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
+    "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
+    "-display",         "-geometry",           "-style",         "-stylesheet",
+};
+
+bool TakesQtValue(std::string_view argument) {
+    for (const std::string_view option : kQtOptionsWithValue) {
+        if (argument == option) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator) {
     WindowOptions options;
-    for (const char* raw : arguments) {
-        const std::string_view argument(raw);
-        if (argument == "--help") {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument(arguments[i]);
+        if (TakesQtValue(argument)) {
+            ++i;
+        } else if (argument == "--help") {
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
@@ -40,9 +63,12 @@ std::string WindowUsage(bool simulator) {
                                     "Shows, charts and records the six channels of a КСЛ214.8Н "
                                     "recorder attached\n"
                                     "through its USB bridge.\n\n";
+    const std::string folder = simulator ? "trend-station-sim" : "trend-station";
     usage +=
         "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
-        "in $XDG_DATA_HOME/trend-station (by default ~/.local/share/trend-station).\n\n"
+        "in $XDG_DATA_HOME/" +
+        folder + " (by default ~/.local/share/" + folder + ").\n\n";
+    usage +=
         "Options:\n"
         "  --user-data   work in the per-user data folder, created when missing; the\n"
         "                desktop menu entry starts the program so\n";
@@ -74,7 +100,8 @@ std::optional<int> ActBeforeWindow(const WindowOptions& options, bool simulator,
         return 0;
     }
     if (options.userData) {
-        EnterFolder(UserDataFolder(), folderError);
+        // The simulator's demonstration settings and tables are kept apart from the real ones.
+        EnterFolder(UserDataFolder(name), folderError);
     }
     return std::nullopt;
 }

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "device/line_rate.h"
+
 namespace ts {
 
 // Status of a bridge operation: 0 is success, anything else is failure and
@@ -63,8 +65,7 @@ public:
     }
 };
 
-// Line settings applied to the instrument.
-constexpr std::uint32_t kInstrumentBaud = 1152000;
+// Line settings applied to the instrument, at kInstrumentBaud.
 constexpr std::uint8_t kBits8 = 8;
 constexpr std::uint8_t kStopBits1 = 0;
 constexpr std::uint8_t kParityNone = 0;

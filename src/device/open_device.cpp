@@ -2,6 +2,7 @@
 
 #include "app/station.h"
 #include "app/texts.h"
+#include "device/device_list.h"
 
 namespace ts {
 
@@ -12,14 +13,11 @@ namespace {
 int FindWantedDevice(Driver& driver, std::uint32_t count, const std::string& description,
                      const std::string& serial) {
     int found = -1;
+    std::string listedDescription, listedSerial;
     for (std::uint32_t i = 0; i < count && i < kMaxListedDevices; ++i) {
-        char serialBuffer[kSerialBufferSize] = {};
-        char descriptionBuffer[kDescriptionBufferSize] = {};
-        if (driver.GetDeviceInfoDetail(i, serialBuffer, descriptionBuffer) != kFtOk) continue;
-        serialBuffer[kSerialBufferSize - 1] = '\0';
-        descriptionBuffer[kDescriptionBufferSize - 1] = '\0';
+        if (!ReadDeviceDetails(driver, i, listedDescription, listedSerial)) continue;
         // The search goes on after a match: of equal identities the last one wins.
-        if (description == descriptionBuffer && serial == serialBuffer) {
+        if (description == listedDescription && serial == listedSerial) {
             found = static_cast<int>(i);
         }
     }

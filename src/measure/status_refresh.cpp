@@ -29,11 +29,4 @@ void Station::RefreshStatus() {
     RefreshRecordingOptions();
 }
 
-void Station::ShowLinkStatistics() {
-    linkStatistics.AskDriver(driver, link.DeviceHandle);
-    char hint[kLinkHintCapacity];
-    const std::size_t length = FormatLinkHint(linkStatistics.Counts(), hint);
-    form.Label_Connection_Indicator.Hint.assign(hint, length);
-}
-
 }  // namespace ts

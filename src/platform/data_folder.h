@@ -4,11 +4,11 @@
 
 namespace ts {
 
-// The folder the program works in when started from the desktop menu or the Start menu, where
-// the working folder is no place for the settings: on Linux $XDG_DATA_HOME/trend-station (or
-// ~/.local/share/trend-station), on Windows %LOCALAPPDATA%\trend-station. Empty when the system
-// names no such folder.
-std::string UserDataFolder();
+// The folder a program works in when started from the desktop menu or the Start menu, where
+// the working folder is no place for the settings: on Linux $XDG_DATA_HOME/<program> (or
+// ~/.local/share/<program>), on Windows %LOCALAPPDATA%\<program>. Empty when the system names
+// no such folder.
+std::string UserDataFolder(const std::string& program = "trend-station");
 
 // Creates `folder` and any missing parents, readable by the user only, and makes it the
 // working folder. On failure `error` says what went wrong.

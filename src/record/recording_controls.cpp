@@ -223,11 +223,12 @@ void Station::FitFileNameLabel() {
     std::string caption(text::kResultFileLabel);
     caption += path;
     if (ui.FileNameTextWidth(caption) > kFileNameWidth) {
-        // The last "/" from the end down to the second letter; a path with
-        // none there lies directly in the root folder.
+        // The last "/" (or a backslash) from the end down to the second
+        // letter; a path with none there lies directly in the root folder.
+        const auto separator = [](char c) { return c == '/' || c == '\\'; };
         std::size_t slash = path.empty() ? 0 : path.size() - 1;
-        while (slash > 0 && path[slash] != '/') --slash;
-        if (slash == 0 && path.starts_with('/')) {
+        while (slash > 0 && !separator(path[slash])) --slash;
+        if (slash == 0 && !path.empty() && separator(path[0])) {
             caption = path;
         } else {
             caption = text::kResultFileLabelShort;

@@ -133,8 +133,8 @@ TEST(HeadlessRecorderTest, ADurationKeepsEveryRecordUpToItAndThenStops) {
         int index;
         const char* name;
     };
-    for (const Choice choice : {Choice{0, "every sample"}, Choice{9, "1 s periods"},
-                                Choice{18, "on change"}}) {
+    for (const Choice choice :
+         {Choice{0, "every sample"}, Choice{9, "1 s periods"}, Choice{18, "on change"}}) {
         SCOPED_TRACE(choice.name);
         TempFolder folder;
         WriteAll(folder / "Settings.bin", Settings(folder, choice.index, false));

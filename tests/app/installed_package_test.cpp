@@ -18,12 +18,11 @@ namespace ts {
 namespace {
 
 using namespace std::chrono_literals;
-using recorder_rig::ReadAll;
 using recorder_rig::RecordLines;
-using recorder_rig::WriteAll;
+using ts::WriteAll;
 
 void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    recorder_rig::WriteAll(path, std::string(bytes.begin(), bytes.end()));
+    ts::WriteAll(path, std::string(bytes.begin(), bytes.end()));
 }
 
 class InstalledPackageTest : public ::testing::Test {

@@ -31,7 +31,13 @@ TEST(RecordOptionsTest, ReadsEveryOptionAndRejectsWhatItDoesNotKnow) {
 
     EXPECT_EQ(parse({}).error, "--out FILE is required (see --help)");
     EXPECT_EQ(parse({"--out"}).error, "--out needs a value");
-    EXPECT_EQ(parse({"--out", "a", "--out", "b"}).error, "--out given twice");
+    for (const char* option :
+         {"--out", "--settings", "--replay", "--raw", "--chunk", "--description", "--serial",
+          "--every", "--threshold", "--channels"}) {
+        const std::vector<const char*> twice = {"--out", "a", "--replay", "c",
+                                                option,  "1", option,     "2"};
+        EXPECT_EQ(ParseRecordOptions(twice).error, std::string(option) + " given twice");
+    }
     EXPECT_EQ(parse({"--out", "a", "-x"}).error, "unknown argument '-x' (see --help)");
     EXPECT_EQ(parse({"--out", "a", "--chunk", "4608"}).error, "--chunk needs --replay");
     for (const char* bad : {"0", "-1", "12x", "", "99999999999"}) {
@@ -112,14 +118,27 @@ TEST(RecordOptionsTest, ADurationIsSecondsOrHoursMinutesAndSeconds) {
         std::optional<std::uint64_t> seconds;  // nothing: refused
     };
     const Case cases[] = {
-        {"1", 1},          {"90", 90},          {"0:00:01", 1},
-        {"1:30:00", 5400}, {"72:00:00", 259200}, {"9999:00:00", 35996400},
+        {"1", 1},
+        {"90", 90},
+        {"0:00:01", 1},
+        {"1:30:00", 5400},
+        {"72:00:00", 259200},
+        {"9999:00:00", 35996400},
         {"35996400", 35996400},
-        {"0", {}},         {"0:00:00", {}},     {"-5", {}},
-        {"1.5", {}},       {"1:30", {}},        {"1:60:00", {}},
-        {"1:00:60", {}},   {"1:5:00", {}},      {"1:00:00:00", {}},
-        {":00:10", {}},    {"10000:00:00", {}}, {"35996401", {}},
-        {"1 ", {}},        {"1h", {}},
+        {"0", {}},
+        {"0:00:00", {}},
+        {"-5", {}},
+        {"1.5", {}},
+        {"1:30", {}},
+        {"1:60:00", {}},
+        {"1:00:60", {}},
+        {"1:5:00", {}},
+        {"1:00:00:00", {}},
+        {":00:10", {}},
+        {"10000:00:00", {}},
+        {"35996401", {}},
+        {"1 ", {}},
+        {"1h", {}},
     };
     for (const Case& c : cases) {
         const RecordOptions options =

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "device/driver.h"
+#include "file_text.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
@@ -25,29 +26,9 @@ namespace ts::recorder_rig {
 
 using namespace std::chrono_literals;
 
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 inline bool Exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(path, error);
-}
-
-inline std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(bytes.substr(start, end - start));
-    }
-    return lines;
 }
 
 // Record lines and the header: the start and stop lines carry the wall-clock time.

@@ -31,5 +31,18 @@ TEST_F(SettingsFileTest, AFailedSaveWarnsAndLeavesTheOldFileWhole) {
               1);
 }
 
+// Linux keeps the settings file's text as it is: a path in another encoding than UTF-8, as the
+// original program wrote it, still names its file.
+TEST_F(SettingsFileTest, ATablePathInAnotherEncodingIsKeptByteForByte) {
+    const std::string path = "/data/\xD4\xE0\xE9\xEB.txt";
+    WriteSettings(With(kDefaults, {{29, path}}));
+    st().LoadSettings();
+    EXPECT_EQ(st().TablePath[5], path);
+    EXPECT_EQ(st().Memo_Settings[29], path);
+    std::filesystem::remove(SettingsPath());
+    st().SaveSettings();
+    EXPECT_EQ(FileLines()[29], path);
+}
+
 }  // namespace
 }  // namespace ts

@@ -123,6 +123,28 @@ TEST(TrendRecordProgramTest, SavesTheRawBytesForAnIdenticalReplay) {
     EXPECT_EQ(RecordLines(ReadAll(folder / "a.txt")), RecordLines(ReadAll(folder / "b.txt")));
 }
 
+// An unattended recording ends by itself with the stop line, as a stop request ends it.
+TEST(TrendRecordProgramTest, ForADurationStopsCleanlyWithTheRecordsUpToIt) {
+    TempFolder folder;
+    WriteAll(folder / "capture.raw", Capture(4.0));
+    const std::string common = " --every 0.5 --channels 1 --replay " + (folder / "capture.raw");
+    ASSERT_EQ(RunRecorder("--out " + (folder / "whole.txt") + common), 0);
+    std::string output;
+    ASSERT_EQ(RunRecorder("--out " + (folder / "timed.txt") + common + " --for 0:00:02", &output),
+              0)
+        << output;
+    const std::vector<std::string> timed = Lines(ReadAll(folder / "timed.txt"));
+    // Start, header, the records at 0, 0.5, 1, 1.5 and 2 s, and the stop line.
+    ASSERT_EQ(timed.size(), 8u);
+    EXPECT_NE(
+        timed.back().find(" \xC7\xC0\xCF\xC8\xD1\xDC \xCE\xD1\xD2\xC0\xCD\xCE\xC2\xCB\xC5\xCD\xC0"),
+        std::string::npos)
+        << "no stop line";
+    const std::vector<std::string> whole = RecordLines(ReadAll(folder / "whole.txt"));
+    EXPECT_EQ(RecordLines(ReadAll(folder / "timed.txt")),
+              std::vector<std::string>(whole.begin(), whole.begin() + 6));
+}
+
 // Without a settings file, options alone give what the window would have kept in one.
 TEST(TrendRecordProgramTest, RecordsFromAReplayWithOptionsAloneAsWithASettingsFile) {
     TempFolder withFile, bare;
@@ -189,6 +211,12 @@ TEST(TrendRecordProgramTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
          "--settings capture.raw --out r.txt --replay ./capture.raw"},
         {"settings that select no channel", noChannel,
          "--out raw-before.bin --raw old.raw --replay capture.raw"},
+        {"result over a table of the settings", settings, "--out ./t1.txt --replay capture.raw"},
+        {"result over a table of the options", settings,
+         "--out t6.txt --table 6=t6.txt --replay capture.raw"},
+        {"raw over a table", settings, "--out r.txt --raw sub/../t3.txt --replay capture.raw"},
+        {"result through a link to the raw to come", settings,
+         "--out coming.txt --raw new.raw --replay capture.raw"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -198,6 +226,10 @@ TEST(TrendRecordProgramTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
         std::filesystem::create_directories(folder / "sub");
         std::filesystem::remove(folder / "link.raw");
         std::filesystem::create_symlink("capture.raw", folder / "link.raw");
+        WriteTables(folder);
+        WriteAll(folder / "t6.txt", "0 0\r\n1023 6\r\n");
+        std::filesystem::remove(folder / "coming.txt");
+        std::filesystem::create_symlink("new.raw", folder / "coming.txt");
         std::string output;
         EXPECT_EQ(RunRecorder("--force " + c.arguments, &output, folder.path()), 2) << output;
         EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
@@ -206,58 +238,79 @@ TEST(TrendRecordProgramTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
         EXPECT_EQ(ReadAll(folder / "old.raw"), "earlier capture");
         EXPECT_FALSE(Exists(folder / "r.txt"));
         EXPECT_FALSE(Exists(folder / "raw-before.bin"));
+        EXPECT_FALSE(Exists(folder / "new.raw"));
+        EXPECT_TRUE(ReadAll(folder / "t1.txt") == "0 0\r\n1023 100\r\n");
+        EXPECT_TRUE(ReadAll(folder / "t3.txt") == "0 -5\r\n512 5\r\n1023 -5\r\n");
+        EXPECT_TRUE(ReadAll(folder / "t6.txt") == "0 0\r\n1023 6\r\n");
     }
 }
 
-// A closed terminal or a dropped remote session stops a recording as cleanly as Ctrl-C.
+// A closed terminal or a dropped remote session stops a recording as cleanly as Ctrl-C. The
+// instrument streams in real time for far longer than the run, so only the signal can have
+// written the stop line.
 TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
     TempFolder folder;
     WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
-    // Long enough, handed over 14 bytes a poll, to be still running when stopped.
-    WriteAll(folder / "capture.raw", Capture(60.0));
-    const std::string settings = folder / "Settings.bin", out = folder / "out.txt",
-                      capture = folder / "capture.raw";
+    std::uint64_t frames = 0;
+    WriteAll(folder / "capture.raw", Capture(20.0, &frames));
+    const std::string settings = folder / "Settings.bin", out = folder / "out.txt";
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         const int status = RunRecorderUntil(
-            {"--settings", settings, "--out", out, "--force", "--replay", capture, "--chunk", "14"},
-            {}, 300ms, signal);
+            {"--settings", settings, "--out", out, "--force"},
+            EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")), 1500ms, signal);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
         const std::vector<std::string> lines = Lines(ReadAll(out));
         ASSERT_GE(lines.size(), 3u);
         EXPECT_TRUE(EndsWith(lines.back(), kStopLineEnd)) << lines.back();
-        EXPECT_LT(lines.size(), 60u * 6000u) << "the replay was not stopped early";
+        EXPECT_LT(lines.size(), frames / 2) << "the capture ended before the signal came";
     }
 }
 
 // A stop that cannot finish (here: the raw capture goes into a pipe nobody empties, as a
-// blocked disk would hold the program) gives way to a second Ctrl-C at once.
+// blocked disk would hold the program) gives way to a second Ctrl-C or SIGTERM at once; a
+// second hang-up, which a session may well send, does not cut it short.
 TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLines) {
     TempFolder folder;
     WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     WriteAll(folder / "capture.raw", Capture(10.0));
-    const std::string pipe = folder / "raw.fifo", out = folder / "out.txt";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    const pid_t child = StartRecorder(
-        {"--settings", folder / "Settings.bin", "--out", out, "--raw", pipe, "--force"},
-        EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
-    // The pipe's buffer is full after about half a second of the line.
-    std::this_thread::sleep_for(1500ms);
-    ::kill(child, SIGINT);
-    std::this_thread::sleep_for(500ms);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, WNOHANG), 0) << "the first stop did not hang";
-    ::kill(child, SIGINT);
-    const std::optional<int> ended = WaitForRecorder(child, 2s);
-    ::close(reader);
-    ASSERT_TRUE(ended) << "still running after the second Ctrl-C";
-    EXPECT_FALSE(WIFEXITED(*ended) && WEXITSTATUS(*ended) == 0) << "a forced end is no success";
-    const std::string file = ReadAll(out);
-    ASSERT_FALSE(file.empty());
-    EXPECT_TRUE(EndsWith(file, "\r\n")) << "a cut line at the end";
+    struct Case {
+        int first;
+        int second;
+        bool endsAtOnce;
+    };
+    for (const Case c :
+         {Case{SIGINT, SIGINT, true}, Case{SIGHUP, SIGTERM, true}, Case{SIGHUP, SIGHUP, false}}) {
+        SCOPED_TRACE(std::to_string(c.first) + " then " + std::to_string(c.second));
+        const std::string pipe = folder / "raw.fifo", out = folder / "out.txt";
+        std::filesystem::remove(pipe);
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        const pid_t child = StartRecorder(
+            {"--settings", folder / "Settings.bin", "--out", out, "--raw", pipe, "--force"},
+            EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
+        // The pipe's buffer is full after about half a second of the line.
+        std::this_thread::sleep_for(1500ms);
+        ::kill(child, c.first);
+        std::this_thread::sleep_for(500ms);
+        int status = 0;
+        EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "the first stop did not hang";
+        ::kill(child, c.second);
+        if (!c.endsAtOnce) {
+            std::this_thread::sleep_for(500ms);
+            EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "ended by a second hang-up";
+            ::kill(child, SIGINT);
+        }
+        const std::optional<int> ended = WaitForRecorder(child, 2s);
+        ::close(reader);
+        ASSERT_TRUE(ended) << "still running after the second signal";
+        EXPECT_FALSE(WIFEXITED(*ended) && WEXITSTATUS(*ended) == 0) << "a forced end is no success";
+        const std::string file = ReadAll(out);
+        ASSERT_FALSE(file.empty());
+        EXPECT_TRUE(EndsWith(file, "\r\n")) << "a cut line at the end";
+    }
 }
 
 // Keeps the program's main thread off the processor for `pause`, as a loaded machine or a
@@ -382,6 +435,7 @@ TEST(TrendRecordProgramTest, RecordsFromAnEmulatedInstrumentWhatAReplayOfItsCapt
     const int status = RunRecorderUntil({"--settings", settings, "--out", live},
                                         EmulatedBridges(bridges), 4000ms, SIGINT);
     ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
     const std::vector<std::string> records = RecordLines(ReadAll(live));
     ASSERT_GT(records.size(), 10000u);
     EXPECT_TRUE(records == RecordLines(ReadAll(folder / "replay.txt")));

@@ -11,15 +11,30 @@
 namespace ts {
 namespace {
 
-TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsAndRefusesTheRest) {
-    auto parse = [](std::vector<const char*> arguments, bool simulator = false) {
-        return ParseWindowOptions(arguments, simulator);
+TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTheRest) {
+    struct Case {
+        std::vector<const char*> arguments;
+        bool simulator;
+        const char* error;
+        bool userData;
     };
-    EXPECT_TRUE(parse({"--user-data", "-platform", "offscreen"}).userData);
-    EXPECT_TRUE(parse({"--line-rate"}, true).lineRate);
-    EXPECT_EQ(parse({"--line-rate"}).error, "unknown argument '--line-rate' (see --help)");
-    EXPECT_EQ(parse({"results.txt"}).error, "unknown argument 'results.txt' (see --help)");
-    EXPECT_TRUE(parse({"--version"}).version && parse({"--help"}).help);
+    const Case cases[] = {
+        {{"-platform", "offscreen", "--version"}, false, "", false},
+        {{"-style", "Fusion", "--user-data", "-geometry", "640x480+0+0"}, false, "", true},
+        {{"-reverse", "--user-data"}, false, "", true},
+        {{"--line-rate"}, true, "", false},
+        {{"--line-rate"}, false, "unknown argument '--line-rate' (see --help)", false},
+        {{"results.txt"}, false, "unknown argument 'results.txt' (see --help)", false},
+        {{"-style", "Fusion", "--bogus"}, false, "unknown argument '--bogus' (see --help)", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        const WindowOptions options = ParseWindowOptions(c.arguments, c.simulator);
+        EXPECT_EQ(options.error, c.error);
+        EXPECT_EQ(options.userData, c.userData);
+    }
+    EXPECT_TRUE(ParseWindowOptions(std::vector{"--version"}, false).version);
+    EXPECT_TRUE(ParseWindowOptions(std::vector{"--help"}, false).help);
     EXPECT_NE(WindowUsage(false).find("--user-data"), std::string::npos);
     EXPECT_EQ(WindowUsage(false).find("--line-rate"), std::string::npos);
 }

@@ -1,7 +1,6 @@
 #include "app/texts.h"
 #include "chart/demo_signals.h"
 #include "chart_fixture.h"
-#include "measure/number_format.h"
 #include "sim/frame_encoder.h"
 
 namespace ts {
@@ -38,8 +37,6 @@ protected:
         }
         return true;
     }
-
-    std::string ZeroReadout() { return FormatReadout(0.0, platform.regional.DecimalSeparator); }
 };
 
 TEST_F(DemoModeTest, TimerIsIdleInNormalMode) {
@@ -101,7 +98,7 @@ TEST_F(DemoModeTest, ChoosingEitherModeResetsRedrawsAndMovesTheCheckMark) {
     EXPECT_EQ(st().pipeline.ChartSets[3].Count, 0u);
     EXPECT_EQ(st().pipeline.RecordSets[16].Count, 0u);
     EXPECT_TRUE(RingsEmpty());
-    EXPECT_EQ(st().form.Label_ResCH[2].Caption, ZeroReadout());
+    EXPECT_EQ(st().form.Label_ResCH[2].Caption, "0.000");
     // Redrawn at once from the emptied ring: flat lines at 0 for the enabled channels.
     EXPECT_EQ(Curve(1), std::vector<float>(600, 0.0f));
     EXPECT_EQ(Curve(4), std::vector<float>(600, 0.0f));

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "file_text.h"
 #include "station_fixture.h"
 #include "temp_folder.h"
 
@@ -20,13 +21,6 @@ std::string Quoted(const std::string& text) {
     std::string quoted = "'";
     for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
-}
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // A sysfs tree of USB devices in a temporary folder, and the script run
@@ -55,7 +49,7 @@ protected:
         AddDevice(name, "0403", "6001", &serial, bus, number);
     }
     std::string Authorized(const std::string& name) const {
-        return Read(Device(name) + "/authorized");
+        return ReadAll(Device(name) + "/authorized");
     }
 
     // Runs the script with these arguments; stderr is kept in `errors`.
@@ -66,7 +60,7 @@ protected:
         for (const std::string& arg : args) command += " " + Quoted(arg);
         command += " 2>" + Quoted(root / "stderr");
         const int status = std::system(command.c_str());
-        errors = Read(root / "stderr");
+        errors = ReadAll(root / "stderr");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string errors;
@@ -157,7 +151,7 @@ TEST_F(DevconScriptTest, WithoutWriteAccessItResetsThePortOrSaysWhy) {
     std::ofstream(bin / "usbreset") << "#!/bin/sh\necho \"$@\" >> " << Quoted(bin / "log") << "\n";
     std::filesystem::permissions(bin / "usbreset", std::filesystem::perms::owner_all);
     EXPECT_EQ(Run({"disable", kInstance + "S"}, bin.path()), 0) << errors;
-    EXPECT_EQ(Read(bin / "log"), "003/007\n");
+    EXPECT_EQ(ReadAll(bin / "log"), "003/007\n");
 
     // Enabling cannot be faked: the attribute does not read 1.
     EXPECT_NE(Run({"enable", kInstance + "S"}, bin.path()), 0);

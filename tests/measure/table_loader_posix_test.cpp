@@ -10,7 +10,7 @@ namespace {
 
 // What only Linux has to offer: a pipe, a file the mode bits forbid, an endless device.
 TEST_F(TableLoaderTest, SpecialFilesGiveTheMessageAndNeverHang) {
-    const std::string fifo = folder + "/pipe";
+    const std::string fifo = folder / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     st().TablePath[3] = fifo;  // opening it for reading would wait for a writer
     const std::string locked = Write("locked.txt", "0 0\r\n1023 100\r\n");

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "app/texts.h"
 #include "station_fixture.h"
-#include "temp_folder.h"
+#include "file_text.h"
 
 namespace ts {
 
@@ -16,16 +15,9 @@ inline std::string Message(int channel) {
 
 class TableLoaderTest : public StationTest {
 protected:
-    TempFolder scratch;
-    std::string folder = scratch.path();
-
     std::string Write(const std::string& name, const std::string& content) {
-        const std::string path = folder + "/" + name;
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr);
-        std::fwrite(content.data(), 1, content.size(), file);
-        std::fclose(file);
-        return path;
+        WriteAll(folder / name, content);
+        return folder / name;
     }
 
     // Loads `content` as channel `channel`'s table file.

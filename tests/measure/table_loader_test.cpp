@@ -37,28 +37,26 @@ TEST_F(TableLoaderTest, LineCountOutsideTwoTo128IsRedWithoutMessage) {
     for (int i = 0; i < 128; ++i) lines += std::to_string(i) + " " + std::to_string(i) + "\r\n";
     Load(1, lines);
     ExpectLoaded(1, 128);
-    Load(1, lines + "1000 0\r\n");
-    ExpectAbsent(1, false);
     // Counting stops at the 129th line: what follows is never looked at.
-    Load(1, lines + "\r\n" + std::string(200000, 'x') + "\r\n\r\n");
-    ExpectAbsent(1, false);
-    Load(1, "");
-    ExpectAbsent(1, false);
-    Load(1, "rubbish without any number");
-    ExpectAbsent(1, false);
-    Load(1, "0 0\r\n");
-    ExpectAbsent(1, false);
+    for (const std::string& content :
+         {lines + "1000 0\r\n", lines + "\r\n" + std::string(200000, 'x') + "\r\n\r\n",
+          std::string(), std::string("rubbish without any number"), std::string("0 0\r\n")}) {
+        Load(1, content);
+        ExpectAbsent(1, false);
+    }
 }
 
 TEST_F(TableLoaderTest, AnUnreadableNumberGivesTheChannelsMessage) {
-    Load(4, "0 0\r\n1023 100\r\n\r\n");  // a blank line is a point
-    ExpectAbsent(4, true);
-    Load(5, "0 0\r\n1023 inf\r\n");
-    ExpectAbsent(5, true);
-    Load(6, "0 nan\r\n1023 1\r\n");
-    ExpectAbsent(6, true);
-    Load(1, "0 0\r\n0x10 1\r\n");
-    ExpectAbsent(1, true);
+    const std::pair<int, const char*> cases[] = {
+        {4, "0 0\r\n1023 100\r\n\r\n"},  // a blank line is a point
+        {5, "0 0\r\n1023 inf\r\n"},
+        {6, "0 nan\r\n1023 1\r\n"},
+        {1, "0 0\r\n0x10 1\r\n"},
+    };
+    for (const auto& [channel, content] : cases) {
+        Load(channel, content);
+        ExpectAbsent(channel, true);
+    }
 }
 
 TEST_F(TableLoaderTest, OnlyTheRegionalSeparatorIsRead) {
@@ -76,12 +74,10 @@ TEST_F(TableLoaderTest, OnlyTheRegionalSeparatorIsRead) {
 }
 
 TEST_F(TableLoaderTest, BadRawValuesAreRedWithoutMessage) {
-    Load(1, "0 0\r\n0 1\r\n");
-    ExpectAbsent(1, false);
-    Load(1, "1023 0\r\n1024 1\r\n");
-    ExpectAbsent(1, false);
-    Load(1, "-0.5 0\r\n10 1\r\n");
-    ExpectAbsent(1, false);
+    for (const char* content : {"0 0\r\n0 1\r\n", "1023 0\r\n1024 1\r\n", "-0.5 0\r\n10 1\r\n"}) {
+        Load(1, content);
+        ExpectAbsent(1, false);
+    }
 }
 
 TEST_F(TableLoaderTest, AFailedLoadAfterAGoodOneLeavesNoTable) {
@@ -112,8 +108,8 @@ TEST_F(TableLoaderTest, NoHalfReadTableWhileTheWarningBoxIsUp) {
 
 TEST_F(TableLoaderTest, UnreadablePathsGiveTheMessage) {
     st().TablePath[0] = "";
-    st().TablePath[1] = folder + "/missing.txt";
-    st().TablePath[2] = folder;  // a directory
+    st().TablePath[1] = folder / "missing.txt";
+    st().TablePath[2] = folder.path();  // a directory
     for (int channel = 1; channel <= 3; ++channel) st().LoadTable(channel);
 
     EXPECT_EQ(ui.Texts(), (std::vector<std::string>{Message(1), Message(2), Message(3)}));
@@ -123,7 +119,7 @@ TEST_F(TableLoaderTest, UnreadablePathsGiveTheMessage) {
         EXPECT_TRUE(st().Memo_ListF[static_cast<std::size_t>(channel - 1)].empty());
     }
     // The stored paths stay, to be tried again at the next start.
-    EXPECT_EQ(st().TablePath[1], folder + "/missing.txt");
+    EXPECT_EQ(st().TablePath[1], folder / "missing.txt");
 }
 
 TEST_F(TableLoaderTest, OverlongAndBinaryLinesCountAsLines) {
@@ -147,7 +143,7 @@ TEST_F(TableLoaderTest, ButtonLoadsTheChosenFile) {
     ui.tableFileAnswers.push_back(Write("good.txt", "0 0\r\n1023 100\r\n"));
     st().B_ListF_Click(5);
     EXPECT_EQ(ui.tableDialogs, 1);
-    EXPECT_EQ(st().TablePath[4], folder + "/good.txt");
+    EXPECT_EQ(st().TablePath[4], folder / "good.txt");
     ExpectLoaded(5, 2);
 }
 

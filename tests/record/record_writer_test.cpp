@@ -62,7 +62,7 @@ TEST_F(RecordWriterTest, TheWholeFileByteForByte) {
         "0,0000000000 12,500 -3,250\r\n"
         "0,0000115741 12,498 -3,241\r\n"
         "06.12.2026 17:05:04 ЗАПИСЬ ОСТАНОВЛЕНА\r\n");
-    EXPECT_EQ(ReadBytes(PathOf("result.txt")), expected);
+    EXPECT_EQ(ReadAll(PathOf("result.txt")), expected);
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -79,7 +79,7 @@ TEST_F(RecordWriterTest, AChosenFileNeverRecordedIntoStaysEmpty) {
     TickChannels({1});
     Choose(PathOf("result.txt"));
     st().FormClose();
-    EXPECT_EQ(ReadBytes(PathOf("result.txt")), "");
+    EXPECT_EQ(ReadAll(PathOf("result.txt")), "");
 }
 
 }  // namespace

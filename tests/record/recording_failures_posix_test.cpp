@@ -14,7 +14,7 @@ constexpr int kOneSecond = 9;
 class RecordingFailuresTest : public RecordingTest {
 protected:
     std::uint64_t FileSize(const std::string& name = "result.txt") {
-        return ReadBytes(PathOf(name)).size();
+        return ReadAll(PathOf(name)).size();
     }
 
     // Writes `count` "Всё" records of channel 1, each line 20 bytes long, and
@@ -28,7 +28,7 @@ protected:
     }
 
     void ExpectOnlyWholeLines(const std::string& name = "result.txt") {
-        const std::string bytes = ReadBytes(PathOf(name));
+        const std::string bytes = ReadAll(PathOf(name));
         ASSERT_FALSE(bytes.empty());
         EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
         for (const std::string& line : FileLines(name)) {
@@ -89,7 +89,7 @@ TEST_F(RecordingFailuresTest, AFailedStartLineLeavesTheSettingsLockedAndStopOpen
     }
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
     EXPECT_FALSE(st().recording.RecordingActive);
-    EXPECT_EQ(ReadBytes(PathOf("result.txt")), "");
+    EXPECT_EQ(ReadAll(PathOf("result.txt")), "");
     st().RefreshRecordingControls();
     EXPECT_TRUE(st().form.B_FileSaveStop.Enabled);
     EXPECT_FALSE(st().form.FileEN_CH[0].Enabled);
@@ -115,7 +115,7 @@ TEST_F(RecordingFailuresTest, AFailedHeaderLineKeepsTheWholeStartLineOnly) {
     }
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
     EXPECT_FALSE(st().recording.RecordingActive);
-    EXPECT_EQ(ReadBytes(PathOf("result.txt")), startLine);
+    EXPECT_EQ(ReadAll(PathOf("result.txt")), startLine);
 }
 
 TEST_F(RecordingFailuresTest, AStartAfterAFailedOpenFailsInOrder) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "file_text.h"
 #include "held_open.h"
 #include "station_fixture.h"
 #include "temp_folder.h"
@@ -28,28 +29,17 @@ inline std::string Cp1251Of(const std::string& utf8) {
     return out;
 }
 
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A station with a scratch folder for result files, identity calibration
-// tables (a raw value converts to itself) and a comma as the separator.
+// A station whose own folder takes the result files, with identity calibration tables (a raw
+// value converts to itself) and a comma as the separator.
 class RecordingTest : public StationTest {
 protected:
     RecordingTest() {
-        // Whatever the window close saves lands in the scratch folder too.
-        platform.currentDirectory = folder_.path();
-        st().SettingsDirectory = folder_.path();
         platform.regional.DecimalSeparator = ',';
         platform.regional.ShortDateFormat = "%d.%m.%Y";
         platform.regional.LongTimeFormat = "%T";
         for (int c = 1; c <= kChannels; ++c) SetTable(c, {0, 1}, {0, 1});
     }
-    // The station goes before its folder: the window close saves there.
-    ~RecordingTest() override { station.reset(); }
-
-    std::string PathOf(const std::string& name) const { return folder_ / name; }
+    std::string PathOf(const std::string& name) const { return folder / name; }
 
     void SetTable(int channel, std::vector<double> raw, std::vector<double> result) {
         CalibrationTable& table = st().tables[static_cast<std::size_t>(channel - 1)];
@@ -87,13 +77,9 @@ protected:
     // The file's lines (CR LF removed) once the pending records are out.
     std::vector<std::string> FileLines(const std::string& name = "result.txt") {
         st().FlushRecords();
-        const std::string bytes = ReadBytes(PathOf(name));
-        std::vector<std::string> lines;
+        const std::string bytes = ReadAll(PathOf(name));
         std::size_t begin = 0;
-        for (std::size_t end; (end = bytes.find("\r\n", begin)) != std::string::npos;
-             begin = end + 2) {
-            lines.push_back(bytes.substr(begin, end - begin));
-        }
+        std::vector<std::string> lines = Lines(bytes, &begin);
         if (begin != bytes.size()) lines.push_back("<partial>" + bytes.substr(begin));
         return lines;
     }
@@ -104,9 +90,6 @@ protected:
         lines.erase(lines.begin(), lines.begin() + std::min<std::size_t>(2, lines.size()));
         return lines;
     }
-
-private:
-    TempFolder folder_;
 };
 
 }  // namespace ts

@@ -48,15 +48,15 @@ TEST_F(ResultFileOnLinuxTest, AFailedWriteLeavesOnlyWholeLinesAndTheNextLineFoll
         ASSERT_TRUE(file.Append("second one\r\n"));
         ASSERT_TRUE(file.Append("third line\r\n"));
         EXPECT_FALSE(file.Flush());
-        EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\n");
+        EXPECT_EQ(ReadAll(path_), "first line\r\nsecond one\r\n");
         // Still full: nothing at all arrives, and nothing is half written.
         ASSERT_TRUE(file.Append("fourth one\r\n"));
         EXPECT_FALSE(file.Flush());
-        EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\n");
+        EXPECT_EQ(ReadAll(path_), "first line\r\nsecond one\r\n");
     }
     ASSERT_TRUE(file.Append("fifth line\r\n"));
     ASSERT_TRUE(file.Close());
-    EXPECT_EQ(ReadBytes(path_), "first line\r\nsecond one\r\nfifth line\r\n");
+    EXPECT_EQ(ReadAll(path_), "first line\r\nsecond one\r\nfifth line\r\n");
 }
 
 TEST_F(ResultFileOnLinuxTest, CloseReportsLinesThatCouldNotBeWrittenAndStillCloses) {
@@ -69,7 +69,7 @@ TEST_F(ResultFileOnLinuxTest, CloseReportsLinesThatCouldNotBeWrittenAndStillClos
     }
     EXPECT_FALSE(file.IsOpen());
     EXPECT_FALSE(HeldOpen(path_));
-    EXPECT_EQ(ReadBytes(path_), "");
+    EXPECT_EQ(ReadAll(path_), "");
 }
 
 }  // namespace

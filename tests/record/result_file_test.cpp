@@ -20,7 +20,7 @@ TEST_F(ResultFileTest, OpenEmptiesAnExistingFileAndCloseLetsItGo) {
     std::ofstream(path_) << "an earlier measurement\r\n";
     ResultFile file;
     ASSERT_TRUE(file.Open(path_));
-    EXPECT_EQ(ReadBytes(path_), "");
+    EXPECT_EQ(ReadAll(path_), "");
     EXPECT_TRUE(HeldOpen(path_));
     EXPECT_TRUE(file.Close());
     EXPECT_FALSE(HeldOpen(path_));
@@ -31,12 +31,12 @@ TEST_F(ResultFileTest, LinesWaitInTheBufferUntilFlushedOrClosed) {
     ASSERT_TRUE(file.Open(path_));
     ASSERT_TRUE(file.Append("one\r\n"));
     ASSERT_TRUE(file.Append("two\r\n"));
-    EXPECT_EQ(ReadBytes(path_), "");
+    EXPECT_EQ(ReadAll(path_), "");
     ASSERT_TRUE(file.Flush());
-    EXPECT_EQ(ReadBytes(path_), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadAll(path_), "one\r\ntwo\r\n");
     ASSERT_TRUE(file.Append("three\r\n"));
     ASSERT_TRUE(file.Close());
-    EXPECT_EQ(ReadBytes(path_), "one\r\ntwo\r\nthree\r\n");
+    EXPECT_EQ(ReadAll(path_), "one\r\ntwo\r\nthree\r\n");
 }
 
 TEST_F(ResultFileTest, AFullBufferGoesToTheFileBeforeTheNextLine) {
@@ -49,9 +49,9 @@ TEST_F(ResultFileTest, AFullBufferGoesToTheFileBeforeTheNextLine) {
         ASSERT_TRUE(file.Append(crlf));
         ++appended;
     }
-    EXPECT_EQ(ReadBytes(path_).size(), 0u);
+    EXPECT_EQ(ReadAll(path_).size(), 0u);
     ASSERT_TRUE(file.Append(crlf));
-    EXPECT_EQ(ReadBytes(path_).size(), appended * crlf.size());
+    EXPECT_EQ(ReadAll(path_).size(), appended * crlf.size());
     EXPECT_EQ(file.PendingBytes(), crlf.size());
 }
 }  // namespace

@@ -4,6 +4,7 @@
 // second. TS_SOAK_HOURS sets the instrument time (default 70 hours).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -11,9 +12,9 @@
 
 #include "allocation_meter.h"
 #include "app/station.h"
-#include "measure/number_format.h"
+#include "device/line_rate.h"
+#include "file_text.h"
 #include "measure/pipeline_probe.h"
-#include "record/record_time.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
 #include "sim/test_platform.h"
@@ -26,7 +27,6 @@ namespace {
 constexpr double kTick = 0.04;
 constexpr int kTicksPerSupervision = 25;
 constexpr int kRecordChoice1s = 9;
-constexpr std::uint64_t kPeriod1s = 18000;
 
 double SoakHours() {
     const char* text = std::getenv("TS_SOAK_HOURS");
@@ -53,24 +53,36 @@ struct Counter : PipelineProbe {
     void ChartPeriodEnding(int scale) override { ++chartEnds[static_cast<std::size_t>(scale - 1)]; }
 };
 
+// Whether `text` writes `value` with `decimals` decimals after a point, rounded to the nearest
+// last digit: the result file's format by its own rule, not by the code that writes it.
+bool Shows(std::string_view text, int decimals, long double value) {
+    const std::size_t point = text.find('.');
+    if (point == std::string_view::npos ||
+        text.size() - point - 1 != static_cast<std::size_t>(decimals))
+        return false;
+    const std::string digits(text);
+    char* end = nullptr;
+    const long double shown = std::strtold(digits.c_str(), &end);
+    const long double halfDigit = 0.5L * std::pow(10.0L, -decimals);
+    return end == digits.c_str() + digits.size() &&
+           std::fabs(shown - value) <= halfDigit * 1.000001L;
+}
+
+// Record times are days of the instrument's time units of 0.000055555556 s, 18,000 a second.
+long double Days(std::uint64_t timeUnits) { return timeUnits * 0.000055555556L / 86400; }
+
 // Period ends a scale owes after ElapsedCount went from 0 to `elapsed`.
 std::uint64_t EndsOwed(std::uint64_t elapsed, std::uint64_t period) {
     return elapsed == 0 ? 0 : (elapsed - 1) / period;
 }
 
 std::vector<std::string> RecordTimes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    const std::string bytes = all.str();
+    const std::vector<std::string> lines = Lines(ReadAll(path));
     std::vector<std::string> times;
-    std::size_t start = 0, lineNumber = 0;
-    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos;
-         start = end + 2, ++lineNumber) {
-        if (lineNumber < 2) continue;  // start and header lines
-        times.push_back(bytes.substr(start, bytes.find(' ', start) - start));
+    // Past the start and header lines, short of the stop line.
+    for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
+        times.push_back(lines[i].substr(0, lines[i].find(' ')));
     }
-    if (!times.empty()) times.pop_back();  // the stop line
     return times;
 }
 
@@ -187,17 +199,12 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
     ASSERT_GT(times.size(), static_cast<std::size_t>(hours * 3600 * 0.9));
     std::uint64_t k = 0;
     int restarts = 0;
-    char expected[kNumberTextCapacity];
     for (std::size_t i = 0; i < times.size(); ++i) {
-        const std::string next(expected, FormatFixed(ElapsedDays((k + (i ? 1 : 0)) * kPeriod1s), 10,
-                                                     15, '.', expected));
-        if (times[i] == next) {
+        if (Shows(times[i], 10, Days((k + (i ? 1 : 0)) * 18000))) {
             k += i ? 1 : 0;
             continue;
         }
-        const std::string first(expected,
-                                FormatFixed(ElapsedDays(kPeriod1s), 10, 15, '.', expected));
-        ASSERT_EQ(times[i], first) << "record " << i << " after " << times[i - 1];
+        ASSERT_EQ(times[i], "0.0000115741") << "record " << i << " after " << times[i - 1];
         k = 1;
         ++restarts;
     }
@@ -240,8 +247,8 @@ TEST(SoakTest, AMinuteAtTheLineRateInAllModeKeepsEverySampleInOrder) {
         return settings;
     });
     auto& [folder, driver, device, platform, ui, instrument, station] = rig;
-    // 14-byte frames back to back at 115,200 bytes/s, two time units apart.
-    instrument.samplesPerSecond = 115200.0 / 14;
+    // 14-byte frames back to back at the line rate, two time units apart.
+    instrument.samplesPerSecond = kLineBytesPerSecond / 14.0;
     instrument.timeUnitsPerSample = 2;
     std::vector<Sample> sent;
     instrument.onFrameSent = [&](int, const Sample& s) { sent.push_back(s); };
@@ -263,15 +270,7 @@ TEST(SoakTest, AMinuteAtTheLineRateInAllModeKeepsEverySampleInOrder) {
     }
     st.B_FileSaveStopClick();
 
-    std::ifstream in(folder / "all.txt", std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    const std::string bytes = all.str();
-    std::vector<std::string_view> lines;
-    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
-         start = end + 2) {
-        lines.push_back(std::string_view(bytes).substr(start, end - start));
-    }
+    const std::vector<std::string> lines = Lines(ReadAll(folder / "all.txt"));
     ASSERT_GT(lines.size(), 4u);
     const std::vector<std::string_view> records(lines.begin() + 2, lines.end() - 1);
 
@@ -280,16 +279,20 @@ TEST(SoakTest, AMinuteAtTheLineRateInAllModeKeepsEverySampleInOrder) {
     const std::size_t firstPoll = sent.size() - (records.size() - 1);
     ASSERT_GE(sent.size(), records.size());
     EXPECT_GT(records.size(), 60u * 8228u);
-    char text[kNumberTextCapacity];
     for (std::size_t i = 0; i < records.size(); ++i) {
         const Sample& s = sent[firstPoll - 1 + i];
-        std::string want(text, FormatFixed(ElapsedDays(2 * i), 10, 15, '.', text));
-        for (int c = 0; c < kChannels; ++c) {
-            want += ' ';
-            want.append(text, FormatReadout(s.Value[static_cast<std::size_t>(c)] * 100.0 / 1023,
-                                            '.', text));
+        // Time, then the six channels through the table from 0 at code 0 to 100 at code 1023.
+        std::vector<std::string_view> fields;
+        for (std::size_t start = 0, end = 0; end != std::string_view::npos; start = end + 1) {
+            end = records[i].find(' ', start);
+            fields.push_back(records[i].substr(start, end - start));
         }
-        ASSERT_EQ(records[i], want) << "record " << i;
+        ASSERT_EQ(fields.size(), 7u) << "record " << i;
+        ASSERT_TRUE(Shows(fields[0], 10, Days(2 * i))) << "record " << i << ": " << records[i];
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            ASSERT_TRUE(Shows(fields[c + 1], 3, s.Value[c] * 100.0L / 1023))
+                << "record " << i << ": " << records[i];
+        }
     }
     std::printf("soak: %zu samples at the line rate, every one recorded in order\n",
                 records.size());

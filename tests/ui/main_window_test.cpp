@@ -52,26 +52,14 @@ void MainWindowTest::captionSizeAndFixedBorder() {
 
 void MainWindowTest::everyControlOfTheOutlineExistsUnderItsName() {
     Rig rig;
-    QStringList names = {"Chart",
-                         "Label_ErrDeviceNum",
-                         "CheckBox_ChartStop",
-                         "CheckBox_ChartAver",
-                         "ButtonChartClear",
-                         "PanelColor_ChartBackGround",
-                         "PanelColor_ChartGrid",
-                         "RadioGroup_X",
-                         "GroupBoxFile",
-                         "LabelPeriod",
-                         "Label_FileOnChangeSens",
-                         "ComboBox_FileOnChangeThresh",
-                         "B_File",
-                         "B_FileSaveStart",
-                         "B_FileSaveStop",
-                         "CheckBox_FileDataAver",
-                         "Label_FileRecordTime",
-                         "Label_ResultFileName",
-                         "Text_Label_21",
-                         "Label_Connection_Indicator"};
+    QStringList names = QString(
+                            "Chart Label_ErrDeviceNum CheckBox_ChartStop CheckBox_ChartAver "
+                            "ButtonChartClear PanelColor_ChartBackGround PanelColor_ChartGrid "
+                            "RadioGroup_X GroupBoxFile LabelPeriod Label_FileOnChangeSens "
+                            "ComboBox_FileOnChangeThresh B_File B_FileSaveStart B_FileSaveStop "
+                            "CheckBox_FileDataAver Label_FileRecordTime Label_ResultFileName "
+                            "Text_Label_21 Label_Connection_Indicator")
+                            .split(' ');
     for (int c = 1; c <= 6; ++c) {
         for (const char* base : {"GroupBoxCH", "Label_ResCH", "B_ListF_CH", "ChartEN_CH",
                                  "FileEN_CH", "PanelColor_CurveCH"}) {

@@ -1,22 +1,15 @@
 #include <QAbstractButton>
-#include <QFile>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 
 #include "app_setup.h"
-#include "qt_ui.h"
-#include "ui_test_support.h"
+#include "file_dialog_rig.h"
 
 using namespace ts;
+using namespace ts::uitest;
 
-// The file dialogs. The result file's save dialog: choosing an existing file
+// The result file's save dialog: choosing an existing file
 // asks first, in Russian, and only a "yes" hands the name to the station
-// (which empties it). The calibration table's open dialog.
+// (which empties it).
 class ResultDialogTest : public QObject {
     Q_OBJECT
 
@@ -25,85 +18,12 @@ private slots:
     void declinedReplacementKeepsTheFileAndChoosesNothing();
     void acceptedReplacementChoosesTheFile();
     void aNewFileIsChosenWithoutAQuestion();
-    void theTableDialogOffersTablesAndAddsItsExtension();
 };
-
-namespace {
-
-struct Rig {
-    uitest::InTemporaryFolder folder;
-    QWidget window;
-    QLabel label{&window};
-    QtUi ui{&window, nullptr, &label};
-    QString existing = folder.path() + "/old.txt";
-
-    Rig() {
-        QFile file(existing);
-        file.open(QIODevice::WriteOnly);
-        file.write("earlier results\r\n");
-    }
-};
-
-QFileDialog* OpenDialog() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (dialog != nullptr && dialog->isVisible()) return dialog;
-    }
-    return nullptr;
-}
-
-QMessageBox* OpenQuestion() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (box != nullptr && box->isVisible()) return box;
-    }
-    return nullptr;
-}
-
-// Drives the modal dialogs from a timer: `step` is called until it says done.
-// Should it never be done, the dialogs are closed so that the test fails
-// instead of waiting for ever.
-class DialogDriver {
-public:
-    explicit DialogDriver(std::function<bool()> step) : step_(std::move(step)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (++ticks_ > kGiveUpTicks) {
-                if (QMessageBox* box = OpenQuestion()) box->reject();
-                if (QFileDialog* dialog = OpenDialog()) dialog->reject();
-                return;
-            }
-            if (step_()) timer_.stop();
-        });
-        timer_.start(10);
-    }
-
-private:
-    static constexpr int kGiveUpTicks = 1000;
-    std::function<bool()> step_;
-    QTimer timer_;
-    int ticks_ = 0;
-};
-
-// Types `name` into the open dialog's name box and accepts it. Typed, not
-// selected: the dialog ignores a selection while its name box has the focus.
-// Queued: the question the dialog may ask runs its own loop, in which the
-// driving timer must fire.
-bool Choose(const QString& name) {
-    QFileDialog* dialog = OpenDialog();
-    if (dialog == nullptr) return false;
-    auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
-    if (nameBox == nullptr) return false;
-    nameBox->setText(name);
-    QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-    return true;
-}
-
-}  // namespace
 
 void ResultDialogTest::initTestCase() { PrepareApplication(*qApp); }
 
 void ResultDialogTest::declinedReplacementKeepsTheFileAndChoosesNothing() {
-    Rig rig;
+    FileDialogRig rig;
     QString question, caption, noText;
     int stage = 0;
     DialogDriver driver([&] {
@@ -138,7 +58,7 @@ void ResultDialogTest::declinedReplacementKeepsTheFileAndChoosesNothing() {
 }
 
 void ResultDialogTest::acceptedReplacementChoosesTheFile() {
-    Rig rig;
+    FileDialogRig rig;
     int stage = 0;
     QString yesText;
     DialogDriver driver([&] {
@@ -161,7 +81,7 @@ void ResultDialogTest::acceptedReplacementChoosesTheFile() {
 }
 
 void ResultDialogTest::aNewFileIsChosenWithoutAQuestion() {
-    Rig rig;
+    FileDialogRig rig;
     bool asked = false;
     DialogDriver driver([&] {
         if (QMessageBox* box = OpenQuestion()) {
@@ -175,29 +95,6 @@ void ResultDialogTest::aNewFileIsChosenWithoutAQuestion() {
     QVERIFY(!asked);
     QVERIFY(chosen.has_value());
     QCOMPARE(QString::fromStdString(*chosen), rig.folder.path() + "/new.txt");
-}
-
-// The calibration table's open dialog: its own title and filter, and a name typed without an
-// extension gets "st".
-void ResultDialogTest::theTableDialogOffersTablesAndAddsItsExtension() {
-    Rig rig;
-    QString title, suffix;
-    QStringList filters;
-    DialogDriver driver([&] {
-        QFileDialog* dialog = OpenDialog();
-        if (dialog == nullptr) return false;
-        title = dialog->windowTitle();
-        filters = dialog->nameFilters();
-        suffix = dialog->defaultSuffix();
-        return Choose(rig.folder.path() + "/calibration");
-    });
-    const std::optional<std::string> chosen = rig.ui.ChooseTableFile();
-
-    QCOMPARE(title, QString("Выбор файла с калибровочной таблицей"));
-    QCOMPARE(filters, QStringList{"Файлы таблиц калибровки (*.txt)"});
-    QCOMPARE(suffix, QString("st"));
-    QVERIFY(chosen.has_value());
-    QCOMPARE(QString::fromStdString(*chosen), rig.folder.path() + "/calibration.st");
 }
 
 QTEST_MAIN(ResultDialogTest)

@@ -50,9 +50,13 @@ CloseOnSignals::~CloseOnSignals() {
 
 bool CloseOnSignals::Watch(QWidget& window) {
     window_ = &window;
+    if (ended_) {
+        // Boxes the close raises are dismissed as those before it were.
+        window.close();
+        return true;
+    }
     dismisser_.stop();
-    if (ended_) window.close();
-    return ended_;
+    return false;
 }
 
 void CloseOnSignals::DismissBoxes() {
@@ -72,15 +76,16 @@ void CloseOnSignals::DismissBoxes() {
 void CloseOnSignals::End() {
     ended_ = true;
     DismissBoxes();
-    if (window_ != nullptr) {
-        window_->close();
-        QCoreApplication::quit();
-        return;
-    }
-    // The window is still being built, and may show more boxes before it is done.
+    // Whatever comes up from now on, while the window is still being built or while its close
+    // reports a settings or result file it could not write, is dismissed in turn: nobody may
+    // be there to answer it, and the session waits for us to end.
     connect(&dismisser_, &QTimer::timeout, this, &CloseOnSignals::DismissBoxes,
             Qt::UniqueConnection);
     dismisser_.start(10);
+    if (window_ != nullptr) {
+        window_->close();
+        QCoreApplication::quit();
+    }
 }
 
 }  // namespace ts

@@ -9,6 +9,7 @@
 #include <optional>
 #include <system_error>
 
+#include "device/line_rate.h"
 #include "device/receive_queue.h"
 
 namespace ts {
@@ -19,14 +20,16 @@ constexpr int kStatusBytes = 2;
 // Second status byte, bit 1: the chip's receive buffer overflowed since the last packet.
 constexpr std::uint8_t kOverrunBit = 0x02;
 
-// The line carries 115,200 bytes a second; the queue must outlast a quarter of one.
-constexpr int kLineBytesPerSecond = 115200;
+// The queue must outlast a quarter of a second of the line.
 constexpr int kPayloadPerTransfer = BulkInReader::kTransferBytes / 64 * (64 - kStatusBytes);
 static_assert(BulkInReader::kTransfers * kPayloadPerTransfer * 4 >= kLineBytesPerSecond,
               "the queued transfers must hold at least 250 ms of the line");
 
 // How long the event thread waits for a completion before looking whether it is to stop.
-constexpr suseconds_t kEventWaitUs = 100'000;
+constexpr std::chrono::microseconds kEventWait{100'000};
+static_assert(BulkInReader::kHandOverAfter.count() * kLineBytesPerSecond >
+                  1000 * kPayloadPerTransfer,
+              "at the line rate a transfer must fill before it is taken back");
 // A cancelled transfer comes back within a round trip to the host controller; one that does not
 // come back in this time belongs to a device that has stopped answering.
 constexpr auto kTakeBackLimit = std::chrono::seconds(2);
@@ -50,7 +53,8 @@ bool BulkInReader::Start() {
         libusb_transfer* transfer = libusb_alloc_transfer(0);
         if (transfer == nullptr) return false;
         transfers_[static_cast<std::size_t>(i)] = transfer;
-        // No time-out: a silent instrument simply leaves the transfers waiting.
+        // No time-out: the oldest transfer is taken back when due (HandOverIfDue), the others
+        // keep their place in the queue.
         libusb_fill_bulk_transfer(transfer, handle_, endpoint_,
                                   buffers_.get() + static_cast<std::size_t>(i) * kTransferBytes,
                                   kTransferBytes, &BulkInReader::OnTransfer, this, 0);
@@ -65,15 +69,55 @@ bool BulkInReader::Start() {
     return !Gone();
 }
 
+std::size_t BulkInReader::IndexOf(const libusb_transfer* transfer) const {
+    return static_cast<std::size_t>(transfer->buffer - buffers_.get()) / kTransferBytes;
+}
+
+bool BulkInReader::Submit(libusb_transfer* transfer) {
+    if (libusb_submit_transfer(transfer) != 0) {
+        queuedAs_[IndexOf(transfer)] = 0;
+        return false;
+    }
+    queuedAs_[IndexOf(transfer)] = ++submissions_;
+    return true;
+}
+
 void BulkInReader::SubmitAll() {
     for (libusb_transfer* transfer : transfers_) {
         const std::lock_guard lock(mutex_);
-        if (libusb_submit_transfer(transfer) == 0) {
+        lastBack_ = std::chrono::steady_clock::now();
+        if (Submit(transfer)) {
             ++inFlight_;
         } else {
             gone_.store(true, std::memory_order_release);
         }
     }
+}
+
+std::chrono::microseconds BulkInReader::HandOverIfDue() {
+    libusb_transfer* oldest = nullptr;
+    std::chrono::microseconds wait = kEventWait;
+    {
+        const std::lock_guard lock(mutex_);
+        if (holding_ || inFlight_ == 0) return wait;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastBack_ >= kHandOverAfter) {
+            std::uint64_t first = 0;
+            for (std::size_t i = 0; i < transfers_.size(); ++i) {
+                if (queuedAs_[i] != 0 && (first == 0 || queuedAs_[i] < first)) {
+                    first = queuedAs_[i];
+                    oldest = transfers_[i];
+                }
+            }
+            // Not again before this one is back, or another while has passed.
+            lastBack_ = now;
+        }
+        wait = std::min(
+            wait, std::chrono::ceil<std::chrono::microseconds>(lastBack_ + kHandOverAfter - now));
+    }
+    // It comes back as cancelled, with the bytes received so far.
+    if (oldest != nullptr) libusb_cancel_transfer(oldest);
+    return wait;
 }
 
 void BulkInReader::CancelAll() {
@@ -129,6 +173,9 @@ void BulkInReader::Resume() {
         holding_ = false;
     }
     SubmitAll();
+    // The event thread may be waiting out a long look taken while paused; the hand-overs are due
+    // again from now on.
+    libusb_interrupt_event_handler(context_);
 }
 
 void BulkInReader::HandleEvents() {
@@ -143,7 +190,9 @@ void BulkInReader::HandleEvents() {
             }
             if (now - *stopAsked > kTakeBackLimit) return;
         }
-        timeval wait{0, kEventWaitUs};
+        const std::chrono::microseconds due = HandOverIfDue();
+        // At least a millisecond, so that a late look does not spin.
+        timeval wait{0, static_cast<suseconds_t>(std::max<std::int64_t>(due.count(), 1000))};
         libusb_handle_events_timeout_completed(context_, &wait, nullptr);
     }
 }
@@ -153,20 +202,24 @@ void BulkInReader::OnTransfer(libusb_transfer* transfer) {
 }
 
 void BulkInReader::Completed(libusb_transfer* transfer) {
-    const bool delivered = transfer->status == LIBUSB_TRANSFER_COMPLETED ||
-                           transfer->status == LIBUSB_TRANSFER_TIMED_OUT;
-    if (delivered) {
-        Deliver(transfer->buffer, transfer->actual_length);
-    } else if (transfer->status != LIBUSB_TRANSFER_CANCELLED) {
+    const bool cancelled = transfer->status == LIBUSB_TRANSFER_CANCELLED;
+    const bool arrived = cancelled || transfer->status == LIBUSB_TRANSFER_COMPLETED ||
+                         transfer->status == LIBUSB_TRANSFER_TIMED_OUT;
+    if (!arrived) {
         // Unplugged or broken: status and read fail from now on, which the program sees as
         // silence and recovers from by reopening.
         gone_.store(true, std::memory_order_release);
     }
     const std::lock_guard lock(mutex_);
-    if (delivered && !holding_ && !Gone()) {
-        if (libusb_submit_transfer(transfer) == 0) return;
+    lastBack_ = std::chrono::steady_clock::now();
+    // Taken back for a pause or a stop, a transfer holds bytes from before the reset or the
+    // close, which must not arrive; taken back only to hand over, the line's latest bytes.
+    if (arrived && !(cancelled && holding_)) Deliver(transfer->buffer, transfer->actual_length);
+    if (arrived && !holding_ && !Gone()) {
+        if (Submit(transfer)) return;
         gone_.store(true, std::memory_order_release);
     }
+    queuedAs_[IndexOf(transfer)] = 0;
     --inFlight_;
     allBack_.notify_all();
 }

@@ -25,12 +25,21 @@ class ReceiveQueue;
 // the chip has nowhere to send and overflows; with several queued, the host controller fills
 // the next one while this thread is away, so it may be kept off the processor for as long as the
 // queue lasts without a byte lost.
+//
+// A transfer completes when it is full or a packet comes short. A slow stream fills whole
+// packets without a short one for as long as it lasts, and a transfer could then take most of a
+// second to fill: longer than the silence that takes the link down. So when nothing has come
+// back for a few tens of milliseconds, the oldest transfer, the one being filled, is taken back
+// with what it holds and queued again behind the others, which go on receiving meanwhile.
 class BulkInReader {
 public:
     // 64 packets of 62 bytes each: about 34 ms of the line a transfer; sixteen of them hold over
     // half a second of it.
     static constexpr int kTransferBytes = 4096;
     static constexpr int kTransfers = 16;
+    // Longer than a transfer takes to fill at the line rate, so that a full-speed stream is never
+    // taken back; short against the link's silence limit.
+    static constexpr std::chrono::milliseconds kHandOverAfter{40};
 
     BulkInReader(libusb_context* context, libusb_device_handle* handle, unsigned char endpoint,
                  int packetBytes, ReceiveQueue& queue);
@@ -58,6 +67,12 @@ private:
     void Deliver(std::uint8_t* data, int length);
     void HandleEvents();
     void SubmitAll();
+    // Queues `transfer` again; false when the device refused it. Lock held.
+    bool Submit(libusb_transfer* transfer);
+    std::size_t IndexOf(const libusb_transfer* transfer) const;
+    // Takes back the oldest transfer in flight when nothing has come back for kHandOverAfter;
+    // returns how long the event thread may wait before it looks again.
+    std::chrono::microseconds HandOverIfDue();
     void CancelAll();
     bool WaitAllBack(std::chrono::milliseconds limit);
 
@@ -69,6 +84,11 @@ private:
 
     std::unique_ptr<std::uint8_t[]> buffers_;
     std::array<libusb_transfer*, kTransfers> transfers_{};
+    // When each transfer was queued, counted in submissions; 0 when it is not in flight. By
+    // mutex_.
+    std::array<std::uint64_t, kTransfers> queuedAs_{};
+    std::uint64_t submissions_ = 0;                   // by mutex_
+    std::chrono::steady_clock::time_point lastBack_;  // a transfer last came back; by mutex_
 
     std::mutex mutex_;
     std::condition_variable allBack_;

@@ -183,20 +183,12 @@ public:
 
     DriverLosses Losses() const { return {reader_->ChipOverruns(), queue_.OverrunBytes()}; }
 
-    // Reads never block, so the read time-out has nothing to bound; both are kept as given.
-    void StoreTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
-        readTimeoutMs_ = readMs;
-        writeTimeoutMs_ = writeMs;
-    }
-
 private:
     explicit Device(ftdi_context* context) : context_(context) {}
 
     ftdi_context* const context_;
     ReceiveQueue queue_;
     std::unique_ptr<BulkInReader> reader_;
-    std::uint32_t readTimeoutMs_ = 0;
-    std::uint32_t writeTimeoutMs_ = 0;
 };
 
 FtdiDriver::FtdiDriver(SystemRoots roots) : roots_(std::move(roots)) {}
@@ -330,13 +322,11 @@ FtStatus FtdiDriver::SetDataCharacteristics(FtHandle handle, std::uint8_t wordLe
         [&](ftdi_context* context) { return ftdi_set_line_property(context, *bits, *stop, *par); });
 }
 
-FtStatus FtdiDriver::SetTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) {
+FtStatus FtdiDriver::SetTimeouts(FtHandle handle, std::uint32_t, std::uint32_t) {
+    // Reads never block and nothing is written, so there is nothing for time-outs to bound;
+    // the call only answers whether the device is still there.
     Device* device = Find(handle);
-    if (device == nullptr || device->Gone()) {
-        return kFtError;
-    }
-    device->StoreTimeouts(readMs, writeMs);
-    return kFtOk;
+    return device == nullptr || device->Gone() ? kFtError : kFtOk;
 }
 
 FtStatus FtdiDriver::SetFlowControl(FtHandle handle, std::uint16_t flow, std::uint8_t xon,

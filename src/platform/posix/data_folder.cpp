@@ -13,20 +13,19 @@ namespace ts {
 
 namespace {
 
-constexpr const char* kProgramFolder = "/trend-station";
-
 bool Absolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
 }  // namespace
 
-std::string XdgUserDataFolder(const char* xdgDataHome, const char* home) {
-    if (Absolute(xdgDataHome)) return std::string(xdgDataHome) + kProgramFolder;
-    if (Absolute(home)) return std::string(home) + "/.local/share" + kProgramFolder;
+std::string XdgUserDataFolder(const char* xdgDataHome, const char* home,
+                              const std::string& program) {
+    if (Absolute(xdgDataHome)) return std::string(xdgDataHome) + "/" + program;
+    if (Absolute(home)) return std::string(home) + "/.local/share/" + program;
     return {};
 }
 
-std::string UserDataFolder() {
-    return XdgUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+std::string UserDataFolder(const std::string& program) {
+    return XdgUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), program);
 }
 
 bool EnterFolder(const std::string& folder, std::string& error) {

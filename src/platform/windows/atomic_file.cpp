@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -56,8 +57,7 @@ std::string Joined(const std::string& folder, const std::string& name) {
 std::string TemporaryName(const std::string& target) {
     static std::atomic<unsigned> counter{0};
     const auto separator = target.find_last_of("\\/:");
-    const std::string base =
-        separator == std::string::npos ? target : target.substr(separator + 1);
+    const std::string base = separator == std::string::npos ? target : target.substr(separator + 1);
     return Joined(FolderOf(target), "." + base + "." + std::to_string(::GetCurrentProcessId()) +
                                         "." + std::to_string(counter.fetch_add(1)) + ".tmp");
 }

@@ -1,18 +1,19 @@
 #include "platform/data_folder.h"
 
 #include <windows.h>
-#include <shlobj.h>
+// After windows.h, which they build on.
 #include <knownfolders.h>
+#include <shlobj.h>
 
 #include "platform/windows/wide_text.h"
 
 namespace ts {
 
-std::string UserDataFolder() {
+std::string UserDataFolder(const std::string& program) {
     wchar_t* folder = nullptr;
     std::string path;
     if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder) == S_OK) {
-        path = Narrow(folder) + "\\trend-station";
+        path = Narrow(folder) + "\\" + program;
     }
     ::CoTaskMemFree(folder);
     return path;
@@ -32,8 +33,8 @@ bool EnterFolder(const std::string& folder, std::string& error) {
     } else if (wide.size() >= 2 && wide[1] == L':') {
         start = 2;
     }
-    for (std::size_t separator = start == std::wstring::npos ? start
-                                                             : wide.find_first_of(L"\\/", start + 1);
+    for (std::size_t separator =
+             start == std::wstring::npos ? start : wide.find_first_of(L"\\/", start + 1);
          ; separator = wide.find_first_of(L"\\/", separator + 1)) {
         const std::wstring level = wide.substr(0, separator);
         if (!level.empty() && level.back() != L':' && !::CreateDirectoryW(level.c_str(), nullptr) &&

@@ -22,12 +22,18 @@ bool IsFolder(const std::string& path) {
 }
 
 bool MayWriteFile(const std::string& path) {
-    // Asked by opening for writing, which changes nothing: the access list and the read-only
-    // attribute both have their say (for a folder the same right means adding a file).
-    const HANDLE file =
-        ::CreateFileW(Widen(path).c_str(), FILE_WRITE_DATA,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // The read-only attribute of a file says no whoever asks (a folder's means nothing); the
+    // access list is asked by opening for writing, which changes nothing (for a folder the same
+    // right means adding a file).
+    const std::wstring wide = Widen(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return false;
+    }
+    const HANDLE file = ::CreateFileW(wide.c_str(), FILE_WRITE_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     ::CloseHandle(file);
     return true;

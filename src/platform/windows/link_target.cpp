@@ -28,18 +28,17 @@ std::size_t RootLength(const std::string& path) {
 
 // The final path of what an existing link leads to, from the system itself.
 std::optional<std::string> FinalPath(const std::string& path) {
-    const HANDLE file =
-        ::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = ::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::wstring buffer(MAX_PATH, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(file, buffer.data(),
-                                               static_cast<DWORD>(buffer.size()), 0);
+    DWORD length =
+        ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     if (length >= buffer.size()) {
         buffer.resize(length + 1);
-        length = ::GetFinalPathNameByHandleW(file, buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), 0);
+        length =
+            ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     }
     ::CloseHandle(file);
     if (length == 0 || length >= buffer.size()) return std::nullopt;

@@ -1,6 +1,7 @@
 #include "platform/program_arguments.h"
 
 #include <windows.h>
+// After windows.h, which it builds on.
 #include <shellapi.h>
 
 #include "platform/windows/wide_text.h"

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+
 #include "platform/link_target.h"
 #include "platform/windows/file_query.h"
 #include "platform/windows/wide_text.h"

@@ -20,10 +20,9 @@ constexpr std::size_t kMaxPiece = 1u << 30;
 bool SystemFile::OpenRegularForReading(const std::string& path) {
     Close();
     // Others may go on writing, renaming or deleting the file while we read it, as on Linux.
-    const HANDLE file =
-        ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     // A folder does not open without backup semantics; a pipe, the console or a device does.
     if (::GetFileType(file) != FILE_TYPE_DISK) {
@@ -38,10 +37,9 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     Close();
     // Readers are welcome while the file is written (a viewer following a recording); a pipe
     // without a server fails at once.
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                      replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr);
+    const HANDLE file = ::CreateFileW(
+        Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+        replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<std::intptr_t>(file);
     return true;

@@ -12,21 +12,11 @@
 #include <sstream>
 
 #include "file_size_limit.h"
+#include "file_text.h"
 #include "temp_folder.h"
 
 namespace ts {
 namespace {
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 mode_t ModeOf(const std::string& path) {
     struct stat info {};
@@ -49,17 +39,17 @@ TEST(AtomicFileTest, CreatesANewFileWithTheUsualPermissions) {
     const mode_t mask = ::umask(022);
     EXPECT_TRUE(ReplaceFileContents(folder / "f", "new\r\n"));
     ::umask(mask);
-    EXPECT_EQ(Contents(folder / "f"), "new\r\n");
+    EXPECT_EQ(ReadAll(folder / "f"), "new\r\n");
     EXPECT_EQ(ModeOf(folder / "f"), 0644u);
     EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"f"});
 }
 
 TEST(AtomicFileTest, ReplacesKeepingThePermissions) {
     TempFolder folder;
-    Write(folder / "f", "old contents that are longer");
+    WriteAll(folder / "f", "old contents that are longer");
     ::chmod((folder / "f").c_str(), 0640);
     EXPECT_TRUE(ReplaceFileContents(folder / "f", "new"));
-    EXPECT_EQ(Contents(folder / "f"), "new");
+    EXPECT_EQ(ReadAll(folder / "f"), "new");
     EXPECT_EQ(ModeOf(folder / "f"), 0640u);
     EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"f"});
 }
@@ -67,7 +57,7 @@ TEST(AtomicFileTest, ReplacesKeepingThePermissions) {
 TEST(AtomicFileTest, ASymlinkKeepsPointingAtItsReplacedTarget) {
     TempFolder folder;
     std::filesystem::create_directory(folder / "real");
-    Write(folder / "real/target", "old");
+    WriteAll(folder / "real/target", "old");
     ::chmod((folder / "real/target").c_str(), 0600);
     // A relative link to a relative link.
     std::filesystem::create_symlink("real/target", folder / "middle");
@@ -76,14 +66,14 @@ TEST(AtomicFileTest, ASymlinkKeepsPointingAtItsReplacedTarget) {
     EXPECT_TRUE(ReplaceFileContents(folder / "link", "new"));
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link"));
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "middle"));
-    EXPECT_EQ(Contents(folder / "real/target"), "new");
+    EXPECT_EQ(ReadAll(folder / "real/target"), "new");
     EXPECT_EQ(ModeOf(folder / "real/target"), 0600u);
     EXPECT_EQ(Names(folder / "real"), std::vector<std::string>{"target"});
 
     // A dangling link gets its target created.
     std::filesystem::create_symlink("real/absent", folder / "dangling");
     EXPECT_TRUE(ReplaceFileContents(folder / "dangling", "made"));
-    EXPECT_EQ(Contents(folder / "real/absent"), "made");
+    EXPECT_EQ(ReadAll(folder / "real/absent"), "made");
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "dangling"));
 
     // A loop of links is a failure, not a hang.
@@ -95,22 +85,22 @@ TEST(AtomicFileTest, ASymlinkKeepsPointingAtItsReplacedTarget) {
 TEST(AtomicFileTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     TempFolder folder;
     const std::string old = "old line 1\r\nold line 2\r\n";
-    Write(folder / "f", old);
+    WriteAll(folder / "f", old);
     {
         FileSizeLimit full(8);
         EXPECT_FALSE(ReplaceFileContents(folder / "f", std::string(4096, 'n')));
     }
-    EXPECT_EQ(Contents(folder / "f"), old);
+    EXPECT_EQ(ReadAll(folder / "f"), old);
     EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"f"});
 }
 
 TEST(AtomicFileTest, AHardLinkedFileIsWrittenInPlaceSoEveryNameSeesIt) {
     TempFolder folder;
-    Write(folder / "f", "old contents");
+    WriteAll(folder / "f", "old contents");
     std::filesystem::create_hard_link(folder / "f", folder / "other");
     EXPECT_TRUE(ReplaceFileContents(folder / "f", "new"));
-    EXPECT_EQ(Contents(folder / "f"), "new");
-    EXPECT_EQ(Contents(folder / "other"), "new");
+    EXPECT_EQ(ReadAll(folder / "f"), "new");
+    EXPECT_EQ(ReadAll(folder / "other"), "new");
 }
 
 TEST(AtomicFileTest, RefusesWhatIsNotARegularFile) {
@@ -148,7 +138,7 @@ bool AsUnprivilegedUser(const std::string& folder, bool (*body)(const std::strin
 
 TEST(AtomicFileTest, AnUnwritableFolderFallsBackToWritingTheFileInPlace) {
     TempFolder folder;
-    Write(folder / "f", "old contents");
+    WriteAll(folder / "f", "old contents");
     ::chmod((folder / "f").c_str(), 0666);
     ::chmod(folder.path().c_str(), 0555);
     const bool ok = AsUnprivilegedUser(folder.path(), [](const std::string& dir) {
@@ -158,7 +148,7 @@ TEST(AtomicFileTest, AnUnwritableFolderFallsBackToWritingTheFileInPlace) {
     });
     ::chmod(folder.path().c_str(), 0755);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(Contents(folder / "f"), "new");
+    EXPECT_EQ(ReadAll(folder / "f"), "new");
     EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"f"});
 }
 
@@ -167,10 +157,10 @@ TEST(AtomicFileTest, AnotherUsersFileThatWeMayNotWriteIsNotReplaced) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand the file to another user";
     TempFolder folder;
     ::chmod(folder.path().c_str(), 0777);
-    Write(folder / "theirs", "kept");
+    WriteAll(folder / "theirs", "kept");
     ::chmod((folder / "theirs").c_str(), 0644);
     EXPECT_TRUE(AsNobody([&] { return !ReplaceFileContents(folder / "theirs", "new"); }));
-    EXPECT_EQ(Contents(folder / "theirs"), "kept");
+    EXPECT_EQ(ReadAll(folder / "theirs"), "kept");
     EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"theirs"});
 }
 

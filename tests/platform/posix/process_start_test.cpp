@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "file_text.h"
 #include "platform/posix/find_executable.h"
 #include "temp_folder.h"
 
@@ -37,10 +38,7 @@ std::string AwaitFile(const std::string& path) {
     for (int i = 0; i < 1000 && !std::filesystem::exists(path); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return ReadAll(path);
 }
 
 TEST(FindExecutableTest, OwnFolderFirstThenAbsolutePathEntriesNeverTheCurrentFolder) {

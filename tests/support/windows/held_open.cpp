@@ -8,8 +8,8 @@ namespace ts {
 
 bool HeldOpen(const std::string& path) {
     // An open handle that shares nothing cannot be had while any other handle is open.
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_SHARING_VIOLATION;
     ::CloseHandle(file);
     return false;

@@ -1,4 +1,4 @@
-#include "app/bridge_listing.h"
+#include "app/print_bridges.h"
 
 #include "app/texts.h"
 #include "app/ui_port.h"
@@ -6,7 +6,7 @@
 
 namespace ts {
 
-int ListBridges(Driver& driver, Ui& ui, std::FILE* out, std::FILE* notes) {
+int PrintBridges(Driver& driver, Ui& ui, std::FILE* out, std::FILE* notes) {
     // Nothing of ours is open, so every bridge is probed.
     const DeviceListing listing = ListDevices(driver, {});
     if (!listing.listed) {

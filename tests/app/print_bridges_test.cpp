@@ -1,4 +1,4 @@
-#include "app/bridge_listing.h"
+#include "app/print_bridges.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 namespace ts {
 namespace {
 
-// What ListBridges prints to its two streams, and its status.
+// What PrintBridges prints to its two streams, and its status.
 struct Listed {
     int status = -1;
     std::string out, notes;
@@ -28,16 +28,17 @@ Listed List(sim::SimDriver& driver, sim::TestUi& ui) {
     std::FILE* out = std::fopen((folder / "out").c_str(), "w+b");
     std::FILE* notes = std::fopen((folder / "notes").c_str(), "w+b");
     Listed listed;
-    listed.status = ListBridges(driver, ui, out, notes);
+    listed.status = PrintBridges(driver, ui, out, notes);
     std::fclose(out);
     std::fclose(notes);
-    std::ifstream outText(folder / "out", std::ios::binary), notesText(folder / "notes", std::ios::binary);
+    std::ifstream outText(folder / "out", std::ios::binary),
+        notesText(folder / "notes", std::ios::binary);
     listed.out.assign(std::istreambuf_iterator<char>(outText), {});
     listed.notes.assign(std::istreambuf_iterator<char>(notesText), {});
     return listed;
 }
 
-TEST(BridgeListingTest, ShowsTheBridgesAsTheDeviceMenuAndTellsWhatItLeavesOut) {
+TEST(PrintBridgesTest, ShowsTheBridgesAsTheDeviceMenuAndTellsWhatItLeavesOut) {
     sim::SimDriver driver;
     driver.AddDevice("KSL214.8N", "TS000001");
     driver.Device(driver.AddDevice("KSL214.8N", "TS000002")).inUseElsewhere = true;

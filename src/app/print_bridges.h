@@ -12,6 +12,6 @@ class Ui;
 // bridge. "No devices" goes to `ui` as in the window; what the menu leaves out silently (a
 // driver that cannot list, bridges whose details cannot be read) is said on `notes`. Returns
 // the exit status: 1 when the driver could not list the bridges.
-int ListBridges(Driver& driver, Ui& ui, std::FILE* out, std::FILE* notes);
+int PrintBridges(Driver& driver, Ui& ui, std::FILE* out, std::FILE* notes);
 
 }  // namespace ts

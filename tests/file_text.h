@@ -1,0 +1,33 @@
+#pragma once
+
+// Files as the tests read and write them: whole, as bytes, and the CR LF lines the program
+// writes.
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace ts {
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The lines of `bytes`, each ended by CR LF; a last one without its CR LF is left out.
+inline std::vector<std::string> Lines(const std::string& bytes, std::size_t* used = nullptr) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(bytes.substr(start, end - start));
+    }
+    if (used != nullptr) *used = start;
+    return lines;
+}
+
+}  // namespace ts
