@@ -83,3 +83,40 @@ if(TS_BUILD_TESTS)
   add_test(NAME core_tests COMMAND core_tests)
   set_tests_properties(core_tests PROPERTIES TIMEOUT 900)
 endif()
+
+# ---- the Win32 window: trend-station.exe ----
+set(TS_WIN32_DIR ${CMAKE_SOURCE_DIR}/ui/win32)
+configure_file(ui/win32/trend-station.rc.in ${CMAKE_BINARY_DIR}/generated/trend-station.rc @ONLY)
+# The controls, the chart and the about box; the chart's benchmark is built on them alone.
+add_library(win32_controls STATIC ui/win32/window_base.cpp ui/win32/controls.cpp
+                                  ui/win32/strip_chart.cpp ui/win32/about_box.cpp)
+target_include_directories(win32_controls PUBLIC ui/win32)
+target_link_libraries(win32_controls PUBLIC core comctl32 comdlg32 uxtheme gdi32 user32 winmm)
+add_library(win32_window STATIC ui/win32/main_window.cpp ui/win32/form_mirror.cpp
+                                ui/win32/win32_ui.cpp)
+target_link_libraries(win32_window PUBLIC win32_controls)
+add_executable(trend-station WIN32 ui/win32/main.cpp ${CMAKE_BINARY_DIR}/generated/trend-station.rc)
+target_link_libraries(trend-station PRIVATE win32_window d2xx_driver)
+set_target_properties(trend-station PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The chart's redraw measured under wine; needs no benchmark library, built when asked for:
+# scripts/build-windows chart_redraw_bench
+add_executable(chart_redraw_bench EXCLUDE_FROM_ALL bench/windows/chart_redraw.cpp)
+target_link_libraries(chart_redraw_bench PRIVATE win32_controls)
+set_target_properties(chart_redraw_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+if(TS_BUILD_TESTS)
+  # The window driven by its messages on the emulated D2XX library; it needs a display, so it
+  # runs under Xvfb.
+  # With the program's manifest: the same common controls as the program's.
+  add_executable(win32_window_tests tests/ui/win32/window_test.cpp
+                                    ${CMAKE_BINARY_DIR}/generated/trend-station.rc)
+  target_include_directories(win32_window_tests PRIVATE tests)
+  target_link_libraries(win32_window_tests PRIVATE win32_window sim d2xx_driver gtest gtest_main)
+  set_target_properties(win32_window_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(win32_window_tests emulated_d2xx)
+  add_test(NAME win32_window_tests
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/ui/win32/run-window-tests
+                   $<TARGET_FILE:win32_window_tests>)
+  set_tests_properties(win32_window_tests PROPERTIES TIMEOUT 300)
+endif()

@@ -1,0 +1,104 @@
+// One redraw of the Win32 window's strip chart with six full series (600 points each), as on
+// the shortest scale where a point arrives every 20 ms: drawn off the screen and copied to the
+// window. Reported as a share of that period, in processor time of the drawing thread (the
+// machine is shared) and in wall time.
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <span>
+
+#include "chart/chart_settings.h"
+#include "chart/scale_ring.h"
+#include "strip_chart.h"
+#include "win32.h"
+
+namespace {
+
+using namespace ts;
+
+constexpr double kPeriodSeconds = 0.020;
+constexpr int kWarmUp = 50;
+constexpr int kRedraws = 1000;
+
+double ThreadSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) * 1e-7;
+}
+
+double WallSeconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+class Frame final : public win32::WindowBase {
+public:
+    Frame() {
+        CreateWindowOf(L"TsChartBench", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 0, nullptr,
+                       L"chart redraw", RECT{0, 0, 700, 600});
+    }
+};
+
+constexpr int kShifts = kWarmUp + kRedraws;
+
+// Six busy curves, computed once: the redraws take a window of them that moves on by a point.
+using Curves = std::array<std::array<float, kRingPoints + kShifts>, kChannels>;
+
+void Compute(Curves& curves) {
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        for (std::size_t i = 0; i < curves[c].size(); ++i) {
+            const double phase = static_cast<double>(i) / 37.0 + static_cast<double>(c);
+            curves[c][i] = static_cast<float>(50 + 40 * std::sin(phase));
+        }
+    }
+}
+
+void Feed(win32::StripChart& chart, const Curves& curves, int shift) {
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        const std::span<const float> y(curves[c].data() + shift, kRingPoints);
+        chart.SetSeries(static_cast<int>(c), shift, y, kDefaultCurveColors[c]);
+    }
+    chart.SetBottomMinimum(shift);
+    chart.SetBottomMaximum(shift + kRingPoints);
+}
+
+}  // namespace
+
+int main() {
+    SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    Frame frame;
+    const HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                   DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
+    win32::StripChart chart;
+    chart.Create(frame.hwnd(), {0, 0, 665, 534}, 96, font);
+    static Curves curves;
+    Compute(curves);
+    for (int i = 0; i < kWarmUp; ++i) {
+        Feed(chart, curves, i);
+        chart.Redraw();
+    }
+    GdiFlush();
+    // The series change with every redraw, as they do when a point arrives; that copy is
+    // the window's share of the work too.
+    const double cpu0 = ThreadSeconds(), wall0 = WallSeconds();
+    for (int i = 0; i < kRedraws; ++i) {
+        Feed(chart, curves, kWarmUp + i);
+        chart.Redraw();
+    }
+    GdiFlush();
+    const double cpu = (ThreadSeconds() - cpu0) / kRedraws;
+    const double wall = (WallSeconds() - wall0) / kRedraws;
+    std::printf("one redraw of six 600-point series: %.3f ms processor, %.3f ms wall\n", cpu * 1e3,
+                wall * 1e3);
+    std::printf("share of the 20 ms period: %.2f %% processor, %.2f %% wall\n",
+                100.0 * cpu / kPeriodSeconds, 100.0 * wall / kPeriodSeconds);
+    DeleteObject(font);
+    return 100.0 * cpu / kPeriodSeconds < 5.0 ? 0 : 1;
+}

@@ -1,0 +1,421 @@
+// The Win32 window driven as a person drives it, through window messages, on the emulated
+// D2XX library: clicks on buttons, radio buttons and menu items, the dialogs answered; then
+// the controls and the files are read back.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "device/d2xx/d2xx_driver.h"
+#include "main_window.h"
+#include "platform/windows/wide_text.h"
+#include "settings_text.h"
+#include "sim/sim_driver.h"
+#include "sim/test_platform.h"
+#include "sim/test_ui.h"
+#include "temp_folder.h"
+#include "win32.h"
+
+namespace {
+
+using namespace ts;
+using namespace std::chrono_literals;
+
+// The bridge the settings name, as the emulated library offers it.
+constexpr char kDescription[] = "KSL-USB";
+constexpr char kSerial[] = "00000001";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(std::filesystem::path(Widen(path)), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+    std::ofstream(std::filesystem::path(Widen(path)), std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A table of two points, codes 0..1023 onto 0..100.
+constexpr std::string_view kTable = "0 0\r\n1023 100\r\n";
+
+// Answers the boxes and dialogs of this thread as a person would: a message box with Yes when
+// it asks, else with OK, noting its text; a file dialog with the name in `typedName`, typed into
+// its name box and confirmed.
+class Person {
+public:
+    Person() {
+        current_ = this;
+        timer_ = SetTimer(nullptr, 0, 5, &Tick);
+    }
+    ~Person() {
+        KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    std::vector<std::string> boxTexts;
+    std::vector<std::string> dialogTitles;
+    std::string typedName;
+
+private:
+    // The name box of the common file dialogs.
+    static constexpr int kFileNameBox = 0x47C;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Person& person = *current_;
+        if (person.dialog_ != nullptr && !IsWindow(person.dialog_)) {
+            person.dialog_ = nullptr;
+            person.typedName.clear();
+        }
+        EnumThreadWindows(GetCurrentThreadId(), &Answer, 0);
+    }
+    static BOOL CALLBACK Answer(HWND hwnd, LPARAM) {
+        wchar_t className[16] = {};
+        GetClassNameW(hwnd, className, 16);
+        if (std::wstring_view(className) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
+        Person& person = *current_;
+        if (GetDlgItem(hwnd, kFileNameBox) != nullptr) {
+            // Typed again while the dialog stays: it may have come up before it could take it.
+            if (person.typedName.empty() || !IsWindowEnabled(hwnd)) return TRUE;
+            if (hwnd != person.dialog_) {
+                wchar_t title[256] = {};
+                GetWindowTextW(hwnd, title, 256);
+                person.dialogTitles.push_back(Narrow(title));
+                person.dialog_ = hwnd;
+                person.lastTyped_ = GetTickCount() - 1000;
+            }
+            if (GetTickCount() - person.lastTyped_ < 200) return TRUE;
+            person.lastTyped_ = GetTickCount();
+            // Typed as a person on Windows writes a path.
+            std::wstring name = Widen(person.typedName);
+            std::replace(name.begin(), name.end(), L'/', L'\\');
+            SetDlgItemTextW(hwnd, kFileNameBox, name.c_str());
+            PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+            return TRUE;
+        }
+        if (std::find(person.answered_.begin(), person.answered_.end(), hwnd) ==
+            person.answered_.end()) {
+            wchar_t text[1024] = {};
+            GetDlgItemTextW(hwnd, 0xFFFF, text, 1024);  // the box's message
+            person.boxTexts.push_back(Narrow(text));
+            person.answered_.push_back(hwnd);
+        }
+        PostMessageW(hwnd, WM_COMMAND, GetDlgItem(hwnd, IDYES) != nullptr ? IDYES : IDOK, 0);
+        return TRUE;
+    }
+    static inline Person* current_ = nullptr;
+    UINT_PTR timer_ = 0;
+    std::vector<HWND> answered_;
+    HWND dialog_ = nullptr;
+    DWORD lastTyped_ = 0;
+};
+
+// The bridge library's driver, handing a copy of every byte read to whoever listens.
+class ListenedDriver final : public Driver {
+public:
+    std::function<void(std::span<const std::uint8_t>)> listener;
+    D2xxDriver bridge;
+
+    FtStatus CreateDeviceInfoList(std::uint32_t& count) override {
+        return bridge.CreateDeviceInfoList(count);
+    }
+    FtStatus GetDeviceInfoDetail(std::uint32_t index, char (&serial)[kSerialBufferSize],
+                                 char (&description)[kDescriptionBufferSize]) override {
+        return bridge.GetDeviceInfoDetail(index, serial, description);
+    }
+    FtStatus Open(std::uint32_t index, FtHandle& handle) override {
+        return bridge.Open(index, handle);
+    }
+    FtStatus Close(FtHandle handle) override { return bridge.Close(handle); }
+    FtStatus ResetDevice(FtHandle handle) override { return bridge.ResetDevice(handle); }
+    FtStatus SetBaudRate(FtHandle handle, std::uint32_t baud) override {
+        return bridge.SetBaudRate(handle, baud);
+    }
+    FtStatus SetDataCharacteristics(FtHandle handle, std::uint8_t word, std::uint8_t stop,
+                                    std::uint8_t parity) override {
+        return bridge.SetDataCharacteristics(handle, word, stop, parity);
+    }
+    FtStatus SetTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) override {
+        return bridge.SetTimeouts(handle, readMs, writeMs);
+    }
+    FtStatus SetFlowControl(FtHandle handle, std::uint16_t flow, std::uint8_t xon,
+                            std::uint8_t xoff) override {
+        return bridge.SetFlowControl(handle, flow, xon, xoff);
+    }
+    FtStatus GetStatus(FtHandle handle, std::uint32_t& rxBytes) override {
+        return bridge.GetStatus(handle, rxBytes);
+    }
+    FtStatus Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t toRead,
+                  std::uint32_t& bytesRead) override {
+        const FtStatus status = bridge.Read(handle, buffer, toRead, bytesRead);
+        if (status == kFtOk && listener) listener({buffer, bytesRead});
+        return status;
+    }
+};
+
+// The window on the emulated bridges `bridges` ("description,serial,sim;..."), started in a
+// folder of its own from `settings`, shown, with every box answered.
+struct WindowRig {
+    TempFolder folder;
+    Person person;
+    sim::TestPlatform platform;
+    std::unique_ptr<ListenedDriver> driver;
+    std::unique_ptr<win32::TMF> window;
+
+    explicit WindowRig(const std::string& settings,
+                       const std::string& bridges = std::string(kDescription) + "," + kSerial +
+                                                    ",sim",
+                       std::function<void(std::span<const std::uint8_t>)> listener = {}) {
+        WriteFile(folder / "Settings.bin", settings);
+        SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", Widen(bridges).c_str());
+        driver = std::make_unique<ListenedDriver>();
+        driver->listener = std::move(listener);
+        platform.currentDirectory = folder.path();
+        window = std::make_unique<win32::TMF>(*driver, platform);
+        ShowWindow(window->hwnd(), SW_SHOW);
+        Pump(50ms);
+    }
+    ~WindowRig() {
+        window.reset();
+        // The window ends the message loop as it goes; the next window's boxes need one.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        driver.reset();
+        SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", nullptr);
+    }
+
+    HWND Control(const char* name) const {
+        const win32::Control* control = window->Find(name);
+        if (control == nullptr) ADD_FAILURE() << "no control " << name;
+        return control != nullptr ? control->hwnd : nullptr;
+    }
+    void Click(const char* name) {
+        SendMessageW(Control(name), BM_CLICK, 0, 0);
+        Pump(20ms);
+    }
+    std::string Text(const char* name) const {
+        wchar_t text[512] = {};
+        GetWindowTextW(Control(name), text, 512);
+        return Narrow(text);
+    }
+    bool Checked(const char* name) const {
+        return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    // Opens the device menu, as a click on its title does.
+    HMENU OpenDeviceMenu() {
+        SendMessageW(window->hwnd(), WM_INITMENUPOPUP,
+                     reinterpret_cast<WPARAM>(window->DeviceMenu()), 0);
+        Pump(20ms);
+        return window->DeviceMenu();
+    }
+    void ChooseMenuItem(UINT id) {
+        SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        Pump(20ms);
+    }
+    std::vector<std::string> SettingsLines() const {
+        std::vector<std::string> lines;
+        const std::string text = ReadFile(folder / "Settings.bin");
+        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+             start = end + 2) {
+            lines.push_back(text.substr(start, end - start));
+        }
+        return lines;
+    }
+
+    // Runs the message loop, timers and all, until `done` holds or `limit` has passed.
+    static bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        do {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            if (done()) return true;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        } while (std::chrono::steady_clock::now() < end);
+        return done();
+    }
+    static void Pump(std::chrono::milliseconds time) {
+        PumpUntil([] { return false; }, time);
+    }
+    bool LinkUp() {
+        return PumpUntil([this] { return Text("Label_Connection_Indicator") == "ЕСТЬ"; }, 10s);
+    }
+};
+
+std::string NamedBridgeSettings(std::vector<std::pair<int, std::string>> changes = {}) {
+    changes.insert(changes.begin(), {{0, kDescription}, {1, kSerial}});
+    return SettingsText(changes);
+}
+
+TEST(Win32Window, DeviceMenuListsTheBridgesAndTheChosenOneLinksAndIsSavedOnClosing) {
+    WindowRig rig(SettingsText(), "KSL-USB,00000001,sim;KSL-USB,00000002,sim");
+    ASSERT_FALSE(rig.person.boxTexts.empty());
+    EXPECT_EQ(rig.person.boxTexts.back(), "   Требуемый Прибор не найден!");
+
+    HMENU menu = rig.OpenDeviceMenu();
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    const auto itemText = [menu](int position) {
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, static_cast<UINT>(position), text, 128, MF_BYPOSITION);
+        return Narrow(text);
+    };
+    EXPECT_EQ(itemText(0), "KSL-USB   00000001");
+    EXPECT_EQ(itemText(1), "KSL-USB   00000002");
+
+    rig.ChooseMenuItem(GetMenuItemID(menu, 1));
+    EXPECT_TRUE(rig.LinkUp());
+    menu = rig.OpenDeviceMenu();
+    EXPECT_EQ(GetMenuState(menu, 1, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+
+    SendMessageW(rig.window->hwnd(), WM_CLOSE, 0, 0);
+    const std::vector<std::string> lines = rig.SettingsLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "KSL-USB");
+    EXPECT_EQ(lines[1], "00000002");
+}
+
+// Logoff and shutdown end the program as the close button does: the settings are saved.
+TEST(Win32Window, EveryWayOfEndingSavesTheSettings) {
+    const std::vector<std::pair<const char*, std::vector<UINT>>> endings = {
+        {"close", {WM_CLOSE}},
+        {"logoff", {WM_QUERYENDSESSION, WM_ENDSESSION}},
+    };
+    for (const auto& [name, messages] : endings) {
+        SCOPED_TRACE(name);
+        WindowRig rig(NamedBridgeSettings());
+        rig.Click("RadioGroup_X_Item5");
+        for (UINT message : messages) {
+            SendMessageW(rig.window->hwnd(), message, message == WM_ENDSESSION, ENDSESSION_LOGOFF);
+        }
+        const std::vector<std::string> lines = rig.SettingsLines();
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[2], "5");
+    }
+}
+
+TEST(Win32Window, ScaleRadioGroupSwitchesTheBottomAxis) {
+    WindowRig rig(NamedBridgeSettings());
+    ASSERT_TRUE(rig.LinkUp());
+    win32::StripChart& chart = rig.window->chart();
+    // On "12сек" a point arrives every 20 ms and the axis origin travels with them.
+    EXPECT_TRUE(WindowRig::PumpUntil([&] { return chart.BottomMinimum() != 0; }, 5s));
+
+    // No point of "70часов" has ended yet: its axis stands at 0..600.
+    rig.Click("RadioGroup_X_Item24");
+    EXPECT_TRUE(rig.Checked("RadioGroup_X_Item24"));
+    EXPECT_FALSE(rig.Checked("RadioGroup_X_Item0"));
+    WindowRig::Pump(300ms);
+    EXPECT_EQ(chart.BottomMinimum(), 0);
+    EXPECT_EQ(chart.BottomMaximum(), 600);
+
+    rig.Click("RadioGroup_X_Item0");
+    EXPECT_TRUE(WindowRig::PumpUntil([&] { return chart.BottomMinimum() != 0; }, 5s));
+    EXPECT_EQ(chart.BottomMaximum() - chart.BottomMinimum(), 600);
+}
+
+// Pixels of the control as shown on the screen that `wanted` accepts.
+int CountPixels(HWND hwnd, const std::function<bool(int r, int g, int b)>& wanted) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    const HDC screen = GetDC(hwnd);
+    int count = 0;
+    for (int y = 0; y < r.bottom; ++y) {
+        for (int x = 0; x < r.right; ++x) {
+            const COLORREF c = GetPixel(screen, x, y);
+            if (wanted(GetRValue(c), GetGValue(c), GetBValue(c))) ++count;
+        }
+    }
+    ReleaseDC(hwnd, screen);
+    return count;
+}
+
+TEST(Win32Window, TableButtonTurnsFromRedToBlackWhenATableIsLoaded) {
+    WindowRig rig(NamedBridgeSettings());
+    const auto red = [](int r, int g, int b) { return r > 200 && g < 80 && b < 80; };
+    const auto black = [](int r, int g, int b) { return r < 60 && g < 60 && b < 60; };
+    const HWND button = rig.Control("B_ListF_CH3");
+    EXPECT_GT(CountPixels(button, red), 0);
+
+    WriteFile(rig.folder / "table.txt", kTable);
+    rig.person.typedName = rig.folder / "table.txt";
+    rig.Click("B_ListF_CH3");
+    EXPECT_EQ(rig.person.dialogTitles,
+              std::vector<std::string>{"Выбор файла с калибровочной таблицей"});
+    WindowRig::Pump(100ms);
+    EXPECT_EQ(CountPixels(button, red), 0);
+    EXPECT_GT(CountPixels(button, black), 0);
+    EXPECT_GT(CountPixels(rig.Control("B_ListF_CH4"), red), 0);
+}
+
+// The same station without a window, fed every byte the window reads, the moment it reads
+// them: what the core writes for the same samples.
+struct CoreTwin {
+    TempFolder folder;
+    sim::SimDriver driver;
+    sim::TestPlatform platform;
+    sim::TestUi ui;
+    Station station{driver, platform, ui};
+    int device = driver.AddDevice(kDescription, kSerial);
+
+    explicit CoreTwin(const std::string& settings) {
+        WriteFile(folder / "Settings.bin", settings);
+        platform.currentDirectory = folder.path();
+        station.Construct();
+    }
+    void Feed(std::span<const std::uint8_t> bytes) { driver.Feed(device, bytes); }
+    // Takes in everything fed so far.
+    void CatchUp() {
+        while (driver.Device(device).queueSize > 0) station.PollDevice();
+    }
+};
+
+TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
+    TempFolder tables;
+    WriteFile(tables / "table.txt", kTable);
+    // Channels 1 and 2 recorded, both with a table.
+    const std::string settings = NamedBridgeSettings(
+        {{9, "1"}, {10, "1"}, {24, tables / "table.txt"}, {25, tables / "table.txt"}});
+    CoreTwin twin(settings);
+    WindowRig rig(settings, std::string(kDescription) + "," + kSerial + ",sim",
+                  [&twin](std::span<const std::uint8_t> bytes) { twin.Feed(bytes); });
+    ASSERT_TRUE(rig.LinkUp());
+
+    rig.Click("RadioB_FileAll");
+    // A file of that name is there already: the dialog asks before it is replaced.
+    WriteFile(rig.folder / "result.txt", "older results");
+    rig.person.typedName = rig.folder / "result";
+    const std::size_t boxesBefore = rig.person.boxTexts.size();
+    rig.Click("B_File");
+    EXPECT_EQ(rig.person.dialogTitles,
+              std::vector<std::string>{"Выбор файла для сохранения результатов"});
+    EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore + 1);
+    twin.ui.resultFileAnswers.push_back(twin.folder / "result.txt");
+    twin.station.B_FileClick();
+    twin.station.form.SelectRecordChoice(kRecordChoiceAll);
+
+    twin.CatchUp();
+    rig.Click("B_FileSaveStart");
+    twin.station.B_FileSaveStartClick();
+    EXPECT_EQ(rig.Text("Label_FileRecordTime").rfind("ЗАПИСЬ!", 0), 0u);
+    WindowRig::Pump(1s);
+    twin.CatchUp();
+    rig.Click("B_FileSaveStop");
+    twin.station.B_FileSaveStopClick();
+    EXPECT_EQ(rig.Text("Label_FileRecordTime"), "ЗАПИСЬ НЕ ПРОИЗВОДИТСЯ!");
+
+    const std::string written = ReadFile(rig.folder / "result.txt");
+    const std::string expected = ReadFile(twin.folder / "result.txt");
+    // A second of samples, every one of them a line.
+    EXPECT_GT(std::count(expected.begin(), expected.end(), '\n'), 1000);
+    EXPECT_TRUE(written == expected)
+        << written.size() << " bytes written, the core wrote " << expected.size();
+}
+
+}  // namespace

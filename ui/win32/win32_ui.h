@@ -1,0 +1,73 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ui_port.h"
+#include "controls.h"
+#include "strip_chart.h"
+#include "win32.h"
+
+namespace ts::win32 {
+
+// Posted to the main window to show the boxes held back while a menu was opening.
+constexpr UINT kShowHeldBoxes = WM_APP + 1;
+
+// The Ui port on Windows: message boxes, the three common dialogs, the chart and the
+// measurement of the file name label's text.
+class Win32Ui final : public Ui {
+public:
+    Win32Ui(HWND owner, StripChart& chart, const Control& fileNameLabel,
+            const ControlSet& controls);
+    ~Win32Ui() override;
+
+    void ShowMessage(std::string_view text) override;
+    void ShowWarning(std::string_view text) override;
+    void ShowMessageNonModal(std::string_view text) override;
+    std::optional<std::string> ChooseTableFile() override;
+    std::optional<std::string> ChooseResultFile() override;
+    std::optional<Color> ChooseColor(Color initial) override;
+    void SetBottomAxisMinimum(double value) override;
+    void SetBottomAxisMaximum(double value) override;
+    void EmptySeries(int channel) override;
+    void SetSeriesPoints(int channel, double firstX, std::span<const float> y,
+                         Color color) override;
+    int FileNameTextWidth(std::string_view text) override;
+
+    // Width of `text` in the file name label's font, in pixels at 96 dots per inch.
+    int LabelTextWidth(std::string_view text) const;
+
+    // While deferring, boxes are held back and shown once the message loop has them: a box
+    // must not run its loop while a menu is being opened.
+    void BeginDeferringBoxes() { deferring_ = true; }
+    void EndDeferringBoxes();
+    void ShowHeldBoxes();
+    // Closes every box the program has open: the window is closing.
+    void CloseBoxes();
+
+private:
+    struct HeldBox {
+        bool warning;
+        std::string text;
+    };
+    struct BoxThread {
+        HANDLE handle;
+        DWORD id;
+    };
+    void Box(std::string_view text, bool warning);
+    void ForgetEndedBoxThreads();
+
+    HWND owner_;
+    StripChart& chart_;
+    const Control& fileNameLabel_;
+    const ControlSet& controls_;
+    bool deferring_ = false;
+    std::vector<HeldBox> held_;
+    std::vector<BoxThread> boxThreads_;
+};
+
+// Pixels at 96 dots per inch that the result file name label may take in the window.
+constexpr int kFileNameRoom = 248;
+
+}  // namespace ts::win32
