@@ -7,16 +7,10 @@ namespace ts {
 
 namespace {
 
-constexpr double kAxisLow = -0.3;
-constexpr double kAxisHigh = 100.3;
-
 // As the system scales a length for a DPI: rounded to the nearest pixel.
 int Scaled(int length, int dpi) {
     return static_cast<int>((static_cast<std::int64_t>(length) * dpi + 48) / 96);
 }
-
-// Far off-scale values stay far off-scale without overflowing an int.
-int Rounded(double pixel) { return static_cast<int>(std::lround(std::clamp(pixel, -1e6, 1e6))); }
 
 }  // namespace
 
@@ -71,12 +65,15 @@ PlotArea ChartPlot::AreaOf(int width, int height, int dpi) {
                     height - Scaled(kBottomAxisHeight, dpi) - top};
 }
 
-PlotPoint ChartPlot::ToPixel(const PlotArea& area, double x, double percent) const {
+ChartPlot::Mapping ChartPlot::Scaling(const PlotArea& area) const {
     const double span = bottomMax_ - bottomMin_;
-    const double px = area.left + (span > 0 ? (x - bottomMin_) / span : 0) * (area.width - 1);
-    const double py =
-        (area.Bottom() - 1) - (percent - kAxisLow) / (kAxisHigh - kAxisLow) * (area.height - 1);
-    return PlotPoint{Rounded(px), Rounded(py)};
+    Mapping m;
+    m.left = area.left;
+    m.xScale = span > 0 ? (area.width - 1) / span : 0;
+    m.xOrigin = bottomMin_;
+    m.bottom = area.Bottom() - 1;
+    m.yScale = (area.height - 1) / (kAxisHigh - kAxisLow);
+    return m;
 }
 
 std::array<PercentLine, ChartPlot::kPercentLines> ChartPlot::PercentLines(

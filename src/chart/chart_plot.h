@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <span>
@@ -67,7 +68,9 @@ public:
 
     // The plotting area of a window of that size; lengths are those at 96 dpi scaled to `dpi`.
     static PlotArea AreaOf(int width, int height, int dpi = 96);
-    PlotPoint ToPixel(const PlotArea& area, double x, double percent) const;
+    PlotPoint ToPixel(const PlotArea& area, double x, double percent) const {
+        return Scaling(area).ToPixel(x, percent);
+    }
     std::array<PercentLine, kPercentLines> PercentLines(const PlotArea& area) const;
     static std::string PercentLabel(int percent);
 
@@ -88,15 +91,33 @@ public:
     template <typename Point>
     void MapSeries(const PlotArea& area, int channel, std::vector<Point>& out) const {
         const Series& s = SeriesOf(channel);
+        const Mapping mapping = Scaling(area);
         out.resize(static_cast<std::size_t>(s.count));
         for (int i = 0; i < s.count; ++i) {
-            const PlotPoint p =
-                ToPixel(area, s.firstX + i, static_cast<double>(s.y[static_cast<std::size_t>(i)]));
+            const PlotPoint p = mapping.ToPixel(
+                s.firstX + i, static_cast<double>(s.y[static_cast<std::size_t>(i)]));
             out[static_cast<std::size_t>(i)] = Point{p.x, p.y};
         }
     }
 
 private:
+    // From axis values to pixels, worked out once for a whole series: the hot path of a redraw.
+    struct Mapping {
+        double left = 0, xScale = 0, xOrigin = 0, bottom = 0, yScale = 0;
+        PlotPoint ToPixel(double x, double percent) const {
+            return PlotPoint{Rounded(left + (x - xOrigin) * xScale),
+                             Rounded(bottom - (percent - kAxisLow) * yScale)};
+        }
+    };
+    static constexpr double kAxisLow = -0.3;
+    static constexpr double kAxisHigh = 100.3;
+
+    // Far off-scale values stay far off-scale without overflowing an int.
+    static int Rounded(double pixel) {
+        return static_cast<int>(std::lround(std::clamp(pixel, -1e6, 1e6)));
+    }
+    Mapping Scaling(const PlotArea& area) const;
+
     std::array<Series, kChannels> series_;
     double bottomMin_ = 0, bottomMax_ = 600;
     Color background_ = kColorBlack;
