@@ -2,12 +2,10 @@
 
 #include <QPixmap>
 #include <QWidget>
-#include <array>
 #include <span>
 #include <vector>
 
-#include "app/color.h"
-#include "measure/sample.h"
+#include "chart/chart_plot.h"
 
 namespace ts {
 
@@ -23,16 +21,16 @@ public:
 
     void setBottomMinimum(double value);
     void setBottomMaximum(double value);
-    double bottomMinimum() const { return bottomMin_; }
-    double bottomMaximum() const { return bottomMax_; }
+    double bottomMinimum() const { return plot_.BottomMinimum(); }
+    double bottomMaximum() const { return plot_.BottomMaximum(); }
     void emptySeries(int channel);
     // Point i of the series lies at x = firstX + i.
     void setSeries(int channel, double firstX, std::span<const float> y, Color color);
     int seriesPointCount(int channel) const;
     void setBackgroundColor(Color color);
     void setGridColor(Color color);
-    Color backgroundColor() const { return background_; }
-    Color gridColor() const { return grid_; }
+    Color backgroundColor() const { return plot_.BackgroundColor(); }
+    Color gridColor() const { return plot_.GridColor(); }
     // The plotting area inside the widget, in widget pixels.
     QRect plotRect() const;
     // The widget pixel a value is drawn on.
@@ -54,17 +52,10 @@ private:
     void paintVerticalGrid(QPainter& painter) const;
     void paintCurves(QPainter& painter);
 
-    struct Series {
-        double firstX = 0;
-        std::vector<float> y;  // reused storage, never shrinks
-        int count = 0;
-        Color color = 0;
-    };
-    std::array<Series, kChannels> series_;
+    PlotArea area() const { return ChartPlot::AreaOf(width(), height()); }
+
+    ChartPlot plot_;
     std::vector<QPoint> mapped_;  // reused storage for one polyline
-    double bottomMin_ = 0, bottomMax_ = 600;
-    Color background_ = kColorBlack;
-    Color grid_ = kColorGrey;
     QPixmap staticLayer_;
     bool staticLayerValid_ = false;
 };

@@ -1,7 +1,6 @@
 #include "strip_chart.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "app/texts.h"
 #include "platform/windows/wide_text.h"
@@ -9,15 +8,6 @@
 namespace ts::win32 {
 
 namespace {
-
-constexpr double kAxisLow = -0.3;
-constexpr double kAxisHigh = 100.3;
-// At 96 dots per inch.
-constexpr int kLeftAxisWidth = 34;
-constexpr int kRightAxisWidth = 34;
-constexpr int kTopMargin = 24;
-constexpr int kBottomAxisHeight = 26;
-constexpr int kMaxSeriesPoints = 600;
 
 HPEN DottedPen(Color color) {
     // One pixel drawn, two left out, as the Qt window's dotted lines.
@@ -28,14 +18,11 @@ HPEN DottedPen(Color color) {
 
 }  // namespace
 
-StripChart::StripChart() {
-    for (Series& s : series_) s.y.reserve(kMaxSeriesPoints);
-    mapped_.reserve(kMaxSeriesPoints);
-}
+StripChart::StripChart() { mapped_.reserve(ChartPlot::kMaxPoints); }
 
 StripChart::~StripChart() {
     FreeBitmaps();
-    for (Series& s : series_) {
+    for (SeriesPen& s : pens_) {
         if (s.pen != nullptr) DeleteObject(s.pen);
     }
     if (majorPen_ != nullptr) DeleteObject(majorPen_);
@@ -64,48 +51,32 @@ void StripChart::SetDpi(UINT dpi, HFONT font) {
 }
 
 void StripChart::SetBottomMinimum(double value) {
-    if (bottomMin_ == value) return;
-    bottomMin_ = value;
-    Changed();
+    if (plot_.SetBottomMinimum(value)) Changed();
 }
 
 void StripChart::SetBottomMaximum(double value) {
-    if (bottomMax_ == value) return;
-    bottomMax_ = value;
-    Changed();
+    if (plot_.SetBottomMaximum(value)) Changed();
 }
 
 void StripChart::EmptySeries(int channel) {
-    Series& s = series_[static_cast<std::size_t>(channel)];
-    if (s.count == 0) return;
-    s.count = 0;
-    Changed();
+    if (plot_.EmptySeries(channel)) Changed();
 }
 
 void StripChart::SetSeries(int channel, double firstX, std::span<const float> y, Color color) {
-    Series& s = series_[static_cast<std::size_t>(channel)];
-    s.firstX = firstX;
-    s.color = color;
-    if (s.y.size() < y.size()) s.y.resize(y.size());
-    std::copy(y.begin(), y.end(), s.y.begin());
-    s.count = static_cast<int>(y.size());
+    plot_.SetSeries(channel, firstX, y, color);
     Changed();
 }
 
-int StripChart::SeriesPointCount(int channel) const {
-    return series_[static_cast<std::size_t>(channel)].count;
-}
+int StripChart::SeriesPointCount(int channel) const { return plot_.SeriesOf(channel).count; }
 
 void StripChart::SetBackgroundColor(Color color) {
-    if (background_ == color) return;
-    background_ = color;
+    if (!plot_.SetBackgroundColor(color)) return;
     fixedValid_ = false;
     Changed();
 }
 
 void StripChart::SetGridColor(Color color) {
-    if (grid_ == color) return;
-    grid_ = color;
+    if (!plot_.SetGridColor(color)) return;
     MakeGridPens();
     fixedValid_ = false;
     Changed();
@@ -124,39 +95,18 @@ void StripChart::Changed() {
 void StripChart::MakeGridPens() {
     if (majorPen_ != nullptr) DeleteObject(majorPen_);
     if (minorPen_ != nullptr) DeleteObject(minorPen_);
-    majorPen_ = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(grid_));
-    minorPen_ = DottedPen(grid_);
+    majorPen_ = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(plot_.GridColor()));
+    minorPen_ = DottedPen(plot_.GridColor());
 }
 
 RECT StripChart::PlotRect() const {
-    const int left = Scaled(kLeftAxisWidth, dpi_);
-    const int top = Scaled(kTopMargin, dpi_);
-    return RECT{left, top, width_ - Scaled(kRightAxisWidth, dpi_),
-                height_ - Scaled(kBottomAxisHeight, dpi_)};
-}
-
-StripChart::Mapping StripChart::CurrentMapping() const {
-    const RECT r = PlotRect();
-    const double span = bottomMax_ - bottomMin_;
-    Mapping m;
-    m.left = r.left;
-    m.xScale = span > 0 ? (r.right - r.left - 1) / span : 0;
-    m.xOrigin = bottomMin_;
-    m.bottom = r.bottom - 1;
-    m.yScale = (r.bottom - r.top - 1) / (kAxisHigh - kAxisLow);
-    return m;
-}
-
-POINT StripChart::Map(const Mapping& m, double x, double percent) {
-    const double px = m.left + (x - m.xOrigin) * m.xScale;
-    const double py = m.bottom - (percent - kAxisLow) * m.yScale;
-    // Far off-scale values stay far off-scale without overflowing GDI's coordinates.
-    return POINT{static_cast<LONG>(std::lround(std::clamp(px, -1e6, 1e6))),
-                 static_cast<LONG>(std::lround(std::clamp(py, -1e6, 1e6)))};
+    const PlotArea a = Area();
+    return RECT{a.left, a.top, a.Right(), a.Bottom()};
 }
 
 POINT StripChart::ToPixel(double x, double percent) const {
-    return Map(CurrentMapping(), x, percent);
+    const PlotPoint p = plot_.ToPixel(Area(), x, percent);
+    return POINT{p.x, p.y};
 }
 
 void StripChart::FreeBitmaps() {
@@ -214,16 +164,14 @@ void StripChart::DrawFixedParts(HDC dc) const {
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int textHeight = metrics.tmHeight;
-    for (int step = 0; step <= 50; ++step) {
-        const int percent = step * 2;
-        const int y = ToPixel(bottomMin_, percent).y;
-        const bool major = step % 5 == 0;
-        SelectObject(dc, major ? majorPen_ : minorPen_);
+    for (const PercentLine& line : plot_.PercentLines(Area())) {
+        const int y = line.y;
+        SelectObject(dc, line.major ? majorPen_ : minorPen_);
         MoveToEx(dc, r.left, y, nullptr);
         LineTo(dc, r.right, y);
-        if (!major) continue;
-        const std::wstring label = std::to_wstring(percent) + L"%";
-        RECT left{0, y - textHeight / 2, Scaled(kLeftAxisWidth, dpi_) - Scaled(3, dpi_),
+        if (!line.major) continue;
+        const std::wstring label = Widen(ChartPlot::PercentLabel(line.percent));
+        RECT left{0, y - textHeight / 2, Scaled(ChartPlot::kLeftAxisWidth, dpi_) - Scaled(3, dpi_),
                   y - textHeight / 2 + textHeight};
         DrawTextW(dc, label.c_str(), -1, &left, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
         RECT right{r.right + Scaled(3, dpi_), y - textHeight / 2, width_,
@@ -241,51 +189,45 @@ void StripChart::DrawFixedParts(HDC dc) const {
 }
 
 void StripChart::DrawVerticalGrid(HDC dc) const {
-    // Attached to the data: lines at multiples of 10 x units, solid at multiples of 50, so
-    // that they travel left with every new point.
-    if (!(bottomMax_ > bottomMin_) || backBits_ == nullptr) return;
+    if (backBits_ == nullptr) return;
     const RECT r = PlotRect();
     const HGDIOBJ oldPen = SelectObject(dc, majorPen_);
     // A pixel of the bitmap: blue in the lowest byte.
-    const std::uint32_t dot = (static_cast<std::uint32_t>(RedOf(grid_)) << 16) |
-                              (static_cast<std::uint32_t>(GreenOf(grid_)) << 8) |
-                              static_cast<std::uint32_t>(BlueOf(grid_));
+    const Color grid = plot_.GridColor();
+    const std::uint32_t dot = (static_cast<std::uint32_t>(RedOf(grid)) << 16) |
+                              (static_cast<std::uint32_t>(GreenOf(grid)) << 8) |
+                              static_cast<std::uint32_t>(BlueOf(grid));
     GdiFlush();  // the system's drawing is done before the pixels are touched
-    const double first = std::ceil(bottomMin_ / 10.0) * 10.0;
-    for (double x = first; x <= bottomMax_; x += 10.0) {
-        const int px = ToPixel(x, 0).x;
-        if (px < r.left || px >= r.right) continue;
-        if (std::fmod(x, 50.0) == 0.0) {
+    plot_.ForEachTimeLine(Area(), [&](int px, bool solid) {
+        if (solid) {
             MoveToEx(dc, px, r.top, nullptr);
             LineTo(dc, px, r.bottom);
-            continue;
+            return;
         }
         // One pixel drawn, two left out, as the dotted pen would.
         for (int y = r.top; y < r.bottom; y += 3) {
             backBits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                       static_cast<std::size_t>(px)] = dot;
         }
-    }
+    });
     SelectObject(dc, oldPen);
 }
 
 void StripChart::DrawCurves(HDC dc) {
     // One pixel wide: wide lines are slow to stroke.
     const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
-    const Mapping mapping = CurrentMapping();
-    for (Series& s : series_) {
+    const PlotArea area = Area();
+    for (int c = 0; c < kChannels; ++c) {
+        const ChartPlot::Series& s = plot_.SeriesOf(c);
         if (s.count < 1) continue;
-        if (s.pen == nullptr || s.penColor != s.color) {
-            if (s.pen != nullptr) DeleteObject(s.pen);
-            s.pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(s.color));
-            s.penColor = s.color;
+        SeriesPen& pen = pens_[static_cast<std::size_t>(c)];
+        if (pen.pen == nullptr || pen.color != s.color) {
+            if (pen.pen != nullptr) DeleteObject(pen.pen);
+            pen.pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(s.color));
+            pen.color = s.color;
         }
-        mapped_.resize(static_cast<std::size_t>(s.count));
-        for (int i = 0; i < s.count; ++i) {
-            mapped_[static_cast<std::size_t>(i)] =
-                Map(mapping, s.firstX + i, static_cast<double>(s.y[static_cast<std::size_t>(i)]));
-        }
-        SelectObject(dc, s.pen);
+        plot_.MapSeries(area, c, mapped_);
+        SelectObject(dc, pen.pen);
         if (s.count == 1) {
             SetPixelV(dc, mapped_[0].x, mapped_[0].y, static_cast<COLORREF>(s.color));
         } else {
@@ -299,7 +241,7 @@ void StripChart::Render() {
     if (backDc_ == nullptr) MakeBitmaps();
     if (!fixedValid_) {
         if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
-        backgroundBrush_ = CreateSolidBrush(static_cast<COLORREF>(background_));
+        backgroundBrush_ = CreateSolidBrush(static_cast<COLORREF>(plot_.BackgroundColor()));
         DrawFixedParts(fixedDc_);
         fixedValid_ = true;
     }

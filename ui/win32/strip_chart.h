@@ -5,9 +5,8 @@
 #include <span>
 #include <vector>
 
-#include "app/color.h"
+#include "chart/chart_plot.h"
 #include "controls.h"
-#include "measure/sample.h"
 #include "window_base.h"
 
 namespace ts::win32 {
@@ -28,16 +27,16 @@ public:
 
     void SetBottomMinimum(double value);
     void SetBottomMaximum(double value);
-    double BottomMinimum() const { return bottomMin_; }
-    double BottomMaximum() const { return bottomMax_; }
+    double BottomMinimum() const { return plot_.BottomMinimum(); }
+    double BottomMaximum() const { return plot_.BottomMaximum(); }
     void EmptySeries(int channel);
     // Point i of the series lies at x = firstX + i.
     void SetSeries(int channel, double firstX, std::span<const float> y, Color color);
     int SeriesPointCount(int channel) const;
     void SetBackgroundColor(Color color);
     void SetGridColor(Color color);
-    Color BackgroundColor() const { return background_; }
-    Color GridColor() const { return grid_; }
+    Color BackgroundColor() const { return plot_.BackgroundColor(); }
+    Color GridColor() const { return plot_.GridColor(); }
 
     // The plotting area, in the chart's pixels.
     RECT PlotRect() const;
@@ -50,12 +49,7 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // From axis values to the chart's pixels, worked out once for a whole redraw.
-    struct Mapping {
-        double left = 0, xScale = 0, xOrigin = 0, bottom = 0, yScale = 0;
-    };
-    Mapping CurrentMapping() const;
-    static POINT Map(const Mapping& mapping, double x, double percent);
+    PlotArea Area() const { return ChartPlot::AreaOf(width_, height_, static_cast<int>(dpi_)); }
     void Render();
     void MakeBitmaps();
     void FreeBitmaps();
@@ -65,19 +59,14 @@ private:
     void DrawCurves(HDC dc);
     void Changed();
 
-    struct Series {
-        double firstX = 0;
-        std::vector<float> y;  // reused storage, never shrinks
-        int count = 0;
-        Color color = 0;
+    // A series' pen, made again only when its colour changes.
+    struct SeriesPen {
         HPEN pen = nullptr;
-        Color penColor = 0;
+        Color color = 0;
     };
-    std::array<Series, kChannels> series_;
+    ChartPlot plot_;
+    std::array<SeriesPen, kChannels> pens_;
     std::vector<POINT> mapped_;  // reused storage for one polyline
-    double bottomMin_ = 0, bottomMax_ = 600;
-    Color background_ = kColorBlack;
-    Color grid_ = kColorGrey;
 
     Place place_;
     UINT dpi_ = 96;

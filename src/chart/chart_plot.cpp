@@ -1,0 +1,92 @@
+#include "chart_plot.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace ts {
+
+namespace {
+
+// As the system scales a length for a DPI: rounded to the nearest pixel.
+int Scaled(int length, int dpi) {
+    return static_cast<int>((static_cast<std::int64_t>(length) * dpi + 48) / 96);
+}
+
+}  // namespace
+
+ChartPlot::ChartPlot() {
+    for (Series& s : series_) s.y.reserve(kMaxPoints);
+}
+
+bool ChartPlot::SetBottomMinimum(double value) {
+    if (bottomMin_ == value) return false;
+    bottomMin_ = value;
+    return true;
+}
+
+bool ChartPlot::SetBottomMaximum(double value) {
+    if (bottomMax_ == value) return false;
+    bottomMax_ = value;
+    return true;
+}
+
+bool ChartPlot::EmptySeries(int channel) {
+    Series& s = series_[static_cast<std::size_t>(channel)];
+    if (s.count == 0) return false;
+    s.count = 0;
+    return true;
+}
+
+void ChartPlot::SetSeries(int channel, double firstX, std::span<const float> y, Color color) {
+    Series& s = series_[static_cast<std::size_t>(channel)];
+    s.firstX = firstX;
+    s.color = color;
+    if (s.y.size() < y.size()) s.y.resize(y.size());
+    std::copy(y.begin(), y.end(), s.y.begin());
+    s.count = static_cast<int>(y.size());
+}
+
+bool ChartPlot::SetBackgroundColor(Color color) {
+    if (background_ == color) return false;
+    background_ = color;
+    return true;
+}
+
+bool ChartPlot::SetGridColor(Color color) {
+    if (grid_ == color) return false;
+    grid_ = color;
+    return true;
+}
+
+PlotArea ChartPlot::AreaOf(int width, int height, int dpi) {
+    const int left = Scaled(kLeftAxisWidth, dpi);
+    const int top = Scaled(kTopMargin, dpi);
+    return PlotArea{left, top, width - Scaled(kRightAxisWidth, dpi) - left,
+                    height - Scaled(kBottomAxisHeight, dpi) - top};
+}
+
+ChartPlot::Mapping ChartPlot::Scaling(const PlotArea& area) const {
+    const double span = bottomMax_ - bottomMin_;
+    Mapping m;
+    m.left = area.left;
+    m.xScale = span > 0 ? (area.width - 1) / span : 0;
+    m.xOrigin = bottomMin_;
+    m.bottom = area.Bottom() - 1;
+    m.yScale = (area.height - 1) / (kAxisHigh - kAxisLow);
+    return m;
+}
+
+std::array<PercentLine, ChartPlot::kPercentLines> ChartPlot::PercentLines(
+    const PlotArea& area) const {
+    std::array<PercentLine, kPercentLines> lines;
+    for (int step = 0; step < kPercentLines; ++step) {
+        const int percent = step * 2;
+        lines[static_cast<std::size_t>(step)] =
+            PercentLine{ToPixel(area, bottomMin_, percent).y, percent, step % 5 == 0};
+    }
+    return lines;
+}
+
+std::string ChartPlot::PercentLabel(int percent) { return std::to_string(percent) + "%"; }
+
+}  // namespace ts
