@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "device/line_rate.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
@@ -11,8 +12,6 @@ namespace ts::emulated {
 
 namespace {
 
-// 1,152,000 baud at ten bit times a byte.
-constexpr std::uint64_t kLineBytesPerSecond = 115200;
 constexpr std::uint64_t kNanosecondsPerSecond = 1'000'000'000;
 constexpr std::size_t kFrameBytes = std::tuple_size_v<sim::Frame>;
 

@@ -25,7 +25,6 @@ public:
     InstrumentStream& operator=(InstrumentStream&&) noexcept;
     ~InstrumentStream();
 
-    std::uint64_t BytesPerSecond() const { return bytesPerSecond_; }
     bool Endless() const { return simulated_ != nullptr; }
     // Bytes the stream holds in all; meaningless when endless.
     std::uint64_t Length() const { return capture_.size(); }

@@ -46,6 +46,8 @@ struct ComboState : ControlState {
 };
 
 constexpr int kDeviceMenuItems = 8;
+// The device menu's first items are radio items, the rest plain ones.
+constexpr int kDeviceRadioItems = 4;
 // The 19 recording choices in window order: "Всё", the 17 fixed periods, "По изменению".
 constexpr int kRecordChoices = 19;
 constexpr int kRecordChoiceAll = 0;

@@ -79,10 +79,11 @@ ChartPlot::Mapping ChartPlot::Scaling(const PlotArea& area) const {
 std::array<PercentLine, ChartPlot::kPercentLines> ChartPlot::PercentLines(
     const PlotArea& area) const {
     std::array<PercentLine, kPercentLines> lines;
+    const Mapping mapping = Scaling(area);
     for (int step = 0; step < kPercentLines; ++step) {
         const int percent = step * 2;
         lines[static_cast<std::size_t>(step)] =
-            PercentLine{ToPixel(area, bottomMin_, percent).y, percent, step % 5 == 0};
+            PercentLine{mapping.ToPixel(bottomMin_, percent).y, percent, step % 5 == 0};
     }
     return lines;
 }

@@ -79,9 +79,10 @@ public:
     template <typename Line>
     void ForEachTimeLine(const PlotArea& area, Line&& line) const {
         if (!(bottomMax_ > bottomMin_)) return;
+        const Mapping mapping = Scaling(area);
         const double first = std::ceil(bottomMin_ / 10.0) * 10.0;
         for (double x = first; x <= bottomMax_; x += 10.0) {
-            const int px = ToPixel(area, x, 0).x;
+            const int px = mapping.ToPixel(x, 0).x;
             if (px < area.left || px >= area.Right()) continue;
             line(px, std::fmod(x, 50.0) == 0.0);
         }

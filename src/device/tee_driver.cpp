@@ -18,15 +18,7 @@ FtStatus TeeDriver::Read(FtHandle handle, std::uint8_t* buffer, std::uint32_t to
                          std::uint32_t& bytesRead) {
     const FtStatus status = inner_.Read(handle, buffer, toRead, bytesRead);
     if (status != kFtOk || !capture_.IsOpen() || !healthy_) return status;
-    std::size_t done = 0;
-    while (done < bytesRead) {
-        const std::ptrdiff_t n = capture_.Write(buffer + done, bytesRead - done);
-        if (n < 0) {
-            healthy_ = false;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    if (capture_.Write(buffer, bytesRead) != bytesRead) healthy_ = false;
     return status;
 }
 

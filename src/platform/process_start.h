@@ -19,7 +19,4 @@ bool StartDetachedProcess(std::string_view commandLine);
 // Windows needs nothing); returns how many of them are still running.
 std::size_t ReapFinishedChildren();
 
-// The folder this program's executable lies in; empty when unknown.
-std::string OwnFolder();
-
 }  // namespace ts

@@ -26,8 +26,9 @@ public:
 
     // Bytes read into `buffer`, 0 at the end of the file, -1 on an error.
     std::ptrdiff_t Read(void* buffer, std::size_t size);
-    // Bytes written, at least one unless -1 says the write failed.
-    std::ptrdiff_t Write(const void* bytes, std::size_t size);
+    // Writes all of `bytes`, going on after partial writes; returns how many were written,
+    // fewer than `size` only when a write failed.
+    std::size_t Write(const void* bytes, std::size_t size);
     // Cuts the file at `size` and goes on writing from there.
     bool TruncateAt(std::uint64_t size);
     // Waits until the written data are on the medium. Files that cannot be synced (a terminal,

@@ -4,6 +4,13 @@
 
 namespace ts {
 
+std::size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead >= 0xF0 && lead < 0xF8) return 4;
+    if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
 bool IsAscii(std::string_view text) {
     for (unsigned char c : text) {
         if (c >= 0x80) return false;

@@ -31,6 +31,9 @@ private:
     void* converter_;
 };
 
+// Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
+std::size_t Utf8SequenceLength(unsigned char lead);
+
 // Whether every byte of `text` is ASCII, the same in UTF-8 and in every code page the program
 // meets.
 bool IsAscii(std::string_view text);

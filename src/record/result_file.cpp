@@ -35,12 +35,7 @@ bool ResultFile::Flush() {
 }
 
 bool ResultFile::WriteWhole(const char* bytes, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        const std::ptrdiff_t n = file_.Write(bytes + done, size - done);
-        if (n < 0) break;
-        done += static_cast<std::size_t>(n);
-    }
+    const std::size_t done = file_.Write(bytes, size);
     if (done == size) {
         end_ += size;
         return true;

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/texts.h"
+#include "file_text.h"
 #include "sim/sim_driver.h"
 #include "sim/test_ui.h"
 #include "temp_folder.h"
@@ -31,10 +30,8 @@ Listed List(sim::SimDriver& driver, sim::TestUi& ui) {
     listed.status = PrintBridges(driver, ui, out, notes);
     std::fclose(out);
     std::fclose(notes);
-    std::ifstream outText(folder / "out", std::ios::binary),
-        notesText(folder / "notes", std::ios::binary);
-    listed.out.assign(std::istreambuf_iterator<char>(outText), {});
-    listed.notes.assign(std::istreambuf_iterator<char>(notesText), {});
+    listed.out = ReadAll(folder / "out");
+    listed.notes = ReadAll(folder / "notes");
     return listed;
 }
 

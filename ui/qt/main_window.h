@@ -26,9 +26,6 @@ class QtUi;
 class StripChart;
 class TFA;
 
-// The device menu's first items are radio items, the rest plain ones.
-constexpr int kDeviceRadioItems = 4;
-
 // The main window: builds every control under its name, forwards each user
 // event to the station's handler and mirrors the station's presentation model
 // after every handler and every timer tick. It owns no behaviour of its own.

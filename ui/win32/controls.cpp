@@ -34,6 +34,10 @@ constexpr std::array<FontSpec, kFontKinds> kFontSpecs = {
 Control::~Control() = default;
 
 void Control::SetText(std::string_view utf8) {
+    // The mirror runs on every tick: the text last set answers without a conversion or a
+    // round trip to the control.
+    if (shownText && *shownText == utf8) return;
+    shownText = std::string(utf8);
     const std::wstring wanted = Widen(utf8);
     if (WindowText(hwnd) != wanted) SetWindowTextW(hwnd, wanted.c_str());
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,7 +37,8 @@ struct Control {
     Color textColor = kColorWindowText;
     Color backColor = kNoBackColor;
     std::string hint;
-    bool hasTool = false;  // the hint is known to the tooltip
+    std::optional<std::string> shownText;  // what SetText last put there
+    bool hasTool = false;                  // the hint is known to the tooltip
     std::function<void()> onClick;
 
     // Each setter leaves the control alone when the value is already there: no flicker, no

@@ -13,9 +13,6 @@
 
 namespace ts::win32 {
 
-// The device menu's first items are radio items, the rest plain ones.
-constexpr int kDeviceRadioItems = 4;
-
 // Menu item identifiers.
 constexpr int kIdDeviceItem = 1001;  // .. 1008
 constexpr int kIdModeNorm = 1101;

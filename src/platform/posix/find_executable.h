@@ -14,4 +14,7 @@ namespace ts {
 std::string FindExecutable(const std::string& name, const std::string& ownFolder,
                            std::string_view searchPath);
 
+// The folder this program's executable lies in; empty when unknown.
+std::string OwnFolder();
+
 }  // namespace ts

@@ -50,12 +50,16 @@ std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
     }
 }
 
-std::ptrdiff_t SystemFile::Write(const void* bytes, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::write(Fd(handle_), bytes, size);
+std::size_t SystemFile::Write(const void* bytes, std::size_t size) {
+    const auto* next = static_cast<const char*>(bytes);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(Fd(handle_), next + done, size - done);
         if (n < 0 && errno == EINTR) continue;
-        return n > 0 ? n : -1;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
     }
+    return done;
 }
 
 bool SystemFile::TruncateAt(std::uint64_t size) {

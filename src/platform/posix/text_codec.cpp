@@ -12,14 +12,6 @@ namespace {
 
 bool Opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }
 
-// Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead < 0xF8) return 4;
-    if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
-    if (lead >= 0xC0) return 2;
-    return 1;
-}
-
 }  // namespace
 
 Cp1251Encoder::Cp1251Encoder() {
@@ -52,7 +44,7 @@ std::size_t Cp1251Encoder::EncodeNonAscii(std::string_view utf8, char* out) {
             --inLeft;
             continue;
         }
-        const std::size_t skip = std::min(SequenceLength(lead), inLeft);
+        const std::size_t skip = std::min(Utf8SequenceLength(lead), inLeft);
         *next++ = '?';
         --outLeft;
         in += skip;

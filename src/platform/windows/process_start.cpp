@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "platform/windows/wide_text.h"
-
 namespace ts {
 
 bool StartDetachedProcess(std::string_view commandLine) {
@@ -25,22 +23,5 @@ bool StartDetachedProcess(std::string_view commandLine) {
 }
 
 std::size_t ReapFinishedChildren() { return 0; }
-
-std::string OwnFolder() {
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return {};
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    const auto separator = buffer.find_last_of(L"\\/");
-    if (separator == std::wstring::npos) return {};
-    return Narrow(std::wstring_view(buffer).substr(0, separator));
-}
 
 }  // namespace ts

@@ -54,11 +54,18 @@ std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
     return static_cast<std::ptrdiff_t>(got);
 }
 
-std::ptrdiff_t SystemFile::Write(const void* bytes, std::size_t size) {
-    DWORD written = 0;
-    const auto piece = static_cast<DWORD>(std::min(size, kMaxPiece));
-    if (!::WriteFile(Handle(handle_), bytes, piece, &written, nullptr) || written == 0) return -1;
-    return static_cast<std::ptrdiff_t>(written);
+std::size_t SystemFile::Write(const void* bytes, std::size_t size) {
+    const auto* next = static_cast<const char*>(bytes);
+    std::size_t done = 0;
+    while (done < size) {
+        DWORD written = 0;
+        const auto piece = static_cast<DWORD>(std::min(size - done, kMaxPiece));
+        if (!::WriteFile(Handle(handle_), next + done, piece, &written, nullptr) || written == 0) {
+            break;
+        }
+        done += written;
+    }
+    return done;
 }
 
 bool SystemFile::TruncateAt(std::uint64_t size) {

@@ -17,14 +17,6 @@ namespace {
 
 constexpr UINT kCyrillicCodePage = 1251;
 
-// Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead < 0xF8) return 4;
-    if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
-    if (lead >= 0xC0) return 2;
-    return 1;
-}
-
 // The character at the start of `text` as UTF-16 (one or two units) and how many bytes it
 // takes; no units for a broken sequence, which then takes SequenceLength bytes or what is left.
 struct Decoded {
@@ -36,7 +28,7 @@ struct Decoded {
 Decoded DecodeOne(std::string_view text) {
     Decoded d;
     const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = SequenceLength(lead);
+    const std::size_t length = Utf8SequenceLength(lead);
     d.bytes = std::min(length, text.size());
     if (lead < 0x80) {
         d.units[0] = static_cast<wchar_t>(lead);

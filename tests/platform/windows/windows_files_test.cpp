@@ -31,7 +31,7 @@ TEST(WindowsFilesTest, CyrillicNamesAreWrittenReadAndFoundOnAnySystemLanguage) {
     const std::string path = folder / "Калибровка №1.txt";
     SystemFile out;
     ASSERT_TRUE(out.OpenForWriting(path, false));
-    ASSERT_EQ(out.Write("0 0\r\n", 5), 5);
+    ASSERT_EQ(out.Write("0 0\r\n", 5), 5u);
     ASSERT_TRUE(out.SyncData());
     ASSERT_TRUE(out.Close());
     // The wide name the system holds is the one we meant, letter for letter.
@@ -57,9 +57,9 @@ TEST(WindowsFilesTest, OnlyDiskFilesAreReadAndWritesCanBeCutBack) {
     EXPECT_FALSE(file.OpenRegularForReading("NUL"));
     EXPECT_FALSE(file.OpenRegularForReading(folder.path()));
     ASSERT_TRUE(file.OpenForWriting(folder / "t.txt", true));
-    ASSERT_EQ(file.Write("abcdef", 6), 6);
+    ASSERT_EQ(file.Write("abcdef", 6), 6u);
     ASSERT_TRUE(file.TruncateAt(2));
-    ASSERT_EQ(file.Write("XY", 2), 2);
+    ASSERT_EQ(file.Write("XY", 2), 2u);
     ASSERT_TRUE(file.Close());
     EXPECT_EQ(Contents(folder / "t.txt"), "abXY");
     // The null device takes writes and counts as synced.
