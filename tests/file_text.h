@@ -3,6 +3,7 @@
 // Files as the tests read and write them: whole, as bytes, and the CR LF lines the program
 // writes.
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -17,6 +18,10 @@ inline std::string ReadAll(const std::string& path) {
 
 inline void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    WriteAll(path, std::string(bytes.begin(), bytes.end()));
 }
 
 // The lines of `bytes`, each ended by CR LF; a last one without its CR LF is left out.

@@ -16,6 +16,7 @@ namespace ts {
 struct ControlState {
     bool Enabled = true;
     bool Visible = true;
+    bool operator==(const ControlState&) const = default;
 };
 
 struct LabelState : ControlState {
@@ -39,6 +40,7 @@ struct ButtonState : ControlState {
 struct MenuItemState : ControlState {
     std::string Caption;
     bool Checked = false;
+    bool operator==(const MenuItemState&) const = default;
 };
 
 struct ComboState : ControlState {

@@ -19,11 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using recorder_rig::RecordLines;
-using ts::WriteAll;
-
-void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    ts::WriteAll(path, std::string(bytes.begin(), bytes.end()));
-}
 
 class InstalledPackageTest : public ::testing::Test {
 protected:

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "file_text.h"
 #include "line_bytes.h"
 #include "temp_folder.h"
 
@@ -56,9 +57,7 @@ protected:
             std::string source = "sim";
             if (!bridges[i].capture.empty()) {
                 source = folder / ("capture" + std::to_string(i) + ".bin");
-                std::ofstream(source, std::ios::binary)
-                    .write(reinterpret_cast<const char*>(bridges[i].capture.data()),
-                           static_cast<std::streamsize>(bridges[i].capture.size()));
+                WriteAll(source, bridges[i].capture);
             }
             list += bridges[i].description + "," + bridges[i].serial + "," + source + ";";
         }

@@ -22,6 +22,7 @@
 #include "color_swatch.h"
 #include "qt_text.h"
 #include "qt_ui.h"
+#include "record/period_hint.h"
 #include "strip_chart.h"
 
 namespace ts {
@@ -34,11 +35,6 @@ constexpr int kClientHeight = 547;
 QString Name(const char* base, int number) { return QString("%1%2").arg(base).arg(number); }
 
 // Hint of a fixed recording period: "...с периодом 0.002сек" from the caption "0.002с".
-QString PeriodHint(std::string_view caption) {
-    QString period = Q(caption);
-    period.chop(1);
-    return Q(text::kRecordPeriodHintPrefix) + period + Q(text::kRecordPeriodHintSuffix);
-}
 
 }  // namespace
 
@@ -240,7 +236,7 @@ void TMF::BuildRecordingGroup(QWidget* client) {
             radio->setToolTip(Q(text::kRecordOnChangeHint));
             radio->setGeometry(6, 116, 110, 16);
         } else {
-            radio->setToolTip(PeriodHint(caption));
+            radio->setToolTip(Q(RecordPeriodHint(caption)));
             // "Всё" and the 17 periods fill rows of four.
             radio->setGeometry(6 + (i % 4) * 62, 32 + (i / 4) * 16, 62, 16);
         }

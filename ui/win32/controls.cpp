@@ -257,11 +257,6 @@ void ControlSet::Relay(const MSG& msg) {
     SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
-void ControlSet::SetFont(Control& control, FontKind font) {
-    control.font = font;
-    SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font(font)), TRUE);
-}
-
 void ControlSet::PlaceControl(const Control& control) const {
     const Place& p = control.place;
     SetWindowPos(control.hwnd, nullptr, Scaled(p.x, dpi_), Scaled(p.y, dpi_), Scaled(p.width, dpi_),

@@ -122,13 +122,11 @@ public:
     // Hands the tooltip the mouse messages of the window and its controls, so that it knows
     // when to show a hint; the message loop calls it with every message.
     void Relay(const MSG& msg);
-    void SetFont(Control& control, FontKind font);
     // Moves and sizes the control to its place at the current DPI.
     void PlaceControl(const Control& control) const;
     void SetDpi(UINT dpi);
     UINT dpi() const { return dpi_; }
     HFONT Font(FontKind kind) const { return fonts_[static_cast<std::size_t>(kind)]; }
-    HWND parent() const { return parent_; }
     // The control named so, or null.
     Control* Find(std::string_view name) const;
 

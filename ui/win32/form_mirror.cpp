@@ -82,14 +82,7 @@ void TMF::ApplyForm() {
 
 void TMF::MirrorDeviceMenu() {
     const auto& items = station_->form.M_Menu_Setting_Connection;
-    if (deviceMenuShown_ && std::equal(items.begin(), items.end(), shownDeviceItems_.begin(),
-                                       [](const MenuItemState& a, const MenuItemState& b) {
-                                           return a.Caption == b.Caption &&
-                                                  a.Checked == b.Checked &&
-                                                  a.Enabled == b.Enabled && a.Visible == b.Visible;
-                                       })) {
-        return;
-    }
+    if (deviceMenuShown_ && items == shownDeviceItems_) return;
     // A menu has no hidden items: the visible ones are made afresh.
     while (GetMenuItemCount(portMenu_) > 0) DeleteMenu(portMenu_, 0, MF_BYPOSITION);
     for (int k = 0; k < kDeviceMenuItems; ++k) {

@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "platform/windows/wide_text.h"
+#include "record/period_hint.h"
 
 namespace ts::win32 {
 
@@ -20,14 +21,6 @@ constexpr UINT_PTR kTimerDemo = 3;
 std::string Name(const char* base, int number) { return base + std::to_string(number); }
 
 // Hint of a fixed recording period: "...с периодом 0.002сек" from the caption "0.002с".
-std::string PeriodHint(std::string_view caption) {
-    std::size_t end = caption.size();
-    // The caption's last letter, one character of one or more UTF-8 bytes.
-    do --end;
-    while (end > 0 && (static_cast<unsigned char>(caption[end]) & 0xC0) == 0x80);
-    return std::string(text::kRecordPeriodHintPrefix) + std::string(caption.substr(0, end)) +
-           std::string(text::kRecordPeriodHintSuffix);
-}
 
 }  // namespace
 
@@ -194,7 +187,7 @@ void TMF::BuildRecordingGroup() {
         const auto caption = text::kRecordChoiceCaptions[k];
         RadioButton& radio = recordChoices_[k];
         Place place{x0 + 6 + (i % 4) * 62, y0 + 32 + (i / 4) * 16, 62, 16};
-        std::string hint = PeriodHint(caption);
+        std::string hint = RecordPeriodHint(caption);
         if (i == kRecordChoiceAll) {
             place = {x0 + 6, y0 + 32, 60, 16};
             hint = text::kRecordAllHint;

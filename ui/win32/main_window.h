@@ -27,10 +27,8 @@ public:
     TMF(Driver& driver, Platform& platform);
     ~TMF() override;
 
-    Station& station() { return *station_; }
     StripChart& chart() { return chart_; }
     TFA& aboutBox() { return *about_; }
-    Win32Ui& ui() { return *ui_; }
     // The control named as in the Qt window, or null.
     Control* Find(std::string_view name) const { return controls_->Find(name); }
     HMENU DeviceMenu() const { return portMenu_; }

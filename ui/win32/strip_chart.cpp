@@ -67,8 +67,6 @@ void StripChart::SetSeries(int channel, double firstX, std::span<const float> y,
     Changed();
 }
 
-int StripChart::SeriesPointCount(int channel) const { return plot_.SeriesOf(channel).count; }
-
 void StripChart::SetBackgroundColor(Color color) {
     if (!plot_.SetBackgroundColor(color)) return;
     fixedValid_ = false;
@@ -102,11 +100,6 @@ void StripChart::MakeGridPens() {
 RECT StripChart::PlotRect() const {
     const PlotArea a = Area();
     return RECT{a.left, a.top, a.Right(), a.Bottom()};
-}
-
-POINT StripChart::ToPixel(double x, double percent) const {
-    const PlotPoint p = plot_.ToPixel(Area(), x, percent);
-    return POINT{p.x, p.y};
 }
 
 void StripChart::FreeBitmaps() {

@@ -32,7 +32,6 @@ public:
     void EmptySeries(int channel);
     // Point i of the series lies at x = firstX + i.
     void SetSeries(int channel, double firstX, std::span<const float> y, Color color);
-    int SeriesPointCount(int channel) const;
     void SetBackgroundColor(Color color);
     void SetGridColor(Color color);
     Color BackgroundColor() const { return plot_.BackgroundColor(); }
@@ -40,7 +39,6 @@ public:
 
     // The plotting area, in the chart's pixels.
     RECT PlotRect() const;
-    POINT ToPixel(double x, double percent) const;
     // Draws the whole chart into the bitmap off the screen (what one redraw costs) and copies
     // it to the screen.
     void Redraw();
