@@ -51,7 +51,7 @@ WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool si
     return options;
 }
 
-std::string WindowUsage(bool simulator) {
+std::string WindowUsage(bool simulator, bool qtOptions) {
     std::string usage = simulator ? "Usage: trend-station-sim [OPTION]...\n"
                                     "The station program with a simulated КСЛ214.8Н instrument "
                                     "attached, and a panel\n"
@@ -63,15 +63,13 @@ std::string WindowUsage(bool simulator) {
                                     "Shows, charts and records the six channels of a КСЛ214.8Н "
                                     "recorder attached\n"
                                     "through its USB bridge.\n\n";
-    const std::string folder = simulator ? "trend-station-sim" : "trend-station";
-    usage +=
-        "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
-        "in $XDG_DATA_HOME/" +
-        folder + " (by default ~/.local/share/" + folder + ").\n\n";
-    usage +=
-        "Options:\n"
-        "  --user-data   work in the per-user data folder, created when missing; the\n"
-        "                desktop menu entry starts the program so\n";
+    usage += "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
+             "in " +
+             UserDataFolderHelp(simulator ? "trend-station-sim" : "trend-station") + ".\n\n";
+    usage += "Options:\n"
+             "  --user-data   work in the per-user data folder, created when missing; the\n"
+             "                " +
+             std::string(kDataFolderStarter) + " starts the program so\n";
     if (simulator) {
         usage +=
             "  --line-rate   the simulated instrument sends frames back to back, as fast\n"
@@ -79,24 +77,30 @@ std::string WindowUsage(bool simulator) {
     }
     usage +=
         "  --help        show this help and exit\n"
-        "  --version     show the version and exit\n\n"
-        "Qt's own options, written with one dash (-platform, -style), are passed on to Qt.\n";
+        "  --version     show the version and exit\n";
+    if (qtOptions) {
+        usage += "\nQt's own options, written with one dash (-platform, -style), are passed on to Qt.\n";
+    }
     return usage;
 }
 
-std::optional<int> ActBeforeWindow(const WindowOptions& options, bool simulator,
+void TellOnConsole(std::string_view text, bool error) {
+    std::fwrite(text.data(), 1, text.size(), error ? stderr : stdout);
+}
+
+std::optional<int> ActBeforeWindow(const WindowOptions& options, const WindowProgram& program,
                                    std::string& folderError) {
-    const char* name = simulator ? "trend-station-sim" : "trend-station";
+    const std::string name = program.simulator ? "trend-station-sim" : "trend-station";
     if (!options.error.empty()) {
-        std::fprintf(stderr, "%s: %s\n", name, options.error.c_str());
+        program.tell(name + ": " + options.error + "\n", true);
         return 2;
     }
     if (options.help) {
-        std::fputs(WindowUsage(simulator).c_str(), stdout);
+        program.tell(WindowUsage(program.simulator, program.qtOptions), false);
         return 0;
     }
     if (options.version) {
-        std::printf("%s %s\n", name, std::string(kVersion).c_str());
+        program.tell(name + " " + std::string(kVersion) + "\n", false);
         return 0;
     }
     if (options.userData) {

@@ -2,30 +2,16 @@
 #include <string>
 #include <vector>
 
-#include "app/build_config.h"
 #include "app/texts.h"
 #include "app/window_options.h"
 #include "device/bridge_driver.h"
 #include "main_window.h"
-#include "platform/data_folder.h"
 #include "platform/program_arguments.h"
 #include "platform/system_platform.h"
 #include "platform/windows/wide_text.h"
 #include "win32.h"
 
 namespace {
-
-constexpr std::string_view kUsage =
-    "Usage: trend-station [OPTION]...\n"
-    "Shows, charts and records the six channels of a КСЛ214.8Н recorder attached\n"
-    "through its USB bridge.\n\n"
-    "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
-    "in %LOCALAPPDATA%\\trend-station.\n\n"
-    "Options:\n"
-    "  --user-data   work in the per-user data folder, created when missing; the\n"
-    "                Start menu shortcut starts the program so\n"
-    "  --help        show this help and exit\n"
-    "  --version     show the version and exit\n";
 
 // A window program has no console of its own: the text goes to the console it was started
 // from, or into a box when there is none.
@@ -53,25 +39,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
     const ts::WindowOptions options = ts::ParseWindowOptions(pointers, false);
-    if (!options.error.empty()) {
-        Tell("trend-station: " + options.error + "\n", true);
-        return 2;
+    std::string folderError;
+    if (const auto status = ts::ActBeforeWindow(options, {.qtOptions = false, .tell = Tell},
+                                                folderError)) {
+        return *status;
     }
-    if (options.help) {
-        Tell(kUsage, false);
-        return 0;
-    }
-    if (options.version) {
-        Tell("trend-station " + std::string(ts::kVersion) + "\n", false);
-        return 0;
-    }
-
-    if (options.userData) {
-        std::string why;
-        if (!ts::EnterFolder(ts::UserDataFolder(), why)) {
-            Say(std::string(ts::text::kMsgDataFolderFailed) + why);
-            return 1;
-        }
+    if (!folderError.empty()) {
+        Say(std::string(ts::text::kMsgDataFolderFailed) + folderError);
+        return 1;
     }
     // The 10 ms timer needs the system's clock to tick at least that often.
     timeBeginPeriod(1);

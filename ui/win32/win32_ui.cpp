@@ -187,7 +187,7 @@ int Win32Ui::FileNameTextWidth(std::string_view text) {
     // The shortening rule counts in pixels of the original 8-point face for a 305-pixel
     // label; the label here has room for kFileNameRoom pixels, at any DPI, so widths are
     // scaled to keep the rule's limit meaning "fits the label".
-    return (LabelTextWidth(text) * 305 + kFileNameRoom - 1) / kFileNameRoom;
+    return (LabelTextWidth(text) * 305 + layout::kFileNameRoom - 1) / layout::kFileNameRoom;
 }
 
 }  // namespace ts::win32

@@ -67,7 +67,4 @@ private:
     std::vector<BoxThread> boxThreads_;
 };
 
-// Pixels at 96 dots per inch that the result file name label may take in the window.
-constexpr int kFileNameRoom = 248;
-
 }  // namespace ts::win32

@@ -19,6 +19,12 @@ std::string UserDataFolder(const std::string& program) {
     return path;
 }
 
+std::string UserDataFolderHelp(const std::string& program) {
+    return "%LOCALAPPDATA%\\" + program;
+}
+
+const std::string_view kDataFolderStarter = "Start menu shortcut";
+
 bool EnterFolder(const std::string& folder, std::string& error) {
     if (folder.empty()) {
         error = "no user profile folder to keep the settings in";

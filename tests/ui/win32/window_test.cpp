@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/form_layout.h"
 #include "device/d2xx/d2xx_driver.h"
+#include "form_probe.h"
 #include "main_window.h"
 #include "platform/windows/wide_text.h"
 #include "settings_text.h"
@@ -352,6 +354,166 @@ TEST(Win32Window, TableButtonTurnsFromRedToBlackWhenATableIsLoaded) {
     EXPECT_EQ(CountPixels(button, red), 0);
     EXPECT_GT(CountPixels(button, black), 0);
     EXPECT_GT(CountPixels(rig.Control("B_ListF_CH4"), red), 0);
+}
+
+// What a control shows, as the user sees it; a swatch's colour is the brush it paints with.
+probe::Shown Read(win32::TMF& window, const layout::ControlSpec& spec) {
+    if (spec.kind == layout::Kind::Chart) return {.colour = window.chart().BackgroundColor()};
+    const win32::Control& control = *window.Find(spec.name);
+    wchar_t text[512] = {};
+    GetWindowTextW(control.hwnd, text, 512);
+    probe::Shown shown{Narrow(text), SendMessageW(control.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED,
+                       IsWindowEnabled(control.hwnd) != FALSE,
+                       (GetWindowLongW(control.hwnd, GWL_STYLE) & WS_VISIBLE) != 0};
+    if (spec.kind == layout::Kind::Label || spec.kind == layout::Kind::GroupBox) shown.checked = false;
+    if (spec.kind == layout::Kind::ColorSwatch) {
+        shown.colour = static_cast<const win32::ColorSwatch&>(control).color;
+    }
+    if (spec.kind == layout::Kind::ComboBox) {
+        shown.text.clear();
+        shown.index = static_cast<int>(SendMessageW(control.hwnd, CB_GETCURSEL, 0, 0));
+    }
+    return shown;
+}
+
+std::vector<probe::Shown> ReadAll(win32::TMF& window) {
+    std::vector<probe::Shown> shown;
+    for (const auto& spec : layout::MainWindowControls()) shown.push_back(Read(window, spec));
+    return shown;
+}
+
+// The hint the tooltip holds for a control.
+std::string Hint(const win32::ControlSet& set, HWND parent, const win32::Control& control) {
+    wchar_t text[1024] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = parent;
+    tool.uId = static_cast<UINT_PTR>(GetDlgCtrlID(control.hwnd));
+    tool.lpszText = text;
+    SendMessageW(set.tooltip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+    return Narrow(text);
+}
+
+TEST(Win32Window, EveryControlOfTheDescriptionAtItsPlaceWithItsCaptionAndHint) {
+    WindowRig rig(NamedBridgeSettings());
+    const HWND window = rig.window->hwnd();
+    const auto& controls = layout::MainWindowControls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const layout::ControlSpec& spec = controls[i];
+        SCOPED_TRACE(spec.name);
+        if (spec.kind == layout::Kind::Chart) continue;
+        const win32::Control* control = rig.window->Find(spec.name);
+        ASSERT_NE(control, nullptr);
+        RECT r{};
+        GetWindowRect(control->hwnd, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        const layout::Place place = layout::PlaceInWindow(controls, i);
+        if (spec.fitsText) {
+            EXPECT_NEAR((r.left + r.right) / 2, place.x + 665 / 2, 1);
+        } else {
+            EXPECT_EQ(r.left, place.x);
+            EXPECT_EQ(r.top, place.y);
+            if (spec.field == layout::Field::Label_ResultFileName) {
+                EXPECT_LE(r.right - r.left, layout::kFileNameRoom);
+            } else {
+                EXPECT_EQ(r.right - r.left, place.width);
+            }
+            // A drop-down list's window holds its list too.
+            if (spec.kind != layout::Kind::ComboBox) EXPECT_EQ(r.bottom - r.top, place.height);
+        }
+        if (!spec.caption.empty()) EXPECT_EQ(rig.Text(spec.name.c_str()), spec.caption);
+        if (spec.field != layout::Field::Label_Connection_Indicator) {
+            EXPECT_EQ(Hint(rig.window->controls(), window, *control), spec.hint);
+        }
+    }
+    const HMENU bar = GetMenu(window);
+    const auto& menus = layout::MainWindowMenus();
+    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(menus.size()));
+    for (std::size_t m = 0; m < menus.size(); ++m) {
+        wchar_t title[128] = {};
+        GetMenuStringW(bar, static_cast<UINT>(m), title, 128, MF_BYPOSITION);
+        EXPECT_EQ(Narrow(title), menus[m].caption);
+        EXPECT_EQ(GetSubMenu(bar, static_cast<int>(m)), rig.window->Menu(menus[m].name));
+    }
+    for (const auto& spec : layout::AboutBoxControls()) {
+        const win32::Control* control = rig.window->aboutBox().controls().Find(spec.name);
+        ASSERT_NE(control, nullptr) << spec.name;
+        wchar_t text[128] = {};
+        GetWindowTextW(control->hwnd, text, 128);
+        EXPECT_EQ(Narrow(text), spec.caption);
+    }
+}
+
+// Each field of the model shows in its own control and in no other.
+TEST(Win32Window, EveryTiedControlShowsItsFieldAndNoOther) {
+    WindowRig rig(NamedBridgeSettings());
+    Form& form = rig.window->station().form;
+    const auto& controls = layout::MainWindowControls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const Form saved = form;
+        const std::vector<probe::Shown> before = ReadAll(*rig.window);
+        probe::Shown expected = before[i];
+        if (!probe::ChangeField(form, controls[i], expected)) continue;
+        SCOPED_TRACE(controls[i].name);
+        rig.window->ApplyForm();
+        const std::vector<probe::Shown> after = ReadAll(*rig.window);
+        EXPECT_EQ(after[i], expected);
+        for (std::size_t j = 0; j < controls.size(); ++j) {
+            if (j == i || probe::MayChangeWith(controls[i], controls[j])) continue;
+            EXPECT_EQ(after[j], before[j]) << "changed too: " << controls[j].name;
+        }
+        form = saved;
+        rig.window->ApplyForm();
+    }
+}
+
+// A click ticks or chooses in the control and in the model alike; a list holds the items the
+// description gives it.
+TEST(Win32Window, EveryTickAndChoiceTakesAClickAndEveryListItsItems) {
+    WindowRig rig(NamedBridgeSettings());
+    for (const auto& spec : layout::MainWindowControls()) {
+        SCOPED_TRACE(spec.name);
+        if (spec.kind == layout::Kind::CheckBox || spec.kind == layout::Kind::RadioButton) {
+            EnableWindow(rig.Control(spec.name.c_str()), TRUE);
+            const bool wanted =
+                spec.kind == layout::Kind::RadioButton || !rig.Checked(spec.name.c_str());
+            rig.Click(spec.name.c_str());
+            EXPECT_EQ(rig.Checked(spec.name.c_str()), wanted);
+            EXPECT_EQ(probe::ModelChecked(rig.window->station().form, spec), wanted);
+        }
+        if (spec.kind == layout::Kind::ComboBox) {
+            const HWND box = rig.Control(spec.name.c_str());
+            std::vector<std::string> items;
+            const auto count = SendMessageW(box, CB_GETCOUNT, 0, 0);
+            for (int k = 0; k < count; ++k) {
+                wchar_t item[64] = {};
+                SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(k),
+                             reinterpret_cast<LPARAM>(item));
+                items.push_back(Narrow(item));
+            }
+            EXPECT_EQ(items, spec.items);
+        }
+    }
+}
+
+// A curve is drawn in the colour its channel has now.
+TEST(Win32Window, ACurveTakesItsNewColour) {
+    WindowRig rig(NamedBridgeSettings());
+    ASSERT_TRUE(rig.LinkUp());
+    Station& station = rig.window->station();
+    const HWND chart = rig.window->chart().hwnd();
+    const auto exactly = [](int red, int green, int blue) {
+        return [=](int r, int g, int b) { return r == red && g == green && b == blue; };
+    };
+    // Every curve but the first off, so that only its colour is drawn.
+    for (std::size_t c = 0; c < kChannels; ++c) station.form.ChartEN_CH[c].Checked = c == 0;
+    for (const Color colour : {MakeColor(200, 0, 200), MakeColor(0, 200, 100)}) {
+        station.colors.CurveColor[0] = colour;
+        rig.window->Run([&] { station.RedrawChart(); });
+        WindowRig::Pump(200ms);
+        EXPECT_GT(CountPixels(chart, exactly(RedOf(colour), GreenOf(colour), BlueOf(colour))), 20);
+    }
+    EXPECT_EQ(CountPixels(chart, exactly(200, 0, 200)), 0);
 }
 
 // The same station without a window, fed every byte the window reads, the moment it reads
