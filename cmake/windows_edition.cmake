@@ -92,7 +92,7 @@ add_library(win32_controls STATIC ui/win32/window_base.cpp ui/win32/controls.cpp
                                   ui/win32/strip_chart.cpp ui/win32/about_box.cpp)
 target_include_directories(win32_controls PUBLIC ui/win32)
 target_link_libraries(win32_controls PUBLIC core comctl32 comdlg32 uxtheme gdi32 user32 winmm)
-add_library(win32_window STATIC ui/win32/main_window.cpp ui/win32/form_mirror.cpp
+add_library(win32_window STATIC ui/win32/main_window.cpp ui/win32/form_mirror.cpp ui/win32/menu_bar.cpp
                                 ui/win32/win32_ui.cpp)
 target_link_libraries(win32_window PUBLIC win32_controls)
 add_executable(trend-station WIN32 ui/win32/main.cpp ${CMAKE_BINARY_DIR}/generated/trend-station.rc)

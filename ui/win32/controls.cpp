@@ -156,8 +156,8 @@ constexpr int kComboListHeight = 200;
 
 }  // namespace
 
-std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec& spec,
-                                     Place place) {
+std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec& spec, Place place,
+                                     ControlEvents events) {
     using layout::Kind;
     std::unique_ptr<Control> made;
     switch (spec.kind) {
@@ -182,18 +182,24 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec&
             made = std::move(button);
             break;
         }
-        case Kind::CheckBox: {
-            auto box = std::make_unique<CheckBox>();
-            box->font = spec.font;
-            box->Create(set, spec.name, spec.caption, place);
-            made = std::move(box);
-            break;
-        }
+        case Kind::CheckBox:
         case Kind::RadioButton: {
-            auto radio = std::make_unique<RadioButton>();
-            radio->font = spec.font;
-            radio->Create(set, spec.name, spec.caption, place);
-            made = std::move(radio);
+            // A check box has ticked itself when it says so; a radio button waits for the model.
+            std::unique_ptr<CheckBox> box;
+            if (spec.kind == Kind::CheckBox) {
+                box = std::make_unique<CheckBox>();
+                box->Create(set, spec.name, spec.caption, place);
+            } else {
+                auto radio = std::make_unique<RadioButton>();
+                radio->Create(set, spec.name, spec.caption, place);
+                box = std::move(radio);
+            }
+            if (events.clicked) {
+                box->onClick = [clicked = events.clicked, box = box.get()] {
+                    clicked(box->Checked());
+                };
+            }
+            made = std::move(box);
             break;
         }
         case Kind::GroupBox: {
@@ -206,6 +212,15 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec&
             auto box = std::make_unique<ComboBox>();
             box->Create(set, spec.name, place, kComboListHeight);
             for (const std::string& item : spec.items) box->AddItem(item);
+            if (events.itemChosen) {
+                box->onSelect = [chosen = events.itemChosen, box = box.get()] {
+                    chosen(box->Index());
+                };
+                // Typed text never becomes an item; text that names no item selects nothing.
+                box->onEdit = [chosen = events.itemChosen, box = box.get()] {
+                    chosen(box->FindExact(box->EditText()));
+                };
+            }
             made = std::move(box);
             break;
         }
@@ -217,6 +232,9 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec&
         }
         case Kind::Chart:
             return nullptr;
+    }
+    if (!made->onClick && events.clicked) {
+        made->onClick = [clicked = events.clicked] { clicked(false); };
     }
     if (!spec.hint.empty()) set.SetHint(*made, spec.hint);
     return made;

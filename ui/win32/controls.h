@@ -106,10 +106,17 @@ struct ColorSwatch : Control {
     HBRUSH brush = nullptr;
 };
 
+// What a user does to a control of a description, handed to its window.
+struct ControlEvents {
+    std::function<void(bool checked)> clicked;  // a button, swatch, check box or radio button
+    std::function<void(int item)> itemChosen;   // a list's item chosen or typed (-1: none)
+};
+
 // Makes the control of a window description at `place` in the window: its kind of control,
-// name, caption, hint, font and alignment. Null for a chart, which the window makes itself.
-std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec& spec,
-                                     Place place);
+// name, caption, hint, font and alignment, its events handed on. Null for a chart, which the
+// window makes itself.
+std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec& spec, Place place,
+                                     ControlEvents events = {});
 
 // The controls of one window: creates them, owns their fonts and the tooltip that shows their
 // hints, places them for the window's DPI, and answers the messages a parent gets for them.

@@ -77,60 +77,7 @@ void TMF::ApplyForm() {
         resultFileName_->place.width = fileNameWidth;
         controls_->PlaceControl(*resultFileName_);
     }
-    MirrorMenus();
-}
-
-namespace {
-
-// Items that show a bullet when checked, the others a tick.
-MENUITEMINFOW MenuItemInfo(const layout::MenuItemSpec& spec, const MenuItemState& state,
-                           UINT id, std::wstring& caption) {
-    caption = Widen(state.Caption);
-    MENUITEMINFOW item{};
-    item.cbSize = sizeof(item);
-    item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-    item.fType = MFT_STRING | (spec.mark == layout::Mark::Bullet ? MFT_RADIOCHECK : 0);
-    item.fState = (state.Checked ? MFS_CHECKED : MFS_UNCHECKED) |
-                  (state.Enabled ? MFS_ENABLED : MFS_DISABLED);
-    item.wID = id;
-    item.dwTypeData = caption.data();
-    return item;
-}
-
-}  // namespace
-
-void TMF::MirrorMenus() {
-    const auto& menus = layout::MainWindowMenus();
-    for (std::size_t m = 0; m < menus.size(); ++m) {
-        MenuState& menu = menus_[m];
-        if (menu.tie.menuItem != nullptr && menu.shownTitle != menu.tie.menuItem->Caption) {
-            menu.shownTitle = menu.tie.menuItem->Caption;
-            ModifyMenuW(menuBar_, static_cast<UINT>(m), MF_BYPOSITION | MF_POPUP | MF_STRING,
-                        reinterpret_cast<UINT_PTR>(menu.popup), Widen(menu.shownTitle).c_str());
-            DrawMenuBar(hwnd());
-        }
-        if (menus[m].items.empty() || menus[m].items.front().field == layout::Field::None) continue;
-        bool same = menu.shown && menu.shownItems.size() == menu.items.size();
-        for (std::size_t k = 0; same && k < menu.items.size(); ++k) {
-            same = menu.shownItems[k] == *menu.items[k].menuItem;
-        }
-        if (same) continue;
-        // A menu has no hidden items: the visible ones are made afresh.
-        while (GetMenuItemCount(menu.popup) > 0) DeleteMenu(menu.popup, 0, MF_BYPOSITION);
-        menu.shownItems.clear();
-        for (std::size_t k = 0; k < menu.items.size(); ++k) {
-            const MenuItemState& state = *menu.items[k].menuItem;
-            menu.shownItems.push_back(state);
-            if (!state.Visible) continue;
-            std::wstring caption;
-            const MENUITEMINFOW item = MenuItemInfo(menus[m].items[k], state,
-                                                    static_cast<UINT>(menu.firstId + static_cast<int>(k)),
-                                                    caption);
-            InsertMenuItemW(menu.popup, static_cast<UINT>(GetMenuItemCount(menu.popup)), TRUE,
-                            &item);
-        }
-        menu.shown = true;
-    }
+    menus_->Mirror();
 }
 
 }  // namespace ts::win32

@@ -9,6 +9,7 @@
 #include "app/form_binding.h"
 #include "app/station.h"
 #include "controls.h"
+#include "menu_bar.h"
 #include "strip_chart.h"
 #include "win32_ui.h"
 #include "window_base.h"
@@ -32,7 +33,7 @@ public:
     // The control named as in the Qt window, or null.
     Control* Find(std::string_view name) const { return controls_->Find(name); }
     // The drop-down menu named so, or null.
-    HMENU Menu(std::string_view name) const;
+    HMENU Menu(std::string_view name) const { return menus_->Popup(name); }
     HMENU DeviceMenu() const { return Menu("M_Menu_Setting_Port"); }
     ControlSet& controls() { return *controls_; }
 
@@ -52,14 +53,10 @@ protected:
 
 private:
     void BuildControls();
-    void Connect(std::size_t index);
-    void BuildMenus();
     void StartTimers();
     void FitToDpi(UINT dpi, const RECT* suggested);
     void Dispatch(layout::Handler handler, int index);
-    void OnMenuCommand(int id);
     void MirrorControl(std::size_t index);
-    void MirrorMenus();
 
     std::unique_ptr<ControlSet> controls_;
     std::unique_ptr<Win32Ui> ui_;
@@ -74,18 +71,7 @@ private:
     StripChart chart_;
     Label* resultFileName_ = nullptr;
 
-    struct MenuState {
-        HMENU popup;
-        FormTie tie;
-        std::vector<FormTie> items;
-        int firstId;
-        // What the menu shows now, so that it is made afresh only when the model differs.
-        std::string shownTitle;
-        std::vector<MenuItemState> shownItems;
-        bool shown = false;
-    };
-    HMENU menuBar_ = nullptr;
-    std::vector<MenuState> menus_;
+    std::unique_ptr<MenuBar> menus_;
 };
 
 // Runs the message loop until the main window has closed, with the dialog keys (Tab, arrows,
