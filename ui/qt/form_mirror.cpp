@@ -78,21 +78,6 @@ void SetCheck(QAbstractButton* box, const CheckState& state) {
     SetVisible(box, state.Visible);
 }
 
-void SetMenuItem(QAction* action, const MenuItemState& state) {
-    const QString text = Q(state.Caption);
-    if (action->text() != text) action->setText(text);
-    if (action->isChecked() != state.Checked) action->setChecked(state.Checked);
-    if (action->isEnabled() != state.Enabled) action->setEnabled(state.Enabled);
-    if (action->isVisible() != state.Visible) action->setVisible(state.Visible);
-}
-
-// A plain item shows a tick when checked and no mark when not; a checkable item would show
-// an empty box, unlike the radio items above it.
-void SetPlainMenuItem(QAction* action, const MenuItemState& state) {
-    if (action->isCheckable() != state.Checked) action->setCheckable(state.Checked);
-    SetMenuItem(action, state);
-}
-
 // A radio button of an exclusive group can be cleared only with the group's exclusion off: the
 // model may select none of the group.
 void SetRadio(QAbstractButton* radio, bool checked) {
@@ -158,23 +143,6 @@ void TMF::MirrorControl(std::size_t index) {
     }
 }
 
-void TMF::MirrorMenus() {
-    for (const Menu& menu : menus_) {
-        if (menu.tie.menuItem != nullptr) {
-            const QString title = Q(menu.tie.menuItem->Caption);
-            if (menu.menu->title() != title) menu.menu->setTitle(title);
-        }
-        for (const MenuItem& item : menu.items) {
-            if (item.tie.menuItem == nullptr) continue;
-            if (item.mark == layout::Mark::Tick) {
-                SetPlainMenuItem(item.action, *item.tie.menuItem);
-            } else {
-                SetMenuItem(item.action, *item.tie.menuItem);
-            }
-        }
-    }
-}
-
 void TMF::ApplyForm() {
     for (std::size_t i = 0; i < widgets_.size(); ++i) MirrorControl(i);
     // Sized to its text, within the room the group leaves it.
@@ -182,7 +150,7 @@ void TMF::ApplyForm() {
     if (resultFileName_->width() != fileNameWidth) {
         resultFileName_->resize(fileNameWidth, resultFileName_->height());
     }
-    MirrorMenus();
+    menus_->Mirror();
 }
 
 }  // namespace ts

@@ -1,5 +1,6 @@
 #include "form_widgets.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -89,9 +90,34 @@ QWidget* MakeKind(const layout::ControlSpec& spec, QWidget* parent) {
     return nullptr;
 }
 
+void Connect(const layout::ControlSpec& spec, QWidget* widget, const ControlEvents& events) {
+    if (auto* box = qobject_cast<QComboBox*>(widget); box != nullptr && events.itemChosen) {
+        QObject::connect(box, &QComboBox::currentIndexChanged, box, events.itemChosen);
+        QObject::connect(box, &QComboBox::editTextChanged, box,
+                         [box, chosen = events.itemChosen](const QString& typed) {
+                             chosen(box->findText(typed, Qt::MatchExactly));
+                         });
+    }
+    if (!events.clicked) return;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        QObject::connect(button, &QAbstractButton::clicked, button, events.clicked);
+    } else if (auto* swatch = qobject_cast<ColorSwatch*>(widget)) {
+        QObject::connect(swatch, &ColorSwatch::clicked, swatch,
+                         [clicked = events.clicked] { clicked(false); });
+    }
+    if (spec.radioGroup == layout::RadioGroup::None) return;
+    const QString groupName = widget->parentWidget()->objectName() + "_Buttons";
+    auto* group = widget->parentWidget()->findChild<QButtonGroup*>(groupName);
+    if (group == nullptr) {
+        group = new QButtonGroup(widget->parentWidget());
+        group->setObjectName(groupName);
+    }
+    group->addButton(static_cast<QAbstractButton*>(widget), spec.index);
+}
+
 }  // namespace
 
-QWidget* MakeWidget(const layout::ControlSpec& spec, QWidget* parent) {
+QWidget* MakeWidget(const layout::ControlSpec& spec, QWidget* parent, ControlEvents events) {
     QWidget* widget = MakeKind(spec, parent);
     widget->setObjectName(Q(spec.name));
     if (!spec.hint.empty()) widget->setToolTip(Q(spec.hint));
@@ -104,6 +130,7 @@ QWidget* MakeWidget(const layout::ControlSpec& spec, QWidget* parent) {
         const layout::Place& p = spec.place;
         widget->setGeometry(p.x, p.y, p.width, p.height);
     }
+    Connect(spec, widget, events);
     return widget;
 }
 

@@ -6,11 +6,9 @@
 
 #include "app/form_binding.h"
 #include "app/station.h"
+#include "menu_bar.h"
 
-class QAction;
-class QButtonGroup;
 class QLabel;
-class QMenu;
 class QTimer;
 
 namespace ts {
@@ -47,13 +45,10 @@ protected:
 
 private:
     void BuildControls(QWidget* client);
-    void Connect(std::size_t index);
-    void BuildMenus();
     void StartTimers();
     // Runs the handler a control or menu item names and mirrors the result.
     void Dispatch(layout::Handler handler, int index);
     void MirrorControl(std::size_t index);
-    void MirrorMenus();
 
     std::unique_ptr<QtUi> qtUi_;
     std::unique_ptr<Station> station_;
@@ -63,21 +58,10 @@ private:
     // One widget and one tie per control of the description, in its order.
     std::vector<QWidget*> widgets_;
     std::vector<FormTie> ties_;
-    std::vector<QButtonGroup*> radioGroups_;
     StripChart* chart_ = nullptr;
     QLabel* resultFileName_ = nullptr;
 
-    struct MenuItem {
-        QAction* action;
-        layout::Mark mark;
-        FormTie tie;
-    };
-    struct Menu {
-        QMenu* menu;
-        FormTie tie;
-        std::vector<MenuItem> items;
-    };
-    std::vector<Menu> menus_;
+    std::unique_ptr<MenuBar> menus_;
 
     QTimer* timer25Hz_ = nullptr;
     QTimer* timerPort_ = nullptr;
