@@ -22,6 +22,10 @@ public:
     // Creates the file, or empties an existing one when `replace` is set (otherwise an existing
     // file is refused). A pipe without a reader fails at once instead of freezing the caller.
     bool OpenForWriting(const std::string& path, bool replace);
+    // Opens an existing regular file to write over it from its start, without emptying it
+    // first: a write that fails half-way then leaves old bytes after the new ones rather than
+    // an empty file.
+    bool OpenExistingForWriting(const std::string& path);
     bool IsOpen() const { return handle_ != kNone; }
 
     // Bytes read into `buffer`, 0 at the end of the file, -1 on an error.

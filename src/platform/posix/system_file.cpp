@@ -42,6 +42,19 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     return true;
 }
 
+bool SystemFile::OpenExistingForWriting(const std::string& path) {
+    Close();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
 std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t got = ::read(Fd(handle_), buffer, size);

@@ -45,6 +45,20 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     return true;
 }
 
+bool SystemFile::OpenExistingForWriting(const std::string& path) {
+    Close();
+    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    return true;
+}
+
 std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
     DWORD got = 0;
     const auto piece = static_cast<DWORD>(std::min(size, kMaxPiece));
