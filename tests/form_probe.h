@@ -5,7 +5,9 @@
 // own tie) and says what the control must then show. The window tests read every control before
 // and after, so that a control showing another control's field is caught too.
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/form.h"
 #include "app/form_layout.h"
@@ -138,6 +140,33 @@ inline bool ModelChecked(const Form& f, const layout::ControlSpec& spec) {
 // other radio buttons of its group.
 inline bool MayChangeWith(const layout::ControlSpec& changed, const layout::ControlSpec& other) {
     return changed.radioGroup != layout::RadioGroup::None && changed.radioGroup == other.radioGroup;
+}
+
+// Changes each tied field in turn, mirrors, and reads every control: the control of the field
+// must show the change and every other control (but its radio group) what it showed before. The
+// model is put back after each. Returns what went wrong, one line each.
+inline std::vector<std::string> CheckEveryTie(Form& form,
+                                              const std::function<std::vector<Shown>()>& readAll,
+                                              const std::function<void()>& mirror) {
+    std::vector<std::string> faults;
+    const auto& controls = layout::MainWindowControls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const Form saved = form;
+        const std::vector<Shown> before = readAll();
+        Shown expected = before[i];
+        if (!ChangeField(form, controls[i], expected)) continue;
+        mirror();
+        const std::vector<Shown> after = readAll();
+        if (!(after[i] == expected)) faults.push_back(controls[i].name + " does not show it");
+        for (std::size_t j = 0; j < controls.size(); ++j) {
+            if (j != i && !MayChangeWith(controls[i], controls[j]) && !(after[j] == before[j])) {
+                faults.push_back(controls[i].name + " changed " + controls[j].name + " too");
+            }
+        }
+        form = saved;
+        mirror();
+    }
+    return faults;
 }
 
 }  // namespace ts::probe

@@ -14,171 +14,102 @@ std::string Numbered(std::string_view base, int number) {
     return std::string(base) + std::to_string(number);
 }
 
+// Adds the controls of a window in creation order; a control's parent is the index Add gave it.
 class Builder {
 public:
     std::vector<ControlSpec> controls;
 
-    // Adds a control and returns its index, the parent of what follows in it.
-    int Add(ControlSpec spec) {
-        controls.push_back(std::move(spec));
-        return static_cast<int>(controls.size()) - 1;
+    ControlSpec& Add(Kind kind, std::string_view name, std::string_view caption,
+                     std::string_view hint, Place place, int parent, Field field = Field::None,
+                     Handler handler = Handler::None, int index = 0) {
+        ControlSpec& spec = controls.emplace_back();
+        spec.kind = kind;
+        spec.name = name;
+        spec.caption = caption;
+        spec.hint = hint;
+        spec.place = place;
+        spec.parent = parent;
+        spec.field = field;
+        spec.handler = handler;
+        spec.index = index;
+        return spec;
     }
+    int Last() const { return static_cast<int>(controls.size()) - 1; }
 };
 
 void AddChartArea(Builder& b) {
-    const int chart = b.Add({.kind = Kind::Chart, .name = "Chart", .place = {0, 0, 665, 534},
-                             .field = Field::Chart});
-    b.Add({.kind = Kind::Label,
-           .name = "Label_ErrDeviceNum",
-           .caption = std::string(text::kWrongDeviceNumber),
-           .parent = chart,
-           .font = FontKind::Banner,
-           .align = Align::Centre,
-           .middle = true,
-           .fitsText = true,
-           .backColor = kColorBlack,
-           .field = Field::Label_ErrDeviceNum});
-    b.Add({.kind = Kind::CheckBox,
-           .name = "CheckBox_ChartStop",
-           .caption = std::string(text::kChartStop),
-           .hint = std::string(text::kChartStopHint),
-           .place = {40, 2, 60, 18},
-           .parent = chart,
-           .field = Field::CheckBox_ChartStop});  // a gate only, no handler
-    b.Add({.kind = Kind::CheckBox,
-           .name = "CheckBox_ChartAver",
-           .caption = std::string(text::kChartAver),
-           .hint = std::string(text::kChartAverHint),
-           .place = {104, 2, 100, 18},
-           .parent = chart,
-           .handler = Handler::CheckBox_ChartAverClick,
-           .field = Field::CheckBox_ChartAver});
-    b.Add({.kind = Kind::Button,
-           .name = "ButtonChartClear",
-           .caption = std::string(text::kChartClear),
-           .hint = std::string(text::kChartClearHint),
-           .place = {210, 1, 76, 20},
-           .parent = chart,
-           .handler = Handler::ButtonChartClearClick,
-           .field = Field::ButtonChartClear});
-    b.Add({.kind = Kind::ColorSwatch,
-           .name = "PanelColor_ChartBackGround",
-           .hint = std::string(text::kBackgroundColorHint),
-           .place = {596, 2, 17, 17},
-           .parent = chart,
-           .index = 7,
-           .handler = Handler::PanelColorClick,
-           .field = Field::PanelColor_ChartBackGround});
-    b.Add({.kind = Kind::ColorSwatch,
-           .name = "PanelColor_ChartGrid",
-           .hint = std::string(text::kGridColorHint),
-           .place = {618, 2, 17, 17},
-           .parent = chart,
-           .index = 8,
-           .handler = Handler::PanelColorClick,
-           .field = Field::PanelColor_ChartGrid});
+    b.Add(Kind::Chart, "Chart", {}, {}, {0, 0, 665, 534}, -1, Field::Chart);
+    const int chart = b.Last();
+    ControlSpec& banner = b.Add(Kind::Label, "Label_ErrDeviceNum", text::kWrongDeviceNumber, {}, {},
+                                chart, Field::Label_ErrDeviceNum);
+    banner.font = FontKind::Banner;
+    banner.align = Align::Centre;
+    banner.middle = banner.fitsText = true;
+    banner.backColor = kColorBlack;
+    // A gate only, no handler.
+    b.Add(Kind::CheckBox, "CheckBox_ChartStop", text::kChartStop, text::kChartStopHint,
+          {40, 2, 60, 18}, chart, Field::CheckBox_ChartStop);
+    b.Add(Kind::CheckBox, "CheckBox_ChartAver", text::kChartAver, text::kChartAverHint,
+          {104, 2, 100, 18}, chart, Field::CheckBox_ChartAver, Handler::CheckBox_ChartAverClick);
+    b.Add(Kind::Button, "ButtonChartClear", text::kChartClear, text::kChartClearHint,
+          {210, 1, 76, 20}, chart, Field::ButtonChartClear, Handler::ButtonChartClearClick);
+    b.Add(Kind::ColorSwatch, "PanelColor_ChartBackGround", {}, text::kBackgroundColorHint,
+          {596, 2, 17, 17}, chart, Field::PanelColor_ChartBackGround, Handler::PanelColorClick, 7);
+    b.Add(Kind::ColorSwatch, "PanelColor_ChartGrid", {}, text::kGridColorHint, {618, 2, 17, 17},
+          chart, Field::PanelColor_ChartGrid, Handler::PanelColorClick, 8);
 }
 
 void AddScaleGroup(Builder& b) {
-    const int group = b.Add({.kind = Kind::GroupBox,
-                             .name = "RadioGroup_X",
-                             .caption = std::string(text::kScaleGroup),
-                             .hint = std::string(text::kScaleGroupHint),
-                             .place = {668, 0, 78, 547}});
+    b.Add(Kind::GroupBox, "RadioGroup_X", text::kScaleGroup, text::kScaleGroupHint,
+          {668, 0, 78, 547}, -1);
+    const int group = b.Last();
     for (int i = 0; i < static_cast<int>(text::kScaleItems.size()); ++i) {
         // The group's hint is each item's too: on some systems a group's frame takes no mouse.
-        b.Add({.kind = Kind::RadioButton,
-               .name = Numbered("RadioGroup_X_Item", i),
-               .caption = std::string(text::kScaleItems[static_cast<std::size_t>(i)]),
-               .hint = std::string(text::kScaleGroupHint),
-               .place = {6, 18 + i * 20, 70, 18},
-               .parent = group,
-               .radioGroup = RadioGroup::Scale,
-               .index = i,
-               .handler = Handler::RadioGroup_XClick,
-               .field = Field::RadioGroup_X});
+        b.Add(Kind::RadioButton, Numbered("RadioGroup_X_Item", i),
+              text::kScaleItems[static_cast<std::size_t>(i)], text::kScaleGroupHint,
+              {6, 18 + i * 20, 70, 18}, group, Field::RadioGroup_X, Handler::RadioGroup_XClick, i)
+            .radioGroup = RadioGroup::Scale;
     }
 }
 
 void AddChannelPanels(Builder& b) {
     for (int c = 0; c < kChannels; ++c) {
         const int channel = c + 1;
-        const int box = b.Add({.kind = Kind::GroupBox,
-                               .name = Numbered("GroupBoxCH", channel),
-                               .caption = std::string(text::kGroupBoxCH[static_cast<std::size_t>(c)]),
-                               .place = {750 + (c % 2) * 131, (c / 2) * 99, 129, 97}});
-        b.Add({.kind = Kind::Label,
-               .name = Numbered("Label_ResCH", channel),
-               .caption = std::string(text::kReadoutInitial),
-               .hint = std::string(text::kReadoutHint),
-               .place = {6, 18, 117, 24},
-               .parent = box,
-               .font = FontKind::Readout,
-               .align = Align::Right,
-               .middle = true,
-               .sunken = true,
-               .index = channel,
-               .field = Field::Label_ResCH});
-        b.Add({.kind = Kind::Button,
-               .name = Numbered("B_ListF_CH", channel),
-               .caption = std::string(text::kTableButton),
-               .hint = std::string(text::kTableButtonHint),
-               .place = {6, 47, 84, 20},
-               .parent = box,
-               .colouredCaption = true,
-               .index = channel,
-               .handler = Handler::B_ListF_Click,
-               .field = Field::B_ListF_CH});
-        b.Add({.kind = Kind::ColorSwatch,
-               .name = Numbered("PanelColor_CurveCH", channel),
-               .hint = std::string(text::kCurveColorHint),
-               .place = {102, 48, 17, 17},
-               .parent = box,
-               .index = channel,
-               .handler = Handler::PanelColorClick,
-               .field = Field::PanelColor_CurveCH});
-        b.Add({.kind = Kind::CheckBox,
-               .name = Numbered("ChartEN_CH", channel),
-               .caption = std::string(text::kChartEN),
-               .hint = std::string(text::kChartENHint),
-               .place = {6, 72, 58, 18},
-               .parent = box,
-               .index = channel,
-               .handler = Handler::ChartEN_Click,
-               .field = Field::ChartEN_CH});
-        b.Add({.kind = Kind::CheckBox,
-               .name = Numbered("FileEN_CH", channel),
-               .caption = std::string(text::kFileEN),
-               .hint = std::string(text::kFileENHint),
-               .place = {66, 72, 58, 18},
-               .parent = box,
-               .index = channel,
-               .field = Field::FileEN_CH});
+        b.Add(Kind::GroupBox, Numbered("GroupBoxCH", channel),
+              text::kGroupBoxCH[static_cast<std::size_t>(c)], {},
+              {750 + (c % 2) * 131, (c / 2) * 99, 129, 97}, -1);
+        const int box = b.Last();
+        ControlSpec& readout =
+            b.Add(Kind::Label, Numbered("Label_ResCH", channel), text::kReadoutInitial,
+                  text::kReadoutHint, {6, 18, 117, 24}, box, Field::Label_ResCH, {}, channel);
+        readout.font = FontKind::Readout;
+        readout.align = Align::Right;
+        readout.middle = readout.sunken = true;
+        b.Add(Kind::Button, Numbered("B_ListF_CH", channel), text::kTableButton,
+              text::kTableButtonHint, {6, 47, 84, 20}, box, Field::B_ListF_CH,
+              Handler::B_ListF_Click, channel)
+            .colouredCaption = true;
+        b.Add(Kind::ColorSwatch, Numbered("PanelColor_CurveCH", channel), {}, text::kCurveColorHint,
+              {102, 48, 17, 17}, box, Field::PanelColor_CurveCH, Handler::PanelColorClick, channel);
+        b.Add(Kind::CheckBox, Numbered("ChartEN_CH", channel), text::kChartEN, text::kChartENHint,
+              {6, 72, 58, 18}, box, Field::ChartEN_CH, Handler::ChartEN_Click, channel);
+        b.Add(Kind::CheckBox, Numbered("FileEN_CH", channel), text::kFileEN, text::kFileENHint,
+              {66, 72, 58, 18}, box, Field::FileEN_CH, Handler::None, channel);
     }
 }
 
 void AddRecordingGroup(Builder& b) {
-    const int group = b.Add({.kind = Kind::GroupBox,
-                             .name = "GroupBoxFile",
-                             .caption = std::string(text::kFileGroup),
-                             .place = {750, 297, 261, 250}});
-    b.Add({.kind = Kind::Label,
-           .name = "LabelPeriod",
-           .caption = std::string(text::kLabelPeriod),
-           .place = {6, 15, 120, 14},
-           .parent = group});
+    b.Add(Kind::GroupBox, "GroupBoxFile", text::kFileGroup, {}, {750, 297, 261, 250}, -1);
+    const int group = b.Last();
+    b.Add(Kind::Label, "LabelPeriod", text::kLabelPeriod, {}, {6, 15, 120, 14}, group);
     for (int i = 0; i < kRecordChoices; ++i) {
         const auto caption = text::kRecordChoiceCaptions[static_cast<std::size_t>(i)];
-        ControlSpec radio{.kind = Kind::RadioButton,
-                          .name = std::string(text::kRecordChoiceNames[static_cast<std::size_t>(i)]),
-                          .caption = std::string(caption),
-                          .hint = RecordPeriodHint(caption),
-                          // "Всё" and the 17 periods fill rows of four.
-                          .place = {6 + (i % 4) * 62, 32 + (i / 4) * 16, 62, 16},
-                          .parent = group,
-                          .radioGroup = RadioGroup::RecordChoice,
-                          .index = i,
-                          .field = Field::RadioB_File};
+        // "Всё" and the 17 periods fill rows of four.
+        ControlSpec& radio =
+            b.Add(Kind::RadioButton, text::kRecordChoiceNames[static_cast<std::size_t>(i)], caption,
+                  RecordPeriodHint(caption), {6 + (i % 4) * 62, 32 + (i / 4) * 16, 62, 16}, group,
+                  Field::RadioB_File, Handler::None, i);
+        radio.radioGroup = RadioGroup::RecordChoice;
         if (i == kRecordChoiceAll) {
             radio.hint = text::kRecordAllHint;
             radio.place = {6, 32, 60, 16};
@@ -186,79 +117,34 @@ void AddRecordingGroup(Builder& b) {
             radio.hint = text::kRecordOnChangeHint;
             radio.place = {6, 116, 110, 16};
         }
-        b.Add(std::move(radio));
     }
-    b.Add({.kind = Kind::Label,
-           .name = "Label_FileOnChangeSens",
-           .caption = std::string(text::kOnChangeSens),
-           .place = {6, 138, 130, 16},
-           .parent = group,
-           .field = Field::Label_FileOnChangeSens});
-    ControlSpec threshold{.kind = Kind::ComboBox,
-                          .name = "ComboBox_FileOnChangeThresh",
-                          .hint = std::string(text::kOnChangeThreshHint),
-                          .place = {136, 136, 50, 20},
-                          .parent = group,
-                          .field = Field::ComboBox_FileOnChangeThresh};
+    b.Add(Kind::Label, "Label_FileOnChangeSens", text::kOnChangeSens, {}, {6, 138, 130, 16}, group,
+          Field::Label_FileOnChangeSens);
+    ControlSpec& threshold =
+        b.Add(Kind::ComboBox, "ComboBox_FileOnChangeThresh", {}, text::kOnChangeThreshHint,
+              {136, 136, 50, 20}, group, Field::ComboBox_FileOnChangeThresh);
     for (int i = 1; i <= kThresholdItems; ++i) threshold.items.push_back(std::to_string(i));
-    b.Add(std::move(threshold));
-    b.Add({.kind = Kind::CheckBox,
-           .name = "CheckBox_FileDataAver",
-           .caption = std::string(text::kDataAver),
-           .hint = std::string(text::kDataAverHint),
-           .place = {120, 116, 135, 16},
-           .parent = group,
-           .field = Field::CheckBox_FileDataAver});
-    b.Add({.kind = Kind::Button,
-           .name = "B_File",
-           .caption = std::string(text::kButtonFile),
-           .hint = std::string(text::kButtonFileHint),
-           .place = {6, 164, 76, 24},
-           .parent = group,
-           .handler = Handler::B_FileClick,
-           .field = Field::B_File});
-    b.Add({.kind = Kind::Button,
-           .name = "B_FileSaveStart",
-           .caption = std::string(text::kButtonStart),
-           .hint = std::string(text::kButtonStartHint),
-           .place = {90, 164, 76, 24},
-           .parent = group,
-           .handler = Handler::B_FileSaveStartClick,
-           .field = Field::B_FileSaveStart});
-    b.Add({.kind = Kind::Button,
-           .name = "B_FileSaveStop",
-           .caption = std::string(text::kButtonStop),
-           .hint = std::string(text::kButtonStopHint),
-           .place = {174, 164, 76, 24},
-           .parent = group,
-           .handler = Handler::B_FileSaveStopClick,
-           .field = Field::B_FileSaveStop});
-    b.Add({.kind = Kind::Label,
-           .name = "Label_FileRecordTime",
-           .hint = std::string(text::kResultFileHint),
-           .place = {6, 198, 250, 16},
-           .parent = group,
-           .field = Field::Label_FileRecordTime});
+    b.Add(Kind::CheckBox, "CheckBox_FileDataAver", text::kDataAver, text::kDataAverHint,
+          {120, 116, 135, 16}, group, Field::CheckBox_FileDataAver);
+    b.Add(Kind::Button, "B_File", text::kButtonFile, text::kButtonFileHint, {6, 164, 76, 24}, group,
+          Field::B_File, Handler::B_FileClick);
+    b.Add(Kind::Button, "B_FileSaveStart", text::kButtonStart, text::kButtonStartHint,
+          {90, 164, 76, 24}, group, Field::B_FileSaveStart, Handler::B_FileSaveStartClick);
+    b.Add(Kind::Button, "B_FileSaveStop", text::kButtonStop, text::kButtonStopHint,
+          {174, 164, 76, 24}, group, Field::B_FileSaveStop, Handler::B_FileSaveStopClick);
+    b.Add(Kind::Label, "Label_FileRecordTime", {}, text::kResultFileHint, {6, 198, 250, 16}, group,
+          Field::Label_FileRecordTime);
     // Its width follows its text, within kFileNameRoom.
-    b.Add({.kind = Kind::Label,
-           .name = "Label_ResultFileName",
-           .hint = std::string(text::kResultFileHint),
-           .place = {6, 222, 250, 16},
-           .parent = group,
-           .field = Field::Label_ResultFileName});
+    b.Add(Kind::Label, "Label_ResultFileName", {}, text::kResultFileHint, {6, 222, 250, 16}, group,
+          Field::Label_ResultFileName);
 }
 
 void AddStatusLine(Builder& b) {
-    b.Add({.kind = Kind::Label,
-           .name = "Text_Label_21",
-           .caption = std::string(text::kConnectionLabel),
-           .place = {4, 534, 150, 13}});
+    b.Add(Kind::Label, "Text_Label_21", text::kConnectionLabel, {}, {4, 534, 150, 13}, -1);
     // Its hint, the link statistics, comes from the model.
-    b.Add({.kind = Kind::Label,
-           .name = "Label_Connection_Indicator",
-           .place = {156, 534, 60, 13},
-           .font = FontKind::Bold,
-           .field = Field::Label_Connection_Indicator});
+    b.Add(Kind::Label, "Label_Connection_Indicator", {}, {}, {156, 534, 60, 13}, -1,
+          Field::Label_Connection_Indicator)
+        .font = FontKind::Bold;
 }
 
 std::vector<MenuSpec> BuildMenus() {
@@ -325,24 +211,17 @@ const WindowSpec& AboutBox() {
 }
 
 const std::vector<ControlSpec>& AboutBoxControls() {
-    static const std::vector<ControlSpec> controls = {
-        {.kind = Kind::Label,
-         .name = "Label_AboutTitle",
-         .caption = std::string(text::kAboutLine1),
-         .place = {0, 14, 244, 20},
-         .font = FontKind::Bold,
-         .align = Align::Centre},
-        {.kind = Kind::Label,
-         .name = "Label_AboutModel",
-         .caption = std::string(text::kAboutLine2),
-         .place = {0, 40, 244, 20},
-         .align = Align::Centre},
-        {.kind = Kind::Button,
-         .name = "B_Close",
-         .caption = std::string(text::kAboutClose),
-         .place = {82, 76, 80, 25},
-         .handler = Handler::B_CloseClick},
-    };
+    static const std::vector<ControlSpec> controls = [] {
+        Builder b;
+        b.Add(Kind::Label, "Label_AboutTitle", text::kAboutLine1, {}, {0, 14, 244, 20}, -1);
+        b.controls.back().font = FontKind::Bold;
+        b.controls.back().align = Align::Centre;
+        b.Add(Kind::Label, "Label_AboutModel", text::kAboutLine2, {}, {0, 40, 244, 20}, -1).align =
+            Align::Centre;
+        b.Add(Kind::Button, "B_Close", text::kAboutClose, {}, {82, 76, 80, 25}, -1, Field::None,
+              Handler::B_CloseClick);
+        return std::move(b.controls);
+    }();
     return controls;
 }
 

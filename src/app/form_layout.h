@@ -104,8 +104,8 @@ struct ControlSpec {
     int parent = -1;  // index of the group box or chart it lies in; -1: the client area
     FontKind font = FontKind::Normal;
     Align align = Align::Left;
-    bool middle = false;          // a label's text centred vertically too
-    bool sunken = false;          // a label in a sunken frame
+    bool middle = false;           // a label's text centred vertically too
+    bool sunken = false;           // a label in a sunken frame
     bool colouredCaption = false;  // a button whose caption colour the program sets
     // Sized to its text and centred across its parent, its bottom at the parent's middle.
     bool fitsText = false;
@@ -134,7 +134,7 @@ struct MenuItemSpec {
 struct MenuSpec {
     std::string name{};
     std::string caption{};
-    Field field = Field::None;        // a title the model rewrites
+    Field field = Field::None;       // a title the model rewrites
     Handler onOpen = Handler::None;  // called as the menu opens, before it shows
     std::vector<MenuItemSpec> items{};
 };

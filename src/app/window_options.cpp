@@ -63,13 +63,15 @@ std::string WindowUsage(bool simulator, bool qtOptions) {
                                     "Shows, charts and records the six channels of a КСЛ214.8Н "
                                     "recorder attached\n"
                                     "through its USB bridge.\n\n";
-    usage += "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
-             "in " +
-             UserDataFolderHelp(simulator ? "trend-station-sim" : "trend-station") + ".\n\n";
-    usage += "Options:\n"
-             "  --user-data   work in the per-user data folder, created when missing; the\n"
-             "                " +
-             std::string(kDataFolderStarter) + " starts the program so\n";
+    usage +=
+        "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
+        "in " +
+        UserDataFolderHelp(simulator ? "trend-station-sim" : "trend-station") + ".\n\n";
+    usage +=
+        "Options:\n"
+        "  --user-data   work in the per-user data folder, created when missing; the\n"
+        "                " +
+        std::string(kDataFolderStarter) + " starts the program so\n";
     if (simulator) {
         usage +=
             "  --line-rate   the simulated instrument sends frames back to back, as fast\n"
@@ -79,7 +81,8 @@ std::string WindowUsage(bool simulator, bool qtOptions) {
         "  --help        show this help and exit\n"
         "  --version     show the version and exit\n";
     if (qtOptions) {
-        usage += "\nQt's own options, written with one dash (-platform, -style), are passed on to Qt.\n";
+        usage +=
+            "\nQt's own options, written with one dash (-platform, -style), are passed on to Qt.\n";
     }
     return usage;
 }

@@ -17,10 +17,10 @@
 
 #include "device/driver.h"
 #include "file_text.h"
+#include "settings_text.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
-#include "settings_text.h"
 #include "temp_folder.h"
 
 namespace ts::recorder_rig {
@@ -49,10 +49,15 @@ inline void WriteTables(const TempFolder& folder) {
 // with calibration tables on 1 and 3, one recording choice (window order).
 inline std::string Settings(const TempFolder& folder, int choice, bool averages) {
     WriteTables(folder);
-    std::vector<std::pair<int, std::string>> lines = {
-        {0, "KSL214.8N"}, {1, "TS000001"}, {9, "1"}, {11, "1"}, {14, "1"},
-        {24, folder / "t1.txt"}, {26, folder / "t3.txt"}, {30 + choice, "1"},
-        {50, averages ? "1" : "0"}};
+    std::vector<std::pair<int, std::string>> lines = {{0, "KSL214.8N"},
+                                                      {1, "TS000001"},
+                                                      {9, "1"},
+                                                      {11, "1"},
+                                                      {14, "1"},
+                                                      {24, folder / "t1.txt"},
+                                                      {26, folder / "t3.txt"},
+                                                      {30 + choice, "1"},
+                                                      {50, averages ? "1" : "0"}};
     for (int line = 3; line < 9; ++line) lines.emplace_back(line, "1");
     return SettingsText(lines);
 }

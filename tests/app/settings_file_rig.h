@@ -12,17 +12,17 @@
 
 namespace ts {
 
-using Lines = std::vector<std::string>;
+using LineList = std::vector<std::string>;
 using sim::TestUi;
 
 // The file a first start writes: every control and value at its default.
-const Lines kDefaults = ts::Lines(SettingsText());
+const LineList kDefaults = Lines(SettingsText());
 
 class SettingsFileTest : public StationTest {
 protected:
     std::string SettingsPath() const { return folder / "Settings.bin"; }
 
-    void WriteSettings(const Lines& lines, const std::string& ending = "\r\n") {
+    void WriteSettings(const LineList& lines, const std::string& ending = "\r\n") {
         std::ofstream out(SettingsPath(), std::ios::binary);
         for (const std::string& line : lines) out << line << ending;
     }
@@ -30,15 +30,16 @@ protected:
     std::string FileBytes() const { return ReadAll(SettingsPath()); }
 
     // The file as written: 51 lines, each ending in CR LF.
-    Lines FileLines() const {
+    LineList FileLines() const {
         const std::string bytes = FileBytes();
         std::size_t used = 0;
-        Lines lines = ts::Lines(bytes, &used);
+        LineList lines = Lines(bytes, &used);
         EXPECT_EQ(used, bytes.size()) << "the last line must end in CR LF too";
         return lines;
     }
 
-    static Lines With(Lines lines, std::initializer_list<std::pair<int, std::string>> changes) {
+    static LineList With(LineList lines,
+                         std::initializer_list<std::pair<int, std::string>> changes) {
         for (const auto& [index, value] : changes) lines[static_cast<std::size_t>(index)] = value;
         return lines;
     }

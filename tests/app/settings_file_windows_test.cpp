@@ -46,7 +46,7 @@ TEST_F(SettingsFileTest, ATablePathIsKeptInTheAnsiCodePageOrLeftOutWithAWarning)
     st().TablePath[1] = "C:\\tables\\t2.txt";
     st().link.DeviceDescription = "KSL214.8N";
     st().SaveSettings();
-    const Lines lines = FileLines();
+    const LineList lines = FileLines();
     ASSERT_EQ(lines.size(), 51u);
     EXPECT_EQ(lines[24], russian ? "C:\\\xD2\xE0\xE1\xEB\xE8\xF6\xFB\\\xEA\xE0\xED\xE0\xEB"
                                    "1.txt"

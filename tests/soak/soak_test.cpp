@@ -15,11 +15,11 @@
 #include "device/line_rate.h"
 #include "file_text.h"
 #include "measure/pipeline_probe.h"
+#include "settings_text.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
-#include "settings_text.h"
 #include "temp_folder.h"
 
 namespace ts {

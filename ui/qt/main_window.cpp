@@ -68,14 +68,13 @@ void TMF::BuildControls(QWidget* client) {
     const auto& controls = layout::MainWindowControls();
     for (const layout::ControlSpec& spec : controls) {
         QWidget* parent = spec.parent < 0 ? client : widgets_[std::size_t(spec.parent)];
-        widgets_.push_back(MakeWidget(spec, parent,
-                                      {[this, &spec](bool checked) {
-                                           TakeClick(station_->form, spec, checked);
-                                           Dispatch(spec.handler, spec.index);
-                                       },
-                                       [this, &spec](int item) {
-                                           TakeItemIndex(station_->form, spec, item);
-                                       }}));
+        widgets_.push_back(
+            MakeWidget(spec, parent,
+                       {[this, &spec](bool checked) {
+                            TakeClick(station_->form, spec, checked);
+                            Dispatch(spec.handler, spec.index);
+                        },
+                        [this, &spec](int item) { TakeItemIndex(station_->form, spec, item); }}));
     }
     chart_ = findChild<StripChart*>("Chart");
     resultFileName_ = findChild<QLabel*>("Label_ResultFileName");

@@ -41,12 +41,12 @@ MenuBar::MenuBar(QMenuBar* bar, QObject* owner,
                 action->setCheckable(true);
                 bullets->addAction(action);
             }
-            QObject::connect(action, &QAction::triggered, owner,
-                             [chosen, &item] { chosen(item); });
+            QObject::connect(action, &QAction::triggered, owner, [chosen, &item] { chosen(item); });
             menu.items.push_back({&item, action, {}});
         }
         if (spec.onOpen != layout::Handler::None) {
-            QObject::connect(menu.menu, &QMenu::aboutToShow, owner, [opened, &spec] { opened(spec); });
+            QObject::connect(menu.menu, &QMenu::aboutToShow, owner,
+                             [opened, &spec] { opened(spec); });
         }
         menus_.push_back(std::move(menu));
     }

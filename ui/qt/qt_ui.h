@@ -52,7 +52,6 @@ private:
     QLabel* fileNameLabel_;
 };
 
-
 // Qt's filter syntax from the "Description|*.ext" form.
 QString QtFilter(std::string_view filter);
 

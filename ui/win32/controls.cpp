@@ -268,10 +268,10 @@ void ControlSet::MakeFonts() {
         // scales nor holds every script; "MS Shell Dlg" is the name under which Windows
         // gives its own scalable successor of it.
         const layout::FontSpec& spec = layout::kFontSpecs[k];
-        fonts_[k] =
-            CreateFontW(-Scaled(spec.pixelHeight, dpi_), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                        FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
+        fonts_[k] = CreateFontW(-Scaled(spec.pixelHeight, dpi_), 0, 0, 0,
+                                spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
     }
 }
 

@@ -40,8 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
     const ts::WindowOptions options = ts::ParseWindowOptions(pointers, false);
     std::string folderError;
-    if (const auto status = ts::ActBeforeWindow(options, {.qtOptions = false, .tell = Tell},
-                                                folderError)) {
+    if (const auto status =
+            ts::ActBeforeWindow(options, {.qtOptions = false, .tell = Tell}, folderError)) {
         return *status;
     }
     if (!folderError.empty()) {

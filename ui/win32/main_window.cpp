@@ -58,13 +58,13 @@ void TMF::BuildControls() {
             chart_.Create(hwnd(), {p.x, p.y, p.width, p.height}, controls_->dpi(),
                           controls_->Font(FontKind::Normal));
         }
-        made_.push_back(MakeControl(
-            *controls_, spec, {p.x, p.y, p.width, p.height},
-            {[this, &spec](bool checked) {
-                 TakeClick(station_->form, spec, checked);
-                 Dispatch(spec.handler, spec.index);
-             },
-             [this, &spec](int item) { TakeItemIndex(station_->form, spec, item); }}));
+        made_.push_back(
+            MakeControl(*controls_, spec, {p.x, p.y, p.width, p.height},
+                        {[this, &spec](bool checked) {
+                             TakeClick(station_->form, spec, checked);
+                             Dispatch(spec.handler, spec.index);
+                         },
+                         [this, &spec](int item) { TakeItemIndex(station_->form, spec, item); }}));
     }
     // The chart and the group frames lie under the controls drawn over them.
     for (std::size_t i = 0; i < controls.size(); ++i) {

@@ -20,9 +20,7 @@ std::string UserDataFolder(const std::string& program) {
     return path;
 }
 
-std::string UserDataFolderHelp(const std::string& program) {
-    return "%LOCALAPPDATA%\\" + program;
-}
+std::string UserDataFolderHelp(const std::string& program) { return "%LOCALAPPDATA%\\" + program; }
 
 const std::string_view kDataFolderStarter = "Start menu shortcut";
 

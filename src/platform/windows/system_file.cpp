@@ -12,6 +12,21 @@ namespace {
 
 HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Opens an existing file on a disk for `access`, or gives -1. Others may go on reading,
+// writing, renaming or deleting it, as on Linux. A folder does not open without backup
+// semantics; a pipe, the console or a device does, and is refused.
+std::intptr_t OpenOnDisk(const std::string& path, DWORD access) {
+    const HANDLE file = ::CreateFileW(Widen(path).c_str(), access,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        return -1;
+    }
+    return reinterpret_cast<std::intptr_t>(file);
+}
+
 // Larger requests go in pieces: one call moves at most what a DWORD counts.
 constexpr std::size_t kMaxPiece = 1u << 30;
 
@@ -19,18 +34,8 @@ constexpr std::size_t kMaxPiece = 1u << 30;
 
 bool SystemFile::OpenRegularForReading(const std::string& path) {
     Close();
-    // Others may go on writing, renaming or deleting the file while we read it, as on Linux.
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    // A folder does not open without backup semantics; a pipe, the console or a device does.
-    if (::GetFileType(file) != FILE_TYPE_DISK) {
-        ::CloseHandle(file);
-        return false;
-    }
-    handle_ = reinterpret_cast<std::intptr_t>(file);
-    return true;
+    handle_ = OpenOnDisk(path, GENERIC_READ);
+    return IsOpen();
 }
 
 bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
@@ -47,16 +52,8 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
 
 bool SystemFile::OpenExistingForWriting(const std::string& path) {
     Close();
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    if (::GetFileType(file) != FILE_TYPE_DISK) {
-        ::CloseHandle(file);
-        return false;
-    }
-    handle_ = reinterpret_cast<std::intptr_t>(file);
-    return true;
+    handle_ = OpenOnDisk(path, GENERIC_WRITE);
+    return IsOpen();
 }
 
 std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
