@@ -306,21 +306,46 @@ std::filesystem::path ProgramFolder() {
     return std::filesystem::path(path).parent_path();
 }
 
-TEST(D2xxLibraryMissingTest, EveryOperationFailsAndTheDriverSaysTheLibraryIsMissing) {
+// Under wine the system folder holds no ftd2xx.dll: the copy built beside this program, or one in
+// the working folder, is loaded only if something searches there.
+TEST(D2xxLibraryPathTest, TheCopyBesideTheProgramIsLoadedOnlyWhenTheEmulatedBridgesAreNamed) {
     TempFolder folder;
-    // A copy of the library that only the working folder holds, under a name of its own.
     std::filesystem::copy_file(ProgramFolder() / "ftd2xx.dll",
-                               std::filesystem::path(folder.path()) / "ts-working-folder.dll");
+                               std::filesystem::path(folder.path()) / "ftd2xx.dll");
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(folder.path());
     struct Row {
-        const wchar_t* library;
+        const wchar_t* bridges;
+        bool loaded;
         const char* why;
     };
     const Row rows[] = {
-        {L"ts-absent-d2xx.dll", "no such library"},
-        {L"ts-working-folder.dll", "the working folder is never searched"},
-        {L"version.dll", "a system library without the eleven functions"},
+        {nullptr, false, "not asked for: the system folder only"},
+        {L"", true, "asked for without a bridge"},
+        {L"KSL214.8N,TS000001,sim", true, "asked for with a bridge"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", row.bridges);
+        const D2xxDriver driver;
+        EXPECT_EQ(driver.LibraryMissing(), !row.loaded);
+    }
+    SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", nullptr);
+    std::filesystem::current_path(previous);
+}
+
+TEST(D2xxLibraryMissingTest, EveryOperationFailsAndTheDriverSaysTheLibraryIsMissing) {
+    TempFolder folder;
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    struct Row {
+        std::wstring library;
+        const char* why;
+    };
+    const Row rows[] = {
+        {std::filesystem::path(folder / "ts-absent-d2xx.dll").wstring(), "no such library"},
+        {std::wstring(system) + L"\\version.dll", "a system library without the eleven functions"},
+        {L"", "no path"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -346,7 +371,6 @@ TEST(D2xxLibraryMissingTest, EveryOperationFailsAndTheDriverSaysTheLibraryIsMiss
         for (std::size_t op = 0; op < std::size(operations); ++op)
             EXPECT_NE(operations[op](), kFtOk) << "operation " << op;
     }
-    std::filesystem::current_path(previous);
 }
 
 }  // namespace
