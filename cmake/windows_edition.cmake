@@ -106,7 +106,7 @@ add_library(win32_controls STATIC ui/win32/window_base.cpp ui/win32/controls.cpp
 target_include_directories(win32_controls PUBLIC ui/win32)
 target_link_libraries(win32_controls PUBLIC core comctl32 comdlg32 gdi32 user32)
 add_library(win32_window STATIC ui/win32/main_window.cpp ui/win32/form_mirror.cpp
-                                ui/win32/win32_ui.cpp)
+                                ui/win32/win32_ui.cpp ui/win32/session_log.cpp)
 target_link_libraries(win32_window PUBLIC win32_controls)
 add_executable(trend-station WIN32 ui/win32/main.cpp ${CMAKE_BINARY_DIR}/generated/trend-station.rc)
 target_link_libraries(trend-station PRIVATE win32_window d2xx_driver)

@@ -419,3 +419,19 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
 }
 
 }  // namespace
+
+// At a logoff nobody may be there to answer a box, and Windows ends the program once the window
+// has answered: a settings file that cannot be written is told in the log beside it instead.
+TEST(Win32Window, AtTheEndOfTheSessionNoBoxIsWaitedForAndTheFailureIsLoggedBesideTheSettings) {
+    WindowRig rig(NamedBridgeSettings());
+    const std::wstring settings = Widen(rig.folder / "Settings.bin");
+    SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::size_t boxesBefore = rig.person.boxTexts.size();
+    for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
+        SendMessageW(rig.window->hwnd(), message, message == WM_ENDSESSION, ENDSESSION_LOGOFF);
+    }
+    SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore) << rig.person.boxTexts.back();
+    const std::string log = ReadFile(rig.folder / "trend-station.log");
+    EXPECT_NE(log.find(" Файл настроек не удалось перезаписать!\r\n"), std::string::npos) << log;
+}
