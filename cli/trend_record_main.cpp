@@ -20,6 +20,7 @@
 #include "platform/console.h"
 #include "platform/library_search.h"
 #include "platform/program_arguments.h"
+#include "platform/running_mark.h"
 #include "platform/stop_requests.h"
 #include "platform/system_platform.h"
 
@@ -65,6 +66,7 @@ void ShowLinkSummary(const ts::LinkCounts& link) {
 
 int main(int argc, char** argv) {
     ts::SearchOnlyTheSystemFolderForLibraries();
+    ts::HoldRunningMark();
     // The regional settings decide the decimal separator, dates and times.
     std::setlocale(LC_ALL, "");
     ts::ShowUtf8OnConsole();

@@ -11,6 +11,7 @@
 #include "platform/data_folder.h"
 #include "platform/library_search.h"
 #include "platform/program_arguments.h"
+#include "platform/running_mark.h"
 #include "platform/system_platform.h"
 #include "platform/windows/wide_text.h"
 #include "win32.h"
@@ -52,6 +53,7 @@ void Say(std::string_view text) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     ts::SearchOnlyTheSystemFolderForLibraries();
+    ts::HoldRunningMark();
     const std::vector<std::string> arguments = ts::ProgramArguments(0, nullptr);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());

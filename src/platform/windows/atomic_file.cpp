@@ -8,6 +8,7 @@
 
 #include "platform/link_target.h"
 #include "platform/windows/file_query.h"
+#include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
@@ -65,8 +66,8 @@ std::string TemporaryName(const std::string& target) {
 bool WriteInPlace(const std::string& target, std::string_view bytes) {
     // Without emptying it first: a write that fails half-way then leaves the old bytes after
     // the new ones rather than an empty file.
-    Handle file(::CreateFileW(Widen(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(
+        OpenFile(target, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     if (!file.valid() || ::GetFileType(file.get()) != FILE_TYPE_DISK) return false;
     if (!WriteAll(file.get(), bytes) || !::SetEndOfFile(file.get()) ||
         !::FlushFileBuffers(file.get())) {
@@ -117,6 +118,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     const std::optional<std::string> link = LinkTarget(path);
     if (!link) return false;
     const std::string& target = *link;
+    // The temporary file beside a device would be made in the device's namespace.
+    if (IsDevicePath(Widen(target))) return false;
 
     const auto info = QueryFile(target);
     const bool exists = info.has_value();
@@ -126,9 +129,9 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     // word, a file made read-only or one that we may not write.
     if (exists && (info->dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
     if (exists) {
-        Handle probe(::CreateFileW(Widen(target).c_str(), FILE_WRITE_DATA,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
+        Handle probe(OpenFile(target, FILE_WRITE_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                              0));
         if (!probe.valid() || ::GetFileType(probe.get()) != FILE_TYPE_DISK) return false;
     }
     // A rename would give the other names of a hard-linked file the old contents.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
@@ -20,9 +21,9 @@ constexpr std::size_t kMaxPiece = 1u << 30;
 bool SystemFile::OpenRegularForReading(const std::string& path) {
     Close();
     // Others may go on writing, renaming or deleting the file while we read it, as on Linux.
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return false;
     // A folder does not open without backup semantics; a pipe, the console or a device does.
     if (::GetFileType(file) != FILE_TYPE_DISK) {
@@ -37,9 +38,8 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     Close();
     // Readers are welcome while the file is written (a viewer following a recording); a pipe
     // without a server fails at once.
-    const HANDLE file = ::CreateFileW(
-        Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-        replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<std::intptr_t>(file);
     return true;
