@@ -27,7 +27,10 @@ class ProcessStartTest : public ::testing::Test {
 protected:
     ProcessStartTest() {
         const fs::path built = fs::path(ProgramFolder()) / "test-doubles" / "devcon.exe";
-        fs::copy_file(built, beside, fs::copy_options::overwrite_existing);
+        // Left by a run that was cut short, maybe.
+        std::error_code ignored;
+        fs::remove(beside, ignored);
+        fs::copy_file(built, beside);
         fs::copy_file(built, fs::u8path(folder / "ts-planted.exe"));
         previous = fs::current_path();
         fs::current_path(fs::u8path(folder.path()));

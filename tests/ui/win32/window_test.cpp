@@ -274,6 +274,8 @@ TEST(Win32Window, DeviceMenuListsTheBridgesAndTheChosenOneLinksAndIsSavedOnClosi
     menu = rig.OpenDeviceMenu();
     EXPECT_EQ(GetMenuState(menu, 1, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
 
+    // Choosing saved them already: only the close can bring them back.
+    std::filesystem::remove(std::filesystem::path(Widen(rig.folder / "Settings.bin")));
     SendMessageW(rig.window->hwnd(), WM_CLOSE, 0, 0);
     const std::vector<std::string> lines = rig.SettingsLines();
     ASSERT_GE(lines.size(), 2u);
