@@ -15,8 +15,7 @@
 #include "file_text.h"
 #include "platform/text_codec.h"
 #include "platform/windows/session_end_window.h"
-#include "platform/windows/system_folders.h"
-#include "platform/windows/wide_text.h"
+#include "recorder_exe_rig.h"
 #include "temp_folder.h"
 
 namespace ts {
@@ -25,34 +24,13 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-struct FoundWindow {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM data) {
-    auto& found = *reinterpret_cast<FoundWindow*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (process != found.process || std::wstring(name) != kSessionEndWindowClass) return TRUE;
-    found.window = window;
-    return FALSE;
-}
-
 // The recorder live on the emulated library's endless simulated instrument, in its own folder.
 class RecorderSessionEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", L"KSL214.8N,TS000001,sim");
-        const std::wstring program = ProgramFolder() + L"\\trend-record.exe";
-        std::wstring line = L"\"" + program + L"\" --serial TS000001 --every all --channels 1 " +
-                            L"--out \"" + Widen(out) + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE,
-                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child);
+        const bool started = recorder_rig::StartRecorderExe(
+            "--serial TS000001 --every all --channels 1 --out \"" + out + "\"", child);
         SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", nullptr);
         ASSERT_TRUE(started);
     }
@@ -78,13 +56,15 @@ protected:
         });
     }
 
-    // Its window once records are being written; null if that takes longer than 15 s.
-    HWND RecordingWindow() const {
+    // Its window (the only one of its class) once records are being written, with the
+    // recording's loop held; null if that takes longer than 15 s.
+    HWND HeldRecording() const {
         for (const auto until = Clock::now() + 15s; Clock::now() < until;
              std::this_thread::sleep_for(50ms)) {
-            FoundWindow found{child.dwProcessId, nullptr};
-            EnumWindows(Match, reinterpret_cast<LPARAM>(&found));
-            if (found.window != nullptr && Lines(ReadAll(out)).size() > 3) return found.window;
+            const HWND window = FindWindowW(kSessionEndWindowClass, nullptr);
+            if (window == nullptr || Lines(ReadAll(out)).size() <= 3) continue;
+            SuspendThread(child.hThread);
+            return window;
         }
         return nullptr;
     }
@@ -95,9 +75,8 @@ protected:
 };
 
 TEST_F(RecorderSessionEndTest, TheEndIsAnsweredOnlyOnceTheStopLineIsWrittenAndTheFileClosed) {
-    const HWND window = RecordingWindow();
+    const HWND window = HeldRecording();
     ASSERT_NE(window, nullptr) << "no hidden window, or no records";
-    SuspendThread(child.hThread);
     std::future<void> answered = EndSession(window);
     EXPECT_EQ(answered.wait_for(1s), std::future_status::timeout)
         << "answered while the recording was still going";
@@ -112,9 +91,8 @@ TEST_F(RecorderSessionEndTest, TheEndIsAnsweredOnlyOnceTheStopLineIsWrittenAndTh
 }
 
 TEST_F(RecorderSessionEndTest, AStopThatHangsHoldsTheEndNoLongerThanWindowsWaits) {
-    const HWND window = RecordingWindow();
+    const HWND window = HeldRecording();
     ASSERT_NE(window, nullptr) << "no hidden window, or no records";
-    SuspendThread(child.hThread);
     const auto asked = Clock::now();
     EndSession(window).wait();
     const auto waited = Clock::now() - asked;

@@ -5,8 +5,7 @@
 
 #include <string>
 
-#include "platform/windows/system_folders.h"
-#include "platform/windows/wide_text.h"
+#include "recorder_exe_rig.h"
 #include "recorder_refusals.h"
 
 namespace ts {
@@ -23,28 +22,15 @@ int RunRecorderExe(const std::string& arguments, std::string* output, const std:
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const HANDLE out = CreateFileW(Widen(log).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return -1;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    const std::wstring program = ProgramFolder() + L"\\trend-record.exe";
-    std::wstring line = L"\"" + program + L"\" " + Widen(arguments);
-    const std::wstring workIn = Widen(folder);
     PROCESS_INFORMATION child{};
-    const BOOL started =
-        CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       nullptr, folder.empty() ? nullptr : workIn.c_str(), &startup, &child);
+    const bool started = StartRecorderExe(arguments, child, folder, out);
     CloseHandle(out);
     if (!started) return -1;
-    DWORD status = 0;
-    if (WaitForSingleObject(child.hProcess, 60000) != WAIT_OBJECT_0) {
-        TerminateProcess(child.hProcess, 1);
-        status = static_cast<DWORD>(-1);
-    } else {
+    DWORD status = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(child.hProcess, 60000) == WAIT_OBJECT_0) {
         GetExitCodeProcess(child.hProcess, &status);
     }
+    TerminateProcess(child.hProcess, 1);
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
     if (output != nullptr) {

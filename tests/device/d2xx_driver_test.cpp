@@ -20,6 +20,7 @@
 
 #include "file_text.h"
 #include "line_bytes.h"
+#include "platform/windows/system_folders.h"
 #include "temp_folder.h"
 
 namespace ts {
@@ -299,21 +300,9 @@ TEST_F(D2xxDriverTest, TheWordSimStreamsTheSimulatedInstrumentWithoutEnd) {
     driver->Close(handle);
 }
 
-// The program's own folder, where ftd2xx.dll was built.
-std::filesystem::path ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path();
-}
-
-// Under wine the system folder holds no ftd2xx.dll: the copy built beside this program, or one in
-// the working folder, is loaded only if something searches there.
+// Under wine the system folder holds no ftd2xx.dll: the copy built beside this program is loaded
+// only when asked for.
 TEST(D2xxLibraryPathTest, TheCopyBesideTheProgramIsLoadedOnlyWhenTheEmulatedBridgesAreNamed) {
-    TempFolder folder;
-    std::filesystem::copy_file(ProgramFolder() / "ftd2xx.dll",
-                               std::filesystem::path(folder.path()) / "ftd2xx.dll");
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path());
     struct Row {
         const wchar_t* bridges;
         bool loaded;
@@ -331,20 +320,17 @@ TEST(D2xxLibraryPathTest, TheCopyBesideTheProgramIsLoadedOnlyWhenTheEmulatedBrid
         EXPECT_EQ(driver.LibraryMissing(), !row.loaded);
     }
     SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", nullptr);
-    std::filesystem::current_path(previous);
 }
 
 TEST(D2xxLibraryMissingTest, EveryOperationFailsAndTheDriverSaysTheLibraryIsMissing) {
     TempFolder folder;
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
     struct Row {
         std::wstring library;
         const char* why;
     };
     const Row rows[] = {
         {std::filesystem::path(folder / "ts-absent-d2xx.dll").wstring(), "no such library"},
-        {std::wstring(system) + L"\\version.dll", "a system library without the eleven functions"},
+        {SystemFolder() + L"\\version.dll", "a system library without the eleven functions"},
         {L"", "no path"},
     };
     for (const Row& row : rows) {

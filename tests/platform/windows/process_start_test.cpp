@@ -1,6 +1,6 @@
 // The re-enumeration tool is run with an administrator's rights: it must be the one beside the
-// program, never a copy in the working folder or on the PATH, and its serial must arrive as the
-// program holds it whatever the ANSI code page.
+// program, never a copy in the working folder, which the system searches first, and its serial
+// must arrive as the program holds it whatever the ANSI code page.
 #include "platform/process_start.h"
 
 #include <gtest/gtest.h>
@@ -35,11 +35,8 @@ protected:
         previous = fs::current_path();
         fs::current_path(fs::u8path(folder.path()));
         SetEnvironmentVariableW(L"TS_DEVCON_LOG", Widen(log).c_str());
-        // Where the PATH would lead as well.
-        SetEnvironmentVariableW(L"PATH", (Widen(folder.path()) + L";" + path).c_str());
     }
     ~ProcessStartTest() override {
-        SetEnvironmentVariableW(L"PATH", path.c_str());
         SetEnvironmentVariableW(L"TS_DEVCON_LOG", nullptr);
         fs::current_path(previous);
         std::error_code ignored;
@@ -60,11 +57,6 @@ protected:
     fs::path beside = fs::path(ProgramFolder()) / "ts-start-double.exe";
     std::string log = folder / "started.log";
     fs::path previous;
-    std::wstring path = [] {
-        wchar_t buffer[32768];
-        const DWORD length = GetEnvironmentVariableW(L"PATH", buffer, 32768);
-        return std::wstring(buffer, length < 32768 ? length : 0);
-    }();
 };
 
 TEST_F(ProcessStartTest, TheProgramBesideThisOneIsStartedByItsFullPathWithTheLineUnchanged) {
@@ -75,7 +67,7 @@ TEST_F(ProcessStartTest, TheProgramBesideThisOneIsStartedByItsFullPathWithTheLin
 
 TEST_F(ProcessStartTest, NothingOutsideThisProgramsFolderIsStarted) {
     const char* const lines[] = {
-        "ts-planted.exe disable x",     // only in the working folder and on the PATH
+        "ts-planted.exe disable x",     // only in the working folder, which is searched first
         ".\\ts-planted.exe disable x",  // a path relative to the working folder
         "ts-start-double.exe disable \"@USB\\VID_0403&PID_6001\\\xC0\xFF\"",  // not UTF-8
     };
