@@ -235,7 +235,7 @@ Section "!$(ProgramSection)" SectionProgram
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-  ; The program loads the driver library from System32 (or its own folder); without it the
+  ; The program loads the driver library from System32 only; without it the
   ; instrument is never found, but nothing here depends on it.
   IfFileExists "$SYSDIR\ftd2xx.dll" driver_found
     DetailPrint "$(DriverMissingLine)"
