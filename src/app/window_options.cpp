@@ -11,18 +11,55 @@ namespace ts {
 
 namespace {
 
-// Qt's own options that take the next argument as their value. Qt reads them only once the
-// application object exists, which --help and --version must not wait for, so they are
-// stepped over here with their values.
+// Qt's own options, which Qt takes with one dash or two (-platform, --platform). Qt reads them
+// only once the application object exists, which --help and --version must not wait for, so
+// they are stepped over here, with the value that those of the first list take as the next
+// argument.
 constexpr std::string_view kQtOptionsWithValue[] = {
-    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
-    "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
-    "-display",         "-geometry",           "-style",         "-stylesheet",
+    "platform",
+    "platformpluginpath",
+    "platformtheme",
+    "plugin",
+    "qwindowgeometry",
+    "qwindowicon",
+    "qwindowtitle",
+    "session",
+    "display",
+    "geometry",
+    "style",
+    "stylesheet",
+    "name",
+    "title",
+    "visual",
+    "ncols",
+    "cmap",
+    "im",
+    "inputstyle",
+    "qdevicepixelratio",
 };
+constexpr std::string_view kQtFlags[] = {"reverse", "nograb",      "dograb",
+                                         "sync",    "widgetcount", "testability"};
+// Those written with their value after "=".
+constexpr std::string_view kQtOptionsWithEquals[] = {"dialogs=", "qmljsdebugger="};
 
-bool TakesQtValue(std::string_view argument) {
-    for (const std::string_view option : kQtOptionsWithValue) {
-        if (argument == option) return true;
+// The option's name without its dashes, or nothing for an argument that is no option.
+std::string_view OptionName(std::string_view argument) {
+    if (!argument.starts_with("-")) return {};
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    return argument;
+}
+
+bool IsIn(std::string_view name, std::span<const std::string_view> names) {
+    for (const std::string_view known : names) {
+        if (name == known) return true;
+    }
+    return false;
+}
+
+bool IsQtFlag(std::string_view name) {
+    if (IsIn(name, kQtFlags)) return true;
+    for (const std::string_view prefix : kQtOptionsWithEquals) {
+        if (name.starts_with(prefix)) return true;
     }
     return false;
 }
@@ -33,8 +70,11 @@ WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool si
     WindowOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument(arguments[i]);
-        if (TakesQtValue(argument)) {
+        const std::string_view name = OptionName(argument);
+        if (IsIn(name, kQtOptionsWithValue)) {
             ++i;
+        } else if (IsQtFlag(name)) {
+            continue;
         } else if (argument == "--help") {
             options.help = true;
         } else if (argument == "--version") {
@@ -80,10 +120,7 @@ std::string WindowUsage(bool simulator, bool qtOptions) {
     usage +=
         "  --help        show this help and exit\n"
         "  --version     show the version and exit\n";
-    if (qtOptions) {
-        usage +=
-            "\nQt's own options, written with one dash (-platform, -style), are passed on to Qt.\n";
-    }
+    if (qtOptions) usage += "\nQt's own options (-platform, --style...) are passed on to Qt.\n";
     return usage;
 }
 

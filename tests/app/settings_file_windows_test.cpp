@@ -6,6 +6,7 @@
 
 #include "app/texts.h"
 #include "platform/text_codec.h"
+#include "platform/windows/settings_text.h"
 #include "settings_file_rig.h"
 
 namespace ts {
@@ -37,6 +38,25 @@ TEST(SettingsTextTest, TextGoesIntoTheAnsiCodePageOrIsRefused) {
         if (expected) {
             EXPECT_EQ(SettingsTextToUtf8(*expected), c.utf8);
         }
+    }
+}
+
+// In a double-byte code page a lead byte without its second byte, or a pair the code page lacks,
+// decodes to nothing rather than to a stand-in character that could name another file.
+TEST(SettingsTextTest, BytesTheCodePageCannotDecodeGiveNoText) {
+    struct Case {
+        unsigned codePage;
+        const char* bytes;
+        const char* utf8;
+    };
+    const Case cases[] = {
+        {932, "C:\\\x95\x5C\\t1.txt", "C:\\表\\t1.txt"},
+        {932, "C:\\\x82", ""},
+        {936, "C:\\\x81\x20t1.txt", ""},
+        {1251, "\xD2\xE0\xE1", "Таб"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SettingsTextToUtf8(c.bytes, c.codePage), c.utf8) << c.codePage << " " << c.bytes;
     }
 }
 

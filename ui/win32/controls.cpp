@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/windows/wide_text.h"
+#include "visual_style.h"
 #include "window_base.h"
 
 namespace ts::win32 {
@@ -460,18 +461,11 @@ void ControlSet::DrawButton(const PushButton& button, const DRAWITEMSTRUCT& item
     RECT r = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
-    HTHEME theme = IsAppThemed() ? OpenThemeData(item.hwndItem, L"BUTTON") : nullptr;
-    if (theme != nullptr) {
-        const int state = disabled                      ? PBS_DISABLED
-                          : pressed                     ? PBS_PRESSED
-                          : item.hwndItem == hotButton_ ? PBS_HOT
-                                                        : PBS_NORMAL;
-        if (IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, state)) {
-            DrawThemeParentBackground(item.hwndItem, dc, &r);
-        }
-        DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &r, nullptr);
-        CloseThemeData(theme);
-    } else {
+    const int state = disabled                      ? PBS_DISABLED
+                      : pressed                     ? PBS_PRESSED
+                      : item.hwndItem == hotButton_ ? PBS_HOT
+                                                    : PBS_NORMAL;
+    if (!DrawStyledButton(item.hwndItem, dc, r, state)) {
         DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
         if (pressed) OffsetRect(&r, 1, 1);
     }

@@ -5,8 +5,11 @@
 #include "app/texts.h"
 #include "app/window_options.h"
 #include "device/bridge_driver.h"
+#include "fine_timer.h"
 #include "main_window.h"
+#include "platform/library_search.h"
 #include "platform/program_arguments.h"
+#include "platform/running_mark.h"
 #include "platform/system_platform.h"
 #include "platform/windows/wide_text.h"
 #include "win32.h"
@@ -35,6 +38,8 @@ void Say(std::string_view text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+    ts::SearchOnlyTheSystemFolderForLibraries();
+    ts::HoldRunningMark();
     const std::vector<std::string> arguments = ts::ProgramArguments(0, nullptr);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
@@ -48,10 +53,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         Say(std::string(ts::text::kMsgDataFolderFailed) + folderError);
         return 1;
     }
-    // The 10 ms timer needs the system's clock to tick at least that often.
-    timeBeginPeriod(1);
     int status = 0;
     {
+        const ts::win32::FineTimer fineTimer;
         ts::BridgeDriver bridge = ts::MakeBridgeDriver();
         // Said once, before the window: the window then finds no instrument, as without one.
         if (!bridge.problem.empty()) Say(bridge.problem);
@@ -61,6 +65,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         UpdateWindow(window.hwnd());
         status = ts::win32::RunMessageLoop(window);
     }
-    timeEndPeriod(1);
     return status;
 }

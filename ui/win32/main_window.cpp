@@ -148,8 +148,11 @@ LRESULT TMF::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_ENDSESSION:
             // Logoff or shutdown: the process ends after this returns, as after the close
-            // button, so the close runs now.
-            if (wParam != FALSE) Close();
+            // button, so the close runs now, without a box to wait for.
+            if (wParam != FALSE && !closed_) {
+                if (ui_ && station_) ui_->EndSession(station_->SettingsDirectory);
+                Close();
+            }
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);

@@ -78,6 +78,8 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
     const std::optional<std::string> link = LinkTarget(path);
     if (!link) return false;
     const std::string& target = *link;
+    // The temporary file beside a device would be made in the device's namespace.
+    if (IsDevicePath(Widen(target))) return false;
 
     const auto info = QueryFile(target);
     const bool exists = info.has_value();

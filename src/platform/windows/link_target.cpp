@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "platform/windows/open_file.h"
 #include "platform/windows/path_root.h"
 #include "platform/windows/wide_text.h"
 
@@ -13,9 +14,9 @@ namespace {
 
 // The final path of what an existing link leads to, from the system itself.
 std::optional<std::string> FinalPath(const std::string& path) {
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::wstring buffer(MAX_PATH, L'\0');
     DWORD length =

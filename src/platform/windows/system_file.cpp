@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
@@ -16,9 +17,9 @@ HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 // writing, renaming or deleting it, as on Linux. A folder does not open without backup
 // semantics; a pipe, the console or a device does, and is refused.
 std::intptr_t OpenOnDisk(const std::string& path, DWORD access) {
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), access,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        OpenFile(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return -1;
     if (::GetFileType(file) != FILE_TYPE_DISK) {
         ::CloseHandle(file);
@@ -42,9 +43,8 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     Close();
     // Readers are welcome while the file is written (a viewer following a recording); a pipe
     // without a server fails at once.
-    const HANDLE file = ::CreateFileW(
-        Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-        replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<std::intptr_t>(file);
     return true;

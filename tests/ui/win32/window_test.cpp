@@ -5,9 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
@@ -15,6 +13,7 @@
 
 #include "app/form_layout.h"
 #include "device/d2xx/d2xx_driver.h"
+#include "file_text.h"
 #include "form_probe.h"
 #include "main_window.h"
 #include "platform/windows/wide_text.h"
@@ -33,16 +32,6 @@ using namespace std::chrono_literals;
 // The bridge the settings name, as the emulated library offers it.
 constexpr char kDescription[] = "KSL-USB";
 constexpr char kSerial[] = "00000001";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(std::filesystem::path(Widen(path)), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream(std::filesystem::path(Widen(path)), std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A table of two points, codes 0..1023 onto 0..100.
 constexpr std::string_view kTable = "0 0\r\n1023 100\r\n";
@@ -173,7 +162,7 @@ struct WindowRig {
                        const std::string& bridges = std::string(kDescription) + "," + kSerial +
                                                     ",sim",
                        std::function<void(std::span<const std::uint8_t>)> listener = {}) {
-        WriteFile(folder / "Settings.bin", settings);
+        WriteAll(folder / "Settings.bin", settings);
         SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", Widen(bridges).c_str());
         driver = std::make_unique<ListenedDriver>();
         driver->listener = std::move(listener);
@@ -220,13 +209,7 @@ struct WindowRig {
         Pump(20ms);
     }
     std::vector<std::string> SettingsLines() const {
-        std::vector<std::string> lines;
-        const std::string text = ReadFile(folder / "Settings.bin");
-        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
-             start = end + 2) {
-            lines.push_back(text.substr(start, end - start));
-        }
-        return lines;
+        return Lines(ReadAll(folder / "Settings.bin"));
     }
 
     // Runs the message loop, timers and all, until `done` holds or `limit` has passed.
@@ -276,6 +259,8 @@ TEST(Win32Window, DeviceMenuListsTheBridgesAndTheChosenOneLinksAndIsSavedOnClosi
     menu = rig.OpenDeviceMenu();
     EXPECT_EQ(GetMenuState(menu, 1, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
 
+    // Choosing saved them already: only the close can bring them back.
+    std::filesystem::remove(std::filesystem::path(Widen(rig.folder / "Settings.bin")));
     SendMessageW(rig.window->hwnd(), WM_CLOSE, 0, 0);
     const std::vector<std::string> lines = rig.SettingsLines();
     ASSERT_GE(lines.size(), 2u);
@@ -345,7 +330,7 @@ TEST(Win32Window, TableButtonTurnsFromRedToBlackWhenATableIsLoaded) {
     const HWND button = rig.Control("B_ListF_CH3");
     EXPECT_GT(CountPixels(button, red), 0);
 
-    WriteFile(rig.folder / "table.txt", kTable);
+    WriteAll(rig.folder / "table.txt", kTable);
     rig.person.typedName = rig.folder / "table.txt";
     rig.Click("B_ListF_CH3");
     EXPECT_EQ(rig.person.dialogTitles,
@@ -524,7 +509,7 @@ struct CoreTwin {
     int device = driver.AddDevice(kDescription, kSerial);
 
     explicit CoreTwin(const std::string& settings) {
-        WriteFile(folder / "Settings.bin", settings);
+        WriteAll(folder / "Settings.bin", settings);
         platform.currentDirectory = folder.path();
         station.Construct();
     }
@@ -537,7 +522,7 @@ struct CoreTwin {
 
 TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
     TempFolder tables;
-    WriteFile(tables / "table.txt", kTable);
+    WriteAll(tables / "table.txt", kTable);
     // Channels 1 and 2 recorded, both with a table.
     const std::string settings = NamedBridgeSettings(
         {{9, "1"}, {10, "1"}, {24, tables / "table.txt"}, {25, tables / "table.txt"}});
@@ -548,7 +533,7 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
 
     rig.Click("RadioB_FileAll");
     // A file of that name is there already: the dialog asks before it is replaced.
-    WriteFile(rig.folder / "result.txt", "older results");
+    WriteAll(rig.folder / "result.txt", "older results");
     rig.person.typedName = rig.folder / "result";
     const std::size_t boxesBefore = rig.person.boxTexts.size();
     rig.Click("B_File");
@@ -569,8 +554,8 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
     twin.station.B_FileSaveStopClick();
     EXPECT_EQ(rig.Text("Label_FileRecordTime"), "ЗАПИСЬ НЕ ПРОИЗВОДИТСЯ!");
 
-    const std::string written = ReadFile(rig.folder / "result.txt");
-    const std::string expected = ReadFile(twin.folder / "result.txt");
+    const std::string written = ReadAll(rig.folder / "result.txt");
+    const std::string expected = ReadAll(twin.folder / "result.txt");
     // A second of samples, every one of them a line.
     EXPECT_GT(std::count(expected.begin(), expected.end(), '\n'), 1000);
     EXPECT_TRUE(written == expected)
@@ -578,3 +563,19 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
 }
 
 }  // namespace
+
+// At a logoff nobody may be there to answer a box, and Windows ends the program once the window
+// has answered: a settings file that cannot be written is told in the log beside it instead.
+TEST(Win32Window, AtTheEndOfTheSessionNoBoxIsWaitedForAndTheFailureIsLoggedBesideTheSettings) {
+    WindowRig rig(NamedBridgeSettings());
+    const std::wstring settings = Widen(rig.folder / "Settings.bin");
+    SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::size_t boxesBefore = rig.person.boxTexts.size();
+    for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
+        SendMessageW(rig.window->hwnd(), message, message == WM_ENDSESSION, ENDSESSION_LOGOFF);
+    }
+    SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore) << rig.person.boxTexts.back();
+    const std::string log = ReadAll(rig.folder / "trend-station.log");
+    EXPECT_NE(log.find(" Файл настроек не удалось перезаписать!\r\n"), std::string::npos) << log;
+}
