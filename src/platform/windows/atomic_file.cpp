@@ -9,6 +9,7 @@
 #include "platform/link_target.h"
 #include "platform/system_file.h"
 #include "platform/windows/file_query.h"
+#include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {

@@ -366,7 +366,7 @@ probe::Shown Read(win32::TMF& window, const layout::ControlSpec& spec) {
     return shown;
 }
 
-std::vector<probe::Shown> ReadAll(win32::TMF& window) {
+std::vector<probe::Shown> ReadControls(win32::TMF& window) {
     std::vector<probe::Shown> shown;
     for (const auto& spec : layout::MainWindowControls()) shown.push_back(Read(window, spec));
     return shown;
@@ -442,7 +442,7 @@ TEST(Win32Window, EveryControlOfTheDescriptionAtItsPlaceWithItsCaptionAndHint) {
 TEST(Win32Window, EveryTiedControlShowsItsFieldAndNoOther) {
     WindowRig rig(NamedBridgeSettings());
     EXPECT_EQ(probe::CheckEveryTie(
-                  rig.window->station().form, [&] { return ReadAll(*rig.window); },
+                  rig.window->station().form, [&] { return ReadControls(*rig.window); },
                   [&] { rig.window->ApplyForm(); }),
               std::vector<std::string>{});
 }
