@@ -149,6 +149,7 @@ void TMF::ApplyForm() {
     SetEnabled(stopButton_, f.B_FileSaveStop.Enabled);
     SetCheck(dataAver_, f.CheckBox_FileDataAver);
     SetLabel(recordTime_, f.Label_FileRecordTime);
+    SetToolTip(recordTime_, f.Label_FileRecordTime.Hint);
     SetLabel(resultFileName_, f.Label_ResultFileName);
     if (resultFileName_->width() != std::min(resultFileName_->sizeHint().width(), kFileNameRoom)) {
         resultFileName_->resize(std::min(resultFileName_->sizeHint().width(), kFileNameRoom),

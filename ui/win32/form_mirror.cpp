@@ -64,6 +64,7 @@ void TMF::ApplyForm() {
     stopButton_.SetEnabled(f.B_FileSaveStop.Enabled);
     SetCheck(dataAver_, f.CheckBox_FileDataAver);
     SetLabel(recordTime_, f.Label_FileRecordTime);
+    controls_->SetHint(recordTime_, f.Label_FileRecordTime.Hint);
     SetLabel(resultFileName_, f.Label_ResultFileName);
     // Sized to its text, within the room the group leaves it.
     const int fileNameWidth =

@@ -42,6 +42,34 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     return true;
 }
 
+bool SystemFile::OpenExistingForUpdate(const std::string& path) {
+    Close();
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::lseek(fd, 0, SEEK_END) < 0) {
+        ::close(fd);
+        return false;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    handle_ = fd;
+    return true;
+}
+
+std::int64_t SystemFile::Size() const {
+    struct stat info {};
+    return ::fstat(Fd(handle_), &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
+}
+
+std::ptrdiff_t SystemFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::pread(Fd(handle_), buffer, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        return got;
+    }
+}
+
 std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t got = ::read(Fd(handle_), buffer, size);
@@ -68,6 +96,15 @@ bool SystemFile::TruncateAt(std::uint64_t size) {
 }
 
 bool SystemFile::SyncData() { return ::fdatasync(Fd(handle_)) == 0 || errno == EINVAL; }
+
+bool SystemFile::OpenSecondHandle(SystemFile& other) const {
+    other.Close();
+    if (handle_ == kNone) return false;
+    const int fd = ::fcntl(Fd(handle_), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return false;
+    other.handle_ = fd;
+    return true;
+}
 
 bool SystemFile::Close() {
     if (handle_ == kNone) return true;
