@@ -325,11 +325,7 @@ TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
     const pid_t child =
         StartRecorder({"--settings", folder / "Settings.bin", "--out", out},
                       EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
-    // The file is made with the recording's first sample.
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!Exists(out) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(1ms);
-    }
+    WaitForFile(out);
     const auto started = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(1500ms);
     const auto killed = std::chrono::steady_clock::now();
@@ -362,10 +358,7 @@ TEST(TrendRecordProgramTest, AKilledRecordingGoesOnWithResumeIntoANewNumberedFil
     const std::string out = folder / "out.txt", note = folder / "trend-record.resume";
     const std::vector<std::string> arguments{"--settings", folder / "Settings.bin", "--out", out};
     const pid_t child = StartRecorder(arguments, bridge);
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!Exists(out) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(5ms);
-    }
+    WaitForFile(out);
     std::this_thread::sleep_for(1s);
     ::kill(child, SIGKILL);
     ASSERT_TRUE(WaitForRecorder(child, 10s));

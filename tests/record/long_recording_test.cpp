@@ -68,34 +68,24 @@ TEST_F(LongRecordingTest, ASyncStillRunningIsNotWaitedForAndAFailedOneIsReported
     EXPECT_EQ(ui.boxes[0].text, text::kMsgResultWriteFailed);
 }
 
-TEST_F(LongRecordingTest, TheComputerIsHeldAwakeExactlyWhileARecordingRuns) {
-    struct Case {
-        const char* end;
-        void (Station::*ending)();
-    };
-    for (const Case c : {Case{"stop", &Station::B_FileSaveStopClick},
-                         Case{"window closed", &Station::FormClose}}) {
-        SCOPED_TRACE(c.end);
-        EXPECT_FALSE(platform.awake.held);
-        StartIn(kRecordChoiceAll, {1});
-        EXPECT_TRUE(platform.awake.held);
-        (st().*c.ending)();
-        EXPECT_FALSE(platform.awake.held);
+// Held from the start to the end, whichever way it ends. Without a system to ask (no bus, no
+// login manager) recordings run as before and the user is told once, in the recording time's
+// hint: a box would wait for someone who is not there.
+TEST_F(LongRecordingTest, TheComputerIsHeldAwakeWhileRecordingOrTheUserIsToldOnceWithoutABox) {
+    const std::string hint(text::kResultFileHint);
+    for (const bool answers : {true, false}) {
+        platform.awake.systemAnswers = answers;
+        for (const auto ending :
+             {&Station::B_FileSaveStopClick, &Station::FormClose, &Station::B_FileSaveStopClick}) {
+            StartIn(kRecordChoiceAll, {1});
+            EXPECT_TRUE(st().recording.RecordingActive);
+            EXPECT_EQ(platform.awake.held, answers);
+            (st().*ending)();
+            EXPECT_FALSE(platform.awake.held);
+        }
+        EXPECT_EQ(st().form.Label_FileRecordTime.Hint,
+                  answers ? hint : hint + "\n" + std::string(text::kNoteSleepNotHeld));
     }
-}
-
-// Without a system to ask (no bus, no login manager), recordings run as before and the user is
-// told once, in the recording time's hint: a box would wait for someone who is not there.
-TEST_F(LongRecordingTest, WithoutASystemToAskRecordingsRunAndTheUserIsToldOnceWithoutABox) {
-    platform.awake.systemAnswers = false;
-    for (int run = 0; run < 2; ++run) {
-        StartIn(kRecordChoiceAll, {1});
-        EXPECT_TRUE(st().recording.RecordingActive);
-        st().B_FileSaveStopClick();
-    }
-    EXPECT_EQ(platform.awake.holds, 2);
-    EXPECT_EQ(st().form.Label_FileRecordTime.Hint,
-              std::string(text::kResultFileHint) + "\n" + std::string(text::kNoteSleepNotHeld));
     EXPECT_TRUE(ui.boxes.empty());
 }
 

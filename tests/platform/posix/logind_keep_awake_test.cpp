@@ -22,24 +22,12 @@ namespace {
 using namespace recorder_rig;
 using Inhibitor = std::tuple<std::string, std::string, std::string, std::string>;
 
-// The test process's system bus, for as long as the object lives.
-class SystemBusAddress {
-public:
-    explicit SystemBusAddress(const std::string& address) {
-        if (const char* old = std::getenv(kName)) old_ = old;
-        ::setenv(kName, address.c_str(), 1);
+// The test process's system bus while the object lives; none afterwards, as in the other tests.
+struct SystemBus {
+    explicit SystemBus(const std::string& address) {
+        ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
     }
-    ~SystemBusAddress() {
-        if (old_.empty()) {
-            ::unsetenv(kName);
-        } else {
-            ::setenv(kName, old_.c_str(), 1);
-        }
-    }
-
-private:
-    static constexpr const char* kName = "DBUS_SYSTEM_BUS_ADDRESS";
-    std::string old_;
+    ~SystemBus() { ::unsetenv("DBUS_SYSTEM_BUS_ADDRESS"); }
 };
 
 // A private bus with the mock login manager, up from construction to destruction.
@@ -113,7 +101,7 @@ const Inhibitor kOurLock{"sleep:idle", std::string(text::kMainCaption),
 TEST(LogindKeepAwakeTest, HoldsOneBlockingLockUntilReleased) {
     MockLogind logind;
     ASSERT_FALSE(logind.address().empty()) << "the mock login manager did not start";
-    SystemBusAddress bus(logind.address());
+    SystemBus bus(logind.address());
     const std::unique_ptr<KeepAwake> awake = MakeSystemKeepAwake();
     ASSERT_TRUE(awake->Hold(text::kMainCaption, text::kRecordingAwakeReason));
     EXPECT_TRUE(awake->Hold(text::kMainCaption, text::kRecordingAwakeReason));
@@ -135,7 +123,7 @@ TEST(LogindKeepAwakeTest, NoBusOrASilentOneGivesNoLockAndHoldsNothingUp) {
     ASSERT_EQ(::listen(listener, 4), 0);
     for (const std::string& address : {"unix:path=" + (folder / "none"), "unix:path=" + silent}) {
         SCOPED_TRACE(address);
-        SystemBusAddress bus(address);
+        SystemBus bus(address);
         const std::unique_ptr<KeepAwake> awake = MakeSystemKeepAwake();
         const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(awake->Hold(text::kMainCaption, text::kRecordingAwakeReason));
