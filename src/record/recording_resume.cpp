@@ -123,8 +123,8 @@ std::optional<std::string> RecordingResume::FindCut(Station& st) {
         Note(st, text::kNoteResumeFileGone, note->resultPath);
         return std::nullopt;
     }
-    // The note has done its part: the cut file is ended, whatever becomes of the new one.
-    RemoveFile(notePath);
+    // The note stays until the new recording's own replaces it: cut again before the instrument
+    // streams (an update that restarts twice), the next start still goes on.
     const std::optional<std::string> next = FreeNumberedPath(note->resultPath);
     if (!next) {
         Note(st, text::kNoteResumeNoNewFile, note->resultPath);
@@ -138,8 +138,14 @@ std::optional<std::string> RecordingResume::FindCut(Station& st) {
 void RecordingResume::OnStart(Station& st) { pending_ = FindCut(st); }
 
 void RecordingResume::OnTick(Station& st) {
+    if (!pending_) return;
+    // A recording the user started meanwhile takes its place, for good.
+    if (st.recording.RecordingActive) {
+        pending_.reset();
+        return;
+    }
     // As soon as the instrument streams again: the first sample since the start is in.
-    if (!pending_ || st.pipeline.FirstSample || st.recording.RecordingActive) return;
+    if (st.pipeline.FirstSample) return;
     const std::string path = *pending_;
     pending_.reset();
     // Made only now and never over anything: a file of that name that came meanwhile stays.

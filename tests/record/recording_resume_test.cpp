@@ -63,6 +63,21 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
     EXPECT_TRUE(RecordsEvery(resumed, 0.1));
 }
 
+// The user's own recording, started before the instrument streams, takes the resume's place.
+TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
+    Tick(0.5);
+    RecordInto("result.txt");
+    Tick(1);
+    Kill();
+    Start();
+    RecordInto("mine.txt");
+    Tick(1);
+    st().B_FileSaveStopClick();
+    Tick(1);
+    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
+}
+
 // Whatever stands in the way, nothing is lost and nothing starts by itself: the hint says why.
 TEST_F(RecordingResumeTest, ANoteThatCannotBeFollowedIsToldInTheHintAndChangesNothing) {
     struct Case {
