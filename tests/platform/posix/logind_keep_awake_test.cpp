@@ -98,18 +98,6 @@ private:
 const Inhibitor kOurLock{"sleep:idle", std::string(text::kMainCaption),
                          std::string(text::kRecordingAwakeReason), "block"};
 
-TEST(LogindKeepAwakeTest, HoldsOneBlockingLockUntilReleased) {
-    MockLogind logind;
-    ASSERT_FALSE(logind.address().empty()) << "the mock login manager did not start";
-    SystemBus bus(logind.address());
-    const std::unique_ptr<KeepAwake> awake = MakeSystemKeepAwake();
-    ASSERT_TRUE(awake->Hold(text::kMainCaption, text::kRecordingAwakeReason));
-    EXPECT_TRUE(awake->Hold(text::kMainCaption, text::kRecordingAwakeReason));
-    EXPECT_EQ(logind.Inhibitors(1), std::vector<Inhibitor>{kOurLock});
-    awake->Release();
-    EXPECT_TRUE(logind.Inhibitors(0).empty());
-}
-
 // No bus at all, and a bus that takes the connection and never answers: no lock, and no start of
 // a recording held up for more than a moment.
 TEST(LogindKeepAwakeTest, NoBusOrASilentOneGivesNoLockAndHoldsNothingUp) {
