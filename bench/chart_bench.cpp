@@ -3,7 +3,6 @@
 // share of that 20 ms period.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <cmath>
@@ -15,21 +14,15 @@
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 #include "strip_chart.h"
+#include "window_bench_support.h"
 
 namespace {
 
 using namespace ts;
+using bench::EnsureApplication;
+using bench::ThreadCpuSeconds;
 
 constexpr double kShortestPeriodSeconds = 0.020;
-
-void EnsureApplication() {
-    if (QCoreApplication::instance() != nullptr) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "trend-bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);  // lives as long as the program
-}
 
 // Six busy curves over the whole window, on the shortest scale, all drawn.
 void PrepareStation(Station& station) {
@@ -42,12 +35,6 @@ void PrepareStation(Station& station) {
             ring.Points[c][s] = static_cast<std::uint16_t>(512 + 400 * std::sin(phase));
         }
     }
-}
-
-double ThreadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // Processor time of the timed loop as a percentage of the periods it stood

@@ -18,7 +18,9 @@
 #include "device/replay_driver.h"
 #include "device/tee_driver.h"
 #include "platform/console.h"
+#include "platform/library_search.h"
 #include "platform/program_arguments.h"
+#include "platform/running_mark.h"
 #include "platform/stop_requests.h"
 #include "platform/system_platform.h"
 
@@ -70,6 +72,8 @@ void ShowLinkSummary(const ts::LinkCounts& link) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ts::SearchOnlyTheSystemFolderForLibraries();
+    ts::HoldRunningMark();
     // The regional settings decide the decimal separator, dates and times.
     std::setlocale(LC_ALL, "");
     ts::ShowUtf8OnConsole();

@@ -20,3 +20,4 @@ add_test(NAME installer_under_wine
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/installer_test.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(installer_under_wine PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
                                                      RUN_SERIAL TRUE)
+add_test(NAME nsis_version COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/nsis_version_test.sh)

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     const ts::WindowOptions options =
         ts::ParseWindowOptions({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)}, true);
     std::string folderError;
-    if (const auto status = ts::ActBeforeWindow(options, true, folderError)) {
+    if (const auto status = ts::ActBeforeWindow(options, {.simulator = true}, folderError)) {
         return *status;
     }
     QApplication app(argc, argv);

@@ -5,20 +5,31 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ts {
 
+// Names are UTF-8, as the program keeps them; Windows takes them as UTF-16, Linux as bytes.
+inline std::filesystem::path FilePath(const std::string& path) {
+#ifdef _WIN32
+    return std::filesystem::u8path(path);
+#else
+    return path;
+#endif
+}
+
 inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FilePath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+inline void WriteAll(const std::string& path, std::string_view bytes) {
+    std::ofstream(FilePath(path), std::ios::binary) << bytes;
 }
 
 inline void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -11,18 +11,55 @@ namespace ts {
 
 namespace {
 
-// Qt's own options that take the next argument as their value. Qt reads them only once the
-// application object exists, which --help and --version must not wait for, so they are
-// stepped over here with their values.
+// Qt's own options, which Qt takes with one dash or two (-platform, --platform). Qt reads them
+// only once the application object exists, which --help and --version must not wait for, so
+// they are stepped over here, with the value that those of the first list take as the next
+// argument.
 constexpr std::string_view kQtOptionsWithValue[] = {
-    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
-    "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
-    "-display",         "-geometry",           "-style",         "-stylesheet",
+    "platform",
+    "platformpluginpath",
+    "platformtheme",
+    "plugin",
+    "qwindowgeometry",
+    "qwindowicon",
+    "qwindowtitle",
+    "session",
+    "display",
+    "geometry",
+    "style",
+    "stylesheet",
+    "name",
+    "title",
+    "visual",
+    "ncols",
+    "cmap",
+    "im",
+    "inputstyle",
+    "qdevicepixelratio",
 };
+constexpr std::string_view kQtFlags[] = {"reverse", "nograb",      "dograb",
+                                         "sync",    "widgetcount", "testability"};
+// Those written with their value after "=".
+constexpr std::string_view kQtOptionsWithEquals[] = {"dialogs=", "qmljsdebugger="};
 
-bool TakesQtValue(std::string_view argument) {
-    for (const std::string_view option : kQtOptionsWithValue) {
-        if (argument == option) return true;
+// The option's name without its dashes, or nothing for an argument that is no option.
+std::string_view OptionName(std::string_view argument) {
+    if (!argument.starts_with("-")) return {};
+    argument.remove_prefix(argument.starts_with("--") ? 2 : 1);
+    return argument;
+}
+
+bool IsIn(std::string_view name, std::span<const std::string_view> names) {
+    for (const std::string_view known : names) {
+        if (name == known) return true;
+    }
+    return false;
+}
+
+bool IsQtFlag(std::string_view name) {
+    if (IsIn(name, kQtFlags)) return true;
+    for (const std::string_view prefix : kQtOptionsWithEquals) {
+        if (name.starts_with(prefix)) return true;
     }
     return false;
 }
@@ -33,8 +70,11 @@ WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool si
     WindowOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument(arguments[i]);
-        if (TakesQtValue(argument)) {
+        const std::string_view name = OptionName(argument);
+        if (IsIn(name, kQtOptionsWithValue)) {
             ++i;
+        } else if (IsQtFlag(name)) {
+            continue;
         } else if (argument == "--help") {
             options.help = true;
         } else if (argument == "--version") {
@@ -51,7 +91,7 @@ WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool si
     return options;
 }
 
-std::string WindowUsage(bool simulator) {
+std::string WindowUsage(bool simulator, bool qtOptions) {
     std::string usage = simulator ? "Usage: trend-station-sim [OPTION]...\n"
                                     "The station program with a simulated КСЛ214.8Н instrument "
                                     "attached, and a panel\n"
@@ -63,15 +103,15 @@ std::string WindowUsage(bool simulator) {
                                     "Shows, charts and records the six channels of a КСЛ214.8Н "
                                     "recorder attached\n"
                                     "through its USB bridge.\n\n";
-    const std::string folder = simulator ? "trend-station-sim" : "trend-station";
     usage +=
         "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
-        "in $XDG_DATA_HOME/" +
-        folder + " (by default ~/.local/share/" + folder + ").\n\n";
+        "in " +
+        UserDataFolderHelp(simulator ? "trend-station-sim" : "trend-station") + ".\n\n";
     usage +=
         "Options:\n"
         "  --user-data   work in the per-user data folder, created when missing; the\n"
-        "                desktop menu entry starts the program so\n";
+        "                " +
+        std::string(kDataFolderStarter) + " starts the program so\n";
     if (simulator) {
         usage +=
             "  --line-rate   the simulated instrument sends frames back to back, as fast\n"
@@ -79,24 +119,28 @@ std::string WindowUsage(bool simulator) {
     }
     usage +=
         "  --help        show this help and exit\n"
-        "  --version     show the version and exit\n\n"
-        "Qt's own options, written with one dash (-platform, -style), are passed on to Qt.\n";
+        "  --version     show the version and exit\n";
+    if (qtOptions) usage += "\nQt's own options (-platform, --style...) are passed on to Qt.\n";
     return usage;
 }
 
-std::optional<int> ActBeforeWindow(const WindowOptions& options, bool simulator,
+void TellOnConsole(std::string_view text, bool error) {
+    std::fwrite(text.data(), 1, text.size(), error ? stderr : stdout);
+}
+
+std::optional<int> ActBeforeWindow(const WindowOptions& options, const WindowProgram& program,
                                    std::string& folderError) {
-    const char* name = simulator ? "trend-station-sim" : "trend-station";
+    const std::string name = program.simulator ? "trend-station-sim" : "trend-station";
     if (!options.error.empty()) {
-        std::fprintf(stderr, "%s: %s\n", name, options.error.c_str());
+        program.tell(name + ": " + options.error + "\n", true);
         return 2;
     }
     if (options.help) {
-        std::fputs(WindowUsage(simulator).c_str(), stdout);
+        program.tell(WindowUsage(program.simulator, program.qtOptions), false);
         return 0;
     }
     if (options.version) {
-        std::printf("%s %s\n", name, std::string(kVersion).c_str());
+        program.tell(name + " " + std::string(kVersion) + "\n", false);
         return 0;
     }
     if (options.userData) {

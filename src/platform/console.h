@@ -10,5 +10,8 @@ bool ErrorOutputIsTerminal();
 // as long as the program runs (its own code page is restored at exit); a Linux terminal needs
 // nothing.
 void ShowUtf8OnConsole();
+// Gives the console back its own code page now, for a program about to be ended at once, which
+// runs no exit handler.
+void RestoreConsoleCodePage();
 
 }  // namespace ts

@@ -25,6 +25,10 @@ public:
     // Opens an existing regular file for reading and writing, without emptying it; writes go
     // to its end.
     bool OpenExistingForUpdate(const std::string& path);
+    // Opens an existing regular file to write over it from its start, without emptying it
+    // first: a write that fails half-way then leaves old bytes after the new ones rather than
+    // an empty file.
+    bool OpenExistingForWriting(const std::string& path);
     bool IsOpen() const { return handle_ != kNone; }
 
     // Bytes read into `buffer`, 0 at the end of the file, -1 on an error.

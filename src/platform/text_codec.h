@@ -45,7 +45,10 @@ std::string LocaleTextToUtf8(std::string_view text, const std::string& charset);
 // The text lines of the settings file (description, serial, table paths) are kept as the
 // original program keeps them: in the system's ANSI code page on Windows, so that either
 // program reads the other's file; as they are (UTF-8) on Linux. Nothing when the code page has
-// no place for a character of `utf8`: such text is not to be written as question marks.
+// no place for a character of `utf8`: such text is not to be written as question marks. Read
+// text with bytes the code page cannot decode comes back empty: the value counts as not set (no
+// instrument chosen, no table for that channel) rather than as a changed name that could lead to
+// another device or file.
 std::optional<std::string> Utf8ToSettingsText(std::string_view utf8);
 std::string SettingsTextToUtf8(std::string_view text);
 

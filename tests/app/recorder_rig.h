@@ -17,6 +17,7 @@
 
 #include "device/driver.h"
 #include "file_text.h"
+#include "settings_text.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
@@ -48,18 +49,17 @@ inline void WriteTables(const TempFolder& folder) {
 // with calibration tables on 1 and 3, one recording choice (window order).
 inline std::string Settings(const TempFolder& folder, int choice, bool averages) {
     WriteTables(folder);
-    std::string s = "KSL214.8N\r\nTS000001\r\n0\r\n";
-    for (int c = 0; c < 6; ++c) s += "1\r\n";
-    for (int c = 0; c < 6; ++c) s += (c == 0 || c == 2 || c == 5) ? "1\r\n" : "0\r\n";
-    s += "0\r\n8421504\r\n0\r\n255\r\n16776960\r\n65535\r\n16711935\r\n65280\r\n16777215\r\n";
-    s += folder / "t1.txt";
-    s += "\r\n\r\n";
-    s += folder / "t3.txt";
-    s += "\r\n\r\n\r\n\r\n";
-    for (int i = 0; i < 19; ++i) s += i == choice ? "1\r\n" : "0\r\n";
-    s += "1\r\n";
-    s += averages ? "1\r\n" : "0\r\n";
-    return s;
+    std::vector<std::pair<int, std::string>> lines = {{0, "KSL214.8N"},
+                                                      {1, "TS000001"},
+                                                      {9, "1"},
+                                                      {11, "1"},
+                                                      {14, "1"},
+                                                      {24, folder / "t1.txt"},
+                                                      {26, folder / "t3.txt"},
+                                                      {30 + choice, "1"},
+                                                      {50, averages ? "1" : "0"}};
+    for (int line = 3; line < 9; ++line) lines.emplace_back(line, "1");
+    return SettingsText(lines);
 }
 
 // Raw bytes as the simulated instrument sends them, noise bytes and corrupt frames included.

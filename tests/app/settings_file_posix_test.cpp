@@ -12,7 +12,7 @@ namespace {
 using sim::TestUi;
 
 TEST_F(SettingsFileTest, AFailedSaveWarnsAndLeavesTheOldFileWhole) {
-    const Lines old = With(kDefaults, {{0, "Old"}});
+    const LineList old = With(kDefaults, {{0, "Old"}});
     WriteSettings(old);
     st().link.DeviceDescription = "New";
     {

@@ -10,8 +10,8 @@
 namespace ts {
 namespace {
 
-Lines Split(std::string_view text) {
-    Lines lines;
+LineList Split(std::string_view text) {
+    LineList lines;
     for (std::size_t start = 0, end = 0; end != std::string_view::npos; start = end + 1) {
         end = text.find('|', start);
         lines.emplace_back(text.substr(start, end - start));
@@ -51,7 +51,7 @@ TEST_F(SettingsFileTest, AFirstStartReportsTheSixMissingTablesInOrder) {
 TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
     // Identity, scale; chart and file enables; background, grid, averaging; curve colours;
     // table paths; the 19 recording choices (the last: on change); threshold; averages.
-    const Lines file = Split(
+    const LineList file = Split(
         "KSL214.8N|TS000001|7|1|0|1|0|0|1|0|1|1|0|0|0|16711680|12632256|1|1|2|3|4|5|6|"
         "/data/t1.txt||/data/t 3.txt|||/data/t6.txt|"
         "0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|1|98|1");
@@ -90,7 +90,7 @@ TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
 }
 
 TEST_F(SettingsFileTest, AShortFileKeepsWhatItHadAndDefaultsTheRest) {
-    Lines forty = With(kDefaults, {{0, "Dev"}, {1, "S1"}, {3, "1"}, {24, "/t1"}, {39, "1"}});
+    LineList forty = With(kDefaults, {{0, "Dev"}, {1, "S1"}, {3, "1"}, {24, "/t1"}, {39, "1"}});
     forty.resize(40);
     WriteSettings(forty);
     st().LoadSettings();
@@ -134,7 +134,7 @@ TEST_F(SettingsFileTest, EmptyIdentityIsValidButAnEmptyNumberIsNot) {
     WriteSettings(With(kDefaults, {{0, "Dev"}, {2, ""}, {3, "1"}}));
     Station second(driver, platform, ui);
     second.LoadSettings();
-    EXPECT_EQ(ui.Texts(), Lines{std::string(text::kMsgSettingsReadFailed)});
+    EXPECT_EQ(ui.Texts(), LineList{std::string(text::kMsgSettingsReadFailed)});
     EXPECT_EQ(second.link.DeviceDescription, "Dev");
     EXPECT_FALSE(second.form.ChartEN_CH[0].Checked);
 }
@@ -193,7 +193,7 @@ TEST_F(SettingsFileTest, OfSeveralRecordingChoicesTheLastWins) {
 }
 
 TEST_F(SettingsFileTest, EveryLineEndingIsReadAndLinesAfterTheLastAreIgnored) {
-    Lines longer = With(kDefaults, {{0, "Dev"}, {50, "1"}});
+    LineList longer = With(kDefaults, {{0, "Dev"}, {50, "1"}});
     longer.push_back("anything at all");
     longer.push_back("\x01garbage");
     for (const char* ending : {"\n", "\r", "\r\n"}) {
@@ -212,7 +212,7 @@ TEST_F(SettingsFileTest, EveryLineEndingIsReadAndLinesAfterTheLastAreIgnored) {
 TEST_F(SettingsFileTest, AnOverlongLineOrABinaryFileIsAReadFailureNotACrash) {
     WriteSettings(With(kDefaults, {{0, "Dev"}, {3, "1"}, {24, std::string(70 * 1024, 'p')}}));
     st().LoadSettings();
-    EXPECT_EQ(ui.Texts(), Lines{std::string(text::kMsgSettingsReadFailed)});
+    EXPECT_EQ(ui.Texts(), LineList{std::string(text::kMsgSettingsReadFailed)});
     EXPECT_EQ(st().link.DeviceDescription, "Dev");
     EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
     EXPECT_EQ(st().TablePath[0], "");
@@ -228,7 +228,7 @@ TEST_F(SettingsFileTest, AnOverlongLineOrABinaryFileIsAReadFailureNotACrash) {
     }
     Station binary(driver, platform, ui);
     binary.LoadSettings();
-    EXPECT_EQ(ui.Texts(), Lines{std::string(text::kMsgSettingsReadFailed)});
+    EXPECT_EQ(ui.Texts(), LineList{std::string(text::kMsgSettingsReadFailed)});
     EXPECT_EQ(FileLines(), kDefaults);
 }
 
@@ -269,7 +269,7 @@ TEST_F(SettingsFileTest, AValueWithALineBreakCannotShiftTheLinesAfterIt) {
     st().TablePath[2] = "/data/three.txt";
     st().form.CheckBox_FileDataAver.Checked = true;
     st().SaveSettings();
-    const Lines lines = FileLines();
+    const LineList lines = FileLines();
     ASSERT_EQ(lines.size(), 51u);
     EXPECT_EQ(lines[25], "");
     EXPECT_EQ(lines[26], "/data/three.txt");
@@ -295,7 +295,7 @@ TEST_F(SettingsFileTest, TheSimulatorsDemoFileReadsAsIntended) {
 }
 
 TEST_F(SettingsFileTest, AReadOnlyFileStaysReadOnlyAndTheSaveWarns) {
-    const Lines old = With(kDefaults, {{0, "Old"}});
+    const LineList old = With(kDefaults, {{0, "Old"}});
     WriteSettings(old);
     namespace fs = std::filesystem;
     fs::permissions(SettingsPath(),

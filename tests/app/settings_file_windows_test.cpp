@@ -6,6 +6,7 @@
 
 #include "app/texts.h"
 #include "platform/text_codec.h"
+#include "platform/windows/settings_text.h"
 #include "settings_file_rig.h"
 
 namespace ts {
@@ -40,13 +41,32 @@ TEST(SettingsTextTest, TextGoesIntoTheAnsiCodePageOrIsRefused) {
     }
 }
 
+// In a double-byte code page a lead byte without its second byte, or a pair the code page lacks,
+// decodes to nothing rather than to a stand-in character that could name another file.
+TEST(SettingsTextTest, BytesTheCodePageCannotDecodeGiveNoText) {
+    struct Case {
+        unsigned codePage;
+        const char* bytes;
+        const char* utf8;
+    };
+    const Case cases[] = {
+        {932, "C:\\\x95\x5C\\t1.txt", "C:\\表\\t1.txt"},
+        {932, "C:\\\x82", ""},
+        {936, "C:\\\x81\x20t1.txt", ""},
+        {1251, "\xD2\xE0\xE1", "Таб"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SettingsTextToUtf8(c.bytes, c.codePage), c.utf8) << c.codePage << " " << c.bytes;
+    }
+}
+
 TEST_F(SettingsFileTest, ATablePathIsKeptInTheAnsiCodePageOrLeftOutWithAWarning) {
     const bool russian = ::GetACP() == 1251;
     st().TablePath[0] = "C:\\Таблицы\\канал1.txt";
     st().TablePath[1] = "C:\\tables\\t2.txt";
     st().link.DeviceDescription = "KSL214.8N";
     st().SaveSettings();
-    const Lines lines = FileLines();
+    const LineList lines = FileLines();
     ASSERT_EQ(lines.size(), 51u);
     EXPECT_EQ(lines[24], russian ? "C:\\\xD2\xE0\xE1\xEB\xE8\xF6\xFB\\\xEA\xE0\xED\xE0\xEB"
                                    "1.txt"

@@ -20,6 +20,7 @@
 
 #include "file_text.h"
 #include "line_bytes.h"
+#include "platform/windows/system_folders.h"
 #include "temp_folder.h"
 
 namespace ts {
@@ -299,28 +300,38 @@ TEST_F(D2xxDriverTest, TheWordSimStreamsTheSimulatedInstrumentWithoutEnd) {
     driver->Close(handle);
 }
 
-// The program's own folder, where ftd2xx.dll was built.
-std::filesystem::path ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path();
+// Under wine the system folder holds no ftd2xx.dll: the copy built beside this program is loaded
+// only when asked for.
+TEST(D2xxLibraryPathTest, TheCopyBesideTheProgramIsLoadedOnlyWhenTheEmulatedBridgesAreNamed) {
+    struct Row {
+        const wchar_t* bridges;
+        bool loaded;
+        const char* why;
+    };
+    const Row rows[] = {
+        {nullptr, false, "not asked for: the system folder only"},
+        {L"", true, "asked for without a bridge"},
+        {L"KSL214.8N,TS000001,sim", true, "asked for with a bridge"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", row.bridges);
+        const D2xxDriver driver;
+        EXPECT_EQ(driver.LibraryMissing(), !row.loaded);
+    }
+    SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", nullptr);
 }
 
 TEST(D2xxLibraryMissingTest, EveryOperationFailsAndTheDriverSaysTheLibraryIsMissing) {
     TempFolder folder;
-    // A copy of the library that only the working folder holds, under a name of its own.
-    std::filesystem::copy_file(ProgramFolder() / "ftd2xx.dll",
-                               std::filesystem::path(folder.path()) / "ts-working-folder.dll");
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path());
     struct Row {
-        const wchar_t* library;
+        std::wstring library;
         const char* why;
     };
     const Row rows[] = {
-        {L"ts-absent-d2xx.dll", "no such library"},
-        {L"ts-working-folder.dll", "the working folder is never searched"},
-        {L"version.dll", "a system library without the eleven functions"},
+        {std::filesystem::path(folder / "ts-absent-d2xx.dll").wstring(), "no such library"},
+        {SystemFolder() + L"\\version.dll", "a system library without the eleven functions"},
+        {L"", "no path"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -346,7 +357,6 @@ TEST(D2xxLibraryMissingTest, EveryOperationFailsAndTheDriverSaysTheLibraryIsMiss
         for (std::size_t op = 0; op < std::size(operations); ++op)
             EXPECT_NE(operations[op](), kFtOk) << "operation " << op;
     }
-    std::filesystem::current_path(previous);
 }
 
 }  // namespace

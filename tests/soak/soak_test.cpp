@@ -15,6 +15,7 @@
 #include "device/line_rate.h"
 #include "file_text.h"
 #include "measure/pipeline_probe.h"
+#include "settings_text.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
 #include "sim/test_platform.h"
@@ -37,13 +38,12 @@ double SoakHours() {
 
 std::string Settings(const TempFolder& folder) {
     std::ofstream(folder / "table.txt", std::ios::binary) << "0 0\r\n1023 100\r\n";
-    std::string s = "KSL214.8N\r\nTS000001\r\n0\r\n";
-    for (int c = 0; c < 12; ++c) s += "1\r\n";  // all channels drawn and recorded
-    s += "0\r\n8421504\r\n0\r\n255\r\n16776960\r\n65535\r\n16711935\r\n65280\r\n16777215\r\n";
-    for (int c = 0; c < 6; ++c) s += folder / "table.txt" + "\r\n";
-    for (int i = 0; i < 19; ++i) s += i == kRecordChoice1s ? "1\r\n" : "0\r\n";
-    s += "1\r\n1\r\n";  // threshold item "2", period averages on
-    return s;
+    std::vector<std::pair<int, std::string>> lines = {{0, "KSL214.8N"}, {1, "TS000001"}};
+    for (int line = 3; line < 15; ++line) lines.emplace_back(line, "1");  // all drawn and recorded
+    for (int line = 24; line < 30; ++line) lines.emplace_back(line, folder / "table.txt");
+    lines.emplace_back(30 + kRecordChoice1s, "1");
+    lines.emplace_back(50, "1");  // period averages on
+    return SettingsText(lines);
 }
 
 // Watches the pipeline: samples that entered it and period ends of each scale.

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,14 +10,18 @@
 #include <QToolButton>
 
 #include "about_box.h"
+#include "app/form_layout.h"
 #include "app/texts.h"
+#include "color_swatch.h"
 #include "device/libftdi/ftdi_driver.h"
 #include "emulated_bridge_rig.h"
+#include "form_probe.h"
 #include "main_window.h"
 #include "qt_text.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
+#include "strip_chart.h"
 #include "ui_test_support.h"
 
 using namespace ts;
@@ -25,7 +31,9 @@ class MainWindowTest : public QObject {
 
 private slots:
     void captionSizeAndFixedBorder();
-    void everyControlOfTheOutlineExistsUnderItsName();
+    void everyControlOfTheDescriptionAtItsPlace();
+    void everyTiedControlShowsItsFieldAndNoOther();
+    void everyTickAndChoiceTakesAClick();
     void menuCaptionsKeepTheirBlanks();
     void startsShowingTheNotFoundMessageWithoutAnInstrument();
     void aboutBoxIsModelessAndShownAgain();
@@ -50,38 +58,124 @@ void MainWindowTest::captionSizeAndFixedBorder() {
     QCOMPARE(rig.window->minimumSize(), rig.window->maximumSize());
 }
 
-void MainWindowTest::everyControlOfTheOutlineExistsUnderItsName() {
+namespace {
+
+using probe::Shown;
+
+QString CaptionOf(const QWidget* widget) {
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    if (const auto* group = qobject_cast<const QGroupBox*>(widget)) return group->title();
+    return {};
+}
+
+Shown Read(const QWidget* widget) {
+    Shown shown{CaptionOf(widget).toStdString(), false, widget->isEnabled(), !widget->isHidden()};
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+        shown.checked = button->isChecked();
+    } else if (const auto* swatch = qobject_cast<const ColorSwatch*>(widget)) {
+        shown.colour = swatch->color();
+    } else if (const auto* chart = qobject_cast<const StripChart*>(widget)) {
+        shown.colour = chart->backgroundColor();
+    } else if (const auto* box = qobject_cast<const QComboBox*>(widget)) {
+        shown.index = box->currentIndex();
+    }
+    return shown;
+}
+
+// The widgets of the description's controls, in its order.
+std::vector<QWidget*> Widgets(Rig& rig) {
+    std::vector<QWidget*> widgets;
+    for (const auto& spec : layout::MainWindowControls()) {
+        widgets.push_back(rig.Find<QWidget>(Q(spec.name)));
+    }
+    return widgets;
+}
+
+std::vector<Shown> ReadAll(const std::vector<QWidget*>& widgets) {
+    std::vector<Shown> shown;
+    for (const QWidget* widget : widgets) shown.push_back(Read(widget));
+    return shown;
+}
+
+}  // namespace
+
+void MainWindowTest::everyControlOfTheDescriptionAtItsPlace() {
     Rig rig;
-    QStringList names = QString(
-                            "Chart Label_ErrDeviceNum CheckBox_ChartStop CheckBox_ChartAver "
-                            "ButtonChartClear PanelColor_ChartBackGround PanelColor_ChartGrid "
-                            "RadioGroup_X GroupBoxFile LabelPeriod Label_FileOnChangeSens "
-                            "ComboBox_FileOnChangeThresh B_File B_FileSaveStart B_FileSaveStop "
-                            "CheckBox_FileDataAver Label_FileRecordTime Label_ResultFileName "
-                            "Text_Label_21 Label_Connection_Indicator")
-                            .split(' ');
-    for (int c = 1; c <= 6; ++c) {
-        for (const char* base : {"GroupBoxCH", "Label_ResCH", "B_ListF_CH", "ChartEN_CH",
-                                 "FileEN_CH", "PanelColor_CurveCH"}) {
-            names << QString("%1%2").arg(base).arg(c);
+    const auto& controls = layout::MainWindowControls();
+    const std::vector<QWidget*> widgets = Widgets(rig);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const layout::ControlSpec& spec = controls[i];
+        const QWidget* widget = widgets[i];
+        const QString parent = spec.parent < 0 ? "ClientArea" : Q(controls[spec.parent].name);
+        QVERIFY2(widget->parentWidget()->objectName() == parent, qPrintable(Q(spec.name)));
+        const QRect place(spec.place.x, spec.place.y, spec.place.width, spec.place.height);
+        if (spec.fitsText) {
+            QCOMPARE(widget->geometry().center().x(), widget->parentWidget()->width() / 2);
+        } else if (spec.field == layout::Field::Label_ResultFileName) {
+            QCOMPARE(widget->pos(), place.topLeft());
+            QVERIFY(widget->width() <= layout::kFileNameRoom);
+        } else {
+            QVERIFY2(widget->geometry() == place, qPrintable(Q(spec.name)));
+        }
+        if (!spec.caption.empty()) QCOMPARE(CaptionOf(widget), Q(spec.caption));
+        if (spec.field != layout::Field::Label_Connection_Indicator) {
+            QCOMPARE(widget->toolTip(), Q(spec.hint));
+        }
+        QCOMPARE(widget->font().bold(), layout::kFontSpecs[int(spec.font)].bold);
+    }
+    for (const auto& menu : layout::MainWindowMenus()) {
+        QCOMPARE(rig.Find<QMenu>(Q(menu.name))->title(), Q(menu.caption));
+        for (const auto& item : menu.items) {
+            if (!item.caption.empty())
+                QCOMPARE(rig.Find<QAction>(Q(item.name))->text(), Q(item.caption));
         }
     }
-    for (auto name : text::kRecordChoiceNames) names << Q(name);
-    for (const QString& name : names) {
-        QVERIFY2(rig.window->findChild<QWidget*>(name) != nullptr, qPrintable(name));
+    for (const auto& spec : layout::AboutBoxControls()) {
+        const auto* widget = rig.window->aboutBox()->findChild<QWidget*>(Q(spec.name));
+        QVERIFY2(widget != nullptr, qPrintable(Q(spec.name)));
+        QCOMPARE(widget->geometry(),
+                 QRect(spec.place.x, spec.place.y, spec.place.width, spec.place.height));
+        QCOMPARE(CaptionOf(widget), Q(spec.caption));
     }
-    QVERIFY(rig.window->findChild<QLabel*>("Label_ErrDeviceNum")->isHidden());
-    QCOMPARE(rig.window->findChild<QLabel*>("Label_ErrDeviceNum")->text(),
-             Q(text::kWrongDeviceNumber));
-    QCOMPARE(rig.window->findChild<QLabel*>("Label_ResCH4")->text(), QString("0.000"));
-    QCOMPARE(rig.window->findChild<QWidget*>("GroupBoxCH1")->property("title").toString(),
-             QString("Канал 1"));
-    QCOMPARE(rig.window->findChild<QWidget*>("GroupBoxCH2")->property("title").toString(),
-             QString(" Канал 2 "));
-    QCOMPARE(rig.window->findChild<QWidget*>("RadioGroup_X")->property("title").toString(),
-             QString(" Шкала X "));
-    QCOMPARE(rig.window->findChild<QLabel*>("Text_Label_21")->text(),
-             QString("Соединение с прибором:"));
+    // Blanks that are part of the captions.
+    QCOMPARE(rig.Find<QGroupBox>("GroupBoxCH1")->title(), QString("Канал 1"));
+    QCOMPARE(rig.Find<QGroupBox>("GroupBoxCH2")->title(), QString(" Канал 2 "));
+    QCOMPARE(rig.Find<QGroupBox>("RadioGroup_X")->title(), QString(" Шкала X "));
+}
+
+// Each field of the model shows in its own control and in no other.
+void MainWindowTest::everyTiedControlShowsItsFieldAndNoOther() {
+    Rig rig;
+    const std::vector<QWidget*> widgets = Widgets(rig);
+    const auto faults = probe::CheckEveryTie(
+        rig.st().form, [&] { return ReadAll(widgets); }, [&] { rig.window->ApplyForm(); });
+    QVERIFY2(faults.empty(), faults.empty() ? "" : faults.front().c_str());
+}
+
+// A click ticks or chooses in the control and in the model alike.
+void MainWindowTest::everyTickAndChoiceTakesAClick() {
+    Rig rig;
+    rig.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+    for (const auto& spec : layout::MainWindowControls()) {
+        if (spec.kind != layout::Kind::CheckBox && spec.kind != layout::Kind::RadioButton) continue;
+        auto* button = rig.Find<QAbstractButton>(Q(spec.name));
+        button->setEnabled(true);
+        const bool wanted = spec.kind == layout::Kind::RadioButton || !button->isChecked();
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+        QVERIFY2(button->isChecked() == wanted, qPrintable(Q(spec.name)));
+        QVERIFY2(probe::ModelChecked(rig.st().form, spec) == wanted, qPrintable(Q(spec.name)));
+    }
+    for (const auto& spec : layout::MainWindowControls()) {
+        if (spec.kind != layout::Kind::ComboBox) continue;
+        auto* box = rig.Find<QComboBox>(Q(spec.name));
+        QStringList items;
+        for (int k = 0; k < box->count(); ++k) items << box->itemText(k);
+        QStringList described;
+        for (const std::string& item : spec.items) described << Q(item);
+        QCOMPARE(items, described);
+    }
 }
 
 void MainWindowTest::menuCaptionsKeepTheirBlanks() {

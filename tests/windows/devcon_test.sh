@@ -14,7 +14,7 @@ devcon=${1:-$here/../../build/windows/devcon.exe}
 devcon=$(cd "$(dirname "$devcon")" && pwd)/$(basename "$devcon")
 wine_rig_start devcon-test
 
-usage='devcon.exe: usage: devcon.exe disable|enable "@USB\VID_xxxx&PID_xxxx\SERIAL"'
+usage='devcon.exe: usage: devcon.exe [--dry-run] disable|enable "@USB\VID_xxxx&PID_xxxx\SERIAL"'
 bridge='USB\VID_0403&PID_6001\A1B2C3'
 
 # status, standard error, then the arguments; fields apart by "#".
@@ -39,6 +39,21 @@ done << TABLE
 1#devcon.exe: no device with the instance path USB\VID_0403&PID_6001"#disable#@USB\VID_0403&PID_6001"
 1#devcon.exe: cannot disable the device ROOT\WINE\WINEBUS#disable#@ROOT\WINE\WINEBUS
 1#devcon.exe: cannot enable the device ROOT\WINE\WINEBUS#enable#@ROOT\WINE\WINEBUS
+2#$usage#--dry#disable#@ROOT\WINE\WINEBUS
+1#devcon.exe: no device with the instance path $bridge#--dry-run#disable#@$bridge
+TABLE
+
+# wine carries out no change, so a dry run shows which change each command asks of the device's
+# class installer; the numbers are setupapi.h's.
+while IFS='#' read -r action state; do
+    wine "$devcon" --dry-run "$action" '@ROOT\WINE\WINEBUS' > "$scratch/out" 2> "$scratch/err"
+    expect_equal "status of a dry run of $action" 0 $?
+    expect_equal "the change a dry run of $action asks for" \
+        "would ask the class installer of ROOT\WINE\WINEBUS: function DIF_PROPERTYCHANGE (18), state $state, scope DICS_FLAG_CONFIGSPECIFIC (2), hardware profile 0" \
+        "$(tr -d '\r' < "$scratch/out")"
+done << TABLE
+disable#DICS_DISABLE (2)
+enable#DICS_ENABLE (1)
 TABLE
 
 finish

@@ -2,7 +2,9 @@
 # The Windows installer under wine, in a fresh prefix: a silent install puts the files, the
 # shortcuts and the uninstall entry where Windows expects them; the installed programs behave as
 # the build tree's; a silent uninstall takes all of it away but the user's data; a newer version
-# installs over an older one where that one is.
+# installs over an older one where that one is; neither touches a program that runs; a folder
+# of the user's files gets a folder of the program's own, and the user's files, there or left in
+# the program's folder, outlast the uninstall.
 #
 #   tests/windows/installer_test.sh [BUILD]     BUILD: the Windows build folder, default
 #                                               build/windows (packaged first if need be)
@@ -184,5 +186,47 @@ expect "and nothing goes to Program Files" test ! -e "$program_folder"
 expect_equal "one uninstall entry, the newer version's, where the older was" \
     "$version|C:\\\\Apps\\\\ТРЕНД-СТАНЦИЯ" \
     "$(uninstall_entry | sed -n 's/^"DisplayVersion"="\(.*\)"$/\1/p;s/^"InstallLocation"="\(.*\)"$/\1/p' | paste -sd '|')"
+
+
+# A program of ours running: the silent install and uninstall leave every file as it is.
+(cd "$scratch" && exec wine 'C:\Apps\ТРЕНД-СТАНЦИЯ\trend-record.exe' --serial TS000001 \
+    --every all --channels 1 --out running.txt) \
+    > /dev/null 2>&1 &
+running=$!
+sleep 4
+cp -r "$drive_c/Apps/ТРЕНД-СТАНЦИЯ" "$scratch/apps-before"
+wine "$setup" /S
+expect_equal "silent install's status while the program runs" 3 $?
+wine 'C:\Apps\ТРЕНД-СТАНЦИЯ\uninstall.exe' /S
+# The uninstaller's copy of itself works on after it returns.
+sleep 6
+expect "neither touched the running program's folder" \
+    diff -r "$scratch/apps-before" "$drive_c/Apps/ТРЕНД-СТАНЦИЯ"
+wine taskkill /f /im trend-record.exe > /dev/null 2>&1
+wait "$running" 2> /dev/null
+wine 'C:\Apps\ТРЕНД-СТАНЦИЯ\uninstall.exe' /S
+wineserver -w
+expect "once it has ended, the uninstall goes" test ! -e "$drive_c/Apps/ТРЕНД-СТАНЦИЯ"
+
+# A folder holding the user's own files, some named as ours: the program goes into a folder of
+# its own there. A file a program started in the program's folder left behind, and the user's
+# files, outlast the uninstall, and so does the folder that holds it.
+records="$drive_c/users/Public/Documents/MyRecords"
+mkdir -p "$records"
+for file in README.txt LICENSE.txt notes.txt; do echo "the user's $file" > "$records/$file"; done
+cp -r "$records" "$scratch/records-before"
+wine "$setup" /S '/D=C:\users\Public\Documents\MyRecords'
+expect_equal "silent install into a folder of the user's: status" 0 $?
+expect_equal "the program in a folder of its own there" "$installed_files" \
+    "$(listing "$records/ТРЕНД-СТАНЦИЯ")"
+expect "the user's files there untouched by the install" \
+    diff -r --exclude=ТРЕНД-СТАНЦИЯ "$scratch/records-before" "$records"
+echo "the user's settings" > "$records/ТРЕНД-СТАНЦИЯ/Settings.bin"
+wine "$records/ТРЕНД-СТАНЦИЯ/uninstall.exe" /S
+wineserver -w
+expect_equal "the uninstall leaves the user's file and its folder" "Settings.bin" \
+    "$(listing "$records/ТРЕНД-СТАНЦИЯ")"
+expect "the user's files untouched by the uninstall" \
+    diff -r --exclude=ТРЕНД-СТАНЦИЯ "$scratch/records-before" "$records"
 
 finish

@@ -4,8 +4,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QDialog>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -65,6 +68,11 @@ void CloseOnSignals::DismissBoxes() {
     for (int round = 0; round < 16; ++round) {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) return;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            // Its text goes where the session keeps a program's output (the journal, a
+            // terminal), since nobody is there to read it in the box.
+            std::fprintf(stderr, "trend-station: %s\n", box->text().trimmed().toUtf8().constData());
+        }
         if (auto* dialog = qobject_cast<QDialog*>(modal)) {
             dialog->reject();
         } else {

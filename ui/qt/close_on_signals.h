@@ -9,8 +9,9 @@ class QWidget;
 namespace ts {
 
 // Ends the program as the user would when the session ends it with SIGTERM or SIGHUP, or a
-// terminal with SIGINT: message boxes up at the time are dismissed, the window is closed (its
-// settings saved, its result file closed) and the event loop left. Made before the window,
+// terminal with SIGINT: message boxes up at the time are dismissed, their text written to the
+// error output, the window is closed (its settings saved, its result file closed) and the event
+// loop left. Made before the window,
 // whose construction may already show message boxes.
 class CloseOnSignals : public QObject {
 public:

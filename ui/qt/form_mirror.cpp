@@ -78,98 +78,79 @@ void SetCheck(QAbstractButton* box, const CheckState& state) {
     SetVisible(box, state.Visible);
 }
 
-void SetMenuItem(QAction* action, const MenuItemState& state) {
-    const QString text = Q(state.Caption);
-    if (action->text() != text) action->setText(text);
-    if (action->isChecked() != state.Checked) action->setChecked(state.Checked);
-    if (action->isEnabled() != state.Enabled) action->setEnabled(state.Enabled);
-    if (action->isVisible() != state.Visible) action->setVisible(state.Visible);
-}
-
-// A plain item shows a tick when checked and no mark when not; a checkable item would show
-// an empty box, unlike the radio items above it.
-void SetPlainMenuItem(QAction* action, const MenuItemState& state) {
-    if (action->isCheckable() != state.Checked) action->setCheckable(state.Checked);
-    SetMenuItem(action, state);
-}
-
-// An exclusive group must be able to show "nothing selected" too.
-void SelectInGroup(QButtonGroup* group, int id) {
-    QAbstractButton* wanted = group->button(id);
-    if (group->checkedButton() == wanted) return;
-    if (wanted != nullptr) {
-        wanted->setChecked(true);
+// A radio button of an exclusive group can be cleared only with the group's exclusion off: the
+// model may select none of the group.
+void SetRadio(QAbstractButton* radio, bool checked) {
+    if (radio->isChecked() == checked) return;
+    QButtonGroup* group = radio->group();
+    if (checked || group == nullptr) {
+        radio->setChecked(checked);
         return;
     }
     group->setExclusive(false);
-    if (QAbstractButton* checked = group->checkedButton()) checked->setChecked(false);
+    radio->setChecked(false);
     group->setExclusive(true);
+}
+
+void SetComboIndex(QComboBox* box, const ComboState& state) {
+    // Text typed into the box that names no item means "nothing selected" and stays as typed;
+    // clearing the index would wipe it.
+    const bool typedNoItem = state.ItemIndex < 0 && box->findText(box->currentText()) < 0;
+    if (!typedNoItem && box->currentIndex() != state.ItemIndex) {
+        const QSignalBlocker block(box);
+        box->setCurrentIndex(state.ItemIndex);
+    }
 }
 
 }  // namespace
 
+void TMF::MirrorControl(std::size_t index) {
+    const FormTie& tie = ties_[index];
+    QWidget* widget = widgets_[index];
+    switch (layout::MainWindowControls()[index].kind) {
+        case layout::Kind::Chart:
+            chart_->setBackgroundColor(*tie.color);
+            chart_->setGridColor(*tie.gridColor);
+            return;
+        case layout::Kind::Label:
+            if (tie.label != nullptr) {
+                SetLabel(static_cast<QLabel*>(widget), *tie.label);
+            } else if (tie.state != nullptr) {
+                SetEnabled(widget, tie.state->Enabled);
+            }
+            if (tie.hint != nullptr) SetToolTip(widget, *tie.hint);
+            return;
+        case layout::Kind::Button:
+            if (tie.state != nullptr) SetEnabled(widget, tie.state->Enabled);
+            if (tie.textColor != nullptr) SetTextColor(widget, *tie.textColor);
+            return;
+        case layout::Kind::CheckBox:
+            if (tie.check != nullptr) SetCheck(static_cast<QAbstractButton*>(widget), *tie.check);
+            return;
+        case layout::Kind::RadioButton:
+            SetRadio(static_cast<QAbstractButton*>(widget), tie.Checked());
+            if (tie.state != nullptr) SetEnabled(widget, tie.state->Enabled);
+            return;
+        case layout::Kind::ColorSwatch:
+            static_cast<ColorSwatch*>(widget)->setColor(*tie.color);
+            return;
+        case layout::Kind::ComboBox:
+            SetEnabled(widget, tie.state->Enabled);
+            SetComboIndex(static_cast<QComboBox*>(widget), *tie.combo);
+            return;
+        case layout::Kind::GroupBox:
+            return;
+    }
+}
+
 void TMF::ApplyForm() {
-    const Form& f = station_->form;
-
-    chart_->setBackgroundColor(f.ChartBackground);
-    chart_->setGridColor(f.ChartGrid);
-    SetLabel(errDeviceNum_, f.Label_ErrDeviceNum);
-    SetCheck(chartStop_, f.CheckBox_ChartStop);
-    SetCheck(chartAver_, f.CheckBox_ChartAver);
-    SetEnabled(chartClear_, f.ButtonChartClear.Enabled);
-    backgroundSwatch_->setColor(f.PanelColor_ChartBackGround);
-    gridSwatch_->setColor(f.PanelColor_ChartGrid);
-    SelectInGroup(scaleButtons_, f.RadioGroup_X);
-
-    for (int c = 0; c < kChannels; ++c) {
-        SetLabel(readouts_[c], f.Label_ResCH[c]);
-        SetEnabled(tableButtons_[c], f.B_ListF_CH[c].Enabled);
-        SetTextColor(tableButtons_[c], f.B_ListF_CH[c].FontColor);
-        SetCheck(chartEnables_[c], f.ChartEN_CH[c]);
-        SetCheck(fileEnables_[c], f.FileEN_CH[c]);
-        curveSwatches_[c]->setColor(f.PanelColor_CurveCH[c]);
+    for (std::size_t i = 0; i < widgets_.size(); ++i) MirrorControl(i);
+    // Sized to its text, within the room the group leaves it.
+    const int fileNameWidth = std::min(resultFileName_->sizeHint().width(), layout::kFileNameRoom);
+    if (resultFileName_->width() != fileNameWidth) {
+        resultFileName_->resize(fileNameWidth, resultFileName_->height());
     }
-
-    SelectInGroup(recordButtons_, f.SelectedRecordChoice());
-    for (int i = 0; i < kRecordChoices; ++i)
-        SetEnabled(recordChoices_[i], f.RadioB_File[i].Enabled);
-    SetEnabled(onChangeSens_, f.Label_FileOnChangeSens.Enabled);
-    SetEnabled(threshold_, f.ComboBox_FileOnChangeThresh.Enabled);
-    // Text typed into the box that names no item means "nothing selected"
-    // and stays as typed; clearing the index would wipe it.
-    const int thresholdIndex = f.ComboBox_FileOnChangeThresh.ItemIndex;
-    const bool typedNoItem =
-        thresholdIndex < 0 && threshold_->findText(threshold_->currentText()) < 0;
-    if (!typedNoItem && threshold_->currentIndex() != thresholdIndex) {
-        const QSignalBlocker block(threshold_);
-        threshold_->setCurrentIndex(thresholdIndex);
-    }
-    SetEnabled(fileButton_, f.B_File.Enabled);
-    SetEnabled(startButton_, f.B_FileSaveStart.Enabled);
-    SetEnabled(stopButton_, f.B_FileSaveStop.Enabled);
-    SetCheck(dataAver_, f.CheckBox_FileDataAver);
-    SetLabel(recordTime_, f.Label_FileRecordTime);
-    SetToolTip(recordTime_, f.Label_FileRecordTime.Hint);
-    SetLabel(resultFileName_, f.Label_ResultFileName);
-    if (resultFileName_->width() != std::min(resultFileName_->sizeHint().width(), kFileNameRoom)) {
-        resultFileName_->resize(std::min(resultFileName_->sizeHint().width(), kFileNameRoom),
-                                resultFileName_->height());
-    }
-
-    SetLabel(connectionIndicator_, f.Label_Connection_Indicator);
-    SetToolTip(connectionIndicator_, f.Label_Connection_Indicator.Hint);
-
-    for (int k = 0; k < kDeviceMenuItems; ++k) {
-        if (k < kDeviceRadioItems) {
-            SetMenuItem(deviceItems_[k], f.M_Menu_Setting_Connection[k]);
-        } else {
-            SetPlainMenuItem(deviceItems_[k], f.M_Menu_Setting_Connection[k]);
-        }
-    }
-    const QString modeCaption = Q(f.M_Menu_Mode.Caption);
-    if (modeMenu_->title() != modeCaption) modeMenu_->setTitle(modeCaption);
-    SetMenuItem(modeNorm_, f.M_Menu_Mode_Norm);
-    SetMenuItem(modeDemo_, f.M_Menu_Mode_Demo);
+    menus_->Mirror();
 }
 
 }  // namespace ts

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     const ts::WindowOptions options = ts::ParseWindowOptions(
         {argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)}, false);
     std::string folderError;
-    if (const auto status = ts::ActBeforeWindow(options, false, folderError)) {
+    if (const auto status = ts::ActBeforeWindow(options, {}, folderError)) {
         return *status;
     }
     QApplication app(argc, argv);  // also takes the regional settings: setlocale(LC_ALL, "")

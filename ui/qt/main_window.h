@@ -1,34 +1,25 @@
 #pragma once
 
 #include <QMainWindow>
-#include <array>
 #include <memory>
+#include <vector>
 
+#include "app/form_binding.h"
 #include "app/station.h"
+#include "menu_bar.h"
 
-class QAction;
-class QActionGroup;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
 class QLabel;
-class QMenu;
-class QPushButton;
-class QRadioButton;
 class QTimer;
-class QToolButton;
 
 namespace ts {
 
-class ColorSwatch;
 class QtUi;
 class StripChart;
 class TFA;
 
-// The main window: builds every control under its name, forwards each user
-// event to the station's handler and mirrors the station's presentation model
-// after every handler and every timer tick. It owns no behaviour of its own.
+// The main window: builds every control from the window's description, forwards each user
+// event to the station's handler and mirrors the station's presentation model after every
+// handler and every timer tick. It owns no behaviour of its own.
 class TMF final : public QMainWindow {
     Q_OBJECT
 public:
@@ -53,54 +44,24 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildChartArea(QWidget* client);
-    void BuildScaleGroup(QWidget* client);
-    void BuildChannelPanels(QWidget* client);
-    void BuildRecordingGroup(QWidget* client);
-    void BuildStatusLine(QWidget* client);
-    void BuildMenu();
+    void BuildControls(QWidget* client);
     void StartTimers();
-    void ReadUserInput();
+    // Runs the handler a control or menu item names and mirrors the result.
+    void Dispatch(layout::Handler handler, int index);
+    void MirrorControl(std::size_t index);
 
     std::unique_ptr<QtUi> qtUi_;
     std::unique_ptr<Station> station_;
     TFA* about_ = nullptr;
     bool closed_ = false;
 
+    // One widget and one tie per control of the description, in its order.
+    std::vector<QWidget*> widgets_;
+    std::vector<FormTie> ties_;
     StripChart* chart_ = nullptr;
-    QLabel* errDeviceNum_ = nullptr;
-    QCheckBox* chartStop_ = nullptr;
-    QCheckBox* chartAver_ = nullptr;
-    QPushButton* chartClear_ = nullptr;
-    ColorSwatch* backgroundSwatch_ = nullptr;
-    ColorSwatch* gridSwatch_ = nullptr;
-    QGroupBox* scaleGroup_ = nullptr;
-    QButtonGroup* scaleButtons_ = nullptr;
-
-    std::array<QLabel*, kChannels> readouts_{};
-    std::array<QToolButton*, kChannels> tableButtons_{};
-    std::array<QCheckBox*, kChannels> chartEnables_{};
-    std::array<QCheckBox*, kChannels> fileEnables_{};
-    std::array<ColorSwatch*, kChannels> curveSwatches_{};
-
-    QButtonGroup* recordButtons_ = nullptr;
-    std::array<QRadioButton*, kRecordChoices> recordChoices_{};
-    QLabel* onChangeSens_ = nullptr;
-    QComboBox* threshold_ = nullptr;
-    QPushButton* fileButton_ = nullptr;
-    QPushButton* startButton_ = nullptr;
-    QPushButton* stopButton_ = nullptr;
-    QCheckBox* dataAver_ = nullptr;
-    QLabel* recordTime_ = nullptr;
     QLabel* resultFileName_ = nullptr;
 
-    QLabel* connectionIndicator_ = nullptr;
-
-    QMenu* portMenu_ = nullptr;
-    std::array<QAction*, kDeviceMenuItems> deviceItems_{};
-    QMenu* modeMenu_ = nullptr;
-    QAction* modeNorm_ = nullptr;
-    QAction* modeDemo_ = nullptr;
+    std::unique_ptr<MenuBar> menus_;
 
     QTimer* timer25Hz_ = nullptr;
     QTimer* timerPort_ = nullptr;

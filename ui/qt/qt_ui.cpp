@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/form_layout.h"
 #include "app/texts.h"
 #include "qt_text.h"
 #include "strip_chart.h"
@@ -129,7 +130,7 @@ int QtUi::FileNameTextWidth(std::string_view text) {
     // the label here has room for kFileNameRoom pixels of ours, so widths are
     // scaled to keep the rule's 305-pixel limit meaning "fits the label".
     const int pixels = fileNameLabel_->fontMetrics().horizontalAdvance(Q(text));
-    return (pixels * 305 + kFileNameRoom - 1) / kFileNameRoom;
+    return (pixels * 305 + layout::kFileNameRoom - 1) / layout::kFileNameRoom;
 }
 
 }  // namespace ts

@@ -52,9 +52,6 @@ private:
     QLabel* fileNameLabel_;
 };
 
-// Pixels the result file name label may take in the window.
-constexpr int kFileNameRoom = 248;
-
 // Qt's filter syntax from the "Description|*.ext" form.
 QString QtFilter(std::string_view filter);
 

@@ -1,6 +1,5 @@
 #include "about_box.h"
 
-#include "app/texts.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts::win32 {
@@ -9,25 +8,27 @@ namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
-constexpr int kClientWidth = 244;
-constexpr int kClientHeight = 114;
 
 }  // namespace
 
 TFA::TFA(HWND owner, UINT dpi) {
-    CreateWindowOf(L"TsAboutBox", kStyle, kExStyle, owner, Widen(text::kAboutCaption), RECT{});
+    CreateWindowOf(L"TsAboutBox", kStyle, kExStyle, owner, Widen(layout::AboutBox().caption),
+                   RECT{});
     controls_ = std::make_unique<ControlSet>(hwnd(), dpi);
-    title_.font = FontKind::Bold;
-    title_.Create(*controls_, "Label_AboutTitle", text::kAboutLine1, {0, 14, 244, 20}, SS_CENTER);
-    model_.Create(*controls_, "Label_AboutModel", text::kAboutLine2, {0, 40, 244, 20}, SS_CENTER);
-    close_.Create(*controls_, "B_Close", text::kAboutClose, {82, 76, 80, 25});
-    close_.onClick = [this] { B_CloseClick(); };
+    for (const layout::ControlSpec& spec : layout::AboutBoxControls()) {
+        const layout::Place& p = spec.place;
+        made_.push_back(MakeControl(*controls_, spec, {p.x, p.y, p.width, p.height}));
+        if (spec.handler == layout::Handler::B_CloseClick) {
+            made_.back()->onClick = [this] { B_CloseClick(); };
+        }
+    }
     FitToDpi(dpi);
 }
 
 void TFA::FitToDpi(UINT dpi) {
     controls_->SetDpi(dpi);
-    RECT r{0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
+    RECT r{0, 0, Scaled(layout::AboutBox().clientWidth, dpi),
+           Scaled(layout::AboutBox().clientHeight, dpi)};
     AdjustWindowRectExForDpi(&r, kStyle, FALSE, kExStyle, dpi);
     SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

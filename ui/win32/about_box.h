@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "controls.h"
 #include "window_base.h"
@@ -27,9 +28,7 @@ private:
     void FitToDpi(UINT dpi);
 
     std::unique_ptr<ControlSet> controls_;
-    Label title_;
-    Label model_;
-    PushButton close_;
+    std::vector<std::unique_ptr<Control>> made_;
 };
 
 }  // namespace ts::win32

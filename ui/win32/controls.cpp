@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/windows/wide_text.h"
+#include "visual_style.h"
 #include "window_base.h"
 
 namespace ts::win32 {
@@ -20,14 +21,6 @@ std::wstring WindowText(HWND hwnd) {
         static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
-
-// The pixel heights the layout was drawn with, at 96 dots per inch, and their weights.
-struct FontSpec {
-    int height;
-    int weight;
-};
-constexpr std::array<FontSpec, kFontKinds> kFontSpecs = {
-    FontSpec{11, FW_NORMAL}, FontSpec{11, FW_BOLD}, FontSpec{15, FW_BOLD}, FontSpec{14, FW_BOLD}};
 
 }  // namespace
 
@@ -148,6 +141,106 @@ void ColorSwatch::SetColor(Color wanted) {
     InvalidateRect(hwnd, nullptr, TRUE);
 }
 
+namespace {
+
+DWORD LabelStyle(const layout::ControlSpec& spec) {
+    DWORD style = spec.align == layout::Align::Right    ? SS_RIGHT
+                  : spec.align == layout::Align::Centre ? SS_CENTER
+                                                        : SS_LEFTNOWORDWRAP;
+    if (spec.middle) style |= SS_CENTERIMAGE;
+    if (spec.sunken) style |= SS_SUNKEN;
+    return style;
+}
+
+// The room a drop-down list takes below its box.
+constexpr int kComboListHeight = 200;
+
+}  // namespace
+
+std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec& spec, Place place,
+                                     ControlEvents events) {
+    using layout::Kind;
+    std::unique_ptr<Control> made;
+    switch (spec.kind) {
+        case Kind::Label: {
+            auto label = std::make_unique<Label>();
+            label->font = spec.font;
+            label->backColor = spec.backColor;
+            if (spec.fitsText) {
+                const SIZE text = set.TextSize(spec.font, spec.caption);
+                const int width = text.cx + 4, height = text.cy + 2;
+                place = {place.x + (place.width - width) / 2, place.y + place.height / 2 - height,
+                         width, height};
+            }
+            label->Create(set, spec.name, spec.caption, place, LabelStyle(spec));
+            made = std::move(label);
+            break;
+        }
+        case Kind::Button: {
+            auto button = std::make_unique<PushButton>();
+            button->font = spec.font;
+            button->Create(set, spec.name, spec.caption, place, spec.colouredCaption);
+            made = std::move(button);
+            break;
+        }
+        case Kind::CheckBox:
+        case Kind::RadioButton: {
+            // A check box has ticked itself when it says so; a radio button waits for the model.
+            std::unique_ptr<CheckBox> box;
+            if (spec.kind == Kind::CheckBox) {
+                box = std::make_unique<CheckBox>();
+                box->Create(set, spec.name, spec.caption, place);
+            } else {
+                auto radio = std::make_unique<RadioButton>();
+                radio->Create(set, spec.name, spec.caption, place);
+                box = std::move(radio);
+            }
+            if (events.clicked) {
+                box->onClick = [clicked = events.clicked, box = box.get()] {
+                    clicked(box->Checked());
+                };
+            }
+            made = std::move(box);
+            break;
+        }
+        case Kind::GroupBox: {
+            auto group = std::make_unique<GroupBox>();
+            group->Create(set, spec.name, spec.caption, place);
+            made = std::move(group);
+            break;
+        }
+        case Kind::ComboBox: {
+            auto box = std::make_unique<ComboBox>();
+            box->Create(set, spec.name, place, kComboListHeight);
+            for (const std::string& item : spec.items) box->AddItem(item);
+            if (events.itemChosen) {
+                box->onSelect = [chosen = events.itemChosen, box = box.get()] {
+                    chosen(box->Index());
+                };
+                // Typed text never becomes an item; text that names no item selects nothing.
+                box->onEdit = [chosen = events.itemChosen, box = box.get()] {
+                    chosen(box->FindExact(box->EditText()));
+                };
+            }
+            made = std::move(box);
+            break;
+        }
+        case Kind::ColorSwatch: {
+            auto swatch = std::make_unique<ColorSwatch>();
+            swatch->Create(set, spec.name, place);
+            made = std::move(swatch);
+            break;
+        }
+        case Kind::Chart:
+            return nullptr;
+    }
+    if (!made->onClick && events.clicked) {
+        made->onClick = [clicked = events.clicked] { clicked(false); };
+    }
+    if (!spec.hint.empty()) set.SetHint(*made, spec.hint);
+    return made;
+}
+
 ControlSet::ControlSet(HWND parent, UINT dpi) : parent_(parent), dpi_(dpi) {
     // The common controls' classes (the tooltip's among them) exist once this has been asked.
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -175,10 +268,11 @@ void ControlSet::MakeFonts() {
         // The layout was drawn for the 8-point "MS Sans Serif", a bitmap face that neither
         // scales nor holds every script; "MS Shell Dlg" is the name under which Windows
         // gives its own scalable successor of it.
-        fonts_[k] =
-            CreateFontW(-Scaled(kFontSpecs[k].height, dpi_), 0, 0, 0, kFontSpecs[k].weight, FALSE,
-                        FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
+        const layout::FontSpec& spec = layout::kFontSpecs[k];
+        fonts_[k] = CreateFontW(-Scaled(spec.pixelHeight, dpi_), 0, 0, 0,
+                                spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
     }
 }
 
@@ -285,6 +379,18 @@ Control* ControlSet::Find(std::string_view name) const {
     return found == controls_.end() ? nullptr : *found;
 }
 
+SIZE ControlSet::TextSize(FontKind font, std::string_view text) const {
+    const std::wstring wide = Widen(text);
+    const HDC dc = GetDC(parent_);
+    const HGDIOBJ old = SelectObject(dc, Font(font));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(parent_, dc);
+    const int dpi = static_cast<int>(dpi_);
+    return {size.cx * 96 / dpi, size.cy * 96 / dpi};
+}
+
 Control* ControlSet::ByWindow(HWND hwnd) const {
     const auto found = std::find_if(controls_.begin(), controls_.end(),
                                     [hwnd](const Control* c) { return c->hwnd == hwnd; });
@@ -355,18 +461,11 @@ void ControlSet::DrawButton(const PushButton& button, const DRAWITEMSTRUCT& item
     RECT r = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
-    HTHEME theme = IsAppThemed() ? OpenThemeData(item.hwndItem, L"BUTTON") : nullptr;
-    if (theme != nullptr) {
-        const int state = disabled                      ? PBS_DISABLED
-                          : pressed                     ? PBS_PRESSED
-                          : item.hwndItem == hotButton_ ? PBS_HOT
-                                                        : PBS_NORMAL;
-        if (IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, state)) {
-            DrawThemeParentBackground(item.hwndItem, dc, &r);
-        }
-        DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &r, nullptr);
-        CloseThemeData(theme);
-    } else {
+    const int state = disabled                      ? PBS_DISABLED
+                      : pressed                     ? PBS_PRESSED
+                      : item.hwndItem == hotButton_ ? PBS_HOT
+                                                    : PBS_NORMAL;
+    if (!DrawStyledButton(item.hwndItem, dc, r, state)) {
         DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
         if (pressed) OffsetRect(&r, 1, 1);
     }

@@ -2,12 +2,14 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/color.h"
+#include "app/form_layout.h"
 #include "win32.h"
 
 namespace ts::win32 {
@@ -17,11 +19,8 @@ struct Place {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-enum class FontKind { Normal, Bold, Readout, Banner };
-constexpr int kFontKinds = 4;
-
-// Not a colour: the control is painted on the window's own face.
-constexpr Color kNoBackColor = 0xFF000000;
+using layout::FontKind;
+using layout::kNoBackColor;
 
 class ControlSet;
 
@@ -107,6 +106,18 @@ struct ColorSwatch : Control {
     HBRUSH brush = nullptr;
 };
 
+// What a user does to a control of a description, handed to its window.
+struct ControlEvents {
+    std::function<void(bool checked)> clicked;  // a button, swatch, check box or radio button
+    std::function<void(int item)> itemChosen;   // a list's item chosen or typed (-1: none)
+};
+
+// Makes the control of a window description at `place` in the window: its kind of control,
+// name, caption, hint, font and alignment, its events handed on. Null for a chart, which the
+// window makes itself.
+std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec& spec, Place place,
+                                     ControlEvents events = {});
+
 // The controls of one window: creates them, owns their fonts and the tooltip that shows their
 // hints, places them for the window's DPI, and answers the messages a parent gets for them.
 class ControlSet {
@@ -126,9 +137,12 @@ public:
     void PlaceControl(const Control& control) const;
     void SetDpi(UINT dpi);
     UINT dpi() const { return dpi_; }
+    HWND tooltip() const { return tooltip_; }
     HFONT Font(FontKind kind) const { return fonts_[static_cast<std::size_t>(kind)]; }
     // The control named so, or null.
     Control* Find(std::string_view name) const;
+    // The size of a text in a font of the set, in pixels at 96 dots per inch.
+    SIZE TextSize(FontKind font, std::string_view text) const;
 
     // WM_COMMAND, WM_CTLCOLOR* and WM_DRAWITEM of the set's controls; false for any other.
     bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -145,7 +159,7 @@ private:
     HWND tooltip_ = nullptr;
     HWND hotButton_ = nullptr;  // the owner-drawn button under the mouse
     std::vector<Control*> controls_;
-    std::array<HFONT, kFontKinds> fonts_{};
+    std::array<HFONT, layout::kFontKinds> fonts_{};
     std::vector<std::pair<Color, HBRUSH>> backBrushes_;
     int nextId_ = 100;
 };

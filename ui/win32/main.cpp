@@ -2,31 +2,20 @@
 #include <string>
 #include <vector>
 
-#include "app/build_config.h"
 #include "app/texts.h"
 #include "app/window_options.h"
 #include "device/bridge_driver.h"
+#include "fine_timer.h"
 #include "main_window.h"
-#include "platform/data_folder.h"
+#include "platform/library_search.h"
 #include "platform/program_arguments.h"
+#include "platform/running_mark.h"
 #include "platform/system_platform.h"
 #include "platform/windows/recording_window.h"
 #include "platform/windows/wide_text.h"
 #include "win32.h"
 
 namespace {
-
-constexpr std::string_view kUsage =
-    "Usage: trend-station [OPTION]...\n"
-    "Shows, charts and records the six channels of a КСЛ214.8Н recorder attached\n"
-    "through its USB bridge.\n\n"
-    "The settings (Settings.bin) are kept in the working folder, or with --user-data\n"
-    "in %LOCALAPPDATA%\\trend-station.\n\n"
-    "Options:\n"
-    "  --user-data   work in the per-user data folder, created when missing; the\n"
-    "                Start menu shortcut starts the program so\n"
-    "  --help        show this help and exit\n"
-    "  --version     show the version and exit\n";
 
 // A window program has no console of its own: the text goes to the console it was started
 // from, or into a box when there is none.
@@ -50,34 +39,24 @@ void Say(std::string_view text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+    ts::SearchOnlyTheSystemFolderForLibraries();
+    ts::HoldRunningMark();
     const std::vector<std::string> arguments = ts::ProgramArguments(0, nullptr);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
     const ts::WindowOptions options = ts::ParseWindowOptions(pointers, false);
-    if (!options.error.empty()) {
-        Tell("trend-station: " + options.error + "\n", true);
-        return 2;
+    std::string folderError;
+    if (const auto status =
+            ts::ActBeforeWindow(options, {.qtOptions = false, .tell = Tell}, folderError)) {
+        return *status;
     }
-    if (options.help) {
-        Tell(kUsage, false);
-        return 0;
+    if (!folderError.empty()) {
+        Say(std::string(ts::text::kMsgDataFolderFailed) + folderError);
+        return 1;
     }
-    if (options.version) {
-        Tell("trend-station " + std::string(ts::kVersion) + "\n", false);
-        return 0;
-    }
-
-    if (options.userData) {
-        std::string why;
-        if (!ts::EnterFolder(ts::UserDataFolder(), why)) {
-            Say(std::string(ts::text::kMsgDataFolderFailed) + why);
-            return 1;
-        }
-    }
-    // The 10 ms timer needs the system's clock to tick at least that often.
-    timeBeginPeriod(1);
     int status = 0;
     {
+        const ts::win32::FineTimer fineTimer;
         ts::BridgeDriver bridge = ts::MakeBridgeDriver();
         // Said once, before the window: the window then finds no instrument, as without one.
         if (!bridge.problem.empty()) Say(bridge.problem);
@@ -94,6 +73,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         UpdateWindow(window.hwnd());
         status = ts::win32::RunMessageLoop(window);
     }
-    timeEndPeriod(1);
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "platform/windows/wide_text.h"
+#include "session_log.h"
 #include "window_base.h"
 
 namespace ts::win32 {
@@ -76,6 +77,10 @@ Win32Ui::Win32Ui(HWND owner, StripChart& chart, const Control& fileNameLabel,
 Win32Ui::~Win32Ui() { CloseBoxes(); }
 
 void Win32Ui::Box(std::string_view text, bool warning) {
+    if (sessionEnding_) {
+        LogAtSessionEnd(sessionLogFolder_, text);
+        return;
+    }
     if (deferring_) {
         held_.push_back({warning, std::string(text)});
         return;
@@ -90,6 +95,10 @@ void Win32Ui::ShowMessage(std::string_view text) { Box(text, false); }
 void Win32Ui::ShowWarning(std::string_view text) { Box(text, true); }
 
 void Win32Ui::ShowMessageNonModal(std::string_view text) {
+    if (sessionEnding_) {
+        LogAtSessionEnd(sessionLogFolder_, text);
+        return;
+    }
     // A box of its own thread, owned by no window: it blocks neither the window nor the
     // timers, as the modal ones would.
     ForgetEndedBoxThreads();
@@ -122,6 +131,14 @@ void Win32Ui::CloseBoxes() {
         CloseHandle(t.handle);
     }
     boxThreads_.clear();
+}
+
+void Win32Ui::EndSession(const std::string& folder) {
+    sessionEnding_ = true;
+    sessionLogFolder_ = folder;
+    CloseBoxes();
+    for (const HeldBox& box : held_) LogAtSessionEnd(folder, box.text);
+    held_.clear();
 }
 
 void Win32Ui::EndDeferringBoxes() {
@@ -187,7 +204,7 @@ int Win32Ui::FileNameTextWidth(std::string_view text) {
     // The shortening rule counts in pixels of the original 8-point face for a 305-pixel
     // label; the label here has room for kFileNameRoom pixels, at any DPI, so widths are
     // scaled to keep the rule's limit meaning "fits the label".
-    return (LabelTextWidth(text) * 305 + kFileNameRoom - 1) / kFileNameRoom;
+    return (LabelTextWidth(text) * 305 + layout::kFileNameRoom - 1) / layout::kFileNameRoom;
 }
 
 }  // namespace ts::win32

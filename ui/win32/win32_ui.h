@@ -45,6 +45,9 @@ public:
     void ShowHeldBoxes();
     // Closes every box the program has open: the window is closing.
     void CloseBoxes();
+    // Windows is ending the session: the boxes up are closed, and from now on every message
+    // goes to the session log in `folder` (the settings') instead of a box nobody may answer.
+    void EndSession(const std::string& folder);
 
 private:
     struct HeldBox {
@@ -63,11 +66,10 @@ private:
     const Control& fileNameLabel_;
     const ControlSet& controls_;
     bool deferring_ = false;
+    bool sessionEnding_ = false;
+    std::string sessionLogFolder_;
     std::vector<HeldBox> held_;
     std::vector<BoxThread> boxThreads_;
 };
-
-// Pixels at 96 dots per inch that the result file name label may take in the window.
-constexpr int kFileNameRoom = 248;
 
 }  // namespace ts::win32

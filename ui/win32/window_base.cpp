@@ -38,6 +38,34 @@ void WindowBase::CreateWindowOf(const wchar_t* className, DWORD style, DWORD exS
                     this);
 }
 
+void WindowBase::FitClientArea(int width, int height, UINT dpi, const POINT* at) {
+    const auto style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
+    RECT frame{0, 0, Scaled(width, dpi), Scaled(height, dpi)};
+    AdjustWindowRectExForDpi(&frame, style, GetMenu(hwnd_) != nullptr, exStyle, dpi);
+    int outerWidth = frame.right - frame.left, outerHeight = frame.bottom - frame.top;
+    SetWindowPos(hwnd_, nullptr, 0, 0, outerWidth, outerHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A menu bar may take more or less room than the estimate: the client area decides.
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    outerWidth += Scaled(width, dpi) - client.right;
+    outerHeight += Scaled(height, dpi) - client.bottom;
+    POINT place{};
+    if (at != nullptr) {
+        place = *at;
+    } else {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& work = monitor.rcWork;
+        place = {work.left + (work.right - work.left - outerWidth) / 2,
+                 work.top + (work.bottom - work.top - outerHeight) / 2};
+    }
+    SetWindowPos(hwnd_, nullptr, place.x, place.y, outerWidth, outerHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT WindowBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

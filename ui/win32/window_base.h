@@ -20,6 +20,11 @@ public:
 
     HWND hwnd() const { return hwnd_; }
 
+    // Sizes the window so that its client area is `width` × `height` laid out at 96 dots per
+    // inch, scaled to `dpi`; a menu bar takes what room it needs. Then moves it to `at`, or
+    // centres it on its monitor's work area when there is none.
+    void FitClientArea(int width, int height, UINT dpi, const POINT* at);
+
 protected:
     // Registers `className` on first use and creates the window with this object behind it.
     void CreateWindowOf(const wchar_t* className, DWORD style, DWORD exStyle, HWND parent,

@@ -36,9 +36,10 @@ d2xx::Handle ToD2xx(FtHandle handle) { return reinterpret_cast<d2xx::Handle>(han
 
 }  // namespace
 
-D2xxDriver::D2xxDriver(const wchar_t* library) {
-    HMODULE module = LoadLibraryExW(
-        library, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+D2xxDriver::D2xxDriver(const std::wstring& library) {
+    if (library.empty()) return;
+    // By its full path; what it needs in turn comes from the system folder.
+    HMODULE module = LoadLibraryExW(library.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr) return;
     auto functions = std::make_unique<Functions>();
     const bool complete =

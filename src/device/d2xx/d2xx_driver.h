@@ -1,22 +1,29 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "device/driver.h"
 
 namespace ts {
 
-// The bridge operations on the vendor's D2XX library, loaded when the driver is made. The
-// library comes from the program's own folder or the system folder, never from the working
-// folder, which holds the user's files and so could hold a planted copy. Without the library
-// (or with one that lacks any of the eleven functions) the driver still exists and every
-// operation fails, so the program starts and finds no instrument; LibraryMissing tells it to
-// say why, once.
+// The full path of the vendor's library. Its driver installs it in the system folder, where
+// only an administrator can put a file, and it is loaded from there alone: the program, often
+// run as administrator for the re-enumeration, may lie in a folder users can write into, and
+// its working folder holds the user's files. The emulated library that the tests and the
+// demonstration lay beside the program is taken from there only when asked for by name: the
+// environment names its bridges (TS_EMULATED_BRIDGES is set, even empty). Its mere presence
+// there asks for nothing.
+std::wstring D2xxLibraryPath();
+
+// The bridge operations on the vendor's D2XX library, loaded when the driver is made. Without
+// the library (or with one that lacks any of the eleven functions) the driver still exists and
+// every operation fails, so the program starts and finds no instrument; LibraryMissing tells
+// it to say why, once.
 class D2xxDriver final : public Driver {
 public:
-    // `library` is the file name to load; tests name one that is absent, or only in the
-    // working folder.
-    explicit D2xxDriver(const wchar_t* library = L"ftd2xx.dll");
+    // `library` is the full path of the library to load; nothing else is searched for it.
+    explicit D2xxDriver(const std::wstring& library = D2xxLibraryPath());
     ~D2xxDriver() override;
     D2xxDriver(const D2xxDriver&) = delete;
     D2xxDriver& operator=(const D2xxDriver&) = delete;

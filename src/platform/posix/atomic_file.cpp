@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/link_target.h"
+#include "platform/system_file.h"
 
 namespace ts {
 
@@ -59,15 +60,10 @@ std::string TemporaryName(const std::string& target) {
 }
 
 bool WriteInPlace(const std::string& target, std::string_view bytes) {
-    // Without truncating first: a write that fails half-way then leaves the
-    // old bytes after the new ones rather than an empty file.
-    Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
-    if (!file.valid()) return false;
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    if (!WriteAll(file.get(), bytes)) return false;
-    if (::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0) return false;
-    if (::fsync(file.get()) != 0) return false;
+    SystemFile file;
+    if (!file.OpenExistingForWriting(target)) return false;
+    if (file.Write(bytes.data(), bytes.size()) != bytes.size()) return false;
+    if (!file.TruncateAt(bytes.size()) || !file.SyncData()) return false;
     return file.Close();
 }
 

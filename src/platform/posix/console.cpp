@@ -8,4 +8,6 @@ bool ErrorOutputIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
 void ShowUtf8OnConsole() {}
 
+void RestoreConsoleCodePage() {}
+
 }  // namespace ts

@@ -24,6 +24,12 @@ std::string XdgUserDataFolder(const char* xdgDataHome, const char* home,
     return {};
 }
 
+std::string UserDataFolderHelp(const std::string& program) {
+    return "$XDG_DATA_HOME/" + program + " (by default ~/.local/share/" + program + ")";
+}
+
+const std::string_view kDataFolderStarter = "desktop menu entry";
+
 std::string UserDataFolder(const std::string& program) {
     return XdgUserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), program);
 }

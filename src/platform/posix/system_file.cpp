@@ -12,20 +12,25 @@ namespace {
 
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
+// Opens `path` when it is a regular file, or gives -1. Not blocking on open: a named pipe would
+// otherwise wait for its other end.
+int OpenRegular(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 bool SystemFile::OpenRegularForReading(const std::string& path) {
     Close();
-    // Not blocking on open: opening a named pipe would otherwise wait for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    handle_ = fd;
-    return true;
+    handle_ = OpenRegular(path, O_RDONLY);
+    return IsOpen();
 }
 
 bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
@@ -44,17 +49,15 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
 
 bool SystemFile::OpenExistingForUpdate(const std::string& path) {
     Close();
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::lseek(fd, 0, SEEK_END) < 0) {
-        ::close(fd);
-        return false;
-    }
-    const int status = ::fcntl(fd, F_GETFL);
-    if (status >= 0) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
-    handle_ = fd;
-    return true;
+    handle_ = OpenRegular(path, O_RDWR);
+    if (IsOpen() && ::lseek(Fd(handle_), 0, SEEK_END) < 0) Close();
+    return IsOpen();
+}
+
+bool SystemFile::OpenExistingForWriting(const std::string& path) {
+    Close();
+    handle_ = OpenRegular(path, O_WRONLY);
+    return IsOpen();
 }
 
 std::int64_t SystemFile::Size() const {

@@ -8,11 +8,14 @@ namespace ts {
 
 namespace {
 
+// The console's own code page, while the program shows UTF-8 in its place; 0 otherwise.
 UINT consoleCodePage = 0;
 
-void RestoreConsoleCodePage() { ::SetConsoleOutputCP(consoleCodePage); }
-
 }  // namespace
+
+void RestoreConsoleCodePage() {
+    if (consoleCodePage != 0) ::SetConsoleOutputCP(consoleCodePage);
+}
 
 bool ErrorOutputIsTerminal() {
     const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
@@ -22,9 +25,10 @@ bool ErrorOutputIsTerminal() {
 }
 
 void ShowUtf8OnConsole() {
-    consoleCodePage = ::GetConsoleOutputCP();
-    if (consoleCodePage == 0 || consoleCodePage == CP_UTF8) return;
-    if (::SetConsoleOutputCP(CP_UTF8)) std::atexit(RestoreConsoleCodePage);
+    const UINT own = ::GetConsoleOutputCP();
+    if (own == 0 || own == CP_UTF8 || !::SetConsoleOutputCP(CP_UTF8)) return;
+    consoleCodePage = own;
+    std::atexit(RestoreConsoleCodePage);
 }
 
 }  // namespace ts

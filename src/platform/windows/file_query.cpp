@@ -1,5 +1,6 @@
 #include "platform/windows/file_query.h"
 
+#include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
@@ -7,9 +8,9 @@ namespace ts {
 std::optional<BY_HANDLE_FILE_INFORMATION> QueryFile(const std::string& path, bool followLinks) {
     const DWORD flags =
         FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, flags, nullptr);
+    const HANDLE file =
+        OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING, flags);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
     const bool ok = ::GetFileInformationByHandle(file, &info) != 0;

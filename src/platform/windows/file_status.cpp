@@ -5,11 +5,14 @@
 #include <atomic>
 
 #include "platform/windows/file_query.h"
+#include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
 
 bool NothingAt(const std::string& path) {
+    // A device is something, and nothing the program may write to.
+    if (IsDevicePath(Widen(path))) return false;
     return ::GetFileAttributesW(Widen(path).c_str()) == INVALID_FILE_ATTRIBUTES &&
            LastErrorIsNotFound();
 }
@@ -30,14 +33,15 @@ bool MayWriteFile(const std::string& path) {
     // access list is asked by opening for writing, which changes nothing (for a folder the same
     // right means adding a file).
     const std::wstring wide = Widen(path);
+    if (IsDevicePath(wide)) return false;
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return false;
     }
-    const HANDLE file = ::CreateFileW(wide.c_str(), FILE_WRITE_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        OpenFile(path, FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     if (file == INVALID_HANDLE_VALUE) return false;
     ::CloseHandle(file);
     return true;
@@ -53,9 +57,9 @@ bool MayCreateIn(const std::string& folder) {
     }
     probe += ".trend-station-probe-" + std::to_string(::GetCurrentProcessId()) + "-" +
              std::to_string(counter.fetch_add(1)) + ".tmp";
-    const HANDLE file = ::CreateFileW(
-        Widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const HANDLE file =
+        OpenFile(probe, GENERIC_WRITE, 0, CREATE_NEW,
+                 FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE);
     if (file == INVALID_HANDLE_VALUE) return false;
     ::CloseHandle(file);
     return true;

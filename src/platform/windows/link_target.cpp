@@ -4,33 +4,19 @@
 
 #include <string_view>
 
+#include "platform/windows/open_file.h"
+#include "platform/windows/path_root.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// How much of `path` names its root: "C:\", "C:", "\", "\\server\share\", or nothing.
-std::size_t RootLength(const std::string& path) {
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-        // A share's root is the server and the share name.
-        std::size_t end = path.find_first_of("\\/", 2);
-        if (end != std::string::npos) end = path.find_first_of("\\/", end + 1);
-        return end == std::string::npos ? path.size() : end + 1;
-    }
-    if (path.size() >= 2 && path[1] == ':') {
-        return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 2;
-    }
-    return !path.empty() && IsSeparator(path[0]) ? 1 : 0;
-}
-
 // The final path of what an existing link leads to, from the system itself.
 std::optional<std::string> FinalPath(const std::string& path) {
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::wstring buffer(MAX_PATH, L'\0');
     DWORD length =

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
@@ -12,6 +13,21 @@ namespace {
 
 HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Opens an existing file on a disk for `access`, or gives -1. Others may go on reading,
+// writing, renaming or deleting it, as on Linux. A folder does not open without backup
+// semantics; a pipe, the console or a device does, and is refused.
+std::intptr_t OpenOnDisk(const std::string& path, DWORD access) {
+    const HANDLE file =
+        OpenFile(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        return -1;
+    }
+    return reinterpret_cast<std::intptr_t>(file);
+}
+
 // Larger requests go in pieces: one call moves at most what a DWORD counts.
 constexpr std::size_t kMaxPiece = 1u << 30;
 
@@ -19,18 +35,8 @@ constexpr std::size_t kMaxPiece = 1u << 30;
 
 bool SystemFile::OpenRegularForReading(const std::string& path) {
     Close();
-    // Others may go on writing, renaming or deleting the file while we read it, as on Linux.
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    // A folder does not open without backup semantics; a pipe, the console or a device does.
-    if (::GetFileType(file) != FILE_TYPE_DISK) {
-        ::CloseHandle(file);
-        return false;
-    }
-    handle_ = reinterpret_cast<std::intptr_t>(file);
-    return true;
+    handle_ = OpenOnDisk(path, GENERIC_READ);
+    return IsOpen();
 }
 
 bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
@@ -39,9 +45,9 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     // without a server fails at once.
     // Writers are let in too, only so that the sync's second handle can be opened beside this
     // one (see OpenSecondHandle).
-    const HANDLE file = ::CreateFileW(
-        Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<std::intptr_t>(file);
     return true;
@@ -49,18 +55,16 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
 
 bool SystemFile::OpenExistingForUpdate(const std::string& path) {
     Close();
-    const HANDLE file = ::CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    handle_ = OpenOnDisk(path, GENERIC_READ | GENERIC_WRITE);
     LARGE_INTEGER end{};
-    if (::GetFileType(file) != FILE_TYPE_DISK ||
-        !::SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END)) {
-        ::CloseHandle(file);
-        return false;
-    }
-    handle_ = reinterpret_cast<std::intptr_t>(file);
-    return true;
+    if (IsOpen() && !::SetFilePointerEx(Handle(handle_), LARGE_INTEGER{}, &end, FILE_END)) Close();
+    return IsOpen();
+}
+
+bool SystemFile::OpenExistingForWriting(const std::string& path) {
+    Close();
+    handle_ = OpenOnDisk(path, GENERIC_WRITE);
+    return IsOpen();
 }
 
 std::int64_t SystemFile::Size() const {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/windows/settings_text.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
@@ -146,9 +147,21 @@ std::optional<std::string> Utf8ToSettingsText(std::string_view utf8) {
 }
 
 std::string SettingsTextToUtf8(std::string_view text) {
-    const UINT codePage = ::GetACP();
-    if (IsAscii(text) || codePage == CP_UTF8) return std::string(text);
-    return FromCodePage(text, codePage);
+    return SettingsTextToUtf8(text, ::GetACP());
+}
+
+std::string SettingsTextToUtf8(std::string_view text, unsigned codePage) {
+    if (IsAscii(text)) return std::string(text);
+    // Bytes the code page has no character for (a lead byte without its second byte in a
+    // double-byte code page, a file from a system of another code page) would otherwise turn
+    // into other characters, and a path into the name of some other file.
+    const int size = static_cast<int>(text.size());
+    const int length =
+        ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
+    return Narrow(wide);
 }
 
 }  // namespace ts

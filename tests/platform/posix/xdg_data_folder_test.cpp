@@ -34,7 +34,7 @@ TEST(DataFolderTest, EachWindowProgramWorksInAFolderOfItsOwn) {
     options.userData = true;
     for (const bool simulator : {false, true}) {
         std::string error;
-        EXPECT_EQ(ActBeforeWindow(options, simulator, error), std::nullopt);
+        EXPECT_EQ(ActBeforeWindow(options, {.simulator = simulator}, error), std::nullopt);
         EXPECT_EQ(error, "");
         EXPECT_EQ(std::filesystem::current_path(),
                   folder / (simulator ? "trend-station-sim" : "trend-station"));

@@ -4,9 +4,8 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "file_text.h"
 #include "platform/atomic_file.h"
 #include "platform/data_folder.h"
 #include "platform/file_status.h"
@@ -20,11 +19,6 @@ namespace ts {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(fs::u8path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(WindowsFilesTest, CyrillicNamesAreWrittenReadAndFoundOnAnySystemLanguage) {
     TempFolder folder;
@@ -61,15 +55,14 @@ TEST(WindowsFilesTest, OnlyDiskFilesAreReadAndWritesCanBeCutBack) {
     ASSERT_TRUE(file.TruncateAt(2));
     ASSERT_EQ(file.Write("XY", 2), 2u);
     ASSERT_TRUE(file.Close());
-    EXPECT_EQ(Contents(folder / "t.txt"), "abXY");
-    // The null device takes writes and counts as synced.
-    ASSERT_TRUE(file.OpenForWriting("NUL", true));
-    EXPECT_TRUE(file.SyncData());
+    EXPECT_EQ(ReadAll(folder / "t.txt"), "abXY");
+    // A device's name is no file, even the null device's.
+    EXPECT_FALSE(file.OpenForWriting("NUL", true));
 }
 
 TEST(WindowsFilesTest, SameFileByIdentityAndNewNamesWithoutRegardToCase) {
     TempFolder folder;
-    std::ofstream(fs::u8path(folder / "Файл.txt")) << "x";
+    WriteAll(folder / "Файл.txt", "x");
     const std::string full = folder / "Файл.txt";
     const std::string dotted = folder.path() + "\\.\\Файл.txt";
     EXPECT_TRUE(SameFile(full, dotted));
@@ -103,12 +96,12 @@ TEST(WindowsFilesTest, TheAtomicReplaceLeavesAReadOnlyFileAndNoTemporaryBehind) 
     const std::string path = folder / "Настройки.bin";
     ASSERT_TRUE(ReplaceFileContents(path, "first\r\n"));
     ASSERT_TRUE(ReplaceFileContents(path, "second\r\n"));
-    EXPECT_EQ(Contents(path), "second\r\n");
+    EXPECT_EQ(ReadAll(path), "second\r\n");
 
     ASSERT_TRUE(::SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(MayWriteFile(path));
     EXPECT_FALSE(ReplaceFileContents(path, "third\r\n"));
-    EXPECT_EQ(Contents(path), "second\r\n");
+    EXPECT_EQ(ReadAll(path), "second\r\n");
     EXPECT_NE(::GetFileAttributesW(Widen(path).c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     ::SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 
@@ -121,8 +114,8 @@ TEST(WindowsFilesTest, TheAtomicReplaceLeavesAReadOnlyFileAndNoTemporaryBehind) 
 
 TEST(WindowsFilesTest, OnlyAnEmptyPlainFileIsRemoved) {
     TempFolder folder;
-    std::ofstream(fs::u8path(folder / "empty.txt")).flush();
-    std::ofstream(fs::u8path(folder / "full.txt")) << "x";
+    WriteAll(folder / "empty.txt", "");
+    WriteAll(folder / "full.txt", "x");
     RemoveIfEmptyRegularFile(folder / "empty.txt");
     RemoveIfEmptyRegularFile(folder / "full.txt");
     RemoveIfEmptyRegularFile(folder.path());
@@ -131,11 +124,11 @@ TEST(WindowsFilesTest, OnlyAnEmptyPlainFileIsRemoved) {
     EXPECT_TRUE(IsFolder(folder.path()));
 }
 
+// The local folder, not the roaming one (%APPDATA%), which a domain copies at every logon.
 TEST(WindowsFilesTest, TheUserDataFolderIsTheProgramsFolderInLocalAppData) {
-    const std::string folder = UserDataFolder();
-    ASSERT_TRUE(folder.ends_with("\\trend-station")) << folder;
-    EXPECT_TRUE(IsFolder(FolderOf(folder))) << folder;
-    EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
+    EXPECT_EQ(UserDataFolder(), Narrow(local) + "\\trend-station");
 }
 
 }  // namespace

@@ -5,15 +5,16 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "app/form_layout.h"
 #include "device/d2xx/d2xx_driver.h"
+#include "file_text.h"
+#include "form_probe.h"
 #include "main_window.h"
 #include "platform/windows/wide_text.h"
 #include "settings_text.h"
@@ -31,16 +32,6 @@ using namespace std::chrono_literals;
 // The bridge the settings name, as the emulated library offers it.
 constexpr char kDescription[] = "KSL-USB";
 constexpr char kSerial[] = "00000001";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(std::filesystem::path(Widen(path)), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
-void WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream(std::filesystem::path(Widen(path)), std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A table of two points, codes 0..1023 onto 0..100.
 constexpr std::string_view kTable = "0 0\r\n1023 100\r\n";
@@ -171,7 +162,7 @@ struct WindowRig {
                        const std::string& bridges = std::string(kDescription) + "," + kSerial +
                                                     ",sim",
                        std::function<void(std::span<const std::uint8_t>)> listener = {}) {
-        WriteFile(folder / "Settings.bin", settings);
+        WriteAll(folder / "Settings.bin", settings);
         SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", Widen(bridges).c_str());
         driver = std::make_unique<ListenedDriver>();
         driver->listener = std::move(listener);
@@ -218,13 +209,7 @@ struct WindowRig {
         Pump(20ms);
     }
     std::vector<std::string> SettingsLines() const {
-        std::vector<std::string> lines;
-        const std::string text = ReadFile(folder / "Settings.bin");
-        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
-             start = end + 2) {
-            lines.push_back(text.substr(start, end - start));
-        }
-        return lines;
+        return Lines(ReadAll(folder / "Settings.bin"));
     }
 
     // Runs the message loop, timers and all, until `done` holds or `limit` has passed.
@@ -274,6 +259,8 @@ TEST(Win32Window, DeviceMenuListsTheBridgesAndTheChosenOneLinksAndIsSavedOnClosi
     menu = rig.OpenDeviceMenu();
     EXPECT_EQ(GetMenuState(menu, 1, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
 
+    // Choosing saved them already: only the close can bring them back.
+    std::filesystem::remove(std::filesystem::path(Widen(rig.folder / "Settings.bin")));
     SendMessageW(rig.window->hwnd(), WM_CLOSE, 0, 0);
     const std::vector<std::string> lines = rig.SettingsLines();
     ASSERT_GE(lines.size(), 2u);
@@ -343,7 +330,7 @@ TEST(Win32Window, TableButtonTurnsFromRedToBlackWhenATableIsLoaded) {
     const HWND button = rig.Control("B_ListF_CH3");
     EXPECT_GT(CountPixels(button, red), 0);
 
-    WriteFile(rig.folder / "table.txt", kTable);
+    WriteAll(rig.folder / "table.txt", kTable);
     rig.person.typedName = rig.folder / "table.txt";
     rig.Click("B_ListF_CH3");
     EXPECT_EQ(rig.person.dialogTitles,
@@ -352,6 +339,163 @@ TEST(Win32Window, TableButtonTurnsFromRedToBlackWhenATableIsLoaded) {
     EXPECT_EQ(CountPixels(button, red), 0);
     EXPECT_GT(CountPixels(button, black), 0);
     EXPECT_GT(CountPixels(rig.Control("B_ListF_CH4"), red), 0);
+}
+
+// What a control shows, as the user sees it; a swatch's colour is the brush it paints with.
+probe::Shown Read(win32::TMF& window, const layout::ControlSpec& spec) {
+    if (spec.kind == layout::Kind::Chart) {
+        probe::Shown shown;
+        shown.colour = window.chart().BackgroundColor();
+        return shown;
+    }
+    const win32::Control& control = *window.Find(spec.name);
+    wchar_t text[512] = {};
+    GetWindowTextW(control.hwnd, text, 512);
+    probe::Shown shown{Narrow(text), SendMessageW(control.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED,
+                       IsWindowEnabled(control.hwnd) != FALSE,
+                       (GetWindowLongW(control.hwnd, GWL_STYLE) & WS_VISIBLE) != 0};
+    if (spec.kind == layout::Kind::Label || spec.kind == layout::Kind::GroupBox)
+        shown.checked = false;
+    if (spec.kind == layout::Kind::ColorSwatch) {
+        shown.colour = static_cast<const win32::ColorSwatch&>(control).color;
+    }
+    if (spec.kind == layout::Kind::ComboBox) {
+        shown.text.clear();
+        shown.index = static_cast<int>(SendMessageW(control.hwnd, CB_GETCURSEL, 0, 0));
+    }
+    return shown;
+}
+
+std::vector<probe::Shown> ReadAll(win32::TMF& window) {
+    std::vector<probe::Shown> shown;
+    for (const auto& spec : layout::MainWindowControls()) shown.push_back(Read(window, spec));
+    return shown;
+}
+
+// The hint the tooltip holds for a control.
+std::string Hint(const win32::ControlSet& set, HWND parent, const win32::Control& control) {
+    wchar_t text[1024] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = parent;
+    tool.uId = static_cast<UINT_PTR>(GetDlgCtrlID(control.hwnd));
+    tool.lpszText = text;
+    SendMessageW(set.tooltip(), TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+    return Narrow(text);
+}
+
+TEST(Win32Window, EveryControlOfTheDescriptionAtItsPlaceWithItsCaptionAndHint) {
+    WindowRig rig(NamedBridgeSettings());
+    const HWND window = rig.window->hwnd();
+    const auto& controls = layout::MainWindowControls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const layout::ControlSpec& spec = controls[i];
+        SCOPED_TRACE(spec.name);
+        if (spec.kind == layout::Kind::Chart) continue;
+        const win32::Control* control = rig.window->Find(spec.name);
+        ASSERT_NE(control, nullptr);
+        RECT r{};
+        GetWindowRect(control->hwnd, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        const layout::Place place = layout::PlaceInWindow(controls, i);
+        if (spec.fitsText) {
+            EXPECT_NEAR((r.left + r.right) / 2, place.x + 665 / 2, 1);
+        } else {
+            EXPECT_EQ(r.left, place.x);
+            EXPECT_EQ(r.top, place.y);
+            if (spec.field == layout::Field::Label_ResultFileName) {
+                EXPECT_LE(r.right - r.left, layout::kFileNameRoom);
+            } else {
+                EXPECT_EQ(r.right - r.left, place.width);
+            }
+            // A drop-down list's window holds its list too.
+            if (spec.kind != layout::Kind::ComboBox) {
+                EXPECT_EQ(r.bottom - r.top, place.height);
+            }
+        }
+        if (!spec.caption.empty()) {
+            EXPECT_EQ(rig.Text(spec.name.c_str()), spec.caption);
+        }
+        if (spec.field != layout::Field::Label_Connection_Indicator) {
+            EXPECT_EQ(Hint(rig.window->controls(), window, *control), spec.hint);
+        }
+    }
+    const HMENU bar = GetMenu(window);
+    const auto& menus = layout::MainWindowMenus();
+    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(menus.size()));
+    for (std::size_t m = 0; m < menus.size(); ++m) {
+        wchar_t title[128] = {};
+        GetMenuStringW(bar, static_cast<UINT>(m), title, 128, MF_BYPOSITION);
+        EXPECT_EQ(Narrow(title), menus[m].caption);
+        EXPECT_EQ(GetSubMenu(bar, static_cast<int>(m)), rig.window->Menu(menus[m].name));
+    }
+    for (const auto& spec : layout::AboutBoxControls()) {
+        const win32::Control* control = rig.window->aboutBox().controls().Find(spec.name);
+        ASSERT_NE(control, nullptr) << spec.name;
+        wchar_t text[128] = {};
+        GetWindowTextW(control->hwnd, text, 128);
+        EXPECT_EQ(Narrow(text), spec.caption);
+    }
+}
+
+// Each field of the model shows in its own control and in no other.
+TEST(Win32Window, EveryTiedControlShowsItsFieldAndNoOther) {
+    WindowRig rig(NamedBridgeSettings());
+    EXPECT_EQ(probe::CheckEveryTie(
+                  rig.window->station().form, [&] { return ReadAll(*rig.window); },
+                  [&] { rig.window->ApplyForm(); }),
+              std::vector<std::string>{});
+}
+
+// A click ticks or chooses in the control and in the model alike; a list holds the items the
+// description gives it.
+TEST(Win32Window, EveryTickAndChoiceTakesAClickAndEveryListItsItems) {
+    WindowRig rig(NamedBridgeSettings());
+    for (const auto& spec : layout::MainWindowControls()) {
+        SCOPED_TRACE(spec.name);
+        if (spec.kind == layout::Kind::CheckBox || spec.kind == layout::Kind::RadioButton) {
+            EnableWindow(rig.Control(spec.name.c_str()), TRUE);
+            const bool wanted =
+                spec.kind == layout::Kind::RadioButton || !rig.Checked(spec.name.c_str());
+            // Read back before the timers run: their refresh may take back what this state of
+            // the model does not allow (averages with recording on change).
+            SendMessageW(rig.Control(spec.name.c_str()), BM_CLICK, 0, 0);
+            EXPECT_EQ(rig.Checked(spec.name.c_str()), wanted);
+            EXPECT_EQ(probe::ModelChecked(rig.window->station().form, spec), wanted);
+        }
+        if (spec.kind == layout::Kind::ComboBox) {
+            const HWND box = rig.Control(spec.name.c_str());
+            std::vector<std::string> items;
+            const auto count = SendMessageW(box, CB_GETCOUNT, 0, 0);
+            for (int k = 0; k < count; ++k) {
+                wchar_t item[64] = {};
+                SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(k),
+                             reinterpret_cast<LPARAM>(item));
+                items.push_back(Narrow(item));
+            }
+            EXPECT_EQ(items, spec.items);
+        }
+    }
+}
+
+// A curve is drawn in the colour its channel has now.
+TEST(Win32Window, ACurveTakesItsNewColour) {
+    WindowRig rig(NamedBridgeSettings());
+    ASSERT_TRUE(rig.LinkUp());
+    Station& station = rig.window->station();
+    const HWND chart = rig.window->chart().hwnd();
+    const auto exactly = [](int red, int green, int blue) {
+        return [=](int r, int g, int b) { return r == red && g == green && b == blue; };
+    };
+    // Every curve but the first off, so that only its colour is drawn.
+    for (std::size_t c = 0; c < kChannels; ++c) station.form.ChartEN_CH[c].Checked = c == 0;
+    for (const Color colour : {MakeColor(200, 0, 200), MakeColor(0, 200, 100)}) {
+        station.colors.CurveColor[0] = colour;
+        rig.window->Run([&] { station.RedrawChart(); });
+        WindowRig::Pump(200ms);
+        EXPECT_GT(CountPixels(chart, exactly(RedOf(colour), GreenOf(colour), BlueOf(colour))), 20);
+    }
+    EXPECT_EQ(CountPixels(chart, exactly(200, 0, 200)), 0);
 }
 
 // The same station without a window, fed every byte the window reads, the moment it reads
@@ -365,7 +509,7 @@ struct CoreTwin {
     int device = driver.AddDevice(kDescription, kSerial);
 
     explicit CoreTwin(const std::string& settings) {
-        WriteFile(folder / "Settings.bin", settings);
+        WriteAll(folder / "Settings.bin", settings);
         platform.currentDirectory = folder.path();
         station.Construct();
     }
@@ -378,7 +522,7 @@ struct CoreTwin {
 
 TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
     TempFolder tables;
-    WriteFile(tables / "table.txt", kTable);
+    WriteAll(tables / "table.txt", kTable);
     // Channels 1 and 2 recorded, both with a table.
     const std::string settings = NamedBridgeSettings(
         {{9, "1"}, {10, "1"}, {24, tables / "table.txt"}, {25, tables / "table.txt"}});
@@ -389,7 +533,7 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
 
     rig.Click("RadioB_FileAll");
     // A file of that name is there already: the dialog asks before it is replaced.
-    WriteFile(rig.folder / "result.txt", "older results");
+    WriteAll(rig.folder / "result.txt", "older results");
     rig.person.typedName = rig.folder / "result";
     const std::size_t boxesBefore = rig.person.boxTexts.size();
     rig.Click("B_File");
@@ -410,8 +554,8 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
     twin.station.B_FileSaveStopClick();
     EXPECT_EQ(rig.Text("Label_FileRecordTime"), "ЗАПИСЬ НЕ ПРОИЗВОДИТСЯ!");
 
-    const std::string written = ReadFile(rig.folder / "result.txt");
-    const std::string expected = ReadFile(twin.folder / "result.txt");
+    const std::string written = ReadAll(rig.folder / "result.txt");
+    const std::string expected = ReadAll(twin.folder / "result.txt");
     // A second of samples, every one of them a line.
     EXPECT_GT(std::count(expected.begin(), expected.end(), '\n'), 1000);
     EXPECT_TRUE(written == expected)
@@ -419,3 +563,19 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
 }
 
 }  // namespace
+
+// At a logoff nobody may be there to answer a box, and Windows ends the program once the window
+// has answered: a settings file that cannot be written is told in the log beside it instead.
+TEST(Win32Window, AtTheEndOfTheSessionNoBoxIsWaitedForAndTheFailureIsLoggedBesideTheSettings) {
+    WindowRig rig(NamedBridgeSettings());
+    const std::wstring settings = Widen(rig.folder / "Settings.bin");
+    SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::size_t boxesBefore = rig.person.boxTexts.size();
+    for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
+        SendMessageW(rig.window->hwnd(), message, message == WM_ENDSESSION, ENDSESSION_LOGOFF);
+    }
+    SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore) << rig.person.boxTexts.back();
+    const std::string log = ReadAll(rig.folder / "trend-station.log");
+    EXPECT_NE(log.find(" Файл настроек не удалось перезаписать!\r\n"), std::string::npos) << log;
+}

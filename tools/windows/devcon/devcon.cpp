@@ -1,7 +1,7 @@
 // devcon.exe for Windows: disables or enables one device instance, so that an instrument's USB
 // bridge that has stopped talking is dropped and detected anew by Windows.
 //
-//   devcon.exe disable|enable "@USB\VID_0403&PID_6001\SERIAL"
+//   devcon.exe [--dry-run] disable|enable "@USB\VID_0403&PID_6001\SERIAL"
 //
 // The link supervision starts it with exactly these two command lines and reads nothing back, so
 // the messages and the exit status are for a person running it by hand; they match those of the
@@ -11,14 +11,19 @@
 //
 // The device is found and changed through SetupAPI, the way Device Manager does it: the change
 // goes through the device's class installer, which may take part in it or ask for a restart.
+// --dry-run finds the device and prints the change it would ask of the class installer, then
+// stops: how a test sees, where the system carries out no change (wine), which change each
+// command asks for.
 
 #include <windows.h>
 
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -52,7 +57,8 @@ int fail(std::wstring_view message, int status = kFailed) {
 }
 
 int usage() {
-    return fail(LR"(usage: devcon.exe disable|enable "@USB\VID_xxxx&PID_xxxx\SERIAL")", kMisused);
+    return fail(LR"(usage: devcon.exe [--dry-run] disable|enable "@USB\VID_xxxx&PID_xxxx\SERIAL")",
+                kMisused);
 }
 
 // " (error 0x...)" after a message, or nothing where Windows gave no reason.
@@ -111,11 +117,64 @@ bool present(DEVINST node) {
     return result != CR_NO_SUCH_DEVINST && result != CR_INVALID_DEVINST;
 }
 
+// The change Device Manager asks for: the state, in the current hardware profile only.
+SP_PROPCHANGE_PARAMS PropertyChange(bool disable) {
+    SP_PROPCHANGE_PARAMS change{};
+    change.ClassInstallHeader.cbSize = sizeof change.ClassInstallHeader;
+    change.ClassInstallHeader.InstallFunction = DIF_PROPERTYCHANGE;
+    change.StateChange = disable ? DICS_DISABLE : DICS_ENABLE;
+    change.Scope = DICS_FLAG_CONFIGSPECIFIC;
+    change.HwProfile = 0;
+    return change;
+}
+
+std::wstring Named(DWORD value, std::initializer_list<std::pair<DWORD, const wchar_t*>> names) {
+    for (const auto& [known, name] : names) {
+        if (known == value) {
+            return std::wstring(name) + L" (" + std::to_wstring(value) + L")";
+        }
+    }
+    return std::to_wstring(value);
+}
+
+// What a dry run prints of the change, on standard output, one line.
+std::wstring Describe(const SP_PROPCHANGE_PARAMS& change) {
+    return L"function " +
+           Named(change.ClassInstallHeader.InstallFunction,
+                 {{DIF_PROPERTYCHANGE, L"DIF_PROPERTYCHANGE"}}) +
+           L", state " +
+           Named(change.StateChange,
+                 {{DICS_ENABLE, L"DICS_ENABLE"}, {DICS_DISABLE, L"DICS_DISABLE"}}) +
+           L", scope " +
+           Named(change.Scope, {{DICS_FLAG_GLOBAL, L"DICS_FLAG_GLOBAL"},
+                                {DICS_FLAG_CONFIGSPECIFIC, L"DICS_FLAG_CONFIGSPECIFIC"}}) +
+           L", hardware profile " + std::to_wstring(change.HwProfile);
+}
+
+void write_output(std::wstring_view text) {
+    const int length = static_cast<int>(text.size());
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), bytes, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()),
+              &written, nullptr);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
+    // It runs with an administrator's rights: whatever SetupAPI loads on its behalf comes from
+    // the system folder, never from beside it or the working folder.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+    const bool dry_run = argc == 4 && std::wstring_view(argv[1]) == L"--dry-run";
+    if (argc != 3 && !dry_run) {
         return usage();
+    }
+    if (dry_run) {
+        ++argv;
     }
     const std::wstring_view action = argv[1];
     const bool disable = action == L"disable";
@@ -145,17 +204,15 @@ int wmain(int argc, wchar_t** argv) {
     if (!present(device.DevInst)) {
         return fail(no_device + L" plugged in");
     }
+    SP_PROPCHANGE_PARAMS change = PropertyChange(disable);
+    if (dry_run) {
+        write_output(L"would ask the class installer of " + instance + L": " + Describe(change) +
+                     L"\n");
+        return 0;
+    }
     if (!running_as_administrator()) {
         return fail(kNeedsAdministrator);
     }
-
-    // The current hardware profile only, as Device Manager does.
-    SP_PROPCHANGE_PARAMS change{};
-    change.ClassInstallHeader.cbSize = sizeof change.ClassInstallHeader;
-    change.ClassInstallHeader.InstallFunction = DIF_PROPERTYCHANGE;
-    change.StateChange = disable ? DICS_DISABLE : DICS_ENABLE;
-    change.Scope = DICS_FLAG_CONFIGSPECIFIC;
-    change.HwProfile = 0;
     if (!SetupDiSetClassInstallParamsW(devices.handle, &device, &change.ClassInstallHeader,
                                        sizeof change) ||
         !SetupDiCallClassInstaller(DIF_PROPERTYCHANGE, devices.handle, &device)) {

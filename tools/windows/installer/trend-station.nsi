@@ -25,11 +25,14 @@ SetCompressor /SOLID lzma
 !endif
 
 !define PRODUCT "ТРЕНД-СТАНЦИЯ"
+; Held by trend-station.exe and trend-record.exe while they run.
+!define RUNNING_MUTEX "Global\trend-station-running"
 !define PUBLISHER "ТРЕНД-СТАНЦИЯ developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\trend-station"
 
 !include MUI2.nsh
 !include FileFunc.nsh
+!include LogicLib.nsh
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -55,6 +58,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "© 2026 ${PUBLISHER}"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${FILES}\LICENSE.txt"
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE ChosenFolderLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -74,20 +78,144 @@ LangString DriverMissing ${LANG_RUSSIAN} "Библиотека драйвера 
 LangString DriverMissing ${LANG_ENGLISH} "The D2XX driver library (ftd2xx.dll) was not found in the Windows system folder.$\r$\n$\r$\nWithout it the program cannot see the instrument. The library comes with the FTDI D2XX driver for the instrument's USB bridge: Windows usually installs it by itself when the instrument is first plugged in, or it can be had from FTDI's web site.$\r$\n$\r$\nSetup goes on; the program finds the instrument as soon as the driver is installed."
 LangString DriverMissingLine ${LANG_RUSSIAN} "ftd2xx.dll нет в системной папке: прибор будет виден, когда будет установлен драйвер FTDI D2XX."
 LangString DriverMissingLine ${LANG_ENGLISH} "ftd2xx.dll is not in the system folder: the instrument shows once the FTDI D2XX driver is installed."
+LangString FolderTaken ${LANG_RUSSIAN} "Папка $INSTDIR не пуста и не содержит прежней установки программы. Выберите пустую папку."
+LangString FolderTaken ${LANG_ENGLISH} "The folder $INSTDIR is not empty and holds no earlier install of the program. Choose an empty folder."
+LangString RightsNotSet ${LANG_RUSSIAN} "Папке $INSTDIR не удалось дать права, как у Program Files (изменять могут только администраторы). Выберите папку на диске NTFS."
+LangString RightsNotSet ${LANG_ENGLISH} "The folder $INSTDIR could not be given the rights of Program Files (only administrators may change it). Choose a folder on an NTFS drive."
+LangString ProgramRunning ${LANG_RUSSIAN} "Программа ${PRODUCT} (trend-station.exe или trend-record.exe) запущена. Закройте её и нажмите «Повтор»."
+LangString ProgramRunning ${LANG_ENGLISH} "${PRODUCT} (trend-station.exe or trend-record.exe) is running. Close it and press Retry."
 LangString DataKept ${LANG_RUSSIAN} "Данные пользователя в %LOCALAPPDATA%\trend-station сохранены."
 LangString DataKept ${LANG_ENGLISH} "The user's data in %LOCALAPPDATA%\trend-station is kept."
+
+; The files of one install, named once: the install puts exactly these into the folder and the
+; uninstaller takes exactly these away, so a file the user keeps there is never touched.
+!macro OwnFiles Do
+  !insertmacro ${Do} "trend-station.exe"
+  !insertmacro ${Do} "trend-record.exe"
+  ; Beside the program, which starts it from its own folder only.
+  !insertmacro ${Do} "devcon.exe"
+  !insertmacro ${Do} "trend-station.ico"
+  !insertmacro ${Do} "README.txt"
+  !insertmacro ${Do} "LICENSE.txt"
+!macroend
+!macro InstallFile name
+  File "${FILES}\${name}"
+!macroend
+!macro RemoveFile name
+  Delete "$INSTDIR\${name}"
+!macroend
+
+; Whether the program may go into $INSTDIR: the folder is missing or empty, or holds an earlier
+; install of ours (the folder our uninstall entry names, with our uninstaller in it). A folder of
+; the user's files is never ours, whatever names they bear. $R0: 1 or 0.
+Function FolderIsFree
+  StrCpy $R0 1
+  ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R1 == $INSTDIR
+  ${AndIf} ${FileExists} "$INSTDIR\uninstall.exe"
+    Return
+  ${EndIf}
+  FindFirst $R1 $R2 "$INSTDIR\*"
+  ${DoWhile} $R2 != ""
+    ${If} $R2 != "."
+    ${AndIf} $R2 != ".."
+      StrCpy $R0 0
+      ${Break}
+    ${EndIf}
+    FindNext $R1 $R2
+  ${Loop}
+  FindClose $R1
+FunctionEnd
+
+; A chosen folder that holds other files gets a folder of the program's own inside it. $R0: 0
+; when even that one is taken.
+Function ChooseFolder
+  Call FolderIsFree
+  ${If} $R0 == 0
+    StrCpy $INSTDIR "$INSTDIR\${PRODUCT}"
+    Call FolderIsFree
+  ${EndIf}
+FunctionEnd
+
+Function ChosenFolderLeave
+  Call ChooseFolder
+  ${If} $R0 == 0
+    MessageBox MB_OK|MB_ICONSTOP "$(FolderTaken)"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Asks for running programs of ours to be closed (the mutex they hold); silently, or when the
+; user cancels, ends with status 3 before anything is replaced or removed.
+!macro ProgramsClosedFunction un
+Function ${un}ProgramsClosed
+  retry:
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MUTEX}") p.R1 ?e'
+    Pop $R2
+    ${If} $R1 != 0
+      System::Call 'kernel32::CloseHandle(p R1)'
+    ${ElseIf} $R2 != 5
+      ; Not there; ERROR_ACCESS_DENIED (5) would mean another user's program holds it.
+      Return
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(ProgramRunning)" /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 3
+    Quit
+FunctionEnd
+!macroend
+!insertmacro ProgramsClosedFunction ""
+!insertmacro ProgramsClosedFunction "un."
+
+Function .onInit
+  Call ProgramsClosed
+  ; /D= or the folder of an earlier install, checked as the folder page checks a typed one.
+  ${If} ${Silent}
+    Call ChooseFolder
+    ${If} $R0 == 0
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  Call un.ProgramsClosed
+FunctionEnd
+
+; The folder gets the rights Program Files gives its folders, whatever its parent's are: SYSTEM
+; and administrators change it, users read and run; nothing inherited. Otherwise, outside
+; Program Files, any user who may change the parent could replace a program an administrator
+; runs. A folder that cannot take them (not NTFS) is refused.
+Function ProtectFolder
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", i 1, *p .R1, p 0) i .R2'
+  ${If} $R2 == 0
+    StrCpy $R0 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::GetSecurityDescriptorDacl(p R1, *i .R3, *p .R4, *i .R5) i .R2'
+  ; SE_FILE_OBJECT 1; DACL_SECURITY_INFORMATION 4 | PROTECTED_DACL_SECURITY_INFORMATION 0x80000000
+  System::Call 'advapi32::SetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000004, p 0, p 0, p R4, p 0) i .R2'
+  System::Call 'kernel32::LocalFree(p R1)'
+  ${If} $R2 == 0
+    StrCpy $R0 1
+  ${Else}
+    StrCpy $R0 0
+  ${EndIf}
+FunctionEnd
 
 Section "!$(ProgramSection)" SectionProgram
   SectionIn RO
   SetShellVarContext all
+  CreateDirectory "$INSTDIR"
+  Call ProtectFolder
+  ${If} $R0 == 0
+    MessageBox MB_OK|MB_ICONSTOP "$(RightsNotSet)" /SD IDOK
+    RMDir "$INSTDIR"
+    SetErrorLevel 4
+    Quit
+  ${EndIf}
   SetOutPath "$INSTDIR"
-  File "${FILES}\trend-station.exe"
-  File "${FILES}\trend-record.exe"
-  ; Beside the program: starting it by its bare name finds it here first.
-  File "${FILES}\devcon.exe"
-  File "${FILES}\trend-station.ico"
-  File "${FILES}\README.txt"
-  File "${FILES}\LICENSE.txt"
+  !insertmacro OwnFiles InstallFile
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; Started from the menu the program keeps its settings in the user's own data folder.
@@ -107,7 +235,7 @@ Section "!$(ProgramSection)" SectionProgram
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-  ; The program loads the driver library from System32 (or its own folder); without it the
+  ; The program loads the driver library from System32 only; without it the
   ; instrument is never found, but nothing here depends on it.
   IfFileExists "$SYSDIR\ftd2xx.dll" driver_found
     DetailPrint "$(DriverMissingLine)"
@@ -122,18 +250,14 @@ Section "$(DesktopSection)" SectionDesktop
                  "$INSTDIR\trend-station.ico" 0
 SectionEnd
 
-; Only what was installed goes: the folder stays if the user put anything else in it, and the
-; user's data folder is never touched.
+; Only what was installed goes, by the list the install used: the folder stays if the user put
+; anything else in it (RMDir without /r removes only an empty one), and the user's data folder is
+; never touched.
 Section "Uninstall"
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$DESKTOP\${PRODUCT}.lnk"
-  Delete "$INSTDIR\trend-station.exe"
-  Delete "$INSTDIR\trend-record.exe"
-  Delete "$INSTDIR\devcon.exe"
-  Delete "$INSTDIR\trend-station.ico"
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\LICENSE.txt"
+  !insertmacro OwnFiles RemoveFile
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

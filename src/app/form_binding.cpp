@@ -1,0 +1,176 @@
+#include "app/form_binding.h"
+
+#include <cstddef>
+
+#include "app/station.h"
+
+namespace ts {
+
+using layout::Field;
+using layout::Handler;
+
+namespace {
+
+// Channel, swatch and menu item numbers start at 1; the model's arrays at 0.
+std::size_t Element(int number) { return static_cast<std::size_t>(number - 1); }
+
+FormTie LabelTie(const LabelState& label) { return {.state = &label, .label = &label}; }
+FormTie CheckTie(const CheckState& check) { return {.state = &check, .check = &check}; }
+
+}  // namespace
+
+FormTie TieOf(const Form& f, Field field, int index) {
+    switch (field) {
+        case Field::None:
+            return {};
+        case Field::Chart:
+            return {.color = &f.ChartBackground, .gridColor = &f.ChartGrid};
+        case Field::Label_ErrDeviceNum:
+            return LabelTie(f.Label_ErrDeviceNum);
+        case Field::CheckBox_ChartStop:
+            return CheckTie(f.CheckBox_ChartStop);
+        case Field::CheckBox_ChartAver:
+            return CheckTie(f.CheckBox_ChartAver);
+        case Field::ButtonChartClear:
+            return {.state = &f.ButtonChartClear};
+        case Field::PanelColor_ChartBackGround:
+            return {.color = &f.PanelColor_ChartBackGround};
+        case Field::PanelColor_ChartGrid:
+            return {.color = &f.PanelColor_ChartGrid};
+        case Field::RadioGroup_X:
+            return {.selected = &f.RadioGroup_X, .item = index};
+        case Field::Label_ResCH:
+            return LabelTie(f.Label_ResCH[Element(index)]);
+        case Field::B_ListF_CH:
+            return {.state = &f.B_ListF_CH[Element(index)],
+                    .textColor = &f.B_ListF_CH[Element(index)].FontColor};
+        case Field::ChartEN_CH:
+            return CheckTie(f.ChartEN_CH[Element(index)]);
+        case Field::FileEN_CH:
+            return CheckTie(f.FileEN_CH[Element(index)]);
+        case Field::PanelColor_CurveCH:
+            return {.color = &f.PanelColor_CurveCH[Element(index)]};
+        case Field::RadioB_File:
+            return CheckTie(f.RadioB_File[static_cast<std::size_t>(index)]);
+        case Field::Label_FileOnChangeSens:
+            return {.state = &f.Label_FileOnChangeSens};
+        case Field::ComboBox_FileOnChangeThresh:
+            return {.state = &f.ComboBox_FileOnChangeThresh,
+                    .combo = &f.ComboBox_FileOnChangeThresh};
+        case Field::B_File:
+            return {.state = &f.B_File};
+        case Field::B_FileSaveStart:
+            return {.state = &f.B_FileSaveStart};
+        case Field::B_FileSaveStop:
+            return {.state = &f.B_FileSaveStop};
+        case Field::CheckBox_FileDataAver:
+            return CheckTie(f.CheckBox_FileDataAver);
+        case Field::Label_FileRecordTime: {
+            FormTie tie = LabelTie(f.Label_FileRecordTime);
+            tie.hint = &f.Label_FileRecordTime.Hint;
+            return tie;
+        }
+        case Field::Label_ResultFileName:
+            return LabelTie(f.Label_ResultFileName);
+        case Field::Label_Connection_Indicator: {
+            FormTie tie = LabelTie(f.Label_Connection_Indicator);
+            tie.hint = &f.Label_Connection_Indicator.Hint;
+            return tie;
+        }
+        case Field::M_Menu_Setting_Connection:
+            return {.menuItem = &f.M_Menu_Setting_Connection[Element(index)]};
+        case Field::M_Menu_Mode:
+            return {.menuItem = &f.M_Menu_Mode};
+        case Field::M_Menu_Mode_Norm:
+            return {.menuItem = &f.M_Menu_Mode_Norm};
+        case Field::M_Menu_Mode_Demo:
+            return {.menuItem = &f.M_Menu_Mode_Demo};
+    }
+    return {};
+}
+
+void TakeClick(Form& form, const layout::ControlSpec& spec, bool checked) {
+    switch (spec.field) {
+        case Field::RadioGroup_X:
+            form.RadioGroup_X = spec.index;
+            return;
+        case Field::RadioB_File:
+            form.SelectRecordChoice(spec.index);
+            return;
+        case Field::CheckBox_ChartStop:
+            form.CheckBox_ChartStop.Checked = checked;
+            return;
+        case Field::CheckBox_ChartAver:
+            form.CheckBox_ChartAver.Checked = checked;
+            return;
+        case Field::ChartEN_CH:
+            form.ChartEN_CH[Element(spec.index)].Checked = checked;
+            return;
+        case Field::FileEN_CH:
+            form.FileEN_CH[Element(spec.index)].Checked = checked;
+            return;
+        case Field::CheckBox_FileDataAver:
+            form.CheckBox_FileDataAver.Checked = checked;
+            return;
+        default:
+            return;
+    }
+}
+
+void TakeItemIndex(Form& form, const layout::ControlSpec& spec, int index) {
+    if (spec.field == Field::ComboBox_FileOnChangeThresh) {
+        form.ComboBox_FileOnChangeThresh.ItemIndex = index;
+    }
+}
+
+bool RunHandler(Station& s, Handler handler, int index) {
+    switch (handler) {
+        case Handler::None:
+            return true;
+        case Handler::CheckBox_ChartAverClick:
+            s.CheckBox_ChartAverClick();
+            return true;
+        case Handler::ButtonChartClearClick:
+            s.ButtonChartClearClick();
+            return true;
+        case Handler::PanelColorClick:
+            s.PanelColorClick(index);
+            return true;
+        case Handler::RadioGroup_XClick:
+            s.RadioGroup_XClick();
+            return true;
+        case Handler::B_ListF_Click:
+            s.B_ListF_Click(index);
+            return true;
+        case Handler::ChartEN_Click:
+            s.ChartEN_Click(index);
+            return true;
+        case Handler::B_FileClick:
+            s.B_FileClick();
+            return true;
+        case Handler::B_FileSaveStartClick:
+            s.B_FileSaveStartClick();
+            return true;
+        case Handler::B_FileSaveStopClick:
+            s.B_FileSaveStopClick();
+            return true;
+        case Handler::M_Menu_Setting_PortClick:
+            s.M_Menu_Setting_PortClick();
+            return true;
+        case Handler::M_Menu_Setting_ConnectionClick:
+            s.M_Menu_Setting_ConnectionClick(index);
+            return true;
+        case Handler::M_Menu_Mode_NormClick:
+            s.M_Menu_Mode_NormClick();
+            return true;
+        case Handler::M_Menu_Mode_DemoClick:
+            s.M_Menu_Mode_DemoClick();
+            return true;
+        case Handler::M_Menu_Help_AboutClick:
+        case Handler::B_CloseClick:
+            return false;
+    }
+    return false;
+}
+
+}  // namespace ts

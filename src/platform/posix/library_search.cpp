@@ -1,0 +1,7 @@
+#include "platform/library_search.h"
+
+namespace ts {
+
+void SearchOnlyTheSystemFolderForLibraries() {}
+
+}  // namespace ts

@@ -1,0 +1,7 @@
+#include "platform/running_mark.h"
+
+namespace ts {
+
+void HoldRunningMark() {}
+
+}  // namespace ts

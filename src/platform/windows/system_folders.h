@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ts {
+
+// The folder that holds this program's .exe, and the system folder (System32), both without a
+// closing backslash. Only an administrator can put a file into the system folder; the program's
+// folder is as safe as the place it was installed or unpacked to.
+std::wstring ProgramFolder();
+std::wstring SystemFolder();
+
+// A library of Windows' own that is not among the few the loader always takes from the system
+// folder (uxtheme.dll, winmm.dll...), loaded from the system folder and nowhere else, so that a
+// copy planted beside the program or in the working folder never runs. Null when it is missing.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+
+}  // namespace ts

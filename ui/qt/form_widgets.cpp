@@ -1,0 +1,137 @@
+#include "form_widgets.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "color_swatch.h"
+#include "qt_text.h"
+#include "strip_chart.h"
+
+namespace ts {
+
+namespace {
+
+using layout::Kind;
+
+QFont FontOf(layout::FontKind kind, QFont font) {
+    const layout::FontSpec& spec = layout::kFontSpecs[static_cast<std::size_t>(kind)];
+    font.setBold(spec.bold);
+    // The normal faces keep the desktop's size for dialog text.
+    if (spec.fixedHeight) font.setPixelSize(spec.pixelHeight);
+    return font;
+}
+
+Qt::Alignment AlignmentOf(layout::Align align) {
+    switch (align) {
+        case layout::Align::Right:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case layout::Align::Centre:
+            return Qt::AlignCenter;
+        case layout::Align::Left:
+            break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QLabel* MakeLabel(const layout::ControlSpec& spec, QWidget* parent) {
+    auto* label = new QLabel(Q(spec.caption), parent);
+    label->setAlignment(AlignmentOf(spec.align));
+    if (spec.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    if (spec.backColor != layout::kNoBackColor) {
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, ToQColor(spec.backColor));
+        label->setPalette(palette);
+    }
+    return label;
+}
+
+QComboBox* MakeComboBox(const layout::ControlSpec& spec, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setEditable(true);
+    // Typed text never becomes an item; text that names no item selects nothing.
+    box->setInsertPolicy(QComboBox::NoInsert);
+    for (const std::string& item : spec.items) box->addItem(Q(item));
+    return box;
+}
+
+QWidget* MakeKind(const layout::ControlSpec& spec, QWidget* parent) {
+    switch (spec.kind) {
+        case Kind::Label:
+            return MakeLabel(spec, parent);
+        case Kind::Button:
+            // A tool button takes a caption colour of the program's; a push button keeps the
+            // style's.
+            if (spec.colouredCaption) {
+                auto* button = new QToolButton(parent);
+                button->setText(Q(spec.caption));
+                return button;
+            }
+            return new QPushButton(Q(spec.caption), parent);
+        case Kind::CheckBox:
+            return new QCheckBox(Q(spec.caption), parent);
+        case Kind::RadioButton:
+            return new QRadioButton(Q(spec.caption), parent);
+        case Kind::GroupBox:
+            return new QGroupBox(Q(spec.caption), parent);
+        case Kind::ComboBox:
+            return MakeComboBox(spec, parent);
+        case Kind::ColorSwatch:
+            return new ColorSwatch(parent);
+        case Kind::Chart:
+            return new StripChart(parent);
+    }
+    return nullptr;
+}
+
+void Connect(const layout::ControlSpec& spec, QWidget* widget, const ControlEvents& events) {
+    if (auto* box = qobject_cast<QComboBox*>(widget); box != nullptr && events.itemChosen) {
+        QObject::connect(box, &QComboBox::currentIndexChanged, box, events.itemChosen);
+        QObject::connect(box, &QComboBox::editTextChanged, box,
+                         [box, chosen = events.itemChosen](const QString& typed) {
+                             chosen(box->findText(typed, Qt::MatchExactly));
+                         });
+    }
+    if (!events.clicked) return;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        QObject::connect(button, &QAbstractButton::clicked, button, events.clicked);
+    } else if (auto* swatch = qobject_cast<ColorSwatch*>(widget)) {
+        QObject::connect(swatch, &ColorSwatch::clicked, swatch,
+                         [clicked = events.clicked] { clicked(false); });
+    }
+    if (spec.radioGroup == layout::RadioGroup::None) return;
+    const QString groupName = widget->parentWidget()->objectName() + "_Buttons";
+    auto* group = widget->parentWidget()->findChild<QButtonGroup*>(groupName);
+    if (group == nullptr) {
+        group = new QButtonGroup(widget->parentWidget());
+        group->setObjectName(groupName);
+    }
+    group->addButton(static_cast<QAbstractButton*>(widget), spec.index);
+}
+
+}  // namespace
+
+QWidget* MakeWidget(const layout::ControlSpec& spec, QWidget* parent, ControlEvents events) {
+    QWidget* widget = MakeKind(spec, parent);
+    widget->setObjectName(Q(spec.name));
+    if (!spec.hint.empty()) widget->setToolTip(Q(spec.hint));
+    if (spec.font != layout::FontKind::Normal) widget->setFont(FontOf(spec.font, widget->font()));
+    if (spec.fitsText) {
+        widget->adjustSize();
+        widget->move((parent->width() - widget->width()) / 2,
+                     parent->height() / 2 - widget->height());
+    } else {
+        const layout::Place& p = spec.place;
+        widget->setGeometry(p.x, p.y, p.width, p.height);
+    }
+    Connect(spec, widget, events);
+    return widget;
+}
+
+}  // namespace ts

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "app/form_layout.h"
+
+namespace ts {
+
+// What a user does to a control of a description, handed to its window.
+struct ControlEvents {
+    std::function<void(bool checked)> clicked;  // a button, swatch, check box or radio button
+    std::function<void(int item)> itemChosen;   // a list's item chosen or typed (-1: none)
+};
+
+// Makes the Qt widget of one control of a window description: its kind of widget under the
+// control's name, with its caption, hint, place, font and alignment, its events handed on. The
+// radio buttons of a group box make one exclusive group, "<box>_Buttons", for the arrow keys.
+QWidget* MakeWidget(const layout::ControlSpec& spec, QWidget* parent, ControlEvents events = {});
+
+}  // namespace ts

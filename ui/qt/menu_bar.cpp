@@ -1,0 +1,81 @@
+#include "menu_bar.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "qt_text.h"
+
+namespace ts {
+
+namespace {
+
+void SetMenuItem(QAction* action, const MenuItemState& state) {
+    const QString text = Q(state.Caption);
+    if (action->text() != text) action->setText(text);
+    if (action->isChecked() != state.Checked) action->setChecked(state.Checked);
+    if (action->isEnabled() != state.Enabled) action->setEnabled(state.Enabled);
+    if (action->isVisible() != state.Visible) action->setVisible(state.Visible);
+}
+
+}  // namespace
+
+MenuBar::MenuBar(QMenuBar* bar, QObject* owner,
+                 const std::function<void(const layout::MenuSpec&)>& opened,
+                 const std::function<void(const layout::MenuItemSpec&)>& chosen) {
+    bar->setObjectName(Q(layout::MainWindow().menuBarName));
+    for (const layout::MenuSpec& spec : layout::MainWindowMenus()) {
+        Menu menu{&spec, bar->addMenu(Q(spec.caption)), {}, {}};
+        menu.menu->setObjectName(Q(spec.name));
+        // Bullet items make one exclusive group per menu, which may also have none checked.
+        QActionGroup* bullets = nullptr;
+        for (const layout::MenuItemSpec& item : spec.items) {
+            QAction* action = menu.menu->addAction(Q(item.caption));
+            action->setObjectName(Q(item.name));
+            if (item.mark == layout::Mark::Bullet) {
+                if (bullets == nullptr) {
+                    bullets = new QActionGroup(owner);
+                    bullets->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+                }
+                action->setCheckable(true);
+                bullets->addAction(action);
+            }
+            QObject::connect(action, &QAction::triggered, owner, [chosen, &item] { chosen(item); });
+            menu.items.push_back({&item, action, {}});
+        }
+        if (spec.onOpen != layout::Handler::None) {
+            QObject::connect(menu.menu, &QMenu::aboutToShow, owner,
+                             [opened, &spec] { opened(spec); });
+        }
+        menus_.push_back(std::move(menu));
+    }
+}
+
+void MenuBar::Tie(const Form& form) {
+    for (Menu& menu : menus_) {
+        menu.title = TieOf(form, menu.spec->field, 0);
+        for (Item& item : menu.items) item.tie = TieOf(form, item.spec->field, item.spec->index);
+    }
+}
+
+void MenuBar::Mirror() {
+    for (const Menu& menu : menus_) {
+        if (menu.title.menuItem != nullptr) {
+            const QString title = Q(menu.title.menuItem->Caption);
+            if (menu.menu->title() != title) menu.menu->setTitle(title);
+        }
+        for (const Item& item : menu.items) {
+            if (item.tie.menuItem == nullptr) continue;
+            // A tick item is checkable only while checked: a checkable item would show an empty
+            // box when not, unlike the bullet items.
+            if (item.spec->mark == layout::Mark::Tick &&
+                item.action->isCheckable() != item.tie.menuItem->Checked) {
+                item.action->setCheckable(item.tie.menuItem->Checked);
+            }
+            SetMenuItem(item.action, *item.tie.menuItem);
+        }
+    }
+}
+
+}  // namespace ts

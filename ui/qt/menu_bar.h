@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <vector>
+
+#include "app/form_binding.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+namespace ts {
+
+// The main window's menus, made from the window's description on the window's menu bar. A
+// menu's opening and an item's choice are handed to the window; the mirror follows the model.
+class MenuBar {
+public:
+    MenuBar(QMenuBar* bar, QObject* owner,
+            const std::function<void(const layout::MenuSpec&)>& opened,
+            const std::function<void(const layout::MenuItemSpec&)>& chosen);
+
+    // Ties the menus to the model they show; Mirror then follows it.
+    void Tie(const Form& form);
+    // Copies the model to the menus, touching only what differs.
+    void Mirror();
+
+private:
+    struct Item {
+        const layout::MenuItemSpec* spec;
+        QAction* action;
+        FormTie tie;
+    };
+    struct Menu {
+        const layout::MenuSpec* spec;
+        QMenu* menu;
+        FormTie title;
+        std::vector<Item> items;
+    };
+    std::vector<Menu> menus_;
+};
+
+}  // namespace ts

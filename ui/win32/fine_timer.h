@@ -1,0 +1,20 @@
+#pragma once
+
+namespace ts::win32 {
+
+// The window's 10 ms timer needs the system's clock to tick at least that often. For as long as
+// this lives the clock ticks every millisecond. winmm.dll, which offers that, is not one the
+// loader always takes from the system folder, so it is loaded from there at run time rather than
+// imported; without it the timers run at the system's own pace.
+class FineTimer {
+public:
+    FineTimer();
+    ~FineTimer();
+    FineTimer(const FineTimer&) = delete;
+    FineTimer& operator=(const FineTimer&) = delete;
+
+private:
+    void* library_ = nullptr;
+};
+
+}  // namespace ts::win32
