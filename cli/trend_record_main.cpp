@@ -38,6 +38,13 @@ int Fail(const std::string& message) {
 
 using Count = unsigned long long;
 
+// Notes say what the recording lacks (a computer that may sleep) without failing the run.
+void ShowNotes(ts::HeadlessRecorder& recorder, bool progress) {
+    const std::string notes = recorder.TakeNotes();
+    if (notes.empty()) return;
+    std::fprintf(stderr, "%strend-record: %s\n", progress ? "\n" : "", notes.c_str());
+}
+
 void ShowProgress(const ts::HeadlessRecorder& recorder) {
     const std::uint64_t seconds = recorder.Ticks() / kTicksPerSecond;
     const ts::LinkCounts link = recorder.Link();
@@ -139,6 +146,7 @@ int main(int argc, char** argv) {
         // A replay runs as fast as it can, one capture chunk per tick; the
         // instrument is polled on the window's own 40 ms rhythm.
         recorder.Tick(!replay, afterPause);
+        ShowNotes(recorder, progress);
         if (recorder.Failed() || recorder.DurationReached()) break;
         if (options.durationSeconds && !replay && recorder.Recording() && !silentLinkDeadline) {
             silentLinkDeadline = ts::TickPacer::Clock::now() +

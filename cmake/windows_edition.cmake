@@ -12,7 +12,7 @@ add_library(core STATIC ${CORE_SOURCES})
 target_include_directories(core PUBLIC src ${CMAKE_BINARY_DIR}/generated)
 target_compile_definitions(core PUBLIC ${WINDOWS_DEFINITIONS})
 # The user's data folder comes from the shell's known folders (shell32, ole32, uuid).
-target_link_libraries(core PUBLIC Threads::Threads shell32 ole32 uuid)
+target_link_libraries(core PUBLIC Threads::Threads shell32 ole32 uuid user32)
 
 enable_testing()
 # devcon.exe, the installer and their tests under wine.

@@ -10,6 +10,7 @@
 #include "device/line_rate.h"
 #include "emulated_bridge/emulated_ft232r.h"
 #include "line_bytes.h"
+#include "line_frames.h"
 #include "sim/frame_encoder.h"
 
 namespace ts {
@@ -27,20 +28,6 @@ struct EmulatedBridges {
         return emulated::AddBridge(description, serial, std::move(stream), bytesPerSecond);
     }
 };
-
-// Frames of instrument 1 back to back for `seconds` of the line, two time units apart.
-inline std::vector<std::uint8_t> LineFrames(double seconds) {
-    const auto count = static_cast<std::size_t>(seconds * kLineBytesPerSecond / 14);
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(count * 14);
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto v = static_cast<std::uint16_t>(i % 1024);
-        const sim::Frame frame =
-            sim::EncodeFrame(1, static_cast<std::uint16_t>(2 * i), {v, v, v, v, v, v});
-        bytes.insert(bytes.end(), frame.begin(), frame.end());
-    }
-    return bytes;
-}
 
 // Runs `step` every `period` of real time until `done` holds or `limit` has passed.
 inline bool RunInRealTime(std::chrono::milliseconds limit, std::chrono::milliseconds period,

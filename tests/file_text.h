@@ -3,6 +3,7 @@
 // Files as the tests read and write them: whole, as bytes, and the CR LF lines the program
 // writes.
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,25 @@ inline std::vector<std::string> Lines(const std::string& bytes, std::size_t* use
     }
     if (used != nullptr) *used = start;
     return lines;
+}
+
+// A record line's time in seconds of the instrument (its first field counts days of time units of
+// 0.000055555556 s), whatever the decimal separator.
+inline double RecordSeconds(std::string line) {
+    line.resize(line.find(' '));
+    for (char& c : line) c = c == ',' ? '.' : c;
+    return std::stod(line) * 86400 / 0.000055555556 / 18000;
+}
+
+// Whether the lines after the start and header lines, the last one left out, are records every
+// `seconds` from 0 on.
+inline bool RecordsEvery(const std::vector<std::string>& lines, double seconds) {
+    for (std::size_t k = 2; k + 1 < lines.size(); ++k) {
+        if (std::abs(RecordSeconds(lines[k]) - seconds * static_cast<double>(k - 2)) > 1e-4) {
+            return false;
+        }
+    }
+    return lines.size() > 3;
 }
 
 }  // namespace ts

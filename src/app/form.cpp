@@ -24,6 +24,7 @@ Form::Form() {
     B_FileSaveStop.Enabled = false;
     Label_FileRecordTime.Caption = text::kRecordTimeIdle;
     Label_FileRecordTime.FontColor = kColorRed;
+    Label_FileRecordTime.Hint = text::kResultFileHint;
     Label_ResultFileName.Caption = text::kResultFileNone;
 
     Label_Connection_Indicator.Caption = " ";

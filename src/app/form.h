@@ -83,7 +83,9 @@ struct Form {
     ControlState B_FileSaveStart;
     ControlState B_FileSaveStop;
     CheckState CheckBox_FileDataAver;
-    LabelState Label_FileRecordTime;
+    // Its hint is the file's hint followed by what the program has to say about the recordings
+    // (a computer that may sleep, a recording resumed), one note a line.
+    HintedLabelState Label_FileRecordTime;
     LabelState Label_ResultFileName;
 
     // Status line

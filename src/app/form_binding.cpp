@@ -65,8 +65,11 @@ FormTie TieOf(const Form& f, Field field, int index) {
             return {.state = &f.B_FileSaveStop};
         case Field::CheckBox_FileDataAver:
             return CheckTie(f.CheckBox_FileDataAver);
-        case Field::Label_FileRecordTime:
-            return LabelTie(f.Label_FileRecordTime);
+        case Field::Label_FileRecordTime: {
+            FormTie tie = LabelTie(f.Label_FileRecordTime);
+            tie.hint = &f.Label_FileRecordTime.Hint;
+            return tie;
+        }
         case Field::Label_ResultFileName:
             return LabelTie(f.Label_ResultFileName);
         case Field::Label_Connection_Indicator: {

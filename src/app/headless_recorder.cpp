@@ -7,6 +7,8 @@
 #include "app/texts.h"
 #include "device/device_list.h"
 #include "platform/file_status.h"
+#include "platform/link_target.h"
+#include "platform/same_file.h"
 
 namespace ts {
 
@@ -23,8 +25,41 @@ HeadlessRecorder::HeadlessRecorder(Driver& driver, Platform& platform, Ui& ui)
 
 HeadlessRecorder::~HeadlessRecorder() { station_->pipelineProbe = nullptr; }
 
-bool HeadlessRecorder::Prepare(const RecordOptions& options, std::string& error) {
+std::string HeadlessRecorder::TakeNotes() {
+    const std::string& hint = station_->form.Label_FileRecordTime.Hint;
+    // The hint begins with the label's own text, which is no note.
+    if (notesTaken_ == 0) notesTaken_ = text::kResultFileHint.size();
+    if (hint.size() <= notesTaken_) return {};
+    std::string notes = hint.substr(notesTaken_ + 1);
+    notesTaken_ = hint.size();
+    return notes;
+}
+
+bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     Station& st = *station_;
+    RecordingResume& resume = st.recording.Resume;
+    // The note of this recording lies beside its settings file, as the window's beside its own.
+    resume.notePath = FolderOf(given.settingsPath) + "/" + std::string(text::kRecorderResumeNote);
+    RecordOptions options = given;
+    bool resuming = false;
+    if (given.resume && !NothingAt(resume.notePath)) {
+        // Only a note of this very result file is taken up; the cut file stays as it is until
+        // everything else has been checked.
+        const std::optional<ResumeNote> note = resume.ReadNote();
+        if (!note) {
+            error = std::string(text::kNoteResumeDamaged) + resume.notePath;
+            return false;
+        }
+        if (SameFile(note->resultPath, given.outPath)) {
+            const std::optional<std::string> next = FreeNumberedPath(note->resultPath);
+            if (!next) {
+                error = std::string(text::kNoteResumeNoNewFile) + note->resultPath;
+                return false;
+            }
+            options.outPath = *next;
+            resuming = true;
+        }
+    }
     error = CheckRunFiles(options);
     if (!error.empty()) return false;
     const RecorderSettingsOutcome settings = ApplyRecorderSettings(st, options);
@@ -42,6 +77,17 @@ bool HeadlessRecorder::Prepare(const RecordOptions& options, std::string& error)
     // window; channels that are not recorded need none.
     for (int channel = 1; channel <= kChannels; ++channel) {
         if (st.form.FileEN_CH[static_cast<std::size_t>(channel - 1)].Checked) st.LoadTable(channel);
+    }
+    if (resuming) {
+        // Ends the cut file and takes its choices over whatever the settings say.
+        const std::optional<std::string> next = resume.FindCut(st);
+        if (!next) {
+            error = TakeNotes();
+            return false;
+        }
+        options.outPath = *next;
+        resuming_ = true;
+        resume.TellResumed(st, *next);
     }
     // The window's averaging box is cleared for "every sample" and "on change".
     st.RefreshRecordingOptions();
@@ -130,7 +176,8 @@ void HeadlessRecorder::StartRecording() {
     RecordingState& recording = station_->recording;
     // The file is made only now, so that a run that never receives a sample
     // leaves none. One that cannot be made fails the start line below.
-    if (!recording.File.IsOpen()) recording.File.Open(outPath_);
+    // A resumed recording's file is new: it never replaces one that came meanwhile.
+    if (!recording.File.IsOpen()) recording.File.Open(outPath_, !resuming_);
     station_->B_FileSaveStartClick();
     failed_ = !recording.RecordingActive;
 }

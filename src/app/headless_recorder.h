@@ -20,7 +20,9 @@ public:
     HeadlessRecorder(Driver& driver, Platform& platform, Ui& ui);
     ~HeadlessRecorder() override;
 
-    // Checks the files the options name, reads the settings (never writing
+    // With --resume and a note of a cut recording into the same result file: ends that file and
+    // goes on with its choices in a new numbered file (see RecordingResume). Checks the files the
+    // options name, reads the settings (never writing
     // them) with the options over them, checks that they select a recording
     // choice and a channel and loads the recorded channels' tables. Creates
     // nothing: the result file is made when the first sample comes. On failure
@@ -55,6 +57,9 @@ public:
     // refresh of the indicator's hint (five a second) or of Finish.
     LinkCounts Link() const { return station_->linkStatistics.Counts(); }
     Station& station() { return *station_; }
+    // What the station has noted about the recording since the last call, a note a line (the
+    // window shows them in the recording time's hint); empty when nothing new.
+    std::string TakeNotes();
 
 private:
     void SampleEntering(const Sample&) override;
@@ -83,6 +88,8 @@ private:
     std::optional<std::uint64_t> durationUnits_;  // --for, in time units
     bool durationStopDue_ = false;  // stop before the next sample: its period is closed
     bool durationReached_ = false;
+    std::size_t notesTaken_ = 0;  // of the recording time's hint
+    bool resuming_ = false;       // goes on with a cut recording in a new file
 };
 
 }  // namespace ts

@@ -9,7 +9,7 @@ namespace ts {
 
 const char* const kRecordUsage =
     "Usage: trend-record --out FILE [--settings PATH] [--replay CAPTURE [--chunk N]]\n"
-    "                    [--raw FILE] [--force] [--for DURATION]\n"
+    "                    [--raw FILE] [--force] [--for DURATION] [--resume]\n"
     "                    [instrument and recording options]\n"
     "       trend-record --list\n"
     "\n"
@@ -40,6 +40,12 @@ const char* const kRecordUsage =
     "                      request: the records up to that time of the\n"
     "                      instrument, then the stop line. Should the link fall\n"
     "                      silent, the computer's clock ends it 1 % later\n"
+    "  --resume            if the last run with these --settings and --out was\n"
+    "                      cut (killed, a crash, a power cut: it left its note\n"
+    "                      trend-record.resume beside the settings file), end\n"
+    "                      FILE with an interruption line and go on with the\n"
+    "                      same choices in a new file beside it, FILE (2), (3)...\n"
+    "                      Without such a note it records into FILE as usual\n"
     "  --help              show this text\n"
     "  --version           show the version\n"
     "\n"
@@ -136,6 +142,8 @@ RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
             --given;
         } else if (arg == "--force") {
             o.force = true;
+        } else if (arg == "--resume") {
+            o.resume = true;
         } else if (arg == "--out") {
             path(o.outPath);
         } else if (arg == "--replay") {

@@ -22,6 +22,8 @@ struct RecordOptions {
     bool help = false;
     bool version = false;
     bool list = false;  // list the attached bridges and do nothing else
+    // Go on with a recording into the same --out that was cut, when there is one.
+    bool resume = false;
     // How long to record, in seconds of the instrument's time from the first sample; none: until
     // stopped (or the end of a replay).
     std::optional<std::uint64_t> durationSeconds;

@@ -1,6 +1,7 @@
 #include "app/station.h"
 
 #include "app/texts.h"
+#include "platform/keep_awake.h"
 
 namespace ts {
 
@@ -10,6 +11,9 @@ Station::~Station() = default;
 
 void Station::Construct() {
     LoadSettings();
+    // A recording the last run did not end itself goes on, with its choices, into a new file.
+    recording.Resume.notePath = SettingsDirectory + "/" + std::string(text::kWindowResumeNote);
+    recording.Resume.OnStart(*this);
     RefreshStatus();
     RedrawChart();
     OpenDevice(true);
@@ -21,6 +25,7 @@ void Station::Construct() {
 
 void Station::Timer_25HzTimer() {
     PollDevice();
+    recording.Resume.OnTick(*this);
     WatchSilence();
     RefreshStatus();
     if (linkStatistics.HintDue()) ShowLinkStatistics();
@@ -29,7 +34,10 @@ void Station::Timer_25HzTimer() {
 void Station::FormClose() {
     if (link.DeviceHandle != 0) driver.Close(link.DeviceHandle);
     link.DeviceHandle = 0;
-    // A recording interrupted by the close keeps no stop line.
+    // A recording interrupted by the close keeps no stop line, and the computer may sleep again.
+    // Its note stays: a close by the end of the session (an update's restart) is a cut, and the
+    // next start carries the recording on.
+    platform.Awake().Release();
     if (recording.File.IsOpen() && !recording.File.Close()) {
         ui.ShowMessage(text::kMsgResultCloseFailed);
     }

@@ -150,6 +150,21 @@ constexpr sv kRecordTimeIdle = "ЗАПИСЬ НЕ ПРОИЗВОДИТСЯ!";
 constexpr sv kRecordTimeActivePrefix = "ЗАПИСЬ!  Время записи: ";
 constexpr sv kResultFileHint = "Файл для сохранения результатов анализа";
 constexpr sv kResultFileNone = "Файл: Не выбран.";
+// Where the system names what holds off its sleep and its shutdown.
+constexpr sv kRecordingAwakeReason = "Идёт запись результатов в файл";
+// Notes that the recording time's hint gathers (and trend-record prints): said once, no box.
+constexpr sv kNoteResumed = "Запись возобновлена после прерывания (найдено ";
+constexpr sv kNoteResumedFile = "), файл: ";
+constexpr sv kNoteResumeDamaged =
+    "Сведения о прерванной записи повреждены, запись не возобновлена: ";
+constexpr sv kNoteResumeFileGone =
+    "Файл прерванной записи не найден или недоступен, запись не возобновлена: ";
+constexpr sv kNoteResumeNoNewFile =
+    "Не удалось создать файл для продолжения прерванной записи, запись не возобновлена: ";
+constexpr sv kNoteResumeNotNoted =
+    "Не удалось сохранить сведения для продолжения записи после сбоя: ";
+constexpr sv kNoteSleepNotHeld =
+    "Компьютер может уснуть во время записи: система не приняла запрет сна.";
 constexpr sv kSaveDialogTitle = "Выбор файла для сохранения результатов";
 constexpr sv kSaveDialogFilter = "Текстовые (*.txt)|*.txt";
 constexpr sv kSaveDialogDefaultExt = "txt";
@@ -163,6 +178,11 @@ constexpr sv kResultFileCut = "...";
 // Result file lines (written in code page 1251)
 constexpr sv kResultStarted = " ЗАПИСЬ НАЧАТА";
 constexpr sv kResultStopped = " ЗАПИСЬ ОСТАНОВЛЕНА";
+// The notes of a running recording beside Settings.bin, one per program.
+constexpr sv kWindowResumeNote = "Recording.resume";
+constexpr sv kRecorderResumeNote = "trend-record.resume";
+// Added to a file whose recording was cut, when the next start finds it.
+constexpr sv kResultInterrupted = " ЗАПИСЬ ПРЕРВАНА";
 constexpr sv kResultHeaderTime = "ВРЕМЯ";
 constexpr sv kResultHeaderChannel = " CH";  // followed by the channel digit
 

@@ -18,6 +18,8 @@ bool IsFolder(const std::string& path);
 bool MayWriteFile(const std::string& path);
 // Whether new files may be made in `folder`.
 bool MayCreateIn(const std::string& folder);
+// Removes the regular file `path` (never a folder); true when it is gone or was never there.
+bool RemoveFile(const std::string& path);
 // Removes `path` when it is itself an empty regular file (never a link, a device or a pipe).
 void RemoveIfEmptyRegularFile(const std::string& path);
 

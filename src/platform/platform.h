@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace ts {
+
+class DataSync;
+class KeepAwake;
 
 struct LocalDateTime {
     int Year = 2000;
@@ -40,6 +44,12 @@ public:
     virtual const RegionalSettings& Regional() = 0;
     // The process's current directory at the time of the call.
     virtual std::string CurrentDirectory() = 0;
+    // Milliseconds of a clock that only goes forward, whatever the user does to the date.
+    virtual std::int64_t SteadyMilliseconds() = 0;
+    // The result file's sync to its medium, away from the calling thread.
+    virtual DataSync& Sync() = 0;
+    // Holds off the computer's sleep while a recording runs.
+    virtual KeepAwake& Awake() = 0;
 };
 
 }  // namespace ts

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+
+#include "platform/background_sync.h"
+#include "platform/keep_awake.h"
 #include "platform/platform.h"
 
 namespace ts {
@@ -15,9 +19,14 @@ public:
     LocalDateTime Now() override;
     const RegionalSettings& Regional() override { return regional_; }
     std::string CurrentDirectory() override;
+    std::int64_t SteadyMilliseconds() override;
+    DataSync& Sync() override { return sync_; }
+    KeepAwake& Awake() override { return *awake_; }
 
 private:
     RegionalSettings regional_;
+    BackgroundSync sync_;
+    std::unique_ptr<KeepAwake> awake_;
 };
 
 // Reads the user's regional settings: on Linux those of the process's current C locale, on

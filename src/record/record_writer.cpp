@@ -1,6 +1,7 @@
 #include "app/station.h"
 #include "app/texts.h"
 #include "measure/number_format.h"
+#include "platform/data_sync.h"
 #include "record/record_time.h"
 
 namespace ts {
@@ -37,8 +38,12 @@ void Station::WriteRecord(std::uint64_t elapsed, const std::array<double, kChann
 }
 
 void Station::FlushRecords() {
-    if (!recording.File.IsOpen() || recording.File.PendingBytes() == 0) return;
-    if (!recording.File.Flush()) ReportWriteFailure(*this);
+    if (!recording.File.IsOpen()) return;
+    if (recording.File.PendingBytes() != 0 && !recording.File.Flush()) ReportWriteFailure(*this);
+    // Records of a tick without any may still wait for the medium.
+    DataSync& sync = platform.Sync();
+    recording.Sync.Tick(recording.File, sync, platform.SteadyMilliseconds());
+    if (recording.Sync.TakeFailure(sync)) ReportWriteFailure(*this);
 }
 
 }  // namespace ts

@@ -5,9 +5,12 @@
 
 #include "app/station.h"
 #include "app/texts.h"
+#include "platform/keep_awake.h"
 #include "platform/text_codec.h"
 #include "record/date_time_format.h"
 #include "record/record_time.h"
+#include "record/recording_notes.h"
+#include "record/stamped_line.h"
 #include "record/utf8_text.h"
 
 namespace ts {
@@ -30,8 +33,8 @@ std::string RegionalText(Station& st, std::string_view format, const LocalDateTi
     return LocaleTextToUtf8(FormatDateTime(format, t), st.platform.Regional().Charset);
 }
 
-// "date time<suffix>" and the line end, the date and time as the user's
-// regional settings write them.
+}  // namespace
+
 std::string StampedLine(Station& st, std::string_view suffix) {
     const LocalDateTime now = st.platform.Now();
     const RegionalSettings& regional = st.platform.Regional();
@@ -42,6 +45,8 @@ std::string StampedLine(Station& st, std::string_view suffix) {
     line += "\r\n";
     return line;
 }
+
+namespace {
 
 std::string HeaderLine(const Form& form) {
     std::string line(text::kResultHeaderTime);
@@ -114,6 +119,13 @@ void Station::StartRecording() {
 
     recording.RecordingActive = true;
     recording.WriteFailureReported = false;
+    recording.Sync.Restart(recording.File, platform.Sync(), platform.SteadyMilliseconds());
+    recording.AwakeHeld = platform.Awake().Hold(text::kMainCaption, text::kRecordingAwakeReason);
+    if (!recording.AwakeHeld && !recording.SleepWarningGiven) {
+        recording.SleepWarningGiven = true;
+        AddRecordingNote(form, text::kNoteSleepNotHeld);
+    }
+    recording.Resume.Started(*this);
     recording.ChangeReference.fill(0);
     recording.ChangeRising.fill(true);
 
@@ -132,6 +144,8 @@ void Station::StartRecording() {
 
 void Station::StopRecording() {
     recording.RecordingActive = false;
+    platform.Awake().Release();
+    recording.Resume.Stopped();
     // After a failed open there is no stream to finish or to close.
     if (recording.File.IsOpen()) {
         FlushRecords();

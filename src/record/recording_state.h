@@ -6,7 +6,9 @@
 
 #include "measure/sample.h"
 #include "platform/text_codec.h"
+#include "record/recording_resume.h"
 #include "record/result_file.h"
+#include "record/result_sync.h"
 
 namespace ts {
 
@@ -15,6 +17,11 @@ struct RecordingState {
     std::uint64_t RecordingStart = 0;
     std::string ResultFileName;
     ResultFile File;
+    ResultSync Sync;
+    RecordingResume Resume;
+    // The computer is held awake for the recording; said once per run when it cannot be.
+    bool AwakeHeld = false;
+    bool SleepWarningGiven = false;
     // A failed record write is reported once per recording.
     bool WriteFailureReported = false;
     Cp1251Encoder Encoder;

@@ -6,9 +6,9 @@ namespace ts {
 
 ResultFile::~ResultFile() { Close(); }
 
-bool ResultFile::Open(const std::string& path) {
+bool ResultFile::Open(const std::string& path, bool replace) {
     Close();
-    if (!file_.OpenForWriting(path, true)) return false;
+    if (!file_.OpenForWriting(path, replace)) return false;
     end_ = 0;
     used_ = 0;
     linesAppended_ = 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/data_sync.h"
 #include "platform/system_file.h"
 
 namespace ts {
@@ -25,8 +26,9 @@ public:
     ResultFile& operator=(const ResultFile&) = delete;
     ~ResultFile();
 
-    // Creates or empties the file. False when it cannot be opened.
-    bool Open(const std::string& path);
+    // Creates or empties the file; with `replace` clear an existing file is refused. False
+    // when it cannot be opened.
+    bool Open(const std::string& path, bool replace = true);
     bool IsOpen() const { return file_.IsOpen(); }
 
     // Queues one whole line (its bytes as given). When the buffer has no room
@@ -37,6 +39,8 @@ public:
     bool Flush();
     // Flush, then wait until the file's data are on the medium.
     bool Sync();
+    // Begins putting the lines handed to the file so far on the medium, away from this thread.
+    bool BeginSync(DataSync& sync) const { return sync.Begin(file_); }
     // Flushes, syncs and closes; false when any of it failed. The file is
     // closed afterwards whatever the outcome.
     bool Close();

@@ -51,6 +51,15 @@ inline int RunRecorderUntil(const std::vector<std::string>& arguments,
     return RunFor({TS_RECORDER, arguments, environment, {}, outputPath}, run, signal);
 }
 
+// Waits (at most 10 s) for the program to make `path`: a recording makes its file at the first
+// sample.
+inline void WaitForFile(const std::string& path) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!Exists(path) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+}
+
 inline Environment EmulatedBridges(const std::string& bridges) {
     return {{"LD_PRELOAD", TS_EMULATOR_PRELOAD}, {"TS_EMULATED_BRIDGES", bridges}};
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "file_size_limit.h"
+#include "line_frames.h"
 #include "recorder_program_rig.h"
 #include "recorder_refusals.h"
 
@@ -220,6 +221,80 @@ TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLine
         ASSERT_FALSE(file.empty());
         EXPECT_TRUE(EndsWith(file, "\r\n")) << "a cut line at the end";
     }
+}
+
+// A kill is no close at all: what the program had handed to the system is all there is, and it
+// hands each tick's records over in whole lines. The file ends with a whole line no older than
+// the tick before the kill (allowing the bridge's own latency and a loaded machine 80 ms more).
+TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    // Frames back to back, two time units apart: the instrument's time runs at 8,228.6 frames
+    // of 1/9000 s in a second of the line.
+    WriteAll(folder / "capture.raw", LineFrames(20.0));
+    constexpr double kInstrumentSecondsPerSecond = 8228.6 / 9000;
+    const std::string out = folder / "out.txt";
+    const pid_t child =
+        StartRecorder({"--settings", folder / "Settings.bin", "--out", out},
+                      EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
+    WaitForFile(out);
+    const auto started = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1500ms);
+    const auto killed = std::chrono::steady_clock::now();
+    ::kill(child, SIGKILL);
+    ASSERT_TRUE(WaitForRecorder(child, 10s));
+
+    const std::string file = ReadAll(out);
+    ASSERT_TRUE(EndsWith(file, "\r\n")) << "a cut line at the end";
+    const std::vector<std::string> lines = Lines(file);
+    ASSERT_GT(lines.size(), 3u);
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        ASSERT_EQ(std::count(lines[i].begin(), lines[i].end(), ' '), 3) << lines[i];
+    }
+    const double recorded = RecordSeconds(lines.back()) / kInstrumentSecondsPerSecond;
+    const double ran = std::chrono::duration<double>(killed - started).count();
+    EXPECT_GE(recorded, ran - 0.040 - 0.080);
+}
+
+// The whole cycle on the real program: killed while recording, it leaves its note; started again
+// without --resume it refuses to touch the file, and with it ends the cut file and records with
+// the same choices into the next numbered file until a stop removes the note.
+TEST(TrendRecordProgramTest, AKilledRecordingGoesOnWithResumeIntoANewNumberedFile) {
+    TempFolder folder;
+    // Every tenth of a second, channels 1, 3 and 6; the settings name the instrument.
+    WriteAll(folder / "Settings.bin", Settings(folder, 6, false));
+    WriteAll(folder / "capture.raw", LineFrames(20.0));
+    const Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
+    const std::string out = folder / "out.txt", note = folder / "trend-record.resume";
+    const std::vector<std::string> arguments{"--settings", folder / "Settings.bin", "--out", out};
+    const pid_t child = StartRecorder(arguments, bridge);
+    WaitForFile(out);
+    std::this_thread::sleep_for(1s);
+    ::kill(child, SIGKILL);
+    ASSERT_TRUE(WaitForRecorder(child, 10s));
+    ASSERT_TRUE(Exists(note));
+    const std::string cut = ReadAll(out);
+
+    EXPECT_EQ(RunRecorder("--settings " + (folder / "Settings.bin") + " --out " + out), 2);
+    EXPECT_EQ(ReadAll(out), cut);
+    std::vector<std::string> resumedArguments = arguments;
+    resumedArguments.push_back("--resume");
+    const int status =
+        RunRecorderUntil(resumedArguments, bridge, 2500ms, SIGINT, folder / "output.txt");
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(folder / "output.txt");
+
+    const std::string ended = ReadAll(out);
+    EXPECT_EQ(ended.substr(0, cut.size()), cut);
+    // " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
+    EXPECT_TRUE(EndsWith(ended, " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0\r\n"));
+    const std::vector<std::string> resumed = Lines(ReadAll(folder / "out (2).txt"));
+    ASSERT_GT(resumed.size(), 10u);
+    EXPECT_EQ(resumed[1], Lines(cut)[1]);
+    EXPECT_TRUE(EndsWith(resumed.back(), kStopLineEnd));
+    EXPECT_TRUE(RecordsEvery(resumed, 0.1));
+    EXPECT_FALSE(Exists(note));
+    EXPECT_NE(ReadAll(folder / "output.txt").find("out (2).txt"), std::string::npos);
 }
 
 // Keeps the program's main thread off the processor for `pause`, as a loaded machine or a

@@ -80,9 +80,15 @@ public:
     LocalDateTime Now() override { return {}; }
     const RegionalSettings& Regional() override { return regional_; }
     std::string CurrentDirectory() override { return "."; }
+    std::int64_t SteadyMilliseconds() override { return 0; }
+    DataSync& Sync() override { return sync_; }
+    KeepAwake& Awake() override { return awake_; }
 
 private:
     RegionalSettings regional_;
+    std::int64_t clock_ = 0;
+    sim::TestDataSync sync_{clock_};
+    sim::TestKeepAwake awake_;
 };
 
 TEST_F(LinkSupervisionTest, ALostLinkIsReenumeratedWithTheExactCommandLines) {

@@ -21,6 +21,7 @@
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
 #include "temp_folder.h"
+#include "window_runs.h"
 
 namespace ts {
 namespace {
@@ -296,6 +297,65 @@ TEST(SoakTest, AMinuteAtTheLineRateInAllModeKeepsEverySampleInOrder) {
     }
     std::printf("soak: %zu samples at the line rate, every one recorded in order\n",
                 records.size());
+}
+
+// An hour of the instrument's time in "Всё" with a kill half-way and a restart of the window at
+// once: the cut file and the resumed one together hold every sample the instrument sent from the
+// start of the recording to its stop, in order and at their times, but for those of the ticks
+// around the kill.
+TEST(SoakTest, AnHourWithAKillHalfWayLosesOnlyTheTicksAroundIt) {
+    constexpr double kSamplesPerSecond = 200;
+    constexpr std::uint64_t kUnitsPerSample = 90;
+    WindowRuns runs;
+    runs.instrument->samplesPerSecond = kSamplesPerSecond;
+    runs.instrument->timeUnitsPerSample = kUnitsPerSample;
+    std::vector<std::uint16_t> sent;  // channel 1 of every sample, in the order sent
+    sent.reserve(static_cast<std::size_t>(3700 * kSamplesPerSecond));
+    runs.instrument->onFrameSent = [&](int, const Sample& s) { sent.push_back(s.Value[0]); };
+
+    // Each file's first record is the sample latest at its start; the rest follow it one by one.
+    runs.Tick(1);
+    runs.RecordInto("hour.txt", kRecordChoiceAll, {1});
+    const std::size_t firstOfCut = sent.size() - 1;
+    runs.Tick(1800);
+    runs.Kill();
+    runs.instrument->Advance(WindowRuns::kTick);  // the tick in which nothing runs
+    runs.Start();
+    std::size_t firstOfResumed = 0;
+    for (int tick = 0; tick < 45'000; ++tick) {
+        runs.Tick(WindowRuns::kTick);
+        if (firstOfResumed == 0 && runs.st().recording.RecordingActive) {
+            firstOfResumed = sent.size() - 1;
+        }
+    }
+    ASSERT_NE(firstOfResumed, 0u) << "the recording did not go on";
+    runs.st().B_FileSaveStopClick();
+
+    // Each file's records against the samples sent from its first on; the index of its last.
+    auto check = [&](const std::string& name, std::size_t first) -> std::size_t {
+        const std::vector<std::string> lines = Lines(ReadAll(runs.Path(name)));
+        EXPECT_GT(lines.size(), 3u);
+        const std::vector<std::string_view> records(lines.begin() + 2, lines.end() - 1);
+        for (std::size_t k = 0; k < records.size(); ++k) {
+            const std::size_t blank = records[k].find(' ');
+            const std::string_view time = records[k].substr(0, blank);
+            const std::string_view value = records[k].substr(blank + 1);
+            if (!Shows(time, 10, Days(kUnitsPerSample * k)) || first + k >= sent.size() ||
+                !Shows(value, 3, sent[first + k])) {
+                ADD_FAILURE() << name << ", record " << k << ": " << records[k];
+                return 0;
+            }
+        }
+        return first + records.size() - 1;
+    };
+    const std::size_t lastOfCut = check("hour.txt", firstOfCut);
+    const std::size_t lastOfResumed = check("hour (2).txt", firstOfResumed);
+    EXPECT_EQ(lastOfResumed, sent.size() - 1);
+    // Lost: what the instrument sent in the tick the program was gone and in the restart's first.
+    const std::size_t lost = firstOfResumed - lastOfCut - 1;
+    EXPECT_LE(lost, static_cast<std::size_t>(2 * WindowRuns::kTick * kSamplesPerSecond + 1));
+    std::printf("soak: %zu samples in an hour, %zu lost around the kill\n", sent.size() - firstOfCut,
+                lost);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/program_arguments.h"
 #include "platform/running_mark.h"
 #include "platform/system_platform.h"
+#include "platform/windows/recording_window.h"
 #include "platform/windows/wide_text.h"
 #include "win32.h"
 
@@ -61,6 +62,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         if (!bridge.problem.empty()) Say(bridge.problem);
         ts::SystemPlatform platform;
         ts::win32::TMF window(*bridge.driver, platform);
+        // Where Windows names the recording that holds up a shutdown, and how it starts the
+        // program again so that a recording cut by an update's restart goes on.
+        ts::SetShutdownReasonWindow(window.hwnd());
+        std::string restart;
+        for (const std::string& argument : arguments)
+            restart += (restart.empty() ? "" : " ") + argument;
+        ts::SetRestartArguments(ts::Widen(restart));
         ShowWindow(window.hwnd(), show);
         UpdateWindow(window.hwnd());
         status = ts::win32::RunMessageLoop(window);

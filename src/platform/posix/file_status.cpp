@@ -26,6 +26,8 @@ bool MayWriteFile(const std::string& path) { return ::access(path.c_str(), W_OK)
 
 bool MayCreateIn(const std::string& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
 
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
 void RemoveIfEmptyRegularFile(const std::string& path) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0) {

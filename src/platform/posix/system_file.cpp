@@ -47,10 +47,30 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     return true;
 }
 
+bool SystemFile::OpenExistingForUpdate(const std::string& path) {
+    Close();
+    handle_ = OpenRegular(path, O_RDWR);
+    if (IsOpen() && ::lseek(Fd(handle_), 0, SEEK_END) < 0) Close();
+    return IsOpen();
+}
+
 bool SystemFile::OpenExistingForWriting(const std::string& path) {
     Close();
     handle_ = OpenRegular(path, O_WRONLY);
     return IsOpen();
+}
+
+std::int64_t SystemFile::Size() const {
+    struct stat info {};
+    return ::fstat(Fd(handle_), &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
+}
+
+std::ptrdiff_t SystemFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::pread(Fd(handle_), buffer, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        return got;
+    }
 }
 
 std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
@@ -79,6 +99,15 @@ bool SystemFile::TruncateAt(std::uint64_t size) {
 }
 
 bool SystemFile::SyncData() { return ::fdatasync(Fd(handle_)) == 0 || errno == EINVAL; }
+
+bool SystemFile::OpenSecondHandle(SystemFile& other) const {
+    other.Close();
+    if (handle_ == kNone) return false;
+    const int fd = ::fcntl(Fd(handle_), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return false;
+    other.handle_ = fd;
+    return true;
+}
 
 bool SystemFile::Close() {
     if (handle_ == kNone) return true;

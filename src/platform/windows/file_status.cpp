@@ -24,6 +24,10 @@ bool IsFolder(const std::string& path) {
     return info && (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool RemoveFile(const std::string& path) {
+    return ::DeleteFileW(Widen(path).c_str()) != 0 || LastErrorIsNotFound();
+}
+
 bool MayWriteFile(const std::string& path) {
     // The read-only attribute of a file says no whoever asks (a folder's means nothing); the
     // access list is asked by opening for writing, which changes nothing (for a folder the same

@@ -43,17 +43,45 @@ bool SystemFile::OpenForWriting(const std::string& path, bool replace) {
     Close();
     // Readers are welcome while the file is written (a viewer following a recording); a pipe
     // without a server fails at once.
-    const HANDLE file = OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                 replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+    // Writers are let in too, only so that the sync's second handle can be opened beside this
+    // one (see OpenSecondHandle).
+    const HANDLE file =
+        OpenFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                 replace ? CREATE_ALWAYS : CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<std::intptr_t>(file);
     return true;
+}
+
+bool SystemFile::OpenExistingForUpdate(const std::string& path) {
+    Close();
+    handle_ = OpenOnDisk(path, GENERIC_READ | GENERIC_WRITE);
+    LARGE_INTEGER end{};
+    if (IsOpen() && !::SetFilePointerEx(Handle(handle_), LARGE_INTEGER{}, &end, FILE_END)) Close();
+    return IsOpen();
 }
 
 bool SystemFile::OpenExistingForWriting(const std::string& path) {
     Close();
     handle_ = OpenOnDisk(path, GENERIC_WRITE);
     return IsOpen();
+}
+
+std::int64_t SystemFile::Size() const {
+    LARGE_INTEGER size{};
+    return ::GetFileSizeEx(Handle(handle_), &size) ? size.QuadPart : -1;
+}
+
+std::ptrdiff_t SystemFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const auto piece = static_cast<DWORD>(std::min(size, kMaxPiece));
+    if (!::ReadFile(Handle(handle_), buffer, piece, &got, &at)) {
+        return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    }
+    return static_cast<std::ptrdiff_t>(got);
 }
 
 std::ptrdiff_t SystemFile::Read(void* buffer, std::size_t size) {
@@ -90,6 +118,18 @@ bool SystemFile::SyncData() {
     // Only a disk file has a medium to reach; flushing a pipe would wait for its reader.
     if (::GetFileType(Handle(handle_)) != FILE_TYPE_DISK) return true;
     return ::FlushFileBuffers(Handle(handle_)) != 0;
+}
+
+bool SystemFile::OpenSecondHandle(SystemFile& other) const {
+    other.Close();
+    if (handle_ == kNone) return false;
+    // A handle of the same open would do, but the system runs the calls on one open one at a
+    // time: a flush through it would hold up the writer's next write until it ends.
+    const HANDLE second = ::ReOpenFile(Handle(handle_), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+    if (second == INVALID_HANDLE_VALUE) return false;
+    other.handle_ = reinterpret_cast<std::intptr_t>(second);
+    return true;
 }
 
 bool SystemFile::Close() {

@@ -1,0 +1,13 @@
+#include "record/recording_notes.h"
+
+#include "app/form.h"
+
+namespace ts {
+
+void AddRecordingNote(Form& form, std::string_view note) {
+    std::string& hint = form.Label_FileRecordTime.Hint;
+    hint += '\n';
+    hint += note;
+}
+
+}  // namespace ts

@@ -1,0 +1,121 @@
+// A recording cut without its stop (a kill, a crash, a power cut, an update's restart) goes on by
+// itself at the next start on the same data folder: two stations in turn, as two runs of the
+// window, with the instrument streaming to both.
+#include <filesystem>
+
+#include "app/texts.h"
+#include "file_text.h"
+#include "record/resume_note.h"
+#include "recording_fixture.h"
+#include "window_runs.h"
+
+namespace ts {
+namespace {
+
+constexpr int kTenthOfASecond = 6;  // "0.1с" in window order
+
+bool Contains(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
+
+class RecordingResumeTest : public ::testing::Test, protected WindowRuns {
+protected:
+    void RecordInto(const std::string& name) {
+        WindowRuns::RecordInto(name, kTenthOfASecond, {2, 5});
+    }
+};
+
+TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewNumberedFile) {
+    Tick(0.5);
+    RecordInto("result.txt");
+    Tick(3);
+    ASSERT_TRUE(std::filesystem::exists(NotePath()));
+    Kill();
+    // A power cut in the middle of a line.
+    const std::string before = ReadAll(Path("result.txt")) + "0,00001";
+    WriteAll(Path("result.txt"), before);
+    WriteAll(Path("result (2).txt"), "somebody else's\r\n");
+
+    platform.now.Minute = 45;
+    Start();
+    // The cut file is ended at once; the new recording waits for the instrument.
+    std::vector<std::string> cut = Lines(ReadAll(Path("result.txt")));
+    ASSERT_GT(cut.size(), 30u);
+    EXPECT_EQ(cut.back(), "06.12.2026 17:45:03" + Cp1251Of(std::string(text::kResultInterrupted)));
+    EXPECT_EQ(ReadAll(Path("result.txt")).substr(0, before.size() - 7),
+              before.substr(0, before.size() - 7));
+    EXPECT_FALSE(st().recording.RecordingActive);
+    Tick(5);
+    ASSERT_TRUE(st().recording.RecordingActive);
+    EXPECT_EQ(st().recording.ResultFileName, Path("result (3).txt"));
+    EXPECT_EQ(ReadAll(Path("result (2).txt")), "somebody else's\r\n");
+    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, text::kNoteResumed));
+    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, "17:45:03"));
+    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, Path("result (3).txt")));
+    EXPECT_TRUE(run->ui.boxes.empty());
+    st().B_FileSaveStopClick();
+    EXPECT_FALSE(std::filesystem::exists(NotePath()));
+
+    // The same choices, and a contiguous run of records every tenth from the new start.
+    const std::vector<std::string> resumed = Lines(ReadAll(Path("result (3).txt")));
+    EXPECT_GT(resumed.size(), 40u);
+    EXPECT_EQ(resumed[1], cut[1]);
+    EXPECT_TRUE(RecordsEvery(resumed, 0.1));
+}
+
+// The user's own recording, started before the instrument streams, takes the resume's place.
+TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
+    Tick(0.5);
+    RecordInto("result.txt");
+    Tick(1);
+    Kill();
+    Start();
+    RecordInto("mine.txt");
+    Tick(1);
+    st().B_FileSaveStopClick();
+    Tick(1);
+    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
+}
+
+// Whatever stands in the way, nothing is lost and nothing starts by itself: the hint says why.
+TEST_F(RecordingResumeTest, ANoteThatCannotBeFollowedIsToldInTheHintAndChangesNothing) {
+    struct Case {
+        const char* what;
+        std::string note;  // written over the note the cut recording left; empty: kept
+        bool removeCutFile;
+        std::string_view told;
+    };
+    ResumeNote valid;
+    valid.choice = 1;
+    valid.channels = {true, false, false, false, false, false};
+    valid.resultPath = Path("result.txt");
+    const std::string whole = FormatResumeNote(valid);
+    for (const Case& c :
+         {Case{"damaged", whole.substr(0, whole.size() / 2), false, text::kNoteResumeDamaged},
+          Case{"not a number", "x" + whole, false, text::kNoteResumeDamaged},
+          Case{"cut file gone", "", true, text::kNoteResumeFileGone}}) {
+        SCOPED_TRACE(c.what);
+        Tick(0.5);
+        RecordInto("result.txt");
+        Tick(1);
+        Kill();
+        if (!c.note.empty()) WriteAll(NotePath(), c.note);
+        if (c.removeCutFile) std::filesystem::remove(Path("result.txt"));
+        const std::string cutFile = ReadAll(Path("result.txt"));
+        const std::string note = ReadAll(NotePath());
+
+        Start();
+        Tick(2);
+        EXPECT_FALSE(st().recording.RecordingActive);
+        EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, c.told));
+        EXPECT_TRUE(run->ui.boxes.empty());
+        EXPECT_EQ(ReadAll(Path("result.txt")), cutFile);
+        EXPECT_EQ(ReadAll(NotePath()), note);
+        EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
+        std::filesystem::remove(NotePath());
+    }
+}
+
+}  // namespace
+}  // namespace ts
