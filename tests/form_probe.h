@@ -25,14 +25,14 @@ struct Shown {
     bool operator==(const Shown&) const = default;
 };
 
-// Sets the field of `spec` to a value unlike what the window starts with and applies the same
+// Sets the field of `entry` to a value unlike what the window starts with and applies the same
 // change to `expected`, what the control showed before.
-inline bool ChangeField(Form& f, const layout::ControlSpec& spec, Shown& expected) {
+inline bool ChangeField(Form& f, const layout::ControlEntry& entry, Shown& expected) {
     using layout::Field;
-    const auto ch = static_cast<std::size_t>(spec.index - 1);
-    const std::string text = "проба " + spec.name;
+    const auto ch = static_cast<std::size_t>(entry.index - 1);
+    const std::string text = "проба " + entry.name;
     constexpr Color kProbeColour = 0x3366CC;
-    switch (spec.field) {
+    switch (entry.field) {
         case Field::Label_ErrDeviceNum:
             f.Label_ErrDeviceNum.Visible = true;
             expected.visible = true;
@@ -65,11 +65,11 @@ inline bool ChangeField(Form& f, const layout::ControlSpec& spec, Shown& expecte
             f.CheckBox_FileDataAver.Checked = expected.checked = !expected.checked;
             return true;
         case Field::RadioGroup_X:
-            f.RadioGroup_X = spec.index;
+            f.RadioGroup_X = entry.index;
             expected.checked = true;
             return true;
         case Field::RadioB_File:
-            f.SelectRecordChoice(spec.index);
+            f.SelectRecordChoice(entry.index);
             expected.checked = true;
             return true;
         case Field::ButtonChartClear:
@@ -113,10 +113,10 @@ inline bool ChangeField(Form& f, const layout::ControlSpec& spec, Shown& expecte
 }
 
 // The model's own reading of a tick or a radio button's choice, after a click on it.
-inline bool ModelChecked(const Form& f, const layout::ControlSpec& spec) {
+inline bool ModelChecked(const Form& f, const layout::ControlEntry& entry) {
     using layout::Field;
-    const auto ch = static_cast<std::size_t>(spec.index - 1);
-    switch (spec.field) {
+    const auto ch = static_cast<std::size_t>(entry.index - 1);
+    switch (entry.field) {
         case Field::CheckBox_ChartStop:
             return f.CheckBox_ChartStop.Checked;
         case Field::CheckBox_ChartAver:
@@ -128,17 +128,17 @@ inline bool ModelChecked(const Form& f, const layout::ControlSpec& spec) {
         case Field::CheckBox_FileDataAver:
             return f.CheckBox_FileDataAver.Checked;
         case Field::RadioGroup_X:
-            return f.RadioGroup_X == spec.index;
+            return f.RadioGroup_X == entry.index;
         case Field::RadioB_File:
-            return f.SelectedRecordChoice() == spec.index;
+            return f.SelectedRecordChoice() == entry.index;
         default:
             return false;
     }
 }
 
-// The controls whose shown state a change of `spec`'s field may change besides its own: the
+// The controls whose shown state a change of `entry`'s field may change besides its own: the
 // other radio buttons of its group.
-inline bool MayChangeWith(const layout::ControlSpec& changed, const layout::ControlSpec& other) {
+inline bool MayChangeWith(const layout::ControlEntry& changed, const layout::ControlEntry& other) {
     return changed.radioGroup != layout::RadioGroup::None && changed.radioGroup == other.radioGroup;
 }
 

@@ -89,13 +89,13 @@ FormTie TieOf(const Form& f, Field field, int index) {
     return {};
 }
 
-void TakeClick(Form& form, const layout::ControlSpec& spec, bool checked) {
-    switch (spec.field) {
+void TakeClick(Form& form, const layout::ControlEntry& entry, bool checked) {
+    switch (entry.field) {
         case Field::RadioGroup_X:
-            form.RadioGroup_X = spec.index;
+            form.RadioGroup_X = entry.index;
             return;
         case Field::RadioB_File:
-            form.SelectRecordChoice(spec.index);
+            form.SelectRecordChoice(entry.index);
             return;
         case Field::CheckBox_ChartStop:
             form.CheckBox_ChartStop.Checked = checked;
@@ -104,10 +104,10 @@ void TakeClick(Form& form, const layout::ControlSpec& spec, bool checked) {
             form.CheckBox_ChartAver.Checked = checked;
             return;
         case Field::ChartEN_CH:
-            form.ChartEN_CH[Element(spec.index)].Checked = checked;
+            form.ChartEN_CH[Element(entry.index)].Checked = checked;
             return;
         case Field::FileEN_CH:
-            form.FileEN_CH[Element(spec.index)].Checked = checked;
+            form.FileEN_CH[Element(entry.index)].Checked = checked;
             return;
         case Field::CheckBox_FileDataAver:
             form.CheckBox_FileDataAver.Checked = checked;
@@ -117,8 +117,8 @@ void TakeClick(Form& form, const layout::ControlSpec& spec, bool checked) {
     }
 }
 
-void TakeItemIndex(Form& form, const layout::ControlSpec& spec, int index) {
-    if (spec.field == Field::ComboBox_FileOnChangeThresh) {
+void TakeItemIndex(Form& form, const layout::ControlEntry& entry, int index) {
+    if (entry.field == Field::ComboBox_FileOnChangeThresh) {
         form.ComboBox_FileOnChangeThresh.ItemIndex = index;
     }
 }

@@ -27,14 +27,14 @@ struct FormTie {
 };
 
 FormTie TieOf(const Form& form, layout::Field field, int index);
-inline FormTie TieOf(const Form& form, const layout::ControlSpec& spec) {
-    return TieOf(form, spec.field, spec.index);
+inline FormTie TieOf(const Form& form, const layout::ControlEntry& entry) {
+    return TieOf(form, entry.field, entry.index);
 }
 
 // What a click on a check box or radio button puts into the model before its handler runs.
-void TakeClick(Form& form, const layout::ControlSpec& spec, bool checked);
+void TakeClick(Form& form, const layout::ControlEntry& entry, bool checked);
 // A combo box's item chosen or typed (-1: typed text that names no item).
-void TakeItemIndex(Form& form, const layout::ControlSpec& spec, int index);
+void TakeItemIndex(Form& form, const layout::ControlEntry& entry, int index);
 
 // Calls the station's handler; false for a handler the window carries out itself (its about box).
 bool RunHandler(Station& station, layout::Handler handler, int index);

@@ -17,22 +17,22 @@ std::string Numbered(std::string_view base, int number) {
 // Adds the controls of a window in creation order; a control's parent is the index Add gave it.
 class Builder {
 public:
-    std::vector<ControlSpec> controls;
+    std::vector<ControlEntry> controls;
 
-    ControlSpec& Add(Kind kind, std::string_view name, std::string_view caption,
-                     std::string_view hint, Place place, int parent, Field field = Field::None,
-                     Handler handler = Handler::None, int index = 0) {
-        ControlSpec& spec = controls.emplace_back();
-        spec.kind = kind;
-        spec.name = name;
-        spec.caption = caption;
-        spec.hint = hint;
-        spec.place = place;
-        spec.parent = parent;
-        spec.field = field;
-        spec.handler = handler;
-        spec.index = index;
-        return spec;
+    ControlEntry& Add(Kind kind, std::string_view name, std::string_view caption,
+                      std::string_view hint, Place place, int parent, Field field = Field::None,
+                      Handler handler = Handler::None, int index = 0) {
+        ControlEntry& entry = controls.emplace_back();
+        entry.kind = kind;
+        entry.name = name;
+        entry.caption = caption;
+        entry.hint = hint;
+        entry.place = place;
+        entry.parent = parent;
+        entry.field = field;
+        entry.handler = handler;
+        entry.index = index;
+        return entry;
     }
     int Last() const { return static_cast<int>(controls.size()) - 1; }
 };
@@ -40,8 +40,8 @@ public:
 void AddChartArea(Builder& b) {
     b.Add(Kind::Chart, "Chart", {}, {}, {0, 0, 665, 534}, -1, Field::Chart);
     const int chart = b.Last();
-    ControlSpec& banner = b.Add(Kind::Label, "Label_ErrDeviceNum", text::kWrongDeviceNumber, {}, {},
-                                chart, Field::Label_ErrDeviceNum);
+    ControlEntry& banner = b.Add(Kind::Label, "Label_ErrDeviceNum", text::kWrongDeviceNumber, {},
+                                 {}, chart, Field::Label_ErrDeviceNum);
     banner.font = FontKind::Banner;
     banner.align = Align::Centre;
     banner.middle = banner.fitsText = true;
@@ -79,7 +79,7 @@ void AddChannelPanels(Builder& b) {
               text::kGroupBoxCH[static_cast<std::size_t>(c)], {},
               {750 + (c % 2) * 131, (c / 2) * 99, 129, 97}, -1);
         const int box = b.Last();
-        ControlSpec& readout =
+        ControlEntry& readout =
             b.Add(Kind::Label, Numbered("Label_ResCH", channel), text::kReadoutInitial,
                   text::kReadoutHint, {6, 18, 117, 24}, box, Field::Label_ResCH, {}, channel);
         readout.font = FontKind::Readout;
@@ -105,7 +105,7 @@ void AddRecordingGroup(Builder& b) {
     for (int i = 0; i < kRecordChoices; ++i) {
         const auto caption = text::kRecordChoiceCaptions[static_cast<std::size_t>(i)];
         // "Всё" and the 17 periods fill rows of four.
-        ControlSpec& radio =
+        ControlEntry& radio =
             b.Add(Kind::RadioButton, text::kRecordChoiceNames[static_cast<std::size_t>(i)], caption,
                   RecordPeriodHint(caption), {6 + (i % 4) * 62, 32 + (i / 4) * 16, 62, 16}, group,
                   Field::RadioB_File, Handler::None, i);
@@ -120,7 +120,7 @@ void AddRecordingGroup(Builder& b) {
     }
     b.Add(Kind::Label, "Label_FileOnChangeSens", text::kOnChangeSens, {}, {6, 138, 130, 16}, group,
           Field::Label_FileOnChangeSens);
-    ControlSpec& threshold =
+    ControlEntry& threshold =
         b.Add(Kind::ComboBox, "ComboBox_FileOnChangeThresh", {}, text::kOnChangeThreshHint,
               {136, 136, 50, 20}, group, Field::ComboBox_FileOnChangeThresh);
     for (int i = 1; i <= kThresholdItems; ++i) threshold.items.push_back(std::to_string(i));
@@ -147,10 +147,10 @@ void AddStatusLine(Builder& b) {
         .font = FontKind::Bold;
 }
 
-std::vector<MenuSpec> BuildMenus() {
-    MenuSpec port{.name = "M_Menu_Setting_Port",
-                  .caption = std::string(text::kMenuPort),
-                  .onOpen = Handler::M_Menu_Setting_PortClick};
+std::vector<MenuEntry> BuildMenus() {
+    MenuEntry port{.name = "M_Menu_Setting_Port",
+                   .caption = std::string(text::kMenuPort),
+                   .onOpen = Handler::M_Menu_Setting_PortClick};
     for (int k = 1; k <= kDeviceMenuItems; ++k) {
         // The first items show a bullet when checked, the rest a tick.
         port.items.push_back({.name = Numbered("M_Menu_Setting_Connection_", k),
@@ -159,36 +159,36 @@ std::vector<MenuSpec> BuildMenus() {
                               .handler = Handler::M_Menu_Setting_ConnectionClick,
                               .field = Field::M_Menu_Setting_Connection});
     }
-    MenuSpec mode{.name = "M_Menu_Mode",
-                  .caption = std::string(text::kMenuMode),
-                  .field = Field::M_Menu_Mode,
-                  .items = {{.name = "M_Menu_Mode_Norm",
-                             .caption = std::string(text::kMenuModeNorm),
-                             .mark = Mark::Bullet,
-                             .handler = Handler::M_Menu_Mode_NormClick,
-                             .field = Field::M_Menu_Mode_Norm},
-                            {.name = "M_Menu_Mode_Demo",
-                             .caption = std::string(text::kMenuModeDemo),
-                             .mark = Mark::Bullet,
-                             .handler = Handler::M_Menu_Mode_DemoClick,
-                             .field = Field::M_Menu_Mode_Demo}}};
-    MenuSpec help{.name = "M_Menu_Help",
-                  .caption = std::string(text::kMenuHelp),
-                  .items = {{.name = "M_Menu_Help_About",
-                             .caption = std::string(text::kMenuHelpAbout),
-                             .handler = Handler::M_Menu_Help_AboutClick}}};
+    MenuEntry mode{.name = "M_Menu_Mode",
+                   .caption = std::string(text::kMenuMode),
+                   .field = Field::M_Menu_Mode,
+                   .items = {{.name = "M_Menu_Mode_Norm",
+                              .caption = std::string(text::kMenuModeNorm),
+                              .mark = Mark::Bullet,
+                              .handler = Handler::M_Menu_Mode_NormClick,
+                              .field = Field::M_Menu_Mode_Norm},
+                             {.name = "M_Menu_Mode_Demo",
+                              .caption = std::string(text::kMenuModeDemo),
+                              .mark = Mark::Bullet,
+                              .handler = Handler::M_Menu_Mode_DemoClick,
+                              .field = Field::M_Menu_Mode_Demo}}};
+    MenuEntry help{.name = "M_Menu_Help",
+                   .caption = std::string(text::kMenuHelp),
+                   .items = {{.name = "M_Menu_Help_About",
+                              .caption = std::string(text::kMenuHelpAbout),
+                              .handler = Handler::M_Menu_Help_AboutClick}}};
     return {std::move(port), std::move(mode), std::move(help)};
 }
 
 }  // namespace
 
-const WindowSpec& MainWindow() {
-    static const WindowSpec spec{"MF", std::string(text::kMainCaption), 1011, 547, "M_Menu"};
-    return spec;
+const WindowEntry& MainWindow() {
+    static const WindowEntry entry{"MF", std::string(text::kMainCaption), 1011, 547, "M_Menu"};
+    return entry;
 }
 
-const std::vector<ControlSpec>& MainWindowControls() {
-    static const std::vector<ControlSpec> controls = [] {
+const std::vector<ControlEntry>& MainWindowControls() {
+    static const std::vector<ControlEntry> controls = [] {
         Builder b;
         AddChartArea(b);
         AddScaleGroup(b);
@@ -200,18 +200,18 @@ const std::vector<ControlSpec>& MainWindowControls() {
     return controls;
 }
 
-const std::vector<MenuSpec>& MainWindowMenus() {
-    static const std::vector<MenuSpec> menus = BuildMenus();
+const std::vector<MenuEntry>& MainWindowMenus() {
+    static const std::vector<MenuEntry> menus = BuildMenus();
     return menus;
 }
 
-const WindowSpec& AboutBox() {
-    static const WindowSpec spec{"FA", std::string(text::kAboutCaption), 244, 114, {}};
-    return spec;
+const WindowEntry& AboutBox() {
+    static const WindowEntry entry{"FA", std::string(text::kAboutCaption), 244, 114, {}};
+    return entry;
 }
 
-const std::vector<ControlSpec>& AboutBoxControls() {
-    static const std::vector<ControlSpec> controls = [] {
+const std::vector<ControlEntry>& AboutBoxControls() {
+    static const std::vector<ControlEntry> controls = [] {
         Builder b;
         b.Add(Kind::Label, "Label_AboutTitle", text::kAboutLine1, {}, {0, 14, 244, 20}, -1);
         b.controls.back().font = FontKind::Bold;
@@ -225,7 +225,7 @@ const std::vector<ControlSpec>& AboutBoxControls() {
     return controls;
 }
 
-Place PlaceInWindow(std::span<const ControlSpec> controls, std::size_t index) {
+Place PlaceInWindow(std::span<const ControlEntry> controls, std::size_t index) {
     Place place = controls[index].place;
     for (int parent = controls[index].parent; parent >= 0;
          parent = controls[static_cast<std::size_t>(parent)].parent) {
@@ -235,7 +235,7 @@ Place PlaceInWindow(std::span<const ControlSpec> controls, std::size_t index) {
     return place;
 }
 
-int IndexOf(std::span<const ControlSpec> controls, std::string_view name) {
+int IndexOf(std::span<const ControlEntry> controls, std::string_view name) {
     for (std::size_t i = 0; i < controls.size(); ++i) {
         if (controls[i].name == name) return static_cast<int>(i);
     }

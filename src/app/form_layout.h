@@ -20,12 +20,12 @@ enum class Kind { Label, Button, CheckBox, RadioButton, GroupBox, ComboBox, Colo
 // faces of a fixed pixel height (the readouts and the wrong-instrument banner).
 enum class FontKind { Normal, Bold, Readout, Banner };
 constexpr int kFontKinds = 4;
-struct FontSpec {
+struct FontFace {
     int pixelHeight;  // at 96 dots per inch
     bool bold;
     bool fixedHeight;  // false: the desktop's own size for its dialog text
 };
-constexpr FontSpec kFontSpecs[kFontKinds] = {
+constexpr FontFace kFontFaces[kFontKinds] = {
     {11, false, false}, {11, true, false}, {15, true, true}, {14, true, true}};
 
 enum class Align { Left, Right, Centre };
@@ -95,7 +95,7 @@ struct Place {
 // Not a colour: the control is painted on the window's own face.
 constexpr Color kNoBackColor = 0xFF000000;
 
-struct ControlSpec {
+struct ControlEntry {
     Kind kind = Kind::Label;
     std::string name{};  // the original's control name, the map between window and code
     std::string caption{};
@@ -122,7 +122,7 @@ struct ControlSpec {
 // How a menu item shows that it is checked.
 enum class Mark { None, Bullet, Tick };
 
-struct MenuItemSpec {
+struct MenuItemEntry {
     std::string name{};
     std::string caption{};  // empty: the model gives it
     Mark mark = Mark::None;
@@ -131,15 +131,15 @@ struct MenuItemSpec {
     Field field = Field::None;
 };
 
-struct MenuSpec {
+struct MenuEntry {
     std::string name{};
     std::string caption{};
     Field field = Field::None;       // a title the model rewrites
     Handler onOpen = Handler::None;  // called as the menu opens, before it shows
-    std::vector<MenuItemSpec> items{};
+    std::vector<MenuItemEntry> items{};
 };
 
-struct WindowSpec {
+struct WindowEntry {
     std::string name;
     std::string caption;
     int clientWidth;
@@ -147,17 +147,17 @@ struct WindowSpec {
     std::string menuBarName;  // empty: no menu bar
 };
 
-const WindowSpec& MainWindow();
+const WindowEntry& MainWindow();
 // In creation order: a parent comes before what lies in it.
-const std::vector<ControlSpec>& MainWindowControls();
-const std::vector<MenuSpec>& MainWindowMenus();
-const WindowSpec& AboutBox();
-const std::vector<ControlSpec>& AboutBoxControls();
+const std::vector<ControlEntry>& MainWindowControls();
+const std::vector<MenuEntry>& MainWindowMenus();
+const WindowEntry& AboutBox();
+const std::vector<ControlEntry>& AboutBoxControls();
 
 // The control's place in the window's client area: its place plus its parents'.
-Place PlaceInWindow(std::span<const ControlSpec> controls, std::size_t index);
+Place PlaceInWindow(std::span<const ControlEntry> controls, std::size_t index);
 // Index of the control named so, or -1.
-int IndexOf(std::span<const ControlSpec> controls, std::string_view name);
+int IndexOf(std::span<const ControlEntry> controls, std::string_view name);
 // Room of the result file's label for its text, in pixels at 96 dots per inch.
 constexpr int kFileNameRoom = 248;
 

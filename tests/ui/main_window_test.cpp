@@ -86,8 +86,8 @@ Shown Read(const QWidget* widget) {
 // The widgets of the description's controls, in its order.
 std::vector<QWidget*> Widgets(Rig& rig) {
     std::vector<QWidget*> widgets;
-    for (const auto& spec : layout::MainWindowControls()) {
-        widgets.push_back(rig.Find<QWidget>(Q(spec.name)));
+    for (const auto& entry : layout::MainWindowControls()) {
+        widgets.push_back(rig.Find<QWidget>(Q(entry.name)));
     }
     return widgets;
 }
@@ -105,24 +105,24 @@ void MainWindowTest::everyControlOfTheDescriptionAtItsPlace() {
     const auto& controls = layout::MainWindowControls();
     const std::vector<QWidget*> widgets = Widgets(rig);
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        const layout::ControlSpec& spec = controls[i];
+        const layout::ControlEntry& entry = controls[i];
         const QWidget* widget = widgets[i];
-        const QString parent = spec.parent < 0 ? "ClientArea" : Q(controls[spec.parent].name);
-        QVERIFY2(widget->parentWidget()->objectName() == parent, qPrintable(Q(spec.name)));
-        const QRect place(spec.place.x, spec.place.y, spec.place.width, spec.place.height);
-        if (spec.fitsText) {
+        const QString parent = entry.parent < 0 ? "ClientArea" : Q(controls[entry.parent].name);
+        QVERIFY2(widget->parentWidget()->objectName() == parent, qPrintable(Q(entry.name)));
+        const QRect place(entry.place.x, entry.place.y, entry.place.width, entry.place.height);
+        if (entry.fitsText) {
             QCOMPARE(widget->geometry().center().x(), widget->parentWidget()->width() / 2);
-        } else if (spec.field == layout::Field::Label_ResultFileName) {
+        } else if (entry.field == layout::Field::Label_ResultFileName) {
             QCOMPARE(widget->pos(), place.topLeft());
             QVERIFY(widget->width() <= layout::kFileNameRoom);
         } else {
-            QVERIFY2(widget->geometry() == place, qPrintable(Q(spec.name)));
+            QVERIFY2(widget->geometry() == place, qPrintable(Q(entry.name)));
         }
-        if (!spec.caption.empty()) QCOMPARE(CaptionOf(widget), Q(spec.caption));
-        if (spec.field != layout::Field::Label_Connection_Indicator) {
-            QCOMPARE(widget->toolTip(), Q(spec.hint));
+        if (!entry.caption.empty()) QCOMPARE(CaptionOf(widget), Q(entry.caption));
+        if (entry.field != layout::Field::Label_Connection_Indicator) {
+            QCOMPARE(widget->toolTip(), Q(entry.hint));
         }
-        QCOMPARE(widget->font().bold(), layout::kFontSpecs[int(spec.font)].bold);
+        QCOMPARE(widget->font().bold(), layout::kFontFaces[int(entry.font)].bold);
     }
     for (const auto& menu : layout::MainWindowMenus()) {
         QCOMPARE(rig.Find<QMenu>(Q(menu.name))->title(), Q(menu.caption));
@@ -131,12 +131,12 @@ void MainWindowTest::everyControlOfTheDescriptionAtItsPlace() {
                 QCOMPARE(rig.Find<QAction>(Q(item.name))->text(), Q(item.caption));
         }
     }
-    for (const auto& spec : layout::AboutBoxControls()) {
-        const auto* widget = rig.window->aboutBox()->findChild<QWidget*>(Q(spec.name));
-        QVERIFY2(widget != nullptr, qPrintable(Q(spec.name)));
+    for (const auto& entry : layout::AboutBoxControls()) {
+        const auto* widget = rig.window->aboutBox()->findChild<QWidget*>(Q(entry.name));
+        QVERIFY2(widget != nullptr, qPrintable(Q(entry.name)));
         QCOMPARE(widget->geometry(),
-                 QRect(spec.place.x, spec.place.y, spec.place.width, spec.place.height));
-        QCOMPARE(CaptionOf(widget), Q(spec.caption));
+                 QRect(entry.place.x, entry.place.y, entry.place.width, entry.place.height));
+        QCOMPARE(CaptionOf(widget), Q(entry.caption));
     }
     // Blanks that are part of the captions.
     QCOMPARE(rig.Find<QGroupBox>("GroupBoxCH1")->title(), QString("Канал 1"));
@@ -158,22 +158,23 @@ void MainWindowTest::everyTickAndChoiceTakesAClick() {
     Rig rig;
     rig.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
-    for (const auto& spec : layout::MainWindowControls()) {
-        if (spec.kind != layout::Kind::CheckBox && spec.kind != layout::Kind::RadioButton) continue;
-        auto* button = rig.Find<QAbstractButton>(Q(spec.name));
+    for (const auto& entry : layout::MainWindowControls()) {
+        if (entry.kind != layout::Kind::CheckBox && entry.kind != layout::Kind::RadioButton)
+            continue;
+        auto* button = rig.Find<QAbstractButton>(Q(entry.name));
         button->setEnabled(true);
-        const bool wanted = spec.kind == layout::Kind::RadioButton || !button->isChecked();
+        const bool wanted = entry.kind == layout::Kind::RadioButton || !button->isChecked();
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-        QVERIFY2(button->isChecked() == wanted, qPrintable(Q(spec.name)));
-        QVERIFY2(probe::ModelChecked(rig.st().form, spec) == wanted, qPrintable(Q(spec.name)));
+        QVERIFY2(button->isChecked() == wanted, qPrintable(Q(entry.name)));
+        QVERIFY2(probe::ModelChecked(rig.st().form, entry) == wanted, qPrintable(Q(entry.name)));
     }
-    for (const auto& spec : layout::MainWindowControls()) {
-        if (spec.kind != layout::Kind::ComboBox) continue;
-        auto* box = rig.Find<QComboBox>(Q(spec.name));
+    for (const auto& entry : layout::MainWindowControls()) {
+        if (entry.kind != layout::Kind::ComboBox) continue;
+        auto* box = rig.Find<QComboBox>(Q(entry.name));
         QStringList items;
         for (int k = 0; k < box->count(); ++k) items << box->itemText(k);
         QStringList described;
-        for (const std::string& item : spec.items) described << Q(item);
+        for (const std::string& item : entry.items) described << Q(item);
         QCOMPARE(items, described);
     }
 }

@@ -8,13 +8,13 @@
 namespace ts {
 
 TFA::TFA(QWidget* parent) : QDialog(parent) {
-    const layout::WindowSpec& spec = layout::AboutBox();
-    setObjectName(Q(spec.name));
-    setWindowTitle(Q(spec.caption));
+    const layout::WindowEntry& entry = layout::AboutBox();
+    setObjectName(Q(entry.name));
+    setWindowTitle(Q(entry.caption));
     setModal(false);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(spec.clientWidth, spec.clientHeight);
-    for (const layout::ControlSpec& control : layout::AboutBoxControls()) {
+    setFixedSize(entry.clientWidth, entry.clientHeight);
+    for (const layout::ControlEntry& control : layout::AboutBoxControls()) {
         QWidget* widget = MakeWidget(control, this);
         if (control.handler == layout::Handler::B_CloseClick) {
             connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,

@@ -20,10 +20,10 @@ namespace {
 using layout::Kind;
 
 QFont FontOf(layout::FontKind kind, QFont font) {
-    const layout::FontSpec& spec = layout::kFontSpecs[static_cast<std::size_t>(kind)];
-    font.setBold(spec.bold);
+    const layout::FontFace& entry = layout::kFontFaces[static_cast<std::size_t>(kind)];
+    font.setBold(entry.bold);
     // The normal faces keep the desktop's size for dialog text.
-    if (spec.fixedHeight) font.setPixelSize(spec.pixelHeight);
+    if (entry.fixedHeight) font.setPixelSize(entry.pixelHeight);
     return font;
 }
 
@@ -39,49 +39,49 @@ Qt::Alignment AlignmentOf(layout::Align align) {
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-QLabel* MakeLabel(const layout::ControlSpec& spec, QWidget* parent) {
-    auto* label = new QLabel(Q(spec.caption), parent);
-    label->setAlignment(AlignmentOf(spec.align));
-    if (spec.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    if (spec.backColor != layout::kNoBackColor) {
+QLabel* MakeLabel(const layout::ControlEntry& entry, QWidget* parent) {
+    auto* label = new QLabel(Q(entry.caption), parent);
+    label->setAlignment(AlignmentOf(entry.align));
+    if (entry.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    if (entry.backColor != layout::kNoBackColor) {
         label->setAutoFillBackground(true);
         QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, ToQColor(spec.backColor));
+        palette.setColor(QPalette::Window, ToQColor(entry.backColor));
         label->setPalette(palette);
     }
     return label;
 }
 
-QComboBox* MakeComboBox(const layout::ControlSpec& spec, QWidget* parent) {
+QComboBox* MakeComboBox(const layout::ControlEntry& entry, QWidget* parent) {
     auto* box = new QComboBox(parent);
     box->setEditable(true);
     // Typed text never becomes an item; text that names no item selects nothing.
     box->setInsertPolicy(QComboBox::NoInsert);
-    for (const std::string& item : spec.items) box->addItem(Q(item));
+    for (const std::string& item : entry.items) box->addItem(Q(item));
     return box;
 }
 
-QWidget* MakeKind(const layout::ControlSpec& spec, QWidget* parent) {
-    switch (spec.kind) {
+QWidget* MakeKind(const layout::ControlEntry& entry, QWidget* parent) {
+    switch (entry.kind) {
         case Kind::Label:
-            return MakeLabel(spec, parent);
+            return MakeLabel(entry, parent);
         case Kind::Button:
             // A tool button takes a caption colour of the program's; a push button keeps the
             // style's.
-            if (spec.colouredCaption) {
+            if (entry.colouredCaption) {
                 auto* button = new QToolButton(parent);
-                button->setText(Q(spec.caption));
+                button->setText(Q(entry.caption));
                 return button;
             }
-            return new QPushButton(Q(spec.caption), parent);
+            return new QPushButton(Q(entry.caption), parent);
         case Kind::CheckBox:
-            return new QCheckBox(Q(spec.caption), parent);
+            return new QCheckBox(Q(entry.caption), parent);
         case Kind::RadioButton:
-            return new QRadioButton(Q(spec.caption), parent);
+            return new QRadioButton(Q(entry.caption), parent);
         case Kind::GroupBox:
-            return new QGroupBox(Q(spec.caption), parent);
+            return new QGroupBox(Q(entry.caption), parent);
         case Kind::ComboBox:
-            return MakeComboBox(spec, parent);
+            return MakeComboBox(entry, parent);
         case Kind::ColorSwatch:
             return new ColorSwatch(parent);
         case Kind::Chart:
@@ -90,7 +90,7 @@ QWidget* MakeKind(const layout::ControlSpec& spec, QWidget* parent) {
     return nullptr;
 }
 
-void Connect(const layout::ControlSpec& spec, QWidget* widget, const ControlEvents& events) {
+void Connect(const layout::ControlEntry& entry, QWidget* widget, const ControlEvents& events) {
     if (auto* box = qobject_cast<QComboBox*>(widget); box != nullptr && events.itemChosen) {
         QObject::connect(box, &QComboBox::currentIndexChanged, box, events.itemChosen);
         QObject::connect(box, &QComboBox::editTextChanged, box,
@@ -105,32 +105,32 @@ void Connect(const layout::ControlSpec& spec, QWidget* widget, const ControlEven
         QObject::connect(swatch, &ColorSwatch::clicked, swatch,
                          [clicked = events.clicked] { clicked(false); });
     }
-    if (spec.radioGroup == layout::RadioGroup::None) return;
+    if (entry.radioGroup == layout::RadioGroup::None) return;
     const QString groupName = widget->parentWidget()->objectName() + "_Buttons";
     auto* group = widget->parentWidget()->findChild<QButtonGroup*>(groupName);
     if (group == nullptr) {
         group = new QButtonGroup(widget->parentWidget());
         group->setObjectName(groupName);
     }
-    group->addButton(static_cast<QAbstractButton*>(widget), spec.index);
+    group->addButton(static_cast<QAbstractButton*>(widget), entry.index);
 }
 
 }  // namespace
 
-QWidget* MakeWidget(const layout::ControlSpec& spec, QWidget* parent, ControlEvents events) {
-    QWidget* widget = MakeKind(spec, parent);
-    widget->setObjectName(Q(spec.name));
-    if (!spec.hint.empty()) widget->setToolTip(Q(spec.hint));
-    if (spec.font != layout::FontKind::Normal) widget->setFont(FontOf(spec.font, widget->font()));
-    if (spec.fitsText) {
+QWidget* MakeWidget(const layout::ControlEntry& entry, QWidget* parent, ControlEvents events) {
+    QWidget* widget = MakeKind(entry, parent);
+    widget->setObjectName(Q(entry.name));
+    if (!entry.hint.empty()) widget->setToolTip(Q(entry.hint));
+    if (entry.font != layout::FontKind::Normal) widget->setFont(FontOf(entry.font, widget->font()));
+    if (entry.fitsText) {
         widget->adjustSize();
         widget->move((parent->width() - widget->width()) / 2,
                      parent->height() / 2 - widget->height());
     } else {
-        const layout::Place& p = spec.place;
+        const layout::Place& p = entry.place;
         widget->setGeometry(p.x, p.y, p.width, p.height);
     }
-    Connect(spec, widget, events);
+    Connect(entry, widget, events);
     return widget;
 }
 

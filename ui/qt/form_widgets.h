@@ -16,6 +16,6 @@ struct ControlEvents {
 // Makes the Qt widget of one control of a window description: its kind of widget under the
 // control's name, with its caption, hint, place, font and alignment, its events handed on. The
 // radio buttons of a group box make one exclusive group, "<box>_Buttons", for the arrow keys.
-QWidget* MakeWidget(const layout::ControlSpec& spec, QWidget* parent, ControlEvents events = {});
+QWidget* MakeWidget(const layout::ControlEntry& entry, QWidget* parent, ControlEvents events = {});
 
 }  // namespace ts

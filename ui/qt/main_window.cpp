@@ -16,9 +16,9 @@
 namespace ts {
 
 TMF::TMF(Driver& driver, Platform& platform, QWidget* parent) : QMainWindow(parent) {
-    const layout::WindowSpec& spec = layout::MainWindow();
-    setObjectName(Q(spec.name));
-    setWindowTitle(Q(spec.caption));
+    const layout::WindowEntry& entry = layout::MainWindow();
+    setObjectName(Q(entry.name));
+    setWindowTitle(Q(entry.caption));
     // A fixed border: minimise and close only, no resizing, no maximising.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -26,23 +26,23 @@ TMF::TMF(Driver& driver, Platform& platform, QWidget* parent) : QMainWindow(pare
 
     auto* client = new QWidget(this);
     client->setObjectName("ClientArea");
-    client->setFixedSize(spec.clientWidth, spec.clientHeight);
+    client->setFixedSize(entry.clientWidth, entry.clientHeight);
     setCentralWidget(client);
     BuildControls(client);
     menus_ = std::make_unique<MenuBar>(
         menuBar(), this,
-        [this](const layout::MenuSpec& menu) {
+        [this](const layout::MenuEntry& menu) {
             // A box that the handler raises is shown once the menu has been handled.
             qtUi_->BeginDeferringBoxes();
             Dispatch(menu.onOpen, 0);
             qtUi_->EndDeferringBoxes();
         },
-        [this](const layout::MenuItemSpec& item) { Dispatch(item.handler, item.index); });
+        [this](const layout::MenuItemEntry& item) { Dispatch(item.handler, item.index); });
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     qtUi_ = std::make_unique<QtUi>(this, chart_, resultFileName_);
     station_ = std::make_unique<Station>(driver, platform, *qtUi_);
-    for (const layout::ControlSpec& control : layout::MainWindowControls()) {
+    for (const layout::ControlEntry& control : layout::MainWindowControls()) {
         ties_.push_back(TieOf(station_->form, control));
     }
     menus_->Tie(station_->form);
@@ -66,15 +66,15 @@ TMF::~TMF() = default;
 
 void TMF::BuildControls(QWidget* client) {
     const auto& controls = layout::MainWindowControls();
-    for (const layout::ControlSpec& spec : controls) {
-        QWidget* parent = spec.parent < 0 ? client : widgets_[std::size_t(spec.parent)];
+    for (const layout::ControlEntry& entry : controls) {
+        QWidget* parent = entry.parent < 0 ? client : widgets_[std::size_t(entry.parent)];
         widgets_.push_back(
-            MakeWidget(spec, parent,
-                       {[this, &spec](bool checked) {
-                            TakeClick(station_->form, spec, checked);
-                            Dispatch(spec.handler, spec.index);
+            MakeWidget(entry, parent,
+                       {[this, &entry](bool checked) {
+                            TakeClick(station_->form, entry, checked);
+                            Dispatch(entry.handler, entry.index);
                         },
-                        [this, &spec](int item) { TakeItemIndex(station_->form, spec, item); }}));
+                        [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); }}));
     }
     chart_ = findChild<StripChart*>("Chart");
     resultFileName_ = findChild<QLabel*>("Label_ResultFileName");

@@ -22,15 +22,15 @@ void SetMenuItem(QAction* action, const MenuItemState& state) {
 }  // namespace
 
 MenuBar::MenuBar(QMenuBar* bar, QObject* owner,
-                 const std::function<void(const layout::MenuSpec&)>& opened,
-                 const std::function<void(const layout::MenuItemSpec&)>& chosen) {
+                 const std::function<void(const layout::MenuEntry&)>& opened,
+                 const std::function<void(const layout::MenuItemEntry&)>& chosen) {
     bar->setObjectName(Q(layout::MainWindow().menuBarName));
-    for (const layout::MenuSpec& spec : layout::MainWindowMenus()) {
-        Menu menu{&spec, bar->addMenu(Q(spec.caption)), {}, {}};
-        menu.menu->setObjectName(Q(spec.name));
+    for (const layout::MenuEntry& entry : layout::MainWindowMenus()) {
+        Menu menu{&entry, bar->addMenu(Q(entry.caption)), {}, {}};
+        menu.menu->setObjectName(Q(entry.name));
         // Bullet items make one exclusive group per menu, which may also have none checked.
         QActionGroup* bullets = nullptr;
-        for (const layout::MenuItemSpec& item : spec.items) {
+        for (const layout::MenuItemEntry& item : entry.items) {
             QAction* action = menu.menu->addAction(Q(item.caption));
             action->setObjectName(Q(item.name));
             if (item.mark == layout::Mark::Bullet) {
@@ -44,9 +44,9 @@ MenuBar::MenuBar(QMenuBar* bar, QObject* owner,
             QObject::connect(action, &QAction::triggered, owner, [chosen, &item] { chosen(item); });
             menu.items.push_back({&item, action, {}});
         }
-        if (spec.onOpen != layout::Handler::None) {
+        if (entry.onOpen != layout::Handler::None) {
             QObject::connect(menu.menu, &QMenu::aboutToShow, owner,
-                             [opened, &spec] { opened(spec); });
+                             [opened, &entry] { opened(entry); });
         }
         menus_.push_back(std::move(menu));
     }
@@ -54,8 +54,8 @@ MenuBar::MenuBar(QMenuBar* bar, QObject* owner,
 
 void MenuBar::Tie(const Form& form) {
     for (Menu& menu : menus_) {
-        menu.title = TieOf(form, menu.spec->field, 0);
-        for (Item& item : menu.items) item.tie = TieOf(form, item.spec->field, item.spec->index);
+        menu.title = TieOf(form, menu.entry->field, 0);
+        for (Item& item : menu.items) item.tie = TieOf(form, item.entry->field, item.entry->index);
     }
 }
 
@@ -69,7 +69,7 @@ void MenuBar::Mirror() {
             if (item.tie.menuItem == nullptr) continue;
             // A tick item is checkable only while checked: a checkable item would show an empty
             // box when not, unlike the bullet items.
-            if (item.spec->mark == layout::Mark::Tick &&
+            if (item.entry->mark == layout::Mark::Tick &&
                 item.action->isCheckable() != item.tie.menuItem->Checked) {
                 item.action->setCheckable(item.tie.menuItem->Checked);
             }

@@ -17,8 +17,8 @@ namespace ts {
 class MenuBar {
 public:
     MenuBar(QMenuBar* bar, QObject* owner,
-            const std::function<void(const layout::MenuSpec&)>& opened,
-            const std::function<void(const layout::MenuItemSpec&)>& chosen);
+            const std::function<void(const layout::MenuEntry&)>& opened,
+            const std::function<void(const layout::MenuItemEntry&)>& chosen);
 
     // Ties the menus to the model they show; Mirror then follows it.
     void Tie(const Form& form);
@@ -27,12 +27,12 @@ public:
 
 private:
     struct Item {
-        const layout::MenuItemSpec* spec;
+        const layout::MenuItemEntry* entry;
         QAction* action;
         FormTie tie;
     };
     struct Menu {
-        const layout::MenuSpec* spec;
+        const layout::MenuEntry* entry;
         QMenu* menu;
         FormTie title;
         std::vector<Item> items;

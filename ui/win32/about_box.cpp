@@ -15,10 +15,10 @@ TFA::TFA(HWND owner, UINT dpi) {
     CreateWindowOf(L"TsAboutBox", kStyle, kExStyle, owner, Widen(layout::AboutBox().caption),
                    RECT{});
     controls_ = std::make_unique<ControlSet>(hwnd(), dpi);
-    for (const layout::ControlSpec& spec : layout::AboutBoxControls()) {
-        const layout::Place& p = spec.place;
-        made_.push_back(MakeControl(*controls_, spec, {p.x, p.y, p.width, p.height}));
-        if (spec.handler == layout::Handler::B_CloseClick) {
+    for (const layout::ControlEntry& entry : layout::AboutBoxControls()) {
+        const layout::Place& p = entry.place;
+        made_.push_back(MakeControl(*controls_, entry, {p.x, p.y, p.width, p.height}));
+        if (entry.handler == layout::Handler::B_CloseClick) {
             made_.back()->onClick = [this] { B_CloseClick(); };
         }
     }

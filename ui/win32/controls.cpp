@@ -143,12 +143,12 @@ void ColorSwatch::SetColor(Color wanted) {
 
 namespace {
 
-DWORD LabelStyle(const layout::ControlSpec& spec) {
-    DWORD style = spec.align == layout::Align::Right    ? SS_RIGHT
-                  : spec.align == layout::Align::Centre ? SS_CENTER
-                                                        : SS_LEFTNOWORDWRAP;
-    if (spec.middle) style |= SS_CENTERIMAGE;
-    if (spec.sunken) style |= SS_SUNKEN;
+DWORD LabelStyle(const layout::ControlEntry& entry) {
+    DWORD style = entry.align == layout::Align::Right    ? SS_RIGHT
+                  : entry.align == layout::Align::Centre ? SS_CENTER
+                                                         : SS_LEFTNOWORDWRAP;
+    if (entry.middle) style |= SS_CENTERIMAGE;
+    if (entry.sunken) style |= SS_SUNKEN;
     return style;
 }
 
@@ -157,29 +157,29 @@ constexpr int kComboListHeight = 200;
 
 }  // namespace
 
-std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec& spec, Place place,
-                                     ControlEvents events) {
+std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlEntry& entry,
+                                     Place place, ControlEvents events) {
     using layout::Kind;
     std::unique_ptr<Control> made;
-    switch (spec.kind) {
+    switch (entry.kind) {
         case Kind::Label: {
             auto label = std::make_unique<Label>();
-            label->font = spec.font;
-            label->backColor = spec.backColor;
-            if (spec.fitsText) {
-                const SIZE text = set.TextSize(spec.font, spec.caption);
+            label->font = entry.font;
+            label->backColor = entry.backColor;
+            if (entry.fitsText) {
+                const SIZE text = set.TextSize(entry.font, entry.caption);
                 const int width = text.cx + 4, height = text.cy + 2;
                 place = {place.x + (place.width - width) / 2, place.y + place.height / 2 - height,
                          width, height};
             }
-            label->Create(set, spec.name, spec.caption, place, LabelStyle(spec));
+            label->Create(set, entry.name, entry.caption, place, LabelStyle(entry));
             made = std::move(label);
             break;
         }
         case Kind::Button: {
             auto button = std::make_unique<PushButton>();
-            button->font = spec.font;
-            button->Create(set, spec.name, spec.caption, place, spec.colouredCaption);
+            button->font = entry.font;
+            button->Create(set, entry.name, entry.caption, place, entry.colouredCaption);
             made = std::move(button);
             break;
         }
@@ -187,12 +187,12 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec&
         case Kind::RadioButton: {
             // A check box has ticked itself when it says so; a radio button waits for the model.
             std::unique_ptr<CheckBox> box;
-            if (spec.kind == Kind::CheckBox) {
+            if (entry.kind == Kind::CheckBox) {
                 box = std::make_unique<CheckBox>();
-                box->Create(set, spec.name, spec.caption, place);
+                box->Create(set, entry.name, entry.caption, place);
             } else {
                 auto radio = std::make_unique<RadioButton>();
-                radio->Create(set, spec.name, spec.caption, place);
+                radio->Create(set, entry.name, entry.caption, place);
                 box = std::move(radio);
             }
             if (events.clicked) {
@@ -205,14 +205,14 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec&
         }
         case Kind::GroupBox: {
             auto group = std::make_unique<GroupBox>();
-            group->Create(set, spec.name, spec.caption, place);
+            group->Create(set, entry.name, entry.caption, place);
             made = std::move(group);
             break;
         }
         case Kind::ComboBox: {
             auto box = std::make_unique<ComboBox>();
-            box->Create(set, spec.name, place, kComboListHeight);
-            for (const std::string& item : spec.items) box->AddItem(item);
+            box->Create(set, entry.name, place, kComboListHeight);
+            for (const std::string& item : entry.items) box->AddItem(item);
             if (events.itemChosen) {
                 box->onSelect = [chosen = events.itemChosen, box = box.get()] {
                     chosen(box->Index());
@@ -227,7 +227,7 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec&
         }
         case Kind::ColorSwatch: {
             auto swatch = std::make_unique<ColorSwatch>();
-            swatch->Create(set, spec.name, place);
+            swatch->Create(set, entry.name, place);
             made = std::move(swatch);
             break;
         }
@@ -237,7 +237,7 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec&
     if (!made->onClick && events.clicked) {
         made->onClick = [clicked = events.clicked] { clicked(false); };
     }
-    if (!spec.hint.empty()) set.SetHint(*made, spec.hint);
+    if (!entry.hint.empty()) set.SetHint(*made, entry.hint);
     return made;
 }
 
@@ -268,9 +268,9 @@ void ControlSet::MakeFonts() {
         // The layout was drawn for the 8-point "MS Sans Serif", a bitmap face that neither
         // scales nor holds every script; "MS Shell Dlg" is the name under which Windows
         // gives its own scalable successor of it.
-        const layout::FontSpec& spec = layout::kFontSpecs[k];
-        fonts_[k] = CreateFontW(-Scaled(spec.pixelHeight, dpi_), 0, 0, 0,
-                                spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+        const layout::FontFace& entry = layout::kFontFaces[k];
+        fonts_[k] = CreateFontW(-Scaled(entry.pixelHeight, dpi_), 0, 0, 0,
+                                entry.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
     }

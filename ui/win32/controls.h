@@ -115,8 +115,8 @@ struct ControlEvents {
 // Makes the control of a window description at `place` in the window: its kind of control,
 // name, caption, hint, font and alignment, its events handed on. Null for a chart, which the
 // window makes itself.
-std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlSpec& spec, Place place,
-                                     ControlEvents events = {});
+std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlEntry& entry,
+                                     Place place, ControlEvents events = {});
 
 // The controls of one window: creates them, owns their fonts and the tooltip that shows their
 // hints, places them for the window's DPI, and answers the messages a parent gets for them.

@@ -29,7 +29,7 @@ TMF::TMF(Driver& driver, Platform& platform) {
 
     ui_ = std::make_unique<Win32Ui>(hwnd(), chart_, *resultFileName_, *controls_);
     station_ = std::make_unique<Station>(driver, platform, *ui_);
-    for (const layout::ControlSpec& control : layout::MainWindowControls()) {
+    for (const layout::ControlEntry& control : layout::MainWindowControls()) {
         ties_.push_back(TieOf(station_->form, control));
     }
     menus_->Tie(station_->form);
@@ -50,21 +50,21 @@ TMF::~TMF() {
 void TMF::BuildControls() {
     const auto& controls = layout::MainWindowControls();
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        const layout::ControlSpec& spec = controls[i];
+        const layout::ControlEntry& entry = controls[i];
         // Every control is a child of the window itself, placed in its client area.
         const layout::Place p =
-            layout::PlaceInWindow(controls, spec.fitsText ? std::size_t(spec.parent) : i);
-        if (spec.kind == Kind::Chart) {
+            layout::PlaceInWindow(controls, entry.fitsText ? std::size_t(entry.parent) : i);
+        if (entry.kind == Kind::Chart) {
             chart_.Create(hwnd(), {p.x, p.y, p.width, p.height}, controls_->dpi(),
                           controls_->Font(FontKind::Normal));
         }
-        made_.push_back(
-            MakeControl(*controls_, spec, {p.x, p.y, p.width, p.height},
-                        {[this, &spec](bool checked) {
-                             TakeClick(station_->form, spec, checked);
-                             Dispatch(spec.handler, spec.index);
-                         },
-                         [this, &spec](int item) { TakeItemIndex(station_->form, spec, item); }}));
+        made_.push_back(MakeControl(
+            *controls_, entry, {p.x, p.y, p.width, p.height},
+            {[this, &entry](bool checked) {
+                 TakeClick(station_->form, entry, checked);
+                 Dispatch(entry.handler, entry.index);
+             },
+             [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); }}));
     }
     // The chart and the group frames lie under the controls drawn over them.
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -117,13 +117,13 @@ LRESULT TMF::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (controls_ && controls_->Handle(message, wParam, lParam, result)) return result;
     switch (message) {
         case WM_COMMAND:
-            if (const layout::MenuItemSpec* item = menus_->ItemOf(LOWORD(wParam));
+            if (const layout::MenuItemEntry* item = menus_->ItemOf(LOWORD(wParam));
                 item != nullptr && lParam == 0 && !closed_) {
                 Dispatch(item->handler, item->index);
             }
             return 0;
         case WM_INITMENUPOPUP:
-            if (const layout::MenuSpec* menu = menus_->MenuOf(reinterpret_cast<HMENU>(wParam));
+            if (const layout::MenuEntry* menu = menus_->MenuOf(reinterpret_cast<HMENU>(wParam));
                 menu != nullptr && menu->onOpen != layout::Handler::None && !closed_) {
                 // A box that the handler raises is shown once the menu has been handled.
                 ui_->BeginDeferringBoxes();

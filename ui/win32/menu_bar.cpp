@@ -6,10 +6,10 @@ namespace ts::win32 {
 
 MenuBar::MenuBar(HWND window, int firstId) : window_(window), bar_(CreateMenu()) {
     int id = firstId;
-    for (const layout::MenuSpec& spec : layout::MainWindowMenus()) {
-        Menu menu{&spec, CreatePopupMenu(), id, {}, {}, spec.caption, {}, false};
+    for (const layout::MenuEntry& entry : layout::MainWindowMenus()) {
+        Menu menu{&entry, CreatePopupMenu(), id, {}, {}, entry.caption, {}, false};
         // Items tied to the model are made by the mirror, from the model.
-        for (const layout::MenuItemSpec& item : spec.items) {
+        for (const layout::MenuItemEntry& item : entry.items) {
             if (item.field == layout::Field::None) {
                 AppendMenuW(menu.popup, MF_STRING, static_cast<UINT_PTR>(id),
                             Widen(item.caption).c_str());
@@ -17,7 +17,7 @@ MenuBar::MenuBar(HWND window, int firstId) : window_(window), bar_(CreateMenu())
             ++id;
         }
         AppendMenuW(bar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(menu.popup),
-                    Widen(spec.caption).c_str());
+                    Widen(entry.caption).c_str());
         menus_.push_back(std::move(menu));
     }
     SetMenu(window_, bar_);
@@ -25,9 +25,9 @@ MenuBar::MenuBar(HWND window, int firstId) : window_(window), bar_(CreateMenu())
 
 void MenuBar::Tie(const Form& form) {
     for (Menu& menu : menus_) {
-        menu.title = TieOf(form, menu.spec->field, 0);
+        menu.title = TieOf(form, menu.entry->field, 0);
         menu.items.clear();
-        for (const layout::MenuItemSpec& item : menu.spec->items) {
+        for (const layout::MenuItemEntry& item : menu.entry->items) {
             menu.items.push_back(TieOf(form, item.field, item.index));
         }
     }
@@ -65,7 +65,7 @@ void MenuBar::MirrorItems(Menu& menu) {
         item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
         // A bullet when checked, or a tick.
         item.fType =
-            MFT_STRING | (menu.spec->items[k].mark == layout::Mark::Bullet ? MFT_RADIOCHECK : 0);
+            MFT_STRING | (menu.entry->items[k].mark == layout::Mark::Bullet ? MFT_RADIOCHECK : 0);
         item.fState = (state.Checked ? MFS_CHECKED : MFS_UNCHECKED) |
                       (state.Enabled ? MFS_ENABLED : MFS_DISABLED);
         item.wID = static_cast<UINT>(menu.firstId + static_cast<int>(k));
@@ -75,26 +75,26 @@ void MenuBar::MirrorItems(Menu& menu) {
     menu.shown = true;
 }
 
-const layout::MenuItemSpec* MenuBar::ItemOf(int id) const {
+const layout::MenuItemEntry* MenuBar::ItemOf(int id) const {
     for (const Menu& menu : menus_) {
         const int k = id - menu.firstId;
-        if (k >= 0 && k < static_cast<int>(menu.spec->items.size())) {
-            return &menu.spec->items[static_cast<std::size_t>(k)];
+        if (k >= 0 && k < static_cast<int>(menu.entry->items.size())) {
+            return &menu.entry->items[static_cast<std::size_t>(k)];
         }
     }
     return nullptr;
 }
 
-const layout::MenuSpec* MenuBar::MenuOf(HMENU popup) const {
+const layout::MenuEntry* MenuBar::MenuOf(HMENU popup) const {
     for (const Menu& menu : menus_) {
-        if (menu.popup == popup) return menu.spec;
+        if (menu.popup == popup) return menu.entry;
     }
     return nullptr;
 }
 
 HMENU MenuBar::Popup(std::string_view name) const {
     for (const Menu& menu : menus_) {
-        if (menu.spec->name == name) return menu.popup;
+        if (menu.entry->name == name) return menu.popup;
     }
     return nullptr;
 }

@@ -24,15 +24,15 @@ public:
     // Copies the model to the menus, touching only what differs.
     void Mirror();
     // The item a menu command names, or null.
-    const layout::MenuItemSpec* ItemOf(int id) const;
+    const layout::MenuItemEntry* ItemOf(int id) const;
     // The menu whose drop-down `popup` is, or null.
-    const layout::MenuSpec* MenuOf(HMENU popup) const;
+    const layout::MenuEntry* MenuOf(HMENU popup) const;
     // The drop-down of the menu named so, or null.
     HMENU Popup(std::string_view name) const;
 
 private:
     struct Menu {
-        const layout::MenuSpec* spec;
+        const layout::MenuEntry* entry;
         HMENU popup;
         int firstId;
         FormTie title;

@@ -342,24 +342,24 @@ TEST(Win32Window, TableButtonTurnsFromRedToBlackWhenATableIsLoaded) {
 }
 
 // What a control shows, as the user sees it; a swatch's colour is the brush it paints with.
-probe::Shown Read(win32::TMF& window, const layout::ControlSpec& spec) {
-    if (spec.kind == layout::Kind::Chart) {
+probe::Shown Read(win32::TMF& window, const layout::ControlEntry& entry) {
+    if (entry.kind == layout::Kind::Chart) {
         probe::Shown shown;
         shown.colour = window.chart().BackgroundColor();
         return shown;
     }
-    const win32::Control& control = *window.Find(spec.name);
+    const win32::Control& control = *window.Find(entry.name);
     wchar_t text[512] = {};
     GetWindowTextW(control.hwnd, text, 512);
     probe::Shown shown{Narrow(text), SendMessageW(control.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED,
                        IsWindowEnabled(control.hwnd) != FALSE,
                        (GetWindowLongW(control.hwnd, GWL_STYLE) & WS_VISIBLE) != 0};
-    if (spec.kind == layout::Kind::Label || spec.kind == layout::Kind::GroupBox)
+    if (entry.kind == layout::Kind::Label || entry.kind == layout::Kind::GroupBox)
         shown.checked = false;
-    if (spec.kind == layout::Kind::ColorSwatch) {
+    if (entry.kind == layout::Kind::ColorSwatch) {
         shown.colour = static_cast<const win32::ColorSwatch&>(control).color;
     }
-    if (spec.kind == layout::Kind::ComboBox) {
+    if (entry.kind == layout::Kind::ComboBox) {
         shown.text.clear();
         shown.index = static_cast<int>(SendMessageW(control.hwnd, CB_GETCURSEL, 0, 0));
     }
@@ -368,7 +368,7 @@ probe::Shown Read(win32::TMF& window, const layout::ControlSpec& spec) {
 
 std::vector<probe::Shown> ReadControls(win32::TMF& window) {
     std::vector<probe::Shown> shown;
-    for (const auto& spec : layout::MainWindowControls()) shown.push_back(Read(window, spec));
+    for (const auto& entry : layout::MainWindowControls()) shown.push_back(Read(window, entry));
     return shown;
 }
 
@@ -389,35 +389,35 @@ TEST(Win32Window, EveryControlOfTheDescriptionAtItsPlaceWithItsCaptionAndHint) {
     const HWND window = rig.window->hwnd();
     const auto& controls = layout::MainWindowControls();
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        const layout::ControlSpec& spec = controls[i];
-        SCOPED_TRACE(spec.name);
-        if (spec.kind == layout::Kind::Chart) continue;
-        const win32::Control* control = rig.window->Find(spec.name);
+        const layout::ControlEntry& entry = controls[i];
+        SCOPED_TRACE(entry.name);
+        if (entry.kind == layout::Kind::Chart) continue;
+        const win32::Control* control = rig.window->Find(entry.name);
         ASSERT_NE(control, nullptr);
         RECT r{};
         GetWindowRect(control->hwnd, &r);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
         const layout::Place place = layout::PlaceInWindow(controls, i);
-        if (spec.fitsText) {
+        if (entry.fitsText) {
             EXPECT_NEAR((r.left + r.right) / 2, place.x + 665 / 2, 1);
         } else {
             EXPECT_EQ(r.left, place.x);
             EXPECT_EQ(r.top, place.y);
-            if (spec.field == layout::Field::Label_ResultFileName) {
+            if (entry.field == layout::Field::Label_ResultFileName) {
                 EXPECT_LE(r.right - r.left, layout::kFileNameRoom);
             } else {
                 EXPECT_EQ(r.right - r.left, place.width);
             }
             // A drop-down list's window holds its list too.
-            if (spec.kind != layout::Kind::ComboBox) {
+            if (entry.kind != layout::Kind::ComboBox) {
                 EXPECT_EQ(r.bottom - r.top, place.height);
             }
         }
-        if (!spec.caption.empty()) {
-            EXPECT_EQ(rig.Text(spec.name.c_str()), spec.caption);
+        if (!entry.caption.empty()) {
+            EXPECT_EQ(rig.Text(entry.name.c_str()), entry.caption);
         }
-        if (spec.field != layout::Field::Label_Connection_Indicator) {
-            EXPECT_EQ(Hint(rig.window->controls(), window, *control), spec.hint);
+        if (entry.field != layout::Field::Label_Connection_Indicator) {
+            EXPECT_EQ(Hint(rig.window->controls(), window, *control), entry.hint);
         }
     }
     const HMENU bar = GetMenu(window);
@@ -429,12 +429,12 @@ TEST(Win32Window, EveryControlOfTheDescriptionAtItsPlaceWithItsCaptionAndHint) {
         EXPECT_EQ(Narrow(title), menus[m].caption);
         EXPECT_EQ(GetSubMenu(bar, static_cast<int>(m)), rig.window->Menu(menus[m].name));
     }
-    for (const auto& spec : layout::AboutBoxControls()) {
-        const win32::Control* control = rig.window->aboutBox().controls().Find(spec.name);
-        ASSERT_NE(control, nullptr) << spec.name;
+    for (const auto& entry : layout::AboutBoxControls()) {
+        const win32::Control* control = rig.window->aboutBox().controls().Find(entry.name);
+        ASSERT_NE(control, nullptr) << entry.name;
         wchar_t text[128] = {};
         GetWindowTextW(control->hwnd, text, 128);
-        EXPECT_EQ(Narrow(text), spec.caption);
+        EXPECT_EQ(Narrow(text), entry.caption);
     }
 }
 
@@ -451,20 +451,20 @@ TEST(Win32Window, EveryTiedControlShowsItsFieldAndNoOther) {
 // description gives it.
 TEST(Win32Window, EveryTickAndChoiceTakesAClickAndEveryListItsItems) {
     WindowRig rig(NamedBridgeSettings());
-    for (const auto& spec : layout::MainWindowControls()) {
-        SCOPED_TRACE(spec.name);
-        if (spec.kind == layout::Kind::CheckBox || spec.kind == layout::Kind::RadioButton) {
-            EnableWindow(rig.Control(spec.name.c_str()), TRUE);
+    for (const auto& entry : layout::MainWindowControls()) {
+        SCOPED_TRACE(entry.name);
+        if (entry.kind == layout::Kind::CheckBox || entry.kind == layout::Kind::RadioButton) {
+            EnableWindow(rig.Control(entry.name.c_str()), TRUE);
             const bool wanted =
-                spec.kind == layout::Kind::RadioButton || !rig.Checked(spec.name.c_str());
+                entry.kind == layout::Kind::RadioButton || !rig.Checked(entry.name.c_str());
             // Read back before the timers run: their refresh may take back what this state of
             // the model does not allow (averages with recording on change).
-            SendMessageW(rig.Control(spec.name.c_str()), BM_CLICK, 0, 0);
-            EXPECT_EQ(rig.Checked(spec.name.c_str()), wanted);
-            EXPECT_EQ(probe::ModelChecked(rig.window->station().form, spec), wanted);
+            SendMessageW(rig.Control(entry.name.c_str()), BM_CLICK, 0, 0);
+            EXPECT_EQ(rig.Checked(entry.name.c_str()), wanted);
+            EXPECT_EQ(probe::ModelChecked(rig.window->station().form, entry), wanted);
         }
-        if (spec.kind == layout::Kind::ComboBox) {
-            const HWND box = rig.Control(spec.name.c_str());
+        if (entry.kind == layout::Kind::ComboBox) {
+            const HWND box = rig.Control(entry.name.c_str());
             std::vector<std::string> items;
             const auto count = SendMessageW(box, CB_GETCOUNT, 0, 0);
             for (int k = 0; k < count; ++k) {
@@ -473,7 +473,7 @@ TEST(Win32Window, EveryTickAndChoiceTakesAClickAndEveryListItsItems) {
                              reinterpret_cast<LPARAM>(item));
                 items.push_back(Narrow(item));
             }
-            EXPECT_EQ(items, spec.items);
+            EXPECT_EQ(items, entry.items);
         }
     }
 }
