@@ -56,9 +56,10 @@ inline std::string Settings(const TempFolder& folder, int choice, bool averages)
                                                       {14, "1"},
                                                       {24, folder / "t1.txt"},
                                                       {26, folder / "t3.txt"},
-                                                      {30 + choice, "1"},
                                                       {50, averages ? "1" : "0"}};
     for (int line = 3; line < 9; ++line) lines.emplace_back(line, "1");
+    // A choice outside the 19 leaves every choice unselected.
+    if (choice >= 0 && choice < 19) lines.emplace_back(30 + choice, "1");
     return SettingsText(lines);
 }
 
