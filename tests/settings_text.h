@@ -16,7 +16,7 @@ inline std::string SettingsText(const std::vector<std::pair<int, std::string>>& 
     for (int i = 30; i < 49; ++i) lines.push_back("0");
     lines.push_back("1");
     lines.push_back("0");
-    for (const auto& [index, value] : changes) lines[static_cast<std::size_t>(index)] = value;
+    for (const auto& [index, value] : changes) lines.at(static_cast<std::size_t>(index)) = value;
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
