@@ -40,6 +40,8 @@ void Station::WriteRecord(std::uint64_t elapsed, const std::array<double, kChann
 void Station::FlushRecords() {
     if (!recording.File.IsOpen()) return;
     if (recording.File.PendingBytes() != 0 && !recording.File.Flush()) ReportWriteFailure(*this);
+    // A stop's close puts everything on the medium itself.
+    if (!recording.RecordingActive) return;
     // Records of a tick without any may still wait for the medium.
     DataSync& sync = platform.Sync();
     recording.Sync.Tick(recording.File, sync, platform.SteadyMilliseconds());

@@ -1,6 +1,6 @@
 #include "record/resume_note.h"
 
-#include <charconv>
+#include "app/option_values.h"
 
 namespace ts {
 
@@ -9,12 +9,11 @@ namespace {
 constexpr std::string_view kFirstLine = "trend-station cut recording 1";
 constexpr std::string_view kLastLine = "end";
 
-std::optional<int> Integer(const std::string& line, int lowest, int highest) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), value);
-    if (error != std::errc() || end != line.data() + line.size()) return std::nullopt;
-    if (value < lowest || value > highest) return std::nullopt;
-    return value;
+std::optional<int> Integer(std::string_view line, int lowest, int highest) {
+    const auto value = WholeNumberIn(line, static_cast<std::uint64_t>(lowest),
+                                     static_cast<std::uint64_t>(highest));
+    if (!value) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 }  // namespace

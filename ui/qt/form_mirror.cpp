@@ -1,14 +1,10 @@
 // Mirrors the station's presentation model onto the widgets. Every setter is
 // guarded so that an unchanged value never causes a repaint.
-#include <QAction>
+#include <QAbstractButton>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QToolButton>
+#include <QStyle>
 
 #include "color_swatch.h"
 #include "main_window.h"

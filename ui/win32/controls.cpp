@@ -234,7 +234,8 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlEntry
         case Kind::Chart:
             return nullptr;
     }
-    if (!made->onClick && events.clicked) {
+    // A label's click notification has the button's code: only buttons and swatches take one.
+    if ((entry.kind == Kind::Button || entry.kind == Kind::ColorSwatch) && events.clicked) {
         made->onClick = [clicked = events.clicked] { clicked(false); };
     }
     if (!entry.hint.empty()) set.SetHint(*made, entry.hint);

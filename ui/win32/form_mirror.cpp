@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "main_window.h"
-#include "platform/windows/wide_text.h"
 
 namespace ts::win32 {
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 #include "win32.h"
 
@@ -12,8 +13,8 @@ namespace {
 
 bool AppendToFile(const std::string& path, const std::string& line) {
     // Only ever added to, never written over: the file may hold earlier sessions' lines.
-    const HANDLE file = CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        OpenFile(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool whole =

@@ -12,9 +12,9 @@ namespace ts {
 
 bool NothingAt(const std::string& path) {
     // A device is something, and nothing the program may write to.
-    if (IsDevicePath(Widen(path))) return false;
-    return ::GetFileAttributesW(Widen(path).c_str()) == INVALID_FILE_ATTRIBUTES &&
-           LastErrorIsNotFound();
+    const std::wstring wide = Widen(path);
+    if (IsDevicePath(wide)) return false;
+    return ::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES && LastErrorIsNotFound();
 }
 
 bool FileMissing(const std::string& path) { return !QueryFile(path) && LastErrorIsNotFound(); }
