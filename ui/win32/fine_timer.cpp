@@ -7,23 +7,24 @@ namespace ts::win32 {
 
 namespace {
 
-using PeriodFunction = decltype(&::timeBeginPeriod);
+using PeriodFunction = decltype(::timeBeginPeriod);
 
-PeriodFunction Function(void* library, const char* name) {
-    return reinterpret_cast<PeriodFunction>(
-        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name)));
+// timeBeginPeriod or timeEndPeriod, with 1 ms.
+void Call(void* library, const char* name) {
+    PeriodFunction* function = nullptr;
+    if (ts::FindFunction(static_cast<HMODULE>(library), name, function)) function(1);
 }
 
 }  // namespace
 
 FineTimer::FineTimer() : library_(ts::LoadSystemLibrary(L"winmm.dll")) {
     if (library_ == nullptr) return;
-    if (const PeriodFunction begin = Function(library_, "timeBeginPeriod")) begin(1);
+    Call(library_, "timeBeginPeriod");
 }
 
 FineTimer::~FineTimer() {
     if (library_ == nullptr) return;
-    if (const PeriodFunction end = Function(library_, "timeEndPeriod")) end(1);
+    Call(library_, "timeEndPeriod");
     FreeLibrary(static_cast<HMODULE>(library_));
 }
 

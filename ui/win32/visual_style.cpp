@@ -15,12 +15,6 @@ struct ThemeFunctions {
     decltype(&::DrawThemeBackground) draw = nullptr;
 };
 
-template <typename Function>
-bool Find(HMODULE library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-    return function != nullptr;
-}
-
 // Loaded once for the program's life; null when the library or any function is missing.
 const ThemeFunctions* Theme() {
     static const ThemeFunctions* const functions = []() -> const ThemeFunctions* {
@@ -28,12 +22,13 @@ const ThemeFunctions* Theme() {
         if (library == nullptr) return nullptr;
         static ThemeFunctions found;
         const bool complete =
-            Find(library, "IsAppThemed", found.isAppThemed) &&
-            Find(library, "OpenThemeData", found.open) &&
-            Find(library, "CloseThemeData", found.close) &&
-            Find(library, "IsThemeBackgroundPartiallyTransparent", found.partlyTransparent) &&
-            Find(library, "DrawThemeParentBackground", found.drawParent) &&
-            Find(library, "DrawThemeBackground", found.draw);
+            ts::FindFunction(library, "IsAppThemed", found.isAppThemed) &&
+            ts::FindFunction(library, "OpenThemeData", found.open) &&
+            ts::FindFunction(library, "CloseThemeData", found.close) &&
+            ts::FindFunction(library, "IsThemeBackgroundPartiallyTransparent",
+                             found.partlyTransparent) &&
+            ts::FindFunction(library, "DrawThemeParentBackground", found.drawParent) &&
+            ts::FindFunction(library, "DrawThemeBackground", found.draw);
         return complete ? &found : nullptr;
     }();
     return functions;

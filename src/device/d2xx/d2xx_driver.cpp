@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "device/d2xx/d2xx_functions.h"
+#include "platform/windows/system_folders.h"
 
 namespace ts {
 
@@ -22,14 +23,6 @@ struct D2xxDriver::Functions {
 
 namespace {
 
-template <typename Function>
-bool Find(HMODULE library, const char* name, Function*& function) {
-    // GetProcAddress hands back a generic function pointer; the declarations of
-    // d2xx_functions.h say what each one really is.
-    function = reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-    return function != nullptr;
-}
-
 FtStatus Result(d2xx::Status status) { return status == d2xx::kOk ? kFtOk : kFtError; }
 
 d2xx::Handle ToD2xx(FtHandle handle) { return reinterpret_cast<d2xx::Handle>(handle); }
@@ -43,16 +36,17 @@ D2xxDriver::D2xxDriver(const std::wstring& library) {
     if (module == nullptr) return;
     auto functions = std::make_unique<Functions>();
     const bool complete =
-        Find(module, "FT_CreateDeviceInfoList", functions->createDeviceInfoList) &&
-        Find(module, "FT_GetDeviceInfoDetail", functions->getDeviceInfoDetail) &&
-        Find(module, "FT_Open", functions->open) && Find(module, "FT_Close", functions->close) &&
-        Find(module, "FT_ResetDevice", functions->resetDevice) &&
-        Find(module, "FT_SetBaudRate", functions->setBaudRate) &&
-        Find(module, "FT_SetDataCharacteristics", functions->setDataCharacteristics) &&
-        Find(module, "FT_SetTimeouts", functions->setTimeouts) &&
-        Find(module, "FT_SetFlowControl", functions->setFlowControl) &&
-        Find(module, "FT_GetStatus", functions->getStatus) &&
-        Find(module, "FT_Read", functions->read);
+        FindFunction(module, "FT_CreateDeviceInfoList", functions->createDeviceInfoList) &&
+        FindFunction(module, "FT_GetDeviceInfoDetail", functions->getDeviceInfoDetail) &&
+        FindFunction(module, "FT_Open", functions->open) &&
+        FindFunction(module, "FT_Close", functions->close) &&
+        FindFunction(module, "FT_ResetDevice", functions->resetDevice) &&
+        FindFunction(module, "FT_SetBaudRate", functions->setBaudRate) &&
+        FindFunction(module, "FT_SetDataCharacteristics", functions->setDataCharacteristics) &&
+        FindFunction(module, "FT_SetTimeouts", functions->setTimeouts) &&
+        FindFunction(module, "FT_SetFlowControl", functions->setFlowControl) &&
+        FindFunction(module, "FT_GetStatus", functions->getStatus) &&
+        FindFunction(module, "FT_Read", functions->read);
     if (!complete) {
         // Some other library of that name: not the driver the program needs.
         FreeLibrary(module);

@@ -17,4 +17,13 @@ std::wstring SystemFolder();
 // copy planted beside the program or in the working folder never runs. Null when it is missing.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// Finds `name` in a loaded library, as the function it is declared to be where we call it:
+// GetProcAddress hands back a generic function pointer. False when the library lacks it.
+template <typename Function>
+bool FindFunction(HMODULE library, const char* name, Function*& function) {
+    function =
+        reinterpret_cast<Function*>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
+    return function != nullptr;
+}
+
 }  // namespace ts
