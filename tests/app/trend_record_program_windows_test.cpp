@@ -49,5 +49,31 @@ TEST(TrendRecordExeTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
     CheckRefusalsDestroyNothing(RunRecorderExe, false);
 }
 
+// A name Windows takes for a device, in any of its spellings, is refused as an output before
+// anything is opened, with or without --force: "exists" would send the user to --force, which
+// then wrote to the serial port or to nowhere.
+TEST(TrendRecordExeTest, ADeviceIsNoOutputInAnySpelling) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    WriteAll(folder / "capture.raw", Capture(0.5));
+    WriteTables(folder);
+    for (const char* device : {"C:COM1", "c:nul", "NUL.txt", "COM1 .", "LPT1..", "D:aux.log"}) {
+        for (const char* option : {"--out", "--raw"}) {
+            for (const char* force : {"", " --force"}) {
+                SCOPED_TRACE(std::string(device) + " as " + option + force);
+                const std::string output =
+                    std::string(option) == "--out" ? device : "r.txt --raw \"" + std::string(device);
+                std::string said;
+                EXPECT_EQ(RunRecorderExe("--replay capture.raw --out \"" + output + "\"" + force,
+                                         &said, folder.path()),
+                          2);
+                EXPECT_EQ(said, "trend-record: " + std::string(device) +
+                                    " names a device, not a file\n");
+                EXPECT_FALSE(Exists(folder / "r.txt"));
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace ts
