@@ -177,6 +177,13 @@ void MainWindowTest::everyTickAndChoiceTakesAClick() {
         for (const std::string& item : entry.items) described << Q(item);
         QCOMPARE(items, described);
     }
+    // What the user must see, not what the description says: the sensitivity from 1 to 99.
+    QStringList sensitivities;
+    for (int n = 1; n <= 99; ++n) sensitivities << QString::number(n);
+    auto* threshold = rig.Find<QComboBox>("ComboBox_FileOnChangeThresh");
+    QStringList items;
+    for (int k = 0; k < threshold->count(); ++k) items << threshold->itemText(k);
+    QCOMPARE(items, sensitivities);
 }
 
 void MainWindowTest::menuCaptionsKeepTheirBlanks() {

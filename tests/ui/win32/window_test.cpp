@@ -18,6 +18,7 @@
 #include "main_window.h"
 #include "platform/windows/wide_text.h"
 #include "settings_text.h"
+#include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
@@ -474,8 +475,38 @@ TEST(Win32Window, EveryTickAndChoiceTakesAClickAndEveryListItsItems) {
                 items.push_back(Narrow(item));
             }
             EXPECT_EQ(items, entry.items);
+            // What the user must see, not what the description says.
+            if (entry.name == "ComboBox_FileOnChangeThresh") {
+                std::vector<std::string> sensitivities;
+                for (int n = 1; n <= 99; ++n) sensitivities.push_back(std::to_string(n));
+                EXPECT_EQ(items, sensitivities);
+            }
         }
     }
+}
+
+// Frames of instrument `instrument`, `count` of them, as its line carries them.
+std::string Frames(int instrument, int count) {
+    std::string bytes;
+    for (int i = 0; i < count; ++i) {
+        const sim::Frame f = sim::EncodeFrame(instrument, static_cast<std::uint16_t>(3 * i), {});
+        bytes.append(f.begin(), f.end());
+    }
+    return bytes;
+}
+
+// The banner over the chart stands there only while an instrument of another number streams: a
+// label shows or hides by its own state, whatever its enabled state.
+TEST(Win32Window, TheWrongInstrumentBannerShowsOnlyWhileAnotherInstrumentStreams) {
+    TempFolder captures;
+    // About a second of ours, two of instrument 2, then ours again, at the line's rate.
+    WriteAll(captures / "line.raw", Frames(1, 8000) + Frames(2, 16000) + Frames(1, 80000));
+    WindowRig rig(NamedBridgeSettings(),
+                  std::string(kDescription) + "," + kSerial + "," + (captures / "line.raw"));
+    const HWND banner = rig.Control("Label_ErrDeviceNum");
+    EXPECT_FALSE(IsWindowVisible(banner));
+    EXPECT_TRUE(WindowRig::PumpUntil([&] { return IsWindowVisible(banner) != FALSE; }, 10s));
+    EXPECT_TRUE(WindowRig::PumpUntil([&] { return IsWindowVisible(banner) == FALSE; }, 10s));
 }
 
 // A curve is drawn in the colour its channel has now.
@@ -571,9 +602,15 @@ TEST(Win32Window, AtTheEndOfTheSessionNoBoxIsWaitedForAndTheFailureIsLoggedBesid
     const std::wstring settings = Widen(rig.folder / "Settings.bin");
     SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY);
     const std::size_t boxesBefore = rig.person.boxTexts.size();
+    // Windows ends a program that has not answered within 5 s, whatever it was doing.
+    const auto asked = std::chrono::steady_clock::now();
     for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
-        SendMessageW(rig.window->hwnd(), message, message == WM_ENDSESSION, ENDSESSION_LOGOFF);
+        DWORD_PTR answer = 0;
+        EXPECT_NE(SendMessageTimeoutW(rig.window->hwnd(), message, message == WM_ENDSESSION,
+                                      ENDSESSION_LOGOFF, SMTO_NORMAL, 20000, &answer),
+                  0);
     }
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
     SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore) << rig.person.boxTexts.back();
     const std::string log = ReadAll(rig.folder / "trend-station.log");
