@@ -87,8 +87,8 @@ TEST_F(RecorderSessionEndTest, TheEndIsAnsweredOnlyOnceTheStopLineIsWrittenAndTh
     answered.wait();
     // Closed by the answer: Windows may end the process at once, and a handle still open would
     // have held back what the system had not yet written.
-    const HANDLE closed = CreateFileW(Widen(out).c_str(), GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE closed = CreateFileW(Widen(out).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(closed, INVALID_HANDLE_VALUE) << "the file is still open: " << GetLastError();
     if (closed != INVALID_HANDLE_VALUE) CloseHandle(closed);
     TerminateProcess(child.hProcess, 1);

@@ -61,14 +61,15 @@ TEST(TrendRecordExeTest, ADeviceIsNoOutputInAnySpelling) {
         for (const char* option : {"--out", "--raw"}) {
             for (const char* force : {"", " --force"}) {
                 SCOPED_TRACE(std::string(device) + " as " + option + force);
-                const std::string output =
-                    std::string(option) == "--out" ? device : "r.txt --raw \"" + std::string(device);
+                const std::string output = std::string(option) == "--out"
+                                               ? device
+                                               : "r.txt --raw \"" + std::string(device);
                 std::string said;
                 EXPECT_EQ(RunRecorderExe("--replay capture.raw --out \"" + output + "\"" + force,
                                          &said, folder.path()),
                           2);
-                EXPECT_EQ(said, "trend-record: " + std::string(device) +
-                                    " names a device, not a file\n");
+                EXPECT_EQ(said,
+                          "trend-record: " + std::string(device) + " names a device, not a file\n");
                 EXPECT_FALSE(Exists(folder / "r.txt"));
             }
         }

@@ -95,8 +95,9 @@ private:
 void SetShutdownReasonWindow(HWND window) {
     const std::lock_guard lock(guard);
     // A window is let go as it is destroyed, its reason with it.
-    if (asked.reasonWindow != window) asked = {.restartRegistered = asked.restartRegistered,
-                                               .restartArguments = asked.restartArguments};
+    if (asked.reasonWindow != window)
+        asked = {.restartRegistered = asked.restartRegistered,
+                 .restartArguments = asked.restartArguments};
     reasonWindow = window;
     ShowReasonOn(window);
 }

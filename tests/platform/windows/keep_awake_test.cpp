@@ -64,8 +64,8 @@ std::optional<std::wstring> Restart() {
 TEST(WindowsKeepAwakeTest, ARecordingHoldsSleepTheReasonAndTheRestartWhicheverCameFirst) {
     for (const bool recordingFirst : {true, false}) {
         SCOPED_TRACE(recordingFirst ? "the recording first" : "the window first");
-        const HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 1, 1,
-                                              nullptr, nullptr, nullptr, nullptr);
+        const HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr,
+                                              nullptr, nullptr, nullptr);
         const std::unique_ptr<KeepAwake> awake = MakeSystemKeepAwake();
         const auto tellTheSystem = [&] {
             SetShutdownReasonWindow(window);

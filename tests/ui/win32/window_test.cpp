@@ -600,7 +600,12 @@ bool WritePicture(HWND window, const std::string& path) {
     const int width = r.right;
     const int height = r.bottom;
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     const HDC screen = GetDC(window);
     const HDC memory = CreateCompatibleDC(screen);
