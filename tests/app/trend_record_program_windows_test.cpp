@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "recorder_exe_rig.h"
 #include "recorder_refusals.h"
@@ -57,19 +58,17 @@ TEST(TrendRecordExeTest, ADeviceIsNoOutputInAnySpelling) {
     WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     WriteAll(folder / "capture.raw", Capture(0.5));
     WriteTables(folder);
-    for (const char* device : {"C:COM1", "c:nul", "NUL.txt", "COM1 .", "LPT1..", "D:aux.log"}) {
-        for (const char* option : {"--out", "--raw"}) {
+    for (const std::string& device :
+         std::vector<std::string>{"C:COM1", "c:nul", "NUL.txt", "COM1 .", "LPT1..", "D:aux.log"}) {
+        for (const std::string& outputs :
+             {"--out \"" + device + "\"", "--out r.txt --raw \"" + device + "\""}) {
             for (const char* force : {"", " --force"}) {
-                SCOPED_TRACE(std::string(device) + " as " + option + force);
-                const std::string output = std::string(option) == "--out"
-                                               ? device
-                                               : "r.txt --raw \"" + std::string(device);
+                SCOPED_TRACE(outputs + force);
                 std::string said;
-                EXPECT_EQ(RunRecorderExe("--replay capture.raw --out \"" + output + "\"" + force,
-                                         &said, folder.path()),
-                          2);
-                EXPECT_EQ(said,
-                          "trend-record: " + std::string(device) + " names a device, not a file\n");
+                EXPECT_EQ(
+                    RunRecorderExe("--replay capture.raw " + outputs + force, &said, folder.path()),
+                    2);
+                EXPECT_EQ(said, "trend-record: " + device + " names a device, not a file\n");
                 EXPECT_FALSE(Exists(folder / "r.txt"));
             }
         }
