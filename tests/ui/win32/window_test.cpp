@@ -651,9 +651,17 @@ TEST(Win32Window, StillPicture) {
 }  // namespace
 
 // At a logoff nobody may be there to answer a box, and Windows ends the program once the window
-// has answered: a settings file that cannot be written is told in the log beside it instead.
+// has answered: a settings file that cannot be written is told in the log beside it instead. The
+// recording that runs is ended within the time Windows grants.
 TEST(Win32Window, AtTheEndOfTheSessionNoBoxIsWaitedForAndTheFailureIsLoggedBesideTheSettings) {
     WindowRig rig(NamedBridgeSettings());
+    ASSERT_TRUE(rig.LinkUp());
+    rig.Click("RadioB_FileAll");
+    rig.person.typedName = rig.folder / "result";
+    rig.Click("B_File");
+    rig.Click("B_FileSaveStart");
+    ASSERT_EQ(rig.Text("Label_FileRecordTime").rfind("ЗАПИСЬ!", 0), 0u);
+    WindowRig::Pump(500ms);
     const std::wstring settings = Widen(rig.folder / "Settings.bin");
     SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY);
     const std::size_t boxesBefore = rig.person.boxTexts.size();
