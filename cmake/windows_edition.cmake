@@ -133,4 +133,9 @@ if(TS_BUILD_TESTS)
            COMMAND ${CMAKE_SOURCE_DIR}/tests/ui/win32/run-window-tests
                    $<TARGET_FILE:win32_window_tests>)
   set_tests_properties(win32_window_tests PROPERTIES TIMEOUT 300)
+  # The window's still picture against the reference kept in tests/pictures.
+  add_test(NAME win32_window_picture
+           COMMAND sh ${CMAKE_SOURCE_DIR}/tests/pictures/take-picture compare win32
+                   $<TARGET_FILE:win32_window_tests>)
+  set_tests_properties(win32_window_picture PROPERTIES TIMEOUT 120)
 endif()

@@ -46,12 +46,21 @@ public:
     bool systemAnswers = true;
     bool held = false;
     int holds = 0;
+    // Whether the last release kept the program's restart.
+    bool restartKept = false;
     bool Hold(std::string_view, std::string_view) override {
         ++holds;
         held = systemAnswers;
         return held;
     }
-    void Release() override { held = false; }
+    void Release() override {
+        held = false;
+        restartKept = false;
+    }
+    void ReleaseKeepingRestart() override {
+        held = false;
+        restartKept = true;
+    }
 };
 
 // A Platform whose clock, regional settings, directory and process starts are

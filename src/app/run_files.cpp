@@ -14,6 +14,8 @@ namespace {
 // Whether a file may be written at `path`: an existing one only with `force` and only a
 // regular file (or a device or pipe) we may write; a new one in a folder we may write in.
 std::string CheckOutput(const std::string& path, bool force) {
+    // Not a file that exists, nor one that --force could replace.
+    if (NamesDevice(path)) return path + " names a device, not a file";
     if (!NothingAt(path)) {
         if (!force) return path + " exists; use --force to replace it";
         const bool there = !FileMissing(path);

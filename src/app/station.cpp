@@ -36,8 +36,9 @@ void Station::FormClose() {
     link.DeviceHandle = 0;
     // A recording interrupted by the close keeps no stop line, and the computer may sleep again.
     // Its note stays: a close by the end of the session (an update's restart) is a cut, and the
-    // next start carries the recording on.
-    platform.Awake().Release();
+    // next start carries the recording on, and so does the restart that Windows makes after an
+    // update's.
+    platform.Awake().ReleaseKeepingRestart();
     if (recording.File.IsOpen() && !recording.File.Close()) {
         ui.ShowMessage(text::kMsgResultCloseFailed);
     }

@@ -66,14 +66,15 @@ bool IsQtFlag(std::string_view name) {
 
 }  // namespace
 
-WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator) {
+WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator,
+                                 bool qtOptions) {
     WindowOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument(arguments[i]);
         const std::string_view name = OptionName(argument);
-        if (IsIn(name, kQtOptionsWithValue)) {
+        if (qtOptions && IsIn(name, kQtOptionsWithValue)) {
             ++i;
-        } else if (IsQtFlag(name)) {
+        } else if (qtOptions && IsQtFlag(name)) {
             continue;
         } else if (argument == "--help") {
             options.help = true;
@@ -83,7 +84,8 @@ WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool si
             options.userData = true;
         } else if (simulator && argument == "--line-rate") {
             options.lineRate = true;
-        } else if (argument.starts_with("--") || !argument.starts_with("-")) {
+        } else {
+            // Neither ours nor Qt's: Qt would take it without a word.
             options.error = "unknown argument '" + std::string(argument) + "' (see --help)";
             return options;
         }

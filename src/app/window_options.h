@@ -8,8 +8,8 @@
 
 namespace ts {
 
-// The command line of the window programs. Qt's own options, written with one dash
-// (-platform, -style, ...), are left for Qt to take.
+// The command line of the window programs. Qt's own options (-platform, --style, ...) are
+// left for Qt to take when the program is Qt's (`qtOptions`); anything else is an error.
 struct WindowOptions {
     bool help = false;
     bool version = false;
@@ -18,7 +18,8 @@ struct WindowOptions {
     std::string error;      // one line; empty when the arguments are good
 };
 
-WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator);
+WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator,
+                                 bool qtOptions = true);
 
 // How a window program tells its user what the options asked for: on the console's standard
 // output (or error), or, on a system where a window program may have no console, in a box.

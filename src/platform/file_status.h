@@ -7,6 +7,10 @@ namespace ts {
 // What the program needs to know of a name before it reads or writes there. Each answers for
 // the moment of the call; the file may change afterwards.
 
+// Whether `path` names one of the devices Windows keeps whatever the folder (NUL, COM1...), in
+// any spelling, or a device path (\\.\...): never a file to read or write. Never on Linux,
+// where a device is a file of the file system like any other.
+bool NamesDevice(const std::string& path);
 // Whether nothing at all is there (not even a dangling link).
 bool NothingAt(const std::string& path);
 // Whether no file is found at `path`, links followed: a dangling link is missing, a file we

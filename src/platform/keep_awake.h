@@ -17,6 +17,9 @@ public:
     virtual bool Hold(std::string_view program, std::string_view why) = 0;
     // Holds nothing any more; nothing happens when nothing is held.
     virtual void Release() = 0;
+    // As Release, for a program that closes in the middle of a recording it carries on at its
+    // next start: what has the system start the program again (after an update's restart) stays.
+    virtual void ReleaseKeepingRestart() { Release(); }
 };
 
 // The system's own: a login manager's inhibitor lock on Linux, the thread's execution state and

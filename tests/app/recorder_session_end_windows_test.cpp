@@ -63,6 +63,9 @@ protected:
              std::this_thread::sleep_for(50ms)) {
             const HWND window = FindWindowW(kSessionEndWindowClass, nullptr);
             if (window == nullptr || Lines(ReadAll(out)).size() <= 3) continue;
+            // Top-level, its parent the desktop: Windows tells a message-only window nothing of
+            // the session's end, though wine does, and finds it by its class all the same.
+            EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow());
             SuspendThread(child.hThread);
             return window;
         }
@@ -82,6 +85,12 @@ TEST_F(RecorderSessionEndTest, TheEndIsAnsweredOnlyOnceTheStopLineIsWrittenAndTh
         << "answered while the recording was still going";
     ResumeThread(child.hThread);
     answered.wait();
+    // Closed by the answer: Windows may end the process at once, and a handle still open would
+    // have held back what the system had not yet written.
+    const HANDLE closed = CreateFileW(Widen(out).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(closed, INVALID_HANDLE_VALUE) << "the file is still open: " << GetLastError();
+    if (closed != INVALID_HANDLE_VALUE) CloseHandle(closed);
     TerminateProcess(child.hProcess, 1);
 
     const std::vector<std::string> lines = Lines(ReadAll(out));

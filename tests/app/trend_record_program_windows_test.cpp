@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "recorder_exe_rig.h"
 #include "recorder_refusals.h"
@@ -47,6 +48,31 @@ TEST(TrendRecordExeTest, ExitStatusTwoWithAOneLineReason) {
 // wine makes no symbolic link: the cases through links are the Linux test's alone.
 TEST(TrendRecordExeTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
     CheckRefusalsDestroyNothing(RunRecorderExe, false);
+}
+
+// A name Windows takes for a device, in any of its spellings, is refused as an output before
+// anything is opened, with or without --force: "exists" would send the user to --force, which
+// then wrote to the serial port or to nowhere.
+TEST(TrendRecordExeTest, ADeviceIsNoOutputInAnySpelling) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
+    WriteAll(folder / "capture.raw", Capture(0.5));
+    WriteTables(folder);
+    for (const std::string& device :
+         std::vector<std::string>{"C:COM1", "c:nul", "NUL.txt", "COM1 .", "LPT1..", "D:aux.log"}) {
+        for (const std::string& outputs :
+             {"--out \"" + device + "\"", "--out r.txt --raw \"" + device + "\""}) {
+            for (const char* force : {"", " --force"}) {
+                SCOPED_TRACE(outputs + force);
+                std::string said;
+                EXPECT_EQ(
+                    RunRecorderExe("--replay capture.raw " + outputs + force, &said, folder.path()),
+                    2);
+                EXPECT_EQ(said, "trend-record: " + device + " names a device, not a file\n");
+                EXPECT_FALSE(Exists(folder / "r.txt"));
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -34,6 +34,9 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTh
         {{"--line-rate"}, false, "unknown argument '--line-rate' (see --help)", false},
         {{"results.txt"}, false, "unknown argument 'results.txt' (see --help)", false},
         {{"-style", "Fusion", "--bogus"}, false, "unknown argument '--bogus' (see --help)", false},
+        // Neither ours nor Qt's: Qt would take it silently.
+        {{"-bogus", "--version"}, false, "unknown argument '-bogus' (see --help)", false},
+        {{"-line-rate"}, true, "unknown argument '-line-rate' (see --help)", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.back());
@@ -41,6 +44,9 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTh
         EXPECT_EQ(options.error, c.error);
         EXPECT_EQ(options.userData, c.userData);
     }
+    // The Win32 window has no Qt to take them.
+    EXPECT_EQ(ParseWindowOptions(std::vector{"-style", "Fusion"}, false, false).error,
+              "unknown argument '-style' (see --help)");
     EXPECT_TRUE(ParseWindowOptions(std::vector{"--version"}, false).version);
     EXPECT_TRUE(ParseWindowOptions(std::vector{"--help"}, false).help);
     EXPECT_NE(WindowUsage(false).find("--user-data"), std::string::npos);

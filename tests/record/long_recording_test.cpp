@@ -82,6 +82,8 @@ TEST_F(LongRecordingTest, TheComputerIsHeldAwakeWhileRecordingOrTheUserIsToldOnc
             EXPECT_EQ(platform.awake.held, answers);
             (st().*ending)();
             EXPECT_FALSE(platform.awake.held);
+            // The close is a cut that the next start carries on; the stop ends the recording.
+            EXPECT_EQ(platform.awake.restartKept, ending == &Station::FormClose);
         }
         EXPECT_EQ(st().form.Label_FileRecordTime.Hint,
                   answers ? hint : hint + "\n" + std::string(text::kNoteSleepNotHeld));

@@ -42,6 +42,7 @@ private slots:
     void connectionIndicatorHintShowsTheLinkStatistics();
     void deviceMenuItemsFiveToEightLookLikeOneToFour();
     void aDisabledTableButtonLooksDisabledWhateverItsColour();
+    void stillPicture();
 };
 
 namespace {
@@ -177,6 +178,13 @@ void MainWindowTest::everyTickAndChoiceTakesAClick() {
         for (const std::string& item : entry.items) described << Q(item);
         QCOMPARE(items, described);
     }
+    // What the user must see, not what the description says: the sensitivity from 1 to 99.
+    QStringList sensitivities;
+    for (int n = 1; n <= 99; ++n) sensitivities << QString::number(n);
+    auto* threshold = rig.Find<QComboBox>("ComboBox_FileOnChangeThresh");
+    QStringList items;
+    for (int k = 0; k < threshold->count(); ++k) items << threshold->itemText(k);
+    QCOMPARE(items, sensitivities);
 }
 
 void MainWindowTest::menuCaptionsKeepTheirBlanks() {
@@ -332,6 +340,28 @@ void MainWindowTest::aDisabledTableButtonLooksDisabledWhateverItsColour() {
         }
     }
     QVERIFY(redText);
+}
+
+// The window in a fixed state (settings, three tables, no instrument) as a still picture, written
+// where TS_PICTURE says for tests/pictures/picture.py to compare with its reference: a place or a
+// caption that the description and the window got wrong together shows there.
+void MainWindowTest::stillPicture() {
+    const QString out = qEnvironmentVariable("TS_PICTURE");
+    if (out.isEmpty()) QSKIP("TS_PICTURE names no file: the picture is taken by tests/pictures");
+    QTemporaryDir tables;
+    const QString table = tables.path() + "/table.txt";
+    QFile file(table);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("0 0\r\n1023 100\r\n");
+    file.close();
+    const std::string path = table.toStdString();
+    Rig rig(QByteArray::fromStdString(
+        SettingsText({{9, "1"}, {11, "1"}, {24, path}, {25, path}, {27, path}})));
+    rig.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+    QTRY_VERIFY(!rig.boxes.texts.isEmpty());
+    QTest::qWait(300);
+    QVERIFY(rig.window->grab().toImage().convertToFormat(QImage::Format_RGB888).save(out, "PNG"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -3,8 +3,9 @@
 # shortcuts and the uninstall entry where Windows expects them; the installed programs behave as
 # the build tree's; a silent uninstall takes all of it away but the user's data; a newer version
 # installs over an older one where that one is; neither touches a program that runs; a folder
-# of the user's files gets a folder of the program's own, and the user's files, there or left in
-# the program's folder, outlast the uninstall.
+# of the user's files, or another program's with its own uninstaller, gets a folder of the
+# program's own, and the files found there, or left in the program's folder, outlast the
+# uninstall.
 #
 #   tests/windows/installer_test.sh [BUILD]     BUILD: the Windows build folder, default
 #                                               build/windows (packaged first if need be)
@@ -228,5 +229,23 @@ expect_equal "the uninstall leaves the user's file and its folder" "Settings.bin
     "$(listing "$records/ТРЕНД-СТАНЦИЯ")"
 expect "the user's files untouched by the uninstall" \
     diff -r --exclude=ТРЕНД-СТАНЦИЯ "$scratch/records-before" "$records"
+
+# Another program's folder, with an uninstaller of its own: not ours for that name. Ours goes
+# into a folder of its own there, and theirs is never written over, nor taken by our uninstall.
+other="$drive_c/Apps/Other"
+mkdir -p "$other"
+echo "the other program's uninstaller" > "$other/uninstall.exe"
+echo "the other program" > "$other/other.exe"
+cp -r "$other" "$scratch/other-before"
+wine "$setup" /S '/D=C:\Apps\Other'
+expect_equal "silent install into another program's folder: status" 0 $?
+expect_equal "the program in a folder of its own there" "$installed_files" \
+    "$(listing "$other/ТРЕНД-СТАНЦИЯ")"
+expect "the other program's files untouched by the install" \
+    diff -r --exclude=ТРЕНД-СТАНЦИЯ "$scratch/other-before" "$other"
+wine "$other/ТРЕНД-СТАНЦИЯ/uninstall.exe" /S
+wineserver -w
+expect "the other program's files untouched by the uninstall" \
+    diff -r "$scratch/other-before" "$other"
 
 finish

@@ -44,7 +44,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     const std::vector<std::string> arguments = ts::ProgramArguments(0, nullptr);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
-    const ts::WindowOptions options = ts::ParseWindowOptions(pointers, false);
+    const ts::WindowOptions options = ts::ParseWindowOptions(pointers, false, false);
     std::string folderError;
     if (const auto status =
             ts::ActBeforeWindow(options, {.qtOptions = false, .tell = Tell}, folderError)) {
@@ -60,18 +60,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         ts::BridgeDriver bridge = ts::MakeBridgeDriver();
         // Said once, before the window: the window then finds no instrument, as without one.
         if (!bridge.problem.empty()) Say(bridge.problem);
-        ts::SystemPlatform platform;
-        ts::win32::TMF window(*bridge.driver, platform);
-        // Where Windows names the recording that holds up a shutdown, and how it starts the
-        // program again so that a recording cut by an update's restart goes on.
-        ts::SetShutdownReasonWindow(window.hwnd());
+        // How Windows starts the program again so that a recording cut by an update's restart
+        // goes on, and where it names the recording that holds up a shutdown: a recording that
+        // a resume starts while the window is being made gets both as they come.
         std::string restart;
         for (const std::string& argument : arguments)
             restart += (restart.empty() ? "" : " ") + argument;
         ts::SetRestartArguments(ts::Widen(restart));
+        ts::SystemPlatform platform;
+        ts::win32::TMF window(*bridge.driver, platform);
+        ts::SetShutdownReasonWindow(window.hwnd());
         ShowWindow(window.hwnd(), show);
         UpdateWindow(window.hwnd());
         status = ts::win32::RunMessageLoop(window);
+        ts::SetShutdownReasonWindow(nullptr);
     }
     return status;
 }

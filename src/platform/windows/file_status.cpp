@@ -10,6 +10,8 @@
 
 namespace ts {
 
+bool NamesDevice(const std::string& path) { return IsDevicePath(Widen(path)); }
+
 bool NothingAt(const std::string& path) {
     // A device is something, and nothing the program may write to.
     const std::wstring wide = Widen(path);

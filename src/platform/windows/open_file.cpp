@@ -41,7 +41,10 @@ bool IsDevicePath(std::wstring_view path) {
         return true;
     }
     if (path.starts_with(L"\\??\\")) return true;
-    const std::size_t last = path.find_last_of(L"\\/");
+    // The name is what follows the last separator, or the drive: "C:COM1" is the serial port
+    // as much as "COM1", whatever the drive's current folder.
+    std::size_t last = path.find_last_of(L"\\/");
+    if (last == std::wstring_view::npos && path.size() >= 2 && path[1] == L':') last = 1;
     return IsReservedName(last == std::wstring_view::npos ? path : path.substr(last + 1));
 }
 

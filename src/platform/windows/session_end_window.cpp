@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/windows/recording_window.h"
+
 namespace ts {
 
 namespace {
@@ -16,6 +18,12 @@ LRESULT CALLBACK OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         case WM_ENDSESSION:
             // FALSE: another program refused, and the session goes on.
             if (wParam != FALSE && sessionEnds != nullptr) sessionEnds();
+            return 0;
+        case kShowShutdownReasonMessage:
+            ShowShutdownReason(window);
+            return 0;
+        case WM_DESTROY:
+            SetShutdownReasonWindow(nullptr);
             return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
@@ -32,6 +40,8 @@ DWORD WINAPI RunWindow(void*) {
     const HWND window = CreateWindowExW(0, kSessionEndWindowClass, L"", WS_OVERLAPPED, 0, 0, 0, 0,
                                         nullptr, nullptr, windowClass.hInstance, nullptr);
     if (window == nullptr) return 1;
+    // Where Windows names the recording that holds up a shutdown, as it does the window's.
+    SetShutdownReasonWindow(window);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;

@@ -32,6 +32,10 @@ TEST(DevicePathTest, DevicesAndReservedNamesInAnyFolderButNotFilesOrShares) {
         {L"Con.tar.gz", true},
         {L"CONOUT$", true},
         {L"aux:stream", true},
+        {L"C:COM1", true},  // on the drive's current folder, still the port
+        {L"c:nul.txt", true},
+        {L"COM1 .", true},
+        {L"C:\\tables\\LPT2. .", true},
         {L"\\\\server\\share\\tables\\t1.txt", false},
         {L"C:\\tables\\COM10.txt", false},
         {L"C:\\CON\\t1.txt", false},  // a folder of that name cannot be made; the open fails

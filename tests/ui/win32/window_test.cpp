@@ -18,6 +18,7 @@
 #include "main_window.h"
 #include "platform/windows/wide_text.h"
 #include "settings_text.h"
+#include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
@@ -474,8 +475,38 @@ TEST(Win32Window, EveryTickAndChoiceTakesAClickAndEveryListItsItems) {
                 items.push_back(Narrow(item));
             }
             EXPECT_EQ(items, entry.items);
+            // What the user must see, not what the description says.
+            if (entry.name == "ComboBox_FileOnChangeThresh") {
+                std::vector<std::string> sensitivities;
+                for (int n = 1; n <= 99; ++n) sensitivities.push_back(std::to_string(n));
+                EXPECT_EQ(items, sensitivities);
+            }
         }
     }
+}
+
+// Frames of instrument `instrument`, `count` of them, as its line carries them.
+std::string Frames(int instrument, int count) {
+    std::string bytes;
+    for (int i = 0; i < count; ++i) {
+        const sim::Frame f = sim::EncodeFrame(instrument, static_cast<std::uint16_t>(3 * i), {});
+        bytes.append(f.begin(), f.end());
+    }
+    return bytes;
+}
+
+// The banner over the chart stands there only while an instrument of another number streams: a
+// label shows or hides by its own state, whatever its enabled state.
+TEST(Win32Window, TheWrongInstrumentBannerShowsOnlyWhileAnotherInstrumentStreams) {
+    TempFolder captures;
+    // About a second of ours, two of instrument 2, then ours again, at the line's rate.
+    WriteAll(captures / "line.raw", Frames(1, 8000) + Frames(2, 16000) + Frames(1, 80000));
+    WindowRig rig(NamedBridgeSettings(),
+                  std::string(kDescription) + "," + kSerial + "," + (captures / "line.raw"));
+    const HWND banner = rig.Control("Label_ErrDeviceNum");
+    EXPECT_FALSE(IsWindowVisible(banner));
+    EXPECT_TRUE(WindowRig::PumpUntil([&] { return IsWindowVisible(banner) != FALSE; }, 10s));
+    EXPECT_TRUE(WindowRig::PumpUntil([&] { return IsWindowVisible(banner) == FALSE; }, 10s));
 }
 
 // A curve is drawn in the colour its channel has now.
@@ -562,18 +593,87 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
         << written.size() << " bytes written, the core wrote " << expected.size();
 }
 
+// The window's client area as the screen shows it, written as a 24-bit BMP file.
+bool WritePicture(HWND window, const std::string& path) {
+    RECT r{};
+    GetClientRect(window, &r);
+    const int width = r.right;
+    const int height = r.bottom;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC screen = GetDC(window);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    const std::size_t size = stride * static_cast<std::size_t>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + size);
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), size);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    WriteAll(path, bytes);
+    return ReadAll(path) == bytes;
+}
+
+// The window in a fixed state (settings, three tables, no instrument) as a still picture, written
+// where TS_PICTURE says for tests/pictures/picture.py to compare with its reference: a place or a
+// caption that the description and the window got wrong together shows there.
+TEST(Win32Window, StillPicture) {
+    wchar_t out[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TS_PICTURE", out, MAX_PATH) == 0) {
+        GTEST_SKIP() << "TS_PICTURE names no file: the picture is taken by tests/pictures";
+    }
+    TempFolder tables;
+    WriteAll(tables / "table.txt", kTable);
+    const std::string table = tables / "table.txt";
+    WindowRig rig(SettingsText({{9, "1"}, {11, "1"}, {24, table}, {25, table}, {27, table}}));
+    ASSERT_TRUE(WindowRig::PumpUntil([&] { return !rig.person.boxTexts.empty(); }, 10s));
+    SetForegroundWindow(rig.window->hwnd());
+    WindowRig::Pump(300ms);
+    EXPECT_TRUE(WritePicture(rig.window->hwnd(), Narrow(out)));
+}
+
 }  // namespace
 
 // At a logoff nobody may be there to answer a box, and Windows ends the program once the window
-// has answered: a settings file that cannot be written is told in the log beside it instead.
+// has answered: a settings file that cannot be written is told in the log beside it instead. The
+// recording that runs is ended within the time Windows grants.
 TEST(Win32Window, AtTheEndOfTheSessionNoBoxIsWaitedForAndTheFailureIsLoggedBesideTheSettings) {
     WindowRig rig(NamedBridgeSettings());
+    ASSERT_TRUE(rig.LinkUp());
+    rig.Click("RadioB_FileAll");
+    rig.person.typedName = rig.folder / "result";
+    rig.Click("B_File");
+    rig.Click("B_FileSaveStart");
+    ASSERT_EQ(rig.Text("Label_FileRecordTime").rfind("ЗАПИСЬ!", 0), 0u);
+    WindowRig::Pump(500ms);
     const std::wstring settings = Widen(rig.folder / "Settings.bin");
     SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY);
     const std::size_t boxesBefore = rig.person.boxTexts.size();
+    // Windows ends a program that has not answered within 5 s, whatever it was doing.
+    const auto asked = std::chrono::steady_clock::now();
     for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
-        SendMessageW(rig.window->hwnd(), message, message == WM_ENDSESSION, ENDSESSION_LOGOFF);
+        DWORD_PTR answer = 0;
+        EXPECT_NE(SendMessageTimeoutW(rig.window->hwnd(), message, message == WM_ENDSESSION,
+                                      ENDSESSION_LOGOFF, SMTO_NORMAL, 20000, &answer),
+                  0);
     }
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
     SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore) << rig.person.boxTexts.back();
     const std::string log = ReadAll(rig.folder / "trend-station.log");
