@@ -12,6 +12,7 @@
 #include "about_box.h"
 #include "app/form_layout.h"
 #include "app/texts.h"
+#include "app_setup.h"
 #include "color_swatch.h"
 #include "device/libftdi/ftdi_driver.h"
 #include "emulated_bridge_rig.h"
@@ -348,6 +349,8 @@ void MainWindowTest::aDisabledTableButtonLooksDisabledWhateverItsColour() {
 void MainWindowTest::stillPicture() {
     const QString out = qEnvironmentVariable("TS_PICTURE");
     if (out.isEmpty()) QSKIP("TS_PICTURE names no file: the picture is taken by tests/pictures");
+    // The program's own font and translations, so that the picture is what a user sees.
+    PrepareApplication(*qApp);
     QTemporaryDir tables;
     const QString table = tables.path() + "/table.txt";
     QFile file(table);
