@@ -155,26 +155,37 @@ TEST(TrendRecordProgramTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
     CheckRefusalsDestroyNothing(RunRecorder, true);
 }
 
-// A closed terminal or a dropped remote session stops a recording as cleanly as Ctrl-C. The
-// instrument streams in real time for far longer than the run, so only the signal can have
-// written the stop line.
+// A closed terminal, a dropped remote session or a service manager stops a recording as cleanly
+// as Ctrl-C. The instrument streams in real time for far longer than the run, so only the signal
+// can have written the stop line. Only the user's own stop ends the recording for good: after
+// SIGTERM or SIGHUP its note stays, and --resume goes on without adding to the stopped part.
 TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
     TempFolder folder;
     WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     std::uint64_t frames = 0;
     WriteAll(folder / "capture.raw", Capture(20.0, &frames));
-    const std::string settings = folder / "Settings.bin", out = folder / "out.txt";
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    WriteAll(folder / "noise.raw", "no frame in here");
+    const std::string settings = folder / "Settings.bin";
+    for (const auto& [signal, kept] :
+         std::vector<std::pair<int, bool>>{{SIGINT, false}, {SIGTERM, true}, {SIGHUP, true}}) {
         SCOPED_TRACE(signal);
+        const std::string out = folder / ("out" + std::to_string(signal) + ".txt");
         const int status = RunRecorderUntil(
-            {"--settings", settings, "--out", out, "--force"},
+            {"--settings", settings, "--out", out},
             EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")), 1500ms, signal);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
-        const std::vector<std::string> lines = Lines(ReadAll(out));
+        const std::string stopped = ReadAll(out);
+        const std::vector<std::string> lines = Lines(stopped);
         ASSERT_GE(lines.size(), 3u);
         EXPECT_TRUE(EndsWith(lines.back(), kStopLineEnd)) << lines.back();
         EXPECT_LT(lines.size(), frames / 2) << "the capture ended before the signal came";
+        EXPECT_EQ(Exists(out + ".resume"), kept);
+        if (!kept) continue;
+        EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + out + " --resume --replay " +
+                              (folder / "noise.raw")),
+                  1);
+        EXPECT_EQ(ReadAll(out), stopped);
     }
 }
 
@@ -256,45 +267,116 @@ TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
     EXPECT_GE(recorded, ran - 0.040 - 0.080);
 }
 
-// The whole cycle on the real program: killed while recording, it leaves its note; started again
-// without --resume it refuses to touch the file, and with it ends the cut file and records with
-// the same choices into the next numbered file until a stop removes the note.
-TEST(TrendRecordProgramTest, AKilledRecordingGoesOnWithResumeIntoANewNumberedFile) {
+// " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
+const std::string kInterruptedEnd = " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0";
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// The whole cycle on the real program, killed three times in a row while recording with a raw
+// capture. Each --resume ends the last part with one interruption line and goes on with the same
+// choices into the next number, the raw capture beside it with the same number; starts that get
+// no sample end nothing twice; neither a new recording nor --force ever takes a part while the
+// note is there; the user's stop at the end removes the note.
+TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartReplacingNothing) {
     TempFolder folder;
     // Every tenth of a second, channels 1, 3 and 6; the settings name the instrument.
     WriteAll(folder / "Settings.bin", Settings(folder, 6, false));
     WriteAll(folder / "capture.raw", LineFrames(20.0));
+    WriteAll(folder / "noise.raw", "no frame in here");
     const Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
-    const std::string out = folder / "out.txt", note = folder / "trend-record.resume";
-    const std::vector<std::string> arguments{"--settings", folder / "Settings.bin", "--out", out};
-    const pid_t child = StartRecorder(arguments, bridge);
-    WaitForFile(out);
-    std::this_thread::sleep_for(1s);
-    ::kill(child, SIGKILL);
-    ASSERT_TRUE(WaitForRecorder(child, 10s));
-    ASSERT_TRUE(Exists(note));
-    const std::string cut = ReadAll(out);
-
-    EXPECT_EQ(RunRecorder("--settings " + (folder / "Settings.bin") + " --out " + out), 2);
-    EXPECT_EQ(ReadAll(out), cut);
-    std::vector<std::string> resumedArguments = arguments;
-    resumedArguments.push_back("--resume");
-    const int status =
-        RunRecorderUntil(resumedArguments, bridge, 2500ms, SIGINT, folder / "output.txt");
+    const std::string settings = folder / "Settings.bin", out = folder / "out.txt";
+    const std::string note = out + ".resume";
+    const std::vector<std::string> parts{out, folder / "out (2).txt", folder / "out (3).txt",
+                                         folder / "out (4).txt"};
+    const std::vector<std::string> raws{folder / "raw.bin", folder / "raw (2).bin",
+                                        folder / "raw (3).bin", folder / "raw (4).bin"};
+    std::vector<std::string> arguments{"--settings", settings, "--out", out, "--raw", raws[0]};
+    std::vector<std::string> cut;  // each part as its kill left it
+    for (std::size_t run = 0; run < 3; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run + 1));
+        const pid_t child = StartRecorder(arguments, bridge);
+        WaitForFile(parts[run]);
+        std::this_thread::sleep_for(800ms);
+        ::kill(child, SIGKILL);
+        ASSERT_TRUE(WaitForRecorder(child, 10s));
+        ASSERT_TRUE(Exists(note));
+        cut.push_back(ReadAll(parts[run]));
+        for (const std::string& part : {out, parts[run]}) {
+            std::string said;
+            EXPECT_EQ(RunRecorder("--settings " + settings + " --force --out " + Quoted(part) +
+                                      " --replay " + (folder / "noise.raw"),
+                                  &said),
+                      2);
+            EXPECT_NE(said.find("--resume"), std::string::npos) << said;
+        }
+        for (int start = 0; start < (run == 0 ? 2 : 0); ++start) {
+            EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + out +
+                                  " --resume --replay " + (folder / "noise.raw")),
+                      1);
+        }
+        if (run == 0) arguments.push_back("--resume");
+    }
+    std::string said = folder / "said.txt";
+    const int status = RunRecorderUntil(arguments, bridge, 2500ms, SIGINT, said);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(folder / "output.txt");
-
-    const std::string ended = ReadAll(out);
-    EXPECT_EQ(ended.substr(0, cut.size()), cut);
-    // " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
-    EXPECT_TRUE(EndsWith(ended, " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0\r\n"));
-    const std::vector<std::string> resumed = Lines(ReadAll(folder / "out (2).txt"));
-    ASSERT_GT(resumed.size(), 10u);
-    EXPECT_EQ(resumed[1], Lines(cut)[1]);
-    EXPECT_TRUE(EndsWith(resumed.back(), kStopLineEnd));
-    EXPECT_TRUE(RecordsEvery(resumed, 0.1));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(said);
+    EXPECT_NE(ReadAll(said).find("out (4).txt"), std::string::npos);
     EXPECT_FALSE(Exists(note));
-    EXPECT_NE(ReadAll(folder / "output.txt").find("out (2).txt"), std::string::npos);
+
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(parts[i]);
+        const std::string ended = ReadAll(parts[i]);
+        ASSERT_TRUE(EndsWith(cut[i], "\r\n"));
+        EXPECT_EQ(ended.substr(0, cut[i].size()), cut[i]);
+        const std::string added = ended.substr(cut[i].size());
+        EXPECT_EQ(Count(added, "\r\n"), 1u);
+        EXPECT_TRUE(EndsWith(added, kInterruptedEnd + "\r\n")) << added;
+    }
+    const std::vector<std::string> last = Lines(ReadAll(parts[3]));
+    ASSERT_GT(last.size(), 10u);
+    EXPECT_EQ(last[1], Lines(cut[0])[1]);
+    EXPECT_TRUE(EndsWith(last.back(), kStopLineEnd));
+    EXPECT_TRUE(RecordsEvery(last, 0.1));
+    for (const std::string& raw : raws) EXPECT_FALSE(ReadAll(raw).empty()) << raw;
+}
+
+// A running recording holds its note: another recorder with the same --out, with --resume or
+// --force, leaves the note and the file alone. A recorder with another output in the same folder
+// keeps a note of its own, so that the first one's cut still goes on.
+TEST(TrendRecordProgramTest, TwoRecordersNeverTakeTheSameLiveRecording) {
+    TempFolder folder;
+    WriteAll(folder / "Settings.bin", Settings(folder, 6, false));
+    WriteAll(folder / "capture.raw", LineFrames(20.0));
+    WriteAll(folder / "noise.raw", "no frame in here");
+    const Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
+    const std::string settings = folder / "Settings.bin", a = folder / "a.txt";
+    const std::string noise = " --replay " + (folder / "noise.raw");
+    const pid_t first = StartRecorder({"--settings", settings, "--out", a}, bridge);
+    WaitForFile(a);
+    for (const std::string options : {" --resume", " --resume --force", " --force"}) {
+        std::string said;
+        EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + a + options + noise, &said), 2)
+            << options;
+        EXPECT_NE(said.find("another program records into"), std::string::npos) << said;
+    }
+    EXPECT_FALSE(Exists(folder / "a (2).txt"));
+    const int status = RunRecorderUntil({"--settings", settings, "--out", folder / "b.txt"}, bridge,
+                                        1500ms, SIGINT);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    ::kill(first, SIGKILL);
+    ASSERT_TRUE(WaitForRecorder(first, 10s));
+    EXPECT_EQ(Count(ReadAll(a), kInterruptedEnd), 0u);
+    EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + a + " --resume" + noise), 1);
+    EXPECT_TRUE(EndsWith(ReadAll(a), kInterruptedEnd + "\r\n"));
 }
 
 // Keeps the program's main thread off the processor for `pause`, as a loaded machine or a

@@ -18,6 +18,14 @@ bool Contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
 }
 
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 class RecordingResumeTest : public ::testing::Test, protected WindowRuns {
 protected:
     void RecordInto(const std::string& name) {
@@ -63,6 +71,58 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
     EXPECT_TRUE(RecordsEvery(resumed, 0.1));
 }
 
+// Starts that find the cut before the instrument streams (an update that restarts twice, a
+// computer started without the instrument) end the cut part once; the one that meets the
+// instrument goes on.
+TEST_F(RecordingResumeTest, TheCutPartIsEndedOnceHoweverManyStartsFindIt) {
+    Tick(0.5);
+    RecordInto("result.txt");
+    Tick(1);
+    Kill();
+    for (int start = 0; start < 3; ++start) {
+        Start();
+        Kill();
+    }
+    Start();
+    Tick(2);
+    ASSERT_TRUE(st().recording.RecordingActive);
+    EXPECT_EQ(st().recording.ResultFileName, Path("result (2).txt"));
+    EXPECT_EQ(Count(ReadAll(Path("result.txt")), Cp1251Of(std::string(text::kResultInterrupted))),
+              1u);
+}
+
+// A second window on the folder of a recording window finds a live recording's note, not a cut
+// one: the file gets no interruption line, nothing goes on in a new file, and a recording of the
+// second's own neither replaces the note nor removes it at its stop.
+TEST_F(RecordingResumeTest, ASecondWindowLeavesTheNoteOfALiveRecordingAlone) {
+    Tick(0.5);
+    RecordInto("result.txt");
+    Tick(1);
+    const std::string note = ReadAll(NotePath());
+    Run second(driver, platform);
+    second.station.Construct();
+    for (int tick = 0; tick < 25; ++tick) {
+        instrument->Advance(kTick);
+        st().Timer_25HzTimer();
+        second.station.Timer_25HzTimer();
+    }
+    EXPECT_TRUE(Contains(second.station.form.Label_FileRecordTime.Hint, text::kNoteResumeHeld));
+    EXPECT_FALSE(second.station.recording.RecordingActive);
+    EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
+    EXPECT_FALSE(
+        Contains(ReadAll(Path("result.txt")), Cp1251Of(std::string(text::kResultInterrupted))));
+
+    second.ui.resultFileAnswers.push_back(Path("other.txt"));
+    second.station.B_FileClick();
+    second.station.B_FileSaveStartClick();
+    ASSERT_TRUE(second.station.recording.RecordingActive);
+    EXPECT_TRUE(Contains(second.station.form.Label_FileRecordTime.Hint, text::kNoteResumeNotNoted));
+    second.station.B_FileSaveStopClick();
+    EXPECT_EQ(ReadAll(NotePath()), note);
+    st().B_FileSaveStopClick();
+    EXPECT_FALSE(std::filesystem::exists(NotePath()));
+}
+
 // The user's own recording, started before the instrument streams, takes the resume's place.
 TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
     Tick(0.5);
@@ -89,7 +149,7 @@ TEST_F(RecordingResumeTest, ANoteThatCannotBeFollowedIsToldInTheHintAndChangesNo
     ResumeNote valid;
     valid.choice = 1;
     valid.channels = {true, false, false, false, false, false};
-    valid.resultPath = Path("result.txt");
+    valid.resultPath = valid.firstPath = Path("result.txt");
     const std::string whole = FormatResumeNote(valid);
     for (const Case& c :
          {Case{"damaged", whole.substr(0, whole.size() / 2), false, text::kNoteResumeDamaged},
