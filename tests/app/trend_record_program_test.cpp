@@ -204,7 +204,10 @@ TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLine
     for (const Case c :
          {Case{SIGINT, SIGINT, true}, Case{SIGHUP, SIGTERM, true}, Case{SIGHUP, SIGHUP, false}}) {
         SCOPED_TRACE(std::to_string(c.first) + " then " + std::to_string(c.second));
-        const std::string pipe = folder / "raw.fifo", out = folder / "out.txt";
+        // A forced end leaves the note of a cut recording: each case records a file of its own.
+        const std::string pipe = folder / "raw.fifo";
+        const std::string out =
+            folder / ("out" + std::to_string(c.first + 100 * c.second) + ".txt");
         std::filesystem::remove(pipe);
         ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
         const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
@@ -307,7 +310,7 @@ TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartRep
         std::this_thread::sleep_for(800ms);
         ::kill(child, SIGKILL);
         ASSERT_TRUE(WaitForRecorder(child, 10s));
-        ASSERT_TRUE(Exists(note));
+        EXPECT_TRUE(Exists(note));
         cut.push_back(ReadAll(parts[run]));
         for (const std::string& part : {out, parts[run]}) {
             std::string said;

@@ -99,7 +99,7 @@ TEST_F(RecordingResumeTest, ASecondWindowLeavesTheNoteOfALiveRecordingAlone) {
     RecordInto("result.txt");
     Tick(1);
     const std::string note = ReadAll(NotePath());
-    Run second(driver, platform);
+    WindowRuns::Run second(driver, platform);
     second.station.Construct();
     for (int tick = 0; tick < 25; ++tick) {
         instrument->Advance(kTick);
