@@ -31,14 +31,14 @@ protected:
     void RecordInto(const std::string& name) {
         WindowRuns::RecordInto(name, kTenthOfASecond, {2, 5});
     }
+    void RecordAndKill(const std::string& name, double seconds) {
+        WindowRuns::RecordAndKill(name, kTenthOfASecond, {2, 5}, seconds);
+    }
 };
 
 TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewNumberedFile) {
-    Tick(0.5);
-    RecordInto("result.txt");
-    Tick(3);
+    RecordAndKill("result.txt", 3);
     ASSERT_TRUE(std::filesystem::exists(NotePath()));
-    Kill();
     // A power cut in the middle of a line.
     const std::string before = ReadAll(Path("result.txt")) + "0,00001";
     WriteAll(Path("result.txt"), before);
@@ -75,10 +75,7 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
 // computer started without the instrument) end the cut part once; the one that meets the
 // instrument goes on.
 TEST_F(RecordingResumeTest, TheCutPartIsEndedOnceHoweverManyStartsFindIt) {
-    Tick(0.5);
-    RecordInto("result.txt");
-    Tick(1);
-    Kill();
+    RecordAndKill("result.txt", 1);
     for (int start = 0; start < 3; ++start) {
         Start();
         Kill();
@@ -125,10 +122,7 @@ TEST_F(RecordingResumeTest, ASecondWindowLeavesTheNoteOfALiveRecordingAlone) {
 
 // The user's own recording, started before the instrument streams, takes the resume's place.
 TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
-    Tick(0.5);
-    RecordInto("result.txt");
-    Tick(1);
-    Kill();
+    RecordAndKill("result.txt", 1);
     Start();
     RecordInto("mine.txt");
     Tick(1);
@@ -156,10 +150,7 @@ TEST_F(RecordingResumeTest, ANoteThatCannotBeFollowedIsToldInTheHintAndChangesNo
           Case{"not a number", "x" + whole, false, text::kNoteResumeDamaged},
           Case{"cut file gone", "", true, text::kNoteResumeFileGone}}) {
         SCOPED_TRACE(c.what);
-        Tick(0.5);
-        RecordInto("result.txt");
-        Tick(1);
-        Kill();
+        RecordAndKill("result.txt", 1);
         if (!c.note.empty()) WriteAll(NotePath(), c.note);
         if (c.removeCutFile) std::filesystem::remove(Path("result.txt"));
         const std::string cutFile = ReadAll(Path("result.txt"));
