@@ -51,7 +51,7 @@ const char* const kRecordUsage =
     "                      --force or not, writes into a part of that recording;\n"
     "                      to start afresh give another --out, or remove the\n"
     "                      note. A note held by a running recorder is left alone,\n"
-    "                      with the file: another program records into it\n"
+    "                      with the file: another program records into it.\n"
     "  --help              show this text\n"
     "  --version           show the version\n"
     "\n"
@@ -101,7 +101,8 @@ const char* const kRecordUsage =
     "\n"
     "Exit status: 0 done, 1 stopped by a failure while recording or no sample of\n"
     "instrument 1 received (no result file is left then), 2 bad arguments,\n"
-    "unreadable settings or capture, or an output that cannot be written.\n";
+    "unreadable settings or capture, an output that cannot be written, or one\n"
+    "that belongs to an unfinished or a running recording.\n";
 
 namespace {
 
