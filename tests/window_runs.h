@@ -84,39 +84,37 @@ public:
     }
 
     // The run of the window records `choice` of `channels` into `name` for `seconds` and is
-    // killed while it goes on recording. On Linux the run is a process of its own
-    // ended by SIGKILL: what it had handed to the system is all there is, nothing is flushed,
-    // synced or closed for it, and the kill may fall in the middle of a write. (On Windows the run
-    // stays in this process and ends as Kill does.)
+    // killed while it goes on recording. On Linux the run is a process of its own ended by
+    // SIGKILL: what it had handed to the system is all there is, nothing is flushed, synced or
+    // closed for it, and the kill may fall in the middle of a write. (On Windows the run stays in
+    // this process and ends as Kill does.)
     void RecordAndKill(const std::string& name, int choice, std::initializer_list<int> channels,
                        double seconds) {
-#ifdef _WIN32
-        Tick(0.5);
-        RecordInto(name, choice, channels);
-        Tick(seconds);
-        Kill();
-#else
-        int ready[2];
-        if (::pipe(ready) != 0) std::abort();
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(ready[0]);
+        auto record = [&] {
             Tick(0.5);
             RecordInto(name, choice, channels);
             Tick(seconds);
+        };
+#ifndef _WIN32
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            record();
             if (::write(ready[1], "r", 1) != 1) ::_exit(1);
             for (;;) Tick(kTick);  // still recording when the kill comes
         }
-        ::close(ready[1]);
         char byte = 0;
-        const bool recorded = ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[1]);
+        EXPECT_EQ(::read(ready[0], &byte, 1), 1) << "the run to be killed did not record";
         ::close(ready[0]);
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        if (!recorded) ADD_FAILURE() << "the run to be killed did not record";
-        // This process's copy of the run never recorded: it only lets the bridge go.
-        Kill();
+#else
+        record();
 #endif
+        // On Linux this process's copy of the run never recorded: it only lets the bridge go.
+        Kill();
     }
 
     // The process ends without a word: what reached the file stays, the bridge is let go.

@@ -273,15 +273,25 @@ TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
 // " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
 const std::string kInterruptedEnd = " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0";
 
-std::size_t Count(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
+// Recordings that are cut and carried on: every tenth of a second, channels 1, 3 and 6, from an
+// instrument that streams far longer than any run, or from a capture without a single frame
+// (a start that gets no sample).
+struct ResumeRig {
+    TempFolder folder;
+    const std::string settings = folder / "Settings.bin";
+    Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
+    ResumeRig() {
+        WriteAll(settings, Settings(folder, 6, false));
+        WriteAll(folder / "capture.raw", LineFrames(20.0));
+        WriteAll(folder / "noise.raw", "no frame in here");
     }
-    return count;
-}
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+    int RunWithoutSample(const std::string& out, const std::string& options,
+                         std::string* said = nullptr) const {
+        return RunRecorder("--settings " + settings + " --out '" + out + "' " + options +
+                               " --replay " + (folder / "noise.raw"),
+                           said);
+    }
+};
 
 // The whole cycle on the real program, killed three times in a row while recording with a raw
 // capture. Each --resume ends the last part with one interruption line and goes on with the same
@@ -289,96 +299,78 @@ std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 // no sample end nothing twice; neither a new recording nor --force ever takes a part while the
 // note is there; the user's stop at the end removes the note.
 TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartReplacingNothing) {
-    TempFolder folder;
-    // Every tenth of a second, channels 1, 3 and 6; the settings name the instrument.
-    WriteAll(folder / "Settings.bin", Settings(folder, 6, false));
-    WriteAll(folder / "capture.raw", LineFrames(20.0));
-    WriteAll(folder / "noise.raw", "no frame in here");
-    const Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
-    const std::string settings = folder / "Settings.bin", out = folder / "out.txt";
-    const std::string note = out + ".resume";
-    const std::vector<std::string> parts{out, folder / "out (2).txt", folder / "out (3).txt",
-                                         folder / "out (4).txt"};
-    const std::vector<std::string> raws{folder / "raw.bin", folder / "raw (2).bin",
-                                        folder / "raw (3).bin", folder / "raw (4).bin"};
-    std::vector<std::string> arguments{"--settings", settings, "--out", out, "--raw", raws[0]};
+    const ResumeRig rig;
+    auto part = [&](const char* name, const char* type, int n) {
+        return rig.folder / (name + (n > 1 ? " (" + std::to_string(n) + ")" : "") + type);
+    };
+    const std::string out = part("out", ".txt", 1), note = out + ".resume";
+    std::vector<std::string> arguments{"--settings", rig.settings, "--out",
+                                       out,          "--raw",      part("raw", ".bin", 1)};
     std::vector<std::string> cut;  // each part as its kill left it
-    for (std::size_t run = 0; run < 3; ++run) {
-        SCOPED_TRACE("run " + std::to_string(run + 1));
-        const pid_t child = StartRecorder(arguments, bridge);
-        WaitForFile(parts[run]);
+    for (int run = 1; run <= 3; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        const pid_t child = StartRecorder(arguments, rig.bridge);
+        WaitForFile(part("out", ".txt", run));
         std::this_thread::sleep_for(800ms);
         ::kill(child, SIGKILL);
         ASSERT_TRUE(WaitForRecorder(child, 10s));
         EXPECT_TRUE(Exists(note));
-        cut.push_back(ReadAll(parts[run]));
-        for (const std::string& part : {out, parts[run]}) {
+        cut.push_back(ReadAll(part("out", ".txt", run)));
+        for (const std::string& taken : {out, part("out", ".txt", run)}) {
             std::string said;
-            EXPECT_EQ(RunRecorder("--settings " + settings + " --force --out " + Quoted(part) +
-                                      " --replay " + (folder / "noise.raw"),
-                                  &said),
-                      2);
+            EXPECT_EQ(rig.RunWithoutSample(taken, "--force", &said), 2);
             EXPECT_NE(said.find("--resume"), std::string::npos) << said;
         }
-        for (int start = 0; start < (run == 0 ? 2 : 0); ++start) {
-            EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + out +
-                                  " --resume --replay " + (folder / "noise.raw")),
-                      1);
+        for (int start = 0; start < (run == 1 ? 2 : 0); ++start) {
+            EXPECT_EQ(rig.RunWithoutSample(out, "--resume"), 1);
         }
-        if (run == 0) arguments.push_back("--resume");
+        if (run == 1) arguments.push_back("--resume");
     }
-    std::string said = folder / "said.txt";
-    const int status = RunRecorderUntil(arguments, bridge, 2500ms, SIGINT, said);
+    const std::string said = rig.folder / "said.txt";
+    const int status = RunRecorderUntil(arguments, rig.bridge, 2500ms, SIGINT, said);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(said);
     EXPECT_NE(ReadAll(said).find("out (4).txt"), std::string::npos);
     EXPECT_FALSE(Exists(note));
 
-    for (std::size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(parts[i]);
-        const std::string ended = ReadAll(parts[i]);
-        ASSERT_TRUE(EndsWith(cut[i], "\r\n"));
-        EXPECT_EQ(ended.substr(0, cut[i].size()), cut[i]);
-        const std::string added = ended.substr(cut[i].size());
-        EXPECT_EQ(Count(added, "\r\n"), 1u);
-        EXPECT_TRUE(EndsWith(added, kInterruptedEnd + "\r\n")) << added;
+    for (int n = 1; n <= 3; ++n) {
+        const std::string& before = cut[static_cast<std::size_t>(n - 1)];
+        const std::string ended = ReadAll(part("out", ".txt", n));
+        ASSERT_TRUE(EndsWith(before, "\r\n")) << n;
+        EXPECT_EQ(ended.substr(0, before.size()), before) << n;
+        const std::string added = ended.substr(before.size());
+        EXPECT_TRUE(Lines(added).size() == 1 && EndsWith(added, kInterruptedEnd + "\r\n")) << n;
     }
-    const std::vector<std::string> last = Lines(ReadAll(parts[3]));
+    const std::vector<std::string> last = Lines(ReadAll(part("out", ".txt", 4)));
     ASSERT_GT(last.size(), 10u);
     EXPECT_EQ(last[1], Lines(cut[0])[1]);
     EXPECT_TRUE(EndsWith(last.back(), kStopLineEnd));
     EXPECT_TRUE(RecordsEvery(last, 0.1));
-    for (const std::string& raw : raws) EXPECT_FALSE(ReadAll(raw).empty()) << raw;
+    for (int n = 1; n <= 4; ++n) EXPECT_FALSE(ReadAll(part("raw", ".bin", n)).empty()) << n;
 }
 
 // A running recording holds its note: another recorder with the same --out, with --resume or
 // --force, leaves the note and the file alone. A recorder with another output in the same folder
 // keeps a note of its own, so that the first one's cut still goes on.
 TEST(TrendRecordProgramTest, TwoRecordersNeverTakeTheSameLiveRecording) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 6, false));
-    WriteAll(folder / "capture.raw", LineFrames(20.0));
-    WriteAll(folder / "noise.raw", "no frame in here");
-    const Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
-    const std::string settings = folder / "Settings.bin", a = folder / "a.txt";
-    const std::string noise = " --replay " + (folder / "noise.raw");
-    const pid_t first = StartRecorder({"--settings", settings, "--out", a}, bridge);
+    const ResumeRig rig;
+    const std::string a = rig.folder / "a.txt";
+    const pid_t first = StartRecorder({"--settings", rig.settings, "--out", a}, rig.bridge);
     WaitForFile(a);
-    for (const std::string options : {" --resume", " --resume --force", " --force"}) {
+    for (const char* options : {"--resume", "--resume --force", "--force"}) {
         std::string said;
-        EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + a + options + noise, &said), 2)
-            << options;
+        EXPECT_EQ(rig.RunWithoutSample(a, options, &said), 2) << options;
         EXPECT_NE(said.find("another program records into"), std::string::npos) << said;
     }
-    EXPECT_FALSE(Exists(folder / "a (2).txt"));
-    const int status = RunRecorderUntil({"--settings", settings, "--out", folder / "b.txt"}, bridge,
-                                        1500ms, SIGINT);
+    EXPECT_FALSE(Exists(rig.folder / "a (2).txt"));
+    const int status = RunRecorderUntil({"--settings", rig.settings, "--out", rig.folder / "b.txt"},
+                                        rig.bridge, 1500ms, SIGINT);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
     ::kill(first, SIGKILL);
     ASSERT_TRUE(WaitForRecorder(first, 10s));
-    EXPECT_EQ(Count(ReadAll(a), kInterruptedEnd), 0u);
-    EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + a + " --resume" + noise), 1);
+    EXPECT_FALSE(EndsWith(ReadAll(a), kInterruptedEnd + "\r\n"));
+    EXPECT_EQ(rig.RunWithoutSample(a, "--resume"), 1);
     EXPECT_TRUE(EndsWith(ReadAll(a), kInterruptedEnd + "\r\n"));
 }
 

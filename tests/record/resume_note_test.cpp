@@ -65,17 +65,11 @@ TEST(ResumeNoteTest, TellsTheFilesThatArePartsOfTheRecording) {
     note.resultPath = folder / "out (3).txt";
     note.rawFirst = folder / "raw.bin";
     note.rawPath = folder / "raw (3).bin";
-    for (const auto& [name, part] :
-         std::vector<std::pair<std::string, bool>>{{"out.txt", true},
-                                                   {"./out (2).txt", true},
-                                                   {"out (3).txt", true},
-                                                   {"raw.bin", true},
-                                                   {"raw (3).bin", true},
-                                                   {"out (4).txt", false},
-                                                   {"raw (4).bin", false},
-                                                   {"outer.txt", false},
-                                                   {"out (5).txt", false}}) {
-        EXPECT_EQ(NamesPartOf(note, folder / name), part) << name;
+    for (const char* name : {"out.txt", "./out (2).txt", "out (3).txt", "raw.bin", "raw (3).bin"}) {
+        EXPECT_TRUE(NamesPartOf(note, folder / name)) << name;
+    }
+    for (const char* name : {"out (4).txt", "raw (4).bin", "outer.txt", "out (5).txt"}) {
+        EXPECT_FALSE(NamesPartOf(note, folder / name)) << name;
     }
     note.rawFirst = note.rawPath = "";
     EXPECT_FALSE(NamesPartOf(note, folder / "raw.bin"));
