@@ -89,6 +89,9 @@ TEST_F(RecorderSessionEndTest, TheEndIsAnsweredOnlyOnceTheStopLineIsWrittenAndTh
     ASSERT_GT(lines.size(), 3u);
     EXPECT_NE(lines.back().find(Cp1251Encoder().Encode(text::kResultStopped)), std::string::npos)
         << "the last line is not the stop line: " << lines.back();
+    // The system's stop, not the user's: the note stays, marked ended, for --resume.
+    const std::optional<ResumeNote> note = ParseResumeNote(Lines(ReadAll(out + ".resume")));
+    EXPECT_TRUE(note && note->ended) << "the note went with the stop";
 }
 
 TEST_F(RecorderSessionEndTest, AStopThatHangsHoldsTheEndNoLongerThanWindowsWaits) {
@@ -99,24 +102,6 @@ TEST_F(RecorderSessionEndTest, AStopThatHangsHoldsTheEndNoLongerThanWindowsWaits
     const auto waited = Clock::now() - asked;
     EXPECT_GT(waited, 4s);
     EXPECT_LT(waited, 6s);
-}
-
-// The end of a session is the system's stop, not the user's: the recording gets its stop line and
-// its note stays, marked ended, so that --resume goes on at the next start.
-TEST_F(RecorderSessionEndTest, TheEndOfTheSessionKeepsTheRecordingsNoteForTheNextStart) {
-    const HWND window = HeldRecording();
-    ASSERT_NE(window, nullptr) << "no hidden window, or no records";
-    ResumeThread(child.hThread);
-    EndSession(window).wait();
-    TerminateProcess(child.hProcess, 1);
-    WaitForSingleObject(child.hProcess, 5000);
-
-    const std::vector<std::string> lines = Lines(ReadAll(out));
-    ASSERT_GT(lines.size(), 3u);
-    EXPECT_NE(lines.back().find(Cp1251Encoder().Encode(text::kResultStopped)), std::string::npos);
-    const std::optional<ResumeNote> note = ParseResumeNote(Lines(ReadAll(out + ".resume")));
-    ASSERT_TRUE(note) << "the note went with the stop";
-    EXPECT_TRUE(note->ended);
 }
 
 }  // namespace

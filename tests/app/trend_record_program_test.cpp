@@ -160,19 +160,14 @@ TEST(TrendRecordProgramTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
 // can have written the stop line. Only the user's own stop ends the recording for good: after
 // SIGTERM or SIGHUP its note stays, and --resume goes on without adding to the stopped part.
 TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     std::uint64_t frames = 0;
-    WriteAll(folder / "capture.raw", Capture(20.0, &frames));
-    WriteAll(folder / "noise.raw", "no frame in here");
-    const std::string settings = folder / "Settings.bin";
+    const LiveRig rig(0, Capture(20.0, &frames));
     for (const auto& [signal, kept] :
          std::vector<std::pair<int, bool>>{{SIGINT, false}, {SIGTERM, true}, {SIGHUP, true}}) {
         SCOPED_TRACE(signal);
-        const std::string out = folder / ("out" + std::to_string(signal) + ".txt");
-        const int status = RunRecorderUntil(
-            {"--settings", settings, "--out", out},
-            EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")), 1500ms, signal);
+        const std::string out = rig.folder / ("out" + std::to_string(signal) + ".txt");
+        const int status = RunRecorderUntil({"--settings", rig.settings, "--out", out}, rig.bridge,
+                                            1500ms, signal);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
         const std::string stopped = ReadAll(out);
@@ -182,9 +177,7 @@ TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
         EXPECT_LT(lines.size(), frames / 2) << "the capture ended before the signal came";
         EXPECT_EQ(Exists(out + ".resume"), kept);
         if (!kept) continue;
-        EXPECT_EQ(RunRecorder("--settings " + settings + " --out " + out + " --resume --replay " +
-                              (folder / "noise.raw")),
-                  1);
+        EXPECT_EQ(rig.RunWithoutSample(out, "--resume"), 1);
         EXPECT_EQ(ReadAll(out), stopped);
     }
 }
@@ -193,9 +186,8 @@ TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
 // blocked disk would hold the program) gives way to a second Ctrl-C or SIGTERM at once; a
 // second hang-up, which a session may well send, does not cut it short.
 TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLines) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
-    WriteAll(folder / "capture.raw", Capture(10.0));
+    const LiveRig rig(0, Capture(10.0));
+    const TempFolder& folder = rig.folder;
     struct Case {
         int first;
         int second;
@@ -213,8 +205,7 @@ TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLine
         const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
         ASSERT_GE(reader, 0);
         const pid_t child = StartRecorder(
-            {"--settings", folder / "Settings.bin", "--out", out, "--raw", pipe, "--force"},
-            EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
+            {"--settings", rig.settings, "--out", out, "--raw", pipe, "--force"}, rig.bridge);
         // The pipe's buffer is full after about half a second of the line.
         std::this_thread::sleep_for(1500ms);
         ::kill(child, c.first);
@@ -241,16 +232,12 @@ TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLine
 // hands each tick's records over in whole lines. The file ends with a whole line no older than
 // the tick before the kill (allowing the bridge's own latency and a loaded machine 80 ms more).
 TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     // Frames back to back, two time units apart: the instrument's time runs at 8,228.6 frames
     // of 1/9000 s in a second of the line.
-    WriteAll(folder / "capture.raw", LineFrames(20.0));
+    const LiveRig rig(0, LineFrames(20.0));
     constexpr double kInstrumentSecondsPerSecond = 8228.6 / 9000;
-    const std::string out = folder / "out.txt";
-    const pid_t child =
-        StartRecorder({"--settings", folder / "Settings.bin", "--out", out},
-                      EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
+    const std::string out = rig.folder / "out.txt";
+    const pid_t child = StartRecorder({"--settings", rig.settings, "--out", out}, rig.bridge);
     WaitForFile(out);
     const auto started = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(1500ms);
@@ -273,33 +260,13 @@ TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
 // " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
 const std::string kInterruptedEnd = " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0";
 
-// Recordings that are cut and carried on: every tenth of a second, channels 1, 3 and 6, from an
-// instrument that streams far longer than any run, or from a capture without a single frame
-// (a start that gets no sample).
-struct ResumeRig {
-    TempFolder folder;
-    const std::string settings = folder / "Settings.bin";
-    Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
-    ResumeRig() {
-        WriteAll(settings, Settings(folder, 6, false));
-        WriteAll(folder / "capture.raw", LineFrames(20.0));
-        WriteAll(folder / "noise.raw", "no frame in here");
-    }
-    int RunWithoutSample(const std::string& out, const std::string& options,
-                         std::string* said = nullptr) const {
-        return RunRecorder("--settings " + settings + " --out '" + out + "' " + options +
-                               " --replay " + (folder / "noise.raw"),
-                           said);
-    }
-};
-
 // The whole cycle on the real program, killed three times in a row while recording with a raw
 // capture. Each --resume ends the last part with one interruption line and goes on with the same
 // choices into the next number, the raw capture beside it with the same number; starts that get
 // no sample end nothing twice; neither a new recording nor --force ever takes a part while the
 // note is there; the user's stop at the end removes the note.
 TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartReplacingNothing) {
-    const ResumeRig rig;
+    const LiveRig rig(6, LineFrames(20.0));
     auto part = [&](const char* name, const char* type, int n) {
         return rig.folder / (name + (n > 1 ? " (" + std::to_string(n) + ")" : "") + type);
     };
@@ -353,7 +320,7 @@ TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartRep
 // --force, leaves the note and the file alone. A recorder with another output in the same folder
 // keeps a note of its own, so that the first one's cut still goes on.
 TEST(TrendRecordProgramTest, TwoRecordersNeverTakeTheSameLiveRecording) {
-    const ResumeRig rig;
+    const LiveRig rig(6, LineFrames(20.0));
     const std::string a = rig.folder / "a.txt";
     const pid_t first = StartRecorder({"--settings", rig.settings, "--out", a}, rig.bridge);
     WaitForFile(a);
@@ -388,10 +355,9 @@ void PauseMainThread(pid_t child, std::chrono::milliseconds pause) {
 // Time in which the program did not run is not silence of the line: after a pause the link
 // stays up and the instrument is never re-enumerated.
 TEST(TrendRecordProgramTest, APauseOfTheProgramIsNotTakenForASilentLink) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     // Some seven seconds of the line, longer than the run.
-    WriteAll(folder / "capture.raw", Capture(10.0));
+    const LiveRig rig(0, Capture(10.0));
+    const TempFolder& folder = rig.folder;
     // The bridge as the re-enumeration tool finds it; the tool rewrites "authorized".
     const std::string device = folder / "sys/bus/usb/devices/1-1";
     std::filesystem::create_directories(device);
@@ -399,12 +365,11 @@ TEST(TrendRecordProgramTest, APauseOfTheProgramIsNotTakenForASilentLink) {
     WriteAll(device + "/idProduct", "6001\n");
     WriteAll(device + "/serial", "TS000001\n");
     WriteAll(device + "/authorized", "1");
-    Environment environment = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
+    Environment environment = rig.bridge;
     environment.emplace_back("TS_SYSFS_ROOT", folder / "sys");
     const std::string output = folder / "output.txt";
-    const pid_t child =
-        StartRecorder({"--settings", folder / "Settings.bin", "--out", folder / "out.txt"},
-                      environment, {}, output);
+    const pid_t child = StartRecorder({"--settings", rig.settings, "--out", folder / "out.txt"},
+                                      environment, {}, output);
     std::this_thread::sleep_for(1000ms);
     PauseMainThread(child, 1000ms);
     std::this_thread::sleep_for(3000ms);
@@ -456,17 +421,14 @@ TEST(TrendRecordProgramTest, ARunWithoutASampleOfTheInstrumentFailsAndLeavesNoFi
 
 // On a full disk the start line cannot be written: live as in a replay, that ends the run.
 TEST(TrendRecordProgramTest, AStartLineThatCannotBeWrittenEndsALiveRunAtOnce) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
-    WriteAll(folder / "capture.raw", Capture(2.0));
-    const std::string output = folder / "output.txt";
+    const LiveRig rig(0, Capture(2.0));
+    const TempFolder& folder = rig.folder;
     pid_t child = -1;
     {
         // Inherited by the program; our own files are written before and after.
         FileSizeLimit full(8);
-        child = StartRecorder({"--settings", folder / "Settings.bin", "--out", folder / "out.txt"},
-                              EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")), {},
-                              output);
+        child =
+            StartRecorder({"--settings", rig.settings, "--out", folder / "out.txt"}, rig.bridge);
     }
     const std::optional<int> status = WaitForRecorder(child, 10s);
     ASSERT_TRUE(status) << "still running";
@@ -482,24 +444,20 @@ TEST(TrendRecordProgramTest, AStartLineThatCannotBeWrittenEndsALiveRunAtOnce) {
 // The real path end to end: libftdi1 and the driver on an emulated bridge whose instrument
 // streams the capture at the line rate, against a replay of the same capture.
 TEST(TrendRecordProgramTest, RecordsFromAnEmulatedInstrumentWhatAReplayOfItsCaptureRecords) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     // Two seconds of the simulated instrument, noise and corrupt frames included, go down the
     // line in about one and a half.
-    WriteAll(folder / "capture.raw", Capture(2.0));
-    const std::string settings = folder / "Settings.bin", live = folder / "live.txt";
-    ASSERT_EQ(RunRecorder("--settings " + settings + " --out " + (folder / "replay.txt") +
-                          " --replay " + (folder / "capture.raw")),
-              0);
-
-    const std::string bridges = "KSL214.8N,TS000001," + (folder / "capture.raw");
-    const int status = RunRecorderUntil({"--settings", settings, "--out", live},
-                                        EmulatedBridges(bridges), 4000ms, SIGINT);
+    const LiveRig rig(0, Capture(2.0));
+    const std::string live = rig.folder / "live.txt", replay = rig.folder / "replay.txt";
+    ASSERT_EQ(
+        RunRecorder("--settings " + rig.settings + " --out " + replay + " --replay " + rig.capture),
+        0);
+    const int status =
+        RunRecorderUntil({"--settings", rig.settings, "--out", live}, rig.bridge, 4000ms, SIGINT);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     const std::vector<std::string> records = RecordLines(ReadAll(live));
     ASSERT_GT(records.size(), 10000u);
-    EXPECT_TRUE(records == RecordLines(ReadAll(folder / "replay.txt")));
+    EXPECT_TRUE(records == RecordLines(ReadAll(replay)));
 }
 
 }  // namespace

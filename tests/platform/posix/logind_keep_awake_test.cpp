@@ -124,12 +124,11 @@ TEST(LogindKeepAwakeTest, NoBusOrASilentOneGivesNoLockAndHoldsNothingUp) {
 // trend-record holds the lock from its first sample until a stop by a signal; with no bus it
 // records all the same, says so once, and ends well.
 TEST(LogindKeepAwakeTest, TheRecorderHoldsTheLockWhileItRecordsOrSaysOnceThatItCannot) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 9, false));
-    WriteAll(folder / "capture.raw", Capture(20.0));
-    const std::vector<std::string> arguments{"--settings", folder / "Settings.bin", "--out",
+    const LiveRig rig(9, Capture(20.0));
+    const TempFolder& folder = rig.folder;
+    const std::vector<std::string> arguments{"--settings", rig.settings, "--out",
                                              folder / "out.txt", "--force"};
-    Environment environment = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
+    Environment environment = rig.bridge;
     {
         MockLogind logind;
         ASSERT_FALSE(logind.address().empty());
