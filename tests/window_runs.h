@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -83,26 +84,24 @@ public:
         st().B_FileSaveStartClick();
     }
 
-    // The run of the window records `choice` of `channels` into `name` for `seconds` and is
-    // killed while it goes on recording. On Linux the run is a process of its own ended by
+    // The run of the window records `choice` of `channels` into `name` for `seconds` after half a
+    // second of the instrument, and is killed. On Linux the run is a process of its own ended by
     // SIGKILL: what it had handed to the system is all there is, nothing is flushed, synced or
-    // closed for it, and the kill may fall in the middle of a write. (On Windows the run stays in
-    // this process and ends as Kill does.)
+    // closed for it. This process's instrument then sends what it sent to the killed run, so
+    // that onFrameSent sees every sample; `atStart` runs where the recording started. (On
+    // Windows the run stays in this process and ends as Kill does.)
     void RecordAndKill(const std::string& name, int choice, std::initializer_list<int> channels,
-                       double seconds) {
-        auto record = [&] {
-            Tick(0.5);
-            RecordInto(name, choice, channels);
-            Tick(seconds);
-        };
+                       double seconds, const std::function<void()>& atStart = {}) {
 #ifndef _WIN32
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = ::fork();
         if (child == 0) {
-            record();
+            Tick(0.5);
+            RecordInto(name, choice, channels);
+            Tick(seconds);
             if (::write(ready[1], "r", 1) != 1) ::_exit(1);
-            for (;;) Tick(kTick);  // still recording when the kill comes
+            for (;;) ::pause();  // recording, between two ticks, when the kill comes
         }
         char byte = 0;
         ::close(ready[1]);
@@ -110,8 +109,14 @@ public:
         ::close(ready[0]);
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
+        for (long i = 0; i < std::lround(0.5 / kTick); ++i) instrument->Advance(kTick);
+        if (atStart) atStart();
+        for (long i = 0; i < std::lround(seconds / kTick); ++i) instrument->Advance(kTick);
 #else
-        record();
+        Tick(0.5);
+        RecordInto(name, choice, channels);
+        if (atStart) atStart();
+        Tick(seconds);
 #endif
         // On Linux this process's copy of the run never recorded: it only lets the bridge go.
         Kill();
