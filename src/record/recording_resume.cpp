@@ -74,6 +74,13 @@ RecordingResume::Look ReadAt(const std::string& path, RecordingResume::Found ifW
     return {ifWhole, std::move(note)};
 }
 
+// A held note is a live recording's, whatever it holds yet: its program may not have written it.
+RecordingResume::Look HeldLook(const std::string& path) {
+    RecordingResume::Look look = ReadAt(path, RecordingResume::Found::Held);
+    look.found = RecordingResume::Found::Held;
+    return look;
+}
+
 }  // namespace
 
 std::optional<std::string> FreeNumberedPath(const std::string& cut, const std::string& beside) {
@@ -95,7 +102,7 @@ RecordingResume::Look RecordingResume::Peek(const std::string& path) {
     FileLock lock;
     switch (lock.Take(path)) {
         case FileLock::Outcome::HeldElsewhere:
-            return ReadAt(path, Found::Held);
+            return HeldLook(path);
         case FileLock::Outcome::Failed:
             return {Found::Unusable, std::nullopt};
         case FileLock::Outcome::Taken:
@@ -112,7 +119,7 @@ RecordingResume::Look RecordingResume::Hold() {
     if (!lock_.Held()) {
         switch (lock_.Take(notePath)) {
             case FileLock::Outcome::HeldElsewhere:
-                return ReadAt(notePath, Found::Held);
+                return HeldLook(notePath);
             case FileLock::Outcome::Failed:
                 return {Found::Unusable, std::nullopt};
             case FileLock::Outcome::Taken:

@@ -316,18 +316,24 @@ TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartRep
     for (int n = 1; n <= 4; ++n) EXPECT_FALSE(ReadAll(part("raw", ".bin", n)).empty()) << n;
 }
 
-// A running recording holds its note: another recorder with the same --out, with --resume or
-// --force, leaves the note and the file alone. A recorder with another output in the same folder
-// keeps a note of its own, so that the first one's cut still goes on.
+// A running recording holds its note, from its start on, while it waits for the instrument as
+// while it records: another recorder with the same --out, with --resume or --force, leaves the
+// note and the file alone. A recorder with another output in the same folder keeps a note of its
+// own, so that the first one's cut still goes on.
 TEST(TrendRecordProgramTest, TwoRecordersNeverTakeTheSameLiveRecording) {
     const LiveRig rig(6, LineFrames(20.0));
     const std::string a = rig.folder / "a.txt";
-    const pid_t first = StartRecorder({"--settings", rig.settings, "--out", a}, rig.bridge);
-    WaitForFile(a);
-    for (const char* options : {"--resume", "--resume --force", "--force"}) {
-        std::string said;
-        EXPECT_EQ(rig.RunWithoutSample(a, options, &said), 2) << options;
-        EXPECT_NE(said.find("another program records into"), std::string::npos) << said;
+    pid_t first = 0;
+    for (const bool streaming : {false, true}) {
+        if (first > 0) ::kill(first, SIGINT), WaitForRecorder(first, 10s);
+        first = StartRecorder({"--settings", rig.settings, "--out", a},
+                              streaming ? rig.bridge : EmulatedBridges(""));
+        WaitForFile(streaming ? a : a + ".resume");
+        for (const char* options : {"--resume", "--resume --force", "--force"}) {
+            std::string said;
+            EXPECT_EQ(rig.RunWithoutSample(a, options, &said), 2) << options;
+            EXPECT_NE(said.find("another program records into"), std::string::npos) << said;
+        }
     }
     EXPECT_FALSE(Exists(rig.folder / "a (2).txt"));
     const int status = RunRecorderUntil({"--settings", rig.settings, "--out", rig.folder / "b.txt"},
