@@ -77,13 +77,12 @@ TEST(TrendRecordProgramTest, EndsWithAOneLineSummaryOfTheLink) {
 }
 
 TEST(TrendRecordProgramTest, SavesTheRawBytesForAnIdenticalReplay) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     const std::string capture = Capture(1.0);
-    WriteAll(folder / "capture.raw", capture);
-    const std::string common = " --settings " + (folder / "Settings.bin") + " --chunk 1000";
-    ASSERT_EQ(RunRecorder("--out " + (folder / "a.txt") + common + " --replay " +
-                          (folder / "capture.raw") + " --raw " + (folder / "again.raw")),
+    const LiveRig rig(0, capture);
+    const TempFolder& folder = rig.folder;
+    const std::string common = " --settings " + rig.settings + " --chunk 1000";
+    ASSERT_EQ(RunRecorder("--out " + (folder / "a.txt") + common + " --replay " + rig.capture +
+                          " --raw " + (folder / "again.raw")),
               0);
     EXPECT_EQ(ReadAll(folder / "again.raw"), capture);
     ASSERT_EQ(

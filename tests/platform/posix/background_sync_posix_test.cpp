@@ -15,10 +15,7 @@
 
 namespace {
 
-struct SyncCall {
-    std::thread::id thread;
-    struct stat file;
-};
+using SyncCall = std::pair<std::thread::id, struct stat>;  // who called, on what
 std::mutex noted;
 std::vector<SyncCall>* calls = nullptr;  // noted while set
 
@@ -27,8 +24,8 @@ std::vector<SyncCall>* calls = nullptr;  // noted while set
 extern "C" int fdatasync(int fd) {
     {
         const std::lock_guard lock(noted);
-        if (calls != nullptr)
-            ::fstat(fd, &calls->emplace_back(SyncCall{std::this_thread::get_id(), {}}).file);
+        if (calls != nullptr) ::fstat(fd, &calls->emplace_back(SyncCall{}).second);
+        if (calls != nullptr) calls->back().first = std::this_thread::get_id();
     }
     static const auto next = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fdatasync"));
     return next(fd);
@@ -60,9 +57,9 @@ TEST(BackgroundSyncPosixTest, TheWrittenDataReachTheMediumsCallOnAnotherThread) 
     struct stat written {};
     ASSERT_EQ(::stat((folder / "result.txt").c_str(), &written), 0);
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_NE(seen[0].thread, std::this_thread::get_id());
-    EXPECT_EQ(seen[0].file.st_ino, written.st_ino);
-    EXPECT_EQ(seen[0].file.st_size, static_cast<off_t>(bytes.size()));
+    EXPECT_NE(seen[0].first, std::this_thread::get_id());
+    EXPECT_EQ(seen[0].second.st_ino, written.st_ino);
+    EXPECT_EQ(seen[0].second.st_size, static_cast<off_t>(bytes.size()));
 }
 
 }  // namespace
