@@ -123,8 +123,9 @@ int main(int argc, char** argv) {
     ts::HeadlessRecorder recorder(driver, platform, ui);
     std::string error;
     if (!recorder.Prepare(options, error)) return Fail(error);
-    if (tee && !tee->OpenCapture(options.rawPath, options.force)) {
-        return Fail("cannot write " + options.rawPath);
+    // A raw capture carried on beside a resumed recording is a new file, never one replaced.
+    if (tee && !tee->OpenCapture(recorder.RawPath(), options.force && !recorder.Resuming())) {
+        return Fail("cannot write " + recorder.RawPath());
     }
     if (replayDriver != nullptr) {
         replayDriver->SetIdentity(recorder.station().link.DeviceDescription,
@@ -159,8 +160,9 @@ int main(int argc, char** argv) {
         ts::SleepUntilOrStopped(pacer.Deadline());
         afterPause = pacer.Arrived(ts::TickPacer::Clock::now());
     }
-    // The bytes of the last chunk are in; the poll has decoded them.
-    recorder.Finish();
+    // The bytes of the last chunk are in; the poll has decoded them. A stop by the system (a
+    // shutdown, a logout, a service manager) keeps the recording's note for --resume.
+    recorder.Finish(ts::StopAskedBySystem());
     if (progress) {
         ShowProgress(recorder);
         std::fputc('\n', stderr);
@@ -169,7 +171,7 @@ int main(int argc, char** argv) {
     bool ok = ui.MessagesShown() == messagesBefore;
     if (tee && !tee->CloseCapture()) {
         std::fprintf(stderr, "trend-record: the raw capture %s could not be written whole\n",
-                     options.rawPath.c_str());
+                     recorder.RawPath().c_str());
         ok = false;
     }
     if (recorder.Samples() == 0) {

@@ -1,6 +1,15 @@
 #pragma once
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <gtest/gtest.h>
+
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -73,6 +82,44 @@ public:
         run->ui.resultFileAnswers.push_back(Path(name));
         st().B_FileClick();
         st().B_FileSaveStartClick();
+    }
+
+    // The run of the window records `choice` of `channels` into `name` for `seconds` after half a
+    // second of the instrument, and is killed. On Linux the run is a process of its own ended by
+    // SIGKILL: what it had handed to the system is all there is, nothing is flushed, synced or
+    // closed for it. This process's instrument then sends what it sent to the killed run, so
+    // that onFrameSent sees every sample; `atStart` runs where the recording started. (On
+    // Windows the run stays in this process and ends as Kill does.)
+    void RecordAndKill(const std::string& name, int choice, std::initializer_list<int> channels,
+                       double seconds, const std::function<void()>& atStart = {}) {
+#ifndef _WIN32
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Tick(0.5);
+            RecordInto(name, choice, channels);
+            Tick(seconds);
+            if (::write(ready[1], "r", 1) != 1) ::_exit(1);
+            for (;;) ::pause();  // recording, between two ticks, when the kill comes
+        }
+        char byte = 0;
+        ::close(ready[1]);
+        EXPECT_EQ(::read(ready[0], &byte, 1), 1) << "the run to be killed did not record";
+        ::close(ready[0]);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        for (long i = 0; i < std::lround(0.5 / kTick); ++i) instrument->Advance(kTick);
+        if (atStart) atStart();
+        for (long i = 0; i < std::lround(seconds / kTick); ++i) instrument->Advance(kTick);
+#else
+        Tick(0.5);
+        RecordInto(name, choice, channels);
+        if (atStart) atStart();
+        Tick(seconds);
+#endif
+        // On Linux this process's copy of the run never recorded: it only lets the bridge go.
+        Kill();
     }
 
     // The process ends without a word: what reached the file stays, the bridge is let go.

@@ -9,6 +9,7 @@
 #include "platform/file_status.h"
 #include "platform/link_target.h"
 #include "platform/same_file.h"
+#include "platform/system_file.h"
 
 namespace ts {
 
@@ -35,31 +36,89 @@ std::string HeadlessRecorder::TakeNotes() {
     return notes;
 }
 
+namespace {
+
+std::string NoteOf(const std::string& out) {
+    return out + std::string(text::kRecorderResumeNoteEnd);
+}
+
+std::string HeldMessage(const std::string& path) {
+    return "another program records into " + path + "; it is left as it is";
+}
+
+// A file of an unfinished recording is never replaced, --force or not.
+std::string PartMessage(const std::string& path, const ResumeNote& note,
+                        const std::string& notePath) {
+    return path + " is part of an unfinished recording: --resume with --out " + note.firstPath +
+           " carries it on; to start afresh, give another --out or remove " + notePath;
+}
+
+// Whether something is at `path` that is not a regular file: a device or a pipe keeps no note.
+bool NoRegularFileAt(const std::string& path) {
+    if (NothingAt(path)) return false;
+    SystemFile file;
+    return !file.OpenRegularForReading(path);
+}
+
+}  // namespace
+
 bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     Station& st = *station_;
     RecordingResume& resume = st.recording.Resume;
-    // The note of this recording lies beside its settings file, as the window's beside its own.
-    resume.notePath = FolderOf(given.settingsPath) + "/" + std::string(text::kRecorderResumeNote);
     RecordOptions options = given;
-    bool resuming = false;
-    if (given.resume && !NothingAt(resume.notePath)) {
-        // Only a note of this very result file is taken up; the cut file stays as it is until
-        // everything else has been checked.
-        const std::optional<ResumeNote> note = resume.ReadNote();
-        if (!note) {
-            error = std::string(text::kNoteResumeDamaged) + resume.notePath;
+    // An output numbered as a part ("out (3).txt") may belong to the recording of "out.txt".
+    int number = 1;
+    const std::string unnumbered = UnnumberedPath(given.outPath, number);
+    if (number > 1) {
+        const RecordingResume::Look other = RecordingResume::Peek(NoteOf(unnumbered));
+        if (other.note && NamesPartOf(*other.note, given.outPath)) {
+            error = other.found == RecordingResume::Found::Held
+                        ? HeldMessage(given.outPath)
+                        : PartMessage(given.outPath, *other.note, NoteOf(unnumbered));
             return false;
         }
-        if (SameFile(note->resultPath, given.outPath)) {
-            const std::optional<std::string> next = FreeNumberedPath(note->resultPath);
-            if (!next) {
-                error = std::string(text::kNoteResumeNoNewFile) + note->resultPath;
-                return false;
-            }
-            options.outPath = *next;
-            resuming = true;
-        }
     }
+    // Each recording's note lies beside its first result file, named after it: recorders with
+    // other outputs never share one, and one that is held tells of a live recording.
+    if (!NoRegularFileAt(given.outPath)) resume.notePath = NoteOf(given.outPath);
+    const RecordingResume::Look look = resume.Hold();
+    if (look.found == RecordingResume::Found::Held) {
+        error = HeldMessage(look.note ? look.note->resultPath : given.outPath);
+        return false;
+    }
+    if (look.found == RecordingResume::Found::Damaged) {
+        error = std::string(text::kNoteResumeDamaged) + resume.notePath;
+        return false;
+    }
+    bool resuming = false;
+    if (look.found == RecordingResume::Found::Cut) {
+        const ResumeNote& note = *look.note;
+        if (!given.resume) {
+            const std::string& part = !given.rawPath.empty() && NamesPartOf(note, given.rawPath)
+                                          ? given.rawPath
+                                          : given.outPath;
+            error = PartMessage(part, note, resume.notePath);
+            return false;
+        }
+        // The cut part stays as it is until everything else has been checked; the next parts
+        // are checked as the files this run makes.
+        const std::optional<std::string> next = FreeNumberedPath(note.resultPath, given.rawPath);
+        if (!next) {
+            error = std::string(text::kNoteResumeNoNewFile) + note.resultPath;
+            return false;
+        }
+        options.outPath = *next;
+        if (!given.rawPath.empty()) {
+            int partNumber = 1;
+            UnnumberedPath(*next, partNumber);
+            int unused = 1;
+            options.rawPath = NumberedPath(UnnumberedPath(given.rawPath, unused), partNumber);
+        }
+        options.force = false;
+        resuming = true;
+    }
+    resume.rawFirst = given.rawPath;
+    resume.rawPath = given.rawPath;
     error = CheckRunFiles(options);
     if (!error.empty()) return false;
     const RecorderSettingsOutcome settings = ApplyRecorderSettings(st, options);
@@ -86,9 +145,12 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
             return false;
         }
         options.outPath = *next;
+        options.rawPath = resume.rawPath;
         resuming_ = true;
+        resume.CarryOnAtStart();
         resume.TellResumed(st, *next);
     }
+    rawPath_ = options.rawPath;
     // The window's averaging box is cleared for "every sample" and "on change".
     st.RefreshRecordingOptions();
     st.recording.ResultFileName = options.outPath;
@@ -198,10 +260,11 @@ void HeadlessRecorder::Tick(bool supervise, bool afterPause) {
     }
 }
 
-void HeadlessRecorder::Finish() {
+void HeadlessRecorder::Finish(bool keepNote) {
     Station& st = *station_;
     RecordingState& recording = st.recording;
     st.ShowLinkStatistics();
+    if (keepNote) recording.Resume.KeepNoteAtStop();
     if (durationReached_) return;
     recordsAtStop_ = Records();
     finished_ = true;

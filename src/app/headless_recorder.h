@@ -20,8 +20,11 @@ public:
     HeadlessRecorder(Driver& driver, Platform& platform, Ui& ui);
     ~HeadlessRecorder() override;
 
-    // With --resume and a note of a cut recording into the same result file: ends that file and
-    // goes on with its choices in a new numbered file (see RecordingResume). Checks the files the
+    // Holds the note of its recording for as long as it runs; one another program holds is a live
+    // recording, refused. With --resume and a note of a cut recording of the same --out: ends
+    // its last part and goes on with its choices in a new numbered file, and a raw capture in
+    // the raw file of the same number (see RecordingResume); without --resume, a part of a cut
+    // recording is refused, --force or not. Checks the files the
     // options name, reads the settings (never writing
     // them) with the options over them, checks that they select a recording
     // choice and a channel and loads the recorded channels' tables. Creates
@@ -40,8 +43,13 @@ public:
     bool Failed() const { return failed_; }
     // Writes the stop line and closes the file, reporting through the Ui what
     // failed, as the window does; a file the run left empty is removed. Takes
-    // the driver's last word on its losses too.
-    void Finish();
+    // the driver's last word on its losses too. `keepNote`: the system stopped the run (a
+    // shutdown, a logout, a service manager), so the recording's note stays and --resume goes
+    // on with it; otherwise the user's stop ends the recording for good.
+    void Finish(bool keepNote = false);
+    // The raw capture to write: --raw, or its part when a cut recording goes on.
+    const std::string& RawPath() const { return rawPath_; }
+    bool Resuming() const { return resuming_; }
     // The recording has run for the duration the options asked for and has been stopped (stop
     // line written, file closed): the run is over, and Finish has no more to write.
     bool DurationReached() const { return durationReached_; }
@@ -76,6 +84,7 @@ private:
 
     std::unique_ptr<Station> station_;
     std::string outPath_;
+    std::string rawPath_;
     std::uint64_t samples_ = 0;
     std::uint64_t ticks_ = 0;
     std::uint64_t recordsAtStop_ = 0;

@@ -161,6 +161,8 @@ constexpr sv kNoteResumeFileGone =
     "Файл прерванной записи не найден или недоступен, запись не возобновлена: ";
 constexpr sv kNoteResumeNoNewFile =
     "Не удалось создать файл для продолжения прерванной записи, запись не возобновлена: ";
+constexpr sv kNoteResumeHeld =
+    "Другая программа ведёт запись в этот файл, прерванной записью он не считается: ";
 constexpr sv kNoteResumeNotNoted =
     "Не удалось сохранить сведения для продолжения записи после сбоя: ";
 constexpr sv kNoteSleepNotHeld =
@@ -178,9 +180,10 @@ constexpr sv kResultFileCut = "...";
 // Result file lines (written in code page 1251)
 constexpr sv kResultStarted = " ЗАПИСЬ НАЧАТА";
 constexpr sv kResultStopped = " ЗАПИСЬ ОСТАНОВЛЕНА";
-// The notes of a running recording beside Settings.bin, one per program.
+// The window's note of a running recording, beside Settings.bin; trend-record's lies beside its
+// first result file, named after it with this added.
 constexpr sv kWindowResumeNote = "Recording.resume";
-constexpr sv kRecorderResumeNote = "trend-record.resume";
+constexpr sv kRecorderResumeNoteEnd = ".resume";
 // Added to a file whose recording was cut, when the next start finds it.
 constexpr sv kResultInterrupted = " ЗАПИСЬ ПРЕРВАНА";
 constexpr sv kResultHeaderTime = "ВРЕМЯ";

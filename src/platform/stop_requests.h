@@ -11,6 +11,10 @@ namespace ts {
 // Nothing half-written is left by it: the result file only ever receives whole lines.
 void CatchStopRequests();
 bool StopRequested();
+// Whether the first stop asked for came from the system rather than from the user: SIGTERM or
+// SIGHUP on Linux (a shutdown, a logout, a service manager, a closed terminal); a closed
+// console, a logoff or a shutdown on Windows. Ctrl+C (SIGINT) and Ctrl+Break are the user's.
+bool StopAskedBySystem();
 // The recorder says that its stop is done (stop line written, file closed). Windows ends the
 // process as soon as its handler of a closed console, a logoff or a shutdown returns, so that
 // handler waits for this; Linux needs nothing.

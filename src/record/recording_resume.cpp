@@ -3,7 +3,6 @@
 #include "app/line_file.h"
 #include "app/station.h"
 #include "app/texts.h"
-#include "platform/atomic_file.h"
 #include "platform/file_status.h"
 #include "platform/system_file.h"
 #include "record/recording_notes.h"
@@ -65,28 +64,95 @@ void ApplyChoices(Station& st, const ResumeNote& note) {
     }
 }
 
+// The note at `path`, read as it stands.
+RecordingResume::Look ReadAt(const std::string& path, RecordingResume::Found ifWhole) {
+    const LineFile file = ReadLineFile(path, kResumeNoteLines, kMaxNoteLineBytes);
+    if (!file.readable) return {RecordingResume::Found::Unusable, std::nullopt};
+    if (file.lines.empty() && !file.stoppedAtBadLine) return {};
+    std::optional<ResumeNote> note = ParseResumeNote(file.lines);
+    if (!note) return {RecordingResume::Found::Damaged, std::nullopt};
+    return {ifWhole, std::move(note)};
+}
+
+// A held note is a live recording's, whatever it holds yet: its program may not have written it.
+RecordingResume::Look HeldLook(const std::string& path) {
+    RecordingResume::Look look = ReadAt(path, RecordingResume::Found::Held);
+    look.found = RecordingResume::Found::Held;
+    return look;
+}
+
 }  // namespace
 
-std::optional<std::string> FreeNumberedPath(const std::string& cut) {
+std::optional<std::string> FreeNumberedPath(const std::string& cut, const std::string& beside) {
     int number = 1;
     const std::string base = UnnumberedPath(cut, number);
+    int unused = 1;
+    const std::string besideBase = beside.empty() ? beside : UnnumberedPath(beside, unused);
     for (int n = number + 1; n < number + kMostNumbers; ++n) {
         std::string candidate = NumberedPath(base, n);
-        if (NothingAt(candidate)) return candidate;
+        if (NothingAt(candidate) && (beside.empty() || NothingAt(NumberedPath(besideBase, n)))) {
+            return candidate;
+        }
     }
     return std::nullopt;
 }
 
-std::optional<ResumeNote> RecordingResume::ReadNote() const {
-    if (notePath.empty()) return std::nullopt;
-    const LineFile file = ReadLineFile(notePath, kResumeNoteLines, kMaxNoteLineBytes);
-    return file.readable ? ParseResumeNote(file.lines) : std::nullopt;
+RecordingResume::Look RecordingResume::Peek(const std::string& path) {
+    if (NothingAt(path)) return {};
+    FileLock lock;
+    switch (lock.Take(path)) {
+        case FileLock::Outcome::HeldElsewhere:
+            return HeldLook(path);
+        case FileLock::Outcome::Failed:
+            return {Found::Unusable, std::nullopt};
+        case FileLock::Outcome::Taken:
+            break;
+    }
+    Look look = ReadAt(path, Found::Cut);
+    // Made by the take just now, or left empty by a run killed before it noted anything.
+    if (look.found == Found::Nothing) lock.RemoveAndRelease();
+    return look;
+}
+
+RecordingResume::Look RecordingResume::Hold() {
+    if (notePath.empty()) return {};
+    if (!lock_.Held()) {
+        switch (lock_.Take(notePath)) {
+            case FileLock::Outcome::HeldElsewhere:
+                return HeldLook(notePath);
+            case FileLock::Outcome::Failed:
+                return {Found::Unusable, std::nullopt};
+            case FileLock::Outcome::Taken:
+                break;
+        }
+    }
+    Look look = ReadAt(notePath, Found::Cut);
+    noted_ = look.found != Found::Nothing;
+    return look;
+}
+
+bool RecordingResume::WriteNote(const ResumeNote& note) {
+    // Written over the held file in place: a new file renamed over it would not be held.
+    SystemFile file;
+    const std::string text = FormatResumeNote(note);
+    if (!lock_.Held() || !file.OpenExistingForWriting(notePath) ||
+        file.Write(text.data(), text.size()) != text.size() || !file.TruncateAt(text.size()) ||
+        !file.SyncData() || !file.Close()) {
+        return false;
+    }
+    noted_ = true;
+    written_ = note;
+    return true;
 }
 
 void RecordingResume::Started(Station& st) {
     if (notePath.empty()) return;
     ResumeNote note;
     note.resultPath = st.recording.ResultFileName;
+    note.firstPath = carrying_ ? cutFirst_ : note.resultPath;
+    carrying_ = false;
+    note.rawFirst = rawFirst;
+    note.rawPath = rawPath;
     note.choice = st.form.SelectedRecordChoice();
     note.average = st.form.CheckBox_FileDataAver.Checked;
     note.thresholdIndex = st.form.ComboBox_FileOnChangeThresh.ItemIndex;
@@ -96,41 +162,99 @@ void RecordingResume::Started(Station& st) {
         note.tables[i] = st.TablePath[i];
     }
     // A path with a line break in it cannot be noted; nor can a note that does not reach the
-    // disk. The recording runs all the same; only its resumption is lost, and the user is told.
-    const bool notable = note.resultPath.find_first_of("\r\n") == std::string::npos;
-    if (!notable || !ReplaceFileContents(notePath, FormatResumeNote(note))) {
+    // disk, or one another program holds (its recording's note stays as it is). The recording
+    // runs all the same; only its resumption is lost, and the user is told.
+    bool notable = true;
+    for (const std::string* path : {&note.firstPath, &note.resultPath, &note.rawFirst}) {
+        notable = notable && path->find_first_of("\r\n") == std::string::npos;
+    }
+    if (!notable || (!lock_.Held() && lock_.Take(notePath) != FileLock::Outcome::Taken) ||
+        !WriteNote(note)) {
         Note(st, text::kNoteResumeNotNoted, notePath);
+        lock_.Release();
+        noted_ = false;
+        written_.reset();
     }
 }
 
 void RecordingResume::Stopped() {
-    if (!notePath.empty()) RemoveFile(notePath);
+    const bool keep = keepAtStop_;
+    keepAtStop_ = false;
+    // A note this run does not hold is another program's, or none.
+    if (!lock_.Held()) return;
+    if (keep && written_) {
+        ResumeNote ended = *written_;
+        ended.ended = true;
+        WriteNote(ended);
+        Leave();
+        return;
+    }
+    lock_.RemoveAndRelease();
+    noted_ = false;
+    written_.reset();
+}
+
+void RecordingResume::Leave() {
+    if (!lock_.Held()) return;
+    if (noted_) {
+        lock_.Release();
+    } else {
+        lock_.RemoveAndRelease();
+    }
+    noted_ = false;
+    written_.reset();
 }
 
 std::optional<std::string> RecordingResume::FindCut(Station& st) {
-    if (notePath.empty()) return std::nullopt;
-    const LineFile file = ReadLineFile(notePath, kResumeNoteLines, kMaxNoteLineBytes);
-    if (!file.readable) return std::nullopt;
-    // A note that cannot be read whole, or names a file that is not there, is left where it is:
-    // nothing is decided for the user, and a new recording's note replaces it.
-    const std::optional<ResumeNote> note = ParseResumeNote(file.lines);
-    if (!note) {
-        Note(st, text::kNoteResumeDamaged, notePath);
-        return std::nullopt;
+    if (notePath.empty() || NothingAt(notePath)) return std::nullopt;
+    const Look look = Hold();
+    switch (look.found) {
+        case Found::Nothing:
+            Leave();
+            return std::nullopt;
+        case Found::Held:
+            // Its recording is alive: neither the note nor the file is touched.
+            Note(st, text::kNoteResumeHeld, look.note ? look.note->resultPath : notePath);
+            return std::nullopt;
+        case Found::Unusable:
+        case Found::Damaged:
+            // Nothing is decided for the user, and a new recording's note replaces it.
+            Note(st, text::kNoteResumeDamaged, notePath);
+            lock_.Release();
+            return std::nullopt;
+        case Found::Cut:
+            break;
     }
+    ResumeNote note = *look.note;
     const std::string interruption = StampedLine(st, text::kResultInterrupted);
-    if (!EndCutFile(st, note->resultPath, interruption)) {
-        Note(st, text::kNoteResumeFileGone, note->resultPath);
+    // Ended once: a start that cannot go on (no instrument yet) leaves the part as it is for the
+    // next, which does not end it again.
+    const bool whole =
+        note.ended ? !FileMissing(note.resultPath) : EndCutFile(st, note.resultPath, interruption);
+    if (!whole) {
+        Note(st, text::kNoteResumeFileGone, note.resultPath);
+        lock_.Release();
         return std::nullopt;
     }
-    // The note stays until the new recording's own replaces it: cut again before the instrument
-    // streams (an update that restarts twice), the next start still goes on.
-    const std::optional<std::string> next = FreeNumberedPath(note->resultPath);
+    if (!note.ended) {
+        note.ended = true;
+        WriteNote(note);
+    }
+    const std::optional<std::string> next = FreeNumberedPath(note.resultPath, rawFirst);
     if (!next) {
-        Note(st, text::kNoteResumeNoNewFile, note->resultPath);
+        Note(st, text::kNoteResumeNoNewFile, note.resultPath);
+        lock_.Release();
         return std::nullopt;
     }
-    ApplyChoices(st, *note);
+    if (!rawFirst.empty()) {
+        int number = 1;
+        UnnumberedPath(*next, number);
+        int unused = 1;
+        rawPath = NumberedPath(UnnumberedPath(rawFirst, unused), number);
+        if (!note.rawFirst.empty()) rawFirst = note.rawFirst;
+    }
+    ApplyChoices(st, note);
+    cutFirst_ = note.firstPath;
     foundAt_ = interruption.substr(0, interruption.size() - text::kResultInterrupted.size() - 2);
     return next;
 }
@@ -155,6 +279,7 @@ void RecordingResume::OnTick(Station& st) {
     }
     st.recording.ResultFileName = path;
     st.FitFileNameLabel();
+    CarryOnAtStart();
     st.StartRecording();
     if (st.recording.RecordingActive) TellResumed(st, path);
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_lock.h"
 #include "record/resume_note.h"
 
 namespace ts {
@@ -11,28 +12,63 @@ class Station;
 
 // The first free name of a cut file's numbered series after its own: "results.txt" gives
 // "results (2).txt", "results (2).txt" gives "results (3).txt"; nothing when none is free.
-std::optional<std::string> FreeNumberedPath(const std::string& cut);
+// With `beside` (a raw capture going on beside the results) the number is free in its series
+// too, so that both parts carry one number.
+std::optional<std::string> FreeNumberedPath(const std::string& cut, const std::string& beside = {});
 
-// Carries a cut recording on. While a recording runs a note of it lies beside Settings.bin; a
-// start that finds one ends the cut file with an interruption line and, once the instrument
-// streams, records with the same choices into a new numbered file beside it. Everything is told
-// in the recording time's hint: nobody may be at the computer to answer a box.
+// Carries a cut recording on. While a recording runs a note of it lies beside Settings.bin (the
+// window) or its result file (trend-record), held by the running program; a start that finds
+// one not held ends the cut part with an interruption line and, once the instrument streams,
+// records with the same choices into a new numbered file beside it. Everything is told in the
+// recording time's hint: nobody may be at the computer to answer a box.
 class RecordingResume {
 public:
+    RecordingResume() = default;
+    RecordingResume(const RecordingResume&) = delete;
+    RecordingResume& operator=(const RecordingResume&) = delete;
+    ~RecordingResume() { Leave(); }
+
     // Where this run keeps its note; empty (the default): it keeps none.
     std::string notePath;
+    // trend-record's raw capture: the first part and the one this run writes; empty: none.
+    std::string rawFirst;
+    std::string rawPath;
 
-    // A recording has started into `resultPath`, or has been stopped by the user.
+    // What is at the note's place.
+    enum class Found {
+        Nothing,   // no note (or one this run has just made, still empty)
+        Held,      // the note of a recording another program runs right now
+        Damaged,   // a note that cannot be read whole
+        Cut,       // the note of a cut recording, now held by this run
+        Unusable,  // a note that cannot be opened for holding
+    };
+    struct Look {
+        Found found = Found::Nothing;
+        std::optional<ResumeNote> note;  // for Held and Cut
+    };
+    // Takes the note for this run, making an empty one when there is none, and reads it. A run
+    // holds its note until it ends; an empty one it never wrote is removed then.
+    Look Hold();
+    // The note at `path` as Hold sees it, without keeping it or making one.
+    static Look Peek(const std::string& path);
+
+    // A recording has started into the station's result file, or has been stopped by the user.
     void Started(Station& st);
     void Stopped();
+    // The stop that comes next is the system's (a shutdown, a logout, a service manager): the
+    // part gets its stop line, and the note stays, marked ended, for the next start to go on.
+    void KeepNoteAtStop() { keepAtStop_ = true; }
+    // The program ends without a stop: the note stays as it is, an empty one goes.
+    void Leave();
 
-    // The note of a cut recording, read without changing anything; nothing when there is none
-    // or it is damaged.
-    std::optional<ResumeNote> ReadNote() const;
-    // At the program's start: a cut recording's file is ended and the station is set to its
-    // choices; the file to go on in is returned (nothing is made yet), or nothing when there is
-    // no note or the recording cannot go on (the hint says why).
+    // At the program's start: a cut recording's file is ended (once per cut, however many starts
+    // find it) and the station is set to its choices; the file to go on in is returned (nothing
+    // is made yet), or nothing when there is no note, it is another program's, or the recording
+    // cannot go on (the hint says why). With `rawFirst` set, `rawPath` becomes its part of the
+    // same number.
     std::optional<std::string> FindCut(Station& st);
+    // The recording that starts next is the cut one's next part.
+    void CarryOnAtStart() { carrying_ = true; }
     // The window's way: FindCut at start, then every tick until the instrument streams, when
     // the recording starts by itself.
     void OnStart(Station& st);
@@ -41,8 +77,16 @@ public:
     void TellResumed(Station& st, const std::string& path) const;
 
 private:
+    bool WriteNote(const ResumeNote& note);
+
+    FileLock lock_;
+    bool noted_ = false;  // the held note holds something: it stays when the run ends
+    std::optional<ResumeNote> written_;   // the note this run wrote last
     std::optional<std::string> pending_;  // the new file, while waiting for the instrument
-    std::string foundAt_;                 // date and time the cut was found, as the user reads them
+    std::string cutFirst_;                // the first file of the recording being carried on
+    bool carrying_ = false;
+    bool keepAtStop_ = false;
+    std::string foundAt_;  // date and time the cut was found, as the user reads them
 };
 
 }  // namespace ts

@@ -1,13 +1,31 @@
 #include "record/resume_note.h"
 
+#include <cstdio>
+
 #include "app/option_values.h"
+#include "platform/file_status.h"
+#include "platform/same_file.h"
 
 namespace ts {
 
 namespace {
 
-constexpr std::string_view kFirstLine = "trend-station cut recording 1";
-constexpr std::string_view kLastLine = "end";
+constexpr std::string_view kFirstLine = "trend-station cut recording 2";
+constexpr std::string_view kLastLine = "end ";
+constexpr std::size_t kChoiceLine = 6;
+
+// FNV-1a of the note's other lines, as eight hex digits.
+std::string Check(const std::vector<std::string>& lines, std::size_t count) {
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < count; ++i) {
+        for (const char c : lines[i] + "\r\n") {
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        }
+    }
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(hash));
+    return hex;
+}
 
 std::optional<int> Integer(std::string_view line, int lowest, int highest) {
     const auto value = WholeNumberIn(line, static_cast<std::uint64_t>(lowest),
@@ -19,44 +37,60 @@ std::optional<int> Integer(std::string_view line, int lowest, int highest) {
 }  // namespace
 
 std::string FormatResumeNote(const ResumeNote& note) {
-    std::string text(kFirstLine);
-    text += "\r\n" + note.resultPath + "\r\n";
-    text += std::to_string(note.choice) + "\r\n";
-    text += note.average ? "1\r\n" : "0\r\n";
-    text += std::to_string(note.thresholdIndex) + "\r\n";
-    for (const bool channel : note.channels) text += channel ? '1' : '0';
-    text += "\r\n";
-    for (const std::string& table : note.tables) text += table + "\r\n";
-    text += kLastLine;
-    text += "\r\n";
+    std::vector<std::string> lines{std::string(kFirstLine),
+                                   note.firstPath,
+                                   note.resultPath,
+                                   note.rawFirst,
+                                   note.rawPath,
+                                   note.ended ? "1" : "0",
+                                   std::to_string(note.choice),
+                                   note.average ? "1" : "0",
+                                   std::to_string(note.thresholdIndex)};
+    std::string channels;
+    for (const bool channel : note.channels) channels += channel ? '1' : '0';
+    lines.push_back(channels);
+    for (const std::string& table : note.tables) lines.push_back(table);
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    text += std::string(kLastLine) + Check(lines, lines.size()) + "\r\n";
     return text;
 }
 
 std::optional<ResumeNote> ParseResumeNote(const std::vector<std::string>& lines) {
     // First and last lines tell a whole note from one cut short or from another file.
     if (lines.size() != kResumeNoteLines || lines.front() != kFirstLine ||
-        lines.back() != kLastLine || lines[1].empty()) {
+        lines.back() != std::string(kLastLine) + Check(lines, lines.size() - 1) ||
+        lines[1].empty() || lines[2].empty() || lines[3].empty() != lines[4].empty()) {
         return std::nullopt;
     }
     ResumeNote note;
-    note.resultPath = lines[1];
-    const std::optional<int> choice = Integer(lines[2], 0, 18);
-    const std::optional<int> average = Integer(lines[3], 0, 1);
-    const std::optional<int> threshold = Integer(lines[4], 0, 98);
-    if (!choice || !average || !threshold || lines[5].size() != kChannels) return std::nullopt;
+    note.firstPath = lines[1];
+    note.resultPath = lines[2];
+    note.rawFirst = lines[3];
+    note.rawPath = lines[4];
+    const std::optional<int> ended = Integer(lines[5], 0, 1);
+    const std::optional<int> choice = Integer(lines[kChoiceLine], 0, 18);
+    const std::optional<int> average = Integer(lines[kChoiceLine + 1], 0, 1);
+    const std::optional<int> threshold = Integer(lines[kChoiceLine + 2], 0, 98);
+    const std::string& flags = lines[kChoiceLine + 3];
+    if (!ended || !choice || !average || !threshold || flags.size() != kChannels) {
+        return std::nullopt;
+    }
+    note.ended = *ended == 1;
     note.choice = *choice;
     note.average = *average == 1;
     note.thresholdIndex = *threshold;
     bool anyChannel = false;
     for (int c = 0; c < kChannels; ++c) {
-        const char flag = lines[5][static_cast<std::size_t>(c)];
+        const char flag = flags[static_cast<std::size_t>(c)];
         if (flag != '0' && flag != '1') return std::nullopt;
         note.channels[static_cast<std::size_t>(c)] = flag == '1';
         anyChannel = anyChannel || flag == '1';
     }
     if (!anyChannel) return std::nullopt;
     for (int c = 0; c < kChannels; ++c) {
-        note.tables[static_cast<std::size_t>(c)] = lines[6 + static_cast<std::size_t>(c)];
+        note.tables[static_cast<std::size_t>(c)] =
+            lines[kChoiceLine + 4 + static_cast<std::size_t>(c)];
     }
     return note;
 }
@@ -88,6 +122,27 @@ std::string UnnumberedPath(const std::string& path, int& number) {
     if (!n) return path;
     number = *n;
     return path.substr(0, open) + path.substr(dot);
+}
+
+namespace {
+
+// Whether `path` is `first`, `last` or a numbered file between them of the series of `last`.
+bool InSeries(const std::string& path, const std::string& first, const std::string& last) {
+    if (last.empty()) return false;
+    if (SameFile(path, first) || SameFile(path, last)) return true;
+    int lastNumber = 1;
+    const std::string base = UnnumberedPath(last, lastNumber);
+    int number = 1;
+    UnnumberedPath(path, number);
+    return number > 1 && number < lastNumber && SameFile(path, NumberedPath(base, number));
+}
+
+}  // namespace
+
+bool NamesPartOf(const ResumeNote& note, const std::string& path) {
+    if (FileMissing(path)) return false;
+    return InSeries(path, note.firstPath, note.resultPath) ||
+           InSeries(path, note.rawFirst, note.rawPath);
 }
 
 }  // namespace ts

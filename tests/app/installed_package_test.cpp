@@ -111,5 +111,23 @@ TEST_F(InstalledPackageTest, TheMenuEntryStartsTheProgramInItsDataFolder) {
     EXPECT_FALSE(std::filesystem::exists(home + "/Settings.bin"));
 }
 
+// The recorder's user service, as systemd reads it: no unknown or misspelt setting, a program that
+// is there and runs (the unit's own path, /usr/bin, pointed at the unpacked program), checked on
+// an instance as `systemd-escape --path` names a folder.
+TEST_F(InstalledPackageTest, TheRecorderServiceUnitPassesSystemdsCheck) {
+    std::string unit = ReadAll(root / "usr/lib/systemd/user/trend-record@.service");
+    const std::string program = "ExecStart=/usr/bin/trend-record ";
+    const std::size_t at = unit.find(program);
+    ASSERT_NE(at, std::string::npos) << "no service unit in the package, or another program";
+    unit.replace(at, program.size(), "ExecStart=" + Installed("trend-record") + " ");
+    std::filesystem::create_directories(work / "runtime");
+    WriteAll(work / "trend-record@home-user-records.service", unit);
+    const std::string command =
+        "XDG_RUNTIME_DIR='" + (work / "runtime") + "' systemd-analyze verify --man=no --user '" +
+        (work / "trend-record@home-user-records.service") + "' >'" + (work / "said.txt") + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << ReadAll(work / "said.txt");
+    EXPECT_EQ(ReadAll(work / "said.txt"), "");
+}
+
 }  // namespace
 }  // namespace ts

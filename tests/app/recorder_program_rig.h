@@ -64,4 +64,26 @@ inline Environment EmulatedBridges(const std::string& bridges) {
     return {{"LD_PRELOAD", TS_EMULATOR_PRELOAD}, {"TS_EMULATED_BRIDGES", bridges}};
 }
 
+// A folder with settings that record `choice` (window order) of channels 1, 3 and 6 and name the
+// instrument, the emulated bridge streaming `capture` (once, from the program's start), and a
+// capture without a single frame for runs that get no sample.
+struct LiveRig {
+    TempFolder folder;
+    const std::string settings = folder / "Settings.bin";
+    const std::string capture = folder / "capture.raw";
+    Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + capture);
+    template <class Bytes>
+    LiveRig(int choice, const Bytes& bytes) {
+        WriteAll(settings, Settings(folder, choice, false));
+        WriteAll(capture, bytes);
+        WriteAll(folder / "noise.raw", "no frame in here");
+    }
+    int RunWithoutSample(const std::string& out, const std::string& options,
+                         std::string* said = nullptr) const {
+        return RunRecorder("--settings " + settings + " --out '" + out + "' " + options +
+                               " --replay " + (folder / "noise.raw"),
+                           said);
+    }
+};
+
 }  // namespace ts::recorder_rig

@@ -15,6 +15,7 @@
 #include "file_text.h"
 #include "platform/text_codec.h"
 #include "platform/windows/session_end_window.h"
+#include "record/resume_note.h"
 #include "recorder_exe_rig.h"
 #include "temp_folder.h"
 
@@ -97,6 +98,9 @@ TEST_F(RecorderSessionEndTest, TheEndIsAnsweredOnlyOnceTheStopLineIsWrittenAndTh
     ASSERT_GT(lines.size(), 3u);
     EXPECT_NE(lines.back().find(Cp1251Encoder().Encode(text::kResultStopped)), std::string::npos)
         << "the last line is not the stop line: " << lines.back();
+    // The system's stop, not the user's: the note stays, marked ended, for --resume.
+    const std::optional<ResumeNote> note = ParseResumeNote(Lines(ReadAll(out + ".resume")));
+    EXPECT_TRUE(note && note->ended) << "the note went with the stop";
 }
 
 TEST_F(RecorderSessionEndTest, AStopThatHangsHoldsTheEndNoLongerThanWindowsWaits) {

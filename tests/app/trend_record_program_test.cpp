@@ -77,13 +77,12 @@ TEST(TrendRecordProgramTest, EndsWithAOneLineSummaryOfTheLink) {
 }
 
 TEST(TrendRecordProgramTest, SavesTheRawBytesForAnIdenticalReplay) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     const std::string capture = Capture(1.0);
-    WriteAll(folder / "capture.raw", capture);
-    const std::string common = " --settings " + (folder / "Settings.bin") + " --chunk 1000";
-    ASSERT_EQ(RunRecorder("--out " + (folder / "a.txt") + common + " --replay " +
-                          (folder / "capture.raw") + " --raw " + (folder / "again.raw")),
+    const LiveRig rig(0, capture);
+    const TempFolder& folder = rig.folder;
+    const std::string common = " --settings " + rig.settings + " --chunk 1000";
+    ASSERT_EQ(RunRecorder("--out " + (folder / "a.txt") + common + " --replay " + rig.capture +
+                          " --raw " + (folder / "again.raw")),
               0);
     EXPECT_EQ(ReadAll(folder / "again.raw"), capture);
     ASSERT_EQ(
@@ -155,26 +154,30 @@ TEST(TrendRecordProgramTest, RefusesToNameOneFileTwiceAndDestroysNothing) {
     CheckRefusalsDestroyNothing(RunRecorder, true);
 }
 
-// A closed terminal or a dropped remote session stops a recording as cleanly as Ctrl-C. The
-// instrument streams in real time for far longer than the run, so only the signal can have
-// written the stop line.
+// A closed terminal, a dropped remote session or a service manager stops a recording as cleanly
+// as Ctrl-C. The instrument streams in real time for far longer than the run, so only the signal
+// can have written the stop line. Only the user's own stop ends the recording for good: after
+// SIGTERM or SIGHUP its note stays, and --resume goes on without adding to the stopped part.
 TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     std::uint64_t frames = 0;
-    WriteAll(folder / "capture.raw", Capture(20.0, &frames));
-    const std::string settings = folder / "Settings.bin", out = folder / "out.txt";
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const LiveRig rig(0, Capture(20.0, &frames));
+    for (const auto& [signal, kept] :
+         std::vector<std::pair<int, bool>>{{SIGINT, false}, {SIGTERM, true}, {SIGHUP, true}}) {
         SCOPED_TRACE(signal);
-        const int status = RunRecorderUntil(
-            {"--settings", settings, "--out", out, "--force"},
-            EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")), 1500ms, signal);
+        const std::string out = rig.folder / ("out" + std::to_string(signal) + ".txt");
+        const int status = RunRecorderUntil({"--settings", rig.settings, "--out", out}, rig.bridge,
+                                            1500ms, signal);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 0);
-        const std::vector<std::string> lines = Lines(ReadAll(out));
+        const std::string stopped = ReadAll(out);
+        const std::vector<std::string> lines = Lines(stopped);
         ASSERT_GE(lines.size(), 3u);
         EXPECT_TRUE(EndsWith(lines.back(), kStopLineEnd)) << lines.back();
         EXPECT_LT(lines.size(), frames / 2) << "the capture ended before the signal came";
+        EXPECT_EQ(Exists(out + ".resume"), kept);
+        if (!kept) continue;
+        EXPECT_EQ(rig.RunWithoutSample(out, "--resume"), 1);
+        EXPECT_EQ(ReadAll(out), stopped);
     }
 }
 
@@ -182,9 +185,8 @@ TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
 // blocked disk would hold the program) gives way to a second Ctrl-C or SIGTERM at once; a
 // second hang-up, which a session may well send, does not cut it short.
 TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLines) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
-    WriteAll(folder / "capture.raw", Capture(10.0));
+    const LiveRig rig(0, Capture(10.0));
+    const TempFolder& folder = rig.folder;
     struct Case {
         int first;
         int second;
@@ -193,14 +195,16 @@ TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLine
     for (const Case c :
          {Case{SIGINT, SIGINT, true}, Case{SIGHUP, SIGTERM, true}, Case{SIGHUP, SIGHUP, false}}) {
         SCOPED_TRACE(std::to_string(c.first) + " then " + std::to_string(c.second));
-        const std::string pipe = folder / "raw.fifo", out = folder / "out.txt";
+        // A forced end leaves the note of a cut recording: each case records a file of its own.
+        const std::string pipe = folder / "raw.fifo";
+        const std::string out =
+            folder / ("out" + std::to_string(c.first + 100 * c.second) + ".txt");
         std::filesystem::remove(pipe);
         ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
         const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
         ASSERT_GE(reader, 0);
         const pid_t child = StartRecorder(
-            {"--settings", folder / "Settings.bin", "--out", out, "--raw", pipe, "--force"},
-            EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
+            {"--settings", rig.settings, "--out", out, "--raw", pipe, "--force"}, rig.bridge);
         // The pipe's buffer is full after about half a second of the line.
         std::this_thread::sleep_for(1500ms);
         ::kill(child, c.first);
@@ -227,16 +231,12 @@ TEST(TrendRecordProgramTest, ASecondStopSignalEndsAStopThatHangsLeavingWholeLine
 // hands each tick's records over in whole lines. The file ends with a whole line no older than
 // the tick before the kill (allowing the bridge's own latency and a loaded machine 80 ms more).
 TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     // Frames back to back, two time units apart: the instrument's time runs at 8,228.6 frames
     // of 1/9000 s in a second of the line.
-    WriteAll(folder / "capture.raw", LineFrames(20.0));
+    const LiveRig rig(0, LineFrames(20.0));
     constexpr double kInstrumentSecondsPerSecond = 8228.6 / 9000;
-    const std::string out = folder / "out.txt";
-    const pid_t child =
-        StartRecorder({"--settings", folder / "Settings.bin", "--out", out},
-                      EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")));
+    const std::string out = rig.folder / "out.txt";
+    const pid_t child = StartRecorder({"--settings", rig.settings, "--out", out}, rig.bridge);
     WaitForFile(out);
     const auto started = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(1500ms);
@@ -256,45 +256,94 @@ TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
     EXPECT_GE(recorded, ran - 0.040 - 0.080);
 }
 
-// The whole cycle on the real program: killed while recording, it leaves its note; started again
-// without --resume it refuses to touch the file, and with it ends the cut file and records with
-// the same choices into the next numbered file until a stop removes the note.
-TEST(TrendRecordProgramTest, AKilledRecordingGoesOnWithResumeIntoANewNumberedFile) {
-    TempFolder folder;
-    // Every tenth of a second, channels 1, 3 and 6; the settings name the instrument.
-    WriteAll(folder / "Settings.bin", Settings(folder, 6, false));
-    WriteAll(folder / "capture.raw", LineFrames(20.0));
-    const Environment bridge = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
-    const std::string out = folder / "out.txt", note = folder / "trend-record.resume";
-    const std::vector<std::string> arguments{"--settings", folder / "Settings.bin", "--out", out};
-    const pid_t child = StartRecorder(arguments, bridge);
-    WaitForFile(out);
-    std::this_thread::sleep_for(1s);
-    ::kill(child, SIGKILL);
-    ASSERT_TRUE(WaitForRecorder(child, 10s));
-    ASSERT_TRUE(Exists(note));
-    const std::string cut = ReadAll(out);
+// " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
+const std::string kInterruptedEnd = " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0";
 
-    EXPECT_EQ(RunRecorder("--settings " + (folder / "Settings.bin") + " --out " + out), 2);
-    EXPECT_EQ(ReadAll(out), cut);
-    std::vector<std::string> resumedArguments = arguments;
-    resumedArguments.push_back("--resume");
-    const int status =
-        RunRecorderUntil(resumedArguments, bridge, 2500ms, SIGINT, folder / "output.txt");
+// The whole cycle on the real program, killed three times in a row while recording with a raw
+// capture. Each --resume ends the last part with one interruption line and goes on with the same
+// choices into the next number, the raw capture beside it with the same number; starts that get
+// no sample end nothing twice; neither a new recording nor --force ever takes a part while the
+// note is there; the user's stop at the end removes the note.
+TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartReplacingNothing) {
+    const LiveRig rig(6, LineFrames(20.0));
+    auto part = [&](const char* name, const char* type, int n) {
+        return rig.folder / (name + (n > 1 ? " (" + std::to_string(n) + ")" : "") + type);
+    };
+    const std::string out = part("out", ".txt", 1), note = out + ".resume";
+    std::vector<std::string> arguments{"--settings", rig.settings, "--out",
+                                       out,          "--raw",      part("raw", ".bin", 1)};
+    std::vector<std::string> cut;  // each part as its kill left it
+    for (int run = 1; run <= 3; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        const pid_t child = StartRecorder(arguments, rig.bridge);
+        WaitForFile(part("out", ".txt", run));
+        std::this_thread::sleep_for(800ms);
+        ::kill(child, SIGKILL);
+        ASSERT_TRUE(WaitForRecorder(child, 10s));
+        EXPECT_TRUE(Exists(note));
+        cut.push_back(ReadAll(part("out", ".txt", run)));
+        for (const std::string& taken : {out, part("out", ".txt", run)}) {
+            std::string said;
+            EXPECT_EQ(rig.RunWithoutSample(taken, "--force", &said), 2);
+            EXPECT_NE(said.find("--resume"), std::string::npos) << said;
+        }
+        for (int start = 0; start < (run == 1 ? 2 : 0); ++start) {
+            EXPECT_EQ(rig.RunWithoutSample(out, "--resume"), 1);
+        }
+        if (run == 1) arguments.push_back("--resume");
+    }
+    const std::string said = rig.folder / "said.txt";
+    const int status = RunRecorderUntil(arguments, rig.bridge, 2500ms, SIGINT, said);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(folder / "output.txt");
-
-    const std::string ended = ReadAll(out);
-    EXPECT_EQ(ended.substr(0, cut.size()), cut);
-    // " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
-    EXPECT_TRUE(EndsWith(ended, " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0\r\n"));
-    const std::vector<std::string> resumed = Lines(ReadAll(folder / "out (2).txt"));
-    ASSERT_GT(resumed.size(), 10u);
-    EXPECT_EQ(resumed[1], Lines(cut)[1]);
-    EXPECT_TRUE(EndsWith(resumed.back(), kStopLineEnd));
-    EXPECT_TRUE(RecordsEvery(resumed, 0.1));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(said);
+    EXPECT_NE(ReadAll(said).find("out (4).txt"), std::string::npos);
     EXPECT_FALSE(Exists(note));
-    EXPECT_NE(ReadAll(folder / "output.txt").find("out (2).txt"), std::string::npos);
+
+    for (int n = 1; n <= 3; ++n) {
+        const std::string& before = cut[static_cast<std::size_t>(n - 1)];
+        const std::string ended = ReadAll(part("out", ".txt", n));
+        ASSERT_TRUE(EndsWith(before, "\r\n")) << n;
+        EXPECT_EQ(ended.substr(0, before.size()), before) << n;
+        const std::string added = ended.substr(before.size());
+        EXPECT_TRUE(Lines(added).size() == 1 && EndsWith(added, kInterruptedEnd + "\r\n")) << n;
+    }
+    const std::vector<std::string> last = Lines(ReadAll(part("out", ".txt", 4)));
+    ASSERT_GT(last.size(), 10u);
+    EXPECT_EQ(last[1], Lines(cut[0])[1]);
+    EXPECT_TRUE(EndsWith(last.back(), kStopLineEnd));
+    EXPECT_TRUE(RecordsEvery(last, 0.1));
+    for (int n = 1; n <= 4; ++n) EXPECT_FALSE(ReadAll(part("raw", ".bin", n)).empty()) << n;
+}
+
+// A running recording holds its note, from its start on, while it waits for the instrument as
+// while it records: another recorder with the same --out, with --resume or --force, leaves the
+// note and the file alone. A recorder with another output in the same folder keeps a note of its
+// own, so that the first one's cut still goes on.
+TEST(TrendRecordProgramTest, TwoRecordersNeverTakeTheSameLiveRecording) {
+    const LiveRig rig(6, LineFrames(20.0));
+    const std::string a = rig.folder / "a.txt";
+    pid_t first = 0;
+    for (const bool streaming : {false, true}) {
+        if (first > 0) ::kill(first, SIGINT), WaitForRecorder(first, 10s);
+        first = StartRecorder({"--settings", rig.settings, "--out", a},
+                              streaming ? rig.bridge : EmulatedBridges(""));
+        WaitForFile(streaming ? a : a + ".resume");
+        for (const char* options : {"--resume", "--resume --force", "--force"}) {
+            std::string said;
+            EXPECT_EQ(rig.RunWithoutSample(a, options, &said), 2) << options;
+            EXPECT_NE(said.find("another program records into"), std::string::npos) << said;
+        }
+    }
+    EXPECT_FALSE(Exists(rig.folder / "a (2).txt"));
+    const int status = RunRecorderUntil({"--settings", rig.settings, "--out", rig.folder / "b.txt"},
+                                        rig.bridge, 1500ms, SIGINT);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    ::kill(first, SIGKILL);
+    ASSERT_TRUE(WaitForRecorder(first, 10s));
+    EXPECT_FALSE(EndsWith(ReadAll(a), kInterruptedEnd + "\r\n"));
+    EXPECT_EQ(rig.RunWithoutSample(a, "--resume"), 1);
+    EXPECT_TRUE(EndsWith(ReadAll(a), kInterruptedEnd + "\r\n"));
 }
 
 // Keeps the program's main thread off the processor for `pause`, as a loaded machine or a
@@ -311,10 +360,9 @@ void PauseMainThread(pid_t child, std::chrono::milliseconds pause) {
 // Time in which the program did not run is not silence of the line: after a pause the link
 // stays up and the instrument is never re-enumerated.
 TEST(TrendRecordProgramTest, APauseOfTheProgramIsNotTakenForASilentLink) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     // Some seven seconds of the line, longer than the run.
-    WriteAll(folder / "capture.raw", Capture(10.0));
+    const LiveRig rig(0, Capture(10.0));
+    const TempFolder& folder = rig.folder;
     // The bridge as the re-enumeration tool finds it; the tool rewrites "authorized".
     const std::string device = folder / "sys/bus/usb/devices/1-1";
     std::filesystem::create_directories(device);
@@ -322,12 +370,11 @@ TEST(TrendRecordProgramTest, APauseOfTheProgramIsNotTakenForASilentLink) {
     WriteAll(device + "/idProduct", "6001\n");
     WriteAll(device + "/serial", "TS000001\n");
     WriteAll(device + "/authorized", "1");
-    Environment environment = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
+    Environment environment = rig.bridge;
     environment.emplace_back("TS_SYSFS_ROOT", folder / "sys");
     const std::string output = folder / "output.txt";
-    const pid_t child =
-        StartRecorder({"--settings", folder / "Settings.bin", "--out", folder / "out.txt"},
-                      environment, {}, output);
+    const pid_t child = StartRecorder({"--settings", rig.settings, "--out", folder / "out.txt"},
+                                      environment, {}, output);
     std::this_thread::sleep_for(1000ms);
     PauseMainThread(child, 1000ms);
     std::this_thread::sleep_for(3000ms);
@@ -379,17 +426,14 @@ TEST(TrendRecordProgramTest, ARunWithoutASampleOfTheInstrumentFailsAndLeavesNoFi
 
 // On a full disk the start line cannot be written: live as in a replay, that ends the run.
 TEST(TrendRecordProgramTest, AStartLineThatCannotBeWrittenEndsALiveRunAtOnce) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
-    WriteAll(folder / "capture.raw", Capture(2.0));
-    const std::string output = folder / "output.txt";
+    const LiveRig rig(0, Capture(2.0));
+    const TempFolder& folder = rig.folder;
     pid_t child = -1;
     {
         // Inherited by the program; our own files are written before and after.
         FileSizeLimit full(8);
-        child = StartRecorder({"--settings", folder / "Settings.bin", "--out", folder / "out.txt"},
-                              EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw")), {},
-                              output);
+        child =
+            StartRecorder({"--settings", rig.settings, "--out", folder / "out.txt"}, rig.bridge);
     }
     const std::optional<int> status = WaitForRecorder(child, 10s);
     ASSERT_TRUE(status) << "still running";
@@ -405,24 +449,20 @@ TEST(TrendRecordProgramTest, AStartLineThatCannotBeWrittenEndsALiveRunAtOnce) {
 // The real path end to end: libftdi1 and the driver on an emulated bridge whose instrument
 // streams the capture at the line rate, against a replay of the same capture.
 TEST(TrendRecordProgramTest, RecordsFromAnEmulatedInstrumentWhatAReplayOfItsCaptureRecords) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 0, false));
     // Two seconds of the simulated instrument, noise and corrupt frames included, go down the
     // line in about one and a half.
-    WriteAll(folder / "capture.raw", Capture(2.0));
-    const std::string settings = folder / "Settings.bin", live = folder / "live.txt";
-    ASSERT_EQ(RunRecorder("--settings " + settings + " --out " + (folder / "replay.txt") +
-                          " --replay " + (folder / "capture.raw")),
-              0);
-
-    const std::string bridges = "KSL214.8N,TS000001," + (folder / "capture.raw");
-    const int status = RunRecorderUntil({"--settings", settings, "--out", live},
-                                        EmulatedBridges(bridges), 4000ms, SIGINT);
+    const LiveRig rig(0, Capture(2.0));
+    const std::string live = rig.folder / "live.txt", replay = rig.folder / "replay.txt";
+    ASSERT_EQ(
+        RunRecorder("--settings " + rig.settings + " --out " + replay + " --replay " + rig.capture),
+        0);
+    const int status =
+        RunRecorderUntil({"--settings", rig.settings, "--out", live}, rig.bridge, 4000ms, SIGINT);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     const std::vector<std::string> records = RecordLines(ReadAll(live));
     ASSERT_GT(records.size(), 10000u);
-    EXPECT_TRUE(records == RecordLines(ReadAll(folder / "replay.txt")));
+    EXPECT_TRUE(records == RecordLines(ReadAll(replay)));
 }
 
 }  // namespace

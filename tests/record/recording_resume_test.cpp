@@ -23,14 +23,14 @@ protected:
     void RecordInto(const std::string& name) {
         WindowRuns::RecordInto(name, kTenthOfASecond, {2, 5});
     }
+    void RecordAndKill(const std::string& name, double seconds) {
+        WindowRuns::RecordAndKill(name, kTenthOfASecond, {2, 5}, seconds);
+    }
 };
 
 TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewNumberedFile) {
-    Tick(0.5);
-    RecordInto("result.txt");
-    Tick(3);
+    RecordAndKill("result.txt", 3);
     ASSERT_TRUE(std::filesystem::exists(NotePath()));
-    Kill();
     // A power cut in the middle of a line.
     const std::string before = ReadAll(Path("result.txt")) + "0,00001";
     WriteAll(Path("result.txt"), before);
@@ -63,12 +63,54 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
     EXPECT_TRUE(RecordsEvery(resumed, 0.1));
 }
 
-// The user's own recording, started before the instrument streams, takes the resume's place.
-TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
+// Starts that find the cut before the instrument streams (an update that restarts twice, a
+// computer started without the instrument) end the cut part once; the one that meets the
+// instrument goes on.
+TEST_F(RecordingResumeTest, TheCutPartIsEndedOnceHoweverManyStartsFindIt) {
+    RecordAndKill("result.txt", 1);
+    const std::size_t cut = Lines(ReadAll(Path("result.txt"))).size();
+    for (int start = 0; start < 3; ++start) {
+        Start();
+        Kill();
+    }
+    Start();
+    Tick(2);
+    ASSERT_TRUE(st().recording.RecordingActive);
+    EXPECT_EQ(st().recording.ResultFileName, Path("result (2).txt"));
+    EXPECT_EQ(Lines(ReadAll(Path("result.txt"))).size(), cut + 1);
+}
+
+// A second window on the folder of a recording window finds a live recording's note, not a cut
+// one: the file gets no interruption line, nothing goes on in a new file, and a recording of the
+// second's own neither replaces the note nor removes it at its stop.
+TEST_F(RecordingResumeTest, ASecondWindowLeavesTheNoteOfALiveRecordingAlone) {
     Tick(0.5);
     RecordInto("result.txt");
     Tick(1);
-    Kill();
+    const std::string note = ReadAll(NotePath());
+    WindowRuns::Run second(driver, platform);
+    second.station.Construct();
+    for (int tick = 0; tick < 25; ++tick) second.station.Timer_25HzTimer();
+    EXPECT_TRUE(Contains(second.station.form.Label_FileRecordTime.Hint, text::kNoteResumeHeld));
+    EXPECT_FALSE(second.station.recording.RecordingActive);
+    EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
+    Tick(1);
+    EXPECT_TRUE(RecordsEvery(Lines(ReadAll(Path("result.txt"))), 0.1)) << "a line was put in";
+
+    second.ui.resultFileAnswers.push_back(Path("other.txt"));
+    second.station.B_FileClick();
+    second.station.B_FileSaveStartClick();
+    ASSERT_TRUE(second.station.recording.RecordingActive);
+    EXPECT_TRUE(Contains(second.station.form.Label_FileRecordTime.Hint, text::kNoteResumeNotNoted));
+    second.station.B_FileSaveStopClick();
+    EXPECT_EQ(ReadAll(NotePath()), note);
+    st().B_FileSaveStopClick();
+    EXPECT_FALSE(std::filesystem::exists(NotePath()));
+}
+
+// The user's own recording, started before the instrument streams, takes the resume's place.
+TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
+    RecordAndKill("result.txt", 1);
     Start();
     RecordInto("mine.txt");
     Tick(1);
@@ -89,17 +131,14 @@ TEST_F(RecordingResumeTest, ANoteThatCannotBeFollowedIsToldInTheHintAndChangesNo
     ResumeNote valid;
     valid.choice = 1;
     valid.channels = {true, false, false, false, false, false};
-    valid.resultPath = Path("result.txt");
+    valid.resultPath = valid.firstPath = Path("result.txt");
     const std::string whole = FormatResumeNote(valid);
     for (const Case& c :
          {Case{"damaged", whole.substr(0, whole.size() / 2), false, text::kNoteResumeDamaged},
           Case{"not a number", "x" + whole, false, text::kNoteResumeDamaged},
           Case{"cut file gone", "", true, text::kNoteResumeFileGone}}) {
         SCOPED_TRACE(c.what);
-        Tick(0.5);
-        RecordInto("result.txt");
-        Tick(1);
-        Kill();
+        RecordAndKill("result.txt", 1);
         if (!c.note.empty()) WriteAll(NotePath(), c.note);
         if (c.removeCutFile) std::filesystem::remove(Path("result.txt"));
         const std::string cutFile = ReadAll(Path("result.txt"));

@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include "file_text.h"
+#include "temp_folder.h"
 
 namespace ts {
 namespace {
 
 ResumeNote AllSet() {
     ResumeNote note;
-    note.resultPath = "/данные/серия 1/result.txt";
+    note.firstPath = "/данные/серия 1/result.txt";
+    note.resultPath = "/данные/серия 1/result (3).txt";
+    note.rawFirst = "/данные/raw.bin";
+    note.rawPath = "/данные/raw (3).bin";
+    note.ended = true;
     note.choice = 18;
     note.average = true;
     note.thresholdIndex = 98;
@@ -22,16 +27,52 @@ TEST(ResumeNoteTest, ReadsBackWhatItWroteAndNothingThatIsNotWhole) {
     const std::vector<std::string> lines = Lines(FormatResumeNote(AllSet()));
     ASSERT_EQ(lines.size(), kResumeNoteLines);
     EXPECT_EQ(ParseResumeNote(lines), AllSet());
-    // Each of these lines made bad in turn: the note is refused, never half taken.
-    const std::vector<std::pair<std::size_t, std::string>> damages = {
-        {0, "some other file"}, {1, ""},      {2, "19"},     {2, "1x"}, {3, "2"}, {4, "99"},
-        {5, "000000"},          {5, "10100"}, {5, "1010a1"}, {12, "en"}};
+    // Each of these lines made bad in turn: the note is refused, never half taken. A line that
+    // reads well but is not what was written (a write over the note cut short) is refused too.
+    const std::vector<std::pair<std::size_t, std::string>> damages = {{0, "some other file"},
+                                                                      {1, ""},
+                                                                      {2, ""},
+                                                                      {4, ""},
+                                                                      {5, "2"},
+                                                                      {6, "19"},
+                                                                      {6, "1x"},
+                                                                      {7, "2"},
+                                                                      {8, "99"},
+                                                                      {9, "000000"},
+                                                                      {9, "10100"},
+                                                                      {9, "1010a1"},
+                                                                      {11, "/t/3.txt"},
+                                                                      {5, "0"},
+                                                                      {16, "end"}};
     for (const auto& [index, text] : damages) {
         std::vector<std::string> damaged = lines;
         damaged[index] = text;
         EXPECT_FALSE(ParseResumeNote(damaged)) << index << ": " << text;
     }
     EXPECT_FALSE(ParseResumeNote({lines.begin(), lines.end() - 1}));
+}
+
+// The parts of a recording cut twice, results and raw capture; a numbered file past the part
+// being written, or one of another series, is none of them.
+TEST(ResumeNoteTest, TellsTheFilesThatArePartsOfTheRecording) {
+    TempFolder folder;
+    for (const char* name : {"out.txt", "out (2).txt", "out (3).txt", "out (4).txt", "outer.txt",
+                             "raw.bin", "raw (3).bin", "raw (4).bin"}) {
+        WriteAll(folder / name, "x\r\n");
+    }
+    ResumeNote note;
+    note.firstPath = folder / "out.txt";
+    note.resultPath = folder / "out (3).txt";
+    note.rawFirst = folder / "raw.bin";
+    note.rawPath = folder / "raw (3).bin";
+    for (const char* name : {"out.txt", "./out (2).txt", "out (3).txt", "raw.bin", "raw (3).bin"}) {
+        EXPECT_TRUE(NamesPartOf(note, folder / name)) << name;
+    }
+    for (const char* name : {"out (4).txt", "raw (4).bin", "outer.txt", "out (5).txt"}) {
+        EXPECT_FALSE(NamesPartOf(note, folder / name)) << name;
+    }
+    note.rawFirst = note.rawPath = "";
+    EXPECT_FALSE(NamesPartOf(note, folder / "raw.bin"));
 }
 
 TEST(ResumeNoteTest, NumbersTheNameAndTakesANumberOff) {

@@ -314,11 +314,9 @@ TEST(SoakTest, AnHourWithAKillHalfWayLosesOnlyTheTicksAroundIt) {
     runs.instrument->onFrameSent = [&](int, const Sample& s) { sent.push_back(s.Value[0]); };
 
     // Each file's first record is the sample latest at its start; the rest follow it one by one.
-    runs.Tick(1);
-    runs.RecordInto("hour.txt", kRecordChoiceAll, {1});
-    const std::size_t firstOfCut = sent.size() - 1;
-    runs.Tick(1800);
-    runs.Kill();
+    std::size_t firstOfCut = 0;
+    runs.RecordAndKill("hour.txt", kRecordChoiceAll, {1}, 1800,
+                       [&] { firstOfCut = sent.size() - 1; });
     runs.instrument->Advance(WindowRuns::kTick);  // the tick in which nothing runs
     runs.Start();
     std::size_t firstOfResumed = 0;
@@ -354,8 +352,8 @@ TEST(SoakTest, AnHourWithAKillHalfWayLosesOnlyTheTicksAroundIt) {
     // Lost: what the instrument sent in the tick the program was gone and in the restart's first.
     const std::size_t lost = firstOfResumed - lastOfCut - 1;
     EXPECT_LE(lost, static_cast<std::size_t>(2 * WindowRuns::kTick * kSamplesPerSecond + 1));
-    std::printf("soak: %zu samples in an hour, %zu lost around the kill\n", sent.size() - firstOfCut,
-                lost);
+    std::printf("soak: %zu samples in an hour, %zu lost around the kill\n",
+                sent.size() - firstOfCut, lost);
 }
 
 }  // namespace

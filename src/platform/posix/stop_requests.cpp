@@ -11,10 +11,12 @@ namespace ts {
 namespace {
 
 volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t stopBySystem = 0;
 
 void OnStopSignal(int signal) {
     // A hang-up may well come twice as a session goes; only a person asks twice.
     if (stopRequested == 0 || signal == SIGHUP) {
+        if (stopRequested == 0) stopBySystem = signal != SIGINT ? 1 : 0;
         stopRequested = 1;
         return;
     }
@@ -38,6 +40,8 @@ void CatchStopRequests() {
 }
 
 bool StopRequested() { return stopRequested != 0; }
+
+bool StopAskedBySystem() { return stopBySystem != 0; }
 
 void StopFinished() {}
 

@@ -16,6 +16,7 @@ namespace {
 constexpr DWORD kSessionEndWaitMs = 5000;
 
 std::atomic<bool> stopRequested{false};
+std::atomic<bool> stopBySystem{false};
 std::atomic<bool> stopFinished{false};
 
 // Manual-reset events: one set by a stop request, which wakes the recorder's sleep; one set by
@@ -49,6 +50,8 @@ void RequestStop() {
 // The session or the console ends: Windows ends the process as soon as this returns, so the stop
 // line and the closed file must come first.
 void StopBeforeTheEnd() {
+    // The system's stop when it comes first: a Ctrl+C before it was the user's.
+    if (!stopRequested) stopBySystem = true;
     RequestStop();
     WaitFor(FinishedEvent(), stopFinished, kSessionEndWaitMs);
 }
@@ -92,6 +95,8 @@ void CatchStopRequests() {
 }
 
 bool StopRequested() { return stopRequested; }
+
+bool StopAskedBySystem() { return stopBySystem; }
 
 void StopFinished() {
     stopFinished = true;

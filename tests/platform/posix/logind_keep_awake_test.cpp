@@ -124,12 +124,11 @@ TEST(LogindKeepAwakeTest, NoBusOrASilentOneGivesNoLockAndHoldsNothingUp) {
 // trend-record holds the lock from its first sample until a stop by a signal; with no bus it
 // records all the same, says so once, and ends well.
 TEST(LogindKeepAwakeTest, TheRecorderHoldsTheLockWhileItRecordsOrSaysOnceThatItCannot) {
-    TempFolder folder;
-    WriteAll(folder / "Settings.bin", Settings(folder, 9, false));
-    WriteAll(folder / "capture.raw", Capture(20.0));
-    const std::vector<std::string> arguments{"--settings", folder / "Settings.bin", "--out",
+    const LiveRig rig(9, Capture(20.0));
+    const TempFolder& folder = rig.folder;
+    const std::vector<std::string> arguments{"--settings", rig.settings, "--out",
                                              folder / "out.txt", "--force"};
-    Environment environment = EmulatedBridges("KSL214.8N,TS000001," + (folder / "capture.raw"));
+    Environment environment = rig.bridge;
     {
         MockLogind logind;
         ASSERT_FALSE(logind.address().empty());
@@ -143,15 +142,17 @@ TEST(LogindKeepAwakeTest, TheRecorderHoldsTheLockWhileItRecordsOrSaysOnceThatItC
         EXPECT_TRUE(logind.Inhibitors(0).empty());
     }
     environment.back().second = "unix:path=" + (folder / "none");
-    const int status =
-        RunRecorderUntil(arguments, environment, 1500ms, SIGINT, folder / "output.txt");
+    // SIGTERM kept the first recording's note, and with it its file: the second has its own.
+    std::vector<std::string> second = arguments;
+    second[3] = folder / "out2.txt";
+    const int status = RunRecorderUntil(second, environment, 1500ms, SIGINT, folder / "output.txt");
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     const std::string output = ReadAll(folder / "output.txt");
     const std::string note(text::kNoteSleepNotHeld);
     ASSERT_NE(output.find(note), std::string::npos) << output;
     EXPECT_EQ(output.find(note, output.find(note) + 1), std::string::npos) << output;
-    EXPECT_GE(Lines(ReadAll(folder / "out.txt")).size(), 4u);
+    EXPECT_GE(Lines(ReadAll(folder / "out2.txt")).size(), 4u);
 }
 
 }  // namespace
