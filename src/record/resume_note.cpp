@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view kFirstLine = "trend-station cut recording 2";
 constexpr std::string_view kLastLine = "end ";
 constexpr std::size_t kChoiceLine = 6;
+constexpr std::string_view kFirstVersionFirstLine = "trend-station cut recording 1";
+constexpr std::size_t kFirstVersionLines = 13;
 
 // FNV-1a of the note's other lines, as eight hex digits.
 std::string Check(const std::vector<std::string>& lines, std::size_t count) {
@@ -56,7 +58,27 @@ std::string FormatResumeNote(const ResumeNote& note) {
     return text;
 }
 
+namespace {
+
+// The note of the version before, which had one part and no raw capture: a recording cut just
+// before an update still carries on after it.
+std::optional<ResumeNote> ParseFirstVersionNote(const std::vector<std::string>& lines) {
+    if (lines.size() != kFirstVersionLines || lines.front() != kFirstVersionFirstLine ||
+        lines.back() != "end" || lines[1].empty()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> current{std::string(kFirstLine), lines[1], lines[1], "", "", "0"};
+    current.insert(current.end(), lines.begin() + 2, lines.end() - 1);
+    current.push_back(std::string(kLastLine) + Check(current, current.size()));
+    return ParseResumeNote(current);
+}
+
+}  // namespace
+
 std::optional<ResumeNote> ParseResumeNote(const std::vector<std::string>& lines) {
+    if (!lines.empty() && lines.front() == kFirstVersionFirstLine) {
+        return ParseFirstVersionNote(lines);
+    }
     // First and last lines tell a whole note from one cut short or from another file.
     if (lines.size() != kResumeNoteLines || lines.front() != kFirstLine ||
         lines.back() != std::string(kLastLine) + Check(lines, lines.size() - 1) ||

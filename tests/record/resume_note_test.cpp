@@ -52,6 +52,32 @@ TEST(ResumeNoteTest, ReadsBackWhatItWroteAndNothingThatIsNotWhole) {
     EXPECT_FALSE(ParseResumeNote({lines.begin(), lines.end() - 1}));
 }
 
+// A recording cut just before an update to this version carries on: the earlier note had one
+// part, no raw capture, and no check line.
+TEST(ResumeNoteTest, ReadsTheEarlierVersionsNote) {
+    const std::vector<std::string> earlier = {"trend-station cut recording 1",
+                                              "/данные/result.txt",
+                                              "18",
+                                              "1",
+                                              "98",
+                                              "010011",
+                                              "",
+                                              "/t/2.txt",
+                                              "",
+                                              "",
+                                              "/t/5.txt",
+                                              "C:\\t\\6.txt",
+                                              "end"};
+    ResumeNote expected = AllSet();
+    expected.firstPath = expected.resultPath = "/данные/result.txt";
+    expected.rawFirst = expected.rawPath = "";
+    expected.ended = false;
+    EXPECT_EQ(ParseResumeNote(earlier), expected);
+    std::vector<std::string> cut = earlier;
+    cut.back() = "en";
+    EXPECT_FALSE(ParseResumeNote(cut));
+}
+
 // The parts of a recording cut twice, results and raw capture; a numbered file past the part
 // being written, or one of another series, is none of them.
 TEST(ResumeNoteTest, TellsTheFilesThatArePartsOfTheRecording) {
