@@ -62,6 +62,10 @@ set_target_properties(devcon_double PROPERTIES OUTPUT_NAME devcon RUNTIME_OUTPUT
 add_executable(trend-record cli/trend_record_main.cpp)
 target_link_libraries(trend-record PRIVATE core d2xx_driver)
 set_target_properties(trend-record PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# ---- summary and export of result files ----
+add_executable(trend-file cli/trend_file_main.cpp)
+target_link_libraries(trend-file PRIVATE core)
+set_target_properties(trend-file PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 if(TS_BUILD_TESTS)
   # ---- core tests: every test that is not about a Linux-only unit ----

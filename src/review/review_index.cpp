@@ -1,0 +1,755 @@
+#include "review/review_index.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "record/resume_note.h"
+
+namespace ts::review {
+
+namespace {
+
+// Bytes read at a time by the pass and when records are read back.
+constexpr std::size_t kChunkBytes = 1 << 20;
+// Bytes read at the open from a part's start and end.
+constexpr std::size_t kHeadBytes = 4096;
+constexpr std::size_t kTailBytes = 4096;
+// Lines sampled at the open, across all parts, for the picture before the pass is through.
+constexpr int kPreviewLines = 2048;
+// A span with at most this many records (or eight a column) is drawn from the records.
+constexpr std::uint64_t kRawRecordsAtLeast = 16384;
+constexpr std::uint64_t kRawRecordsPerColumn = 8;
+// Records folded in at once under the lock.
+constexpr std::size_t kBatchRecords = 4096;
+
+// Splits `bytes` into lines ending in LF (a CR before it dropped); calls `line(text, start)`
+// with the offset of each line in `bytes`. Returns the bytes of the whole lines.
+template <typename F>
+std::size_t ForEachLine(const char* bytes, std::size_t size, F&& line) {
+    std::size_t at = 0;
+    while (at < size) {
+        const void* found = std::memchr(bytes + at, '\n', size - at);
+        if (found == nullptr) break;
+        const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
+        std::size_t end = lf;
+        if (end > at && bytes[end - 1] == '\r') --end;
+        if (!line(std::string_view(bytes + at, end - at), at)) return lf + 1;
+        at = lf + 1;
+    }
+    return at;
+}
+
+std::string_view WithoutCr(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+// What the open learns of a part from its first and last bytes.
+struct PartLook {
+    Part part;
+    StampFields startStamp;
+    std::vector<StampFields> endStamps;
+    std::int64_t lastElapsedNs = -1;
+    std::uint64_t size = 0;
+};
+
+// Empty when `path` is a result file's part; else why not.
+std::string LookAtPart(const std::string& path, PartLook& look) {
+    SystemFile file;
+    if (!file.OpenRegularForReading(path)) return "cannot read " + path;
+    const std::int64_t size = file.Size();
+    if (size < 0) return "cannot read " + path;
+    look.size = static_cast<std::uint64_t>(size);
+    look.part.path = path;
+    char head[kHeadBytes];
+    const std::ptrdiff_t got = file.ReadAt(0, head, sizeof head);
+    if (got < 0) return "cannot read " + path;
+    int lineNumber = 0;
+    bool header = false;
+    ForEachLine(head, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
+        ++lineNumber;
+        if (lineNumber == 1) {
+            if (StampedLineKind(line) == LineKind::Start) ParseStamp(line, look.startStamp);
+            return StampedLineKind(line) == LineKind::Start;
+        }
+        header = ParseHeaderLine(line, look.part.fieldChannel, look.part.fields);
+        return false;
+    });
+    if (!header) return path + " is no result file (no start line and header)";
+    // The end: the last stamped line and the last record.
+    const std::uint64_t from = look.size > kTailBytes ? look.size - kTailBytes : 0;
+    char tail[kTailBytes];
+    const std::ptrdiff_t tailGot = file.ReadAt(from, tail, static_cast<std::size_t>(look.size - from));
+    if (tailGot < 0) return "cannot read " + path;
+    std::size_t start = 0;
+    if (from > 0) {
+        const void* lf = std::memchr(tail, '\n', static_cast<std::size_t>(tailGot));
+        start = lf == nullptr ? static_cast<std::size_t>(tailGot)
+                              : static_cast<std::size_t>(static_cast<const char*>(lf) - tail) + 1;
+    }
+    ForEachLine(tail + start, static_cast<std::size_t>(tailGot) - start,
+                [&](std::string_view line, std::size_t) {
+                    RecordLine record;
+                    if (ParseRecordLine(line, look.part.fields, record)) {
+                        look.lastElapsedNs = std::max(look.lastElapsedNs, record.elapsedNs);
+                        return true;
+                    }
+                    const LineKind kind = StampedLineKind(line);
+                    StampFields stamp;
+                    if ((kind == LineKind::Stop || kind == LineKind::Interrupted) &&
+                        ParseStamp(line, stamp)) {
+                        look.endStamps.push_back(stamp);
+                    }
+                    look.part.interrupted = kind == LineKind::Interrupted;
+                    look.part.stopped = kind == LineKind::Stop;
+                    return true;
+                });
+    return {};
+}
+
+void AddValue(RecordingIndex::Block& b, int c, double v) {
+    const auto i = static_cast<std::size_t>(c);
+    if (!std::isfinite(v)) return;
+    if (b.count[i] == 0 || v < b.min[i]) b.min[i] = v;
+    if (b.count[i] == 0 || v > b.max[i]) b.max[i] = v;
+    b.sum[i] += v;
+    ++b.count[i];
+}
+
+void Merge(RecordingIndex::Block& into, const RecordingIndex::Block& b) {
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        if (b.count[c] == 0) continue;
+        if (into.count[c] == 0 || b.min[c] < into.min[c]) into.min[c] = b.min[c];
+        if (into.count[c] == 0 || b.max[c] > into.max[c]) into.max[c] = b.max[c];
+        into.sum[c] += b.sum[c];
+        into.count[c] += b.count[c];
+    }
+    into.lastNs = b.lastNs;
+    into.records += b.records;
+    ++into.children;
+}
+
+void AddToColumn(ColumnValue* column, const RecordingIndex::Block& b) {
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        if (b.count[c] == 0) continue;
+        ColumnValue& v = column[c];
+        if (v.count == 0 || b.min[c] < v.min) v.min = b.min[c];
+        if (v.count == 0 || b.max[c] > v.max) v.max = b.max[c];
+        v.mean += b.sum[c];
+        v.count += b.count[c];
+    }
+}
+
+void AddToColumn(ColumnValue* column, const Record& r) {
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        if ((r.present & (1u << c)) == 0 || !std::isfinite(r.value[c])) continue;
+        ColumnValue& v = column[c];
+        if (v.count == 0 || r.value[c] < v.min) v.min = r.value[c];
+        if (v.count == 0 || r.value[c] > v.max) v.max = r.value[c];
+        v.mean += r.value[c];
+        ++v.count;
+    }
+}
+
+Record RecordOf(const RecordLine& line, const Part& part, int partIndex) {
+    Record r;
+    r.timeNs = part.offsetNs + line.elapsedNs;
+    r.part = partIndex;
+    for (int f = 0; f < part.fields; ++f) {
+        const auto channel = static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
+        r.value[channel] = line.value[static_cast<std::size_t>(f)];
+        r.present = static_cast<std::uint8_t>(r.present | (1u << channel));
+    }
+    return r;
+}
+
+}  // namespace
+
+struct RecordingIndex::Pass {
+    RecordingIndex& index;
+    std::vector<char> buffer = std::vector<char>(kChunkBytes);
+    struct Pending {
+        Record record;
+        std::uint64_t offset;
+    };
+    std::vector<Pending> batch = std::vector<Pending>(kBatchRecords);
+    std::size_t batched = 0;
+    std::uint64_t damaged = 0;
+    std::uint64_t firstDamagedLine = 0;
+    bool interruptedSeen = false;
+    bool stoppedSeen = false;
+    std::int64_t lastElapsed = -1;
+
+    // Folds the batch in; `wholeBytes` of the part `part` are read.
+    void Publish(int part, std::uint64_t wholeBytes, std::uint64_t newlyRead) {
+        std::lock_guard lock(index.mutex_);
+        auto& levels = index.levels_;
+        for (std::size_t i = 0; i < batched; ++i) {
+            const Record& r = batch[i].record;
+            if (levels.empty()) levels.emplace_back();
+            auto& fine = levels[0];
+            if (fine.empty() || fine.back().records == kBlockRecords ||
+                fine.back().part != static_cast<std::uint32_t>(part)) {
+                if (!fine.empty()) index.CloseTail(0);
+                Block b;
+                b.firstNs = r.timeNs;
+                b.offset = batch[i].offset;
+                b.part = static_cast<std::uint32_t>(part);
+                levels[0].push_back(b);
+            }
+            Block& b = levels[0].back();
+            for (int c = 0; c < kChannels; ++c) {
+                if (r.present & (1u << c)) AddValue(b, c, r.value[static_cast<std::size_t>(c)]);
+            }
+            b.lastNs = r.timeNs;
+            ++b.records;
+            ++b.children;
+            index.indexedNs_ = r.timeNs;
+            index.endNs_ = std::max(index.endNs_, r.timeNs);
+        }
+        batched = 0;
+        Part& p = index.parts_[static_cast<std::size_t>(part)];
+        if (lastElapsed >= 0) p.lastNs = p.offsetNs + lastElapsed;
+        p.interrupted = interruptedSeen;
+        p.stopped = stoppedSeen;
+        index.partBytes_[static_cast<std::size_t>(part)] = wholeBytes;
+        index.progress_.bytesRead += newlyRead;
+        if (damaged > index.damage_.lines && index.damage_.lines == 0) {
+            index.damage_.firstPart = part;
+            index.damage_.firstLine = firstDamagedLine;
+        }
+        index.damage_.lines = std::max(index.damage_.lines, damaged);
+    }
+
+    void Line(int part, const Part& p, std::string_view line, std::uint64_t offset,
+              std::uint64_t number, std::uint64_t wholeBytes) {
+        if (number <= 2) return;  // the start line and the header, read at the open
+        RecordLine record;
+        if (ParseRecordLine(line, p.fields, record) && record.elapsedNs >= lastElapsed &&
+            !stoppedSeen && !interruptedSeen) {
+            lastElapsed = record.elapsedNs;
+            batch[batched++] = {RecordOf(record, p, part), offset};
+            if (batched == batch.size()) Publish(part, wholeBytes, 0);
+            return;
+        }
+        const LineKind kind = StampedLineKind(line);
+        if ((kind == LineKind::Stop || kind == LineKind::Interrupted) && !stoppedSeen &&
+            !interruptedSeen) {
+            (kind == LineKind::Stop ? stoppedSeen : interruptedSeen) = true;
+            return;
+        }
+        if (damaged++ == 0) firstDamagedLine = number;
+    }
+};
+
+// Merges the finished last block of `level` into the level above.
+void RecordingIndex::CloseTail(std::size_t level) {
+    if (levels_.size() == level + 1) levels_.emplace_back();
+    const Block& child = levels_[level].back();
+    auto& above = levels_[level + 1];
+    if (above.empty() || above.back().children == kLevelFanout) {
+        if (!above.empty()) CloseTail(level + 1);
+        Block b = child;
+        b.children = 1;
+        levels_[level + 1].push_back(b);
+        return;
+    }
+    Merge(above.back(), child);
+}
+
+RecordingIndex::~RecordingIndex() { Close(); }
+
+void RecordingIndex::Close() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+std::string RecordingIndex::Open(const std::string& path, const OpenOptions& options) {
+    Close();
+    std::vector<PartLook> looks;
+    std::string current = path;
+    for (;;) {
+        PartLook look;
+        const std::string problem = LookAtPart(current, look);
+        if (!problem.empty()) {
+            if (looks.empty()) return problem;
+            break;  // the chain ends before a file that is no part of it
+        }
+        looks.push_back(std::move(look));
+        if (!looks.back().part.interrupted) break;
+        int number = 1;
+        const std::string base = UnnumberedPath(current, number);
+        current = NumberedPath(base, number + 1);
+    }
+    std::vector<StampFields> stamps;
+    for (const PartLook& look : looks) {
+        stamps.push_back(look.startStamp);
+        stamps.insert(stamps.end(), look.endStamps.begin(), look.endStamps.end());
+    }
+    const DateOrder order =
+        DecideDateOrder(stamps.data(), static_cast<int>(stamps.size()), options.dateOrder);
+
+    std::lock_guard lock(mutex_);
+    options_ = options;
+    parts_.clear();
+    gaps_.clear();
+    levels_.clear();
+    preview_.clear();
+    readers_.clear();
+    damage_ = {};
+    channels_ = 0;
+    endNs_ = 0;
+    indexedNs_ = -1;
+    passDone_ = false;
+    stop_ = false;
+    progress_ = {};
+    dateOrder_ = order;
+    for (std::size_t i = 0; i < looks.size(); ++i) {
+        Part part = looks[i].part;
+        StampDateTime(looks[i].startStamp, order, part.start);
+        PlacePart(part, looks[i].lastElapsedNs);
+        progress_.bytesTotal += looks[i].size;
+        parts_.push_back(part);
+    }
+    partBytes_.assign(parts_.size(), 0);
+    readers_.resize(parts_.size());
+
+    // A few lines from all over the recording, so that the whole of it shows at once.
+    for (std::size_t i = 0; i < looks.size(); ++i) {
+        SystemFile file;
+        if (!file.OpenRegularForReading(parts_[i].path)) continue;
+        const auto share = static_cast<std::uint64_t>(
+            static_cast<double>(kPreviewLines) * static_cast<double>(looks[i].size) /
+            static_cast<double>(std::max<std::uint64_t>(progress_.bytesTotal, 1)));
+        for (std::uint64_t k = 0; k < share; ++k) {
+            char bytes[512];
+            const std::uint64_t at = looks[i].size * k / share;
+            const std::ptrdiff_t got = file.ReadAt(at, bytes, sizeof bytes);
+            if (got <= 0) continue;
+            bool first = true;
+            ForEachLine(bytes, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
+                if (first && at > 0) {
+                    first = false;
+                    return true;  // the rest of a line begun before
+                }
+                RecordLine record;
+                if (ParseRecordLine(line, parts_[i].fields, record)) {
+                    const Record r = RecordOf(record, parts_[i], static_cast<int>(i));
+                    if (preview_.empty() || r.timeNs > preview_.back().timeNs) preview_.push_back(r);
+                }
+                return false;
+            });
+        }
+    }
+    thread_ = std::thread([this] { RunPass(); });
+    return {};
+}
+
+void RecordingIndex::PlacePart(Part& part, std::int64_t lastElapsedNs) {
+    for (int f = 0; f < part.fields; ++f) {
+        channels_ = static_cast<std::uint8_t>(
+            channels_ | (1u << (part.fieldChannel[static_cast<std::size_t>(f)] - 1)));
+    }
+    if (parts_.empty()) {
+        startSeconds_ = SecondsOfDateTime(part.start);
+        part.offsetNs = 0;
+    } else {
+        // By its start line; never before the part it carries on.
+        const Part& before = parts_.back();
+        const std::int64_t beforeEnd = std::max(before.lastNs, before.offsetNs);
+        part.offsetNs = std::max((SecondsOfDateTime(part.start) - startSeconds_) * kNanosecondsPerSecond,
+                                 beforeEnd + 1);
+        gaps_.push_back({beforeEnd, part.offsetNs});
+    }
+    if (lastElapsedNs >= 0) part.lastNs = part.offsetNs + lastElapsedNs;
+    endNs_ = std::max(endNs_, std::max(part.offsetNs, part.lastNs));
+}
+
+void RecordingIndex::RunPass() {
+    Pass pass{*this};
+    for (std::size_t partIndex = 0;; ++partIndex) {
+        Part part;
+        {
+            std::lock_guard lock(mutex_);
+            if (partIndex >= parts_.size() || stop_) break;
+            part = parts_[partIndex];
+        }
+        const int p = static_cast<int>(partIndex);
+        pass.interruptedSeen = pass.stoppedSeen = false;
+        pass.lastElapsed = -1;
+        SystemFile file;
+        const bool opened = file.OpenRegularForReading(part.path);
+        std::vector<char>& buffer = pass.buffer;
+        std::size_t have = 0;            // bytes in the buffer of a line not yet whole
+        std::uint64_t bufferOffset = 0;  // file offset of buffer[0]
+        std::uint64_t lineNumber = 0;
+        bool skipping = false;  // within a line longer than the buffer
+        for (;;) {
+            const std::ptrdiff_t got = opened ? file.Read(buffer.data() + have, buffer.size() - have) : -1;
+            if (got > 0) {
+                have += static_cast<std::size_t>(got);
+                const std::size_t whole = ForEachLine(
+                    buffer.data(), have, [&](std::string_view line, std::size_t at) {
+                        if (skipping) {
+                            skipping = false;
+                            return true;
+                        }
+                        const std::uint64_t offset = bufferOffset + at;
+                        pass.Line(p, part, line, offset, ++lineNumber,
+                                  offset + line.size());
+                        return true;
+                    });
+                if (whole == 0 && have == buffer.size()) {
+                    // No line end in a whole buffer: no line of ours. Counted once, skipped.
+                    if (!skipping) pass.Line(p, part, "\x01", bufferOffset, ++lineNumber, 0);
+                    skipping = true;
+                    bufferOffset += have;
+                    pass.Publish(p, bufferOffset, have);
+                    have = 0;
+                    continue;
+                }
+                std::memmove(buffer.data(), buffer.data() + whole, have - whole);
+                have -= whole;
+                bufferOffset += whole;
+                pass.Publish(p, bufferOffset, whole);
+                continue;
+            }
+            // At the end for now.
+            bool follow = false;
+            {
+                std::lock_guard lock(mutex_);
+                follow = options_.follow && partIndex + 1 == parts_.size() && !stop_;
+            }
+            if (follow && pass.interruptedSeen) {
+                // Carried on in a file beside it once the instrument streams again.
+                int number = 1;
+                const std::string next = NumberedPath(UnnumberedPath(part.path, number), number + 1);
+                PartLook look;
+                if (LookAtPart(next, look).empty()) {
+                    StampDateTime(look.startStamp, dateOrder_, look.part.start);
+                    std::lock_guard lock(mutex_);
+                    PlacePart(look.part, -1);
+                    parts_.push_back(look.part);
+                    partBytes_.push_back(0);
+                    readers_.emplace_back();
+                    progress_.bytesTotal += look.size;
+                    break;
+                }
+            }
+            if (!follow) {
+                // The last line, without its line end: read as any other.
+                if (have > 0 && !skipping) {
+                    pass.Line(p, part, WithoutCr({buffer.data(), have}), bufferOffset, ++lineNumber,
+                              bufferOffset + have);
+                    bufferOffset += have;
+                }
+                pass.Publish(p, bufferOffset, have);
+                break;
+            }
+            std::unique_lock lock(mutex_);
+            if (!passDone_) {
+                passDone_ = true;
+                progress_.complete = true;
+                wake_.notify_all();
+            }
+            wake_.wait_for(lock, std::chrono::milliseconds(options_.followMilliseconds),
+                           [this] { return stop_; });
+            if (stop_) break;
+        }
+    }
+    std::lock_guard lock(mutex_);
+    passDone_ = true;
+    progress_.complete = true;
+    wake_.notify_all();
+}
+
+void RecordingIndex::WaitForPass() {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return passDone_ || thread_.get_id() == std::thread::id(); });
+}
+
+Progress RecordingIndex::CurrentProgress() const {
+    std::lock_guard lock(mutex_);
+    return progress_;
+}
+
+std::vector<Part> RecordingIndex::Parts() const {
+    std::lock_guard lock(mutex_);
+    return parts_;
+}
+
+std::vector<Gap> RecordingIndex::Gaps() const {
+    std::lock_guard lock(mutex_);
+    return gaps_;
+}
+
+Damage RecordingIndex::Damaged() const {
+    std::lock_guard lock(mutex_);
+    return damage_;
+}
+
+std::uint8_t RecordingIndex::Channels() const {
+    std::lock_guard lock(mutex_);
+    return channels_;
+}
+
+std::int64_t RecordingIndex::EndNs() const {
+    std::lock_guard lock(mutex_);
+    return endNs_;
+}
+
+std::int64_t RecordingIndex::StartSeconds() const {
+    std::lock_guard lock(mutex_);
+    return startSeconds_;
+}
+
+std::size_t RecordingIndex::FirstBlockEndingAtOrAfter(std::int64_t ns) const {
+    if (levels_.empty()) return 0;
+    const auto& fine = levels_[0];
+    return static_cast<std::size_t>(
+        std::partition_point(fine.begin(), fine.end(), [ns](const Block& b) { return b.lastNs < ns; }) -
+        fine.begin());
+}
+
+bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs,
+                                std::int64_t toNs,
+                                const std::function<bool(const Record&)>& visit) const {
+    // Under mutex_. Each part's run of blocks is one range of bytes of whole lines.
+    const auto& fine = levels_[0];
+    if (readBuffer_.empty()) readBuffer_.resize(kChunkBytes);
+    std::size_t b = first;
+    while (b < last) {
+        const std::uint32_t partIndex = fine[b].part;
+        std::size_t e = b;
+        while (e < last && fine[e].part == partIndex) ++e;
+        const std::uint64_t begin = fine[b].offset;
+        const std::uint64_t end = e < fine.size() && fine[e].part == partIndex
+                                      ? fine[e].offset
+                                      : partBytes_[partIndex];
+        auto& reader = readers_[partIndex];
+        if (!reader) {
+            reader = std::make_unique<SystemFile>();
+            if (!reader->OpenRegularForReading(parts_[partIndex].path)) {
+                reader.reset();
+                return false;
+            }
+        }
+        const Part& part = parts_[partIndex];
+        std::uint64_t at = begin;
+        while (at < end) {
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(end - at, readBuffer_.size()));
+            const std::ptrdiff_t got = reader->ReadAt(at, readBuffer_.data(), want);
+            if (got <= 0) return false;
+            bool more = true;
+            bool beyond = false;
+            std::size_t whole = ForEachLine(readBuffer_.data(), static_cast<std::size_t>(got),
+                                            [&](std::string_view line, std::size_t) {
+                RecordLine record;
+                if (!ParseRecordLine(line, part.fields, record)) return true;
+                const Record r = RecordOf(record, part, static_cast<int>(partIndex));
+                if (r.timeNs >= toNs) {
+                    beyond = true;
+                    return false;
+                }
+                if (r.timeNs >= fromNs && !visit(r)) {
+                    more = false;
+                    return false;
+                }
+                return true;
+            });
+            if (!more || beyond) return more;
+            if (whole == 0) {
+                // The range's last line without its line end (a file read to its end).
+                RecordLine record;
+                const std::string_view line = WithoutCr({readBuffer_.data(), static_cast<std::size_t>(got)});
+                if (ParseRecordLine(line, part.fields, record)) {
+                    const Record r = RecordOf(record, part, static_cast<int>(partIndex));
+                    if (r.timeNs >= fromNs && r.timeNs < toNs && !visit(r)) return false;
+                }
+                whole = static_cast<std::size_t>(got);
+            }
+            at += whole;
+        }
+        b = e;
+    }
+    return true;
+}
+
+void RecordingIndex::Query(std::int64_t fromNs, std::int64_t toNs, int columns,
+                           ColumnValue* out) const {
+    std::fill(out, out + static_cast<std::ptrdiff_t>(columns) * kChannels, ColumnValue{});
+    if (columns <= 0 || toNs <= fromNs) return;
+    const double perColumn = static_cast<double>(toNs - fromNs) / columns;
+    const auto column = [&](std::int64_t ns) {
+        const auto c = static_cast<std::int64_t>(static_cast<double>(ns - fromNs) / perColumn);
+        return static_cast<int>(std::clamp<std::int64_t>(c, 0, columns - 1));
+    };
+    const auto addBlock = [&](const Block& b) {
+        if (b.lastNs < fromNs || b.firstNs >= toNs) return;
+        const int c0 = column(std::max(b.firstNs, fromNs));
+        const int c1 = column(std::min(b.lastNs, toNs - 1));
+        for (int c = c0; c <= c1; ++c) AddToColumn(out + c * kChannels, b);
+    };
+    std::unique_lock lock(mutex_);
+    if (!levels_.empty()) {
+        const std::size_t first = FirstBlockEndingAtOrAfter(fromNs);
+        const auto& fine = levels_[0];
+        std::size_t last = first;
+        while (last < fine.size() && fine[last].firstNs < toNs &&
+               (last - first) * kBlockRecords <=
+                   std::max(kRawRecordsAtLeast, kRawRecordsPerColumn * static_cast<std::uint64_t>(columns))) {
+            ++last;
+        }
+        const bool raw = last == fine.size() || fine[last].firstNs >= toNs;
+        if (raw) {
+            ReadBlocks(first, last, fromNs, toNs, [&](const Record& r) {
+                AddToColumn(out + column(r.timeNs) * kChannels, r);
+                return true;
+            });
+        } else {
+            // The coarsest level whose blocks are no wider than a column.
+            std::size_t level = 0;
+            for (std::size_t l = 1; l < levels_.size(); ++l) {
+                const auto& blocks = levels_[l];
+                const double wide = static_cast<double>(blocks.back().lastNs - blocks.front().firstNs) /
+                                    static_cast<double>(blocks.size());
+                if (wide <= perColumn) level = l;
+            }
+            const auto& blocks = levels_[level];
+            auto it = std::partition_point(blocks.begin(), blocks.end(),
+                                           [fromNs](const Block& b) { return b.lastNs < fromNs; });
+            for (; it != blocks.end() && it->firstNs < toNs; ++it) addBlock(*it);
+            // What the levels below hold that has not reached this one yet.
+            for (std::size_t l = 0; l < level; ++l) addBlock(levels_[l].back());
+        }
+    }
+    // Beyond what the pass has read: the lines sampled at the open.
+    if (!passDone_) {
+        for (const Record& r : preview_) {
+            if (r.timeNs > indexedNs_ && r.timeNs >= fromNs && r.timeNs < toNs) {
+                AddToColumn(out + column(r.timeNs) * kChannels, r);
+            }
+        }
+    }
+    lock.unlock();
+    for (int i = 0; i < columns * kChannels; ++i) {
+        if (out[i].count != 0) out[i].mean /= out[i].count;
+    }
+}
+
+Summary RecordingIndex::Summarize(std::int64_t fromNs, std::int64_t toNs) const {
+    Summary s;
+    std::array<double, kChannels> sum{};
+    std::array<std::int64_t, kChannels> minBlock{}, maxBlock{};
+    minBlock.fill(-1);
+    maxBlock.fill(-1);
+    const auto addRecord = [&](const Record& r) {
+        ++s.records;
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            const double v = r.value[c];
+            if ((r.present & (1u << c)) == 0 || !std::isfinite(v)) continue;
+            ChannelSummary& ch = s.channel[c];
+            if (ch.count == 0 || v < ch.min) ch.min = v, ch.minAtNs = r.timeNs, minBlock[c] = -1;
+            if (ch.count == 0 || v > ch.max) ch.max = v, ch.maxAtNs = r.timeNs, maxBlock[c] = -1;
+            sum[c] += v;
+            ++ch.count;
+        }
+        return true;
+    };
+    std::lock_guard lock(mutex_);
+    s.complete = passDone_ || toNs <= indexedNs_;
+    if (levels_.empty() || toNs <= fromNs) return s;
+    const auto& fine = levels_[0];
+    // Whole blocks from their sums; the blocks at the ends record by record, in order.
+    for (std::size_t b = FirstBlockEndingAtOrAfter(fromNs); b < fine.size() && fine[b].firstNs < toNs; ++b) {
+        const Block& block = fine[b];
+        if (block.firstNs < fromNs || block.lastNs >= toNs) {
+            ReadBlocks(b, b + 1, fromNs, toNs, addRecord);
+            continue;
+        }
+        s.records += block.records;
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            if (block.count[c] == 0) continue;
+            ChannelSummary& ch = s.channel[c];
+            if (ch.count == 0 || block.min[c] < ch.min) ch.min = block.min[c], minBlock[c] = static_cast<std::int64_t>(b);
+            if (ch.count == 0 || block.max[c] > ch.max) ch.max = block.max[c], maxBlock[c] = static_cast<std::int64_t>(b);
+            sum[c] += block.sum[c];
+            ch.count += block.count[c];
+        }
+    }
+    // Where in a whole block its minimum or maximum lies.
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        ChannelSummary& ch = s.channel[c];
+        if (ch.count != 0) ch.mean = sum[c] / static_cast<double>(ch.count);
+        for (const bool isMin : {true, false}) {
+            const std::int64_t b = isMin ? minBlock[c] : maxBlock[c];
+            if (b < 0) continue;
+            const double wanted = isMin ? ch.min : ch.max;
+            ReadBlocks(static_cast<std::size_t>(b), static_cast<std::size_t>(b) + 1, fromNs, toNs,
+                       [&](const Record& r) {
+                           if ((r.present & (1u << c)) == 0 || r.value[c] != wanted) return true;
+                           (isMin ? ch.minAtNs : ch.maxAtNs) = r.timeNs;
+                           return false;
+                       });
+        }
+    }
+    return s;
+}
+
+bool RecordingIndex::ForEachRecord(std::int64_t fromNs, std::int64_t toNs,
+                                   const std::function<bool(const Record&)>& visit) const {
+    // Block by block, so that the pass and the window are never held up for long.
+    std::size_t b = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (levels_.empty()) return true;
+        b = FirstBlockEndingAtOrAfter(fromNs);
+    }
+    constexpr std::size_t kBlocksAtOnce = 64;
+    for (;;) {
+        std::lock_guard lock(mutex_);
+        const auto& fine = levels_[0];
+        if (b >= fine.size() || fine[b].firstNs >= toNs) return true;
+        const std::size_t e = std::min(fine.size(), b + kBlocksAtOnce);
+        bool more = true;
+        if (!ReadBlocks(b, e, fromNs, toNs, [&](const Record& r) { return more = visit(r); })) {
+            return false;
+        }
+        if (!more) return true;
+        b = e;
+    }
+}
+
+bool RecordingIndex::RecordAt(std::int64_t atNs, Record& out) const {
+    std::lock_guard lock(mutex_);
+    if (levels_.empty() || levels_[0].empty()) return false;
+    const auto& fine = levels_[0];
+    std::size_t b = FirstBlockEndingAtOrAfter(atNs);
+    if (b == fine.size() || (b > 0 && fine[b].firstNs > atNs)) b = b == 0 ? 0 : b - 1;
+    bool found = false;
+    ReadBlocks(b, b + 1, std::numeric_limits<std::int64_t>::min(),
+               std::numeric_limits<std::int64_t>::max(), [&](const Record& r) {
+                   if (found && r.timeNs > atNs) return false;
+                   out = r;
+                   found = true;
+                   return true;
+               });
+    return found;
+}
+
+std::size_t RecordingIndex::MemoryBytes() const {
+    std::lock_guard lock(mutex_);
+    std::size_t bytes = preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + kChunkBytes +
+                        kBatchRecords * sizeof(Record);
+    for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
+    return bytes;
+}
+
+}  // namespace ts::review
