@@ -77,7 +77,7 @@ if(TS_BUILD_TESTS)
   # Cases set up with what only Linux offers (a file size limit, pipes, mode bits).
   list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX "_posix_test\\.cpp$")
   list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX
-       "tests/(app/installed_package|app/trend_record_program|app/window_program|device/devcon_script)_test\\.cpp$")
+       "tests/(app/installed_package|app/trend_record_program|app/window_program|device/devcon_script|review/trend_file_program)_test\\.cpp$")
   add_executable(core_tests ${CORE_TEST_SOURCES})
   target_include_directories(core_tests PRIVATE tests)
   target_link_libraries(core_tests PRIVATE core sim d2xx_driver gtest gtest_main)

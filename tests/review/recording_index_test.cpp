@@ -313,7 +313,7 @@ TEST(RecordingIndex, FollowsAGrowingRecording) {
     WriteAll(folder / "r (2).txt", ResultFileBytes(next, more));
     EXPECT_EQ(waitFor(3500), 3500u);
     ASSERT_EQ(index.Parts().size(), 2u);
-    EXPECT_EQ(index.Parts()[1].offsetNs, (3600 * 55 - 2) * kNanosecondsPerSecond);
+    EXPECT_EQ(index.Parts()[1].offsetNs, (54 * 60 + 58) * kNanosecondsPerSecond);  // 17:05:03 to 18:00:01
 }
 
 }  // namespace
