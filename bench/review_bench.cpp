@@ -50,7 +50,8 @@ const std::string& File() {
             char* line = buffer.data() + used;
             const std::uint64_t tenthsOfNanodays = i * 1407 / 100;  // 8228 records a second
             std::size_t n = static_cast<std::size_t>(std::snprintf(
-                line, 32, "%llu.%010llu", static_cast<unsigned long long>(tenthsOfNanodays / 10'000'000'000ull),
+                line, 32, "%llu.%010llu",
+                static_cast<unsigned long long>(tenthsOfNanodays / 10'000'000'000ull),
                 static_cast<unsigned long long>(tenthsOfNanodays % 10'000'000'000ull)));
             for (int c = 0; c < 6; ++c) {
                 x = x * 1664525u + 1013904223u;
@@ -62,7 +63,10 @@ const std::string& File() {
             used += n;
         }
         std::fwrite(buffer.data(), 1, used, f);
-        std::fputs("06.12.2026 18:05:03 \xC7\xC0\xCF\xC8\xD1\xDC \xCE\xD1\xD2\xC0\xCD\xCE\xC2\xCB\xC5\xCD\xC0\r\n", f);
+        std::fputs(
+            "06.12.2026 18:05:03 \xC7\xC0\xCF\xC8\xD1\xDC "
+            "\xCE\xD1\xD2\xC0\xCD\xCE\xC2\xCB\xC5\xCD\xC0\r\n",
+            f);
         std::fclose(f);
         return p;
     }();

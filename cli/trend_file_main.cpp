@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     const ts::review::Damage damage = index.Damaged();
     if (damage.lines != 0) {
         const std::vector<ts::review::Part> parts = index.Parts();
-        std::fprintf(stderr, "trend-file: %llu line(s) could not be read, the first is line %llu of %s\n",
+        std::fprintf(stderr,
+                     "trend-file: %llu line(s) could not be read, the first is line %llu of %s\n",
                      static_cast<unsigned long long>(damage.lines),
                      static_cast<unsigned long long>(damage.firstLine),
                      parts[static_cast<std::size_t>(damage.firstPart)].path.c_str());

@@ -30,15 +30,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         int count = 0;
         if (ts::review::ParseHeaderLine(line, channels, count)) {
             for (int i = 0; i < count; ++i) {
-                if (channels[static_cast<std::size_t>(i)] < 1 || channels[static_cast<std::size_t>(i)] > 6) __builtin_trap();
-                if (i > 0 && channels[static_cast<std::size_t>(i)] <= channels[static_cast<std::size_t>(i - 1)]) __builtin_trap();
+                if (channels[static_cast<std::size_t>(i)] < 1 ||
+                    channels[static_cast<std::size_t>(i)] > 6)
+                    __builtin_trap();
+                if (i > 0 && channels[static_cast<std::size_t>(i)] <=
+                                 channels[static_cast<std::size_t>(i - 1)])
+                    __builtin_trap();
             }
         }
         ts::review::StampFields stamp;
         if (ts::review::ParseStamp(line, stamp)) {
             ts::LocalDateTime t;
-            for (auto order : {ts::review::DateOrder::DayMonthYear, ts::review::DateOrder::MonthDayYear,
-                               ts::review::DateOrder::YearMonthDay}) {
+            for (auto order :
+                 {ts::review::DateOrder::DayMonthYear, ts::review::DateOrder::MonthDayYear,
+                  ts::review::DateOrder::YearMonthDay}) {
                 if (!ts::review::StampDateTime(stamp, order, t)) continue;
                 const auto back = ts::review::DateTimeOfSeconds(ts::review::SecondsOfDateTime(t));
                 if (back.Hour != t.Hour || back.Minute != t.Minute) __builtin_trap();
@@ -50,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int fd = ::mkstemp(path);
     if (fd < 0) return 0;
     const std::string head =
-        "06.12.2026 17:05:03 \xC7\xC0\xCF\xC8\xD1\xDC \xCD\xC0\xD7\xC0\xD2\xC0\r\n\xC2\xD0\xC5\xCC\xDF CH1 CH3\r\n";
+        "06.12.2026 17:05:03 \xC7\xC0\xCF\xC8\xD1\xDC "
+        "\xCD\xC0\xD7\xC0\xD2\xC0\r\n\xC2\xD0\xC5\xCC\xDF CH1 CH3\r\n";
     if (::write(fd, head.data(), head.size()) != static_cast<ssize_t>(head.size()) ||
         ::write(fd, data, size) != static_cast<ssize_t>(size)) {
         ::close(fd);
@@ -66,10 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 index.Summarize(0, std::numeric_limits<std::int64_t>::max());
             if (all.records + index.Damaged().lines > lines + 1) __builtin_trap();
             std::uint64_t walked = 0;
-            index.ForEachRecord(0, std::numeric_limits<std::int64_t>::max(), [&](const ts::review::Record&) {
-                ++walked;
-                return true;
-            });
+            index.ForEachRecord(0, std::numeric_limits<std::int64_t>::max(),
+                                [&](const ts::review::Record&) {
+                                    ++walked;
+                                    return true;
+                                });
             if (walked != all.records) __builtin_trap();
             for (const auto& ch : all.channel) {
                 if (ch.count != 0 && !(ch.min <= ch.max)) __builtin_trap();

@@ -78,7 +78,8 @@ std::optional<std::int64_t> ElapsedNamed(std::string_view text) {
         ++at;
         const std::size_t minuteAt = at;
         const auto minutes = Digits(text, at, 2);
-        if (!minutes || at - minuteAt != 2 || *minutes > 59 || at >= text.size() || text[at] != ':') {
+        if (!minutes || at - minuteAt != 2 || *minutes > 59 || at >= text.size() ||
+            text[at] != ':') {
             return std::nullopt;
         }
         ++at;

@@ -70,18 +70,22 @@ bool ParseValue(const char*& p, const char* end, double& value) {
                 (rest.size() == word.size() || rest[word.size()] == ' ') &&
                 (word == "INF" || !negative)) {
                 p += word.size();
-                value = word == "NAN" ? __builtin_nan("") : negative ? -__builtin_inf()
-                                                                     : __builtin_inf();
+                value = word == "NAN" ? __builtin_nan("")
+                        : negative    ? -__builtin_inf()
+                                      : __builtin_inf();
                 return true;
             }
         }
         return false;
     }
-    if (p < end && (*p == ',' || *p == '.')) ++p;
-    else if (!(p < end && *p == 'E')) return false;
+    if (p < end && (*p == ',' || *p == '.'))
+        ++p;
+    else if (!(p < end && *p == 'E'))
+        return false;
     const char* decimals = p;
     std::int64_t fixed = whole;
-    while (p < end && IsDigit(*p) && p - decimals < kValueDecimals + 1) fixed = fixed * 10 + (*p++ - '0');
+    while (p < end && IsDigit(*p) && p - decimals < kValueDecimals + 1)
+        fixed = fixed * 10 + (*p++ - '0');
     if (p == end || *p == ' ') {
         if (p - decimals != kValueDecimals) return false;
         // Exact to the last digit written: the nearest double to the decimal itself.
@@ -293,7 +297,11 @@ LocalDateTime DateTimeOfSeconds(std::int64_t seconds) {
     const int d = doy - (153 * mp + 2) / 5 + 1;
     const int m = mp + (mp < 10 ? 3 : -9);
     const auto y = static_cast<int>(yoe + era * 400 + (m <= 2));
-    return LocalDateTime{y, m, d, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+    return LocalDateTime{y,
+                         m,
+                         d,
+                         static_cast<int>(rest / 3600),
+                         static_cast<int>(rest / 60 % 60),
                          static_cast<int>(rest % 60)};
 }
 

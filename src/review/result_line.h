@@ -42,10 +42,10 @@ bool ParseHeaderLine(std::string_view line, std::array<int, kChannels>& channels
 // formats decide the separators, the order of day, month and year and the 12- or 24-hour
 // clock, and none of them is known for sure from the file alone.
 struct StampFields {
-    std::array<int, 3> date{};           // in the order written
-    std::array<int, 3> dateDigits{};     // digits of each (a year of four tells itself)
+    std::array<int, 3> date{};        // in the order written
+    std::array<int, 3> dateDigits{};  // digits of each (a year of four tells itself)
     int hour = 0, minute = 0, second = 0;
-    int meridiem = 0;  // 0 none, 1 AM, 2 PM
+    int meridiem = 0;        // 0 none, 1 AM, 2 PM
     char dateSeparator = 0;  // what follows the first number
 };
 bool ParseStamp(std::string_view line, StampFields& out);

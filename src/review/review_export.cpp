@@ -55,12 +55,14 @@ std::size_t FormatMean(double value, char* out) {
         const int exponent = value == 0 ? 0 : static_cast<int>(std::floor(std::log10(magnitude)));
         const int decimals = std::max(kMeanDigits - 1 - exponent, 0);
         return static_cast<std::size_t>(
-            std::to_chars(out, out + kExportTextCapacity, value, std::chars_format::fixed, decimals).ptr -
+            std::to_chars(out, out + kExportTextCapacity, value, std::chars_format::fixed, decimals)
+                .ptr -
             out);
     }
-    return static_cast<std::size_t>(
-        std::to_chars(out, out + kExportTextCapacity, value, std::chars_format::scientific, kMeanDigits - 1).ptr -
-        out);
+    return static_cast<std::size_t>(std::to_chars(out, out + kExportTextCapacity, value,
+                                                  std::chars_format::scientific, kMeanDigits - 1)
+                                        .ptr -
+                                    out);
 }
 
 std::size_t FormatFileValue(double value, char* out) { return FormatReadout(value, '.', out); }
@@ -137,7 +139,8 @@ bool WriteCsv(const RecordingIndex& index, std::int64_t fromNs, std::int64_t toN
             csv.Add(",");
             // A field without a number stays empty: no spreadsheet reads "NAN".
             if (counts[c] == 0 || !std::isfinite(values[c])) continue;
-            csv.Add(text, everyNs > 0 ? FormatMean(values[c], text) : FormatFileValue(values[c], text));
+            csv.Add(text,
+                    everyNs > 0 ? FormatMean(values[c], text) : FormatFileValue(values[c], text));
         }
         csv.Add("\r\n");
     };

@@ -13,7 +13,7 @@ namespace ts::review {
 namespace {
 
 // Bytes read at a time by the pass and when records are read back.
-constexpr std::size_t kChunkBytes = 1 << 20;
+constexpr std::size_t kChunkBytes = 4 << 20;
 // Bytes read at the open from a part's start and end.
 constexpr std::size_t kHeadBytes = 4096;
 constexpr std::size_t kTailBytes = 4096;
@@ -22,8 +22,6 @@ constexpr int kPreviewLines = 2048;
 // A span with at most this many records (or eight a column) is drawn from the records.
 constexpr std::uint64_t kRawRecordsAtLeast = 16384;
 constexpr std::uint64_t kRawRecordsPerColumn = 8;
-// Records folded in at once under the lock.
-constexpr std::size_t kBatchRecords = 4096;
 
 // Splits `bytes` into lines ending in LF (a CR before it dropped); calls `line(text, start)`
 // with the offset of each line in `bytes`. Returns the bytes of the whole lines.
@@ -82,7 +80,8 @@ std::string LookAtPart(const std::string& path, PartLook& look) {
     // The end: the last stamped line and the last record.
     const std::uint64_t from = look.size > kTailBytes ? look.size - kTailBytes : 0;
     char tail[kTailBytes];
-    const std::ptrdiff_t tailGot = file.ReadAt(from, tail, static_cast<std::size_t>(look.size - from));
+    const std::ptrdiff_t tailGot =
+        file.ReadAt(from, tail, static_cast<std::size_t>(look.size - from));
     if (tailGot < 0) return "cannot read " + path;
     std::size_t start = 0;
     if (from > 0) {
@@ -159,7 +158,8 @@ Record RecordOf(const RecordLine& line, const Part& part, int partIndex) {
     r.timeNs = part.offsetNs + line.elapsedNs;
     r.part = partIndex;
     for (int f = 0; f < part.fields; ++f) {
-        const auto channel = static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
+        const auto channel =
+            static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
         r.value[channel] = line.value[static_cast<std::size_t>(f)];
         r.present = static_cast<std::uint8_t>(r.present | (1u << channel));
     }
@@ -168,82 +168,69 @@ Record RecordOf(const RecordLine& line, const Part& part, int partIndex) {
 
 }  // namespace
 
-struct RecordingIndex::Pass {
-    RecordingIndex& index;
-    std::vector<char> buffer = std::vector<char>(kChunkBytes);
-    struct Pending {
-        Record record;
-        std::uint64_t offset;
-    };
-    std::vector<Pending> batch = std::vector<Pending>(kBatchRecords);
-    std::size_t batched = 0;
-    std::uint64_t damaged = 0;
-    std::uint64_t firstDamagedLine = 0;
-    bool interruptedSeen = false;
-    bool stoppedSeen = false;
+// What a stretch of whole lines of one part holds, read away from the index's lock.
+struct ChunkState {
     std::int64_t lastElapsed = -1;
+    int ended = 0;  // 1 after a stop line, 2 after an interruption line
+};
 
-    // Folds the batch in; `wholeBytes` of the part `part` are read.
-    void Publish(int part, std::uint64_t wholeBytes, std::uint64_t newlyRead) {
-        std::lock_guard lock(index.mutex_);
-        auto& levels = index.levels_;
-        for (std::size_t i = 0; i < batched; ++i) {
-            const Record& r = batch[i].record;
-            if (levels.empty()) levels.emplace_back();
-            auto& fine = levels[0];
-            if (fine.empty() || fine.back().records == kBlockRecords ||
-                fine.back().part != static_cast<std::uint32_t>(part)) {
-                if (!fine.empty()) index.CloseTail(0);
-                Block b;
-                b.firstNs = r.timeNs;
-                b.offset = batch[i].offset;
-                b.part = static_cast<std::uint32_t>(part);
-                levels[0].push_back(b);
+struct ChunkResult {
+    std::vector<RecordingIndex::Block> blocks;
+    std::uint64_t lines = 0;
+    std::uint64_t damaged = 0;
+    std::uint64_t firstDamaged = 0;  // its line within the stretch, from 1
+    std::int64_t firstElapsed = -1;
+    ChunkState state;
+};
+
+// Reads the lines of `bytes` (whole lines, the first at `offset` of part `partIndex`) into
+// blocks, going on from `state`. The start line and the header, read at the open, are the
+// first two lines of a part.
+void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const Part& part,
+                std::uint32_t partIndex, ChunkState state, ChunkResult& out) {
+    out.blocks.clear();
+    out.lines = out.damaged = out.firstDamaged = 0;
+    out.firstElapsed = -1;
+    std::array<std::size_t, kChannels> channelOf{};
+    for (int f = 0; f < part.fields; ++f) {
+        channelOf[static_cast<std::size_t>(f)] =
+            static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
+    }
+    ForEachLine(bytes, size, [&](std::string_view line, std::size_t at) {
+        ++out.lines;
+        if (offset == 0 && out.lines <= 2) return true;
+        RecordLine record;
+        if (state.ended == 0 && ParseRecordLine(line, part.fields, record) &&
+            record.elapsedNs >= state.lastElapsed) {
+            if (out.firstElapsed < 0) out.firstElapsed = record.elapsedNs;
+            state.lastElapsed = record.elapsedNs;
+            if (out.blocks.empty() || out.blocks.back().records == RecordingIndex::kBlockRecords) {
+                RecordingIndex::Block b;
+                b.firstNs = part.offsetNs + record.elapsedNs;
+                b.offset = offset + at;
+                b.part = partIndex;
+                out.blocks.push_back(b);
             }
-            Block& b = levels[0].back();
-            for (int c = 0; c < kChannels; ++c) {
-                if (r.present & (1u << c)) AddValue(b, c, r.value[static_cast<std::size_t>(c)]);
+            RecordingIndex::Block& b = out.blocks.back();
+            for (int f = 0; f < part.fields; ++f) {
+                AddValue(b, static_cast<int>(channelOf[static_cast<std::size_t>(f)]),
+                         record.value[static_cast<std::size_t>(f)]);
             }
-            b.lastNs = r.timeNs;
+            b.lastNs = part.offsetNs + record.elapsedNs;
             ++b.records;
             ++b.children;
-            index.indexedNs_ = r.timeNs;
-            index.endNs_ = std::max(index.endNs_, r.timeNs);
-        }
-        batched = 0;
-        Part& p = index.parts_[static_cast<std::size_t>(part)];
-        if (lastElapsed >= 0) p.lastNs = p.offsetNs + lastElapsed;
-        p.interrupted = interruptedSeen;
-        p.stopped = stoppedSeen;
-        index.partBytes_[static_cast<std::size_t>(part)] = wholeBytes;
-        index.progress_.bytesRead += newlyRead;
-        if (damaged > index.damage_.lines && index.damage_.lines == 0) {
-            index.damage_.firstPart = part;
-            index.damage_.firstLine = firstDamagedLine;
-        }
-        index.damage_.lines = std::max(index.damage_.lines, damaged);
-    }
-
-    void Line(int part, const Part& p, std::string_view line, std::uint64_t offset,
-              std::uint64_t number, std::uint64_t wholeBytes) {
-        if (number <= 2) return;  // the start line and the header, read at the open
-        RecordLine record;
-        if (ParseRecordLine(line, p.fields, record) && record.elapsedNs >= lastElapsed &&
-            !stoppedSeen && !interruptedSeen) {
-            lastElapsed = record.elapsedNs;
-            batch[batched++] = {RecordOf(record, p, part), offset};
-            if (batched == batch.size()) Publish(part, wholeBytes, 0);
-            return;
+            return true;
         }
         const LineKind kind = StampedLineKind(line);
-        if ((kind == LineKind::Stop || kind == LineKind::Interrupted) && !stoppedSeen &&
-            !interruptedSeen) {
-            (kind == LineKind::Stop ? stoppedSeen : interruptedSeen) = true;
-            return;
+        if ((kind == LineKind::Stop || kind == LineKind::Interrupted) && state.ended == 0) {
+            state.ended = kind == LineKind::Stop ? 1 : 2;
+            return true;
         }
-        if (damaged++ == 0) firstDamagedLine = number;
-    }
-};
+        if (out.damaged++ == 0) out.firstDamaged = out.lines;
+        return true;
+    });
+    out.state = state;
+}
 
 // Merges the finished last block of `level` into the level above.
 void RecordingIndex::CloseTail(std::size_t level) {
@@ -334,18 +321,20 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
             const std::ptrdiff_t got = file.ReadAt(at, bytes, sizeof bytes);
             if (got <= 0) continue;
             bool first = true;
-            ForEachLine(bytes, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
-                if (first && at > 0) {
-                    first = false;
-                    return true;  // the rest of a line begun before
-                }
-                RecordLine record;
-                if (ParseRecordLine(line, parts_[i].fields, record)) {
-                    const Record r = RecordOf(record, parts_[i], static_cast<int>(i));
-                    if (preview_.empty() || r.timeNs > preview_.back().timeNs) preview_.push_back(r);
-                }
-                return false;
-            });
+            ForEachLine(bytes, static_cast<std::size_t>(got),
+                        [&](std::string_view line, std::size_t) {
+                            if (first && at > 0) {
+                                first = false;
+                                return true;  // the rest of a line begun before
+                            }
+                            RecordLine record;
+                            if (ParseRecordLine(line, parts_[i].fields, record)) {
+                                const Record r = RecordOf(record, parts_[i], static_cast<int>(i));
+                                if (preview_.empty() || r.timeNs > preview_.back().timeNs)
+                                    preview_.push_back(r);
+                            }
+                            return false;
+                        });
         }
     }
     thread_ = std::thread([this] { RunPass(); });
@@ -364,16 +353,58 @@ void RecordingIndex::PlacePart(Part& part, std::int64_t lastElapsedNs) {
         // By its start line; never before the part it carries on.
         const Part& before = parts_.back();
         const std::int64_t beforeEnd = std::max(before.lastNs, before.offsetNs);
-        part.offsetNs = std::max((SecondsOfDateTime(part.start) - startSeconds_) * kNanosecondsPerSecond,
-                                 beforeEnd + 1);
+        part.offsetNs = std::max(
+            (SecondsOfDateTime(part.start) - startSeconds_) * kNanosecondsPerSecond, beforeEnd + 1);
         gaps_.push_back({beforeEnd, part.offsetNs});
     }
     if (lastElapsedNs >= 0) part.lastNs = part.offsetNs + lastElapsedNs;
     endNs_ = std::max(endNs_, std::max(part.offsetNs, part.lastNs));
 }
 
+void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
+                          std::uint64_t wholeBytes, std::uint64_t newlyRead) {
+    // Under mutex_.
+    if (levels_.empty()) levels_.emplace_back();
+    for (const Block& b : r.blocks) {
+        auto& fine = levels_[0];
+        if (!fine.empty() && fine.back().part == b.part &&
+            fine.back().records + b.records <= kBlockRecords) {
+            // A followed file brings a few records at a time: they fill the last block.
+            Block& tail = fine.back();
+            Merge(tail, b);
+            tail.children = tail.records;
+        } else {
+            if (!fine.empty()) CloseTail(0);
+            levels_[0].push_back(b);
+        }
+        indexedNs_ = b.lastNs;
+        endNs_ = std::max(endNs_, b.lastNs);
+    }
+    Part& p = parts_[part];
+    if (r.state.lastElapsed >= 0) p.lastNs = p.offsetNs + r.state.lastElapsed;
+    p.stopped = r.state.ended == 1;
+    p.interrupted = r.state.ended == 2;
+    partBytes_[part] = wholeBytes;
+    progress_.bytesRead += newlyRead;
+    if (r.damaged != 0 && damage_.lines == 0) {
+        damage_.firstPart = static_cast<int>(part);
+        damage_.firstLine = linesBefore + r.firstDamaged;
+    }
+    damage_.lines += r.damaged;
+}
+
 void RecordingIndex::RunPass() {
-    Pass pass{*this};
+    // Two stretches at a time, one read on a second thread, both folded in in file order.
+    constexpr int kStretches = 2;
+    std::size_t stretch = 0;
+    {
+        std::lock_guard lock(mutex_);
+        stretch = std::max<std::size_t>(options_.stretchBytes, 2);
+    }
+    std::array<std::vector<char>, kStretches> buffers;
+    for (auto& b : buffers) b.resize(stretch + 1);  // room for a last line's line end
+    std::vector<char> carry(stretch);
+    std::array<ChunkResult, kStretches> results;
     for (std::size_t partIndex = 0;; ++partIndex) {
         Part part;
         {
@@ -381,56 +412,120 @@ void RecordingIndex::RunPass() {
             if (partIndex >= parts_.size() || stop_) break;
             part = parts_[partIndex];
         }
-        const int p = static_cast<int>(partIndex);
-        pass.interruptedSeen = pass.stoppedSeen = false;
-        pass.lastElapsed = -1;
+        const auto p = static_cast<std::uint32_t>(partIndex);
         SystemFile file;
         const bool opened = file.OpenRegularForReading(part.path);
-        std::vector<char>& buffer = pass.buffer;
-        std::size_t have = 0;            // bytes in the buffer of a line not yet whole
-        std::uint64_t bufferOffset = 0;  // file offset of buffer[0]
-        std::uint64_t lineNumber = 0;
-        bool skipping = false;  // within a line longer than the buffer
+        ChunkState state;
+        std::uint64_t lines = 0;
+        std::uint64_t offset = 0;  // of the first byte not yet handed to a stretch
+        std::size_t carried = 0;   // bytes of a line begun, waiting in `carry`
+        bool skipping = false;     // within a line longer than a stretch
+        bool atEnd = false;
         for (;;) {
-            const std::ptrdiff_t got = opened ? file.Read(buffer.data() + have, buffer.size() - have) : -1;
-            if (got > 0) {
-                have += static_cast<std::size_t>(got);
-                const std::size_t whole = ForEachLine(
-                    buffer.data(), have, [&](std::string_view line, std::size_t at) {
-                        if (skipping) {
-                            skipping = false;
-                            return true;
-                        }
-                        const std::uint64_t offset = bufferOffset + at;
-                        pass.Line(p, part, line, offset, ++lineNumber,
-                                  offset + line.size());
-                        return true;
-                    });
-                if (whole == 0 && have == buffer.size()) {
-                    // No line end in a whole buffer: no line of ours. Counted once, skipped.
-                    if (!skipping) pass.Line(p, part, "\x01", bufferOffset, ++lineNumber, 0);
+            // Fill the stretches with whole lines.
+            std::array<std::size_t, kStretches> sizes{};
+            std::array<std::uint64_t, kStretches> offsets{};
+            std::array<std::uint64_t, kStretches> reads{};
+            std::array<bool, kStretches> longLine{};
+            for (int k = 0; k < kStretches && !atEnd; ++k) {
+                std::vector<char>& buffer = buffers[static_cast<std::size_t>(k)];
+                std::memcpy(buffer.data(), carry.data(), carried);
+                std::size_t have = carried;
+                while (have < stretch) {
+                    const std::ptrdiff_t got =
+                        opened ? file.Read(buffer.data() + have, stretch - have) : -1;
+                    if (got <= 0) {
+                        atEnd = true;
+                        break;
+                    }
+                    have += static_cast<std::size_t>(got);
+                    reads[static_cast<std::size_t>(k)] += static_cast<std::uint64_t>(got);
+                }
+                std::size_t start = 0;
+                if (skipping) {
+                    const void* lf = std::memchr(buffer.data(), '\n', have);
+                    start = lf == nullptr ? have
+                                          : static_cast<std::size_t>(static_cast<const char*>(lf) -
+                                                                     buffer.data()) +
+                                                1;
+                    skipping = lf == nullptr;
+                }
+                std::size_t whole = have;
+                while (whole > start && buffer[whole - 1] != '\n') --whole;
+                if (whole == start && have == stretch) {
+                    // No line end in a whole stretch: no line of ours. Counted once, skipped.
+                    longLine[static_cast<std::size_t>(k)] = !skipping;
                     skipping = true;
-                    bufferOffset += have;
-                    pass.Publish(p, bufferOffset, have);
-                    have = 0;
+                    start = whole = have;
+                }
+                // The bytes after the last line end wait for the next stretch; the lines of
+                // this one go to its front (past the end of a line too long to read).
+                carried = have - whole;
+                std::memcpy(carry.data(), buffer.data() + whole, carried);
+                std::memmove(buffer.data(), buffer.data() + start, whole - start);
+                offsets[static_cast<std::size_t>(k)] = offset + start;
+                sizes[static_cast<std::size_t>(k)] = whole - start;
+                offset += whole;
+            }
+            // Read the stretches, the first on a thread of its own.
+            std::thread second;
+            if (sizes[1] != 0) {
+                second = std::thread([&] {
+                    ParseChunk(buffers[1].data(), sizes[1], offsets[1], part, p, ChunkState{},
+                               results[1]);
+                });
+            }
+            if (sizes[0] != 0)
+                ParseChunk(buffers[0].data(), sizes[0], offsets[0], part, p, state, results[0]);
+            if (second.joinable()) second.join();
+            for (std::size_t k = 0; k < kStretches; ++k) {
+                if (longLine[k]) {
+                    ChunkResult damaged;
+                    damaged.state = state;
+                    damaged.lines = damaged.damaged = damaged.firstDamaged = 1;
+                    std::lock_guard lock(mutex_);
+                    Fold(damaged, partIndex, lines, offsets[k], reads[k]);
+                    ++lines;
                     continue;
                 }
-                std::memmove(buffer.data(), buffer.data() + whole, have - whole);
-                have -= whole;
-                bufferOffset += whole;
-                pass.Publish(p, bufferOffset, whole);
-                continue;
+                if (sizes[k] == 0) continue;
+                ChunkResult& r = results[k];
+                // A stretch read without what came before it is read again with it where that
+                // matters: a time going back at its start, or lines after the recording's end.
+                if (k > 0 && ((r.firstElapsed >= 0 && r.firstElapsed < state.lastElapsed) ||
+                              (state.ended != 0 && (r.state.ended != 0 || !r.blocks.empty())))) {
+                    ParseChunk(buffers[k].data(), sizes[k], offsets[k], part, p, state, r);
+                }
+                {
+                    std::lock_guard lock(mutex_);
+                    Fold(r, partIndex, lines, offsets[k] + sizes[k], reads[k]);
+                }
+                lines += r.lines;
+                state = r.state;
             }
-            // At the end for now.
+            if (!atEnd) continue;
             bool follow = false;
             {
                 std::lock_guard lock(mutex_);
                 follow = options_.follow && partIndex + 1 == parts_.size() && !stop_;
             }
-            if (follow && pass.interruptedSeen) {
+            if (!follow) {
+                if (carried > 0 && !skipping) {
+                    // The last line, without its line end: read as any other.
+                    std::vector<char>& last = buffers[0];
+                    std::memcpy(last.data(), carry.data(), carried);
+                    last[carried] = '\n';
+                    ParseChunk(last.data(), carried + 1, offset, part, p, state, results[0]);
+                    std::lock_guard lock(mutex_);
+                    Fold(results[0], partIndex, lines, offset + carried, 0);
+                }
+                break;
+            }
+            if (state.ended == 2) {
                 // Carried on in a file beside it once the instrument streams again.
                 int number = 1;
-                const std::string next = NumberedPath(UnnumberedPath(part.path, number), number + 1);
+                const std::string next =
+                    NumberedPath(UnnumberedPath(part.path, number), number + 1);
                 PartLook look;
                 if (LookAtPart(next, look).empty()) {
                     StampDateTime(look.startStamp, dateOrder_, look.part.start);
@@ -443,16 +538,6 @@ void RecordingIndex::RunPass() {
                     break;
                 }
             }
-            if (!follow) {
-                // The last line, without its line end: read as any other.
-                if (have > 0 && !skipping) {
-                    pass.Line(p, part, WithoutCr({buffer.data(), have}), bufferOffset, ++lineNumber,
-                              bufferOffset + have);
-                    bufferOffset += have;
-                }
-                pass.Publish(p, bufferOffset, have);
-                break;
-            }
             std::unique_lock lock(mutex_);
             if (!passDone_) {
                 passDone_ = true;
@@ -462,6 +547,7 @@ void RecordingIndex::RunPass() {
             wake_.wait_for(lock, std::chrono::milliseconds(options_.followMilliseconds),
                            [this] { return stop_; });
             if (stop_) break;
+            atEnd = false;
         }
     }
     std::lock_guard lock(mutex_);
@@ -514,7 +600,8 @@ std::size_t RecordingIndex::FirstBlockEndingAtOrAfter(std::int64_t ns) const {
     if (levels_.empty()) return 0;
     const auto& fine = levels_[0];
     return static_cast<std::size_t>(
-        std::partition_point(fine.begin(), fine.end(), [ns](const Block& b) { return b.lastNs < ns; }) -
+        std::partition_point(fine.begin(), fine.end(),
+                             [ns](const Block& b) { return b.lastNs < ns; }) -
         fine.begin());
 }
 
@@ -530,9 +617,8 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
         std::size_t e = b;
         while (e < last && fine[e].part == partIndex) ++e;
         const std::uint64_t begin = fine[b].offset;
-        const std::uint64_t end = e < fine.size() && fine[e].part == partIndex
-                                      ? fine[e].offset
-                                      : partBytes_[partIndex];
+        const std::uint64_t end =
+            e < fine.size() && fine[e].part == partIndex ? fine[e].offset : partBytes_[partIndex];
         auto& reader = readers_[partIndex];
         if (!reader) {
             reader = std::make_unique<SystemFile>();
@@ -544,31 +630,35 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
         const Part& part = parts_[partIndex];
         std::uint64_t at = begin;
         while (at < end) {
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(end - at, readBuffer_.size()));
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(end - at, readBuffer_.size()));
             const std::ptrdiff_t got = reader->ReadAt(at, readBuffer_.data(), want);
             if (got <= 0) return false;
             bool more = true;
             bool beyond = false;
             std::size_t whole = ForEachLine(readBuffer_.data(), static_cast<std::size_t>(got),
                                             [&](std::string_view line, std::size_t) {
-                RecordLine record;
-                if (!ParseRecordLine(line, part.fields, record)) return true;
-                const Record r = RecordOf(record, part, static_cast<int>(partIndex));
-                if (r.timeNs >= toNs) {
-                    beyond = true;
-                    return false;
-                }
-                if (r.timeNs >= fromNs && !visit(r)) {
-                    more = false;
-                    return false;
-                }
-                return true;
-            });
+                                                RecordLine record;
+                                                if (!ParseRecordLine(line, part.fields, record))
+                                                    return true;
+                                                const Record r = RecordOf(
+                                                    record, part, static_cast<int>(partIndex));
+                                                if (r.timeNs >= toNs) {
+                                                    beyond = true;
+                                                    return false;
+                                                }
+                                                if (r.timeNs >= fromNs && !visit(r)) {
+                                                    more = false;
+                                                    return false;
+                                                }
+                                                return true;
+                                            });
             if (!more || beyond) return more;
             if (whole == 0) {
                 // The range's last line without its line end (a file read to its end).
                 RecordLine record;
-                const std::string_view line = WithoutCr({readBuffer_.data(), static_cast<std::size_t>(got)});
+                const std::string_view line =
+                    WithoutCr({readBuffer_.data(), static_cast<std::size_t>(got)});
                 if (ParseRecordLine(line, part.fields, record)) {
                     const Record r = RecordOf(record, part, static_cast<int>(partIndex));
                     if (r.timeNs >= fromNs && r.timeNs < toNs && !visit(r)) return false;
@@ -604,7 +694,8 @@ void RecordingIndex::Query(std::int64_t fromNs, std::int64_t toNs, int columns,
         std::size_t last = first;
         while (last < fine.size() && fine[last].firstNs < toNs &&
                (last - first) * kBlockRecords <=
-                   std::max(kRawRecordsAtLeast, kRawRecordsPerColumn * static_cast<std::uint64_t>(columns))) {
+                   std::max(kRawRecordsAtLeast,
+                            kRawRecordsPerColumn * static_cast<std::uint64_t>(columns))) {
             ++last;
         }
         const bool raw = last == fine.size() || fine[last].firstNs >= toNs;
@@ -618,8 +709,9 @@ void RecordingIndex::Query(std::int64_t fromNs, std::int64_t toNs, int columns,
             std::size_t level = 0;
             for (std::size_t l = 1; l < levels_.size(); ++l) {
                 const auto& blocks = levels_[l];
-                const double wide = static_cast<double>(blocks.back().lastNs - blocks.front().firstNs) /
-                                    static_cast<double>(blocks.size());
+                const double wide =
+                    static_cast<double>(blocks.back().lastNs - blocks.front().firstNs) /
+                    static_cast<double>(blocks.size());
                 if (wide <= perColumn) level = l;
             }
             const auto& blocks = levels_[level];
@@ -668,7 +760,8 @@ Summary RecordingIndex::Summarize(std::int64_t fromNs, std::int64_t toNs) const 
     if (levels_.empty() || toNs <= fromNs) return s;
     const auto& fine = levels_[0];
     // Whole blocks from their sums; the blocks at the ends record by record, in order.
-    for (std::size_t b = FirstBlockEndingAtOrAfter(fromNs); b < fine.size() && fine[b].firstNs < toNs; ++b) {
+    for (std::size_t b = FirstBlockEndingAtOrAfter(fromNs);
+         b < fine.size() && fine[b].firstNs < toNs; ++b) {
         const Block& block = fine[b];
         if (block.firstNs < fromNs || block.lastNs >= toNs) {
             ReadBlocks(b, b + 1, fromNs, toNs, addRecord);
@@ -678,8 +771,10 @@ Summary RecordingIndex::Summarize(std::int64_t fromNs, std::int64_t toNs) const 
         for (std::size_t c = 0; c < kChannels; ++c) {
             if (block.count[c] == 0) continue;
             ChannelSummary& ch = s.channel[c];
-            if (ch.count == 0 || block.min[c] < ch.min) ch.min = block.min[c], minBlock[c] = static_cast<std::int64_t>(b);
-            if (ch.count == 0 || block.max[c] > ch.max) ch.max = block.max[c], maxBlock[c] = static_cast<std::int64_t>(b);
+            if (ch.count == 0 || block.min[c] < ch.min)
+                ch.min = block.min[c], minBlock[c] = static_cast<std::int64_t>(b);
+            if (ch.count == 0 || block.max[c] > ch.max)
+                ch.max = block.max[c], maxBlock[c] = static_cast<std::int64_t>(b);
             sum[c] += block.sum[c];
             ch.count += block.count[c];
         }
@@ -746,8 +841,9 @@ bool RecordingIndex::RecordAt(std::int64_t atNs, Record& out) const {
 
 std::size_t RecordingIndex::MemoryBytes() const {
     std::lock_guard lock(mutex_);
-    std::size_t bytes = preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + kChunkBytes +
-                        kBatchRecords * sizeof(Record);
+    // The pass's three stretches besides.
+    std::size_t bytes =
+        preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 3 * options_.stretchBytes;
     for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
     return bytes;
 }

@@ -20,13 +20,13 @@ namespace ts::review {
 // One file of a recording: the first, or one that carried a cut recording on.
 struct Part {
     std::string path;
-    LocalDateTime start;          // its start line's date and time
-    std::int64_t offsetNs = 0;    // where its time 0 lies on the recording's timeline
+    LocalDateTime start;                        // its start line's date and time
+    std::int64_t offsetNs = 0;                  // where its time 0 lies on the recording's timeline
     std::array<int, kChannels> fieldChannel{};  // channel (1..6) of each record field
     int fields = 0;
-    bool interrupted = false;     // ends with an interruption line
-    bool stopped = false;         // ends with a stop line
-    std::int64_t lastNs = -1;     // its last record on the timeline, -1 before one is read
+    bool interrupted = false;  // ends with an interruption line
+    bool stopped = false;      // ends with a stop line
+    std::int64_t lastNs = -1;  // its last record on the timeline, -1 before one is read
 };
 
 // A stretch of the timeline without records where a cut recording was carried on.
@@ -36,8 +36,8 @@ struct Gap {
 };
 
 struct Damage {
-    std::uint64_t lines = 0;    // lines that were no line the program writes
-    int firstPart = 0;          // the part and line number (from 1) of the first
+    std::uint64_t lines = 0;  // lines that were no line the program writes
+    int firstPart = 0;        // the part and line number (from 1) of the first
     std::uint64_t firstLine = 0;
 };
 
@@ -80,6 +80,8 @@ struct OpenOptions {
     DateOrder dateOrder = DateOrder::DayMonthYear;
     // Milliseconds between looks at a followed file.
     int followMilliseconds = 250;
+    // Bytes the pass reads at a time, two stretches of them side by side (at least 2).
+    std::size_t stretchBytes = std::size_t{4} << 20;
 };
 
 // A recording opened to be looked back at: its parts placed on one timeline, and a pyramid
@@ -138,11 +140,12 @@ public:
     struct Block;
 
 private:
-    struct Preview;
-    struct Pass;
+    friend struct ChunkResult;
 
     void RunPass();
     void CloseTail(std::size_t level);
+    void Fold(const struct ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
+              std::uint64_t wholeBytes, std::uint64_t newlyRead);
     void PlacePart(Part& part, std::int64_t lastElapsedNs);
     bool ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs, std::int64_t toNs,
                     const std::function<bool(const Record&)>& visit) const;

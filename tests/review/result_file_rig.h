@@ -47,7 +47,8 @@ inline std::string Stamp(const FileSpec& spec, const LocalDateTime& t, std::stri
 
 inline std::string RecordText(const FileSpec& spec, const TestRecord& r) {
     char text[kNumberTextCapacity];
-    std::string line(text, FormatFixed(ElapsedDays(r.units), 10, 15, spec.regional.separator, text));
+    std::string line(text,
+                     FormatFixed(ElapsedDays(r.units), 10, 15, spec.regional.separator, text));
     for (std::size_t c = 0; c < kChannels; ++c) {
         if (!spec.channels[c]) continue;
         line += ' ';
@@ -65,9 +66,11 @@ inline std::string HeaderText(const FileSpec& spec) {
 }
 
 // The whole file in code page 1251 with CR LF; `extra` lines go in after record `at`.
-inline std::string ResultFileBytes(const FileSpec& spec, const std::vector<TestRecord>& records,
-                                   const std::vector<std::pair<std::size_t, std::string>>& extra = {}) {
-    std::string utf8 = Stamp(spec, spec.start, text::kResultStarted) + "\r\n" + HeaderText(spec) + "\r\n";
+inline std::string ResultFileBytes(
+    const FileSpec& spec, const std::vector<TestRecord>& records,
+    const std::vector<std::pair<std::size_t, std::string>>& extra = {}) {
+    std::string utf8 =
+        Stamp(spec, spec.start, text::kResultStarted) + "\r\n" + HeaderText(spec) + "\r\n";
     for (std::size_t i = 0; i <= records.size(); ++i) {
         for (const auto& [at, line] : extra) {
             if (at == i) utf8 += line + "\r\n";
