@@ -51,8 +51,9 @@ constexpr int kMostDayDigits = 5;
 constexpr int kTimeDecimals = 10;
 constexpr int kValueDecimals = 3;
 
-// One value field from p (up to a blank or `end`); p is left after it.
-bool ParseValue(const char*& p, const char* end, double& value) {
+// One value field from p (up to a blank or `end`); p is left after it. Any form the writer
+// uses; ParseValue below takes the common one first.
+bool ParseAnyValue(const char*& p, const char* end, double& value) {
     const char* start = p;
     const bool negative = p < end && *p == '-';
     if (negative) ++p;
@@ -112,6 +113,44 @@ bool ParseValue(const char*& p, const char* end, double& value) {
     return result.ec == std::errc() && result.ptr == text + length;
 }
 
+bool Digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The common value, "-ddd,ddd" with one to 14 integer digits, without a branch per check.
+inline bool ParseValue(const char*& p, const char* end, double& value) {
+    const char* q = p;
+    const bool negative = q < end && *q == '-';
+    q += negative;
+    const char* digits = q;
+    std::int64_t fixed = 0;
+    while (q < end && Digit(*q)) fixed = fixed * 10 + (*q++ - '0');
+    const auto count = static_cast<std::size_t>(q - digits);
+    if (count - 1 < static_cast<std::size_t>(kMostIntegerDigits) && end - q >= 4 &&
+        (*q == ',' || *q == '.') && Digit(q[1]) && Digit(q[2]) && Digit(q[3]) &&
+        (end - q == 4 || q[4] == ' ')) {
+        fixed = fixed * 1000 + (q[1] - '0') * 100 + (q[2] - '0') * 10 + (q[3] - '0');
+        // Exact to the last digit written: the nearest double to the decimal itself.
+        value = static_cast<double>(negative ? -fixed : fixed) / 1000.0;
+        p = q + 4;
+        return true;
+    }
+    return ParseAnyValue(p, end, value);
+}
+
+// Eight ASCII digits at p as a number, or -1 when they are not all digits.
+inline std::int64_t EightDigits(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
+    if ((x & kHigh) != kZeros || ((x + 0x0606060606060606ull) & kHigh) != kZeros) return -1;
+    x -= kZeros;
+    // Little-endian: the first digit is the lowest byte.
+    x = (x * 10 + (x >> 8)) & 0x00FF00FF00FF00FFull;
+    x = (x * 100 + (x >> 16)) & 0x0000FFFF0000FFFFull;
+    x = (x * 10000 + (x >> 32)) & 0xFFFFFFFFull;
+    return static_cast<std::int64_t>(x);
+}
+
 }  // namespace
 
 bool ParseRecordLine(std::string_view line, int fields, RecordLine& out) {
@@ -126,11 +165,11 @@ bool ParseRecordLine(std::string_view line, int fields, RecordLine& out) {
     if (digits == 0 || p >= end || (*p != ',' && *p != '.')) return false;
     ++p;
     if (end - p < kTimeDecimals) return false;
-    std::int64_t units = days;
-    for (int i = 0; i < kTimeDecimals; ++i, ++p) {
-        if (!IsDigit(*p)) return false;
-        units = units * 10 + (*p - '0');
-    }
+    const std::int64_t first = EightDigits(p);
+    if (first < 0 || !IsDigit(p[8]) || !IsDigit(p[9])) return false;
+    const std::int64_t units =
+        (days * 100'000'000 + first) * 100 + (p[8] - '0') * 10 + (p[9] - '0');
+    p += kTimeDecimals;
     out.elapsedNs = units * kNanosecondsPerFileUnit;
     for (int f = 0; f < fields; ++f) {
         if (p >= end || *p != ' ') return false;
