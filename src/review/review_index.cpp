@@ -237,7 +237,8 @@ void RecordingIndex::CloseTail(std::size_t level) {
     if (levels_.size() == level + 1) levels_.emplace_back();
     const Block& child = levels_[level].back();
     auto& above = levels_[level + 1];
-    if (above.empty() || above.back().children == kLevelFanout) {
+    // A block of the finest level lies in one part: its offset is in that part's file.
+    if (above.empty() || above.back().children == kLevelFanout || above.back().part != child.part) {
         if (!above.empty()) CloseTail(level + 1);
         Block b = child;
         b.children = 1;
@@ -298,6 +299,7 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     stop_ = false;
     progress_ = {};
     dateOrder_ = order;
+    fineRecords_ = kBlockRecords;
     for (std::size_t i = 0; i < looks.size(); ++i) {
         Part part = looks[i].part;
         StampDateTime(looks[i].startStamp, order, part.start);
@@ -368,7 +370,7 @@ void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t 
     for (const Block& b : r.blocks) {
         auto& fine = levels_[0];
         if (!fine.empty() && fine.back().part == b.part &&
-            fine.back().records + b.records <= kBlockRecords) {
+            fine.back().records + b.records <= fineRecords_) {
             // A followed file brings a few records at a time: they fill the last block.
             Block& tail = fine.back();
             Merge(tail, b);
@@ -376,6 +378,16 @@ void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t 
         } else {
             if (!fine.empty()) CloseTail(0);
             levels_[0].push_back(b);
+            // However long the recording, the index stays small: past so many blocks the
+            // finest level goes and the next one, eight times coarser, takes its place.
+            if (levels_[0].size() > options_.mostFineBlocks && levels_.size() > 2) {
+                levels_.erase(levels_.begin());
+                fineRecords_ *= kLevelFanout;
+                // Everything but the block being filled is in the new finest level; that block
+                // goes on there, after the one it would have joined.
+                CloseTail(0);
+                levels_[0].push_back(b);
+            }
         }
         indexedNs_ = b.lastNs;
         endNs_ = std::max(endNs_, b.lastNs);
@@ -693,7 +705,7 @@ void RecordingIndex::Query(std::int64_t fromNs, std::int64_t toNs, int columns,
         const auto& fine = levels_[0];
         std::size_t last = first;
         while (last < fine.size() && fine[last].firstNs < toNs &&
-               (last - first) * kBlockRecords <=
+               (last - first) * fineRecords_ <=
                    std::max(kRawRecordsAtLeast,
                             kRawRecordsPerColumn * static_cast<std::uint64_t>(columns))) {
             ++last;

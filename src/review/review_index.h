@@ -82,6 +82,9 @@ struct OpenOptions {
     int followMilliseconds = 250;
     // Bytes the pass reads at a time, two stretches of them side by side (at least 2).
     std::size_t stretchBytes = std::size_t{4} << 20;
+    // Blocks of the finest level at most: some 50 MB, a few hours of every sample at 256
+    // records a block. A longer recording makes its blocks eight times as long instead.
+    std::size_t mostFineBlocks = std::size_t{1} << 18;
 };
 
 // A recording opened to be looked back at: its parts placed on one timeline, and a pyramid
@@ -161,6 +164,7 @@ private:
     std::uint8_t channels_ = 0;
     std::int64_t startSeconds_ = 0;
     DateOrder dateOrder_ = DateOrder::DayMonthYear;
+    std::uint64_t fineRecords_ = kBlockRecords;  // records a block of the finest level holds
     std::int64_t endNs_ = 0;
     std::int64_t indexedNs_ = -1;  // the last record the pass has folded in
     Progress progress_;
