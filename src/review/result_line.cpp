@@ -151,9 +151,54 @@ inline std::int64_t EightDigits(const char* p) {
     return static_cast<std::int64_t>(x);
 }
 
+// The common value again, its integer digits found and read eight bytes at a time, where
+// the bytes up to `readable` may be looked at past the line's end: a row of digits of
+// varying length costs a mispredicted branch or two when read one by one.
+// 0: no value; 1: `value` set; 2: `milli` (when given) set to the value in thousandths, and
+// `value` left alone, which saves the division.
+inline int ParseValueWide(const char*& p, const char* end, const char* readable, double& value,
+                          std::int64_t* milli) {
+    const char* q = p;
+    const bool negative = q < end && *q == '-';
+    q += negative;
+    if (readable != nullptr && readable - q >= 8) {
+        std::uint64_t x;
+        std::memcpy(&x, q, sizeof x);
+        constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+        constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
+        constexpr std::uint64_t kLow = 0x0F0F0F0F0F0F0F0Full;
+        // Non-zero in each byte that is no digit; without carries from byte to byte.
+        const std::uint64_t other =
+            ((x & kHigh) ^ kZeros) | (((x & kLow) + 0x0606060606060606ull) & kHigh);
+        if (other != 0) {
+            const int n = __builtin_ctzll(other) / 8;  // integer digits, 0 to 7
+            const char* s = q + n;
+            if (n >= 1 && end - s >= 4 && (*s == ',' || *s == '.') && Digit(s[1]) && Digit(s[2]) &&
+                Digit(s[3]) && (end - s == 4 || s[4] == ' ')) {
+                // The digits to the right of an eight-digit field padded with zeros.
+                std::uint64_t y = ((x << (8 * (8 - n))) | (kZeros >> (8 * n))) - kZeros;
+                y = (y * 10 + (y >> 8)) & 0x00FF00FF00FF00FFull;
+                y = (y * 100 + (y >> 16)) & 0x0000FFFF0000FFFFull;
+                y = (y * 10000 + (y >> 32)) & 0xFFFFFFFFull;
+                const auto fixed = static_cast<std::int64_t>(y * 1000) + (s[1] - '0') * 100 +
+                                   (s[2] - '0') * 10 + (s[3] - '0');
+                p = s + 4;
+                if (milli != nullptr) {
+                    *milli = negative ? -fixed : fixed;
+                    return 2;
+                }
+                value = static_cast<double>(negative ? -fixed : fixed) / 1000.0;
+                return 1;
+            }
+        }
+    }
+    return ParseValue(p, end, value) ? 1 : 0;
+}
+
 }  // namespace
 
-bool ParseRecordLine(std::string_view line, int fields, RecordLine& out) {
+bool ParseRecordLine(std::string_view line, int fields, RecordLine& out, const char* readable,
+                     bool thousandths) {
     const char* p = line.data();
     const char* const end = p + line.size();
     std::int64_t days = 0;
@@ -171,10 +216,15 @@ bool ParseRecordLine(std::string_view line, int fields, RecordLine& out) {
         (days * 100'000'000 + first) * 100 + (p[8] - '0') * 10 + (p[9] - '0');
     p += kTimeDecimals;
     out.elapsedNs = units * kNanosecondsPerFileUnit;
+    out.inMilli = 0;
     for (int f = 0; f < fields; ++f) {
         if (p >= end || *p != ' ') return false;
         ++p;
-        if (!ParseValue(p, end, out.value[static_cast<std::size_t>(f)])) return false;
+        const auto i = static_cast<std::size_t>(f);
+        const int got =
+            ParseValueWide(p, end, readable, out.value[i], thousandths ? &out.milli[i] : nullptr);
+        if (got == 0) return false;
+        out.inMilli = static_cast<std::uint8_t>(out.inMilli | ((got == 2 ? 1u : 0u) << f));
     }
     out.fields = fields;
     return p == end;

@@ -21,14 +21,20 @@ struct RecordLine {
     std::int64_t elapsedNs = 0;
     int fields = 0;
     std::array<double, kChannels> value{};
+    // With `thousandths` asked for, the fields of the common form (bit f) are in milli
+    // instead, in thousandths, and not in value.
+    std::array<std::int64_t, kChannels> milli{};
+    std::uint8_t inMilli = 0;
 };
 
 enum class LineKind { Record, Start, Header, Stop, Interrupted, Damaged };
 
 // Reads a record line (without its CR LF) of exactly `fields` values. Either decimal
 // separator is taken in any field: the file has no thousands separator, so neither is ever
-// ambiguous. False for anything the writer would not have written.
-bool ParseRecordLine(std::string_view line, int fields, RecordLine& out);
+// ambiguous. False for anything the writer would not have written. Where the bytes after the
+// line are there to be read, up to `readable`, the reading is faster.
+bool ParseRecordLine(std::string_view line, int fields, RecordLine& out,
+                     const char* readable = nullptr, bool thousandths = false);
 
 // Which kind of line `line` (code page 1251, without its CR LF) is. A record is told only by
 // ParseRecordLine, so Damaged here means "none of the stamped or header lines".

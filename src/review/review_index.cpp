@@ -196,15 +196,40 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
         channelOf[static_cast<std::size_t>(f)] =
             static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
     }
+    // The values of the common form are summed and compared in thousandths, exactly, and
+    // become doubles once a block; each field's own, so in field order.
+    struct Thousandths {
+        std::int64_t min = 0, max = 0, sum = 0;
+        std::uint32_t count = 0;
+    };
+    std::array<Thousandths, kChannels> exact{};
+    const auto settle = [&] {
+        if (out.blocks.empty()) return;
+        RecordingIndex::Block& b = out.blocks.back();
+        for (int f = 0; f < part.fields; ++f) {
+            Thousandths& t = exact[static_cast<std::size_t>(f)];
+            if (t.count == 0) continue;
+            const std::size_t c = channelOf[static_cast<std::size_t>(f)];
+            const double lo = static_cast<double>(t.min) / 1000.0;
+            const double hi = static_cast<double>(t.max) / 1000.0;
+            if (b.count[c] == 0 || lo < b.min[c]) b.min[c] = lo;
+            if (b.count[c] == 0 || hi > b.max[c]) b.max[c] = hi;
+            b.sum[c] += static_cast<double>(t.sum) / 1000.0;
+            b.count[c] += t.count;
+            t = {};
+        }
+    };
+    const char* const readable = bytes + size;
     ForEachLine(bytes, size, [&](std::string_view line, std::size_t at) {
         ++out.lines;
         if (offset == 0 && out.lines <= 2) return true;
         RecordLine record;
-        if (state.ended == 0 && ParseRecordLine(line, part.fields, record) &&
+        if (state.ended == 0 && ParseRecordLine(line, part.fields, record, readable, true) &&
             record.elapsedNs >= state.lastElapsed) {
             if (out.firstElapsed < 0) out.firstElapsed = record.elapsedNs;
             state.lastElapsed = record.elapsedNs;
             if (out.blocks.empty() || out.blocks.back().records == RecordingIndex::kBlockRecords) {
+                settle();
                 RecordingIndex::Block b;
                 b.firstNs = part.offsetNs + record.elapsedNs;
                 b.offset = offset + at;
@@ -213,8 +238,17 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
             }
             RecordingIndex::Block& b = out.blocks.back();
             for (int f = 0; f < part.fields; ++f) {
-                AddValue(b, static_cast<int>(channelOf[static_cast<std::size_t>(f)]),
-                         record.value[static_cast<std::size_t>(f)]);
+                const auto i = static_cast<std::size_t>(f);
+                if ((record.inMilli & (1u << f)) == 0) {
+                    AddValue(b, static_cast<int>(channelOf[i]), record.value[i]);
+                    continue;
+                }
+                Thousandths& t = exact[i];
+                const std::int64_t m = record.milli[i];
+                t.min = t.count == 0 || m < t.min ? m : t.min;
+                t.max = t.count == 0 || m > t.max ? m : t.max;
+                t.sum += m;
+                ++t.count;
             }
             b.lastNs = part.offsetNs + record.elapsedNs;
             ++b.records;
@@ -229,6 +263,7 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
         if (out.damaged++ == 0) out.firstDamaged = out.lines;
         return true;
     });
+    settle();
     out.state = state;
 }
 
