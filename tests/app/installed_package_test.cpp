@@ -64,8 +64,8 @@ TEST_F(InstalledPackageTest, TrendRecordReplaysACaptureAsTheTestedBuildDoes) {
     // And the installed trend-file reads it as the tested build's does.
     for (const auto& [program, out] : {std::pair{Installed("trend-file"), "installed.sum"},
                                        std::pair{std::string(TS_FILE_TOOL), "built.sum"}}) {
-        const std::string command = "'" + program + "' summary '" + (work / "installed.txt") +
-                                    "' > '" + (work / out) + "'";
+        const std::string command =
+            "'" + program + "' summary '" + (work / "installed.txt") + "' > '" + (work / out) + "'";
         ASSERT_EQ(std::system(command.c_str()), 0);
     }
     EXPECT_EQ(ReadAll(work / "installed.sum").substr(0, 4), "CH1 ");
