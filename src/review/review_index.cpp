@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <system_error>
 
 #include "record/resume_note.h"
 
@@ -516,11 +517,16 @@ void RecordingIndex::RunPass() {
             }
             // Read the stretches, the first on a thread of its own.
             std::thread second;
+            const auto readSecond = [&] {
+                ParseChunk(buffers[1].data(), sizes[1], offsets[1], part, p, ChunkState{},
+                           results[1]);
+            };
             if (sizes[1] != 0) {
-                second = std::thread([&] {
-                    ParseChunk(buffers[1].data(), sizes[1], offsets[1], part, p, ChunkState{},
-                               results[1]);
-                });
+                try {
+                    second = std::thread(readSecond);
+                } catch (const std::system_error&) {
+                    readSecond();  // no thread to be had: one after the other
+                }
             }
             if (sizes[0] != 0)
                 ParseChunk(buffers[0].data(), sizes[0], offsets[0], part, p, state, results[0]);
