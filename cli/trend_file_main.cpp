@@ -95,13 +95,15 @@ int main(int argc, char** argv) {
         std::fputs(ts::review::SummaryText(summary, index.Channels()).c_str(), stdout);
         return 0;
     }
+    // Only a file this run made is taken away again: --force may name a device or a pipe.
+    const bool made = ts::NothingAt(options.csvPath);
     ts::SystemFile out;
     if (!out.OpenForWriting(options.csvPath, options.force)) {
         return Fail("cannot write " + options.csvPath);
     }
     const bool written = ts::review::WriteCsv(index, from, to, options.everyNs.value_or(0), out);
     if (!out.Close() || !written) {
-        ts::RemoveFile(options.csvPath);
+        if (made) ts::RemoveFile(options.csvPath);
         return Fail("the CSV " + options.csvPath + " could not be written whole", 1);
     }
     return 0;

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <sstream>
 
+#include "file_size_limit.h"
+#include "platform/file_status.h"
 #include "result_file_rig.h"
 #include "temp_folder.h"
 
@@ -148,6 +152,27 @@ TEST(TrendFileProgram, RefusalsChangeNothing) {
     }
     EXPECT_EQ(ReadAll(chain.folder / "old.csv"), "keep");
     EXPECT_EQ(ReadAll(chain.folder / "r.txt"), recording);
+}
+
+// A CSV that does not reach the disk whole fails the run; what the run made goes again, and
+// what it was told to write to with --force (here a device) stays.
+TEST(TrendFileProgram, ACsvNotWrittenWholeFails) {
+    Chain chain;
+    std::string out;
+    {
+        FileSizeLimit limit(4096);
+        EXPECT_EQ(RunFileTool("export r.txt --csv big.csv", &out, chain.folder.path()), 1);
+    }
+    EXPECT_NE(out.find("could not be written whole"), std::string::npos) << out;
+    EXPECT_TRUE(FileMissing(chain.folder / "big.csv"));
+    const std::string full = chain.folder / "full";
+    if (::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0) {
+        GTEST_SKIP() << "no device node can be made here";
+    }
+    EXPECT_EQ(RunFileTool("export r.txt --csv full --force", &out, chain.folder.path()), 1);
+    struct stat info {};
+    ASSERT_EQ(::lstat(full.c_str(), &info), 0) << "the device was removed";
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
 
 }  // namespace
