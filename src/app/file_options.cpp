@@ -32,9 +32,9 @@ const char* const kFileUsage =
     "many, and the first one's line number); the others are read all the same.\n"
     "\n"
     "Exit status: 0 done, 1 the CSV could not be written whole (removed when this\n"
-    "run made it), 2 bad arguments, a file that cannot be read or is no result file, a range\n"
-    "outside the recording, or an OUT that exists without --force or cannot be\n"
-    "written.\n";
+    "run made it), 2 bad arguments, a file that cannot be read or is no result\n"
+    "file, a range outside the recording, or an OUT that exists without --force or\n"
+    "cannot be written.\n";
 
 namespace {
 
