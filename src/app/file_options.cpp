@@ -4,7 +4,8 @@ namespace ts {
 
 const char* const kFileUsage =
     "Usage: trend-file summary FILE [--from T] [--to T]\n"
-    "       trend-file export FILE --csv OUT [--from T] [--to T] [--every S] [--force]\n"
+    "       trend-file export FILE --csv OUT [--from T] [--to T] [--every S]\n"
+    "                         [--force]\n"
     "\n"
     "Reads a result file of the program (or of trend-record) without a window. A\n"
     "recording that was cut and carried on (FILE, FILE (2), FILE (3)...) is read as\n"
