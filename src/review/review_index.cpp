@@ -19,7 +19,9 @@ constexpr std::size_t kChunkBytes = 4 << 20;
 constexpr std::size_t kHeadBytes = 4096;
 constexpr std::size_t kTailBytes = 4096;
 // Lines sampled at the open, across all parts, for the picture before the pass is through.
-constexpr int kPreviewLines = 2048;
+constexpr std::uint32_t kPreviewLines = 2048;  // a power of two
+// Time the open may spend on them at most.
+constexpr int kPreviewMilliseconds = 300;
 // A span with at most this many records (or eight a column) is drawn from the records.
 constexpr std::uint64_t kRawRecordsAtLeast = 16384;
 constexpr std::uint64_t kRawRecordsPerColumn = 8;
@@ -346,36 +348,44 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     partBytes_.assign(parts_.size(), 0);
     readers_.resize(parts_.size());
 
-    // A few lines from all over the recording, so that the whole of it shows at once.
-    for (std::size_t i = 0; i < looks.size(); ++i) {
-        SystemFile file;
-        if (!file.OpenRegularForReading(parts_[i].path)) continue;
-        const auto share = static_cast<std::uint64_t>(
-            static_cast<double>(kPreviewLines) * static_cast<double>(looks[i].size) /
-            static_cast<double>(std::max<std::uint64_t>(progress_.bytesTotal, 1)));
-        for (std::uint64_t k = 0; k < share; ++k) {
-            char bytes[512];
-            const std::uint64_t at = looks[i].size * k / share;
-            const std::ptrdiff_t got = file.ReadAt(at, bytes, sizeof bytes);
-            if (got <= 0) continue;
-            bool first = true;
-            ForEachLine(bytes, static_cast<std::size_t>(got),
-                        [&](std::string_view line, std::size_t) {
-                            if (first && at > 0) {
-                                first = false;
-                                return true;  // the rest of a line begun before
-                            }
-                            RecordLine record;
-                            if (ParseRecordLine(line, parts_[i].fields, record)) {
-                                const Record r = RecordOf(record, parts_[i], static_cast<int>(i));
-                                if (preview_.empty() || r.timeNs > preview_.back().timeNs)
-                                    preview_.push_back(r);
-                            }
-                            return false;
-                        });
+    // A few lines from all over the recording, so that the whole of it shows at once: taken
+    // coarse to fine (bit-reversed order), and no longer than a slow disk's seeks allow, so
+    // that whatever time there was covers the whole evenly.
+    std::vector<SystemFile> files(looks.size());
+    for (std::size_t i = 0; i < looks.size(); ++i) files[i].OpenRegularForReading(parts_[i].path);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kPreviewMilliseconds);
+    for (std::uint32_t j = 0; j < kPreviewLines; ++j) {
+        std::uint32_t k = 0;  // j's bits in reverse
+        for (std::uint32_t bit = 1, high = kPreviewLines >> 1; high != 0; bit <<= 1, high >>= 1) {
+            if (j & bit) k |= high;
         }
+        std::uint64_t at = progress_.bytesTotal * k / kPreviewLines;
+        std::size_t i = 0;
+        while (i + 1 < looks.size() && at >= looks[i].size) at -= looks[i++].size;
+        char bytes[512];
+        const std::ptrdiff_t got =
+            files[i].IsOpen() ? files[i].ReadAt(at, bytes, sizeof bytes) : -1;
+        if (got > 0) {
+            bool first = true;
+            ForEachLine(
+                bytes, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
+                    if (first && at > 0) {
+                        first = false;
+                        return true;  // the rest of a line begun before
+                    }
+                    RecordLine record;
+                    if (ParseRecordLine(line, parts_[i].fields, record)) {
+                        preview_.push_back(RecordOf(record, parts_[i], static_cast<int>(i)));
+                    }
+                    return false;
+                });
+        }
+        if ((j & 15) == 15 && std::chrono::steady_clock::now() > deadline) break;
     }
-    thread_ = std::thread([this] { RunPass(); });
+    std::sort(preview_.begin(), preview_.end(),
+              [](const Record& x, const Record& y) { return x.timeNs < y.timeNs; });
+    if (options.pass) thread_ = std::thread([this] { RunPass(); });
     return {};
 }
 

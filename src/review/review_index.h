@@ -78,6 +78,9 @@ struct OpenOptions {
     bool follow = false;
     // The user's own date order, for dates that do not tell theirs.
     DateOrder dateOrder = DateOrder::DayMonthYear;
+    // False: no pass, only the lines sampled at the open (the first picture, as a pass
+    // that has not come far shows it).
+    bool pass = true;
     // Milliseconds between looks at a followed file.
     int followMilliseconds = 250;
     // Bytes the pass reads at a time, two stretches of them side by side (at least 2).

@@ -282,6 +282,35 @@ TEST(RecordingIndex, QueryColumnsHoldTheRecords) {
     }
 }
 
+// Before the pass has read anything, the lines sampled at the open already draw the whole.
+TEST(RecordingIndex, FirstPictureShowsTheWholeBeforeThePass) {
+    TempFolder folder;
+    FileSpec spec;
+    const auto records = MakeRecords(100000, 0, 36, 3);
+    WriteAll(folder / "r.txt", ResultFileBytes(spec, records));
+    RecordingIndex index;
+    ASSERT_EQ(index.Open(folder / "r.txt", {.pass = false}), "");
+    EXPECT_FALSE(index.CurrentProgress().complete);
+    constexpr int kColumns = 64;
+    std::vector<ColumnValue> out(kColumns * kChannels);
+    const std::int64_t end = WrittenNs(records.back().units) + 1;
+    EXPECT_EQ(index.EndNs() + 1, end);
+    index.Query(0, end, kColumns, out.data());
+    // Each column's values are records of that column.
+    std::vector<double> lo(kColumns, 1e300), hi(kColumns, -1e300);
+    for (const TestRecord& r : records) {
+        const auto c = static_cast<std::size_t>(WrittenNs(r.units) * kColumns / end);
+        lo[c] = std::min(lo[c], r.value[0]);
+        hi[c] = std::max(hi[c], r.value[0]);
+    }
+    for (std::size_t c = 0; c < kColumns; ++c) {
+        const ColumnValue& v = out[c * kChannels];
+        EXPECT_GT(v.count, 0u) << "column " << c;
+        EXPECT_GE(v.min, lo[c]);
+        EXPECT_LE(v.max, hi[c]);
+    }
+}
+
 // A recording being written: new whole lines show, a line still being written does not, and
 // the file that carries a cut recording on is picked up.
 TEST(RecordingIndex, FollowsAGrowingRecording) {
