@@ -317,15 +317,23 @@ DateOrder DateOrderOf(std::string_view format) {
 }
 
 DateOrder DecideDateOrder(const StampFields* stamps, int count, DateOrder hint) {
+    // Each order that reads every stamp as a date; a four-digit year tells its place.
+    bool dmy = true, mdy = true, ymd = true;
     for (int i = 0; i < count; ++i) {
-        if (stamps[i].dateDigits[0] == 4) return DateOrder::YearMonthDay;
+        const StampFields& s = stamps[i];
+        const bool yearFirst = s.dateDigits[0] == 4;
+        const bool yearLast = s.dateDigits[2] == 4;
+        dmy = dmy && !yearFirst && s.date[1] <= 12 && s.date[0] <= 31;
+        mdy = mdy && !yearFirst && s.date[0] <= 12 && s.date[1] <= 31 && s.dateSeparator != '.';
+        ymd = ymd && !yearLast && s.date[1] <= 12 && s.date[2] <= 31;
     }
-    for (int i = 0; i < count; ++i) {
-        if (stamps[i].date[0] > 12) return DateOrder::DayMonthYear;
-        if (stamps[i].date[1] > 12) return DateOrder::MonthDayYear;
-    }
-    if (count > 0 && stamps[0].dateSeparator != '/') return DateOrder::DayMonthYear;
-    return hint == DateOrder::YearMonthDay ? DateOrder::DayMonthYear : hint;
+    // No regional setting writes the month first with dots: such a date is a day first.
+    const bool possible[] = {dmy, mdy, ymd};
+    if (possible[static_cast<int>(hint)]) return hint;
+    if (dmy) return DateOrder::DayMonthYear;
+    if (mdy) return DateOrder::MonthDayYear;
+    if (ymd) return DateOrder::YearMonthDay;
+    return hint;
 }
 
 bool StampDateTime(const StampFields& s, DateOrder order, LocalDateTime& out) {

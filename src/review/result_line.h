@@ -61,10 +61,9 @@ enum class DateOrder { DayMonthYear, MonthDayYear, YearMonthDay };
 // The order a short date format writes ("%d.%m.%Y", "%m/%d/%y", "%Y-%m-%d").
 DateOrder DateOrderOf(std::string_view shortDateFormat);
 
-// The order that reads every one of `stamps` as a real date: a year of four digits first, or a
-// day above 12 in one of the places, decides; otherwise a date with dots or dashes is day
-// first (no regional setting puts the month first with those), and one with slashes takes
-// `hint` (the user's own settings).
+// The order that reads every one of `stamps` as a real date: `hint` (the user's own settings)
+// where it does, else the first that does of day, month or year first. A year of four digits
+// tells its place, and a date with dots never has the month first.
 DateOrder DecideDateOrder(const StampFields* stamps, int count, DateOrder hint);
 
 // The stamp as a date and time in `order`; false when it is no date.

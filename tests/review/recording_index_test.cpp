@@ -74,6 +74,8 @@ TEST(RecordingIndex, ReadsEveryRegionalFormat) {
         {{',', "%d/%m/%Y", "%-H:%M:%S"}, DateOrder::DayMonthYear},
         {{'.', "%Y-%m-%d", "%H:%M:%S"}, DateOrder::DayMonthYear},
         {{',', "%d.%m.%y", "%l:%M:%S %P"}, DateOrder::MonthDayYear},
+        {{',', "%y-%m-%d", "%H:%M:%S"}, DateOrder::YearMonthDay},
+        {{'.', "%Y.%m.%d.", "%H:%M:%S"}, DateOrder::MonthDayYear},
     };
     TempFolder folder;
     const auto records = MakeRecords(3000, 0, 18, 7);
