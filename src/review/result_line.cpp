@@ -159,7 +159,8 @@ inline std::int64_t EightDigits(const char* p) {
 inline int ParseValueWide(const char*& p, const char* end, const char* readable, double& value,
                           std::int64_t* milli) {
     const char* q = p;
-    const bool negative = q < end && *q == '-';
+    // Signs come in any order: no branch on them.
+    const std::int64_t negative = q < end ? static_cast<std::int64_t>(*q == '-') : 0;
     q += negative;
     if (readable != nullptr && readable - q >= 8) {
         std::uint64_t x;
@@ -183,11 +184,12 @@ inline int ParseValueWide(const char*& p, const char* end, const char* readable,
                 const auto fixed = static_cast<std::int64_t>(y * 1000) + (s[1] - '0') * 100 +
                                    (s[2] - '0') * 10 + (s[3] - '0');
                 p = s + 4;
+                const std::int64_t signedFixed = (fixed ^ -negative) + negative;
                 if (milli != nullptr) {
-                    *milli = negative ? -fixed : fixed;
+                    *milli = signedFixed;
                     return 2;
                 }
-                value = static_cast<double>(negative ? -fixed : fixed) / 1000.0;
+                value = static_cast<double>(signedFixed) / 1000.0;
                 return 1;
             }
         }
