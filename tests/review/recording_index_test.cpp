@@ -24,13 +24,13 @@ struct Expected {
     std::array<std::int64_t, kChannels> minAt{}, maxAt{};
 };
 
-Expected Expect(const FileSpec& spec, const std::vector<TestRecord>& records, std::int64_t offsetNs,
-                std::int64_t from, std::int64_t to, Expected e = {}) {
+Expected Expect(const FileShape& shape, const std::vector<TestRecord>& records,
+                std::int64_t offsetNs, std::int64_t from, std::int64_t to, Expected e = {}) {
     for (const TestRecord& r : records) {
         const std::int64_t t = offsetNs + WrittenNs(r.units);
         if (t < from || t >= to) continue;
         for (std::size_t c = 0; c < kChannels; ++c) {
-            if (!spec.channels[c]) continue;
+            if (!shape.channels[c]) continue;
             const double v = r.value[c];
             if (e.count[c] == 0 || v < e.min[c]) e.min[c] = v, e.minAt[c] = t;
             if (e.count[c] == 0 || v > e.max[c]) e.max[c] = v, e.maxAt[c] = t;
@@ -81,10 +81,10 @@ TEST(RecordingIndex, ReadsEveryRegionalFormat) {
     const auto records = MakeRecords(3000, 0, 18, 7);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.regional.date + " " + c.regional.time);
-        FileSpec spec;
-        spec.regional = c.regional;
-        spec.start = {2026, 3, 4, 13, 5, 3};  // day and month both below 13, past noon
-        WriteAll(folder / "r.txt", ResultFileBytes(spec, records));
+        FileShape shape;
+        shape.regional = c.regional;
+        shape.start = {2026, 3, 4, 13, 5, 3};  // day and month both below 13, past noon
+        WriteAll(folder / "r.txt", ResultFileBytes(shape, records));
         RecordingIndex index;
         ASSERT_EQ(Opened(index, folder / "r.txt", {.dateOrder = c.userOrder}), "");
         const Part part = index.Parts().at(0);
@@ -94,7 +94,7 @@ TEST(RecordingIndex, ReadsEveryRegionalFormat) {
         EXPECT_EQ(part.start.Hour, 13);
         EXPECT_EQ(part.start.Second, 3);
         EXPECT_EQ(index.Damaged().lines, 0u);
-        CheckSummary(index.Summarize(0, kAll), Expect(spec, records, 0, 0, kAll), "all");
+        CheckSummary(index.Summarize(0, kAll), Expect(shape, records, 0, 0, kAll), "all");
     }
 }
 
@@ -117,13 +117,13 @@ TEST(RecordingIndex, SummaryOfAnySelectionMatchesTheRecords) {
     TempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FileSpec spec;
-        spec.channels = c.channels;
+        FileShape shape;
+        shape.channels = c.channels;
         auto records = MakeRecords(20000, 0, c.step, 11);
         for (auto& r : records) {
             for (auto& v : r.value) v += c.fraction;
         }
-        WriteAll(folder / "r.txt", ResultFileBytes(spec, records));
+        WriteAll(folder / "r.txt", ResultFileBytes(shape, records));
         // Small stretches; and a cap on the finest blocks that a long recording would reach.
         for (const OpenOptions& options :
              {OpenOptions{.stretchBytes = 10007}, OpenOptions{.mostFineBlocks = 20}}) {
@@ -137,7 +137,7 @@ TEST(RecordingIndex, SummaryOfAnySelectionMatchesTheRecords) {
                 {end / 7 + 3, end / 7 * 6 + 5},
                 {end + 1, kAll}};
             for (const auto& [from, to] : ranges) {
-                CheckSummary(index.Summarize(from, to), Expect(spec, records, 0, from, to),
+                CheckSummary(index.Summarize(from, to), Expect(shape, records, 0, from, to),
                              std::to_string(from) + ".." + std::to_string(to));
             }
             Record at;
@@ -156,14 +156,14 @@ TEST(RecordingIndex, CutAndResumedChainIsOneTimeline) {
     const LocalDateTime starts[] = {
         {2026, 12, 31, 23, 0, 0}, {2027, 1, 1, 0, 0, 30}, {2027, 1, 1, 1, 0, 0}};
     const char* names[] = {"x.txt", "x (2).txt", "x (3).txt"};
-    std::vector<FileSpec> specs(3);
+    std::vector<FileShape> shapes(3);
     for (std::size_t i = 0; i < 3; ++i) {
-        specs[i].start = starts[i];
-        specs[i].ending = i < 2 ? Ending::Interrupted : Ending::Stop;
-        WriteAll(folder / names[i], ResultFileBytes(specs[i], parts[i]));
+        shapes[i].start = starts[i];
+        shapes[i].ending = i < 2 ? Ending::Interrupted : Ending::Stop;
+        WriteAll(folder / names[i], ResultFileBytes(shapes[i], parts[i]));
     }
     // Not part of it: the chain ended with a stop.
-    WriteAll(folder / "x (4).txt", ResultFileBytes(specs[0], parts[0]));
+    WriteAll(folder / "x (4).txt", ResultFileBytes(shapes[0], parts[0]));
     RecordingIndex index;
     ASSERT_EQ(Opened(index, folder / "x.txt"), "");
     ASSERT_EQ(index.Parts().size(), 3u);
@@ -177,7 +177,7 @@ TEST(RecordingIndex, CutAndResumedChainIsOneTimeline) {
             EXPECT_EQ(gaps[i - 1].fromNs, offsets[i - 1] + WrittenNs(parts[i - 1].back().units));
             EXPECT_EQ(gaps[i - 1].toNs, offsets[i]);
         }
-        e = Expect(specs[i], parts[i], offsets[i], 0, kAll, e);
+        e = Expect(shapes[i], parts[i], offsets[i], 0, kAll, e);
     }
     CheckSummary(index.Summarize(0, kAll), e, "chain");
     std::int64_t last = -1;
@@ -209,25 +209,26 @@ TEST(RecordingIndex, DamagedLinesAreCountedNotSkipped) {
         "ВРЕМЯ CH1 CH3",                    // a second header
     };
     TempFolder folder;
-    FileSpec spec;
+    FileShape shape;
     const auto records = MakeRecords(2000, 1000, 18, 5);
     // Stretches of the pass as large as they are, and small ones that cut lines anywhere.
     for (const std::size_t stretch : {std::size_t{4} << 20, std::size_t{4099}})
         for (const std::string& line : cases) {
             SCOPED_TRACE(line.substr(0, 40) + " in stretches of " + std::to_string(stretch));
-            WriteAll(folder / "r.txt", ResultFileBytes(spec, records, {{700, line}, {1500, line}}));
+            WriteAll(folder / "r.txt",
+                     ResultFileBytes(shape, records, {{700, line}, {1500, line}}));
             RecordingIndex index;
             ASSERT_EQ(Opened(index, folder / "r.txt", {.stretchBytes = stretch}), "");
             EXPECT_EQ(index.Damaged().lines, 2u);
             EXPECT_EQ(index.Damaged().firstLine, 703u);
-            CheckSummary(index.Summarize(0, kAll), Expect(spec, records, 0, 0, kAll), "around");
+            CheckSummary(index.Summarize(0, kAll), Expect(shape, records, 0, 0, kAll), "around");
         }
 }
 
 TEST(RecordingIndex, RefusesWhatIsNoResultFile) {
     TempFolder folder;
-    FileSpec spec;
-    const std::string good = ResultFileBytes(spec, MakeRecords(10, 0, 18, 1));
+    FileShape shape;
+    const std::string good = ResultFileBytes(shape, MakeRecords(10, 0, 18, 1));
     const std::pair<const char*, std::string> cases[] = {
         {"empty", ""},
         {"no start line", good.substr(good.find("\r\n") + 2)},
@@ -249,9 +250,9 @@ TEST(RecordingIndex, RefusesWhatIsNoResultFile) {
 // is drawn from the records themselves, exactly.
 TEST(RecordingIndex, QueryColumnsHoldTheRecords) {
     TempFolder folder;
-    FileSpec spec;
+    FileShape shape;
     const auto records = MakeRecords(200000, 0, 2, 9);
-    WriteAll(folder / "r.txt", ResultFileBytes(spec, records));
+    WriteAll(folder / "r.txt", ResultFileBytes(shape, records));
     RecordingIndex index;
     ASSERT_EQ(Opened(index, folder / "r.txt"), "");
     const std::int64_t end = WrittenNs(records.back().units) + 1;
@@ -287,9 +288,9 @@ TEST(RecordingIndex, QueryColumnsHoldTheRecords) {
 // Before the pass has read anything, the lines sampled at the open already draw the whole.
 TEST(RecordingIndex, FirstPictureShowsTheWholeBeforeThePass) {
     TempFolder folder;
-    FileSpec spec;
+    FileShape shape;
     const auto records = MakeRecords(100000, 0, 36, 3);
-    WriteAll(folder / "r.txt", ResultFileBytes(spec, records));
+    WriteAll(folder / "r.txt", ResultFileBytes(shape, records));
     RecordingIndex index;
     ASSERT_EQ(index.Open(folder / "r.txt", {.pass = false}), "");
     EXPECT_FALSE(index.CurrentProgress().complete);
@@ -317,11 +318,11 @@ TEST(RecordingIndex, FirstPictureShowsTheWholeBeforeThePass) {
 // the file that carries a cut recording on is picked up.
 TEST(RecordingIndex, FollowsAGrowingRecording) {
     TempFolder folder;
-    FileSpec spec;
-    spec.ending = Ending::None;
+    FileShape shape;
+    shape.ending = Ending::None;
     const auto records = MakeRecords(3000, 0, 18000, 4);
-    const std::string all = ResultFileBytes(spec, records);
-    const std::string head = ResultFileBytes(spec, {records.begin(), records.begin() + 1000});
+    const std::string all = ResultFileBytes(shape, records);
+    const std::string head = ResultFileBytes(shape, {records.begin(), records.begin() + 1000});
     std::ofstream out(folder / "r.txt", std::ios::binary);
     out << head << std::flush;
     RecordingIndex index;
@@ -346,9 +347,9 @@ TEST(RecordingIndex, FollowsAGrowingRecording) {
     EXPECT_EQ(index.EndNs(), WrittenNs(records.back().units));
     // Cut, then carried on in "r (2).txt".
     Cp1251Encoder encoder;
-    out << encoder.Encode(Stamp(spec, {2026, 12, 6, 18, 0, 0}, text::kResultInterrupted) + "\r\n")
+    out << encoder.Encode(Stamp(shape, {2026, 12, 6, 18, 0, 0}, text::kResultInterrupted) + "\r\n")
         << std::flush;
-    FileSpec next = spec;
+    FileShape next = shape;
     next.start = {2026, 12, 6, 18, 0, 1};
     const auto more = MakeRecords(500, 0, 18000, 8);
     WriteAll(folder / "r (2).txt", ResultFileBytes(next, more));

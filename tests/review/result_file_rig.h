@@ -33,55 +33,55 @@ struct TestRecord {
 
 enum class Ending { None, Stop, Interrupted };
 
-struct FileSpec {
+struct FileShape {
     Regional regional;
     std::array<bool, kChannels> channels{true, false, true, false, false, false};
     LocalDateTime start{2026, 12, 6, 17, 5, 3};
     Ending ending = Ending::Stop;
 };
 
-inline std::string Stamp(const FileSpec& spec, const LocalDateTime& t, std::string_view words) {
-    return FormatDateTime(spec.regional.date, t) + " " + FormatDateTime(spec.regional.time, t) +
+inline std::string Stamp(const FileShape& shape, const LocalDateTime& t, std::string_view words) {
+    return FormatDateTime(shape.regional.date, t) + " " + FormatDateTime(shape.regional.time, t) +
            std::string(words);
 }
 
-inline std::string RecordText(const FileSpec& spec, const TestRecord& r) {
+inline std::string RecordText(const FileShape& shape, const TestRecord& r) {
     char text[kNumberTextCapacity];
     std::string line(text,
-                     FormatFixed(ElapsedDays(r.units), 10, 15, spec.regional.separator, text));
+                     FormatFixed(ElapsedDays(r.units), 10, 15, shape.regional.separator, text));
     for (std::size_t c = 0; c < kChannels; ++c) {
-        if (!spec.channels[c]) continue;
+        if (!shape.channels[c]) continue;
         line += ' ';
-        line.append(text, FormatReadout(r.value[c], spec.regional.separator, text));
+        line.append(text, FormatReadout(r.value[c], shape.regional.separator, text));
     }
     return line;
 }
 
-inline std::string HeaderText(const FileSpec& spec) {
+inline std::string HeaderText(const FileShape& shape) {
     std::string line(text::kResultHeaderTime);
     for (int c = 0; c < kChannels; ++c) {
-        if (spec.channels[static_cast<std::size_t>(c)]) line += " CH" + std::to_string(c + 1);
+        if (shape.channels[static_cast<std::size_t>(c)]) line += " CH" + std::to_string(c + 1);
     }
     return line;
 }
 
 // The whole file in code page 1251 with CR LF; `extra` lines go in after record `at`.
 inline std::string ResultFileBytes(
-    const FileSpec& spec, const std::vector<TestRecord>& records,
+    const FileShape& shape, const std::vector<TestRecord>& records,
     const std::vector<std::pair<std::size_t, std::string>>& extra = {}) {
     std::string utf8 =
-        Stamp(spec, spec.start, text::kResultStarted) + "\r\n" + HeaderText(spec) + "\r\n";
+        Stamp(shape, shape.start, text::kResultStarted) + "\r\n" + HeaderText(shape) + "\r\n";
     for (std::size_t i = 0; i <= records.size(); ++i) {
         for (const auto& [at, line] : extra) {
             if (at == i) utf8 += line + "\r\n";
         }
-        if (i < records.size()) utf8 += RecordText(spec, records[i]) + "\r\n";
+        if (i < records.size()) utf8 += RecordText(shape, records[i]) + "\r\n";
     }
-    LocalDateTime end = spec.start;
+    LocalDateTime end = shape.start;
     end.Minute = (end.Minute + 1) % 60;
-    if (spec.ending == Ending::Stop) utf8 += Stamp(spec, end, text::kResultStopped) + "\r\n";
-    if (spec.ending == Ending::Interrupted) {
-        utf8 += Stamp(spec, end, text::kResultInterrupted) + "\r\n";
+    if (shape.ending == Ending::Stop) utf8 += Stamp(shape, end, text::kResultStopped) + "\r\n";
+    if (shape.ending == Ending::Interrupted) {
+        utf8 += Stamp(shape, end, text::kResultInterrupted) + "\r\n";
     }
     Cp1251Encoder encoder;
     return encoder.Encode(utf8);

@@ -30,17 +30,17 @@ int RunFileTool(const std::string& arguments, std::string* output, const std::st
 // A recording cut once and carried on, channels 2 and 5, decimal point, US dates.
 struct Chain {
     TempFolder folder;
-    FileSpec spec;
+    FileShape shape;
     std::vector<TestRecord> first = MakeRecords(4000, 0, 1800, 21);
     std::vector<TestRecord> second = MakeRecords(3000, 0, 1800, 22);
     static constexpr std::int64_t kSecondAt = 1000;  // s after the first start line
     Chain() {
-        spec.regional = {'.', "%m/%d/%Y", "%I:%M:%S %p"};
-        spec.channels = {false, true, false, false, true, false};
-        spec.start = {2026, 7, 4, 11, 50, 0};
-        spec.ending = Ending::Interrupted;
-        WriteAll(folder / "r.txt", ResultFileBytes(spec, first));
-        FileSpec next = spec;
+        shape.regional = {'.', "%m/%d/%Y", "%I:%M:%S %p"};
+        shape.channels = {false, true, false, false, true, false};
+        shape.start = {2026, 7, 4, 11, 50, 0};
+        shape.ending = Ending::Interrupted;
+        WriteAll(folder / "r.txt", ResultFileBytes(shape, first));
+        FileShape next = shape;
         next.start = {2026, 7, 4, 12, 6, 40};
         next.ending = Ending::Stop;
         WriteAll(folder / "r (2).txt", ResultFileBytes(next, second));
