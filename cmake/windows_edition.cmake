@@ -62,6 +62,10 @@ set_target_properties(devcon_double PROPERTIES OUTPUT_NAME devcon RUNTIME_OUTPUT
 add_executable(trend-record cli/trend_record_main.cpp)
 target_link_libraries(trend-record PRIVATE core d2xx_driver)
 set_target_properties(trend-record PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# ---- summary and export of result files ----
+add_executable(trend-file cli/trend_file_main.cpp)
+target_link_libraries(trend-file PRIVATE core)
+set_target_properties(trend-file PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 if(TS_BUILD_TESTS)
   # ---- core tests: every test that is not about a Linux-only unit ----
@@ -73,7 +77,7 @@ if(TS_BUILD_TESTS)
   # Cases set up with what only Linux offers (a file size limit, pipes, mode bits).
   list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX "_posix_test\\.cpp$")
   list(FILTER CORE_TEST_SOURCES EXCLUDE REGEX
-       "tests/(app/installed_package|app/trend_record_program|app/window_program|device/devcon_script)_test\\.cpp$")
+       "tests/(app/installed_package|app/trend_record_program|app/window_program|device/devcon_script|review/trend_file_program)_test\\.cpp$")
   add_executable(core_tests ${CORE_TEST_SOURCES})
   target_include_directories(core_tests PRIVATE tests)
   target_link_libraries(core_tests PRIVATE core sim d2xx_driver gtest gtest_main)

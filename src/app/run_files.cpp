@@ -9,11 +9,7 @@
 
 namespace ts {
 
-namespace {
-
-// Whether a file may be written at `path`: an existing one only with `force` and only a
-// regular file (or a device or pipe) we may write; a new one in a folder we may write in.
-std::string CheckOutput(const std::string& path, bool force) {
+std::string CheckOutputFile(const std::string& path, bool force) {
     // Not a file that exists, nor one that --force could replace.
     if (NamesDevice(path)) return path + " names a device, not a file";
     if (!NothingAt(path)) {
@@ -27,8 +23,6 @@ std::string CheckOutput(const std::string& path, bool force) {
     if (!MayCreateIn(folder)) return "cannot write " + path;
     return {};
 }
-
-}  // namespace
 
 std::string CheckRunFiles(const RecordOptions& o) {
     const std::array<std::pair<const char*, const std::string*>, 4> files = {{
@@ -45,8 +39,8 @@ std::string CheckRunFiles(const RecordOptions& o) {
             return std::string(files[j].first) + " and " + files[i].first + " name the same file";
         }
     }
-    if (std::string error = CheckOutput(o.outPath, o.force); !error.empty()) return error;
-    if (!o.rawPath.empty()) return CheckOutput(o.rawPath, o.force);
+    if (std::string error = CheckOutputFile(o.outPath, o.force); !error.empty()) return error;
+    if (!o.rawPath.empty()) return CheckOutputFile(o.rawPath, o.force);
     return {};
 }
 

@@ -61,6 +61,15 @@ TEST_F(InstalledPackageTest, TrendRecordReplaysACaptureAsTheTestedBuildDoes) {
     const std::vector<std::string> records = RecordLines(ReadAll(work / "installed.txt"));
     EXPECT_GT(records.size(), 2000u);
     EXPECT_TRUE(records == RecordLines(ReadAll(work / "built.txt")));
+    // And the installed trend-file reads it as the tested build's does.
+    for (const auto& [program, out] : {std::pair{Installed("trend-file"), "installed.sum"},
+                                       std::pair{std::string(TS_FILE_TOOL), "built.sum"}}) {
+        const std::string command =
+            "'" + program + "' summary '" + (work / "installed.txt") + "' > '" + (work / out) + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    EXPECT_EQ(ReadAll(work / "installed.sum").substr(0, 4), "CH1 ");
+    EXPECT_EQ(ReadAll(work / "installed.sum"), ReadAll(work / "built.sum"));
 }
 
 TEST_F(InstalledPackageTest, TheWindowStartsItsReenumerationToolFromItsPrivateFolder) {

@@ -16,7 +16,7 @@ build=$(realpath "${1:-$source_dir/build/windows}")
 # shellcheck source=SCRIPTDIR/wine_rig.sh
 . "$here/wine_rig.sh"
 
-for program in trend-station.exe trend-record.exe devcon.exe; do
+for program in trend-station.exe trend-record.exe trend-file.exe devcon.exe; do
     [ -f "$build/$program" ] ||
         skip "no $program in $build: build the Windows edition first (scripts/build-windows)"
 done
@@ -47,7 +47,7 @@ program_folder="$drive_c/Program Files/ТРЕНД-СТАНЦИЯ"
 start_menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/ТРЕНД-СТАНЦИЯ.lnk"
 desktop="$drive_c/users/Public/Desktop/ТРЕНД-СТАНЦИЯ.lnk"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\trend-station'
-installed_files='LICENSE.txt README.txt devcon.exe trend-record.exe trend-station.exe trend-station.ico uninstall.exe'
+installed_files='LICENSE.txt README.txt devcon.exe trend-file.exe trend-record.exe trend-station.exe trend-station.ico uninstall.exe'
 
 # The uninstall entry as "name=value" lines, EstimatedSize aside; empty when there is none.
 uninstall_entry() {
@@ -61,8 +61,8 @@ listing() {
 }
 
 same_files() {
-    for file in LICENSE.txt README.txt devcon.exe trend-record.exe trend-station.exe \
-        trend-station.ico; do
+    for file in LICENSE.txt README.txt devcon.exe trend-file.exe trend-record.exe \
+        trend-station.exe trend-station.ico; do
         cmp -s "$files/$file" "$1/$file" || return 1
     done
 }

@@ -2,7 +2,7 @@
 ;
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.0 -DFILES=<folder> -DOUTFILE=<setup.exe> trend-station.nsi
 ;
-; FILES holds what is installed: trend-station.exe, trend-record.exe, devcon.exe,
+; FILES holds what is installed: trend-station.exe, trend-record.exe, trend-file.exe, devcon.exe,
 ; trend-station.ico, README.txt and LICENSE.txt (the portable zip carries the same).
 ;
 ; A 64-bit installer: the programs are 64-bit, and it sees the real Program Files, System32 and
@@ -92,6 +92,7 @@ LangString DataKept ${LANG_ENGLISH} "The user's data in %LOCALAPPDATA%\trend-sta
 !macro OwnFiles Do
   !insertmacro ${Do} "trend-station.exe"
   !insertmacro ${Do} "trend-record.exe"
+  !insertmacro ${Do} "trend-file.exe"
   ; Beside the program, which starts it from its own folder only.
   !insertmacro ${Do} "devcon.exe"
   !insertmacro ${Do} "trend-station.ico"

@@ -1,0 +1,407 @@
+#include "review/result_line.h"
+
+#include <charconv>
+#include <cstring>
+#include <string>
+
+#include "app/texts.h"
+
+namespace ts::review {
+
+namespace {
+
+// The file's words are Russian in code page 1251; the program keeps them in UTF-8. Only the
+// Cyrillic letters А..я and ASCII occur in them.
+std::string Cp1251Of(std::string_view utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80 || i + 1 >= utf8.size()) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const unsigned code = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
+        out += static_cast<char>(code - 0x410 + 0xC0);
+    }
+    return out;
+}
+
+struct Words {
+    std::string started = Cp1251Of(text::kResultStarted);
+    std::string stopped = Cp1251Of(text::kResultStopped);
+    std::string interrupted = Cp1251Of(text::kResultInterrupted);
+    std::string headerTime = Cp1251Of(text::kResultHeaderTime);
+};
+
+const Words& FileWords() {
+    static const Words words;
+    return words;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool EndsWith(std::string_view line, std::string_view tail) {
+    return line.size() >= tail.size() && line.substr(line.size() - tail.size()) == tail;
+}
+
+// Longest integer part taken in a value: 14 digits and four read decimals stay within 64 bits.
+constexpr int kMostIntegerDigits = 14;
+// Whole days of a time field: 99999 days keep nanoseconds within 64 bits.
+constexpr int kMostDayDigits = 5;
+constexpr int kTimeDecimals = 10;
+constexpr int kValueDecimals = 3;
+
+// One value field from p (up to a blank or `end`); p is left after it. Any form the writer
+// uses; ParseValue below takes the common one first.
+bool ParseAnyValue(const char*& p, const char* end, double& value) {
+    const char* start = p;
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    std::int64_t whole = 0;
+    int digits = 0;
+    while (p < end && IsDigit(*p)) {
+        if (++digits > kMostIntegerDigits) return false;
+        whole = whole * 10 + (*p++ - '0');
+    }
+    if (digits == 0) {
+        // The writer's words for what is no number.
+        const std::string_view rest(p, static_cast<std::size_t>(end - p));
+        for (const std::string_view word : {std::string_view("NAN"), std::string_view("INF")}) {
+            if (rest.substr(0, word.size()) == word &&
+                (rest.size() == word.size() || rest[word.size()] == ' ') &&
+                (word == "INF" || !negative)) {
+                p += word.size();
+                value = word == "NAN" ? __builtin_nan("")
+                        : negative    ? -__builtin_inf()
+                                      : __builtin_inf();
+                return true;
+            }
+        }
+        return false;
+    }
+    if (p < end && (*p == ',' || *p == '.'))
+        ++p;
+    else if (!(p < end && *p == 'E'))
+        return false;
+    const char* decimals = p;
+    std::int64_t fixed = whole;
+    while (p < end && IsDigit(*p) && p - decimals < kValueDecimals + 1)
+        fixed = fixed * 10 + (*p++ - '0');
+    if (p == end || *p == ' ') {
+        if (p - decimals != kValueDecimals) return false;
+        // Exact to the last digit written: the nearest double to the decimal itself.
+        value = static_cast<double>(negative ? -fixed : fixed) / 1000.0;
+        return true;
+    }
+    // d,ddd…E+xxx: more integer digits than the fixed form holds. Rare, so the library's
+    // own locale-free reader does it.
+    while (p < end && IsDigit(*p)) ++p;
+    if (p >= end || *p != 'E') return false;
+    ++p;
+    if (p < end && (*p == '+' || *p == '-')) ++p;
+    const char* exponent = p;
+    while (p < end && IsDigit(*p)) ++p;
+    if (p == exponent || p - exponent > 4 || (p < end && *p != ' ')) return false;
+    char text[64];
+    const auto length = static_cast<std::size_t>(p - start);
+    if (length >= sizeof text) return false;
+    std::memcpy(text, start, length);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == ',') text[i] = '.';
+    }
+    const auto result = std::from_chars(text, text + length, value);
+    return result.ec == std::errc() && result.ptr == text + length;
+}
+
+bool Digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The common value, "-ddd,ddd" with one to 14 integer digits, without a branch per check.
+inline bool ParseValue(const char*& p, const char* end, double& value) {
+    const char* q = p;
+    const bool negative = q < end && *q == '-';
+    q += negative;
+    const char* digits = q;
+    std::int64_t fixed = 0;
+    while (q < end && Digit(*q)) fixed = fixed * 10 + (*q++ - '0');
+    const auto count = static_cast<std::size_t>(q - digits);
+    if (count - 1 < static_cast<std::size_t>(kMostIntegerDigits) && end - q >= 4 &&
+        (*q == ',' || *q == '.') && Digit(q[1]) && Digit(q[2]) && Digit(q[3]) &&
+        (end - q == 4 || q[4] == ' ')) {
+        fixed = fixed * 1000 + (q[1] - '0') * 100 + (q[2] - '0') * 10 + (q[3] - '0');
+        // Exact to the last digit written: the nearest double to the decimal itself.
+        value = static_cast<double>(negative ? -fixed : fixed) / 1000.0;
+        p = q + 4;
+        return true;
+    }
+    return ParseAnyValue(p, end, value);
+}
+
+// Eight ASCII digits at p as a number, or -1 when they are not all digits.
+inline std::int64_t EightDigits(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
+    if ((x & kHigh) != kZeros || ((x + 0x0606060606060606ull) & kHigh) != kZeros) return -1;
+    x -= kZeros;
+    // Little-endian: the first digit is the lowest byte.
+    x = (x * 10 + (x >> 8)) & 0x00FF00FF00FF00FFull;
+    x = (x * 100 + (x >> 16)) & 0x0000FFFF0000FFFFull;
+    x = (x * 10000 + (x >> 32)) & 0xFFFFFFFFull;
+    return static_cast<std::int64_t>(x);
+}
+
+// The common value again, its integer digits found and read eight bytes at a time, where
+// the bytes up to `readable` may be looked at past the line's end: a row of digits of
+// varying length costs a mispredicted branch or two when read one by one.
+// 0: no value; 1: `value` set; 2: `milli` (when given) set to the value in thousandths, and
+// `value` left alone, which saves the division.
+inline int ParseValueWide(const char*& p, const char* end, const char* readable, double& value,
+                          std::int64_t* milli) {
+    const char* q = p;
+    // Signs come in any order: no branch on them.
+    const std::int64_t negative = q < end ? static_cast<std::int64_t>(*q == '-') : 0;
+    q += negative;
+    if (readable != nullptr && readable - q >= 8) {
+        std::uint64_t x;
+        std::memcpy(&x, q, sizeof x);
+        constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+        constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
+        constexpr std::uint64_t kLow = 0x0F0F0F0F0F0F0F0Full;
+        // Non-zero in each byte that is no digit; without carries from byte to byte.
+        const std::uint64_t other =
+            ((x & kHigh) ^ kZeros) | (((x & kLow) + 0x0606060606060606ull) & kHigh);
+        if (other != 0) {
+            const int n = __builtin_ctzll(other) / 8;  // integer digits, 0 to 7
+            const char* s = q + n;
+            if (n >= 1 && end - s >= 4 && (*s == ',' || *s == '.') && Digit(s[1]) && Digit(s[2]) &&
+                Digit(s[3]) && (end - s == 4 || s[4] == ' ')) {
+                // The digits to the right of an eight-digit field padded with zeros.
+                std::uint64_t y = ((x << (8 * (8 - n))) | (kZeros >> (8 * n))) - kZeros;
+                y = (y * 10 + (y >> 8)) & 0x00FF00FF00FF00FFull;
+                y = (y * 100 + (y >> 16)) & 0x0000FFFF0000FFFFull;
+                y = (y * 10000 + (y >> 32)) & 0xFFFFFFFFull;
+                const auto fixed = static_cast<std::int64_t>(y * 1000) + (s[1] - '0') * 100 +
+                                   (s[2] - '0') * 10 + (s[3] - '0');
+                p = s + 4;
+                const std::int64_t signedFixed = (fixed ^ -negative) + negative;
+                if (milli != nullptr) {
+                    *milli = signedFixed;
+                    return 2;
+                }
+                value = static_cast<double>(signedFixed) / 1000.0;
+                return 1;
+            }
+        }
+    }
+    return ParseValue(p, end, value) ? 1 : 0;
+}
+
+}  // namespace
+
+bool ParseRecordLine(std::string_view line, int fields, RecordLine& out, const char* readable,
+                     bool thousandths) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    std::int64_t days = 0;
+    int digits = 0;
+    while (p < end && IsDigit(*p)) {
+        if (++digits > kMostDayDigits) return false;
+        days = days * 10 + (*p++ - '0');
+    }
+    if (digits == 0 || p >= end || (*p != ',' && *p != '.')) return false;
+    ++p;
+    if (end - p < kTimeDecimals) return false;
+    const std::int64_t first = EightDigits(p);
+    if (first < 0 || !IsDigit(p[8]) || !IsDigit(p[9])) return false;
+    const std::int64_t units =
+        (days * 100'000'000 + first) * 100 + (p[8] - '0') * 10 + (p[9] - '0');
+    p += kTimeDecimals;
+    out.elapsedNs = units * kNanosecondsPerFileUnit;
+    out.inMilli = 0;
+    for (int f = 0; f < fields; ++f) {
+        if (p >= end || *p != ' ') return false;
+        ++p;
+        const auto i = static_cast<std::size_t>(f);
+        const int got =
+            ParseValueWide(p, end, readable, out.value[i], thousandths ? &out.milli[i] : nullptr);
+        if (got == 0) return false;
+        out.inMilli = static_cast<std::uint8_t>(out.inMilli | ((got == 2 ? 1u : 0u) << f));
+    }
+    out.fields = fields;
+    return p == end;
+}
+
+LineKind StampedLineKind(std::string_view line) {
+    const Words& w = FileWords();
+    if (EndsWith(line, w.started)) return LineKind::Start;
+    if (EndsWith(line, w.stopped)) return LineKind::Stop;
+    if (EndsWith(line, w.interrupted)) return LineKind::Interrupted;
+    if (line.substr(0, w.headerTime.size()) == w.headerTime) return LineKind::Header;
+    return LineKind::Damaged;
+}
+
+bool ParseHeaderLine(std::string_view line, std::array<int, kChannels>& channels, int& count) {
+    const Words& w = FileWords();
+    if (line.substr(0, w.headerTime.size()) != w.headerTime) return false;
+    line.remove_prefix(w.headerTime.size());
+    count = 0;
+    int last = 0;
+    while (!line.empty()) {
+        // " CHn", channels rising as the writer puts them.
+        if (line.size() < 4 || line.substr(0, 3) != " CH" || line[3] <= '0' + last ||
+            line[3] > '0' + kChannels || count == kChannels) {
+            return false;
+        }
+        last = line[3] - '0';
+        channels[static_cast<std::size_t>(count++)] = last;
+        line.remove_prefix(4);
+    }
+    return true;
+}
+
+bool ParseStamp(std::string_view line, StampFields& out) {
+    // Only what comes before the words counts.
+    const std::size_t words = line.rfind(" \xC7\xC0\xCF\xC8\xD1\xDC");  // " ЗАПИСЬ"
+    if (words == std::string_view::npos) return false;
+    line = line.substr(0, words);
+    int numbers[6];
+    int digits[6];
+    int count = 0;
+    out.meridiem = 0;
+    for (std::size_t i = 0; i < line.size();) {
+        if (IsDigit(line[i])) {
+            if (count == 6) return false;
+            int value = 0;
+            int n = 0;
+            while (i < line.size() && IsDigit(line[i])) {
+                if (++n > 4) return false;
+                value = value * 10 + (line[i++] - '0');
+            }
+            numbers[count] = value;
+            digits[count++] = n;
+            if (count == 1) out.dateSeparator = i < line.size() ? line[i] : 0;
+            continue;
+        }
+        const char c = static_cast<char>(line[i] & ~0x20);
+        if ((c == 'A' || c == 'P') && i + 1 < line.size() && (line[i + 1] & ~0x20) == 'M') {
+            out.meridiem = c == 'A' ? 1 : 2;
+            i += 2;
+            continue;
+        }
+        ++i;
+    }
+    // Three date numbers, then hours, minutes and seconds: every long time format the
+    // regional settings give has seconds.
+    if (count != 6) return false;
+    for (int i = 0; i < 3; ++i) {
+        out.date[static_cast<std::size_t>(i)] = numbers[i];
+        out.dateDigits[static_cast<std::size_t>(i)] = digits[i];
+    }
+    out.hour = numbers[3];
+    out.minute = numbers[4];
+    out.second = numbers[5];
+    return true;
+}
+
+DateOrder DateOrderOf(std::string_view format) {
+    const std::size_t year = format.find_first_of("yYC");
+    const std::size_t day = format.find_first_of("de");
+    const std::size_t month = format.find('m');
+    if (year != std::string_view::npos && (day == std::string_view::npos || year < day) &&
+        (month == std::string_view::npos || year < month)) {
+        return DateOrder::YearMonthDay;
+    }
+    if (month != std::string_view::npos && day != std::string_view::npos && month < day) {
+        return DateOrder::MonthDayYear;
+    }
+    return DateOrder::DayMonthYear;
+}
+
+DateOrder DecideDateOrder(const StampFields* stamps, int count, DateOrder hint) {
+    // Each order that reads every stamp as a date; a four-digit year tells its place.
+    bool dmy = true, mdy = true, ymd = true;
+    for (int i = 0; i < count; ++i) {
+        const StampFields& s = stamps[i];
+        const bool yearFirst = s.dateDigits[0] == 4;
+        const bool yearLast = s.dateDigits[2] == 4;
+        dmy = dmy && !yearFirst && s.date[1] <= 12 && s.date[0] <= 31;
+        mdy = mdy && !yearFirst && s.date[0] <= 12 && s.date[1] <= 31 && s.dateSeparator != '.';
+        ymd = ymd && !yearLast && s.date[1] <= 12 && s.date[2] <= 31;
+    }
+    // No regional setting writes the month first with dots: such a date is a day first.
+    const bool possible[] = {dmy, mdy, ymd};
+    if (possible[static_cast<int>(hint)]) return hint;
+    if (dmy) return DateOrder::DayMonthYear;
+    if (mdy) return DateOrder::MonthDayYear;
+    if (ymd) return DateOrder::YearMonthDay;
+    return hint;
+}
+
+bool StampDateTime(const StampFields& s, DateOrder order, LocalDateTime& out) {
+    int year = 0, month = 0, day = 0, yearDigits = 0;
+    switch (order) {
+        case DateOrder::DayMonthYear:
+            day = s.date[0], month = s.date[1], year = s.date[2], yearDigits = s.dateDigits[2];
+            break;
+        case DateOrder::MonthDayYear:
+            month = s.date[0], day = s.date[1], year = s.date[2], yearDigits = s.dateDigits[2];
+            break;
+        case DateOrder::YearMonthDay:
+            year = s.date[0], month = s.date[1], day = s.date[2], yearDigits = s.dateDigits[0];
+            break;
+    }
+    if (yearDigits <= 2) year += 2000;
+    int hour = s.hour;
+    if (s.meridiem != 0) {
+        if (hour < 1 || hour > 12) return false;
+        hour = hour % 12 + (s.meridiem == 2 ? 12 : 0);
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || s.minute > 59 ||
+        s.second > 60) {
+        return false;
+    }
+    out = LocalDateTime{year, month, day, hour, s.minute, s.second};
+    return true;
+}
+
+namespace {
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+std::int64_t DaysOfDate(int y, int m, int d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = static_cast<int>(y - era * 400);
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+}  // namespace
+
+std::int64_t SecondsOfDateTime(const LocalDateTime& t) {
+    return DaysOfDate(t.Year, t.Month, t.Day) * 86400 + t.Hour * 3600 + t.Minute * 60 + t.Second;
+}
+
+LocalDateTime DateTimeOfSeconds(std::int64_t seconds) {
+    std::int64_t days = seconds / 86400;
+    std::int64_t rest = seconds % 86400;
+    if (rest < 0) rest += 86400, --days;
+    const std::int64_t z = days + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<int>(z - era * 146097);
+    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int mp = (5 * doy + 2) / 153;
+    const int d = doy - (153 * mp + 2) / 5 + 1;
+    const int m = mp + (mp < 10 ? 3 : -9);
+    const auto y = static_cast<int>(yoe + era * 400 + (m <= 2));
+    return LocalDateTime{y,
+                         m,
+                         d,
+                         static_cast<int>(rest / 3600),
+                         static_cast<int>(rest / 60 % 60),
+                         static_cast<int>(rest % 60)};
+}
+
+}  // namespace ts::review

@@ -1,0 +1,914 @@
+#include "review/review_index.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+#include "record/resume_note.h"
+
+namespace ts::review {
+
+namespace {
+
+// Bytes read at a time by the pass and when records are read back.
+constexpr std::size_t kChunkBytes = 4 << 20;
+// Bytes read at the open from a part's start and end.
+constexpr std::size_t kHeadBytes = 4096;
+constexpr std::size_t kTailBytes = 4096;
+// Lines sampled at the open, across all parts, for the picture before the pass is through.
+constexpr std::uint32_t kPreviewLines = 2048;  // a power of two
+// Time the open may spend on them at most.
+constexpr int kPreviewMilliseconds = 300;
+// A span with at most this many records (or eight a column) is drawn from the records.
+constexpr std::uint64_t kRawRecordsAtLeast = 16384;
+constexpr std::uint64_t kRawRecordsPerColumn = 8;
+
+// Splits `bytes` into lines ending in LF (a CR before it dropped); calls `line(text, start)`
+// with the offset of each line in `bytes`. Returns the bytes of the whole lines.
+template <typename F>
+std::size_t ForEachLine(const char* bytes, std::size_t size, F&& line) {
+    std::size_t at = 0;
+    while (at < size) {
+        const void* found = std::memchr(bytes + at, '\n', size - at);
+        if (found == nullptr) break;
+        const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
+        std::size_t end = lf;
+        if (end > at && bytes[end - 1] == '\r') --end;
+        if (!line(std::string_view(bytes + at, end - at), at)) return lf + 1;
+        at = lf + 1;
+    }
+    return at;
+}
+
+std::string_view WithoutCr(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+// What the open learns of a part from its first and last bytes.
+struct PartLook {
+    Part part;
+    StampFields startStamp;
+    std::vector<StampFields> endStamps;
+    std::int64_t lastElapsedNs = -1;
+    std::uint64_t size = 0;
+};
+
+// Empty when `path` is a result file's part; else why not.
+std::string LookAtPart(const std::string& path, PartLook& look) {
+    SystemFile file;
+    if (!file.OpenRegularForReading(path)) return "cannot read " + path;
+    const std::int64_t size = file.Size();
+    if (size < 0) return "cannot read " + path;
+    look.size = static_cast<std::uint64_t>(size);
+    look.part.path = path;
+    char head[kHeadBytes];
+    const std::ptrdiff_t got = file.ReadAt(0, head, sizeof head);
+    if (got < 0) return "cannot read " + path;
+    int lineNumber = 0;
+    bool header = false;
+    ForEachLine(head, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
+        ++lineNumber;
+        if (lineNumber == 1) {
+            if (StampedLineKind(line) == LineKind::Start) ParseStamp(line, look.startStamp);
+            return StampedLineKind(line) == LineKind::Start;
+        }
+        header = ParseHeaderLine(line, look.part.fieldChannel, look.part.fields);
+        return false;
+    });
+    if (!header) return path + " is no result file (no start line and header)";
+    // The end: the last stamped line and the last record.
+    const std::uint64_t from = look.size > kTailBytes ? look.size - kTailBytes : 0;
+    char tail[kTailBytes];
+    const std::ptrdiff_t tailGot =
+        file.ReadAt(from, tail, static_cast<std::size_t>(look.size - from));
+    if (tailGot < 0) return "cannot read " + path;
+    std::size_t start = 0;
+    if (from > 0) {
+        const void* lf = std::memchr(tail, '\n', static_cast<std::size_t>(tailGot));
+        start = lf == nullptr ? static_cast<std::size_t>(tailGot)
+                              : static_cast<std::size_t>(static_cast<const char*>(lf) - tail) + 1;
+    }
+    ForEachLine(tail + start, static_cast<std::size_t>(tailGot) - start,
+                [&](std::string_view line, std::size_t) {
+                    RecordLine record;
+                    if (ParseRecordLine(line, look.part.fields, record)) {
+                        look.lastElapsedNs = std::max(look.lastElapsedNs, record.elapsedNs);
+                        return true;
+                    }
+                    const LineKind kind = StampedLineKind(line);
+                    StampFields stamp;
+                    if ((kind == LineKind::Stop || kind == LineKind::Interrupted) &&
+                        ParseStamp(line, stamp)) {
+                        look.endStamps.push_back(stamp);
+                    }
+                    look.part.interrupted = kind == LineKind::Interrupted;
+                    look.part.stopped = kind == LineKind::Stop;
+                    return true;
+                });
+    return {};
+}
+
+void AddValue(RecordingIndex::Block& b, int c, double v) {
+    const auto i = static_cast<std::size_t>(c);
+    if (!std::isfinite(v)) return;
+    if (b.count[i] == 0 || v < b.min[i]) b.min[i] = v;
+    if (b.count[i] == 0 || v > b.max[i]) b.max[i] = v;
+    b.sum[i] += v;
+    ++b.count[i];
+}
+
+void Merge(RecordingIndex::Block& into, const RecordingIndex::Block& b) {
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        if (b.count[c] == 0) continue;
+        if (into.count[c] == 0 || b.min[c] < into.min[c]) into.min[c] = b.min[c];
+        if (into.count[c] == 0 || b.max[c] > into.max[c]) into.max[c] = b.max[c];
+        into.sum[c] += b.sum[c];
+        into.count[c] += b.count[c];
+    }
+    into.lastNs = b.lastNs;
+    into.records += b.records;
+    ++into.children;
+}
+
+void AddToColumn(ColumnValue* column, const RecordingIndex::Block& b) {
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        if (b.count[c] == 0) continue;
+        ColumnValue& v = column[c];
+        if (v.count == 0 || b.min[c] < v.min) v.min = b.min[c];
+        if (v.count == 0 || b.max[c] > v.max) v.max = b.max[c];
+        v.mean += b.sum[c];
+        v.count += b.count[c];
+    }
+}
+
+void AddToColumn(ColumnValue* column, const Record& r) {
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        if ((r.present & (1u << c)) == 0 || !std::isfinite(r.value[c])) continue;
+        ColumnValue& v = column[c];
+        if (v.count == 0 || r.value[c] < v.min) v.min = r.value[c];
+        if (v.count == 0 || r.value[c] > v.max) v.max = r.value[c];
+        v.mean += r.value[c];
+        ++v.count;
+    }
+}
+
+Record RecordOf(const RecordLine& line, const Part& part, int partIndex) {
+    Record r;
+    r.timeNs = part.offsetNs + line.elapsedNs;
+    r.part = partIndex;
+    for (int f = 0; f < part.fields; ++f) {
+        const auto channel =
+            static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
+        r.value[channel] = line.value[static_cast<std::size_t>(f)];
+        r.present = static_cast<std::uint8_t>(r.present | (1u << channel));
+    }
+    return r;
+}
+
+}  // namespace
+
+// What a stretch of whole lines of one part holds, read away from the index's lock.
+struct ChunkState {
+    std::int64_t lastElapsed = -1;
+    int ended = 0;  // 1 after a stop line, 2 after an interruption line
+};
+
+struct ChunkResult {
+    std::vector<RecordingIndex::Block> blocks;
+    std::uint64_t lines = 0;
+    std::uint64_t damaged = 0;
+    std::uint64_t firstDamaged = 0;  // its line within the stretch, from 1
+    std::int64_t firstElapsed = -1;
+    ChunkState state;
+};
+
+// Reads the lines of `bytes` (whole lines, the first at `offset` of part `partIndex`) into
+// blocks, going on from `state`. The start line and the header, read at the open, are the
+// first two lines of a part.
+void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const Part& part,
+                std::uint32_t partIndex, ChunkState state, ChunkResult& out) {
+    out.blocks.clear();
+    out.lines = out.damaged = out.firstDamaged = 0;
+    out.firstElapsed = -1;
+    std::array<std::size_t, kChannels> channelOf{};
+    for (int f = 0; f < part.fields; ++f) {
+        channelOf[static_cast<std::size_t>(f)] =
+            static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
+    }
+    // The values of the common form are summed and compared in thousandths, exactly, and
+    // become doubles once a block; each field's own, so in field order.
+    struct Thousandths {
+        std::int64_t min = 0, max = 0, sum = 0;
+        std::uint32_t count = 0;
+    };
+    std::array<Thousandths, kChannels> exact{};
+    const auto settle = [&] {
+        if (out.blocks.empty()) return;
+        RecordingIndex::Block& b = out.blocks.back();
+        for (int f = 0; f < part.fields; ++f) {
+            Thousandths& t = exact[static_cast<std::size_t>(f)];
+            if (t.count == 0) continue;
+            const std::size_t c = channelOf[static_cast<std::size_t>(f)];
+            const double lo = static_cast<double>(t.min) / 1000.0;
+            const double hi = static_cast<double>(t.max) / 1000.0;
+            if (b.count[c] == 0 || lo < b.min[c]) b.min[c] = lo;
+            if (b.count[c] == 0 || hi > b.max[c]) b.max[c] = hi;
+            b.sum[c] += static_cast<double>(t.sum) / 1000.0;
+            b.count[c] += t.count;
+            t = {};
+        }
+    };
+    const char* const readable = bytes + size;
+    ForEachLine(bytes, size, [&](std::string_view line, std::size_t at) {
+        ++out.lines;
+        if (offset == 0 && out.lines <= 2) return true;
+        RecordLine record;
+        if (state.ended == 0 && ParseRecordLine(line, part.fields, record, readable, true) &&
+            record.elapsedNs >= state.lastElapsed) {
+            if (out.firstElapsed < 0) out.firstElapsed = record.elapsedNs;
+            state.lastElapsed = record.elapsedNs;
+            if (out.blocks.empty() || out.blocks.back().records == RecordingIndex::kBlockRecords) {
+                settle();
+                RecordingIndex::Block b;
+                b.firstNs = part.offsetNs + record.elapsedNs;
+                b.offset = offset + at;
+                b.part = partIndex;
+                out.blocks.push_back(b);
+            }
+            RecordingIndex::Block& b = out.blocks.back();
+            for (int f = 0; f < part.fields; ++f) {
+                const auto i = static_cast<std::size_t>(f);
+                if ((record.inMilli & (1u << f)) == 0) {
+                    AddValue(b, static_cast<int>(channelOf[i]), record.value[i]);
+                    continue;
+                }
+                Thousandths& t = exact[i];
+                const std::int64_t m = record.milli[i];
+                t.min = t.count == 0 || m < t.min ? m : t.min;
+                t.max = t.count == 0 || m > t.max ? m : t.max;
+                t.sum += m;
+                ++t.count;
+            }
+            b.lastNs = part.offsetNs + record.elapsedNs;
+            ++b.records;
+            ++b.children;
+            return true;
+        }
+        const LineKind kind = StampedLineKind(line);
+        if ((kind == LineKind::Stop || kind == LineKind::Interrupted) && state.ended == 0) {
+            state.ended = kind == LineKind::Stop ? 1 : 2;
+            return true;
+        }
+        if (out.damaged++ == 0) out.firstDamaged = out.lines;
+        return true;
+    });
+    settle();
+    out.state = state;
+}
+
+// Merges the finished last block of `level` into the level above.
+void RecordingIndex::CloseTail(std::size_t level) {
+    if (levels_.size() == level + 1) levels_.emplace_back();
+    const Block& child = levels_[level].back();
+    auto& above = levels_[level + 1];
+    // A block of the finest level lies in one part: its offset is in that part's file.
+    if (above.empty() || above.back().children == kLevelFanout || above.back().part != child.part) {
+        if (!above.empty()) CloseTail(level + 1);
+        Block b = child;
+        b.children = 1;
+        levels_[level + 1].push_back(b);
+        return;
+    }
+    Merge(above.back(), child);
+}
+
+RecordingIndex::~RecordingIndex() { Close(); }
+
+void RecordingIndex::Close() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+std::string RecordingIndex::Open(const std::string& path, const OpenOptions& options) {
+    Close();
+    std::vector<PartLook> looks;
+    std::string current = path;
+    for (;;) {
+        PartLook look;
+        const std::string problem = LookAtPart(current, look);
+        if (!problem.empty()) {
+            if (looks.empty()) return problem;
+            break;  // the chain ends before a file that is no part of it
+        }
+        looks.push_back(std::move(look));
+        if (!looks.back().part.interrupted) break;
+        int number = 1;
+        const std::string base = UnnumberedPath(current, number);
+        current = NumberedPath(base, number + 1);
+    }
+    std::vector<StampFields> stamps;
+    for (const PartLook& look : looks) {
+        stamps.push_back(look.startStamp);
+        stamps.insert(stamps.end(), look.endStamps.begin(), look.endStamps.end());
+    }
+    const DateOrder order =
+        DecideDateOrder(stamps.data(), static_cast<int>(stamps.size()), options.dateOrder);
+
+    std::lock_guard lock(mutex_);
+    options_ = options;
+    parts_.clear();
+    gaps_.clear();
+    levels_.clear();
+    preview_.clear();
+    readers_.clear();
+    damage_ = {};
+    channels_ = 0;
+    endNs_ = 0;
+    indexedNs_ = -1;
+    passDone_ = false;
+    stop_ = false;
+    progress_ = {};
+    dateOrder_ = order;
+    fineRecords_ = kBlockRecords;
+    for (std::size_t i = 0; i < looks.size(); ++i) {
+        Part part = looks[i].part;
+        StampDateTime(looks[i].startStamp, order, part.start);
+        PlacePart(part, looks[i].lastElapsedNs);
+        progress_.bytesTotal += looks[i].size;
+        parts_.push_back(part);
+    }
+    partBytes_.assign(parts_.size(), 0);
+    readers_.resize(parts_.size());
+
+    // A few lines from all over the recording, so that the whole of it shows at once: taken
+    // coarse to fine (bit-reversed order), and no longer than a slow disk's seeks allow, so
+    // that whatever time there was covers the whole evenly.
+    std::vector<SystemFile> files(looks.size());
+    for (std::size_t i = 0; i < looks.size(); ++i) files[i].OpenRegularForReading(parts_[i].path);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kPreviewMilliseconds);
+    for (std::uint32_t j = 0; j < kPreviewLines; ++j) {
+        std::uint32_t k = 0;  // j's bits in reverse
+        for (std::uint32_t bit = 1, high = kPreviewLines >> 1; high != 0; bit <<= 1, high >>= 1) {
+            if (j & bit) k |= high;
+        }
+        std::uint64_t at = progress_.bytesTotal * k / kPreviewLines;
+        std::size_t i = 0;
+        while (i + 1 < looks.size() && at >= looks[i].size) at -= looks[i++].size;
+        char bytes[512];
+        const std::ptrdiff_t got =
+            files[i].IsOpen() ? files[i].ReadAt(at, bytes, sizeof bytes) : -1;
+        if (got > 0) {
+            bool first = true;
+            ForEachLine(
+                bytes, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
+                    if (first && at > 0) {
+                        first = false;
+                        return true;  // the rest of a line begun before
+                    }
+                    RecordLine record;
+                    if (ParseRecordLine(line, parts_[i].fields, record)) {
+                        preview_.push_back(RecordOf(record, parts_[i], static_cast<int>(i)));
+                    }
+                    return false;
+                });
+        }
+        if ((j & 15) == 15 && std::chrono::steady_clock::now() > deadline) break;
+    }
+    std::sort(preview_.begin(), preview_.end(),
+              [](const Record& x, const Record& y) { return x.timeNs < y.timeNs; });
+    if (options.pass) thread_ = std::thread([this] { RunPass(); });
+    return {};
+}
+
+void RecordingIndex::PlacePart(Part& part, std::int64_t lastElapsedNs) {
+    for (int f = 0; f < part.fields; ++f) {
+        channels_ = static_cast<std::uint8_t>(
+            channels_ | (1u << (part.fieldChannel[static_cast<std::size_t>(f)] - 1)));
+    }
+    if (parts_.empty()) {
+        startSeconds_ = SecondsOfDateTime(part.start);
+        part.offsetNs = 0;
+    } else {
+        // By its start line; never before the part it carries on.
+        const Part& before = parts_.back();
+        const std::int64_t beforeEnd = std::max(before.lastNs, before.offsetNs);
+        part.offsetNs = std::max(
+            (SecondsOfDateTime(part.start) - startSeconds_) * kNanosecondsPerSecond, beforeEnd + 1);
+        gaps_.push_back({beforeEnd, part.offsetNs});
+    }
+    if (lastElapsedNs >= 0) part.lastNs = part.offsetNs + lastElapsedNs;
+    endNs_ = std::max(endNs_, std::max(part.offsetNs, part.lastNs));
+}
+
+void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
+                          std::uint64_t wholeBytes, std::uint64_t newlyRead) {
+    // Under mutex_.
+    if (levels_.empty()) levels_.emplace_back();
+    for (const Block& b : r.blocks) {
+        auto& fine = levels_[0];
+        if (!fine.empty() && fine.back().part == b.part &&
+            fine.back().records + b.records <= fineRecords_) {
+            // A followed file brings a few records at a time: they fill the last block.
+            Block& tail = fine.back();
+            Merge(tail, b);
+            tail.children = tail.records;
+        } else {
+            if (!fine.empty()) CloseTail(0);
+            levels_[0].push_back(b);
+            // However long the recording, the index stays small: past so many blocks the
+            // finest level goes and the next one, eight times coarser, takes its place.
+            if (levels_[0].size() > options_.mostFineBlocks && levels_.size() > 2) {
+                levels_.erase(levels_.begin());
+                fineRecords_ *= kLevelFanout;
+                // Everything but the block being filled is in the new finest level; that block
+                // goes on there, after the one it would have joined.
+                CloseTail(0);
+                levels_[0].push_back(b);
+            }
+        }
+        indexedNs_ = b.lastNs;
+        endNs_ = std::max(endNs_, b.lastNs);
+    }
+    Part& p = parts_[part];
+    if (r.state.lastElapsed >= 0) p.lastNs = p.offsetNs + r.state.lastElapsed;
+    p.stopped = r.state.ended == 1;
+    p.interrupted = r.state.ended == 2;
+    partBytes_[part] = wholeBytes;
+    progress_.bytesRead += newlyRead;
+    if (r.damaged != 0 && damage_.lines == 0) {
+        damage_.firstPart = static_cast<int>(part);
+        damage_.firstLine = linesBefore + r.firstDamaged;
+    }
+    damage_.lines += r.damaged;
+}
+
+void RecordingIndex::RunPass() {
+    // Two stretches at a time, one read on a second thread, both folded in in file order.
+    constexpr int kStretches = 2;
+    std::size_t stretch = 0;
+    {
+        std::lock_guard lock(mutex_);
+        stretch = std::max<std::size_t>(options_.stretchBytes, 2);
+    }
+    std::array<std::vector<char>, kStretches> buffers;
+    for (auto& b : buffers) b.resize(stretch + 1);  // room for a last line's line end
+    std::vector<char> carry(stretch);
+    std::array<ChunkResult, kStretches> results;
+    for (std::size_t partIndex = 0;; ++partIndex) {
+        Part part;
+        {
+            std::lock_guard lock(mutex_);
+            if (partIndex >= parts_.size() || stop_) break;
+            part = parts_[partIndex];
+        }
+        const auto p = static_cast<std::uint32_t>(partIndex);
+        SystemFile file;
+        const bool opened = file.OpenRegularForReading(part.path);
+        ChunkState state;
+        std::uint64_t lines = 0;
+        std::uint64_t offset = 0;  // of the first byte not yet handed to a stretch
+        std::size_t carried = 0;   // bytes of a line begun, waiting in `carry`
+        bool skipping = false;     // within a line longer than a stretch
+        bool atEnd = false;
+        for (;;) {
+            // Fill the stretches with whole lines.
+            std::array<std::size_t, kStretches> sizes{};
+            std::array<std::uint64_t, kStretches> offsets{};
+            std::array<std::uint64_t, kStretches> reads{};
+            std::array<bool, kStretches> longLine{};
+            for (int k = 0; k < kStretches && !atEnd; ++k) {
+                std::vector<char>& buffer = buffers[static_cast<std::size_t>(k)];
+                std::memcpy(buffer.data(), carry.data(), carried);
+                std::size_t have = carried;
+                while (have < stretch) {
+                    const std::ptrdiff_t got =
+                        opened ? file.Read(buffer.data() + have, stretch - have) : -1;
+                    if (got <= 0) {
+                        atEnd = true;
+                        break;
+                    }
+                    have += static_cast<std::size_t>(got);
+                    reads[static_cast<std::size_t>(k)] += static_cast<std::uint64_t>(got);
+                }
+                std::size_t start = 0;
+                if (skipping) {
+                    const void* lf = std::memchr(buffer.data(), '\n', have);
+                    start = lf == nullptr ? have
+                                          : static_cast<std::size_t>(static_cast<const char*>(lf) -
+                                                                     buffer.data()) +
+                                                1;
+                    skipping = lf == nullptr;
+                }
+                std::size_t whole = have;
+                while (whole > start && buffer[whole - 1] != '\n') --whole;
+                if (whole == start && have == stretch) {
+                    // No line end in a whole stretch: no line of ours. Counted once, skipped.
+                    longLine[static_cast<std::size_t>(k)] = !skipping;
+                    skipping = true;
+                    start = whole = have;
+                }
+                // The bytes after the last line end wait for the next stretch; the lines of
+                // this one go to its front (past the end of a line too long to read).
+                carried = have - whole;
+                std::memcpy(carry.data(), buffer.data() + whole, carried);
+                std::memmove(buffer.data(), buffer.data() + start, whole - start);
+                offsets[static_cast<std::size_t>(k)] = offset + start;
+                sizes[static_cast<std::size_t>(k)] = whole - start;
+                offset += whole;
+            }
+            // Read the stretches, the first on a thread of its own.
+            std::thread second;
+            const auto readSecond = [&] {
+                ParseChunk(buffers[1].data(), sizes[1], offsets[1], part, p, ChunkState{},
+                           results[1]);
+            };
+            if (sizes[1] != 0) {
+                try {
+                    second = std::thread(readSecond);
+                } catch (const std::system_error&) {
+                    readSecond();  // no thread to be had: one after the other
+                }
+            }
+            if (sizes[0] != 0)
+                ParseChunk(buffers[0].data(), sizes[0], offsets[0], part, p, state, results[0]);
+            if (second.joinable()) second.join();
+            for (std::size_t k = 0; k < kStretches; ++k) {
+                if (longLine[k]) {
+                    ChunkResult damaged;
+                    damaged.state = state;
+                    damaged.lines = damaged.damaged = damaged.firstDamaged = 1;
+                    std::lock_guard lock(mutex_);
+                    Fold(damaged, partIndex, lines, offsets[k], reads[k]);
+                    ++lines;
+                    continue;
+                }
+                if (sizes[k] == 0) continue;
+                ChunkResult& r = results[k];
+                // A stretch read without what came before it is read again with it where that
+                // matters: a time going back at its start, or lines after the recording's end.
+                if (k > 0 && ((r.firstElapsed >= 0 && r.firstElapsed < state.lastElapsed) ||
+                              (state.ended != 0 && (r.state.ended != 0 || !r.blocks.empty())))) {
+                    ParseChunk(buffers[k].data(), sizes[k], offsets[k], part, p, state, r);
+                }
+                {
+                    std::lock_guard lock(mutex_);
+                    Fold(r, partIndex, lines, offsets[k] + sizes[k], reads[k]);
+                }
+                lines += r.lines;
+                state = r.state;
+            }
+            if (!atEnd) continue;
+            bool follow = false;
+            {
+                std::lock_guard lock(mutex_);
+                follow = options_.follow && partIndex + 1 == parts_.size() && !stop_;
+            }
+            if (!follow) {
+                if (carried > 0 && !skipping) {
+                    // The last line, without its line end: read as any other.
+                    std::vector<char>& last = buffers[0];
+                    std::memcpy(last.data(), carry.data(), carried);
+                    last[carried] = '\n';
+                    ParseChunk(last.data(), carried + 1, offset, part, p, state, results[0]);
+                    std::lock_guard lock(mutex_);
+                    Fold(results[0], partIndex, lines, offset + carried, 0);
+                }
+                break;
+            }
+            if (state.ended == 2) {
+                // Carried on in a file beside it once the instrument streams again.
+                int number = 1;
+                const std::string next =
+                    NumberedPath(UnnumberedPath(part.path, number), number + 1);
+                PartLook look;
+                if (LookAtPart(next, look).empty()) {
+                    StampDateTime(look.startStamp, dateOrder_, look.part.start);
+                    std::lock_guard lock(mutex_);
+                    PlacePart(look.part, -1);
+                    parts_.push_back(look.part);
+                    partBytes_.push_back(0);
+                    readers_.emplace_back();
+                    progress_.bytesTotal += look.size;
+                    break;
+                }
+            }
+            std::unique_lock lock(mutex_);
+            if (!passDone_) {
+                passDone_ = true;
+                progress_.complete = true;
+                wake_.notify_all();
+            }
+            wake_.wait_for(lock, std::chrono::milliseconds(options_.followMilliseconds),
+                           [this] { return stop_; });
+            if (stop_) break;
+            atEnd = false;
+        }
+    }
+    std::lock_guard lock(mutex_);
+    passDone_ = true;
+    progress_.complete = true;
+    wake_.notify_all();
+}
+
+void RecordingIndex::WaitForPass() {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return passDone_ || thread_.get_id() == std::thread::id(); });
+}
+
+Progress RecordingIndex::CurrentProgress() const {
+    std::lock_guard lock(mutex_);
+    return progress_;
+}
+
+std::vector<Part> RecordingIndex::Parts() const {
+    std::lock_guard lock(mutex_);
+    return parts_;
+}
+
+std::vector<Gap> RecordingIndex::Gaps() const {
+    std::lock_guard lock(mutex_);
+    return gaps_;
+}
+
+Damage RecordingIndex::Damaged() const {
+    std::lock_guard lock(mutex_);
+    return damage_;
+}
+
+std::uint8_t RecordingIndex::Channels() const {
+    std::lock_guard lock(mutex_);
+    return channels_;
+}
+
+std::int64_t RecordingIndex::EndNs() const {
+    std::lock_guard lock(mutex_);
+    return endNs_;
+}
+
+std::int64_t RecordingIndex::StartSeconds() const {
+    std::lock_guard lock(mutex_);
+    return startSeconds_;
+}
+
+std::size_t RecordingIndex::FirstBlockEndingAtOrAfter(std::int64_t ns) const {
+    if (levels_.empty()) return 0;
+    const auto& fine = levels_[0];
+    return static_cast<std::size_t>(
+        std::partition_point(fine.begin(), fine.end(),
+                             [ns](const Block& b) { return b.lastNs < ns; }) -
+        fine.begin());
+}
+
+bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs,
+                                std::int64_t toNs,
+                                const std::function<bool(const Record&)>& visit) const {
+    // Under mutex_. Each part's run of blocks is one range of bytes of whole lines.
+    const auto& fine = levels_[0];
+    if (readBuffer_.empty()) readBuffer_.resize(kChunkBytes);
+    std::size_t b = first;
+    while (b < last) {
+        const std::uint32_t partIndex = fine[b].part;
+        std::size_t e = b;
+        while (e < last && fine[e].part == partIndex) ++e;
+        const std::uint64_t begin = fine[b].offset;
+        const std::uint64_t end =
+            e < fine.size() && fine[e].part == partIndex ? fine[e].offset : partBytes_[partIndex];
+        auto& reader = readers_[partIndex];
+        if (!reader) {
+            reader = std::make_unique<SystemFile>();
+            if (!reader->OpenRegularForReading(parts_[partIndex].path)) {
+                reader.reset();
+                return false;
+            }
+        }
+        const Part& part = parts_[partIndex];
+        std::uint64_t at = begin;
+        while (at < end) {
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(end - at, readBuffer_.size()));
+            const std::ptrdiff_t got = reader->ReadAt(at, readBuffer_.data(), want);
+            if (got <= 0) return false;
+            bool more = true;
+            bool beyond = false;
+            std::size_t whole = ForEachLine(readBuffer_.data(), static_cast<std::size_t>(got),
+                                            [&](std::string_view line, std::size_t) {
+                                                RecordLine record;
+                                                if (!ParseRecordLine(line, part.fields, record))
+                                                    return true;
+                                                const Record r = RecordOf(
+                                                    record, part, static_cast<int>(partIndex));
+                                                if (r.timeNs >= toNs) {
+                                                    beyond = true;
+                                                    return false;
+                                                }
+                                                if (r.timeNs >= fromNs && !visit(r)) {
+                                                    more = false;
+                                                    return false;
+                                                }
+                                                return true;
+                                            });
+            if (!more || beyond) return more;
+            if (whole == 0) {
+                // The range's last line without its line end (a file read to its end).
+                RecordLine record;
+                const std::string_view line =
+                    WithoutCr({readBuffer_.data(), static_cast<std::size_t>(got)});
+                if (ParseRecordLine(line, part.fields, record)) {
+                    const Record r = RecordOf(record, part, static_cast<int>(partIndex));
+                    if (r.timeNs >= fromNs && r.timeNs < toNs && !visit(r)) return false;
+                }
+                whole = static_cast<std::size_t>(got);
+            }
+            at += whole;
+        }
+        b = e;
+    }
+    return true;
+}
+
+void RecordingIndex::Query(std::int64_t fromNs, std::int64_t toNs, int columns,
+                           ColumnValue* out) const {
+    std::fill(out, out + static_cast<std::ptrdiff_t>(columns) * kChannels, ColumnValue{});
+    if (columns <= 0 || toNs <= fromNs) return;
+    const double perColumn = static_cast<double>(toNs - fromNs) / columns;
+    const auto column = [&](std::int64_t ns) {
+        const auto c = static_cast<std::int64_t>(static_cast<double>(ns - fromNs) / perColumn);
+        return static_cast<int>(std::clamp<std::int64_t>(c, 0, columns - 1));
+    };
+    const auto addBlock = [&](const Block& b) {
+        if (b.lastNs < fromNs || b.firstNs >= toNs) return;
+        const int c0 = column(std::max(b.firstNs, fromNs));
+        const int c1 = column(std::min(b.lastNs, toNs - 1));
+        for (int c = c0; c <= c1; ++c) AddToColumn(out + c * kChannels, b);
+    };
+    std::unique_lock lock(mutex_);
+    if (!levels_.empty()) {
+        const std::size_t first = FirstBlockEndingAtOrAfter(fromNs);
+        const auto& fine = levels_[0];
+        std::size_t last = first;
+        while (last < fine.size() && fine[last].firstNs < toNs &&
+               (last - first) * fineRecords_ <=
+                   std::max(kRawRecordsAtLeast,
+                            kRawRecordsPerColumn * static_cast<std::uint64_t>(columns))) {
+            ++last;
+        }
+        const bool raw = last == fine.size() || fine[last].firstNs >= toNs;
+        if (raw) {
+            ReadBlocks(first, last, fromNs, toNs, [&](const Record& r) {
+                AddToColumn(out + column(r.timeNs) * kChannels, r);
+                return true;
+            });
+        } else {
+            // The coarsest level whose blocks are no wider than a column.
+            std::size_t level = 0;
+            for (std::size_t l = 1; l < levels_.size(); ++l) {
+                const auto& blocks = levels_[l];
+                const double wide =
+                    static_cast<double>(blocks.back().lastNs - blocks.front().firstNs) /
+                    static_cast<double>(blocks.size());
+                if (wide <= perColumn) level = l;
+            }
+            const auto& blocks = levels_[level];
+            auto it = std::partition_point(blocks.begin(), blocks.end(),
+                                           [fromNs](const Block& b) { return b.lastNs < fromNs; });
+            for (; it != blocks.end() && it->firstNs < toNs; ++it) addBlock(*it);
+            // What the levels below hold that has not reached this one yet.
+            for (std::size_t l = 0; l < level; ++l) addBlock(levels_[l].back());
+        }
+    }
+    // Beyond what the pass has read: the lines sampled at the open.
+    if (!passDone_) {
+        for (const Record& r : preview_) {
+            if (r.timeNs > indexedNs_ && r.timeNs >= fromNs && r.timeNs < toNs) {
+                AddToColumn(out + column(r.timeNs) * kChannels, r);
+            }
+        }
+    }
+    lock.unlock();
+    for (int i = 0; i < columns * kChannels; ++i) {
+        if (out[i].count != 0) out[i].mean /= out[i].count;
+    }
+}
+
+Summary RecordingIndex::Summarize(std::int64_t fromNs, std::int64_t toNs) const {
+    Summary s;
+    std::array<double, kChannels> sum{};
+    std::array<std::int64_t, kChannels> minBlock{}, maxBlock{};
+    minBlock.fill(-1);
+    maxBlock.fill(-1);
+    const auto addRecord = [&](const Record& r) {
+        ++s.records;
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            const double v = r.value[c];
+            if ((r.present & (1u << c)) == 0 || !std::isfinite(v)) continue;
+            ChannelSummary& ch = s.channel[c];
+            if (ch.count == 0 || v < ch.min) ch.min = v, ch.minAtNs = r.timeNs, minBlock[c] = -1;
+            if (ch.count == 0 || v > ch.max) ch.max = v, ch.maxAtNs = r.timeNs, maxBlock[c] = -1;
+            sum[c] += v;
+            ++ch.count;
+        }
+        return true;
+    };
+    std::lock_guard lock(mutex_);
+    s.complete = passDone_ || toNs <= indexedNs_;
+    if (levels_.empty() || toNs <= fromNs) return s;
+    const auto& fine = levels_[0];
+    // Whole blocks from their sums; the blocks at the ends record by record, in order.
+    for (std::size_t b = FirstBlockEndingAtOrAfter(fromNs);
+         b < fine.size() && fine[b].firstNs < toNs; ++b) {
+        const Block& block = fine[b];
+        if (block.firstNs < fromNs || block.lastNs >= toNs) {
+            ReadBlocks(b, b + 1, fromNs, toNs, addRecord);
+            continue;
+        }
+        s.records += block.records;
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            if (block.count[c] == 0) continue;
+            ChannelSummary& ch = s.channel[c];
+            if (ch.count == 0 || block.min[c] < ch.min)
+                ch.min = block.min[c], minBlock[c] = static_cast<std::int64_t>(b);
+            if (ch.count == 0 || block.max[c] > ch.max)
+                ch.max = block.max[c], maxBlock[c] = static_cast<std::int64_t>(b);
+            sum[c] += block.sum[c];
+            ch.count += block.count[c];
+        }
+    }
+    // Where in a whole block its minimum or maximum lies.
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        ChannelSummary& ch = s.channel[c];
+        if (ch.count != 0) ch.mean = sum[c] / static_cast<double>(ch.count);
+        for (const bool isMin : {true, false}) {
+            const std::int64_t b = isMin ? minBlock[c] : maxBlock[c];
+            if (b < 0) continue;
+            const double wanted = isMin ? ch.min : ch.max;
+            ReadBlocks(static_cast<std::size_t>(b), static_cast<std::size_t>(b) + 1, fromNs, toNs,
+                       [&](const Record& r) {
+                           if ((r.present & (1u << c)) == 0 || r.value[c] != wanted) return true;
+                           (isMin ? ch.minAtNs : ch.maxAtNs) = r.timeNs;
+                           return false;
+                       });
+        }
+    }
+    return s;
+}
+
+bool RecordingIndex::ForEachRecord(std::int64_t fromNs, std::int64_t toNs,
+                                   const std::function<bool(const Record&)>& visit) const {
+    // Block by block, so that the pass and the window are never held up for long.
+    std::size_t b = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (levels_.empty()) return true;
+        b = FirstBlockEndingAtOrAfter(fromNs);
+    }
+    constexpr std::size_t kBlocksAtOnce = 64;
+    for (;;) {
+        std::lock_guard lock(mutex_);
+        const auto& fine = levels_[0];
+        if (b >= fine.size() || fine[b].firstNs >= toNs) return true;
+        const std::size_t e = std::min(fine.size(), b + kBlocksAtOnce);
+        bool more = true;
+        if (!ReadBlocks(b, e, fromNs, toNs, [&](const Record& r) { return more = visit(r); })) {
+            return false;
+        }
+        if (!more) return true;
+        b = e;
+    }
+}
+
+bool RecordingIndex::RecordAt(std::int64_t atNs, Record& out) const {
+    std::lock_guard lock(mutex_);
+    if (levels_.empty() || levels_[0].empty()) return false;
+    const auto& fine = levels_[0];
+    std::size_t b = FirstBlockEndingAtOrAfter(atNs);
+    if (b == fine.size() || (b > 0 && fine[b].firstNs > atNs)) b = b == 0 ? 0 : b - 1;
+    bool found = false;
+    ReadBlocks(b, b + 1, std::numeric_limits<std::int64_t>::min(),
+               std::numeric_limits<std::int64_t>::max(), [&](const Record& r) {
+                   if (found && r.timeNs > atNs) return false;
+                   out = r;
+                   found = true;
+                   return true;
+               });
+    return found;
+}
+
+std::size_t RecordingIndex::MemoryBytes() const {
+    std::lock_guard lock(mutex_);
+    // The pass's three stretches besides.
+    std::size_t bytes =
+        preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 3 * options_.stretchBytes;
+    for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
+    return bytes;
+}
+
+}  // namespace ts::review
