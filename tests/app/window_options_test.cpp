@@ -34,6 +34,7 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTh
         {{"--line-rate"}, false, "unknown argument '--line-rate' (see --help)", false},
         {{"results.txt"}, false, "unknown argument 'results.txt' (see --help)", false},
         {{"-style", "Fusion", "--bogus"}, false, "unknown argument '--bogus' (see --help)", false},
+        {{"--user-data", "--open"}, false, "option '--open' needs a file name", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.back());
@@ -45,6 +46,17 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTh
     EXPECT_TRUE(ParseWindowOptions(std::vector{"--help"}, false).help);
     EXPECT_NE(WindowUsage(false).find("--user-data"), std::string::npos);
     EXPECT_EQ(WindowUsage(false).find("--line-rate"), std::string::npos);
+}
+
+// Files to look back at are named from the folder the program was started in, even when
+// --user-data then moves the program to its data folder.
+TEST(WindowOptionsTest, OpenNamesFilesFromTheStartingFolder) {
+    const std::string here = std::filesystem::current_path().string();
+    const WindowOptions options = ParseWindowOptions(
+        std::vector{"--open", "r.txt", "--user-data", "--open", "/data/x (2).txt"}, false);
+    EXPECT_EQ(options.error, "");
+    EXPECT_EQ(options.open, (std::vector<std::string>{here + "/r.txt", "/data/x (2).txt"}));
+    EXPECT_TRUE(options.userData);
 }
 
 TEST(DataFolderTest, EnteringCreatesEveryMissingLevelOrSaysWhyNot) {
