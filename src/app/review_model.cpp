@@ -31,7 +31,9 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 
 // Writes "H:MM:SS" of a duration, with ".mmm" when asked; returns the length.
 std::size_t FormatElapsed(std::int64_t ns, bool millis, char* out) {
-    const std::int64_t ms = std::max<std::int64_t>(ns, 0) / kMs;
+    // To the nearest millisecond: the file's times are ten-billionths of a day, a few
+    // microseconds either side of the instrument's own.
+    const std::int64_t ms = (std::max<std::int64_t>(ns, 0) + kMs / 2) / kMs;
     const std::int64_t s = ms / 1000;
     char* p = std::to_chars(out, out + 20, s / 3600).ptr;
     const auto two = [&p](std::int64_t v) {
@@ -54,8 +56,9 @@ std::size_t FormatElapsed(std::int64_t ns, bool millis, char* out) {
 // ".mmm" or a leading "DD.MM " when asked.
 std::size_t FormatClock(std::int64_t startSeconds, std::int64_t ns, bool millis, bool date,
                         char* out) {
-    const std::int64_t seconds = startSeconds + FloorDiv(ns, kS);
-    const std::int64_t ms = (ns - FloorDiv(ns, kS) * kS) / kMs;
+    const std::int64_t totalMs = FloorDiv(ns + kMs / 2, kMs);
+    const std::int64_t seconds = startSeconds + FloorDiv(totalMs, 1000);
+    const std::int64_t ms = totalMs - FloorDiv(totalMs, 1000) * 1000;
     const LocalDateTime t = review::DateTimeOfSeconds(seconds);
     char* p = out;
     const auto two = [&p](int v) {
@@ -189,9 +192,10 @@ void ReviewModel::ShowSpan() {
     bar.Enabled = bar.Maximum > 0;
 }
 
-void ReviewModel::ZoomAround(std::int64_t span, double at) {
+void ReviewModel::ZoomAround(double wanted, double at) {
     const std::int64_t anchor = NsAt(at);
-    span = std::clamp(span, kMinSpanNs, EndNs());
+    const auto span = static_cast<std::int64_t>(
+        std::clamp(wanted, static_cast<double>(kMinSpanNs), static_cast<double>(EndNs())));
     const std::int64_t from =
         anchor - static_cast<std::int64_t>(std::llround(at * static_cast<double>(span)));
     SetView(from, from + span);
@@ -199,7 +203,7 @@ void ReviewModel::ZoomAround(std::int64_t span, double at) {
 
 void ReviewModel::Wheel(int notches, double at) {
     const double factor = std::pow(0.8, notches);
-    ZoomAround(static_cast<std::int64_t>(static_cast<double>(viewTo_ - viewFrom_) * factor), at);
+    ZoomAround(static_cast<double>(viewTo_ - viewFrom_) * factor, at);
 }
 
 void ReviewModel::Pan(double fraction) {
@@ -261,10 +265,10 @@ void ReviewModel::Key(ReviewKey key) {
             SetView(EndNs() - span, EndNs());
             return;
         case ReviewKey::ZoomIn:
-            ZoomAround(span / 2, 0.5);
+            ZoomAround(static_cast<double>(span) / 2, 0.5);
             return;
         case ReviewKey::ZoomOut:
-            ZoomAround(span * 2, 0.5);
+            ZoomAround(static_cast<double>(span) * 2, 0.5);
             return;
         case ReviewKey::Escape:
             selectionFrom_ = selectionTo_ = 0;
@@ -275,7 +279,7 @@ void ReviewModel::Key(ReviewKey key) {
 
 void ReviewModel::SpanClick(int item) {
     if (item < 0 || item >= kSpans) return;
-    ZoomAround(kSpanSeconds[static_cast<std::size_t>(item)] * kS, 0.5);
+    ZoomAround(static_cast<double>(kSpanSeconds[static_cast<std::size_t>(item)] * kS), 0.5);
 }
 
 void ReviewModel::ChannelClick(int) {
@@ -444,6 +448,41 @@ std::span<const review::ColumnValue> ReviewModel::Columns(int columns) {
     valueLow_ = low - margin;
     valueHigh_ = high + margin;
     return {columns_.data(), size};
+}
+
+PlotArea ReviewModel::PlotAreaOf(int width, int height, int dpi) {
+    const auto scaled = [dpi](int length) { return (length * dpi + 48) / 96; };
+    PlotArea area;
+    area.left = scaled(64);
+    area.top = scaled(10);
+    area.width = std::max(width - area.left - scaled(12), 1);
+    area.height = std::max(height - area.top - scaled(36), 1);
+    return area;
+}
+
+int ReviewModel::ValueTicks(std::span<double, kMaxValueTicks> out) const {
+    const double range = valueHigh_ - valueLow_;
+    if (!(range > 0) || !std::isfinite(range)) return 0;
+    // 1, 2 or 5 times a power of ten, some six lines across the range.
+    const double rough = range / 6;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = power;
+    for (const double m : {1.0, 2.0, 5.0, 10.0}) {
+        step = m * power;
+        if (step >= rough) break;
+    }
+    int count = 0;
+    for (double v = std::ceil(valueLow_ / step) * step; v <= valueHigh_ && count < kMaxValueTicks;
+         v += step) {
+        // No "-0" and no 0.30000000000000004 in the labels.
+        out[static_cast<std::size_t>(count++)] = std::abs(v) < step * 1e-9 ? 0.0 : v;
+    }
+    return count;
+}
+
+std::size_t ReviewModel::FormatAxisValue(double value, char* out) {
+    const auto result = std::to_chars(out, out + 24, value, std::chars_format::general, 6);
+    return static_cast<std::size_t>(result.ptr - out);
 }
 
 int ReviewModel::TimeTicks(std::span<TimeTick, kMaxTicks> out) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/review_form.h"
+#include "chart/chart_plot.h"
 #include "chart/chart_settings.h"
 #include "review/review_index.h"
 
@@ -50,6 +51,7 @@ public:
     static constexpr std::int64_t kMinSpanNs = 1'000'000;
     static constexpr int kScrollUnits = 10000;
     static constexpr int kMaxTicks = 16;
+    static constexpr int kMaxValueTicks = 12;
     // The "one row per S seconds" choices; 0: every record.
     static constexpr std::array<int, 6> kEverySeconds = {0, 1, 10, 60, 600, 3600};
 
@@ -94,6 +96,15 @@ public:
     // The vertical range of the curves shown in the last Columns, with a margin.
     double ValueLow() const { return valueLow_; }
     double ValueHigh() const { return valueHigh_; }
+    // Where the curves go in a chart of that size: room on the left for the values, below for
+    // the two lines of the times; lengths at 96 dpi scaled to `dpi`.
+    static PlotArea PlotAreaOf(int width, int height, int dpi = 96);
+    // Where a value lies up the plot: 0 at its bottom, 1 at its top.
+    double HeightOf(double value) const { return (value - valueLow_) / (valueHigh_ - valueLow_); }
+    // Round values between ValueLow and ValueHigh for the horizontal lines; returns how many.
+    int ValueTicks(std::span<double, kMaxValueTicks> out) const;
+    // A value of the vertical axis, '.' as the decimal point; returns the length.
+    static std::size_t FormatAxisValue(double value, char* out);
     // The time lines of the span shown, into `out`; returns how many.
     int TimeTicks(std::span<TimeTick, kMaxTicks> out) const;
     // The gaps of a cut-and-resumed recording, as fractions of the plot (may lie outside 0..1).
@@ -111,7 +122,7 @@ private:
     // Puts the span at [from, to), kept inside the recording and within the widest and the
     // narrowest span, and mirrors it to the scroll bar and the span buttons.
     void SetView(std::int64_t from, std::int64_t to);
-    void ZoomAround(std::int64_t span, double at);
+    void ZoomAround(double span, double at);
     void ShowSpan();
     void ShowCursor();
     void ShowSelection();

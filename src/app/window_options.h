@@ -19,7 +19,7 @@ struct WindowOptions {
     // Result files to show in review windows, each made absolute while the working folder is
     // still the one they were named in (--user-data moves it).
     std::vector<std::string> open;
-    std::string error;      // one line; empty when the arguments are good
+    std::string error;  // one line; empty when the arguments are good
 };
 
 WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator);
