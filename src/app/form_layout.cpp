@@ -225,7 +225,8 @@ const std::vector<ControlEntry>& ReviewWindowControls() {
         b.Add(Kind::Label, "Label_Cursor", {}, {}, {6, 462, 734, 16}, -1, Field::Review_Cursor);
         // A line for the stretch and one for each channel.
         b.Add(Kind::Label, "Label_Selection", {}, {}, {6, 480, 734, 100}, -1,
-              Field::Review_Selection);
+              Field::Review_Selection)
+            .top = true;
         b.Add(Kind::Label, "Label_Damage", {}, {}, {6, 582, 734, 16}, -1, Field::Review_Damage);
 
         b.Add(Kind::GroupBox, "RadioGroup_Span", text::kScaleGroup, text::kScaleGroupHint,
@@ -254,19 +255,19 @@ const std::vector<ControlEntry>& ReviewWindowControls() {
         b.Add(Kind::CheckBox, "CheckBox_Follow", text::kReviewFollow, text::kReviewFollowHint,
               {8, 146, 165, 18}, channels, Field::Review_Follow, Handler::Review_FollowClick);
 
-        b.Add(Kind::GroupBox, "GroupBoxExport", text::kReviewExportGroup, {}, {826, 180, 181, 84},
+        b.Add(Kind::GroupBox, "GroupBoxExport", text::kReviewExportGroup, {}, {826, 180, 181, 104},
               -1);
         const int exportBox = b.Last();
-        b.Add(Kind::Label, "LabelEvery", text::kReviewEveryLabel, {}, {8, 20, 64, 16}, exportBox);
+        b.Add(Kind::Label, "LabelEvery", text::kReviewEveryLabel, {}, {8, 18, 165, 16}, exportBox);
         ControlEntry& every = b.Add(Kind::ComboBox, "ComboBox_Every", {}, text::kReviewEveryHint,
-                                    {72, 18, 101, 20}, exportBox, Field::Review_Every);
+                                    {8, 36, 165, 22}, exportBox, Field::Review_Every);
         for (const auto item : text::kReviewEveryItems) every.items.emplace_back(item);
         b.Add(Kind::Button, "B_ExportCsv", text::kReviewExportCsv, text::kReviewExportCsvHint,
-              {8, 50, 78, 24}, exportBox, Field::Review_ExportCsv, Handler::Review_ExportCsvClick);
+              {8, 68, 78, 24}, exportBox, Field::Review_ExportCsv, Handler::Review_ExportCsvClick);
         b.Add(Kind::Button, "B_ExportPng", text::kReviewExportPng, text::kReviewExportPngHint,
-              {95, 50, 78, 24}, exportBox, Field::Review_ExportPng, Handler::Review_ExportPngClick);
+              {95, 68, 78, 24}, exportBox, Field::Review_ExportPng, Handler::Review_ExportPngClick);
 
-        b.Add(Kind::Label, "Label_Progress", {}, {}, {830, 272, 177, 32}, -1,
+        b.Add(Kind::Label, "Label_Progress", {}, {}, {830, 292, 177, 32}, -1,
               Field::Review_Progress);
         return std::move(b.controls);
     }();

@@ -138,6 +138,7 @@ struct ControlEntry {
     FontKind font = FontKind::Normal;
     Align align = Align::Left;
     bool middle = false;           // a label's text centred vertically too
+    bool top = false;              // a label of several lines, its text from the top
     bool sunken = false;           // a label in a sunken frame
     bool colouredCaption = false;  // a button whose caption colour the program sets
     // Sized to its text and centred across its parent, its bottom at the parent's middle.

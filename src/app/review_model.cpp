@@ -165,6 +165,16 @@ double ReviewModel::FractionOf(std::int64_t ns) const {
     return static_cast<double>(ns - viewFrom_) / static_cast<double>(viewTo_ - viewFrom_);
 }
 
+bool ReviewModel::GapBetween(int a, int b, int columns) const {
+    if (b <= a + 1) return false;
+    const std::int64_t from = NsAt(static_cast<double>(a) / columns);
+    const std::int64_t to = NsAt(static_cast<double>(b + 1) / columns);
+    for (const review::Gap& gap : gaps_) {
+        if (gap.fromNs >= from && gap.toNs <= to) return true;
+    }
+    return false;
+}
+
 void ReviewModel::SetView(std::int64_t from, std::int64_t to) {
     const std::int64_t end = EndNs();
     const std::int64_t span = std::clamp(to - from, kMinSpanNs, end);

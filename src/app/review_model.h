@@ -110,6 +110,9 @@ public:
     // The gaps of a cut-and-resumed recording, as fractions of the plot (may lie outside 0..1).
     const std::vector<review::Gap>& Gaps() const { return gaps_; }
     double FractionOf(std::int64_t ns) const;
+    // Whether a curve must not be joined from column `a` to column `b` of `columns`: a gap of
+    // the recording lies between them.
+    bool GapBetween(int a, int b, int columns) const;
     std::optional<double> CursorAt() const;
     bool HasSelection() const { return selectionTo_ > selectionFrom_; }
     std::int64_t SelectionFromNs() const { return selectionFrom_; }

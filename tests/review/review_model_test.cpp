@@ -206,7 +206,14 @@ TEST(ReviewModel, GapsOfAResumedChainAndDamagedLinesShow) {
     rig.Open();
     EXPECT_FALSE(rig.model.form.Label_Damage.Visible);
     ASSERT_EQ(rig.model.Gaps().size(), 1u);
-    EXPECT_EQ(rig.model.Gaps()[0].toNs, (54 * 60 + 57) * kS);
+    const review::Gap gap = rig.model.Gaps()[0];
+    EXPECT_EQ(gap.toNs, (54 * 60 + 57) * kS);
+    // Curves are not joined across it, and are elsewhere.
+    const auto column = [&](std::int64_t ns) {
+        return static_cast<int>(rig.model.FractionOf(ns) * 500);
+    };
+    EXPECT_TRUE(rig.model.GapBetween(column(gap.fromNs), column(gap.toNs), 500));
+    EXPECT_FALSE(rig.model.GapBetween(column(gap.fromNs) - 20, column(gap.fromNs) - 5, 500));
     EXPECT_FALSE(rig.model.form.CheckBox_Follow.Checked);  // the chain ends with a stop
 
     ReviewRig damaged(1000);

@@ -43,7 +43,7 @@ Qt::Alignment AlignmentOf(layout::Align align) {
 
 QLabel* MakeLabel(const layout::ControlEntry& entry, QWidget* parent) {
     auto* label = new QLabel(Q(entry.caption), parent);
-    label->setAlignment(AlignmentOf(entry.align));
+    label->setAlignment(entry.top ? Qt::AlignLeft | Qt::AlignTop : AlignmentOf(entry.align));
     if (entry.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     if (entry.backColor != layout::kNoBackColor) {
         label->setAutoFillBackground(true);

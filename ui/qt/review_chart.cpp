@@ -104,15 +104,23 @@ void ReviewChart::paintEvent(QPaintEvent*) {
         if (!model_->ChannelShown(c + 1)) continue;
         p.setPen(QPen(ToQColor(model_->form.PanelColor_CurveCH[std::size_t(c)]), 0));
         line_.clear();
+        const auto flush = [&] {
+            if (line_.size() == 1) p.drawPoint(line_.front());
+            if (line_.size() > 1) p.drawPolyline(line_.data(), static_cast<int>(line_.size()));
+            line_.clear();
+        };
+        int last = -1;
         for (int x = 0; x < columns; ++x) {
             const review::ColumnValue& v = values[std::size_t(x) * kChannels + std::size_t(c)];
             if (v.count == 0 || !std::isfinite(v.mean)) continue;
+            // Not across the gap where a cut recording was carried on.
+            if (last >= 0 && model_->GapBetween(last, x, columns)) flush();
+            last = x;
             const double px = area.left() + x + 0.5;
             if (v.max > v.min) p.drawLine(QPointF(px, yOf(v.min)), QPointF(px, yOf(v.max)));
             line_.emplace_back(px, yOf(v.mean));
         }
-        if (line_.size() == 1) p.drawPoint(line_.front());
-        if (line_.size() > 1) p.drawPolyline(line_.data(), static_cast<int>(line_.size()));
+        flush();
     }
 
     if (const auto at = model_->CursorAt(); at && *at >= 0 && *at <= 1) {
