@@ -71,6 +71,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         ts::SetRestartArguments(ts::Widen(restart));
         ShowWindow(window.hwnd(), show);
         UpdateWindow(window.hwnd());
+        for (const std::string& path : options.open) window.OpenReview(path);
         status = ts::win32::RunMessageLoop(window);
     }
     return status;
