@@ -9,6 +9,7 @@
 
 #include "app/texts.h"
 #include "app_setup.h"
+#include "chart/png_file.h"
 #include "file_dialog_rig.h"
 #include "review/result_file_rig.h"
 #include "review_chart.h"
@@ -28,6 +29,7 @@ private slots:
     void aDroppedFileOpensAndAnUnreadableOneIsTold();
     void controlsForwardToTheModelAndMirrorIt();
     void theVisibleChartIsExportedAsPng();
+    void theCorePictureWriterMakesPngsAnyReaderTakes();
 };
 
 namespace {
@@ -157,6 +159,31 @@ void ReviewWindowTest::theVisibleChartIsExportedAsPng() {
     QImage image(png);
     QCOMPARE(image.size(), review->chart()->size());
     QCOMPARE(rig.boxes.texts.size(), boxes);
+}
+
+// The Win32 window writes its chart through the core's own PNG writer: Qt's reader checks it,
+// with a picture taller than one stored block holds.
+void ReviewWindowTest::theCorePictureWriterMakesPngsAnyReaderTakes() {
+    InTemporaryFolder folder;
+    const int width = 301, height = 97;
+    std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixels[std::size_t(y) * width + x] = std::uint32_t(x % 256) << 16 |
+                                                 std::uint32_t(y * 2) << 8 |
+                                                 std::uint32_t((x + y) % 256);
+        }
+    }
+    const QString path = folder.path() + "/p.png";
+    SystemFile out;
+    QVERIFY(out.OpenForWriting(path.toStdString(), true));
+    QVERIFY(WritePng(out, width, height, pixels));
+    QVERIFY(out.Close());
+    const QImage image(path);
+    QCOMPARE(image.size(), QSize(width, height));
+    for (const QPoint p : {QPoint(0, 0), QPoint(300, 96), QPoint(255, 40), QPoint(17, 81)}) {
+        QCOMPARE(image.pixel(p) & 0xFFFFFF, pixels[std::size_t(p.y()) * width + p.x()]);
+    }
 }
 
 QTEST_MAIN(ReviewWindowTest)
