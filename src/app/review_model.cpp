@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/texts.h"
+#include "platform/file_status.h"
 #include "platform/same_file.h"
 #include "platform/system_file.h"
 #include "review/review_export.h"
@@ -418,10 +419,16 @@ void ReviewModel::ExportCsvClick() {
     const std::int64_t from = HasSelection() ? selectionFrom_ : 0;
     const std::int64_t to = HasSelection() ? selectionTo_ : EndNs();
     SystemFile out;
-    bool written = out.OpenForWriting(*path, true);
-    written = written && review::WriteCsv(*index_, from, to, every, out);
-    written = out.Close() && written;
-    if (!written) ui_.ShowMessage(std::string(text::kMsgReviewExportFailed) + *path);
+    if (!out.OpenForWriting(*path, true)) {
+        ui_.ShowMessage(std::string(text::kMsgReviewExportFailed) + *path);
+        return;
+    }
+    const bool written = review::WriteCsv(*index_, from, to, every, out);
+    if (!out.Close() || !written) {
+        // Half a table would pass for the whole one in a spreadsheet.
+        RemoveFile(*path);
+        ui_.ShowMessage(std::string(text::kMsgReviewExportFailed) + *path);
+    }
 }
 
 void ReviewModel::ExportPngClick() {

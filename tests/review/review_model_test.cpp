@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "app/form_binding.h"
 #include "app/form_layout.h"
+#include "file_size_limit.h"
 #include "result_file_rig.h"
 #include "temp_folder.h"
 
@@ -285,6 +287,18 @@ TEST(ReviewModel, ExportsTheSelectionAsCsvButNeverOverTheRecording) {
     RunHandler(rig.model, layout::Handler::Review_ExportCsvClick, 0);
     EXPECT_EQ(Lines(ReadAll(rig.Path("minutes.csv"))).size(), 1u + 5u);
     EXPECT_TRUE(rig.ui.messages.empty());
+
+    // A disk that fills up half-way: told, and no half table left to pass for the whole.
+    TakeItemIndex(rig.model.form, rig.Control("ComboBox_Every"), 0);
+    {
+        const FileSizeLimit full(4096);
+        rig.ui.exportPath = rig.Path("full.csv");
+        RunHandler(rig.model, layout::Handler::Review_ExportCsvClick, 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(rig.Path("full.csv")));
+    ASSERT_EQ(rig.ui.messages.size(), 1u);
+    EXPECT_EQ(rig.ui.messages[0], "  Не удалось записать файл: " + rig.Path("full.csv"));
+    rig.ui.messages.clear();
 
     // The recording itself chosen as the export's file: refused, the recording untouched.
     rig.ui.exportPath = rig.folder.path() + "/./r.txt";
