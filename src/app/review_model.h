@@ -33,8 +33,8 @@ enum class ReviewKey { Left, Right, PageBack, PageForward, Home, End, ZoomIn, Zo
 // A time line of the chart: where it lies across the plot (0 left, 1 right), and its labels.
 struct TimeTick {
     double at = 0;
-    std::array<char, 16> clock{};    // "17:05:33" or "17:05:33.250"
-    std::array<char, 16> elapsed{};  // "+0:00:30"
+    std::array<char, 24> clock{};    // "17:05:33", "17:05:33.250" or "07.12 17:00:00"
+    std::array<char, 24> elapsed{};  // "+0:00:30", hours however many
 };
 
 // Looking back at one recording: the span shown, how the user moves it, the cursor, the
