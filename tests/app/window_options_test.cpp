@@ -51,11 +51,13 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTh
 // Files to look back at are named from the folder the program was started in, even when
 // --user-data then moves the program to its data folder.
 TEST(WindowOptionsTest, OpenNamesFilesFromTheStartingFolder) {
-    const std::string here = std::filesystem::current_path().string();
+    const std::string here = (std::filesystem::current_path() / "r.txt").string();
+    const std::string elsewhere =
+        (std::filesystem::current_path() / "elsewhere" / "x (2).txt").string();
     const WindowOptions options = ParseWindowOptions(
-        std::vector{"--open", "r.txt", "--user-data", "--open", "/data/x (2).txt"}, false);
+        std::vector{"--open", "r.txt", "--user-data", "--open", elsewhere.c_str()}, false);
     EXPECT_EQ(options.error, "");
-    EXPECT_EQ(options.open, (std::vector<std::string>{here + "/r.txt", "/data/x (2).txt"}));
+    EXPECT_EQ(options.open, (std::vector<std::string>{here, elsewhere}));
     EXPECT_TRUE(options.userData);
 }
 

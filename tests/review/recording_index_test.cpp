@@ -104,7 +104,7 @@ TEST(RecordingIndex, SummaryOfAnySelectionMatchesTheRecords) {
         const char* what;
         std::uint64_t step;  // time units between records
         std::array<bool, kChannels> channels;
-        double fraction;     // averages hold decimals; the others whole codes' results
+        double fraction;  // averages hold decimals; the others whole codes' results
     };
     const Case cases[] = {
         {"every sample", 2, {true, true, true, true, true, true}, 0},
@@ -127,8 +127,10 @@ TEST(RecordingIndex, SummaryOfAnySelectionMatchesTheRecords) {
         const std::int64_t end = WrittenNs(records.back().units);
         // Whole file; inside one block; across many with both ends mid-block; empty.
         const std::pair<std::int64_t, std::int64_t> ranges[] = {
-            {0, kAll}, {WrittenNs(records[300].units) + 1, WrittenNs(records[400].units) - 1},
-            {end / 7 + 3, end / 7 * 6 + 5}, {end + 1, kAll}};
+            {0, kAll},
+            {WrittenNs(records[300].units) + 1, WrittenNs(records[400].units) - 1},
+            {end / 7 + 3, end / 7 * 6 + 5},
+            {end + 1, kAll}};
         for (const auto& [from, to] : ranges) {
             CheckSummary(index.Summarize(from, to), Expect(spec, records, 0, from, to),
                          std::to_string(from) + ".." + std::to_string(to));
@@ -143,10 +145,10 @@ TEST(RecordingIndex, SummaryOfAnySelectionMatchesTheRecords) {
 // their start lines, with a gap where each was cut.
 TEST(RecordingIndex, CutAndResumedChainIsOneTimeline) {
     TempFolder folder;
-    std::vector<std::vector<TestRecord>> parts = {MakeRecords(5000, 0, 180, 1),
-                                                  MakeRecords(3000, 0, 180, 2),
-                                                  MakeRecords(4000, 0, 180, 3)};
-    const LocalDateTime starts[] = {{2026, 12, 31, 23, 0, 0}, {2027, 1, 1, 0, 0, 30}, {2027, 1, 1, 1, 0, 0}};
+    std::vector<std::vector<TestRecord>> parts = {
+        MakeRecords(5000, 0, 180, 1), MakeRecords(3000, 0, 180, 2), MakeRecords(4000, 0, 180, 3)};
+    const LocalDateTime starts[] = {
+        {2026, 12, 31, 23, 0, 0}, {2027, 1, 1, 0, 0, 30}, {2027, 1, 1, 1, 0, 0}};
     const char* names[] = {"x.txt", "x (2).txt", "x (3).txt"};
     std::vector<FileSpec> specs(3);
     for (std::size_t i = 0; i < 3; ++i) {
@@ -187,18 +189,18 @@ TEST(RecordingIndex, CutAndResumedChainIsOneTimeline) {
 // around them are read all the same; none of them crashes the reader.
 TEST(RecordingIndex, DamagedLinesAreCountedNotSkipped) {
     const std::string cases[] = {
-        "",                                   // an empty line
-        "0,0000115741 12,500",                // a field short
-        "0,0000115741 12,500 1,000 3,000",    // a field too many
-        "0,0000115741 12,50 1,000",           // two decimals
-        "0,000011574 12,500 1,000",           // nine decimals in the time
-        "0,0000000001 12,500 1,000",          // time going back
-        "0,0000115741 12,500 1,000 ",         // a trailing blank
-        "0,0000115741  12,500 1,000",         // two blanks
-        "0,0000115741 1x,500 1,000",          // a letter
-        "0,0000115741 1,2E+ 1,000",           // an exponent without digits
-        std::string(3 << 20, '7'),            // a line longer than any buffer
-        "ВРЕМЯ CH1 CH3",                       // a second header
+        "",                                 // an empty line
+        "0,0000115741 12,500",              // a field short
+        "0,0000115741 12,500 1,000 3,000",  // a field too many
+        "0,0000115741 12,50 1,000",         // two decimals
+        "0,000011574 12,500 1,000",         // nine decimals in the time
+        "0,0000000001 12,500 1,000",        // time going back
+        "0,0000115741 12,500 1,000 ",       // a trailing blank
+        "0,0000115741  12,500 1,000",       // two blanks
+        "0,0000115741 1x,500 1,000",        // a letter
+        "0,0000115741 1,2E+ 1,000",         // an exponent without digits
+        std::string(3 << 20, '7'),          // a line longer than any buffer
+        "ВРЕМЯ CH1 CH3",                    // a second header
     };
     TempFolder folder;
     FileSpec spec;
@@ -298,7 +300,8 @@ TEST(RecordingIndex, FollowsAGrowingRecording) {
     const std::string rest = all.substr(head.size());
     const std::size_t cut = rest.find("\r\n", 1000 * 20) + 5;
     out << rest.substr(0, cut) << std::flush;
-    const std::uint64_t whole = static_cast<std::uint64_t>(std::count(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(cut), '\n'));
+    const std::uint64_t whole = static_cast<std::uint64_t>(
+        std::count(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(cut), '\n'));
     EXPECT_EQ(waitFor(1000 + whole), 1000 + whole);
     out << rest.substr(cut) << std::flush;
     EXPECT_EQ(waitFor(3000), 3000u);
@@ -306,14 +309,16 @@ TEST(RecordingIndex, FollowsAGrowingRecording) {
     EXPECT_EQ(index.EndNs(), WrittenNs(records.back().units));
     // Cut, then carried on in "r (2).txt".
     Cp1251Encoder encoder;
-    out << encoder.Encode(Stamp(spec, {2026, 12, 6, 18, 0, 0}, text::kResultInterrupted) + "\r\n") << std::flush;
+    out << encoder.Encode(Stamp(spec, {2026, 12, 6, 18, 0, 0}, text::kResultInterrupted) + "\r\n")
+        << std::flush;
     FileSpec next = spec;
     next.start = {2026, 12, 6, 18, 0, 1};
     const auto more = MakeRecords(500, 0, 18000, 8);
     WriteAll(folder / "r (2).txt", ResultFileBytes(next, more));
     EXPECT_EQ(waitFor(3500), 3500u);
     ASSERT_EQ(index.Parts().size(), 2u);
-    EXPECT_EQ(index.Parts()[1].offsetNs, (54 * 60 + 58) * kNanosecondsPerSecond);  // 17:05:03 to 18:00:01
+    EXPECT_EQ(index.Parts()[1].offsetNs,
+              (54 * 60 + 58) * kNanosecondsPerSecond);  // 17:05:03 to 18:00:01
 }
 
 }  // namespace

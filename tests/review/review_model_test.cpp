@@ -3,64 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "app/form_binding.h"
 #include "app/form_layout.h"
-#include "file_size_limit.h"
-#include "result_file_rig.h"
-#include "temp_folder.h"
+#include "review_model_rig.h"
 
 namespace ts {
 namespace {
 
 using namespace review_rig;
 using review::kNanosecondsPerSecond;
-constexpr std::int64_t kS = kNanosecondsPerSecond;
-
-struct FakeReviewUi final : ReviewUi {
-    std::vector<std::string> messages;
-    std::optional<std::string> exportPath;
-    bool pictureWritten = true;
-    std::vector<std::string> pictures;
-    void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-    std::optional<std::string> ChooseExportFile(ExportKind) override { return exportPath; }
-    bool WriteChartPicture(const std::string& path) override {
-        pictures.push_back(path);
-        return pictureWritten;
-    }
-};
-
-// A recording of channels 1 and 3, one record a second for an hour from 17:05:03; channel 3
-// ten thousand times channel 1, so that the range of the curves tells which are shown.
-struct ReviewRig {
-    TempFolder folder;
-    FileSpec spec;
-    std::vector<TestRecord> records;
-    FakeReviewUi ui;
-    ReviewModel model{ui};
-
-    explicit ReviewRig(std::size_t count = 3600) : records(MakeRecords(count, 0, 18000, 5)) {
-        for (TestRecord& r : records) r.value[2] = r.value[0] * 10000;
-    }
-    std::string Path(const char* name = "r.txt") const { return folder / name; }
-    void Open(const std::string& bytes) {
-        WriteAll(Path(), bytes);
-        ASSERT_EQ(model.Open(Path(), {}, review::DateOrder::DayMonthYear), "");
-        const_cast<review::RecordingIndex&>(model.Index()).WaitForPass();
-        model.Tick();
-    }
-    void Open() { Open(ResultFileBytes(spec, records)); }
-    std::int64_t Span() const { return model.ViewToNs() - model.ViewFromNs(); }
-    std::int64_t At(std::size_t record) const { return WrittenNs(records[record].units); }
-    double FractionOfRecord(std::size_t record) const { return model.FractionOf(At(record)); }
-    const layout::ControlEntry& Control(std::string_view name) const {
-        const auto& controls = layout::ReviewWindowControls();
-        return controls[static_cast<std::size_t>(layout::IndexOf(controls, name))];
-    }
-};
 
 std::string Readout(double value) { return FormatReadout(value, '.'); }
 
@@ -287,18 +241,6 @@ TEST(ReviewModel, ExportsTheSelectionAsCsvButNeverOverTheRecording) {
     RunHandler(rig.model, layout::Handler::Review_ExportCsvClick, 0);
     EXPECT_EQ(Lines(ReadAll(rig.Path("minutes.csv"))).size(), 1u + 5u);
     EXPECT_TRUE(rig.ui.messages.empty());
-
-    // A disk that fills up half-way: told, and no half table left to pass for the whole.
-    TakeItemIndex(rig.model.form, rig.Control("ComboBox_Every"), 0);
-    {
-        const FileSizeLimit full(4096);
-        rig.ui.exportPath = rig.Path("full.csv");
-        RunHandler(rig.model, layout::Handler::Review_ExportCsvClick, 0);
-    }
-    EXPECT_FALSE(std::filesystem::exists(rig.Path("full.csv")));
-    ASSERT_EQ(rig.ui.messages.size(), 1u);
-    EXPECT_EQ(rig.ui.messages[0], "  Не удалось записать файл: " + rig.Path("full.csv"));
-    rig.ui.messages.clear();
 
     // The recording itself chosen as the export's file: refused, the recording untouched.
     rig.ui.exportPath = rig.folder.path() + "/./r.txt";

@@ -12,7 +12,8 @@ namespace ts::review_rig {
 namespace {
 
 int RunFileTool(const std::string& arguments, std::string* output, const std::string& folder) {
-    const std::string command = "cd '" + folder + "' && " + std::string(TS_FILE_TOOL) + " " + arguments + " 2>&1";
+    const std::string command =
+        "cd '" + folder + "' && " + std::string(TS_FILE_TOOL) + " " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     std::string text;
     char buffer[256];
@@ -43,7 +44,8 @@ struct Chain {
     // Records with from <= t < to, in seconds, on the timeline.
     std::vector<std::pair<double, TestRecord>> Between(double from, double to) const {
         std::vector<std::pair<double, TestRecord>> out;
-        for (const auto& [records, offset] : {std::pair{&first, 0.0}, std::pair{&second, double(kSecondAt)}}) {
+        for (const auto& [records, offset] :
+             {std::pair{&first, 0.0}, std::pair{&second, double(kSecondAt)}}) {
             for (const TestRecord& r : *records) {
                 const double t = offset + static_cast<double>(WrittenNs(r.units)) / 1e9;
                 if (t >= from && t < to) out.push_back({t, r});
@@ -59,7 +61,8 @@ TEST(TrendFileProgram, SummaryGivesTheRecordsOwnFigures) {
          {std::tuple{"", 0.0, 1e18}, std::tuple{"--from 150.05 --to 0:20:00.5", 150.05, 1200.5}}) {
         SCOPED_TRACE(args);
         std::string out;
-        ASSERT_EQ(RunFileTool(std::string("summary r.txt ") + args, &out, chain.folder.path()), 0) << out;
+        ASSERT_EQ(RunFileTool(std::string("summary r.txt ") + args, &out, chain.folder.path()), 0)
+            << out;
         const auto records = chain.Between(from, to);
         std::istringstream lines(out);
         for (std::size_t c : {1u, 4u}) {
@@ -86,19 +89,24 @@ TEST(TrendFileProgram, SummaryGivesTheRecordsOwnFigures) {
 TEST(TrendFileProgram, ExportWritesEveryRecordOrMeansPerStretch) {
     Chain chain;
     std::string out;
-    ASSERT_EQ(RunFileTool("export r.txt --csv all.csv --from 100 --to 1100", &out, chain.folder.path()), 0) << out;
+    ASSERT_EQ(
+        RunFileTool("export r.txt --csv all.csv --from 100 --to 1100", &out, chain.folder.path()),
+        0)
+        << out;
     const std::vector<std::string> rows = Lines(ReadAll(chain.folder / "all.csv"));
     const auto records = chain.Between(100, 1100);
     ASSERT_EQ(rows.size(), records.size() + 1);
     EXPECT_EQ(rows[0], "time,elapsed_s,CH2,CH5");
     char first[200];
-    std::snprintf(first, sizeof first, "2026-07-04T11:51:%02d.%03d,%.6f,%s,%s", 40 + static_cast<int>(records[0].first) - 100,
+    std::snprintf(first, sizeof first, "2026-07-04T11:51:%02d.%03d,%.6f,%s,%s",
+                  40 + static_cast<int>(records[0].first) - 100,
                   static_cast<int>(std::fmod(records[0].first, 1) * 1000), records[0].first,
                   FormatReadout(records[0].second.value[1], '.').c_str(),
                   FormatReadout(records[0].second.value[4], '.').c_str());
     EXPECT_EQ(rows[1], first);
 
-    ASSERT_EQ(RunFileTool("export r.txt --csv means.csv --every 60", &out, chain.folder.path()), 0) << out;
+    ASSERT_EQ(RunFileTool("export r.txt --csv means.csv --every 60", &out, chain.folder.path()), 0)
+        << out;
     const std::vector<std::string> means = Lines(ReadAll(chain.folder / "means.csv"));
     // 4000 records at 0.1 s, then a gap, then 3000 from 1000 s: minutes 0..6 and 16..21.
     ASSERT_EQ(means.size(), 1u + 7u + 6u);
@@ -107,7 +115,8 @@ TEST(TrendFileProgram, ExportWritesEveryRecordOrMeansPerStretch) {
     for (const auto& [t, r] : minute) sum += r.value[4];
     const std::string row = means[2];
     EXPECT_EQ(row.substr(0, 34), "2026-07-04T11:51:00.000,60.000000,");
-    EXPECT_NEAR(std::stod(row.substr(row.rfind(',') + 1)), sum / static_cast<double>(minute.size()), 1e-7);
+    EXPECT_NEAR(std::stod(row.substr(row.rfind(',') + 1)), sum / static_cast<double>(minute.size()),
+                1e-7);
 }
 
 // Each refusal: status 2, one line, and nothing written or changed.
