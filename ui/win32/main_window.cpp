@@ -223,13 +223,11 @@ int RunMessageLoop(TMF& window) {
             if (IsDialogMessageW(window.aboutBox().hwnd(), &msg)) continue;
         }
         bool taken = false;
-        for (TFR* review : window.Reviews()) {
-            review->controls().Relay(msg);
-            if (IsDialogMessageW(review->hwnd(), &msg)) {
-                taken = true;
-                break;
-            }
-        }
+        window.ForEachReview([&msg, &taken](TFR& review) {
+            if (taken) return;
+            review.controls().Relay(msg);
+            taken = IsDialogMessageW(review.hwnd(), &msg) != FALSE;
+        });
         if (taken) continue;
         if (window.hwnd() != nullptr && IsDialogMessageW(window.hwnd(), &msg)) continue;
         TranslateMessage(&msg);

@@ -50,6 +50,12 @@ public:
     TFR* OpenReview(const std::string& path);
     // The review windows still open.
     std::vector<TFR*> Reviews();
+    template <typename F>
+    void ForEachReview(F&& f) {
+        for (const auto& review : reviews_) {
+            if (!review->closed()) f(*review);
+        }
+    }
     // FormClose once, however the window comes to close.
     void Close();
 

@@ -304,8 +304,14 @@ LRESULT ReviewChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd(), &paint);
             return 0;
         }
-        case WM_GETDLGCODE:
-            return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
+        case WM_GETDLGCODE: {
+            // The arrows and Escape move and clear; Tab still goes on to the next control.
+            const auto* msg = reinterpret_cast<const MSG*>(lParam);
+            if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+                return DLGC_WANTMESSAGE;
+            }
+            return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        }
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
             if (model_ == nullptr) return 0;

@@ -28,6 +28,8 @@
 #include "temp_folder.h"
 #include "win32.h"
 
+#include <shlobj.h>
+
 namespace {
 
 using namespace ts;
@@ -711,6 +713,26 @@ TEST(Win32Review, TheMenuOpensARecordingWhoseControlsDriveItsModel) {
     // Closing the main window closes the review with it.
     SendMessageW(rig.window->hwnd(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(rig.window->Reviews().empty());
+}
+
+TEST(Win32Review, ADroppedFileOpensInAReviewWindow) {
+    WindowRig rig(NamedBridgeSettings());
+    const std::wstring path = Widen(WriteRecording(rig.folder));
+    // What the shell hands a window a file is dropped on: the names after the header, each
+    // ended by a zero, and one more zero.
+    const std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    const HGLOBAL drop = GlobalAlloc(GHND, bytes);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::copy(path.begin(), path.end(),
+              reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(header) + sizeof(DROPFILES)));
+    GlobalUnlock(drop);
+    SendMessageW(rig.window->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    ASSERT_EQ(rig.window->Reviews().size(), 1u);
+    wchar_t caption[128] = {};
+    GetWindowTextW(rig.window->Reviews().front()->hwnd(), caption, 128);
+    EXPECT_EQ(Narrow(caption), "Просмотр записи: r.txt");
 }
 
 TEST(Win32Review, AnUnreadableRecordingIsToldAndOpensNoWindow) {
