@@ -94,6 +94,11 @@ void ReviewWindowTest::aDroppedFileOpensAndAnUnreadableOneIsTold() {
     QVERIFY2(rig.boxes.texts.back().startsWith("  Не удалось открыть запись: "),
              qPrintable(rig.boxes.texts.back()));
     QCOMPARE(rig.window->reviews().size(), std::size_t(1));
+
+    // Gone with the main window, and its reader with it, even without a close.
+    const QPointer<TFR> review = rig.window->reviews().front();
+    rig.window.reset();
+    QVERIFY(review.isNull());
 }
 
 void ReviewWindowTest::controlsForwardToTheModelAndMirrorIt() {

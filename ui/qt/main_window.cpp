@@ -71,7 +71,10 @@ TMF::TMF(Driver& driver, Platform& platform, QWidget* parent)
     Run([this] { station_->Construct(); });
 }
 
-TMF::~TMF() = default;
+TMF::~TMF() {
+    // Each review window reads its recording on a thread of its own, ended with the window.
+    for (TFR* review : reviews()) delete review;
+}
 
 void TMF::BuildControls(QWidget* client) {
     const auto& controls = layout::MainWindowControls();
