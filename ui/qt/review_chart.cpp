@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstring>
 
 #include "app/review_model.h"
 #include "strip_chart.h"
@@ -59,6 +60,12 @@ void ReviewChart::paintEvent(QPaintEvent*) {
     const QColor grid = ToQColor(grid_);
     const QColor text = palette().color(QPalette::WindowText);
     const int line = fontMetrics().height();
+    // The axis labels are digits and signs only: one string, refilled, for all of them.
+    const auto label = [this](const char* ascii, std::size_t n) -> const QString& {
+        label_.resize(qsizetype(n));
+        for (std::size_t i = 0; i < n; ++i) label_[qsizetype(i)] = QLatin1Char(ascii[i]);
+        return label_;
+    };
     const auto xOf = [&area](double fraction) { return area.left() + fraction * area.width(); };
 
     // Columns first: they set the vertical range the lines and labels follow.
@@ -136,15 +143,16 @@ void ReviewChart::paintEvent(QPaintEvent*) {
     for (int i = 0; i < levelCount; ++i) {
         const std::size_t n = ReviewModel::FormatAxisValue(levels[std::size_t(i)], number);
         p.drawText(QRectF(0, yOf(levels[std::size_t(i)]) - line, area.left() - 4, 2 * line),
-                   Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(number, qsizetype(n)));
+                   Qt::AlignRight | Qt::AlignVCenter, label(number, n));
     }
     for (int i = 0; i < tickCount; ++i) {
         const TimeTick& tick = ticks[std::size_t(i)];
         const double x = xOf(tick.at);
         p.drawText(QRectF(x - 60, area.bottom() + 3, 120, line), Qt::AlignHCenter | Qt::AlignTop,
-                   QString::fromLatin1(tick.clock.data()));
+                   label(tick.clock.data(), std::strlen(tick.clock.data())));
         p.drawText(QRectF(x - 60, area.bottom() + 3 + line, 120, line),
-                   Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(tick.elapsed.data()));
+                   Qt::AlignHCenter | Qt::AlignTop,
+                   label(tick.elapsed.data(), std::strlen(tick.elapsed.data())));
     }
     p.setPen(grid);
     p.drawRect(area.adjusted(0, 0, -1, -1));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -46,6 +47,7 @@ private:
     Drag drag_ = Drag::None;
     double dragStart_ = 0, dragLast_ = 0;
     std::vector<QPointF> line_;  // one curve's points, reused
+    QString label_;              // one axis label, reused
 };
 
 }  // namespace ts

@@ -7,13 +7,21 @@
 #include "app/review_model.h"
 #include "chart/png_file.h"
 #include "platform/system_file.h"
-#include "platform/windows/wide_text.h"
 
 namespace ts::win32 {
 
 namespace {
 
 COLORREF Ref(Color color) { return static_cast<COLORREF>(color); }
+
+// The axis labels are digits and signs only: widened in place, without an allocation a frame.
+struct AsciiText {
+    wchar_t text[32] = {};
+    int length = 0;
+    explicit AsciiText(std::string_view ascii) {
+        for (const char c : ascii.substr(0, 31)) text[length++] = static_cast<wchar_t>(c);
+    }
+};
 
 // A pen or brush made for one paint and deleted after it.
 struct Gdi {
@@ -239,21 +247,22 @@ void ReviewChart::Render() {
     char number[32];
     for (int i = 0; i < levelCount; ++i) {
         const std::size_t n = ReviewModel::FormatAxisValue(levels[std::size_t(i)], number);
-        const std::wstring text = Widen(std::string_view(number, n));
+        const AsciiText text(std::string_view(number, n));
         const int y = yOf(levels[std::size_t(i)]);
         RECT r{0, y - line, area.left - Scaled(4, dpi_), y + line};
-        DrawTextW(dc, text.c_str(), -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+        DrawTextW(dc, text.text, text.length, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     }
     for (int i = 0; i < tickCount; ++i) {
         const TimeTick& tick = ticks[std::size_t(i)];
         const int x = xOf(tick.at);
         const int half = Scaled(60, dpi_);
         RECT clock{x - half, area.bottom + 3, x + half, area.bottom + 3 + line};
-        const std::wstring clockText = Widen(tick.clock.data());
-        DrawTextW(dc, clockText.c_str(), -1, &clock, DT_CENTER | DT_TOP | DT_SINGLELINE);
+        const AsciiText clockText(tick.clock.data());
+        DrawTextW(dc, clockText.text, clockText.length, &clock, DT_CENTER | DT_TOP | DT_SINGLELINE);
         RECT elapsed{x - half, area.bottom + 3 + line, x + half, area.bottom + 3 + 2 * line};
-        const std::wstring elapsedText = Widen(tick.elapsed.data());
-        DrawTextW(dc, elapsedText.c_str(), -1, &elapsed, DT_CENTER | DT_TOP | DT_SINGLELINE);
+        const AsciiText elapsedText(tick.elapsed.data());
+        DrawTextW(dc, elapsedText.text, elapsedText.length, &elapsed,
+                  DT_CENTER | DT_TOP | DT_SINGLELINE);
     }
     {
         const Gdi frame(CreatePen(PS_SOLID, 1, Ref(grid_)));
