@@ -130,7 +130,6 @@ std::string ReviewModel::Open(const std::string& path, const ChartColors& colors
     options.follow = true;
     options.dateOrder = dateOrder;
     if (std::string problem = index_->Open(path, options); !problem.empty()) return problem;
-    path_ = path;
     form.Caption = ReviewCaption(path);
     form.ChartBackground = colors.BackgroundColor;
     form.ChartGrid = colors.GridColor;

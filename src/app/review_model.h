@@ -133,7 +133,6 @@ private:
 
     ReviewUi& ui_;
     std::unique_ptr<review::RecordingIndex> index_;
-    std::string path_;
     std::int64_t viewFrom_ = 0, viewTo_ = 1;
     std::int64_t knownEnd_ = 0;
     std::optional<std::int64_t> cursor_;
