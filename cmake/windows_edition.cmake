@@ -111,8 +111,10 @@ target_include_directories(win32_controls PUBLIC ui/win32)
 target_link_libraries(win32_controls PUBLIC core comctl32 comdlg32 gdi32 user32)
 add_library(win32_window STATIC ui/win32/main_window.cpp ui/win32/form_mirror.cpp
                                 ui/win32/menu_bar.cpp ui/win32/win32_ui.cpp
-                                ui/win32/session_log.cpp)
-target_link_libraries(win32_window PUBLIC win32_controls)
+                                ui/win32/session_log.cpp ui/win32/review_window.cpp
+                                ui/win32/review_chart.cpp)
+# A file dropped on the window comes through the shell.
+target_link_libraries(win32_window PUBLIC win32_controls shell32)
 add_executable(trend-station WIN32 ui/win32/main.cpp ${CMAKE_BINARY_DIR}/generated/trend-station.rc)
 target_link_libraries(trend-station PRIVATE win32_window d2xx_driver)
 set_target_properties(trend-station PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

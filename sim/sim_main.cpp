@@ -94,5 +94,6 @@ int main(int argc, char** argv) {
     panel.adjustSize();
     PlaceBesideEachOther(window, panel);
     panel.show();
+    for (const std::string& path : options.open) window.OpenReview(path);
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "app/review_model.h"
 #include "app/station.h"
 
 namespace ts {
@@ -85,6 +86,8 @@ FormTie TieOf(const Form& f, Field field, int index) {
             return {.menuItem = &f.M_Menu_Mode_Norm};
         case Field::M_Menu_Mode_Demo:
             return {.menuItem = &f.M_Menu_Mode_Demo};
+        default:
+            break;
     }
     return {};
 }
@@ -166,11 +169,96 @@ bool RunHandler(Station& s, Handler handler, int index) {
         case Handler::M_Menu_Mode_DemoClick:
             s.M_Menu_Mode_DemoClick();
             return true;
+        case Handler::M_Menu_Review_OpenClick:
+            s.M_Menu_Review_OpenClick();
+            return true;
         case Handler::M_Menu_Help_AboutClick:
         case Handler::B_CloseClick:
             return false;
+        default:
+            return true;
     }
     return false;
+}
+
+FormTie TieOf(const ReviewForm& f, Field field, int index) {
+    switch (field) {
+        case Field::Review_Chart:
+            return {.color = &f.ChartBackground, .gridColor = &f.ChartGrid};
+        case Field::Review_Span:
+            return {.selected = &f.RadioGroup_Span, .item = index};
+        case Field::Review_ShowCH:
+            return CheckTie(f.CheckBox_ShowCH[Element(index)]);
+        case Field::Review_CurveCH:
+            return {.color = &f.PanelColor_CurveCH[Element(index)]};
+        case Field::Review_Follow:
+            return CheckTie(f.CheckBox_Follow);
+        case Field::Review_Every:
+            return {.state = &f.ComboBox_Every, .combo = &f.ComboBox_Every};
+        case Field::Review_ExportCsv:
+            return {.state = &f.B_ExportCsv};
+        case Field::Review_ExportPng:
+            return {.state = &f.B_ExportPng};
+        case Field::Review_Cursor:
+            return LabelTie(f.Label_Cursor);
+        case Field::Review_Selection:
+            return LabelTie(f.Label_Selection);
+        case Field::Review_Progress:
+            return LabelTie(f.Label_Progress);
+        case Field::Review_Damage:
+            return LabelTie(f.Label_Damage);
+        case Field::Review_Scroll:
+            return {.state = &f.ScrollBar_Time, .scroll = &f.ScrollBar_Time};
+        default:
+            return {};
+    }
+}
+
+void TakeClick(ReviewForm& form, const layout::ControlEntry& entry, bool checked) {
+    switch (entry.field) {
+        case Field::Review_Span:
+            form.RadioGroup_Span = entry.index;
+            return;
+        case Field::Review_ShowCH:
+            form.CheckBox_ShowCH[Element(entry.index)].Checked = checked;
+            return;
+        case Field::Review_Follow:
+            form.CheckBox_Follow.Checked = checked;
+            return;
+        default:
+            return;
+    }
+}
+
+void TakeItemIndex(ReviewForm& form, const layout::ControlEntry& entry, int index) {
+    if (entry.field == Field::Review_Every) form.ComboBox_Every.ItemIndex = index;
+}
+
+void TakeScroll(ReviewForm& form, int position) { form.ScrollBar_Time.Position = position; }
+
+void RunHandler(ReviewModel& r, Handler handler, int index) {
+    switch (handler) {
+        case Handler::Review_SpanClick:
+            r.SpanClick(index);
+            return;
+        case Handler::Review_ChannelClick:
+            r.ChannelClick(index);
+            return;
+        case Handler::Review_FollowClick:
+            r.FollowClick();
+            return;
+        case Handler::Review_ScrollChange:
+            r.ScrollChanged();
+            return;
+        case Handler::Review_ExportCsvClick:
+            r.ExportCsvClick();
+            return;
+        case Handler::Review_ExportPngClick:
+            r.ExportPngClick();
+            return;
+        default:
+            return;
+    }
 }
 
 }  // namespace ts

@@ -2,10 +2,12 @@
 
 #include "app/form.h"
 #include "app/form_layout.h"
+#include "app/review_form.h"
 
 namespace ts {
 
 class Station;
+class ReviewModel;
 
 // What one control of the window description shows of the presentation model: pointers into one
 // `Form`, worked out once when the window is built, so that the mirror of every tick only follows
@@ -22,6 +24,7 @@ struct FormTie {
     const Color* gridColor = nullptr;     // a chart's grid
     const ComboState* combo = nullptr;
     const MenuItemState* menuItem = nullptr;  // a menu item, or a menu's title
+    const ScrollState* scroll = nullptr;
 
     bool Checked() const { return check != nullptr ? check->Checked : *selected == item; }
 };
@@ -38,5 +41,16 @@ void TakeItemIndex(Form& form, const layout::ControlEntry& entry, int index);
 
 // Calls the station's handler; false for a handler the window carries out itself (its about box).
 bool RunHandler(Station& station, layout::Handler handler, int index);
+
+// The same for the review window and its model.
+FormTie TieOf(const ReviewForm& form, layout::Field field, int index);
+inline FormTie TieOf(const ReviewForm& form, const layout::ControlEntry& entry) {
+    return TieOf(form, entry.field, entry.index);
+}
+void TakeClick(ReviewForm& form, const layout::ControlEntry& entry, bool checked);
+void TakeItemIndex(ReviewForm& form, const layout::ControlEntry& entry, int index);
+// The scroll bar's thumb moved by the user to `position`.
+void TakeScroll(ReviewForm& form, int position);
+void RunHandler(ReviewModel& review, layout::Handler handler, int index);
 
 }  // namespace ts

@@ -172,12 +172,17 @@ std::vector<MenuEntry> BuildMenus() {
                               .mark = Mark::Bullet,
                               .handler = Handler::M_Menu_Mode_DemoClick,
                               .field = Field::M_Menu_Mode_Demo}}};
+    MenuEntry review{.name = "M_Menu_Review",
+                     .caption = std::string(text::kMenuReview),
+                     .items = {{.name = "M_Menu_Review_Open",
+                                .caption = std::string(text::kMenuReviewOpen),
+                                .handler = Handler::M_Menu_Review_OpenClick}}};
     MenuEntry help{.name = "M_Menu_Help",
                    .caption = std::string(text::kMenuHelp),
                    .items = {{.name = "M_Menu_Help_About",
                               .caption = std::string(text::kMenuHelpAbout),
                               .handler = Handler::M_Menu_Help_AboutClick}}};
-    return {std::move(port), std::move(mode), std::move(help)};
+    return {std::move(port), std::move(mode), std::move(review), std::move(help)};
 }
 
 }  // namespace
@@ -203,6 +208,70 @@ const std::vector<ControlEntry>& MainWindowControls() {
 const std::vector<MenuEntry>& MainWindowMenus() {
     static const std::vector<MenuEntry> menus = BuildMenus();
     return menus;
+}
+
+const WindowEntry& ReviewWindow() {
+    static const WindowEntry entry{"FR", std::string(text::kReviewCaption), 1011, 600, {}};
+    return entry;
+}
+
+const std::vector<ControlEntry>& ReviewWindowControls() {
+    static const std::vector<ControlEntry> controls = [] {
+        Builder b;
+        b.Add(Kind::ReviewChart, "ReviewChart", {}, text::kReviewChartHint, {0, 0, 740, 440}, -1,
+              Field::Review_Chart);
+        b.Add(Kind::ScrollBar, "ScrollBar_Time", {}, text::kReviewScrollHint, {0, 440, 740, 17}, -1,
+              Field::Review_Scroll, Handler::Review_ScrollChange);
+        b.Add(Kind::Label, "Label_Cursor", {}, {}, {6, 462, 734, 16}, -1, Field::Review_Cursor);
+        // A line for the stretch and one for each channel.
+        b.Add(Kind::Label, "Label_Selection", {}, {}, {6, 480, 734, 100}, -1,
+              Field::Review_Selection)
+            .top = true;
+        b.Add(Kind::Label, "Label_Damage", {}, {}, {6, 582, 734, 16}, -1, Field::Review_Damage);
+
+        b.Add(Kind::GroupBox, "RadioGroup_Span", text::kScaleGroup, text::kScaleGroupHint,
+              {744, 0, 78, 547}, -1);
+        const int spans = b.Last();
+        for (int i = 0; i < static_cast<int>(text::kScaleItems.size()); ++i) {
+            b.Add(Kind::RadioButton, Numbered("RadioGroup_Span_Item", i),
+                  text::kScaleItems[static_cast<std::size_t>(i)], text::kScaleGroupHint,
+                  {6, 18 + i * 20, 70, 18}, spans, Field::Review_Span, Handler::Review_SpanClick, i)
+                .radioGroup = RadioGroup::ReviewSpan;
+        }
+
+        b.Add(Kind::GroupBox, "GroupBoxChannels", text::kReviewChannelsGroup, {},
+              {826, 0, 181, 176}, -1);
+        const int channels = b.Last();
+        for (int c = 0; c < kChannels; ++c) {
+            const int channel = c + 1;
+            b.Add(Kind::CheckBox, Numbered("CheckBox_ShowCH", channel),
+                  std::string(text::kReviewShowCH) + std::to_string(channel),
+                  text::kReviewShowCHHint, {8, 18 + c * 20, 90, 18}, channels, Field::Review_ShowCH,
+                  Handler::Review_ChannelClick, channel);
+            b.Add(Kind::ColorSwatch, Numbered("PanelColor_CurveCH", channel), {}, {},
+                  {104, 19 + c * 20, 17, 17}, channels, Field::Review_CurveCH, Handler::None,
+                  channel);
+        }
+        b.Add(Kind::CheckBox, "CheckBox_Follow", text::kReviewFollow, text::kReviewFollowHint,
+              {8, 146, 165, 18}, channels, Field::Review_Follow, Handler::Review_FollowClick);
+
+        b.Add(Kind::GroupBox, "GroupBoxExport", text::kReviewExportGroup, {}, {826, 180, 181, 104},
+              -1);
+        const int exportBox = b.Last();
+        b.Add(Kind::Label, "LabelEvery", text::kReviewEveryLabel, {}, {8, 18, 165, 16}, exportBox);
+        ControlEntry& every = b.Add(Kind::ComboBox, "ComboBox_Every", {}, text::kReviewEveryHint,
+                                    {8, 36, 165, 22}, exportBox, Field::Review_Every);
+        for (const auto item : text::kReviewEveryItems) every.items.emplace_back(item);
+        b.Add(Kind::Button, "B_ExportCsv", text::kReviewExportCsv, text::kReviewExportCsvHint,
+              {8, 68, 78, 24}, exportBox, Field::Review_ExportCsv, Handler::Review_ExportCsvClick);
+        b.Add(Kind::Button, "B_ExportPng", text::kReviewExportPng, text::kReviewExportPngHint,
+              {95, 68, 78, 24}, exportBox, Field::Review_ExportPng, Handler::Review_ExportPngClick);
+
+        b.Add(Kind::Label, "Label_Progress", {}, {}, {830, 292, 177, 32}, -1,
+              Field::Review_Progress);
+        return std::move(b.controls);
+    }();
+    return controls;
 }
 
 const WindowEntry& AboutBox() {

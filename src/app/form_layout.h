@@ -14,7 +14,18 @@ namespace ts::layout {
 // Qt and the Win32 window each build themselves from this, so that a control is described once
 // and both windows show it alike.
 
-enum class Kind { Label, Button, CheckBox, RadioButton, GroupBox, ComboBox, ColorSwatch, Chart };
+enum class Kind {
+    Label,
+    Button,
+    CheckBox,
+    RadioButton,
+    GroupBox,
+    ComboBox,
+    ColorSwatch,
+    Chart,
+    ReviewChart,  // the review window's chart of a recording
+    ScrollBar,    // horizontal
+};
 
 // The faces the layout was drawn with: the desktop's normal text, its bold, and two larger bold
 // faces of a fixed pixel height (the readouts and the wrong-instrument banner).
@@ -31,7 +42,7 @@ constexpr FontFace kFontFaces[kFontKinds] = {
 enum class Align { Left, Right, Centre };
 
 // The groups whose radio buttons select one item among them.
-enum class RadioGroup { None, Scale, RecordChoice };
+enum class RadioGroup { None, Scale, RecordChoice, ReviewSpan };
 
 // What a user's action on a control calls: a handler of the station (named as it), or the
 // window's own about box.
@@ -52,6 +63,14 @@ enum class Handler {
     M_Menu_Mode_DemoClick,
     M_Menu_Help_AboutClick,  // the window's own: shows the about box
     B_CloseClick,            // the about box's own: hides it
+    M_Menu_Review_OpenClick,
+    // The review window's, run on its own model.
+    Review_SpanClick,     // item 0..24
+    Review_ChannelClick,  // channel 1..6
+    Review_FollowClick,
+    Review_ScrollChange,
+    Review_ExportCsvClick,
+    Review_ExportPngClick,
 };
 
 // The field of the presentation model a control shows (and, for a tick or a choice, takes).
@@ -84,6 +103,20 @@ enum class Field {
     M_Menu_Mode,
     M_Menu_Mode_Norm,
     M_Menu_Mode_Demo,
+    // The review window's, fields of its own model.
+    Review_Chart,
+    Review_Span,
+    Review_ShowCH,
+    Review_CurveCH,
+    Review_Follow,
+    Review_Every,
+    Review_ExportCsv,
+    Review_ExportPng,
+    Review_Cursor,
+    Review_Selection,
+    Review_Progress,
+    Review_Damage,
+    Review_Scroll,
 };
 
 // A place in the parent's area, in pixels at 96 dots per inch.
@@ -105,6 +138,7 @@ struct ControlEntry {
     FontKind font = FontKind::Normal;
     Align align = Align::Left;
     bool middle = false;           // a label's text centred vertically too
+    bool top = false;              // a label of several lines, its text from the top
     bool sunken = false;           // a label in a sunken frame
     bool colouredCaption = false;  // a button whose caption colour the program sets
     // Sized to its text and centred across its parent, its bottom at the parent's middle.
@@ -151,6 +185,9 @@ const WindowEntry& MainWindow();
 // In creation order: a parent comes before what lies in it.
 const std::vector<ControlEntry>& MainWindowControls();
 const std::vector<MenuEntry>& MainWindowMenus();
+// The window a recording is looked back in; its caption comes from its model.
+const WindowEntry& ReviewWindow();
+const std::vector<ControlEntry>& ReviewWindowControls();
 const WindowEntry& AboutBox();
 const std::vector<ControlEntry>& AboutBoxControls();
 

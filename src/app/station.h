@@ -84,6 +84,8 @@ public:
     void PanelColorClick(int swatch);
     void M_Menu_Mode_NormClick();
     void M_Menu_Mode_DemoClick();
+    // Asks for a result file and shows it in a review window of its own.
+    void M_Menu_Review_OpenClick();
 
     // ---- Recording (record/) ----
     void WriteRecord(std::uint64_t elapsed, const std::array<double, kChannels>& raw);

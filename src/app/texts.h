@@ -189,4 +189,56 @@ constexpr sv kResultInterrupted = " ЗАПИСЬ ПРЕРВАНА";
 constexpr sv kResultHeaderTime = "ВРЕМЯ";
 constexpr sv kResultHeaderChannel = " CH";  // followed by the channel digit
 
+// Looking back at a recording: the main window's menu and the review window
+constexpr sv kMenuReview = "   Просмотр   ";
+constexpr sv kMenuReviewOpen = "Открыть запись…";
+constexpr sv kOpenDialogTitle = "Открыть запись результатов";
+constexpr sv kOpenDialogFilter = "Текстовые (*.txt)|*.txt";
+constexpr sv kReviewCaption = "Просмотр записи: ";
+constexpr sv kReviewChartHint =
+    "Колесо мыши: крупнее / мельче; перетаскивание: сдвиг; Shift + перетаскивание: выделение; "
+    "правая кнопка: показать участок";
+constexpr sv kReviewChannelsGroup = " Каналы ";
+constexpr sv kReviewShowCH = "Канал ";  // followed by the channel digit
+constexpr sv kReviewShowCHHint = "Показать или скрыть кривую канала";
+constexpr sv kReviewFollow = "Следить за записью";
+constexpr sv kReviewFollowHint = "Показывать конец записи, пока она пишется";
+constexpr sv kReviewExportGroup = " Экспорт ";
+constexpr sv kReviewEveryLabel = "Строка CSV:";
+constexpr std::array<sv, 6> kReviewEveryItems = {"каждая запись", "на 1 с",    "на 10 с",
+                                                 "на 1 мин",      "на 10 мин", "на 1 час"};
+constexpr sv kReviewEveryHint = "Каждая запись, или одна строка со средними на каждые S секунд";
+constexpr sv kReviewExportCsv = "CSV...";
+constexpr sv kReviewExportCsvHint = "Сохранить выделенный участок (или всю запись) в файл CSV";
+constexpr sv kReviewExportPng = "PNG...";
+constexpr sv kReviewExportPngHint = "Сохранить видимый график в файл PNG";
+constexpr sv kReviewScrollHint = "Сдвиг по записи";
+constexpr sv kCsvDialogTitle = "Сохранить в файл CSV";
+constexpr sv kCsvDialogFilter = "Файлы CSV (*.csv)|*.csv";
+constexpr sv kCsvDialogDefaultExt = "csv";
+constexpr sv kPngDialogTitle = "Сохранить график";
+constexpr sv kPngDialogFilter = "Рисунки PNG (*.png)|*.png";
+constexpr sv kPngDialogDefaultExt = "png";
+constexpr sv kReviewCursorNone = "Курсор: наведите мышь на график";
+constexpr sv kReviewCursor = "Курсор: ";
+constexpr sv kReviewSelectionNone = "Выделение: Shift + перетаскивание по графику";
+constexpr sv kReviewSelection = "Выделено: ";
+constexpr sv kReviewChannelLine = "Канал ";
+constexpr sv kReviewCount = ": записей ";
+constexpr sv kReviewMin = ", мин ";
+constexpr sv kReviewMax = ", макс ";
+constexpr sv kReviewMean = ", среднее ";
+constexpr sv kReviewAt = " в ";
+constexpr sv kReviewStillReading = " (файл ещё читается)";
+constexpr sv kReviewReading = "Чтение файла: ";
+constexpr sv kReviewLength = "Длительность записи:";
+constexpr sv kReviewFollowing = " (слежение)";
+constexpr sv kReviewDamaged = "Нечитаемых строк: ";
+constexpr sv kReviewDamagedFirst = ", первая — строка ";
+constexpr sv kReviewDamagedFile = " файла ";
+constexpr sv kMsgReviewOpenFailed = "  Не удалось открыть запись: ";
+constexpr sv kMsgReviewExportFailed = "  Не удалось записать файл: ";
+constexpr sv kMsgReviewExportOverRecording =
+    "  Файл записи нельзя заменить экспортом: выберите другое имя!";
+
 }  // namespace ts::text

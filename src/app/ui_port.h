@@ -29,6 +29,11 @@ public:
     // Save dialog for the result file; asks before replacing an existing file.
     // Nothing when cancelled (or when the user declines to replace).
     virtual std::optional<std::string> ChooseResultFile() = 0;
+    // Open dialog for a result file to look back at; nothing when cancelled.
+    virtual std::optional<std::string> ChooseRecordingFile() { return std::nullopt; }
+    // Shows a result file in a review window of its own, beside the main window; a window
+    // without one ignores it.
+    virtual void OpenReview(const std::string& path) { (void)path; }
     // Colour dialog opened on `initial`; nothing when cancelled.
     virtual std::optional<Color> ChooseColor(Color initial) = 0;
 

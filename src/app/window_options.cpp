@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/build_config.h"
+#include "platform/absolute_path.h"
 #include "platform/data_folder.h"
 
 namespace ts {
@@ -82,6 +83,12 @@ WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool si
             options.version = true;
         } else if (argument == "--user-data") {
             options.userData = true;
+        } else if (argument == "--open") {
+            if (i + 1 >= arguments.size()) {
+                options.error = "option '--open' needs a file name";
+                return options;
+            }
+            options.open.push_back(AbsolutePath(arguments[++i]));
         } else if (simulator && argument == "--line-rate") {
             options.lineRate = true;
         } else {
@@ -120,6 +127,8 @@ std::string WindowUsage(bool simulator, bool qtOptions) {
             "                as the line carries them\n";
     }
     usage +=
+        "  --open FILE   show the result file FILE in a review window of its own, beside\n"
+        "                the main window (may be given more than once)\n"
         "  --help        show this help and exit\n"
         "  --version     show the version and exit\n";
     if (qtOptions) usage += "\nQt's own options (-platform, --style...) are passed on to Qt.\n";

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ts {
 
@@ -15,7 +16,10 @@ struct WindowOptions {
     bool version = false;
     bool userData = false;  // work in the per-user data folder
     bool lineRate = false;  // simulator only: frames back to back
-    std::string error;      // one line; empty when the arguments are good
+    // Result files to show in review windows, each made absolute while the working folder is
+    // still the one they were named in (--user-data moves it).
+    std::vector<std::string> open;
+    std::string error;  // one line; empty when the arguments are good
 };
 
 WindowOptions ParseWindowOptions(std::span<const char* const> arguments, bool simulator,

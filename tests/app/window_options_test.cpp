@@ -37,6 +37,7 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTh
         // Neither ours nor Qt's: Qt would take it silently.
         {{"-bogus", "--version"}, false, "unknown argument '-bogus' (see --help)", false},
         {{"-line-rate"}, true, "unknown argument '-line-rate' (see --help)", false},
+        {{"--user-data", "--open"}, false, "option '--open' needs a file name", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.back());
@@ -51,6 +52,19 @@ TEST(WindowOptionsTest, TakesItsOwnOptionsLeavesQtItsWithTheirValuesAndRefusesTh
     EXPECT_TRUE(ParseWindowOptions(std::vector{"--help"}, false).help);
     EXPECT_NE(WindowUsage(false).find("--user-data"), std::string::npos);
     EXPECT_EQ(WindowUsage(false).find("--line-rate"), std::string::npos);
+}
+
+// Files to look back at are named from the folder the program was started in, even when
+// --user-data then moves the program to its data folder.
+TEST(WindowOptionsTest, OpenNamesFilesFromTheStartingFolder) {
+    const std::string here = (std::filesystem::current_path() / "r.txt").string();
+    const std::string elsewhere =
+        (std::filesystem::current_path() / "elsewhere" / "x (2).txt").string();
+    const WindowOptions options = ParseWindowOptions(
+        std::vector{"--open", "r.txt", "--user-data", "--open", elsewhere.c_str()}, false);
+    EXPECT_EQ(options.error, "");
+    EXPECT_EQ(options.open, (std::vector<std::string>{here, elsewhere}));
+    EXPECT_TRUE(options.userData);
 }
 
 TEST(DataFolderTest, EnteringCreatesEveryMissingLevelOrSaysWhyNot) {

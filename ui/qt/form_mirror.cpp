@@ -4,12 +4,15 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
+#include <QScrollBar>
 #include <QStyle>
 
 #include "color_swatch.h"
+#include "form_widgets.h"
 #include "main_window.h"
 #include "qt_text.h"
 #include "qt_ui.h"
+#include "review_chart.h"
 #include "strip_chart.h"
 
 namespace ts {
@@ -98,15 +101,29 @@ void SetComboIndex(QComboBox* box, const ComboState& state) {
     }
 }
 
+void SetScroll(QScrollBar* bar, const ScrollState& state) {
+    const QSignalBlocker block(bar);
+    if (bar->minimum() != 0 || bar->maximum() != state.Maximum) bar->setRange(0, state.Maximum);
+    if (bar->pageStep() != state.Page) bar->setPageStep(state.Page);
+    bar->setSingleStep(std::max(state.Page / 10, 1));
+    if (bar->value() != state.Position) bar->setValue(state.Position);
+    SetEnabled(bar, state.Enabled);
+}
+
 }  // namespace
 
-void TMF::MirrorControl(std::size_t index) {
-    const FormTie& tie = ties_[index];
-    QWidget* widget = widgets_[index];
-    switch (layout::MainWindowControls()[index].kind) {
+void MirrorTie(layout::Kind kind, QWidget* widget, const FormTie& tie) {
+    switch (kind) {
         case layout::Kind::Chart:
-            chart_->setBackgroundColor(*tie.color);
-            chart_->setGridColor(*tie.gridColor);
+            static_cast<StripChart*>(widget)->setBackgroundColor(*tie.color);
+            static_cast<StripChart*>(widget)->setGridColor(*tie.gridColor);
+            return;
+        case layout::Kind::ReviewChart:
+            static_cast<ReviewChart*>(widget)->setBackgroundColor(*tie.color);
+            static_cast<ReviewChart*>(widget)->setGridColor(*tie.gridColor);
+            return;
+        case layout::Kind::ScrollBar:
+            SetScroll(static_cast<QScrollBar*>(widget), *tie.scroll);
             return;
         case layout::Kind::Label:
             if (tie.label != nullptr) {
@@ -137,6 +154,10 @@ void TMF::MirrorControl(std::size_t index) {
         case layout::Kind::GroupBox:
             return;
     }
+}
+
+void TMF::MirrorControl(std::size_t index) {
+    MirrorTie(layout::MainWindowControls()[index].kind, widgets_[index], ties_[index]);
 }
 
 void TMF::ApplyForm() {

@@ -7,10 +7,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include "color_swatch.h"
 #include "qt_text.h"
+#include "review_chart.h"
 #include "strip_chart.h"
 
 namespace ts {
@@ -41,7 +43,7 @@ Qt::Alignment AlignmentOf(layout::Align align) {
 
 QLabel* MakeLabel(const layout::ControlEntry& entry, QWidget* parent) {
     auto* label = new QLabel(Q(entry.caption), parent);
-    label->setAlignment(AlignmentOf(entry.align));
+    label->setAlignment(entry.top ? Qt::AlignLeft | Qt::AlignTop : AlignmentOf(entry.align));
     if (entry.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     if (entry.backColor != layout::kNoBackColor) {
         label->setAutoFillBackground(true);
@@ -86,6 +88,10 @@ QWidget* MakeKind(const layout::ControlEntry& entry, QWidget* parent) {
             return new ColorSwatch(parent);
         case Kind::Chart:
             return new StripChart(parent);
+        case Kind::ReviewChart:
+            return new ReviewChart(parent);
+        case Kind::ScrollBar:
+            return new QScrollBar(Qt::Horizontal, parent);
     }
     return nullptr;
 }
@@ -97,6 +103,10 @@ void Connect(const layout::ControlEntry& entry, QWidget* widget, const ControlEv
                          [box, chosen = events.itemChosen](const QString& typed) {
                              chosen(box->findText(typed, Qt::MatchExactly));
                          });
+    }
+    if (auto* bar = qobject_cast<QScrollBar*>(widget); bar != nullptr && events.scrolled) {
+        // The mirror sets the value with the signals blocked: only the user's moves come here.
+        QObject::connect(bar, &QScrollBar::valueChanged, bar, events.scrolled);
     }
     if (!events.clicked) return;
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {

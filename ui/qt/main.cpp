@@ -24,5 +24,6 @@ int main(int argc, char** argv) {
     ts::TMF window(driver, platform);
     if (closer.Watch(window)) return 0;
     window.show();
+    for (const std::string& path : options.open) window.OpenReview(path);
     return app.exec();
 }

@@ -1,21 +1,28 @@
 #include "main_window.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 
 #include "about_box.h"
+#include "app/texts.h"
 #include "form_widgets.h"
 #include "qt_text.h"
 #include "qt_ui.h"
+#include "review/result_line.h"
+#include "review_window.h"
 #include "strip_chart.h"
 
 namespace ts {
 
-TMF::TMF(Driver& driver, Platform& platform, QWidget* parent) : QMainWindow(parent) {
+TMF::TMF(Driver& driver, Platform& platform, QWidget* parent)
+    : QMainWindow(parent), platform_(platform) {
     const layout::WindowEntry& entry = layout::MainWindow();
     setObjectName(Q(entry.name));
     setWindowTitle(Q(entry.caption));
@@ -41,6 +48,8 @@ TMF::TMF(Driver& driver, Platform& platform, QWidget* parent) : QMainWindow(pare
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     qtUi_ = std::make_unique<QtUi>(this, chart_, resultFileName_);
+    qtUi_->SetReviewOpener([this](const std::string& path) { OpenReview(path); });
+    setAcceptDrops(true);
     station_ = std::make_unique<Station>(driver, platform, *qtUi_);
     for (const layout::ControlEntry& control : layout::MainWindowControls()) {
         ties_.push_back(TieOf(station_->form, control));
@@ -62,7 +71,10 @@ TMF::TMF(Driver& driver, Platform& platform, QWidget* parent) : QMainWindow(pare
     Run([this] { station_->Construct(); });
 }
 
-TMF::~TMF() = default;
+TMF::~TMF() {
+    // Each review window reads its recording on a thread of its own, ended with the window.
+    for (TFR* review : reviews()) delete review;
+}
 
 void TMF::BuildControls(QWidget* client) {
     const auto& controls = layout::MainWindowControls();
@@ -74,7 +86,8 @@ void TMF::BuildControls(QWidget* client) {
                             TakeClick(station_->form, entry, checked);
                             Dispatch(entry.handler, entry.index);
                         },
-                        [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); }}));
+                        [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); },
+                        {}}));
     }
     chart_ = findChild<StripChart*>("Chart");
     resultFileName_ = findChild<QLabel*>("Label_ResultFileName");
@@ -117,8 +130,49 @@ void TMF::M_Menu_Help_AboutClick() {
     about_->activateWindow();
 }
 
+TFR* TMF::OpenReview(const std::string& path) {
+    // A window of its own, not a child: it stays up when the main window is minimized.
+    auto* review = new TFR(nullptr);
+    const std::string problem = review->Open(
+        path, station_->colors, review::DateOrderOf(platform_.Regional().ShortDateFormat));
+    if (!problem.empty()) {
+        delete review;
+        qtUi_->ShowMessage(std::string(text::kMsgReviewOpenFailed) + problem);
+        return nullptr;
+    }
+    reviews_.emplace_back(review);
+    review->show();
+    return review;
+}
+
+std::vector<TFR*> TMF::reviews() const {
+    std::vector<TFR*> open;
+    for (const QPointer<TFR>& review : reviews_) {
+        if (!review.isNull()) open.push_back(review.data());
+    }
+    return open;
+}
+
+void TMF::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void TMF::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) OpenReview(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    event->acceptProposedAction();
+}
+
 void TMF::closeEvent(QCloseEvent* event) {
     if (!closed_) {
+        // The review windows go with the program.
+        for (TFR* review : reviews()) review->close();
         closed_ = true;
         timer25Hz_->stop();
         timerPort_->stop();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace ts {
 class QtUi;
 class StripChart;
 class TFA;
+class TFR;
 
 // The main window: builds every control from the window's description, forwards each user
 // event to the station's handler and mirrors the station's presentation model after every
@@ -39,9 +41,17 @@ public:
     }
 
     void M_Menu_Help_AboutClick();
+    // Shows a result file in a review window of its own; says why in a box when it cannot.
+    // Returns the window, or null.
+    TFR* OpenReview(const std::string& path);
+    // The review windows still open.
+    std::vector<TFR*> reviews() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A result file dropped on the window opens in a review window.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls(QWidget* client);
@@ -50,6 +60,8 @@ private:
     void Dispatch(layout::Handler handler, int index);
     void MirrorControl(std::size_t index);
 
+    Platform& platform_;
+    std::vector<QPointer<TFR>> reviews_;
     std::unique_ptr<QtUi> qtUi_;
     std::unique_ptr<Station> station_;
     TFA* about_ = nullptr;

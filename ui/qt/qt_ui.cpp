@@ -106,6 +106,23 @@ std::optional<std::string> QtUi::ChooseResultFile() {
     return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
 }
 
+std::optional<std::string> QtUi::ChooseRecordingFile() {
+    QFileDialog dialog(window_, Q(text::kOpenDialogTitle));
+    dialog.setObjectName("RecordingOpenDialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QtFilter(text::kOpenDialogFilter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+}
+
+void QtUi::OpenReview(const std::string& path) {
+    if (reviewOpener_) reviewOpener_(path);
+}
+
 std::optional<Color> QtUi::ChooseColor(Color initial) {
     QColorDialog dialog(ToQColor(initial), window_);
     dialog.setObjectName("ColorDialog");

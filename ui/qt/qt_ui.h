@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     void ShowMessageNonModal(std::string_view text) override;
     std::optional<std::string> ChooseTableFile() override;
     std::optional<std::string> ChooseResultFile() override;
+    std::optional<std::string> ChooseRecordingFile() override;
+    void OpenReview(const std::string& path) override;
     std::optional<Color> ChooseColor(Color initial) override;
     void SetBottomAxisMinimum(double value) override;
     void SetBottomAxisMaximum(double value) override;
@@ -37,6 +40,10 @@ public:
     // such as a menu's aboutToShow.
     void BeginDeferringBoxes() { deferring_ = true; }
     void EndDeferringBoxes();
+    // What opens a review window: the main window's.
+    void SetReviewOpener(std::function<void(const std::string&)> opener) {
+        reviewOpener_ = std::move(opener);
+    }
 
 private:
     struct HeldBox {
@@ -45,6 +52,7 @@ private:
     };
     void ShowHeldBoxes();
 
+    std::function<void(const std::string&)> reviewOpener_;
     bool deferring_ = false;
     std::vector<HeldBox> held_;
     QWidget* window_;

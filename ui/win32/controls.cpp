@@ -76,6 +76,78 @@ void CheckBox::Create(ControlSet& set, std::string name, std::string_view text, 
     set.Add(*this, WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, text, std::move(name), place);
 }
 
+void ScrollBar::Create(ControlSet& set, std::string name, Place place) {
+    set.Add(*this, WC_SCROLLBARW, SBS_HORZ | WS_TABSTOP, {}, std::move(name), place);
+}
+
+void ScrollBar::SetState(int position, int newPage, int newMaximum) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(hwnd, SB_CTL, &info);
+    page = newPage;
+    maximum = newMaximum;
+    const int max = newMaximum + newPage - 1;
+    if (info.nMin == 0 && info.nMax == max && static_cast<int>(info.nPage) == newPage &&
+        info.nPos == position) {
+        return;
+    }
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    info.nMin = 0;
+    info.nMax = max;
+    info.nPage = static_cast<UINT>(newPage);
+    info.nPos = position;
+    SetScrollInfo(hwnd, SB_CTL, &info, TRUE);
+}
+
+int ScrollBar::Position() const {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_POS;
+    GetScrollInfo(hwnd, SB_CTL, &info);
+    return info.nPos;
+}
+
+void ScrollBar::OnScroll(int code) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(hwnd, SB_CTL, &info);
+    int position = info.nPos;
+    switch (code) {
+        case SB_LINELEFT:
+            position -= std::max(page / 10, 1);
+            break;
+        case SB_LINERIGHT:
+            position += std::max(page / 10, 1);
+            break;
+        case SB_PAGELEFT:
+            position -= page;
+            break;
+        case SB_PAGERIGHT:
+            position += page;
+            break;
+        case SB_LEFT:
+            position = 0;
+            break;
+        case SB_RIGHT:
+            position = maximum;
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            position = info.nTrackPos;
+            break;
+        default:
+            return;
+    }
+    position = std::clamp(position, 0, maximum);
+    if (position == info.nPos && code != SB_THUMBTRACK) return;
+    info.fMask = SIF_POS;
+    info.nPos = position;
+    SetScrollInfo(hwnd, SB_CTL, &info, TRUE);
+    if (onScroll) onScroll(position);
+}
+
 bool CheckBox::Checked() const { return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void CheckBox::SetChecked(bool checked) {
@@ -231,7 +303,15 @@ std::unique_ptr<Control> MakeControl(ControlSet& set, const layout::ControlEntry
             made = std::move(swatch);
             break;
         }
+        case Kind::ScrollBar: {
+            auto bar = std::make_unique<ScrollBar>();
+            bar->Create(set, entry.name, place);
+            bar->onScroll = events.scrolled;
+            made = std::move(bar);
+            break;
+        }
         case Kind::Chart:
+        case Kind::ReviewChart:
             return nullptr;
     }
     // A label's click notification has the button's code: only buttons and swatches take one.
@@ -404,6 +484,13 @@ bool ControlSet::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
             Control* control = ByWindow(reinterpret_cast<HWND>(lParam));
             if (control == nullptr) return false;
             control->OnCommand(HIWORD(wParam));
+            result = 0;
+            return true;
+        }
+        case WM_HSCROLL: {
+            auto* bar = dynamic_cast<ScrollBar*>(ByWindow(reinterpret_cast<HWND>(lParam)));
+            if (bar == nullptr) return false;
+            bar->OnScroll(LOWORD(wParam));
             result = 0;
             return true;
         }

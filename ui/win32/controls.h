@@ -106,10 +106,23 @@ struct ColorSwatch : Control {
     HBRUSH brush = nullptr;
 };
 
+// A horizontal scroll bar; the user's moves come as a new position.
+struct ScrollBar : Control {
+    void Create(ControlSet& set, std::string name, Place place);
+    // Range 0 .. maximum + page, the thumb `page` wide at `position`.
+    void SetState(int position, int page, int maximum);
+    int Position() const;
+    // A WM_HSCROLL of the bar with its request code.
+    void OnScroll(int code);
+    std::function<void(int position)> onScroll;
+    int page = 1, maximum = 0;
+};
+
 // What a user does to a control of a description, handed to its window.
 struct ControlEvents {
-    std::function<void(bool checked)> clicked;  // a button, swatch, check box or radio button
-    std::function<void(int item)> itemChosen;   // a list's item chosen or typed (-1: none)
+    std::function<void(bool checked)> clicked;   // a button, swatch, check box or radio button
+    std::function<void(int item)> itemChosen;    // a list's item chosen or typed (-1: none)
+    std::function<void(int position)> scrolled;  // a scroll bar moved by the user
 };
 
 // Makes the control of a window description at `place` in the window: its kind of control,
@@ -144,7 +157,8 @@ public:
     // The size of a text in a font of the set, in pixels at 96 dots per inch.
     SIZE TextSize(FontKind font, std::string_view text) const;
 
-    // WM_COMMAND, WM_CTLCOLOR* and WM_DRAWITEM of the set's controls; false for any other.
+    // WM_COMMAND, WM_HSCROLL, WM_CTLCOLOR* and WM_DRAWITEM of the set's controls; false for
+    // any other.
     bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:

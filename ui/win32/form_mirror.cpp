@@ -2,6 +2,8 @@
 // an unchanged value never causes a repaint.
 #include <algorithm>
 
+#include "form_mirror.h"
+
 #include "main_window.h"
 
 namespace ts::win32 {
@@ -23,21 +25,24 @@ void SetCheck(CheckBox& box, const CheckState& state) {
 
 }  // namespace
 
-void TMF::MirrorControl(std::size_t index) {
-    const FormTie& tie = ties_[index];
-    Control* control = made_[index].get();
-    switch (layout::MainWindowControls()[index].kind) {
+void MirrorTie(layout::Kind kind, Control* control, const FormTie& tie, ControlSet& set) {
+    switch (kind) {
         case layout::Kind::Chart:
-            chart_.SetBackgroundColor(*tie.color);
-            chart_.SetGridColor(*tie.gridColor);
+        case layout::Kind::ReviewChart:
             return;
+        case layout::Kind::ScrollBar: {
+            auto& bar = static_cast<ScrollBar&>(*control);
+            bar.SetState(tie.scroll->Position, tie.scroll->Page, tie.scroll->Maximum);
+            bar.SetEnabled(tie.scroll->Enabled);
+            return;
+        }
         case layout::Kind::Label:
             if (tie.label != nullptr) {
                 SetLabel(static_cast<Label&>(*control), *tie.label);
             } else if (tie.state != nullptr) {
                 control->SetEnabled(tie.state->Enabled);
             }
-            if (tie.hint != nullptr) controls_->SetHint(*control, *tie.hint);
+            if (tie.hint != nullptr) set.SetHint(*control, *tie.hint);
             return;
         case layout::Kind::Button:
             if (tie.state != nullptr) control->SetEnabled(tie.state->Enabled);
@@ -65,6 +70,16 @@ void TMF::MirrorControl(std::size_t index) {
         case layout::Kind::GroupBox:
             return;
     }
+}
+
+void TMF::MirrorControl(std::size_t index) {
+    const FormTie& tie = ties_[index];
+    if (layout::MainWindowControls()[index].kind == layout::Kind::Chart) {
+        chart_.SetBackgroundColor(*tie.color);
+        chart_.SetGridColor(*tie.gridColor);
+        return;
+    }
+    MirrorTie(layout::MainWindowControls()[index].kind, made_[index].get(), tie, *controls_);
 }
 
 void TMF::ApplyForm() {

@@ -72,6 +72,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         ts::SetShutdownReasonWindow(window.hwnd());
         ShowWindow(window.hwnd(), show);
         UpdateWindow(window.hwnd());
+        for (const std::string& path : options.open) window.OpenReview(path);
         status = ts::win32::RunMessageLoop(window);
         ts::SetShutdownReasonWindow(nullptr);
     }

@@ -1,6 +1,10 @@
 #include "main_window.h"
 
+#include <shellapi.h>
+
+#include "app/texts.h"
 #include "platform/windows/wide_text.h"
+#include "review/result_line.h"
 
 namespace ts::win32 {
 
@@ -18,7 +22,7 @@ using layout::Kind;
 
 }  // namespace
 
-TMF::TMF(Driver& driver, Platform& platform) {
+TMF::TMF(Driver& driver, Platform& platform) : platform_(platform) {
     CreateWindowOf(L"TsMainWindow", kStyle, kExStyle, nullptr, Widen(layout::MainWindow().caption),
                    RECT{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT});
     const UINT dpi = GetDpiForWindow(hwnd());
@@ -28,6 +32,9 @@ TMF::TMF(Driver& driver, Platform& platform) {
     FitToDpi(dpi, nullptr);
 
     ui_ = std::make_unique<Win32Ui>(hwnd(), chart_, *resultFileName_, *controls_);
+    ui_->SetReviewOpener([this](const std::string& path) { OpenReview(path); });
+    // A result file dropped on the window opens in a review window.
+    DragAcceptFiles(hwnd(), TRUE);
     station_ = std::make_unique<Station>(driver, platform, *ui_);
     for (const layout::ControlEntry& control : layout::MainWindowControls()) {
         ties_.push_back(TieOf(station_->form, control));
@@ -44,7 +51,28 @@ TMF::TMF(Driver& driver, Platform& platform) {
 
 TMF::~TMF() {
     Close();
+    reviews_.clear();
     about_.reset();
+}
+
+TFR* TMF::OpenReview(const std::string& path) {
+    std::erase_if(reviews_, [](const std::unique_ptr<TFR>& review) { return review->closed(); });
+    auto review = std::make_unique<TFR>();
+    const std::string problem = review->Open(
+        path, station_->colors, review::DateOrderOf(platform_.Regional().ShortDateFormat));
+    if (!problem.empty()) {
+        ui_->ShowMessage(std::string(text::kMsgReviewOpenFailed) + problem);
+        return nullptr;
+    }
+    return reviews_.emplace_back(std::move(review)).get();
+}
+
+std::vector<TFR*> TMF::Reviews() {
+    std::vector<TFR*> open;
+    for (const auto& review : reviews_) {
+        if (!review->closed()) open.push_back(review.get());
+    }
+    return open;
 }
 
 void TMF::BuildControls() {
@@ -58,13 +86,14 @@ void TMF::BuildControls() {
             chart_.Create(hwnd(), {p.x, p.y, p.width, p.height}, controls_->dpi(),
                           controls_->Font(FontKind::Normal));
         }
-        made_.push_back(MakeControl(
-            *controls_, entry, {p.x, p.y, p.width, p.height},
-            {[this, &entry](bool checked) {
-                 TakeClick(station_->form, entry, checked);
-                 Dispatch(entry.handler, entry.index);
-             },
-             [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); }}));
+        made_.push_back(
+            MakeControl(*controls_, entry, {p.x, p.y, p.width, p.height},
+                        {[this, &entry](bool checked) {
+                             TakeClick(station_->form, entry, checked);
+                             Dispatch(entry.handler, entry.index);
+                         },
+                         [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); },
+                         {}}));
     }
     // The chart and the group frames lie under the controls drawn over them.
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -108,6 +137,8 @@ void TMF::Close() {
     KillTimer(hwnd(), kTimerPort);
     KillTimer(hwnd(), kTimerDemo);
     station_->FormClose();
+    // The review windows go with the program.
+    for (TFR* review : Reviews()) DestroyWindow(review->hwnd());
     ui_->CloseBoxes();
     if (about_) about_->B_CloseClick();
 }
@@ -131,6 +162,21 @@ LRESULT TMF::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 ui_->EndDeferringBoxes();
             }
             return 0;
+        case WM_DROPFILES: {
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            std::vector<std::string> paths;
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+                paths.push_back(Narrow(path));
+            }
+            DragFinish(drop);
+            if (!closed_) {
+                for (const std::string& path : paths) OpenReview(path);
+            }
+            return 0;
+        }
         case kShowHeldBoxes:
             ui_->ShowHeldBoxes();
             return 0;
@@ -176,6 +222,13 @@ int RunMessageLoop(TMF& window) {
             window.aboutBox().controls().Relay(msg);
             if (IsDialogMessageW(window.aboutBox().hwnd(), &msg)) continue;
         }
+        bool taken = false;
+        window.ForEachReview([&msg, &taken](TFR& review) {
+            if (taken) return;
+            review.controls().Relay(msg);
+            taken = IsDialogMessageW(review.hwnd(), &msg) != FALSE;
+        });
+        if (taken) continue;
         if (window.hwnd() != nullptr && IsDialogMessageW(window.hwnd(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

@@ -9,6 +9,7 @@
 #include "app/station.h"
 #include "controls.h"
 #include "menu_bar.h"
+#include "review_window.h"
 #include "strip_chart.h"
 #include "win32_ui.h"
 #include "window_base.h"
@@ -44,6 +45,17 @@ public:
         ApplyForm();
     }
     void M_Menu_Help_AboutClick();
+    // Shows a result file in a review window of its own; says why in a box when it cannot.
+    // Returns the window, or null.
+    TFR* OpenReview(const std::string& path);
+    // The review windows still open.
+    std::vector<TFR*> Reviews();
+    template <typename F>
+    void ForEachReview(F&& f) {
+        for (const auto& review : reviews_) {
+            if (!review->closed()) f(*review);
+        }
+    }
     // FormClose once, however the window comes to close.
     void Close();
 
@@ -58,6 +70,8 @@ private:
     void MirrorControl(std::size_t index);
 
     std::unique_ptr<ControlSet> controls_;
+    Platform& platform_;
+    std::vector<std::unique_ptr<TFR>> reviews_;
     std::unique_ptr<Win32Ui> ui_;
     std::unique_ptr<Station> station_;
     std::unique_ptr<TFA> about_;

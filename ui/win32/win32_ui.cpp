@@ -19,6 +19,27 @@ std::wstring DialogFilter(std::string_view filter) {
     return wide;
 }
 
+struct BoxRequest {
+    std::wstring text;
+    std::wstring caption;
+};
+
+DWORD WINAPI ShowBoxOnItsThread(void* parameter) {
+    const auto* request = static_cast<BoxRequest*>(parameter);
+    MessageBoxW(nullptr, request->text.c_str(), request->caption.c_str(), MB_OK | MB_SETFOREGROUND);
+    delete request;
+    return 0;
+}
+
+BOOL CALLBACK CloseDialogWindow(HWND hwnd, LPARAM) {
+    wchar_t className[16] = {};
+    GetClassNameW(hwnd, className, 16);
+    if (std::wstring_view(className) == L"#32770") PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+}  // namespace
+
 std::optional<std::string> FileDialog(HWND owner, bool save, std::string_view title,
                                       std::string_view filter, std::string_view extension) {
     const std::wstring wideTitle = Widen(title);
@@ -48,27 +69,6 @@ std::optional<std::string> FileDialog(HWND owner, bool save, std::string_view ti
     if (!chosen) return std::nullopt;
     return Narrow(file.c_str());
 }
-
-struct BoxRequest {
-    std::wstring text;
-    std::wstring caption;
-};
-
-DWORD WINAPI ShowBoxOnItsThread(void* parameter) {
-    const auto* request = static_cast<BoxRequest*>(parameter);
-    MessageBoxW(nullptr, request->text.c_str(), request->caption.c_str(), MB_OK | MB_SETFOREGROUND);
-    delete request;
-    return 0;
-}
-
-BOOL CALLBACK CloseDialogWindow(HWND hwnd, LPARAM) {
-    wchar_t className[16] = {};
-    GetClassNameW(hwnd, className, 16);
-    if (std::wstring_view(className) == L"#32770") PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    return TRUE;
-}
-
-}  // namespace
 
 Win32Ui::Win32Ui(HWND owner, StripChart& chart, const Control& fileNameLabel,
                  const ControlSet& controls)
@@ -163,6 +163,15 @@ std::optional<std::string> Win32Ui::ChooseTableFile() {
 std::optional<std::string> Win32Ui::ChooseResultFile() {
     return FileDialog(owner_, true, text::kSaveDialogTitle, text::kSaveDialogFilter,
                       text::kSaveDialogDefaultExt);
+}
+
+std::optional<std::string> Win32Ui::ChooseRecordingFile() {
+    return FileDialog(owner_, false, text::kOpenDialogTitle, text::kOpenDialogFilter,
+                      text::kSaveDialogDefaultExt);
+}
+
+void Win32Ui::OpenReview(const std::string& path) {
+    if (reviewOpener_) reviewOpener_(path);
 }
 
 std::optional<Color> Win32Ui::ChooseColor(Color initial) {

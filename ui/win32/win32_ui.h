@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,11 @@ namespace ts::win32 {
 // Posted to the main window to show the boxes held back while a menu was opening.
 constexpr UINT kShowHeldBoxes = WM_APP + 1;
 
+// An open or save dialog of the system's ("Description|*.ext" filters); a save dialog asks
+// before an existing file is replaced. Nothing when cancelled.
+std::optional<std::string> FileDialog(HWND owner, bool save, std::string_view title,
+                                      std::string_view filter, std::string_view extension);
+
 // The Ui port on Windows: message boxes, the three common dialogs, the chart and the
 // measurement of the file name label's text.
 class Win32Ui final : public Ui {
@@ -27,6 +33,8 @@ public:
     void ShowMessageNonModal(std::string_view text) override;
     std::optional<std::string> ChooseTableFile() override;
     std::optional<std::string> ChooseResultFile() override;
+    std::optional<std::string> ChooseRecordingFile() override;
+    void OpenReview(const std::string& path) override;
     std::optional<Color> ChooseColor(Color initial) override;
     void SetBottomAxisMinimum(double value) override;
     void SetBottomAxisMaximum(double value) override;
@@ -41,6 +49,10 @@ public:
     // While deferring, boxes are held back and shown once the message loop has them: a box
     // must not run its loop while a menu is being opened.
     void BeginDeferringBoxes() { deferring_ = true; }
+    // What opens a review window: the main window's.
+    void SetReviewOpener(std::function<void(const std::string&)> opener) {
+        reviewOpener_ = std::move(opener);
+    }
     void EndDeferringBoxes();
     void ShowHeldBoxes();
     // Closes every box the program has open: the window is closing.
@@ -65,6 +77,7 @@ private:
     StripChart& chart_;
     const Control& fileNameLabel_;
     const ControlSet& controls_;
+    std::function<void(const std::string&)> reviewOpener_;
     bool deferring_ = false;
     bool sessionEnding_ = false;
     std::string sessionLogFolder_;

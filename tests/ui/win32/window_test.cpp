@@ -12,11 +12,15 @@
 #include <vector>
 
 #include "app/form_layout.h"
+#include "app/review_model.h"
+#include "chart/png_file.h"
 #include "device/d2xx/d2xx_driver.h"
 #include "file_text.h"
 #include "form_probe.h"
 #include "main_window.h"
+#include "platform/system_file.h"
 #include "platform/windows/wide_text.h"
+#include "review/result_file_rig.h"
 #include "settings_text.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
@@ -24,6 +28,8 @@
 #include "sim/test_ui.h"
 #include "temp_folder.h"
 #include "win32.h"
+
+#include <shlobj.h>
 
 namespace {
 
@@ -678,4 +684,162 @@ TEST(Win32Window, AtTheEndOfTheSessionNoBoxIsWaitedForAndTheFailureIsLoggedBesid
     EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore) << rig.person.boxTexts.back();
     const std::string log = ReadAll(rig.folder / "trend-station.log");
     EXPECT_NE(log.find(" Файл настроек не удалось перезаписать!\r\n"), std::string::npos) << log;
+}
+
+namespace {
+
+// An hour of channels 1 and 3 at one record a second.
+std::string WriteRecording(const TempFolder& folder) {
+    const std::string path = folder / "r.txt";
+    review_rig::FileSpec spec;
+    WriteAll(path, review_rig::ResultFileBytes(spec, review_rig::MakeRecords(3600, 0, 18000, 3)));
+    return path;
+}
+
+UINT MenuItemId(std::string_view name) {
+    UINT id = win32::kIdFirstMenuItem;
+    for (const layout::MenuEntry& menu : layout::MainWindowMenus()) {
+        for (const layout::MenuItemEntry& item : menu.items) {
+            if (item.name == name) return id;
+            ++id;
+        }
+    }
+    ADD_FAILURE() << "no menu item " << name;
+    return 0;
+}
+
+// Where a test may leave a picture of the window it drove, for people to look at.
+void KeepPicture(HWND window, const char* name) {
+    wchar_t folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TS_PICTURES", folder, MAX_PATH) == 0) return;
+    RECT r{};
+    GetClientRect(window, &r);
+    const HDC screen = GetDC(window);
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(format.bmiHeader), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    SystemFile out;
+    if (out.OpenForWriting(Narrow(folder) + "/" + name, true)) {
+        WritePng(out, r.right, r.bottom,
+                 {static_cast<const std::uint32_t*>(bits),
+                  static_cast<std::size_t>(r.right) * static_cast<std::size_t>(r.bottom)});
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(window, screen);
+}
+
+}  // namespace
+
+// The review window's wiring on Win32: opened from the menu beside the main window, its
+// controls forwarding to its model and mirroring it, its chart written as PNG. What the model
+// does is the core's tests' business.
+TEST(Win32Review, TheMenuOpensARecordingWhoseControlsDriveItsModel) {
+    WindowRig rig(NamedBridgeSettings());
+    const std::string path = WriteRecording(rig.folder);
+    rig.person.typedName = path;
+    rig.ChooseMenuItem(MenuItemId("M_Menu_Review_Open"));
+    ASSERT_TRUE(WindowRig::PumpUntil([&] { return rig.window->Reviews().size() == 1; }, 5s));
+    win32::TFR& review = *rig.window->Reviews().front();
+    EXPECT_EQ(rig.person.dialogTitles.back(), "Открыть запись результатов");
+    wchar_t caption[128] = {};
+    GetWindowTextW(review.hwnd(), caption, 128);
+    EXPECT_EQ(Narrow(caption), "Просмотр записи: r.txt");
+    ReviewModel& model = review.model();
+    const auto control = [&](const char* name) { return review.Find(name)->hwnd; };
+
+    SendMessageW(control("RadioGroup_Span_Item9"), BM_CLICK, 0, 0);  // "10мин"
+    EXPECT_EQ(model.ViewToNs() - model.ViewFromNs(), 600 * review::kNanosecondsPerSecond);
+    EXPECT_EQ(SendMessageW(control("RadioGroup_Span_Item9"), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof(bar);
+    bar.fMask = SIF_ALL;
+    GetScrollInfo(control("ScrollBar_Time"), SB_CTL, &bar);
+    EXPECT_EQ(bar.nPos, model.form.ScrollBar_Time.Position);
+    EXPECT_GT(bar.nPos, 0);
+    SendMessageW(review.hwnd(), WM_HSCROLL, SB_LEFT,
+                 reinterpret_cast<LPARAM>(control("ScrollBar_Time")));
+    EXPECT_EQ(model.ViewFromNs(), 0);
+
+    SendMessageW(control("CheckBox_ShowCH3"), BM_CLICK, 0, 0);
+    EXPECT_FALSE(model.ChannelShown(3));
+    EXPECT_FALSE(IsWindowEnabled(control("CheckBox_ShowCH2")));
+
+    // The cursor under the mouse shows in its label.
+    const RECT plot = review.chart().PlotRect();
+    SendMessageW(review.chart().hwnd(), WM_MOUSEMOVE, 0,
+                 MAKELPARAM((plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2));
+    wchar_t cursor[256] = {};
+    GetWindowTextW(control("Label_Cursor"), cursor, 256);
+    EXPECT_EQ(Narrow(cursor).rfind("Курсор: 17:", 0), 0u) << Narrow(cursor);
+
+    // The chart as a PNG of its own size.
+    const std::string png = rig.folder / "chart.png";
+    rig.person.typedName = png;
+    SendMessageW(control("B_ExportPng"), BM_CLICK, 0, 0);
+    const std::string bytes = ReadAll(png);
+    ASSERT_GT(bytes.size(), 24u);
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    RECT chart{};
+    GetClientRect(review.chart().hwnd(), &chart);
+    const auto big = [&](std::size_t at) {
+        return (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) << 24) |
+               (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 16) |
+               (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 8) |
+               static_cast<unsigned char>(bytes[at + 3]);
+    };
+    EXPECT_EQ(big(16), static_cast<std::uint32_t>(chart.right));
+    EXPECT_EQ(big(20), static_cast<std::uint32_t>(chart.bottom));
+
+    // A stretch selected with Shift held, for the picture.
+    SendMessageW(review.chart().hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT,
+                 MAKELPARAM(plot.left + 200, plot.top + 20));
+    SendMessageW(review.chart().hwnd(), WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT,
+                 MAKELPARAM(plot.left + 300, plot.top + 20));
+    SendMessageW(review.chart().hwnd(), WM_LBUTTONUP, MK_SHIFT,
+                 MAKELPARAM(plot.left + 300, plot.top + 20));
+    EXPECT_TRUE(model.HasSelection());
+    SetForegroundWindow(review.hwnd());
+    WindowRig::Pump(300ms);
+    KeepPicture(review.hwnd(), "review-win32.png");
+
+    // Closing the main window closes the review with it.
+    SendMessageW(rig.window->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(rig.window->Reviews().empty());
+}
+
+TEST(Win32Review, ADroppedFileOpensInAReviewWindow) {
+    WindowRig rig(NamedBridgeSettings());
+    const std::wstring path = Widen(WriteRecording(rig.folder));
+    // What the shell hands a window a file is dropped on: the names after the header, each
+    // ended by a zero, and one more zero.
+    const std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    const HGLOBAL drop = GlobalAlloc(GHND, bytes);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::copy(path.begin(), path.end(),
+              reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(header) + sizeof(DROPFILES)));
+    GlobalUnlock(drop);
+    SendMessageW(rig.window->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    ASSERT_EQ(rig.window->Reviews().size(), 1u);
+    wchar_t caption[128] = {};
+    GetWindowTextW(rig.window->Reviews().front()->hwnd(), caption, 128);
+    EXPECT_EQ(Narrow(caption), "Просмотр записи: r.txt");
+}
+
+TEST(Win32Review, AnUnreadableRecordingIsToldAndOpensNoWindow) {
+    WindowRig rig(NamedBridgeSettings());
+    EXPECT_EQ(rig.window->OpenReview(rig.folder / "missing.txt"), nullptr);
+    WindowRig::PumpUntil([&] { return !rig.person.boxTexts.empty(); }, 5s);
+    ASSERT_FALSE(rig.person.boxTexts.empty());
+    EXPECT_EQ(rig.person.boxTexts.back().rfind("  Не удалось открыть запись: ", 0), 0u);
+    EXPECT_TRUE(rig.window->Reviews().empty());
 }

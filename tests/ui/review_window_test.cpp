@@ -1,0 +1,195 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/texts.h"
+#include "app_setup.h"
+#include "chart/png_file.h"
+#include "file_dialog_rig.h"
+#include "review/result_file_rig.h"
+#include "review_chart.h"
+#include "review_window.h"
+
+using namespace ts;
+using namespace ts::uitest;
+
+// The review window's wiring on Qt: how it is opened, and that its controls forward to the
+// model and mirror it. What the model does is the core's tests' business.
+class ReviewWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void theMenuOpensTheChosenRecordingBesideTheMainWindow();
+    void aDroppedFileOpensAndAnUnreadableOneIsTold();
+    void controlsForwardToTheModelAndMirrorIt();
+    void theVisibleChartIsExportedAsPng();
+    void theCorePictureWriterMakesPngsAnyReaderTakes();
+};
+
+namespace {
+
+constexpr std::int64_t kS = review::kNanosecondsPerSecond;
+
+// An hour of channels 1 and 3 at one record a second, in the window's working folder.
+QString WriteRecording(const QString& folder, const char* name = "r.txt") {
+    const QString path = folder + "/" + name;
+    review_rig::FileSpec spec;
+    WriteAll(path.toStdString(),
+             review_rig::ResultFileBytes(spec, review_rig::MakeRecords(3600, 0, 18000, 3)));
+    return path;
+}
+
+TFR* OnlyReview(WindowRig& rig) {
+    const std::vector<TFR*> reviews = rig.window->reviews();
+    return reviews.size() == 1 ? reviews.front() : nullptr;
+}
+
+}  // namespace
+
+void ReviewWindowTest::initTestCase() { PrepareApplication(*qApp); }
+
+void ReviewWindowTest::theMenuOpensTheChosenRecordingBesideTheMainWindow() {
+    WindowRig rig;
+    const QString path = WriteRecording(rig.folder.path());
+    QAction* open = rig.window->findChild<QAction*>("M_Menu_Review_Open");
+    QVERIFY(open != nullptr);
+    QCOMPARE(open->text(), QString("Открыть запись…"));
+    for (int i = 0; i < 2; ++i) {
+        DialogDriver driver([&] { return Choose(path); });
+        open->trigger();
+    }
+    const std::vector<TFR*> reviews = rig.window->reviews();
+    QCOMPARE(reviews.size(), std::size_t(2));
+    QVERIFY(reviews[0] != reviews[1]);
+    QCOMPARE(reviews[0]->windowTitle(), QString("Просмотр записи: r.txt"));
+    QVERIFY(reviews[0]->isVisible());
+    // The main window goes on: its own chart and recording controls are untouched.
+    QVERIFY(rig.window->isEnabled());
+    // Closing the main window closes the reviews with it.
+    rig.window->close();
+    QTRY_VERIFY(rig.window->reviews().empty());
+}
+
+void ReviewWindowTest::aDroppedFileOpensAndAnUnreadableOneIsTold() {
+    WindowRig rig;
+    const QString path = WriteRecording(rig.folder.path());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    // As a drag brings it: Qt hands a drop to the widget that took the drag's entry.
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rig.window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(rig.window.get(), &drop);
+    QVERIFY2(OnlyReview(rig) != nullptr, qPrintable(rig.boxes.texts.join("|")));
+
+    QVERIFY(rig.window->OpenReview((rig.folder.path() + "/missing.txt").toStdString()) == nullptr);
+    QTRY_VERIFY(!rig.boxes.texts.isEmpty());
+    QVERIFY2(rig.boxes.texts.back().startsWith("  Не удалось открыть запись: "),
+             qPrintable(rig.boxes.texts.back()));
+    QCOMPARE(rig.window->reviews().size(), std::size_t(1));
+
+    // Gone with the main window, and its reader with it, even without a close.
+    const QPointer<TFR> review = rig.window->reviews().front();
+    rig.window.reset();
+    QVERIFY(review.isNull());
+}
+
+void ReviewWindowTest::controlsForwardToTheModelAndMirrorIt() {
+    WindowRig rig;
+    TFR* review = rig.window->OpenReview(WriteRecording(rig.folder.path()).toStdString());
+    QVERIFY(review != nullptr);
+    ReviewModel& model = review->model();
+    review->model().form.CheckBox_Follow.Checked = false;  // a finished file stays put
+
+    // The span buttons: "10мин".
+    auto* span = review->findChild<QRadioButton*>("RadioGroup_Span_Item9");
+    QCOMPARE(span->text(), QString("10мин"));
+    span->click();
+    QCOMPARE(model.ViewToNs() - model.ViewFromNs(), 600 * kS);
+    QVERIFY(span->isChecked());
+
+    // The scroll bar follows the model, and moves it when the user moves it.
+    auto* bar = review->findChild<QScrollBar*>("ScrollBar_Time");
+    QVERIFY(bar->isEnabled());
+    QCOMPARE(bar->value(), model.form.ScrollBar_Time.Position);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    QCOMPARE(model.ViewFromNs(), 0);
+
+    // A hidden channel, and one never recorded.
+    auto* show3 = review->findChild<QCheckBox*>("CheckBox_ShowCH3");
+    QVERIFY(show3->isChecked());
+    show3->click();
+    QVERIFY(!model.ChannelShown(3));
+    QVERIFY(!review->findChild<QCheckBox*>("CheckBox_ShowCH2")->isEnabled());
+
+    // The wheel over the chart, and the cursor under the mouse.
+    ReviewChart* chart = review->chart();
+    const QRect plot = chart->plotRect();
+    const QPoint middle = plot.center();
+    QWheelEvent wheel(middle, chart->mapToGlobal(middle), {}, {0, 120}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(chart, &wheel);
+    QVERIFY(model.ViewToNs() - model.ViewFromNs() < 600 * kS);
+    QVERIFY(!span->isChecked());
+    QTest::mouseMove(chart, middle);
+    QMouseEvent move(QEvent::MouseMove, middle, chart->mapToGlobal(middle), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart, &move);
+    const QString cursor = review->findChild<QLabel*>("Label_Cursor")->text();
+    QVERIFY2(cursor.startsWith("Курсор: 17:") && cursor.contains("CH1 "), qPrintable(cursor));
+
+    // Shift and a drag select; the selection's figures show.
+    QTest::mousePress(chart, Qt::LeftButton, Qt::ShiftModifier, plot.topLeft() + QPoint(10, 10));
+    QTest::mouseMove(chart, plot.topLeft() + QPoint(200, 10));
+    QTest::mouseRelease(chart, Qt::LeftButton, Qt::ShiftModifier, plot.topLeft() + QPoint(200, 10));
+    QVERIFY(model.HasSelection());
+    QVERIFY(review->findChild<QLabel*>("Label_Selection")->text().contains("Канал 1: записей "));
+}
+
+void ReviewWindowTest::theVisibleChartIsExportedAsPng() {
+    WindowRig rig;
+    TFR* review = rig.window->OpenReview(WriteRecording(rig.folder.path()).toStdString());
+    QVERIFY(review != nullptr);
+    const QString png = rig.folder.path() + "/chart.png";
+    const qsizetype boxes = rig.boxes.texts.size();
+    DialogDriver driver([&] { return Choose(png); });
+    review->findChild<QPushButton*>("B_ExportPng")->click();
+    QImage image(png);
+    QCOMPARE(image.size(), review->chart()->size());
+    QCOMPARE(rig.boxes.texts.size(), boxes);
+}
+
+// The Win32 window writes its chart through the core's own PNG writer: Qt's reader checks it,
+// with a picture taller than one stored block holds.
+void ReviewWindowTest::theCorePictureWriterMakesPngsAnyReaderTakes() {
+    InTemporaryFolder folder;
+    const int width = 301, height = 97;
+    std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixels[std::size_t(y) * width + x] = std::uint32_t(x % 256) << 16 |
+                                                 std::uint32_t(y * 2) << 8 |
+                                                 std::uint32_t((x + y) % 256);
+        }
+    }
+    const QString path = folder.path() + "/p.png";
+    SystemFile out;
+    QVERIFY(out.OpenForWriting(path.toStdString(), true));
+    QVERIFY(WritePng(out, width, height, pixels));
+    QVERIFY(out.Close());
+    const QImage image(path);
+    QCOMPARE(image.size(), QSize(width, height));
+    for (const QPoint p : {QPoint(0, 0), QPoint(300, 96), QPoint(255, 40), QPoint(17, 81)}) {
+        QCOMPARE(image.pixel(p) & 0xFFFFFF, pixels[std::size_t(p.y()) * width + p.x()]);
+    }
+}
+
+QTEST_MAIN(ReviewWindowTest)
+#include "review_window_test.moc"
