@@ -35,7 +35,7 @@ struct FakeReviewUi final : ReviewUi {
 // ten thousand times channel 1, so that the range of the curves tells which are shown.
 struct ReviewRig {
     TempFolder folder;
-    FileSpec spec;
+    FileShape shape;
     std::vector<TestRecord> records;
     FakeReviewUi ui;
     ReviewModel model{ui};
@@ -50,7 +50,7 @@ struct ReviewRig {
         const_cast<review::RecordingIndex&>(model.Index()).WaitForPass();
         model.Tick();
     }
-    void Open() { Open(ResultFileBytes(spec, records)); }
+    void Open() { Open(ResultFileBytes(shape, records)); }
     std::int64_t Span() const { return model.ViewToNs() - model.ViewFromNs(); }
     std::int64_t At(std::size_t record) const { return WrittenNs(records[record].units); }
     double FractionOfRecord(std::size_t record) const { return model.FractionOf(At(record)); }

@@ -153,8 +153,8 @@ TEST(ReviewModel, AHiddenChannelLeavesTheCurvesAndTheirRange) {
 
 TEST(ReviewModel, GapsOfAResumedChainAndDamagedLinesShow) {
     ReviewRig rig(1000);
-    rig.spec.ending = Ending::Interrupted;
-    FileSpec next = rig.spec;
+    rig.shape.ending = Ending::Interrupted;
+    FileShape next = rig.shape;
     next.start = {2026, 12, 6, 18, 0, 0};
     next.ending = Ending::Stop;
     WriteAll(rig.Path("r (2).txt"), ResultFileBytes(next, MakeRecords(500, 0, 18000, 9)));
@@ -173,7 +173,7 @@ TEST(ReviewModel, GapsOfAResumedChainAndDamagedLinesShow) {
     EXPECT_FALSE(rig.model.form.CheckBox_Follow.Checked);  // the chain ends with a stop
 
     ReviewRig damaged(1000);
-    damaged.Open(ResultFileBytes(damaged.spec, damaged.records, {{400, "12,5 x"}, {600, "?"}}));
+    damaged.Open(ResultFileBytes(damaged.shape, damaged.records, {{400, "12,5 x"}, {600, "?"}}));
     EXPECT_TRUE(damaged.model.form.Label_Damage.Visible);
     EXPECT_EQ(damaged.model.form.Label_Damage.Caption,
               "Нечитаемых строк: 2, первая — строка 403 файла r.txt");
@@ -181,10 +181,10 @@ TEST(ReviewModel, GapsOfAResumedChainAndDamagedLinesShow) {
 
 TEST(ReviewModel, FollowsARecordingBeingWrittenWithinASecond) {
     ReviewRig rig;
-    rig.spec.ending = Ending::None;
-    const std::string all = ResultFileBytes(rig.spec, rig.records);
+    rig.shape.ending = Ending::None;
+    const std::string all = ResultFileBytes(rig.shape, rig.records);
     const std::string head =
-        ResultFileBytes(rig.spec, {rig.records.begin(), rig.records.begin() + 600});
+        ResultFileBytes(rig.shape, {rig.records.begin(), rig.records.begin() + 600});
     rig.Open(head);
     EXPECT_TRUE(rig.model.form.CheckBox_Follow.Checked);
     rig.model.SpanClick(4);  // "80сек"
@@ -194,7 +194,7 @@ TEST(ReviewModel, FollowsARecordingBeingWrittenWithinASecond) {
     std::size_t written = head.size();
     const auto grow = [&](std::size_t records) {
         const std::size_t size =
-            ResultFileBytes(rig.spec, {rig.records.begin(),
+            ResultFileBytes(rig.shape, {rig.records.begin(),
                                        rig.records.begin() + static_cast<std::ptrdiff_t>(records)})
                 .size();
         out << all.substr(written, size - written) << std::flush;

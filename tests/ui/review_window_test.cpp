@@ -39,9 +39,9 @@ constexpr std::int64_t kS = review::kNanosecondsPerSecond;
 // An hour of channels 1 and 3 at one record a second, in the window's working folder.
 QString WriteRecording(const QString& folder, const char* name = "r.txt") {
     const QString path = folder + "/" + name;
-    review_rig::FileSpec spec;
+    review_rig::FileShape shape;
     WriteAll(path.toStdString(),
-             review_rig::ResultFileBytes(spec, review_rig::MakeRecords(3600, 0, 18000, 3)));
+             review_rig::ResultFileBytes(shape, review_rig::MakeRecords(3600, 0, 18000, 3)));
     return path;
 }
 

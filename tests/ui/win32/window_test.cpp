@@ -691,8 +691,8 @@ namespace {
 // An hour of channels 1 and 3 at one record a second.
 std::string WriteRecording(const TempFolder& folder) {
     const std::string path = folder / "r.txt";
-    review_rig::FileSpec spec;
-    WriteAll(path, review_rig::ResultFileBytes(spec, review_rig::MakeRecords(3600, 0, 18000, 3)));
+    review_rig::FileShape shape;
+    WriteAll(path, review_rig::ResultFileBytes(shape, review_rig::MakeRecords(3600, 0, 18000, 3)));
     return path;
 }
 
