@@ -887,6 +887,15 @@ bool RecordingIndex::ForEachRecord(std::int64_t fromNs, std::int64_t toNs,
 
 bool RecordingIndex::RecordAt(std::int64_t atNs, Record& out) const {
     std::lock_guard lock(mutex_);
+    // Beyond what the pass has read, the lines sampled at the open answer, as they do for the
+    // picture: a cursor over a large file just opened shows a value at once.
+    if (!passDone_ && !preview_.empty() &&
+        (levels_.empty() || levels_[0].empty() || atNs > indexedNs_)) {
+        auto after = std::partition_point(preview_.begin(), preview_.end(),
+                                          [atNs](const Record& r) { return r.timeNs <= atNs; });
+        out = after == preview_.begin() ? *after : *(after - 1);
+        if (levels_.empty() || levels_[0].empty() || out.timeNs > indexedNs_) return true;
+    }
     if (levels_.empty() || levels_[0].empty()) return false;
     const auto& fine = levels_[0];
     std::size_t b = FirstBlockEndingAtOrAfter(atNs);
