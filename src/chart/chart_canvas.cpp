@@ -110,6 +110,8 @@ void ChartCanvas::PlanScroll(const ChartPlot& plot, int step) {
     shift_ = column(step) - column(0);
     whole_ = shift_ <= 0;
     ranges_.clear();
+    // The first column lost the line that came into it from the left.
+    AddRange(0, column(1) + 2);
     // Where the points' rounding to pixels falls differently after the move, the lines near
     // them are drawn again.
     for (int j = 0; j + step <= span; ++j) {
