@@ -12,8 +12,15 @@ namespace {
 // the whole picture costs no more.
 constexpr int kMostRanges = 32;
 constexpr int kLongestSpan = 2048;
+// A pixel of the fixed rows that nothing was drawn over, as a mask.
+constexpr std::uint32_t kBare = 0xFFFFFFFFu;
 
 bool Integral(double value) { return std::floor(value) == value; }
+
+// The runs copied are a few pixels long, on every row: a plain loop beats a call of memcpy.
+void CopyPixels(std::uint32_t* to, const std::uint32_t* from, int count) {
+    for (int i = 0; i < count; ++i) to[i] = from[i];
+}
 
 }  // namespace
 
@@ -33,13 +40,10 @@ void ChartCanvas::Reset(const PlotArea& area, PixelRows fixed, PixelRows ring) {
             patternedRows_.push_back(y);
         }
     }
-    bare_.assign(patternedRows_.size() * static_cast<std::size_t>(std::max(area.width, 0)), 1);
+    bare_.assign(patternedRows_.size() * static_cast<std::size_t>(std::max(area.width, 0)), kBare);
+    columnsSpan_ = -1;
     valid_ = false;
     start_ = 0;
-}
-
-int ChartCanvas::Column(const ChartPlot& plot, double j) const {
-    return plot.ToPixel(area_, plot.BottomMinimum() + j, 0).x - area_.left;
 }
 
 int ChartCanvas::FindStep(const ChartPlot& plot) const {
@@ -103,8 +107,12 @@ void ChartCanvas::AddRange(int first, int last) {
 
 void ChartCanvas::PlanScroll(const ChartPlot& plot, int step) {
     const int span = static_cast<int>(plot.BottomMaximum() - plot.BottomMinimum());
-    columns_.resize(static_cast<std::size_t>(span) + 1);
-    for (int j = 0; j <= span; ++j) columns_[static_cast<std::size_t>(j)] = Column(plot, j);
+    // The same for every move of one span: worked out once.
+    if (columnsSpan_ != span) {
+        columns_.resize(static_cast<std::size_t>(span) + 1);
+        plot.TimeColumns(area_, columns_);
+        columnsSpan_ = span;
+    }
     auto column = [&](int j) { return columns_[static_cast<std::size_t>(std::clamp(j, 0, span))]; };
     step_ = step;
     shift_ = column(step) - column(0);
@@ -180,10 +188,9 @@ bool ChartCanvas::Planned(int px) const {
 
 void ChartCanvas::Prepare(PixelRows scratch) const {
     for (const ColumnRange& r : ranges_) {
-        const auto count = static_cast<std::size_t>(r.last - r.first);
         for (int y = area_.top; y < area_.Bottom(); ++y) {
-            std::memcpy(scratch.Row(y) + area_.left + r.first, fixed_.Row(y) + area_.left + r.first,
-                        count * sizeof(std::uint32_t));
+            CopyPixels(scratch.Row(y) + area_.left + r.first, fixed_.Row(y) + area_.left + r.first,
+                       r.last - r.first);
         }
         for (int y : patternedRows_) {
             std::uint32_t* row = scratch.Row(area_.top + y) + area_.left;
@@ -198,13 +205,14 @@ void ChartCanvas::PutBackFixedRows() {
         const int y = patternedRows_[g];
         std::uint32_t* ring = ring_.Row(y);
         const std::uint32_t* fixed = fixed_.Row(area_.top + y) + area_.left;
-        const std::uint8_t* bare = bare_.data() + g * static_cast<std::size_t>(width);
-        // Ring column p shows plot column p - start, in two runs.
+        const std::uint32_t* bare = bare_.data() + g * static_cast<std::size_t>(width);
+        // Ring column p shows plot column p - start, in two runs; without a branch, so that
+        // the compiler does several pixels at once.
         for (int p = start_; p < width; ++p) {
-            if (bare[p]) ring[p] = fixed[p - start_];
+            ring[p] = (ring[p] & ~bare[p]) | (fixed[p - start_] & bare[p]);
         }
         for (int p = 0; p < start_; ++p) {
-            if (bare[p]) ring[p] = fixed[p + width - start_];
+            ring[p] = (ring[p] & ~bare[p]) | (fixed[p + width - start_] & bare[p]);
         }
     }
 }
@@ -224,21 +232,20 @@ void ChartCanvas::Take(PixelRows scratch, const ChartPlot& plot) {
         for (int y = 0; y < area_.height; ++y) {
             const std::uint32_t* source = scratch.Row(area_.top + y) + area_.left + r.first;
             std::uint32_t* ring = ring_.Row(y);
-            std::memcpy(ring + from, source, static_cast<std::size_t>(firstRun) * 4);
-            std::memcpy(ring, source + firstRun,
-                        static_cast<std::size_t>(r.last - r.first - firstRun) * 4);
+            CopyPixels(ring + from, source, firstRun);
+            CopyPixels(ring, source + firstRun, r.last - r.first - firstRun);
         }
         for (std::size_t g = 0; g < patternedRows_.size(); ++g) {
             const int y = patternedRows_[g];
             const std::uint32_t* drawn = scratch.Row(area_.top + y) + area_.left;
             const std::uint32_t* fixed = fixed_.Row(area_.top + y) + area_.left;
             std::uint32_t* ring = ring_.Row(y);
-            std::uint8_t* bare = bare_.data() + g * static_cast<std::size_t>(width);
+            std::uint32_t* bare = bare_.data() + g * static_cast<std::size_t>(width);
             for (int c = r.first; c < r.last; ++c) {
                 int p = c + start_;
                 if (p >= width) p -= width;
-                bare[p] = drawn[c] == unpainted_;
-                if (bare[p]) ring[p] = fixed[c];
+                bare[p] = drawn[c] == unpainted_ ? kBare : 0;
+                if (bare[p] != 0) ring[p] = fixed[c];
             }
         }
     }

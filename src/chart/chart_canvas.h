@@ -64,7 +64,6 @@ public:
     int Start() const { return start_; }
 
 private:
-    int Column(const ChartPlot& plot, double j) const;
     int FindStep(const ChartPlot& plot) const;
     void AddRange(int first, int last);
     void PlanScroll(const ChartPlot& plot, int step);
@@ -76,8 +75,8 @@ private:
     // Rows of the fixed parts that are not one colour across (the dotted grid): under a column
     // that moved they must be put back in their place.
     std::vector<int> patternedRows_;
-    // Per patterned row and ring column: nothing drawn over the fixed row there.
-    std::vector<std::uint8_t> bare_;
+    // Per patterned row and ring column: all ones where nothing was drawn over the fixed row.
+    std::vector<std::uint32_t> bare_;
     ChartPlot shown_;
     bool valid_ = false;
     bool whole_ = true;
@@ -85,7 +84,8 @@ private:
     int shift_ = 0;  // pixels the ring moves
     int start_ = 0;
     std::vector<ColumnRange> ranges_;
-    std::vector<int> columns_;  // of each point of the span, while planning
+    std::vector<int> columns_;  // of each point of the span, for the plans
+    int columnsSpan_ = -1;      // the span they are for
 };
 
 }  // namespace ts

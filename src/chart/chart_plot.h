@@ -91,6 +91,14 @@ public:
         }
     }
 
+    // The columns (from the area's left edge) of x = BottomMinimum() + j, for each j of `out`.
+    void TimeColumns(const PlotArea& area, std::span<int> out) const {
+        const Mapping mapping = Scaling(area);
+        for (std::size_t j = 0; j < out.size(); ++j) {
+            out[j] = mapping.ToPixel(bottomMin_ + static_cast<double>(j), 0).x - area.left;
+        }
+    }
+
     // The pixels of a series, into `out` (whose storage a window reserves once for kMaxPoints).
     template <typename Point>
     void MapSeries(const PlotArea& area, int channel, std::vector<Point>& out) const {

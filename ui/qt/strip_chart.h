@@ -43,6 +43,8 @@ public:
     void paintFixedParts(QPainter& painter) const;
     const ChartPlot& plot() const { return plot_; }
     const ChartCanvas& canvas() const { return canvas_; }
+    // The next paint draws the whole picture, as after a change of colour.
+    void forgetPicture() { canvas_.Forget(); }
     // Brings the kept picture up to what the next paint shows; false when it already was.
     bool bringUpToDate();
 

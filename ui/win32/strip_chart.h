@@ -45,6 +45,8 @@ public:
     // Brings the picture off the screen up to date (only what changed) and copies it to the
     // screen: what a paint costs.
     void Redraw();
+    // Brings the picture off the screen up to date, drawing only what changed.
+    void BringUpToDate() { Render(); }
     // Brings the picture up to date and copies all of the chart to `dc`.
     void PaintTo(HDC dc);
     // The next paint draws the whole picture, as after a change of colour.
