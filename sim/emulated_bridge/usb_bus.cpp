@@ -1,5 +1,6 @@
 #include "emulated_bridge/usb_bus.h"
 
+#include <pthread.h>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -7,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <new>
-#include <pthread.h>
 #include <thread>
 
 #include "emulated_bridge/bridge_list.h"
