@@ -42,6 +42,9 @@ public:
     static constexpr int kRightAxisWidth = 34;
     static constexpr int kTopMargin = 24;
     static constexpr int kBottomAxisHeight = 26;
+    // Time lines every this many x units, solid at every fifth.
+    static constexpr int kTimeLineStep = 10;
+    static constexpr int kSolidTimeLineStep = 50;
 
     struct Series {
         double firstX = 0;
@@ -80,24 +83,38 @@ public:
     void ForEachTimeLine(const PlotArea& area, Line&& line) const {
         if (!(bottomMax_ > bottomMin_)) return;
         const Mapping mapping = Scaling(area);
-        const double first = std::ceil(bottomMin_ / 10.0) * 10.0;
-        for (double x = first; x <= bottomMax_; x += 10.0) {
+        const double first = std::ceil(bottomMin_ / kTimeLineStep) * kTimeLineStep;
+        for (double x = first; x <= bottomMax_; x += kTimeLineStep) {
             const int px = mapping.ToPixel(x, 0).x;
             if (px < area.left || px >= area.Right()) continue;
-            line(px, std::fmod(x, 50.0) == 0.0);
+            line(px, std::fmod(x, kSolidTimeLineStep) == 0.0);
+        }
+    }
+
+    // The columns (from the area's left edge) of x = BottomMinimum() + j, for each j of `out`.
+    void TimeColumns(const PlotArea& area, std::span<int> out) const {
+        const Mapping mapping = Scaling(area);
+        for (std::size_t j = 0; j < out.size(); ++j) {
+            out[j] = mapping.ToPixel(bottomMin_ + static_cast<double>(j), 0).x - area.left;
         }
     }
 
     // The pixels of a series, into `out` (whose storage a window reserves once for kMaxPoints).
     template <typename Point>
     void MapSeries(const PlotArea& area, int channel, std::vector<Point>& out) const {
+        MapSeries(area, channel, out, 0, SeriesOf(channel).count);
+    }
+    // Only points [first, last) of the series.
+    template <typename Point>
+    void MapSeries(const PlotArea& area, int channel, std::vector<Point>& out, int first,
+                   int last) const {
         const Series& s = SeriesOf(channel);
         const Mapping mapping = Scaling(area);
-        out.resize(static_cast<std::size_t>(s.count));
-        for (int i = 0; i < s.count; ++i) {
+        out.resize(static_cast<std::size_t>(std::max(last - first, 0)));
+        for (int i = first; i < last; ++i) {
             const PlotPoint p = mapping.ToPixel(
                 s.firstX + i, static_cast<double>(s.y[static_cast<std::size_t>(i)]));
-            out[static_cast<std::size_t>(i)] = Point{p.x, p.y};
+            out[static_cast<std::size_t>(i - first)] = Point{p.x, p.y};
         }
     }
 

@@ -38,7 +38,8 @@ private slots:
     void menuCaptionsKeepTheirBlanks();
     void startsShowingTheNotFoundMessageWithoutAnInstrument();
     void aboutBoxIsModelessAndShownAgain();
-    void timersRunWithTheirIntervals();
+    void oneTimerWakesItAndTheDemonstrationsOnlyInItsMode();
+    void aWindowNobodySeesIsMirroredOnlyWhenItComesBack();
     void opensTheInstrumentOnTheRealDriverAndShowsItsData();
     void connectionIndicatorHintShowsTheLinkStatistics();
     void deviceMenuItemsFiveToEightLookLikeOneToFour();
@@ -237,16 +238,46 @@ void MainWindowTest::aboutBoxIsModelessAndShownAgain() {
     QVERIFY(about->isVisible());
 }
 
-void MainWindowTest::timersRunWithTheirIntervals() {
+void MainWindowTest::oneTimerWakesItAndTheDemonstrationsOnlyInItsMode() {
     Rig rig;
-    const QTimer* fast = rig.window->findChild<QTimer*>("Timer_25Hz");
-    const QTimer* port = rig.window->findChild<QTimer*>("TimerPort");
+    const QTimer* tick = rig.window->findChild<QTimer*>("Timer_25Hz");
     const QTimer* demo = rig.window->findChild<QTimer*>("TimerDemo");
-    QVERIFY(fast && port && demo);
-    QCOMPARE(fast->interval(), 40);
-    QCOMPARE(port->interval(), 1000);
+    QVERIFY(tick && demo);
+    QCOMPARE(rig.window->findChildren<QTimer*>().size(), 2);
+    QCOMPARE(tick->interval(), 40);
     QCOMPARE(demo->interval(), 10);
-    QVERIFY(fast->isActive() && port->isActive() && demo->isActive());
+    QVERIFY(tick->isActive());
+    QVERIFY(!demo->isActive());
+    rig.window->Run([&] { rig.st().M_Menu_Mode_DemoClick(); });
+    QVERIFY(demo->isActive());
+    rig.window->Run([&] { rig.st().M_Menu_Mode_NormClick(); });
+    QVERIFY(!demo->isActive());
+}
+
+void MainWindowTest::aWindowNobodySeesIsMirroredOnlyWhenItComesBack() {
+    Rig rig;
+    rig.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+    auto* readout = rig.Find<QLabel>("Label_ResCH1");
+    // The text the readout shows at its first paint after the window's return.
+    struct FirstPaint : QObject {
+        QString text;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint && text.isNull()) {
+                text = static_cast<QLabel*>(watched)->text();
+            }
+            return false;
+        }
+    } firstPaint;
+    const QString before = readout->text();
+    rig.window->showMinimized();
+    rig.st().form.Label_ResCH[0].Caption = "12,5";
+    QTest::qWait(3 * 40);
+    QCOMPARE(readout->text(), before);
+    readout->installEventFilter(&firstPaint);
+    rig.window->showNormal();
+    QTRY_VERIFY(!firstPaint.text.isNull());
+    QCOMPARE(firstPaint.text, QString("12,5"));
 }
 
 // The window as the installed program builds it, on the libftdi1 driver, with an emulated bridge

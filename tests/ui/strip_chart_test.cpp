@@ -5,6 +5,8 @@
 #include <QTest>
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <functional>
 
 #include "app/station.h"
 #include "qt_ui.h"
@@ -24,6 +26,7 @@ private slots:
     void titleBlanksPushItLeft();
     void axisLabelsArePercentsOnBothSidesAndTheBottomHasOnlyItsTitle();
     void manyChangesPaintOnce();
+    void movedPictureEqualsAWholeRedraw();
 };
 
 namespace {
@@ -340,6 +343,102 @@ void StripChartTest::manyChangesPaintOnce() {
     QTRY_COMPARE(counter.paints, 1);
     QTest::qWait(50);
     QCOMPARE(counter.paints, 1);
+}
+
+namespace {
+
+// The same state drawn whole, by a chart that has shown nothing before.
+QImage WholeRedrawOf(const StripChart& chart) {
+    StripChart fresh;
+    fresh.setGeometry(chart.geometry());
+    const ChartPlot& plot = chart.plot();
+    fresh.setBackgroundColor(plot.BackgroundColor());
+    fresh.setGridColor(plot.GridColor());
+    fresh.setBottomMinimum(plot.BottomMinimum());
+    fresh.setBottomMaximum(plot.BottomMaximum());
+    for (int c = 0; c < kChannels; ++c) {
+        const ChartPlot::Series& s = plot.SeriesOf(c);
+        fresh.setSeries(c, s.firstX, std::span<const float>(s.y.data(), std::size_t(s.count)),
+                        s.color);
+        if (s.count == 0) fresh.emptySeries(c);
+    }
+    return Render(fresh);
+}
+
+QString FirstDifference(const QImage& a, const QImage& b) {
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                return QString("at %1,%2: %3 instead of %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(a.pixel(x, y), 0, 16)
+                    .arg(b.pixel(x, y), 0, 16);
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+void StripChartTest::movedPictureEqualsAWholeRedraw() {
+    Rig rig({0, 0, 0, 0, 0, 0});
+    // Busy curves that cross each other and the grid, on two scales.
+    for (std::size_t scale = 0; scale < 2; ++scale) {
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            for (std::size_t s = 0; s < 2 * kRingPoints; ++s) {
+                const double phase = double(s) / (9.0 + double(c) * 5) + double(c + scale);
+                rig.station.rings[scale].Points[c][s] = std::uint16_t(512 + 500 * std::sin(phase));
+            }
+        }
+    }
+    int next = 0;
+    auto advance = [&](int points) {
+        ScaleRing& ring = rig.station.rings[0];
+        for (int i = 0; i < points; ++i) {
+            ring.Position = std::uint16_t((ring.Position + 1) % kRingPoints);
+            for (std::size_t c = 0; c < kChannels; ++c) {
+                ring.Points[c][ring.Position] = std::uint16_t((next * 37 + int(c) * 101) % 1024);
+            }
+            ++next;
+        }
+        rig.station.DrawScale(1);
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        bool moves;  // drawn by moving the picture rather than whole
+    };
+    const std::vector<Step> steps = {
+        {"first picture", [&] { rig.station.RedrawChart(); }, false},
+        {"one point", [&] { advance(1); }, true},
+        {"a tick of two points", [&] { advance(2); }, true},
+        {"two ticks unpainted", [&] { advance(2), advance(2); }, true},
+        {"a longer pause", [&] { advance(13); }, true},
+        {"another span",
+         [&] { rig.station.form.RadioGroup_X = 1, rig.station.RadioGroup_XClick(); }, false},
+        {"back", [&] { rig.station.form.RadioGroup_X = 0, rig.station.RadioGroup_XClick(); },
+         false},
+        {"moving again", [&] { advance(3); }, true},
+        {"a clear", [&] { rig.station.ButtonChartClearClick(); }, false},
+        {"after the clear", [&] { advance(2); }, true},
+        {"a curve's colour",
+         [&] { rig.station.colors.CurveColor[2] = 0x123456, rig.station.RedrawChart(); }, false},
+        {"the background's colour", [&] { rig.chart->setBackgroundColor(0x303000); }, false},
+        {"after the colours", [&] { advance(2); }, true},
+        {"a channel off",
+         [&] { rig.station.form.ChartEN_CH[3].Checked = false, rig.station.ChartEN_Click(4); },
+         false},
+        {"without it", [&] { advance(2); }, true},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        const QImage moved = Render(*rig.chart);
+        QVERIFY2(rig.chart->canvas().Whole() != step.moves, step.what);
+        const QString difference = FirstDifference(moved, WholeRedrawOf(*rig.chart));
+        QVERIFY2(difference.isEmpty(), qPrintable(QString(step.what) + ": " + difference));
+    }
 }
 
 QTEST_MAIN(StripChartTest)

@@ -31,7 +31,16 @@ void SetChecked(QAbstractButton* button, bool checked) {
     if (button->isChecked() != checked) button->setChecked(checked);
 }
 
-void SetText(QLabel* label, const std::string& caption) {
+// True once for each new value: the mirror runs on every tick, and most values stay.
+template <typename T, typename U>
+bool Differs(std::optional<T>& shown, const U& wanted) {
+    if (shown && *shown == wanted) return false;
+    shown = wanted;
+    return true;
+}
+
+void SetText(QLabel* label, const std::string& caption, std::optional<std::string>& shown) {
+    if (!Differs(shown, caption)) return;
     const QString text = Q(caption);
     if (label->text() != text) label->setText(text);
 }
@@ -45,7 +54,8 @@ QColor TextColor(Color color, const QWidget* widget) {
 
 // Only the enabled look takes the colour: a disabled control keeps the style's greyed text,
 // so that it does not look as if it could be used.
-void SetTextColor(QWidget* widget, Color color) {
+void SetTextColor(QWidget* widget, Color color, std::optional<Color>& shown) {
+    if (!Differs(shown, color)) return;
     const QColor wanted = TextColor(color, widget);
     QPalette palette = widget->palette();
     bool changed = false;
@@ -59,14 +69,16 @@ void SetTextColor(QWidget* widget, Color color) {
     if (changed) widget->setPalette(palette);
 }
 
-void SetToolTip(QWidget* widget, const std::string& hint) {
+void SetToolTip(QWidget* widget, const std::string& hint, std::optional<std::string>& shown) {
+    if (!Differs(shown, hint)) return;
     const QString text = Q(hint);
     if (widget->toolTip() != text) widget->setToolTip(text);
 }
 
-void SetLabel(QLabel* label, const LabelState& state) {
-    SetText(label, state.Caption);
-    SetTextColor(label, state.FontColor);
+template <typename Shown>
+void SetLabel(QLabel* label, const LabelState& state, Shown& shown) {
+    SetText(label, state.Caption, shown.text);
+    SetTextColor(label, state.FontColor, shown.textColor);
     SetEnabled(label, state.Enabled);
     SetVisible(label, state.Visible);
 }
@@ -127,15 +139,17 @@ void MirrorTie(layout::Kind kind, QWidget* widget, const FormTie& tie) {
             return;
         case layout::Kind::Label:
             if (tie.label != nullptr) {
-                SetLabel(static_cast<QLabel*>(widget), *tie.label);
+                SetLabel(static_cast<QLabel*>(widget), *tie.label, shown_[index]);
             } else if (tie.state != nullptr) {
                 SetEnabled(widget, tie.state->Enabled);
             }
-            if (tie.hint != nullptr) SetToolTip(widget, *tie.hint);
+            if (tie.hint != nullptr) SetToolTip(widget, *tie.hint, shown_[index].hint);
             return;
         case layout::Kind::Button:
             if (tie.state != nullptr) SetEnabled(widget, tie.state->Enabled);
-            if (tie.textColor != nullptr) SetTextColor(widget, *tie.textColor);
+            if (tie.textColor != nullptr) {
+                SetTextColor(widget, *tie.textColor, shown_[index].textColor);
+            }
             return;
         case layout::Kind::CheckBox:
             if (tie.check != nullptr) SetCheck(static_cast<QAbstractButton*>(widget), *tie.check);

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "about_box.h"
 #include "app/texts.h"
@@ -89,6 +90,7 @@ void TMF::BuildControls(QWidget* client) {
                         [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); },
                         {}}));
     }
+    shown_.resize(widgets_.size());
     chart_ = findChild<StripChart*>("Chart");
     resultFileName_ = findChild<QLabel*>("Label_ResultFileName");
 }
@@ -101,21 +103,70 @@ void TMF::Dispatch(layout::Handler handler, int index) {
 }
 
 void TMF::StartTimers() {
-    auto make = [this](const char* name, int interval, void (Station::*tick)()) {
+    auto make = [this](const char* name, int interval, auto&& tick) {
         auto* timer = new QTimer(this);
         timer->setObjectName(name);
         timer->setTimerType(Qt::PreciseTimer);
         timer->setInterval(interval);
         connect(timer, &QTimer::timeout, this, [this, tick] {
-            if (closed_) return;
-            Run([this, tick] { (station_.get()->*tick)(); });
+            if (!closed_) tick();
         });
-        timer->start();
         return timer;
     };
-    timer25Hz_ = make("Timer_25Hz", 40, &Station::Timer_25HzTimer);
-    timerPort_ = make("TimerPort", 1000, &Station::TimerPortTimer);
-    timerDemo_ = make("TimerDemo", 10, &Station::TimerDemoTimer);
+    ticks_ = WindowTicks(WindowTicks::Clock::now());
+    timer25Hz_ = make("Timer_25Hz", WindowTicks::kTickMs, [this] { Tick(); });
+    // The demonstration's events only feed the chart, which paints by itself; the 40 ms pass
+    // mirrors what they change.
+    timerDemo_ = make("TimerDemo", WindowTicks::kDemoMs, [this] { station_->TimerDemoTimer(); });
+    timer25Hz_->start();
+}
+
+void TMF::Tick() {
+    ticks_.Tick(*station_, WindowTicks::Clock::now());
+    FollowDemoMode();
+    if (Seen()) {
+        ApplyForm();
+    } else {
+        mirrorOwed_ = true;
+    }
+}
+
+void TMF::FollowDemoMode() {
+    if (timerDemo_ == nullptr || closed_) return;
+    const bool runs = WindowTicks::DemoRuns(*station_);
+    if (runs && !timerDemo_->isActive()) timerDemo_->start();
+    if (!runs && timerDemo_->isActive()) timerDemo_->stop();
+}
+
+bool TMF::Seen() const {
+    // A window not shown yet is mirrored as ever, so that it shows right from its first paint.
+    if (!isVisible()) return true;
+    if (isMinimized()) return false;
+    const QWindow* window = windowHandle();
+    return window == nullptr || window->isExposed();
+}
+
+void TMF::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) CatchUp();
+    QMainWindow::changeEvent(event);
+}
+
+void TMF::CatchUp() {
+    if (!mirrorOwed_ || closed_ || !Seen()) return;
+    mirrorOwed_ = false;
+    ApplyForm();
+}
+
+void TMF::showEvent(QShowEvent* event) {
+    // A window comes back from being minimised by an expose of its own window: the mirror
+    // then catches up before that paint.
+    if (QWindow* window = windowHandle()) window->installEventFilter(this);
+    QMainWindow::showEvent(event);
+}
+
+bool TMF::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle()) CatchUp();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMF::M_Menu_Help_AboutClick() {
@@ -175,7 +226,6 @@ void TMF::closeEvent(QCloseEvent* event) {
         for (TFR* review : reviews()) review->close();
         closed_ = true;
         timer25Hz_->stop();
-        timerPort_->stop();
         timerDemo_->stop();
         station_->FormClose();
         about_->close();

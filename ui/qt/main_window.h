@@ -3,10 +3,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/form_binding.h"
 #include "app/station.h"
+#include "app/window_ticks.h"
 #include "menu_bar.h"
 
 class QLabel;
@@ -38,6 +41,7 @@ public:
     void Run(F&& handler) {
         handler();
         ApplyForm();
+        FollowDemoMode();
     }
 
     void M_Menu_Help_AboutClick();
@@ -52,10 +56,21 @@ protected:
     // A result file dropped on the window opens in a review window.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls(QWidget* client);
     void StartTimers();
+    // One pass of the 40 ms timer.
+    void Tick();
+    // The demonstration's timer runs while the demonstration does, and only then.
+    void FollowDemoMode();
+    // Whether any of the window can be seen: a minimised window is mirrored on its return.
+    bool Seen() const;
+    // Mirrors what the ticks left unmirrored, once the window can be seen again.
+    void CatchUp();
     // Runs the handler a control or menu item names and mirrors the result.
     void Dispatch(layout::Handler handler, int index);
     void MirrorControl(std::size_t index);
@@ -70,14 +85,22 @@ private:
     // One widget and one tie per control of the description, in its order.
     std::vector<QWidget*> widgets_;
     std::vector<FormTie> ties_;
+    // Per control, what the mirror last gave it of what only the mirror sets: an unchanged
+    // caption, colour or hint then costs a comparison, not a conversion for the toolkit.
+    struct Shown {
+        std::optional<std::string> text, hint;
+        std::optional<Color> textColor;
+    };
+    std::vector<Shown> shown_;
     StripChart* chart_ = nullptr;
     QLabel* resultFileName_ = nullptr;
 
     std::unique_ptr<MenuBar> menus_;
 
     QTimer* timer25Hz_ = nullptr;
-    QTimer* timerPort_ = nullptr;
     QTimer* timerDemo_ = nullptr;
+    WindowTicks ticks_{WindowTicks::Clock::now()};
+    bool mirrorOwed_ = false;  // ticks went by unmirrored while the window could not be seen
 };
 
 }  // namespace ts

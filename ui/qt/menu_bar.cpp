@@ -11,9 +11,14 @@ namespace ts {
 
 namespace {
 
-void SetMenuItem(QAction* action, const MenuItemState& state) {
-    const QString text = Q(state.Caption);
-    if (action->text() != text) action->setText(text);
+// `shown` is the caption last set: the mirror runs on every tick, and an unchanged caption is
+// then not converted for the toolkit.
+void SetMenuItem(QAction* action, const MenuItemState& state, std::string& shown) {
+    if (shown != state.Caption) {
+        shown = state.Caption;
+        const QString text = Q(state.Caption);
+        if (action->text() != text) action->setText(text);
+    }
     if (action->isChecked() != state.Checked) action->setChecked(state.Checked);
     if (action->isEnabled() != state.Enabled) action->setEnabled(state.Enabled);
     if (action->isVisible() != state.Visible) action->setVisible(state.Visible);
@@ -26,7 +31,7 @@ MenuBar::MenuBar(QMenuBar* bar, QObject* owner,
                  const std::function<void(const layout::MenuItemEntry&)>& chosen) {
     bar->setObjectName(Q(layout::MainWindow().menuBarName));
     for (const layout::MenuEntry& entry : layout::MainWindowMenus()) {
-        Menu menu{&entry, bar->addMenu(Q(entry.caption)), {}, {}};
+        Menu menu{&entry, bar->addMenu(Q(entry.caption)), {}, {}, std::string(entry.caption)};
         menu.menu->setObjectName(Q(entry.name));
         // Bullet items make one exclusive group per menu, which may also have none checked.
         QActionGroup* bullets = nullptr;
@@ -42,7 +47,7 @@ MenuBar::MenuBar(QMenuBar* bar, QObject* owner,
                 bullets->addAction(action);
             }
             QObject::connect(action, &QAction::triggered, owner, [chosen, &item] { chosen(item); });
-            menu.items.push_back({&item, action, {}});
+            menu.items.push_back({&item, action, {}, std::string(item.caption)});
         }
         if (entry.onOpen != layout::Handler::None) {
             QObject::connect(menu.menu, &QMenu::aboutToShow, owner,
@@ -60,12 +65,13 @@ void MenuBar::Tie(const Form& form) {
 }
 
 void MenuBar::Mirror() {
-    for (const Menu& menu : menus_) {
-        if (menu.title.menuItem != nullptr) {
-            const QString title = Q(menu.title.menuItem->Caption);
+    for (Menu& menu : menus_) {
+        if (menu.title.menuItem != nullptr && menu.shownTitle != menu.title.menuItem->Caption) {
+            menu.shownTitle = menu.title.menuItem->Caption;
+            const QString title = Q(menu.shownTitle);
             if (menu.menu->title() != title) menu.menu->setTitle(title);
         }
-        for (const Item& item : menu.items) {
+        for (Item& item : menu.items) {
             if (item.tie.menuItem == nullptr) continue;
             // A tick item is checkable only while checked: a checkable item would show an empty
             // box when not, unlike the bullet items.
@@ -73,7 +79,7 @@ void MenuBar::Mirror() {
                 item.action->isCheckable() != item.tie.menuItem->Checked) {
                 item.action->setCheckable(item.tie.menuItem->Checked);
             }
-            SetMenuItem(item.action, *item.tie.menuItem);
+            SetMenuItem(item.action, *item.tie.menuItem, item.shownCaption);
         }
     }
 }

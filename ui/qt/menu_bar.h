@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/form_binding.h"
@@ -30,12 +31,14 @@ private:
         const layout::MenuItemEntry* entry;
         QAction* action;
         FormTie tie;
+        std::string shownCaption;  // the caption last set, so that an equal one costs nothing
     };
     struct Menu {
         const layout::MenuEntry* entry;
         QMenu* menu;
         FormTie title;
         std::vector<Item> items;
+        std::string shownTitle;
     };
     std::vector<Menu> menus_;
 };

@@ -1,6 +1,7 @@
 #include "strip_chart.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include "app/texts.h"
 #include "qt_text.h"
@@ -14,21 +15,22 @@ StripChart::StripChart(QWidget* parent) : QWidget(parent) {
     mapped_.reserve(ChartPlot::kMaxPoints);
 }
 
+// Data and axis changes repaint the plot area only: the frame around it stays.
 void StripChart::setBottomMinimum(double value) {
-    if (plot_.SetBottomMinimum(value)) update();
+    if (plot_.SetBottomMinimum(value)) update(plotRect());
 }
 
 void StripChart::setBottomMaximum(double value) {
-    if (plot_.SetBottomMaximum(value)) update();
+    if (plot_.SetBottomMaximum(value)) update(plotRect());
 }
 
 void StripChart::emptySeries(int channel) {
-    if (plot_.EmptySeries(channel)) update();
+    if (plot_.EmptySeries(channel)) update(plotRect());
 }
 
 void StripChart::setSeries(int channel, double firstX, std::span<const float> y, Color color) {
     plot_.SetSeries(channel, firstX, y, color);
-    update();  // several redraws within one tick are painted once
+    update(plotRect());  // several redraws within one tick are painted once
 }
 
 int StripChart::seriesPointCount(int channel) const { return plot_.SeriesOf(channel).count; }
@@ -69,13 +71,51 @@ void StripChart::dropStaticLayer() {
     update();
 }
 
+namespace {
+
+PixelRows RowsOf(QImage& image) {
+    return PixelRows{reinterpret_cast<std::uint32_t*>(image.bits()),
+                     static_cast<int>(image.bytesPerLine() / 4)};
+}
+
+}  // namespace
+
 void StripChart::buildStaticLayer() {
     const qreal ratio = devicePixelRatioF();
-    staticLayer_ = QPixmap(size() * ratio);
+    const QSize pixels = size() * ratio;
+    if (staticLayer_.size() != pixels) {
+        staticLayer_ = QImage(pixels, QImage::Format_RGB32);
+        scratch_ = QImage(size(), QImage::Format_RGB32);
+        const PlotArea a = area();
+        ring_ = QImage(std::max(a.width, 1), std::max(a.height, 1), QImage::Format_RGB32);
+    }
     staticLayer_.setDevicePixelRatio(ratio);
-    QPainter p(&staticLayer_);
-    paintFixedParts(p);
+    {
+        QPainter p(&staticLayer_);
+        paintFixedParts(p);
+    }
+    const PlotArea a = area();
+    if (a.width > 0 && a.height > 0) canvas_.Reset(a, RowsOf(staticLayer_), RowsOf(ring_));
     staticLayerValid_ = true;
+}
+
+bool StripChart::bringUpToDate() {
+    if (!staticLayerValid_ || staticLayer_.size() != size() * devicePixelRatioF()) {
+        buildStaticLayer();
+    }
+    const PlotArea a = area();
+    if (a.width <= 0 || a.height <= 0 || devicePixelRatioF() != 1.0) return true;
+    if (!canvas_.Plan(plot_)) return false;
+    canvas_.Prepare(RowsOf(scratch_));
+    {
+        QPainter p(&scratch_);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setClipRect(plotRect());
+        paintVerticalGrid(p);
+        paintCurves(p);
+    }
+    canvas_.Take(RowsOf(scratch_), plot_);
+    return true;
 }
 
 void StripChart::paintFixedParts(QPainter& p) const {
@@ -118,6 +158,7 @@ void StripChart::paintVerticalGrid(QPainter& p) const {
     const QPen majorPen(ToQColor(plot_.GridColor()), 0, Qt::SolidLine);
     const QPen minorPen(ToQColor(plot_.GridColor()), 0, Qt::DotLine);
     plot_.ForEachTimeLine(area(), [&](int px, bool solid) {
+        if (!canvas_.Planned(px)) return;
         p.setPen(solid ? majorPen : minorPen);
         p.drawLine(px, r.top(), px, r.bottom());
     });
@@ -129,26 +170,48 @@ void StripChart::paintCurves(QPainter& p) {
     for (int c = 0; c < kChannels; ++c) {
         const ChartPlot::Series& s = plot_.SeriesOf(c);
         if (s.count < 1) continue;
-        plot_.MapSeries(a, c, mapped_);
         p.setPen(QPen(ToQColor(s.color), 0));
         if (s.count == 1) {
+            plot_.MapSeries(a, c, mapped_);
             p.drawPoint(mapped_[0]);
-        } else {
-            p.drawPolyline(mapped_.data(), s.count);
+            continue;
+        }
+        for (const ColumnRange& range : canvas_.Ranges()) {
+            const auto [first, last] = canvas_.PointsFor(plot_, c, range);
+            if (last - first < 2) continue;
+            plot_.MapSeries(a, c, mapped_, first, last);
+            p.drawPolyline(mapped_.data(), last - first);
         }
     }
 }
 
-void StripChart::paintEvent(QPaintEvent*) {
-    if (!staticLayerValid_ || staticLayer_.size() != size() * devicePixelRatioF()) {
-        buildStaticLayer();
-    }
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.drawPixmap(0, 0, staticLayer_);
+void StripChart::paintWhole(QPainter& p) {
+    canvas_.Forget();
+    canvas_.Plan(plot_);
+    p.drawImage(0, 0, staticLayer_);
     p.setClipRect(plotRect());
     paintVerticalGrid(p);
     paintCurves(p);
+}
+
+void StripChart::paintEvent(QPaintEvent* event) {
+    bringUpToDate();
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QRect r = plotRect();
+    if (r.width() <= 0 || r.height() <= 0 || devicePixelRatioF() != 1.0) {
+        paintWhole(p);
+        return;
+    }
+    // The frame only where the paint reaches beyond the plot; the plot from the ring, whose
+    // start moves with the data, in two pieces.
+    if (!r.contains(event->rect())) p.drawImage(event->rect(), staticLayer_, event->rect());
+    const int start = canvas_.Start();
+    p.drawImage(r.topLeft(), ring_, QRect(start, 0, r.width() - start, r.height()));
+    if (start > 0) {
+        p.drawImage(QPoint(r.left() + r.width() - start, r.top()), ring_,
+                    QRect(0, 0, start, r.height()));
+    }
 }
 
 }  // namespace ts

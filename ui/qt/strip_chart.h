@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 #include <span>
 #include <vector>
 
+#include "chart/chart_canvas.h"
 #include "chart/chart_plot.h"
 
 namespace ts {
@@ -13,7 +14,8 @@ namespace ts {
 // sides, a bottom axis whose range the core sets, grid lines every 50 x units
 // and every 10 %, dotted minor grid, and six polylines. Painted directly: the
 // chart is the program's hot path and its design never changes at run time.
-// Any number of changes between two event-loop passes is painted once.
+// Any number of changes between two event-loop passes is painted once, and a paint draws only
+// what changed since the last one: as time goes on the picture moves and gets its new columns.
 class StripChart final : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +41,12 @@ public:
     // percent labels and the axis title. The widget keeps it in a layer of its own, painted
     // again only when the size, a colour, the font or the palette changes.
     void paintFixedParts(QPainter& painter) const;
+    const ChartPlot& plot() const { return plot_; }
+    const ChartCanvas& canvas() const { return canvas_; }
+    // The next paint draws the whole picture, as after a change of colour.
+    void forgetPicture() { canvas_.Forget(); }
+    // Brings the kept picture up to what the next paint shows; false when it already was.
+    bool bringUpToDate();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -46,17 +54,23 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // The layer of paintFixedParts.
+    // The layer of paintFixedParts, and the images of the picture.
     void buildStaticLayer();
     void dropStaticLayer();
+    // Time lines and curves: only those near the canvas's planned columns.
     void paintVerticalGrid(QPainter& painter) const;
     void paintCurves(QPainter& painter);
+    // On a screen of more than one pixel per unit the picture is drawn whole at every paint.
+    void paintWhole(QPainter& painter);
 
     PlotArea area() const { return ChartPlot::AreaOf(width(), height()); }
 
     ChartPlot plot_;
     std::vector<QPoint> mapped_;  // reused storage for one polyline
-    QPixmap staticLayer_;
+    QImage staticLayer_;
+    QImage scratch_;  // of the widget's size: where the changed columns are drawn
+    QImage ring_;     // of the plot area's size: the picture, as the canvas keeps it
+    ChartCanvas canvas_{0};
     bool staticLayerValid_ = false;
 };
 

@@ -85,9 +85,13 @@ void TMF::MirrorControl(std::size_t index) {
 void TMF::ApplyForm() {
     for (std::size_t i = 0; i < made_.size(); ++i) MirrorControl(i);
     // Sized to its text, within the room the group leaves it.
-    const int fileNameWidth =
-        std::min(ui_->LabelTextWidth(station_->form.Label_ResultFileName.Caption) + 2,
-                 layout::kFileNameRoom);
+    // Measured again only for another caption: measuring asks the system for a device context.
+    const std::string& name = station_->form.Label_ResultFileName.Caption;
+    if (fittedWidth_ < 0 || fittedName_ != name) {
+        fittedName_ = name;
+        fittedWidth_ = ui_->LabelTextWidth(name);
+    }
+    const int fileNameWidth = std::min(fittedWidth_ + 2, layout::kFileNameRoom);
     if (resultFileName_->place.width != fileNameWidth) {
         resultFileName_->place.width = fileNameWidth;
         controls_->PlaceControl(*resultFileName_);

@@ -15,7 +15,6 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kExStyle = 0;
 
 constexpr UINT_PTR kTimer25Hz = 1;
-constexpr UINT_PTR kTimerPort = 2;
 constexpr UINT_PTR kTimerDemo = 3;
 
 using layout::Kind;
@@ -112,12 +111,52 @@ void TMF::Dispatch(layout::Handler handler, int index) {
 }
 
 void TMF::StartTimers() {
-    SetTimer(hwnd(), kTimer25Hz, 40, nullptr);
-    SetTimer(hwnd(), kTimerPort, 1000, nullptr);
-    SetTimer(hwnd(), kTimerDemo, 10, nullptr);
+    ticks_ = WindowTicks(WindowTicks::Clock::now());
+    SetTimer(hwnd(), kTimer25Hz, WindowTicks::kTickMs, nullptr);
+}
+
+void TMF::Tick() {
+    ticks_.Tick(*station_, WindowTicks::Clock::now());
+    FollowDemoMode();
+    if (Seen()) {
+        ApplyForm();
+    } else {
+        mirrorOwed_ = true;
+    }
+}
+
+void TMF::FollowDemoMode() {
+    if (closed_ || !station_) return;
+    const bool runs = WindowTicks::DemoRuns(*station_);
+    if (runs == demoTimerRuns_) return;
+    demoTimerRuns_ = runs;
+    if (runs) {
+        SetTimer(hwnd(), kTimerDemo, WindowTicks::kDemoMs, nullptr);
+    } else {
+        KillTimer(hwnd(), kTimerDemo);
+    }
+}
+
+bool TMF::Seen() const {
+    // A window not shown yet is mirrored as ever, so that it shows right from its first paint.
+    if (!IsWindowVisible(hwnd())) return true;
+    if (IsIconic(hwnd())) return false;
+    // Covered whole by other windows: nothing of it is left to draw on.
+    const HDC dc = GetDC(hwnd());
+    RECT box{};
+    const int kind = GetClipBox(dc, &box);
+    ReleaseDC(hwnd(), dc);
+    return kind != NULLREGION;
+}
+
+void TMF::CatchUp() {
+    if (!mirrorOwed_ || closed_ || !station_ || !Seen()) return;
+    mirrorOwed_ = false;
+    ApplyForm();
 }
 
 void TMF::FitToDpi(UINT dpi, const RECT* suggested) {
+    fittedWidth_ = -1;
     controls_->SetDpi(dpi);
     chart_.SetDpi(dpi, controls_->Font(FontKind::Normal));
     const POINT at = suggested != nullptr ? POINT{suggested->left, suggested->top} : POINT{};
@@ -134,7 +173,6 @@ void TMF::Close() {
     if (closed_ || !station_) return;
     closed_ = true;
     KillTimer(hwnd(), kTimer25Hz);
-    KillTimer(hwnd(), kTimerPort);
     KillTimer(hwnd(), kTimerDemo);
     station_->FormClose();
     // The review windows go with the program.
@@ -182,10 +220,19 @@ LRESULT TMF::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (closed_) return 0;
-            if (wParam == kTimer25Hz) Run([this] { station_->Timer_25HzTimer(); });
-            if (wParam == kTimerPort) Run([this] { station_->TimerPortTimer(); });
-            if (wParam == kTimerDemo) Run([this] { station_->TimerDemoTimer(); });
+            if (wParam == kTimer25Hz) Tick();
+            // The demonstration's events only feed the chart, which paints by itself; the 40 ms
+            // pass mirrors what they change.
+            if (wParam == kTimerDemo) station_->TimerDemoTimer();
             return 0;
+        case WM_SIZE:
+            // Back from the task bar: the mirror catches up before the controls paint.
+            if (wParam != SIZE_MINIMIZED) CatchUp();
+            return WindowBase::OnMessage(message, wParam, lParam);
+        case WM_PAINT:
+            // Uncovered: the same, before the controls paint.
+            CatchUp();
+            return WindowBase::OnMessage(message, wParam, lParam);
         case WM_CLOSE:
             Close();
             DestroyWindow(hwnd());

@@ -7,6 +7,7 @@
 #include "about_box.h"
 #include "app/form_binding.h"
 #include "app/station.h"
+#include "app/window_ticks.h"
 #include "controls.h"
 #include "menu_bar.h"
 #include "review_window.h"
@@ -43,6 +44,7 @@ public:
     void Run(F&& handler) {
         handler();
         ApplyForm();
+        FollowDemoMode();
     }
     void M_Menu_Help_AboutClick();
     // Shows a result file in a review window of its own; says why in a box when it cannot.
@@ -65,6 +67,14 @@ protected:
 private:
     void BuildControls();
     void StartTimers();
+    // One pass of the 40 ms timer.
+    void Tick();
+    // The demonstration's timer runs while the demonstration does, and only then.
+    void FollowDemoMode();
+    // Whether any of the window can be seen: a minimised or covered window is mirrored on its
+    // return.
+    bool Seen() const;
+    void CatchUp();
     void FitToDpi(UINT dpi, const RECT* suggested);
     void Dispatch(layout::Handler handler, int index);
     void MirrorControl(std::size_t index);
@@ -76,6 +86,12 @@ private:
     std::unique_ptr<Station> station_;
     std::unique_ptr<TFA> about_;
     bool closed_ = false;
+    WindowTicks ticks_{WindowTicks::Clock::now()};
+    bool demoTimerRuns_ = false;
+    bool mirrorOwed_ = false;  // ticks went by unmirrored while the window could not be seen
+    // The result file name's width, measured for this caption at this DPI.
+    std::string fittedName_;
+    int fittedWidth_ = -1;
 
     // One control and one tie per control of the description, in its order; the chart has
     // its own window class.

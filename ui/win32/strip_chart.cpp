@@ -47,7 +47,7 @@ void StripChart::SetDpi(UINT dpi, HFONT font) {
                  Scaled(place_.width, dpi), Scaled(place_.height, dpi),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     fixedValid_ = false;
-    Changed();
+    Changed(true);
 }
 
 void StripChart::SetBottomMinimum(double value) {
@@ -70,22 +70,28 @@ void StripChart::SetSeries(int channel, double firstX, std::span<const float> y,
 void StripChart::SetBackgroundColor(Color color) {
     if (!plot_.SetBackgroundColor(color)) return;
     fixedValid_ = false;
-    Changed();
+    Changed(true);
 }
 
 void StripChart::SetGridColor(Color color) {
     if (!plot_.SetGridColor(color)) return;
     MakeGridPens();
     fixedValid_ = false;
-    Changed();
+    Changed(true);
 }
 
-void StripChart::Changed() {
-    backValid_ = false;
+void StripChart::Changed(bool whole) {
     // Painted once when the message loop comes round, however many changes came first; the
-    // system is asked once too (each request is a round trip to it).
-    if (hwnd() != nullptr && !invalidated_) {
+    // system is asked once too (each request is a round trip to it), for the plot area alone
+    // when only what is in it moved.
+    if (hwnd() == nullptr) return;
+    if (whole) {
         InvalidateRect(hwnd(), nullptr, FALSE);
+        invalidated_ = true;
+        frameOwed_ = true;
+    } else if (!invalidated_) {
+        const RECT plot = PlotRect();
+        InvalidateRect(hwnd(), &plot, FALSE);
         invalidated_ = true;
     }
 }
@@ -116,31 +122,41 @@ void StripChart::FreeBitmaps() {
         backDc_ = nullptr;
         backBits_ = nullptr;
     }
+    if (ringDc_ != nullptr) {
+        SelectObject(ringDc_, ringOld_);
+        DeleteDC(ringDc_);
+        DeleteObject(ringBitmap_);
+        ringDc_ = nullptr;
+        ringBits_ = nullptr;
+    }
+    fixedBits_ = nullptr;
 }
 
 void StripChart::MakeBitmaps() {
     FreeBitmaps();
     // Bitmaps of our own layout (32 bits a pixel, top row first): the dotted grid lines are
     // set in them pixel by pixel, far quicker than the system strokes a dotted pen.
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = std::max(width_, 1);
-    format.bmiHeader.biHeight = -std::max(height_, 1);
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
     const HDC screen = GetDC(hwnd());
-    void* bits = nullptr;
-    fixedDc_ = CreateCompatibleDC(screen);
-    fixedBitmap_ = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    fixedOld_ = SelectObject(fixedDc_, fixedBitmap_);
-    backDc_ = CreateCompatibleDC(screen);
-    backBitmap_ = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    backBits_ = static_cast<std::uint32_t*>(bits);
-    backOld_ = SelectObject(backDc_, backBitmap_);
+    auto make = [screen](int width, int height, HDC& dc, HBITMAP& bitmap, HGDIOBJ& old) {
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof(format.bmiHeader);
+        format.bmiHeader.biWidth = std::max(width, 1);
+        format.bmiHeader.biHeight = -std::max(height, 1);
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        dc = CreateCompatibleDC(screen);
+        bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+        old = SelectObject(dc, bitmap);
+        return static_cast<std::uint32_t*>(bits);
+    };
+    fixedBits_ = make(width_, height_, fixedDc_, fixedBitmap_, fixedOld_);
+    backBits_ = make(width_, height_, backDc_, backBitmap_, backOld_);
+    const PlotArea area = Area();
+    ringBits_ = make(area.width, area.height, ringDc_, ringBitmap_, ringOld_);
     ReleaseDC(hwnd(), screen);
     fixedValid_ = false;
-    backValid_ = false;
 }
 
 void StripChart::DrawFixedParts(HDC dc) const {
@@ -192,6 +208,7 @@ void StripChart::DrawVerticalGrid(HDC dc) const {
                               static_cast<std::uint32_t>(BlueOf(grid));
     GdiFlush();  // the system's drawing is done before the pixels are touched
     plot_.ForEachTimeLine(Area(), [&](int px, bool solid) {
+        if (!canvas_.Planned(px)) return;
         if (solid) {
             MoveToEx(dc, px, r.top, nullptr);
             LineTo(dc, px, r.bottom);
@@ -219,12 +236,17 @@ void StripChart::DrawCurves(HDC dc) {
             pen.pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(s.color));
             pen.color = s.color;
         }
-        plot_.MapSeries(area, c, mapped_);
         SelectObject(dc, pen.pen);
         if (s.count == 1) {
+            plot_.MapSeries(area, c, mapped_);
             SetPixelV(dc, mapped_[0].x, mapped_[0].y, static_cast<COLORREF>(s.color));
-        } else {
-            Polyline(dc, mapped_.data(), s.count);
+            continue;
+        }
+        for (const ColumnRange& range : canvas_.Ranges()) {
+            const auto [first, last] = canvas_.PointsFor(plot_, c, range);
+            if (last - first < 2) continue;
+            plot_.MapSeries(area, c, mapped_, first, last);
+            Polyline(dc, mapped_.data(), last - first);
         }
     }
     SelectObject(dc, oldPen);
@@ -232,27 +254,56 @@ void StripChart::DrawCurves(HDC dc) {
 
 void StripChart::Render() {
     if (backDc_ == nullptr) MakeBitmaps();
+    const PlotArea area = Area();
+    const PixelRows fixed{fixedBits_, width_}, back{backBits_, width_}, ring{ringBits_, area.width};
     if (!fixedValid_) {
         if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
         backgroundBrush_ = CreateSolidBrush(static_cast<COLORREF>(plot_.BackgroundColor()));
         DrawFixedParts(fixedDc_);
+        GdiFlush();
+        if (area.width > 0 && area.height > 0) canvas_.Reset(area, fixed, ring);
         fixedValid_ = true;
     }
-    BitBlt(backDc_, 0, 0, width_, height_, fixedDc_, 0, 0, SRCCOPY);
+    if (area.width <= 0 || area.height <= 0 || !canvas_.Plan(plot_)) return;
+    GdiFlush();  // the system's drawing is done before the pixels are touched
+    canvas_.Prepare(back);
     const RECT r = PlotRect();
     const int saved = SaveDC(backDc_);
     IntersectClipRect(backDc_, r.left, r.top, r.right, r.bottom);
     DrawVerticalGrid(backDc_);
     DrawCurves(backDc_);
     RestoreDC(backDc_, saved);
-    backValid_ = true;
+    GdiFlush();
+    canvas_.Take(back, plot_);
+}
+
+void StripChart::Show(HDC dc, const RECT& area) {
+    // The frame only where the paint reaches beyond the plot; the plot from the ring, whose
+    // start moves with the data, in two pieces.
+    const RECT r = PlotRect();
+    if (area.left < r.left || area.top < r.top || area.right > r.right || area.bottom > r.bottom) {
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, fixedDc_,
+               area.left, area.top, SRCCOPY);
+    }
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return;
+    const int start = canvas_.Start();
+    BitBlt(dc, r.left, r.top, width - start, height, ringDc_, start, 0, SRCCOPY);
+    if (start > 0) BitBlt(dc, r.right - start, r.top, start, height, ringDc_, 0, 0, SRCCOPY);
+}
+
+void StripChart::PaintTo(HDC dc) {
+    Render();
+    Show(dc, RECT{0, 0, width_, height_});
 }
 
 void StripChart::Redraw() {
     Render();
     const HDC screen = GetDC(hwnd());
-    BitBlt(screen, 0, 0, width_, height_, backDc_, 0, 0, SRCCOPY);
+    const RECT all{0, 0, width_, height_};
+    Show(screen, frameOwed_ ? all : PlotRect());
     ReleaseDC(hwnd(), screen);
+    frameOwed_ = false;
     if (invalidated_) {
         ValidateRect(hwnd(), nullptr);
         invalidated_ = false;
@@ -271,15 +322,16 @@ LRESULT StripChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT paint;
             const HDC dc = BeginPaint(hwnd(), &paint);
-            if (!backValid_ || backDc_ == nullptr) Render();
-            BitBlt(dc, 0, 0, width_, height_, backDc_, 0, 0, SRCCOPY);
+            Render();
+            Show(dc, paint.rcPaint);
             EndPaint(hwnd(), &paint);
+            frameOwed_ = false;
             invalidated_ = false;
             return 0;
         }
         case WM_SYSCOLORCHANGE:
             fixedValid_ = false;
-            Changed();
+            Changed(true);
             return 0;
         default:
             return WindowBase::OnMessage(message, wParam, lParam);

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "chart/chart_canvas.h"
 #include "chart/chart_plot.h"
 #include "controls.h"
 #include "window_base.h"
@@ -13,9 +14,11 @@ namespace ts::win32 {
 
 // The six-channel strip chart, drawn as the Qt window's: fixed vertical range -0.3 .. 100.3 %
 // on both sides, a bottom axis whose range the core sets, grid lines every 50 x units and
-// every 10 %, dotted minor grid, six polylines. Drawn with GDI into a bitmap off the screen
-// and copied to it whole, so that it never flickers; whatever does not move with the data is
-// kept in a second bitmap of its own. Any number of changes between two paints is drawn once.
+// every 10 %, dotted minor grid, six polylines. Drawn with GDI into bitmaps off the screen and
+// copied to it, so that it never flickers; whatever does not move with the data is kept in a
+// bitmap of its own. Any number of changes between two paints is drawn once, and a paint draws
+// only what changed since the last one: as time goes on the picture moves and gets its new
+// columns.
 class StripChart final : public WindowBase {
 public:
     StripChart();
@@ -39,9 +42,16 @@ public:
 
     // The plotting area, in the chart's pixels.
     RECT PlotRect() const;
-    // Draws the whole chart into the bitmap off the screen (what one redraw costs) and copies
-    // it to the screen.
+    // Brings the picture off the screen up to date (only what changed) and copies it to the
+    // screen: what a paint costs.
     void Redraw();
+    // Brings the picture off the screen up to date, drawing only what changed.
+    void BringUpToDate() { Render(); }
+    // Brings the picture up to date and copies all of the chart to `dc`.
+    void PaintTo(HDC dc);
+    // The next paint draws the whole picture, as after a change of colour.
+    void ForgetPicture() { canvas_.Forget(); }
+    const ChartCanvas& canvas() const { return canvas_; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -49,13 +59,16 @@ protected:
 private:
     PlotArea Area() const { return ChartPlot::AreaOf(width_, height_, static_cast<int>(dpi_)); }
     void Render();
+    // Copies the picture to a device context of the chart's window.
+    void Show(HDC dc, const RECT& area);
     void MakeBitmaps();
     void FreeBitmaps();
     void MakeGridPens();
     void DrawFixedParts(HDC dc) const;
     void DrawVerticalGrid(HDC dc) const;
     void DrawCurves(HDC dc);
-    void Changed();
+    // Something moved in the plot (the data, the axis), or anything (the colours, the size).
+    void Changed(bool whole = false);
 
     // A series' pen, made again only when its colour changes.
     struct SeriesPen {
@@ -70,15 +83,21 @@ private:
     UINT dpi_ = 96;
     HFONT font_ = nullptr;
     int width_ = 0, height_ = 0;
-    HDC fixedDc_ = nullptr, backDc_ = nullptr;
-    HBITMAP fixedBitmap_ = nullptr, backBitmap_ = nullptr;
-    HGDIOBJ fixedOld_ = nullptr, backOld_ = nullptr;
+    // The fixed parts; the scratch where changed columns are drawn, both of the chart's size;
+    // the ring of the plot area's size, as the canvas keeps it.
+    HDC fixedDc_ = nullptr, backDc_ = nullptr, ringDc_ = nullptr;
+    HBITMAP fixedBitmap_ = nullptr, backBitmap_ = nullptr, ringBitmap_ = nullptr;
+    HGDIOBJ fixedOld_ = nullptr, backOld_ = nullptr, ringOld_ = nullptr;
+    std::uint32_t* fixedBits_ = nullptr;
     std::uint32_t* backBits_ = nullptr;
+    std::uint32_t* ringBits_ = nullptr;
+    // GDI leaves the top byte of every pixel it draws at zero.
+    ChartCanvas canvas_{0xFF000000u};
     HPEN majorPen_ = nullptr, minorPen_ = nullptr;
     HBRUSH backgroundBrush_ = nullptr;
     bool fixedValid_ = false;
-    bool backValid_ = false;
     bool invalidated_ = false;
+    bool frameOwed_ = true;  // the frame around the plot is to be shown again
 };
 
 }  // namespace ts::win32

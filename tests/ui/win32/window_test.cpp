@@ -842,4 +842,107 @@ TEST(Win32Review, AnUnreadableRecordingIsToldAndOpensNoWindow) {
     ASSERT_FALSE(rig.person.boxTexts.empty());
     EXPECT_EQ(rig.person.boxTexts.back().rfind("  Не удалось открыть запись: ", 0), 0u);
     EXPECT_TRUE(rig.window->Reviews().empty());
+// The chart's picture as it would show now, pixel by pixel.
+std::vector<std::uint32_t> PictureOf(win32::StripChart& chart, int width, int height) {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    chart.PaintTo(dc);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> picture(pixels, pixels + std::size_t(width) * std::size_t(height));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return picture;
+}
+
+class ChartFrame final : public win32::WindowBase {
+public:
+    ChartFrame() {
+        CreateWindowOf(L"TsChartFrame", WS_OVERLAPPED | WS_CAPTION, 0, nullptr, L"chart",
+                       RECT{0, 0, 700, 600});
+    }
+};
+
+// As time goes on the chart moves its picture and draws only its new columns; the picture is
+// the one a whole redraw of the same state gives, also after a change of span, a clear, a colour
+// and a channel switched off in between.
+TEST(Win32Chart, MovedPictureEqualsAWholeRedraw) {
+    constexpr int kWidth = 665, kHeight = 534;
+    ChartFrame frame;
+    win32::StripChart chart;
+    chart.Create(frame.hwnd(), {0, 0, kWidth, kHeight}, 96, nullptr);
+    std::array<Color, kChannels> colours = kDefaultCurveColors;
+    std::array<bool, kChannels> shown{true, true, true, true, true, true};
+    int origin = 0, first = 0, shape = 0;
+    auto feed = [&] {
+        std::array<float, kRingPoints> y{};
+        for (int c = 0; c < kChannels; ++c) {
+            for (int i = 0; i < kRingPoints; ++i) {
+                const double phase = double(first + i) / (9.0 + c * 5) + c;
+                y[std::size_t(i)] = shape == 2 ? 0.0f : float(50 + 49 * std::sin(phase + shape));
+            }
+            chart.EmptySeries(c);
+            if (shown[std::size_t(c)]) chart.SetSeries(c, origin, y, colours[std::size_t(c)]);
+        }
+        chart.SetBottomMinimum(origin);
+        chart.SetBottomMaximum(origin + kRingPoints);
+    };
+    auto advance = [&](int points) {
+        first += points;
+        origin = (origin + points) % 50;
+        feed();
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        bool moves;
+    };
+    const std::vector<Step> steps = {
+        {"first picture", [&] { feed(); }, false},
+        {"one point", [&] { advance(1); }, true},
+        {"a tick of two points", [&] { advance(2); }, true},
+        {"a longer pause", [&] { advance(13); }, true},
+        {"another span", [&] { shape = 1, origin = 7, feed(); }, false},
+        {"moving again", [&] { advance(2); }, true},
+        {"a clear", [&] { shape = 2, feed(); }, false},
+        {"after the clear", [&] { advance(2); }, true},
+        {"a curve's colour", [&] { shape = 0, colours[2] = 0x123456, feed(); }, false},
+        {"the background's colour", [&] { chart.SetBackgroundColor(0x303000); }, false},
+        {"after the colours", [&] { advance(2); }, true},
+        {"a channel off", [&] { shown[3] = false, feed(); }, false},
+        {"without it", [&] { advance(2); }, true},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        const std::vector<std::uint32_t> moved = PictureOf(chart, kWidth, kHeight);
+        EXPECT_NE(chart.canvas().Whole(), step.moves) << step.what;
+        chart.ForgetPicture();
+        const std::vector<std::uint32_t> whole = PictureOf(chart, kWidth, kHeight);
+        const auto difference = std::mismatch(moved.begin(), moved.end(), whole.begin());
+        EXPECT_TRUE(difference.first == moved.end())
+            << step.what << ": pixel " << (difference.first - moved.begin()) % kWidth << ","
+            << (difference.first - moved.begin()) / kWidth;
+    }
+}
+
+// A minimised window mirrors nothing; on its return the mirror catches up before it paints.
+TEST(Win32Window, AMinimisedWindowIsMirroredOnlyWhenItComesBack) {
+    WindowRig rig(NamedBridgeSettings(), "");  // no instrument: nothing else moves the readout
+    const std::string before = rig.Text("Label_ResCH1");
+    ShowWindow(rig.window->hwnd(), SW_MINIMIZE);
+    rig.window->station().form.Label_ResCH[0].Caption = "12,5";
+    WindowRig::Pump(200ms);
+    EXPECT_EQ(rig.Text("Label_ResCH1"), before);
+    ShowWindow(rig.window->hwnd(), SW_RESTORE);
+    EXPECT_EQ(rig.Text("Label_ResCH1"), "12,5");
 }

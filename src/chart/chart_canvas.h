@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "chart/chart_plot.h"
+
+namespace ts {
+
+// Plot columns [first, last), counted from the plot area's left edge.
+struct ColumnRange {
+    int first = 0, last = 0;
+};
+
+// 32-bit pixels, `stride` of them to a row.
+struct PixelRows {
+    std::uint32_t* bits = nullptr;
+    int stride = 0;
+    std::uint32_t* Row(int y) const {
+        return bits + static_cast<std::ptrdiff_t>(y) * static_cast<std::ptrdiff_t>(stride);
+    }
+};
+
+// The picture of the plot area, kept between paints so that a chart draws only what changed.
+// The points move left as time goes on; rather than drawing six whole series again, the picture
+// is kept as a ring of columns whose start moves with the data, and only the columns that a
+// plain move would get wrong are drawn: the new ones at the right, and those where the points'
+// rounding to pixels falls differently (a span does not take a whole number of pixels a point).
+// The fixed parts under the curves (the background, the horizontal grid) stay where they are:
+// the dotted rows are put back under every column the curves and time lines leave free. Anything
+// but time moving (the span, a colour, a channel, a clear, the size) draws the whole picture.
+//
+// A window keeps three images of 32-bit pixels: its fixed parts and a scratch image, both of the
+// chart's whole size, and the ring, of the plot area's. For each change it lets the canvas plan,
+// prepare the scratch, draws the time lines and the curves there with its toolkit, as for a whole
+// picture but only near the planned columns, and hands the scratch back.
+class ChartCanvas {
+public:
+    // `unpainted` is a pixel the window's drawing never leaves: it tells the columns' fixed rows
+    // that the curves left free.
+    explicit ChartCanvas(std::uint32_t unpainted);
+
+    // The images were made again or the fixed parts drawn anew: the next plan is a whole picture.
+    void Reset(const PlotArea& area, PixelRows fixed, PixelRows ring);
+    // The picture is no longer kept: the next plan is a whole one.
+    void Forget() { valid_ = false; }
+    // Compares `plot` with what the picture shows. False when it already shows it; otherwise
+    // Ranges() are the columns to draw.
+    bool Plan(const ChartPlot& plot);
+    bool Whole() const { return whole_; }
+    const std::vector<ColumnRange>& Ranges() const { return ranges_; }
+    // Series points [first, last) whose lines reach into `range`.
+    std::pair<int, int> PointsFor(const ChartPlot& plot, int channel, ColumnRange range) const;
+    // Whether a time line at pixel `px` (of the chart) falls into the planned columns.
+    bool Planned(int px) const;
+    // Puts the fixed parts of the planned columns into the scratch image, before the window
+    // draws its lines there.
+    void Prepare(PixelRows scratch) const;
+    // Moves the ring by the planned step and takes the planned columns from the scratch image;
+    // from then on the picture shows `plot`.
+    void Take(PixelRows scratch, const ChartPlot& plot);
+    // The ring's column shown at the plot area's left edge.
+    int Start() const { return start_; }
+
+private:
+    int FindStep(const ChartPlot& plot) const;
+    void AddRange(int first, int last);
+    void PlanScroll(const ChartPlot& plot, int step);
+    void PutBackFixedRows();
+
+    std::uint32_t unpainted_;
+    PlotArea area_;
+    PixelRows fixed_, ring_;
+    // Rows of the fixed parts that are not one colour across (the dotted grid): under a column
+    // that moved they must be put back in their place.
+    std::vector<int> patternedRows_;
+    // Per patterned row and ring column: all ones where nothing was drawn over the fixed row.
+    std::vector<std::uint32_t> bare_;
+    ChartPlot shown_;
+    bool valid_ = false;
+    bool whole_ = true;
+    int step_ = 0;   // points the data moved
+    int shift_ = 0;  // pixels the ring moves
+    int start_ = 0;
+    std::vector<ColumnRange> ranges_;
+    std::vector<int> columns_;  // of each point of the span, for the plans
+    int columnsSpan_ = -1;      // the span they are for
+};
+
+}  // namespace ts

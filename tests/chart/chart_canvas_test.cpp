@@ -1,0 +1,74 @@
+#include "chart/chart_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "chart/chart_settings.h"
+
+namespace ts {
+namespace {
+
+// A canvas over images of its own, fixed parts uniform but for one dotted row, so that what it
+// plans can be seen without a toolkit.
+struct CanvasRig {
+    static constexpr int kWidth = 665, kHeight = 534;
+    PlotArea area = ChartPlot::AreaOf(kWidth, kHeight);
+    std::vector<std::uint32_t> fixed = std::vector<std::uint32_t>(kWidth * kHeight, 0x202020);
+    std::vector<std::uint32_t> scratch = std::vector<std::uint32_t>(kWidth * kHeight);
+    std::vector<std::uint32_t> ring = std::vector<std::uint32_t>(area.width * area.height);
+    ChartCanvas canvas{0};
+    ChartPlot plot;
+    int first = 0;
+
+    CanvasRig() {
+        for (int x = 0; x < kWidth; x += 3) fixed[std::size_t(40 * kWidth + x)] = 0x808080;
+        canvas.Reset(area, {fixed.data(), kWidth}, {ring.data(), area.width});
+        Feed(0);
+    }
+    // Six curves from point `first` on, the axis travelling as the window's does.
+    void Feed(int moved) {
+        first += moved;
+        std::vector<float> y(600);
+        for (int c = 0; c < kChannels; ++c) {
+            for (int i = 0; i < 600; ++i)
+                y[std::size_t(i)] = float(std::sin((first + i) / 9.0 + c));
+            plot.SetSeries(c, first % 50, y, kDefaultCurveColors[std::size_t(c)]);
+        }
+        plot.SetBottomMinimum(first % 50);
+        plot.SetBottomMaximum(first % 50 + 600);
+    }
+    // What a paint would draw: nothing, only some columns, or the whole picture.
+    enum Drawn { kNothing, kColumns, kWhole };
+    Drawn Paint() {
+        if (!canvas.Plan(plot)) return kNothing;
+        const Drawn drawn = canvas.Whole() ? kWhole : kColumns;
+        canvas.Prepare({scratch.data(), kWidth});
+        canvas.Take({scratch.data(), kWidth}, plot);
+        return drawn;
+    }
+};
+
+TEST(ChartCanvasTest, DrawsOnlyWhatChanged) {
+    CanvasRig rig;
+    EXPECT_EQ(rig.Paint(), CanvasRig::kWhole);  // nothing shown yet
+    EXPECT_EQ(rig.Paint(), CanvasRig::kNothing);
+    rig.Feed(2);
+    EXPECT_EQ(rig.Paint(), CanvasRig::kColumns);
+    rig.Feed(200);  // too far for a move to save anything
+    EXPECT_EQ(rig.Paint(), CanvasRig::kWhole);
+    // The data moved, but its time lines would not have moved with it.
+    rig.plot.SetBottomMinimum(rig.plot.BottomMinimum() + 1);
+    rig.plot.SetBottomMaximum(rig.plot.BottomMaximum() + 1);
+    EXPECT_EQ(rig.Paint(), CanvasRig::kWhole);
+    rig.plot.SetGridColor(0x00A0A0);
+    EXPECT_EQ(rig.Paint(), CanvasRig::kWhole);
+    rig.plot.EmptySeries(3);
+    EXPECT_EQ(rig.Paint(), CanvasRig::kWhole);
+    rig.canvas.Forget();
+    EXPECT_EQ(rig.Paint(), CanvasRig::kWhole);
+}
+
+}  // namespace
+}  // namespace ts
