@@ -124,7 +124,7 @@ void SetScroll(QScrollBar* bar, const ScrollState& state) {
 
 }  // namespace
 
-void MirrorTie(layout::Kind kind, QWidget* widget, const FormTie& tie) {
+void MirrorTie(layout::Kind kind, QWidget* widget, const FormTie& tie, ShownValues& shown) {
     switch (kind) {
         case layout::Kind::Chart:
             static_cast<StripChart*>(widget)->setBackgroundColor(*tie.color);
@@ -139,16 +139,16 @@ void MirrorTie(layout::Kind kind, QWidget* widget, const FormTie& tie) {
             return;
         case layout::Kind::Label:
             if (tie.label != nullptr) {
-                SetLabel(static_cast<QLabel*>(widget), *tie.label, shown_[index]);
+                SetLabel(static_cast<QLabel*>(widget), *tie.label, shown);
             } else if (tie.state != nullptr) {
                 SetEnabled(widget, tie.state->Enabled);
             }
-            if (tie.hint != nullptr) SetToolTip(widget, *tie.hint, shown_[index].hint);
+            if (tie.hint != nullptr) SetToolTip(widget, *tie.hint, shown.hint);
             return;
         case layout::Kind::Button:
             if (tie.state != nullptr) SetEnabled(widget, tie.state->Enabled);
             if (tie.textColor != nullptr) {
-                SetTextColor(widget, *tie.textColor, shown_[index].textColor);
+                SetTextColor(widget, *tie.textColor, shown.textColor);
             }
             return;
         case layout::Kind::CheckBox:
@@ -171,7 +171,8 @@ void MirrorTie(layout::Kind kind, QWidget* widget, const FormTie& tie) {
 }
 
 void TMF::MirrorControl(std::size_t index) {
-    MirrorTie(layout::MainWindowControls()[index].kind, widgets_[index], ties_[index]);
+    MirrorTie(layout::MainWindowControls()[index].kind, widgets_[index], ties_[index],
+              shown_[index]);
 }
 
 void TMF::ApplyForm() {

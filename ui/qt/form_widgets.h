@@ -2,6 +2,8 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "app/form_binding.h"
 #include "app/form_layout.h"
@@ -20,8 +22,15 @@ struct ControlEvents {
 // radio buttons of a group box make one exclusive group, "<box>_Buttons", for the arrow keys.
 QWidget* MakeWidget(const layout::ControlEntry& entry, QWidget* parent, ControlEvents events = {});
 
+// Per control, what the mirror last gave it of what only the mirror sets: an unchanged caption,
+// colour or hint then costs a comparison, not a conversion for the toolkit.
+struct ShownValues {
+    std::optional<std::string> text, hint;
+    std::optional<Color> textColor;
+};
+
 // Copies what `tie` shows of a model to the widget MakeWidget made of a control of that kind,
-// touching only what differs.
-void MirrorTie(layout::Kind kind, QWidget* widget, const FormTie& tie);
+// touching only what differs from `shown`.
+void MirrorTie(layout::Kind kind, QWidget* widget, const FormTie& tie, ShownValues& shown);
 
 }  // namespace ts

@@ -10,6 +10,7 @@
 #include "app/form_binding.h"
 #include "app/station.h"
 #include "app/window_ticks.h"
+#include "form_widgets.h"
 #include "menu_bar.h"
 
 class QLabel;
@@ -85,13 +86,7 @@ private:
     // One widget and one tie per control of the description, in its order.
     std::vector<QWidget*> widgets_;
     std::vector<FormTie> ties_;
-    // Per control, what the mirror last gave it of what only the mirror sets: an unchanged
-    // caption, colour or hint then costs a comparison, not a conversion for the toolkit.
-    struct Shown {
-        std::optional<std::string> text, hint;
-        std::optional<Color> textColor;
-    };
-    std::vector<Shown> shown_;
+    std::vector<ShownValues> shown_;
     StripChart* chart_ = nullptr;
     QLabel* resultFileName_ = nullptr;
 

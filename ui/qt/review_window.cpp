@@ -42,6 +42,7 @@ TFR::TFR(QWidget* parent) : QWidget(parent, Qt::Window), model_(*this) {
                      Dispatch(control.handler, control.index);
                  }}));
         ties_.push_back(TieOf(model_.form, control));
+        shown_.emplace_back();
     }
     chart_ = findChild<ReviewChart*>("ReviewChart");
     chart_->setModel(&model_, [this] { ApplyForm(); });
@@ -86,7 +87,7 @@ void TFR::changeEvent(QEvent* event) {
 void TFR::ApplyForm() {
     const auto& controls = layout::ReviewWindowControls();
     for (std::size_t i = 0; i < widgets_.size(); ++i)
-        MirrorTie(controls[i].kind, widgets_[i], ties_[i]);
+        MirrorTie(controls[i].kind, widgets_[i], ties_[i], shown_[i]);
 }
 
 void TFR::ShowMessage(std::string_view text) {

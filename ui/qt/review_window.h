@@ -6,6 +6,7 @@
 
 #include "app/form_binding.h"
 #include "app/review_model.h"
+#include "form_widgets.h"
 
 class QTimer;
 
@@ -44,6 +45,7 @@ private:
     ReviewModel model_;
     std::vector<QWidget*> widgets_;
     std::vector<FormTie> ties_;
+    std::vector<ShownValues> shown_;
     ReviewChart* chart_ = nullptr;
     QTimer* timer_ = nullptr;
 };
