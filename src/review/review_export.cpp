@@ -68,7 +68,9 @@ std::size_t FormatMean(double value, char* out) {
 std::size_t FormatFileValue(double value, char* out) { return FormatReadout(value, '.', out); }
 
 std::size_t FormatIsoTime(std::int64_t startSeconds, std::int64_t timeNs, char* out) {
-    const std::int64_t ms = timeNs / 1'000'000;
+    // To the nearest millisecond: a record at 150 s is written 149.99999904 s after its start
+    // (days with ten decimals), and shows as the second it was.
+    const std::int64_t ms = (timeNs + 500'000) / 1'000'000;
     const LocalDateTime t = DateTimeOfSeconds(startSeconds + ms / 1000);
     std::size_t n = Padded(t.Year, 4, out);
     out[n++] = '-';

@@ -101,10 +101,11 @@ TEST(TrendFileProgram, ExportWritesEveryRecordOrMeansPerStretch) {
     const auto records = chain.Between(100, 1100);
     ASSERT_EQ(rows.size(), records.size() + 1);
     EXPECT_EQ(rows[0], "time,elapsed_s,CH2,CH5");
+    // The clock to the nearest millisecond: the file's days put 100 s a little below it.
+    const long long ms = std::llround(records[0].first * 1000);
     char first[200];
-    std::snprintf(first, sizeof first, "2026-07-04T11:51:%02d.%03d,%.6f,%s,%s",
-                  40 + static_cast<int>(records[0].first) - 100,
-                  static_cast<int>(std::fmod(records[0].first, 1) * 1000), records[0].first,
+    std::snprintf(first, sizeof first, "2026-07-04T11:51:%02lld.%03lld,%.6f,%s,%s",
+                  40 + ms / 1000 - 100, ms % 1000, records[0].first,
                   FormatReadout(records[0].second.value[1], '.').c_str(),
                   FormatReadout(records[0].second.value[4], '.').c_str());
     EXPECT_EQ(rows[1], first);
