@@ -166,7 +166,8 @@ private:
     }
 
     // In the run to be killed: records, says so and waits for the end. Never returns: should
-    // the kill not come, the run ends by itself with its parent, without a word either way.
+    // the kill not come, the run ends by itself when its parent does or two minutes on, without
+    // a word either way.
     template <typename Record>
     [[noreturn]] static void BeKilledAfter(const Record& record) {
         record();
@@ -232,6 +233,7 @@ private:
         return recorded;
     }
 
+    // Test names are plain ASCII.
     static std::wstring Wide(const char* text) {
         return std::wstring(text, text + std::strlen(text));
     }
