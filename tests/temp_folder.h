@@ -13,7 +13,15 @@ namespace ts {
 // in it when the object goes.
 class TempFolder {
 public:
-    TempFolder() {
+    TempFolder() : TempFolder(nullptr) {}
+    // `existing`, made by another process (the test that started this one), used and left in
+    // place when the object goes; a fresh folder as above when it is null.
+    explicit TempFolder(const char* existing) {
+        if (existing != nullptr) {
+            path_ = existing;
+            return;
+        }
+        owned_ = true;
         // A name nobody holds yet, made without mkdtemp, which Windows lacks.
         std::random_device random;
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
@@ -30,13 +38,14 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder() {
         std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+        if (owned_ && !path_.empty()) std::filesystem::remove_all(path_, ignored);
     }
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
 private:
     std::string path_;
+    bool owned_ = false;
 };
 
 }  // namespace ts

@@ -121,40 +121,47 @@ TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
 }
 
 // Whatever stands in the way, nothing is lost and nothing starts by itself: the hint says why.
-TEST_F(RecordingResumeTest, ANoteThatCannotBeFollowedIsToldInTheHintAndChangesNothing) {
-    struct Case {
-        const char* what;
-        std::string note;  // written over the note the cut recording left; empty: kept
-        bool removeCutFile;
-        std::string_view told;
-    };
+struct UnfollowableNote {
+    const char* what;
+    enum Spoil { kCutInHalf, kNotANumber, kCutFileGone } spoil;
+    std::string_view told;
+};
+
+class UnfollowableNoteTest : public RecordingResumeTest,
+                             public ::testing::WithParamInterface<UnfollowableNote> {};
+
+TEST_P(UnfollowableNoteTest, IsToldInTheHintAndChangesNothing) {
+    const UnfollowableNote& c = GetParam();
+    RecordAndKill("result.txt", 1);
     ResumeNote valid;
     valid.choice = 1;
     valid.channels = {true, false, false, false, false, false};
     valid.resultPath = valid.firstPath = Path("result.txt");
     const std::string whole = FormatResumeNote(valid);
-    for (const Case& c :
-         {Case{"damaged", whole.substr(0, whole.size() / 2), false, text::kNoteResumeDamaged},
-          Case{"not a number", "x" + whole, false, text::kNoteResumeDamaged},
-          Case{"cut file gone", "", true, text::kNoteResumeFileGone}}) {
-        SCOPED_TRACE(c.what);
-        RecordAndKill("result.txt", 1);
-        if (!c.note.empty()) WriteAll(NotePath(), c.note);
-        if (c.removeCutFile) std::filesystem::remove(Path("result.txt"));
-        const std::string cutFile = ReadAll(Path("result.txt"));
-        const std::string note = ReadAll(NotePath());
+    if (c.spoil == UnfollowableNote::kCutInHalf)
+        WriteAll(NotePath(), whole.substr(0, whole.size() / 2));
+    if (c.spoil == UnfollowableNote::kNotANumber) WriteAll(NotePath(), "x" + whole);
+    if (c.spoil == UnfollowableNote::kCutFileGone) std::filesystem::remove(Path("result.txt"));
+    const std::string cutFile = ReadAll(Path("result.txt"));
+    const std::string note = ReadAll(NotePath());
 
-        Start();
-        Tick(2);
-        EXPECT_FALSE(st().recording.RecordingActive);
-        EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, c.told));
-        EXPECT_TRUE(run->ui.boxes.empty());
-        EXPECT_EQ(ReadAll(Path("result.txt")), cutFile);
-        EXPECT_EQ(ReadAll(NotePath()), note);
-        EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
-        std::filesystem::remove(NotePath());
-    }
+    Start();
+    Tick(2);
+    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, c.told));
+    EXPECT_TRUE(run->ui.boxes.empty());
+    EXPECT_EQ(ReadAll(Path("result.txt")), cutFile);
+    EXPECT_EQ(ReadAll(NotePath()), note);
+    EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Notes, UnfollowableNoteTest,
+    ::testing::Values(
+        UnfollowableNote{"Damaged", UnfollowableNote::kCutInHalf, text::kNoteResumeDamaged},
+        UnfollowableNote{"NotANumber", UnfollowableNote::kNotANumber, text::kNoteResumeDamaged},
+        UnfollowableNote{"CutFileGone", UnfollowableNote::kCutFileGone, text::kNoteResumeFileGone}),
+    [](const ::testing::TestParamInfo<UnfollowableNote>& info) { return info.param.what; });
 
 }  // namespace
 }  // namespace ts
