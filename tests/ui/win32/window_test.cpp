@@ -842,6 +842,8 @@ TEST(Win32Review, AnUnreadableRecordingIsToldAndOpensNoWindow) {
     ASSERT_FALSE(rig.person.boxTexts.empty());
     EXPECT_EQ(rig.person.boxTexts.back().rfind("  Не удалось открыть запись: ", 0), 0u);
     EXPECT_TRUE(rig.window->Reviews().empty());
+}
+
 // The chart's picture as it would show now, pixel by pixel.
 std::vector<std::uint32_t> PictureOf(win32::StripChart& chart, int width, int height) {
     BITMAPINFO format{};
