@@ -282,6 +282,9 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
         const char* const lf = bytes + m[Fields];
         const char* at[Fields + 1];
         std::uint64_t bad = static_cast<unsigned char>(*lf) ^ static_cast<unsigned>('\n');
+#if defined(__GNUC__)
+#pragma GCC unroll 6
+#endif
         for (int i = 0; i < Fields; ++i) {
             at[i] = bytes + m[i];
             bad |= static_cast<unsigned char>(*at[i]) ^ static_cast<unsigned>(' ');
@@ -306,6 +309,9 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
             static_cast<std::int64_t>(units) * kNanosecondsPerFileUnit;
         out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
         auto& milli = out.milli[static_cast<std::size_t>(count)];
+#if defined(__GNUC__)
+#pragma GCC unroll 6
+#endif
         for (int i = 0; i < Fields; ++i) {
             // The eight bytes that end the field: up to four integer digits, the separator at
             // byte 4, three decimals; the bytes before the digits are cleared.

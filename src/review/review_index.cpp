@@ -283,24 +283,46 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
         if (state.ended == 0 && (offset != 0 || out.lines >= 2)) {
             // As many lines of the common form as there are, many at a time.
             const std::size_t used = ReadCommonLines(bytes + at, size - at, part.fields, common);
-            for (int l = 0; l < common.count; ++l) {
+            for (int l = 0; l < common.count;) {
                 const auto i = static_cast<std::size_t>(l);
-                ++out.lines;
                 const std::int64_t elapsedNs = common.elapsedNs[i];
                 if (elapsedNs < state.lastElapsed) {
+                    ++out.lines;
                     damaged();  // back in time: no record of this recording
+                    ++l;
                     continue;
                 }
-                blockFor(elapsedNs, at + common.start[i]);
+                // The lines after it in time order, up to the block's end, folded in together.
+                RecordingIndex::Block& b = blockFor(elapsedNs, at + common.start[i]);
+                int last = l + 1;
+                const int most =
+                    std::min(common.count,
+                             l + static_cast<int>(RecordingIndex::kBlockRecords - b.records) + 1);
+                while (last < most && common.elapsedNs[static_cast<std::size_t>(last)] >=
+                                          common.elapsedNs[static_cast<std::size_t>(last - 1)]) {
+                    ++last;
+                }
+                const auto n = static_cast<std::uint32_t>(last - l);
+                state.lastElapsed = common.elapsedNs[static_cast<std::size_t>(last - 1)];
+                b.lastNs = part.offsetNs + state.lastElapsed;
+                b.records += n - 1;
+                b.children += n - 1;
+                out.lines += n;
                 for (int f = 0; f < part.fields; ++f) {
                     const auto fi = static_cast<std::size_t>(f);
-                    const std::int64_t m = common.milli[i][fi];
-                    Thousandths& t = exact[fi];
-                    t.min = std::min(t.min, m);
-                    t.max = std::max(t.max, m);
-                    t.sum += m;
-                    ++t.count;
+                    std::int64_t lo = exact[fi].min, hi = exact[fi].max, sum = 0;
+                    for (int k = l; k < last; ++k) {
+                        const std::int64_t m = common.milli[static_cast<std::size_t>(k)][fi];
+                        lo = std::min(lo, m);
+                        hi = std::max(hi, m);
+                        sum += m;
+                    }
+                    exact[fi].min = lo;
+                    exact[fi].max = hi;
+                    exact[fi].sum += sum;
+                    exact[fi].count += n;
                 }
+                l = last;
             }
             at += used;
             if (common.count == CommonLines::kMostLines) continue;
