@@ -229,6 +229,9 @@ inline std::uint64_t MarkBits(const char* p) {
     const __m128i blank = _mm_set1_epi8(' ');
     const __m128i lf = _mm_set1_epi8('\n');
     std::uint64_t bits = 0;
+#if defined(__GNUC__)
+#pragma GCC unroll 4
+#endif
     for (int k = 0; k < 4; ++k) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
         const int m =
@@ -268,6 +271,9 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
             std::uint32_t* o = marks + have;
             // Eight at a time without a branch each: a spent `bits` writes past the last one.
             do {
+#if defined(__GNUC__)
+#pragma GCC unroll 8
+#endif
                 for (int i = 0; i < 8; ++i) {
                     *o = base + static_cast<std::uint32_t>(
                                     std::countr_zero(bits | (std::uint64_t{1} << 63)));
@@ -305,8 +311,9 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
                                      (ff & 0xFFFFFFFFu) * 10000 + (ff >> 32)) *
                                         100 +
                                     ((f2 >> 48) & 0xFF) * 10 + (f2 >> 56);
+        // In unsigned arithmetic: a line found bad below may have made any number of it.
         out.elapsedNs[static_cast<std::size_t>(count)] =
-            static_cast<std::int64_t>(units) * kNanosecondsPerFileUnit;
+            static_cast<std::int64_t>(units * static_cast<std::uint64_t>(kNanosecondsPerFileUnit));
         out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
         auto& milli = out.milli[static_cast<std::size_t>(count)];
 #if defined(__GNUC__)

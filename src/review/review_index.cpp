@@ -830,8 +830,21 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
             }
         }
         const Part& part = parts_[partIndex];
+        // The pass's own choice of records: none whose time goes back, none after the end line.
+        std::int64_t lastElapsed = std::numeric_limits<std::int64_t>::min();
+        bool ended = false;
+        const auto take = [&](std::string_view line, RecordLine& record) {
+            if (ParseRecordLine(line, part.fields, record)) {
+                if (record.elapsedNs < lastElapsed) return false;
+                lastElapsed = record.elapsedNs;
+                return true;
+            }
+            const LineKind kind = StampedLineKind(line);
+            ended = kind == LineKind::Stop || kind == LineKind::Interrupted;
+            return false;
+        };
         std::uint64_t at = begin;
-        while (at < end) {
+        while (at < end && !ended) {
             const std::size_t want =
                 static_cast<std::size_t>(std::min<std::uint64_t>(end - at, readBuffer_.size()));
             const std::ptrdiff_t got = reader->ReadAt(at, readBuffer_.data(), want);
@@ -841,8 +854,7 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
             std::size_t whole = ForEachLine(readBuffer_.data(), static_cast<std::size_t>(got),
                                             [&](std::string_view line, std::size_t) {
                                                 RecordLine record;
-                                                if (!ParseRecordLine(line, part.fields, record))
-                                                    return true;
+                                                if (!take(line, record)) return !ended;
                                                 const Record r = RecordOf(
                                                     record, part, static_cast<int>(partIndex));
                                                 if (r.timeNs >= toNs) {
@@ -861,7 +873,7 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
                 RecordLine record;
                 const std::string_view line =
                     WithoutCr({readBuffer_.data(), static_cast<std::size_t>(got)});
-                if (ParseRecordLine(line, part.fields, record)) {
+                if (take(line, record)) {
                     const Record r = RecordOf(record, part, static_cast<int>(partIndex));
                     if (r.timeNs >= fromNs && r.timeNs < toNs && !visit(r)) return false;
                 }
