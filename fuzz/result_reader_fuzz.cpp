@@ -66,6 +66,43 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
+    // Many lines at a time: every line so read is read the same one by one, and what is left
+    // begins a line.
+    std::string padded(bytes);
+    padded.append(ts::review::kCommonLinesReadPast, '\n');
+    static ts::review::CommonLines common;
+    for (int fields = 1; fields <= ts::kChannels; ++fields) {
+        for (std::size_t at = 0; at < size;) {
+            const std::size_t used =
+                ts::review::ReadCommonLines(padded.data() + at, size - at, fields, common);
+            if (used > size - at || (used == 0) != (common.count == 0)) __builtin_trap();
+            for (int l = 0; l < common.count; ++l) {
+                const std::size_t from = at + common.start[static_cast<std::size_t>(l)];
+                const std::size_t lf = bytes.find('\n', from);
+                if ((from != at && bytes[from - 1] != '\n') || lf >= at + used) __builtin_trap();
+                std::string_view line = bytes.substr(from, lf - from);
+                if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+                ts::review::RecordLine record;
+                if (!ts::review::ParseRecordLine(line, fields, record) ||
+                    record.elapsedNs != common.elapsedNs[static_cast<std::size_t>(l)]) {
+                    __builtin_trap();
+                }
+                for (int f = 0; f < fields; ++f) {
+                    const double v =
+                        static_cast<double>(common.milli[static_cast<std::size_t>(l)]
+                                                        [static_cast<std::size_t>(f)]) /
+                        1000.0;
+                    if (v != record.value[static_cast<std::size_t>(f)]) __builtin_trap();
+                }
+            }
+            if (used != 0) {
+                at += used;
+                continue;
+            }
+            const std::size_t lf = bytes.find('\n', at);
+            at = lf == std::string_view::npos ? size : lf + 1;
+        }
+    }
     // The whole of it behind a start line and a header, through the index.
     char path[] = "/tmp/result_reader_fuzz_XXXXXX";
     const int fd = ::mkstemp(path);

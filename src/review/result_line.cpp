@@ -1,8 +1,13 @@
 #include "review/result_line.h"
 
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <string>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "app/texts.h"
 
@@ -197,7 +202,172 @@ inline int ParseValueWide(const char*& p, const char* end, const char* readable,
     return ParseValue(p, end, value) ? 1 : 0;
 }
 
+constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+
+inline std::uint64_t Load8(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, sizeof x);
+    return x;
+}
+
+// Of eight bytes that were digits xor '0' where they are digits: the top bit of each byte
+// that was no digit (0 stays 0). `extra` is added to bytes that must be 0.
+inline std::uint64_t NotDigits(std::uint64_t t, std::uint64_t extra = 0) {
+    return ((t + 0x7676767676767676ull + extra) | t) & 0x8080808080808080ull;
+}
+
+// Eight digit values, the first in the lowest byte, as two four-digit numbers (low and high
+// half of the result).
+inline std::uint64_t FourDigitPairs(std::uint64_t t) {
+    t = (t * 10 + (t >> 8)) & 0x00FF00FF00FF00FFull;
+    return (t * 100 + (t >> 16)) & 0x0000FFFF0000FFFFull;
+}
+
+// Bit i set where byte i of the 64 at p is a blank or an LF.
+inline std::uint64_t MarkBits(const char* p) {
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i blank = _mm_set1_epi8(' ');
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::uint64_t bits = 0;
+#if defined(__GNUC__)
+#pragma GCC unroll 4
+#endif
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        const int m =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, lf)));
+        bits |= static_cast<std::uint64_t>(static_cast<unsigned>(m)) << (16 * k);
+    }
+    return bits;
+#else
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 64; ++i) {
+        bits |= static_cast<std::uint64_t>(p[i] == ' ' || p[i] == '\n') << i;
+    }
+    return bits;
+#endif
+}
+
+// The lines of `Fields` values: the blanks and line ends are found 64 bytes at a time, then each
+// line is read without a branch but one, every check folded into `bad`.
+template <int Fields>
+std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
+    std::uint32_t* const marks = out.marks.data();
+    constexpr std::size_t kMarksSpare = 64 + 8;
+    std::size_t have = 0;     // marks found
+    std::size_t scanned = 0;  // bytes looked at for them
+    std::size_t k = 0;        // the first mark of the line being read
+    const char* s = bytes;    // its start
+    int count = 0;
+    while (count < CommonLines::kMostLines) {
+        while (have < k + Fields + 1) {
+            if (scanned >= size || have + kMarksSpare > out.marks.size()) {
+                out.count = count;
+                return static_cast<std::size_t>(s - bytes);
+            }
+            std::uint64_t bits = MarkBits(bytes + scanned);
+            if (size - scanned < 64) bits &= (std::uint64_t{1} << (size - scanned)) - 1;
+            const auto base = static_cast<std::uint32_t>(scanned);
+            std::uint32_t* o = marks + have;
+            // Eight at a time without a branch each: a spent `bits` writes past the last one.
+            do {
+#if defined(__GNUC__)
+#pragma GCC unroll 8
+#endif
+                for (int i = 0; i < 8; ++i) {
+                    *o = base + static_cast<std::uint32_t>(
+                                    std::countr_zero(bits | (std::uint64_t{1} << 63)));
+                    o += bits != 0;
+                    bits &= bits - 1;
+                }
+            } while (bits != 0);
+            have = static_cast<std::size_t>(o - marks);
+            scanned += 64;
+        }
+        const std::uint32_t* m = marks + k;
+        const char* const lf = bytes + m[Fields];
+        const char* at[Fields + 1];
+        std::uint64_t bad = static_cast<unsigned char>(*lf) ^ static_cast<unsigned>('\n');
+#if defined(__GNUC__)
+#pragma GCC unroll 6
+#endif
+        for (int i = 0; i < Fields; ++i) {
+            at[i] = bytes + m[i];
+            bad |= static_cast<unsigned char>(*at[i]) ^ static_cast<unsigned>(' ');
+        }
+        at[Fields] = lf - (lf[-1] == '\r');
+        // The time: one to five digits of days, the separator, ten decimals.
+        const std::ptrdiff_t days = at[0] - 11 - s;
+        if (bad != 0 || days < 1) break;
+        bad |= static_cast<std::uint64_t>(days - 1) > 4;
+        const std::uint64_t d = (Load8(s) ^ kZeros) << ((64 - 8 * days) & 63);
+        const std::uint64_t f8 = Load8(at[0] - 10) ^ kZeros;
+        const std::uint64_t f2 = (Load8(at[0] - 8) ^ kZeros) & 0xFFFF000000000000ull;
+        bad |= NotDigits(d) | NotDigits(f8) | NotDigits(f2) |
+               ((static_cast<unsigned char>(at[0][-11]) & 0xFDu) ^ 0x2Cu);
+        const std::uint64_t dd = FourDigitPairs(d);
+        const std::uint64_t ff = FourDigitPairs(f8);
+        const std::uint64_t units = (((dd & 0xFFFFFFFFu) * 10000 + (dd >> 32)) * 100'000'000 +
+                                     (ff & 0xFFFFFFFFu) * 10000 + (ff >> 32)) *
+                                        100 +
+                                    ((f2 >> 48) & 0xFF) * 10 + (f2 >> 56);
+        // In unsigned arithmetic: a line found bad below may have made any number of it.
+        out.elapsedNs[static_cast<std::size_t>(count)] =
+            static_cast<std::int64_t>(units * static_cast<std::uint64_t>(kNanosecondsPerFileUnit));
+        out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
+        auto& milli = out.milli[static_cast<std::size_t>(count)];
+#if defined(__GNUC__)
+#pragma GCC unroll 6
+#endif
+        for (int i = 0; i < Fields; ++i) {
+            // The eight bytes that end the field: up to four integer digits, the separator at
+            // byte 4, three decimals; the bytes before the digits are cleared.
+            const char* const from = at[i] + 1;
+            const char* const to = at[i + 1];
+            const std::int64_t negative = *from == '-';
+            const std::ptrdiff_t digits = to - from - 4 - negative;
+            bad |= static_cast<std::uint64_t>(digits - 1) > 3;
+            std::uint64_t t =
+                (Load8(to - 8) ^ kZeros) & (~std::uint64_t{0} << ((32 - 8 * digits) & 63));
+            // ',' and '.' both become 0 at byte 4, anything else not.
+            t = (t ^ (std::uint64_t{0x1C} << 32)) & ~(std::uint64_t{0x02} << 32);
+            bad |= NotDigits(t, std::uint64_t{0x09} << 32);
+            const std::uint64_t pairs = FourDigitPairs(t);
+            const auto value =
+                static_cast<std::int64_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
+            milli[static_cast<std::size_t>(i)] = (value ^ -negative) + negative;
+        }
+        if (bad != 0) break;
+        ++count;
+        k += Fields + 1;
+        s = lf + 1;
+    }
+    out.count = count;
+    return static_cast<std::size_t>(s - bytes);
+}
+
 }  // namespace
+
+std::size_t ReadCommonLines(const char* bytes, std::size_t size, int fields, CommonLines& out) {
+    out.count = 0;
+    if constexpr (std::endian::native != std::endian::little) return 0;
+    switch (fields) {
+        case 1:
+            return ReadCommon<1>(bytes, size, out);
+        case 2:
+            return ReadCommon<2>(bytes, size, out);
+        case 3:
+            return ReadCommon<3>(bytes, size, out);
+        case 4:
+            return ReadCommon<4>(bytes, size, out);
+        case 5:
+            return ReadCommon<5>(bytes, size, out);
+        case 6:
+            return ReadCommon<6>(bytes, size, out);
+        default:
+            return 0;
+    }
+}
 
 bool ParseRecordLine(std::string_view line, int fields, RecordLine& out, const char* readable,
                      bool thousandths) {

@@ -27,6 +27,28 @@ struct RecordLine {
     std::uint8_t inMilli = 0;
 };
 
+// Record lines of the common form read many at a time: the time with ten decimals, then values
+// of one to four integer digits and three decimals, either separator, each value in thousandths.
+struct CommonLines {
+    static constexpr int kMostLines = 256;
+    int count = 0;
+    std::array<std::uint32_t, kMostLines> start{};  // of each line, from the bytes given
+    std::array<std::int64_t, kMostLines> elapsedNs{};
+    std::array<std::array<std::int64_t, kChannels>, kMostLines> milli{};
+    // Where the blanks and line ends lie, found many bytes at a time.
+    std::array<std::uint32_t, 2048> marks{};
+};
+
+// Bytes after the end that ReadCommonLines may look at (and must be readable).
+constexpr std::size_t kCommonLinesReadPast = 64;
+
+// Reads the record lines of exactly `fields` values (1 to 6) of the common form from the start
+// of `bytes`, each ending in LF (a CR before it dropped), up to the first line of any other
+// form, the end (`size`) or a full `out`. Returns the bytes of the lines read. Every line it
+// reads, ParseRecordLine reads the same; a line it leaves may still be a record of another
+// form. The kCommonLinesReadPast bytes after `size` must be readable.
+std::size_t ReadCommonLines(const char* bytes, std::size_t size, int fields, CommonLines& out);
+
 enum class LineKind { Record, Start, Header, Stop, Interrupted, Damaged };
 
 // Reads a record line (without its CR LF) of exactly `fields` values. Either decimal

@@ -184,11 +184,13 @@ struct ChunkResult {
     std::uint64_t firstDamaged = 0;  // its line within the stretch, from 1
     std::int64_t firstElapsed = -1;
     ChunkState state;
+    // Room for the lines read many at a time, kept from stretch to stretch.
+    std::unique_ptr<CommonLines> common = std::make_unique<CommonLines>();
 };
 
 // Reads the lines of `bytes` (whole lines, the first at `offset` of part `partIndex`) into
 // blocks, going on from `state`. The start line and the header, read at the open, are the
-// first two lines of a part.
+// first two lines of a part. The kCommonLinesReadPast bytes after `size` must be readable.
 void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const Part& part,
                 std::uint32_t partIndex, ChunkState state, ChunkResult& out) {
     out.blocks.clear();
@@ -202,7 +204,9 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
     // The values of the common form are summed and compared in thousandths, exactly, and
     // become doubles once a block; each field's own, so in field order.
     struct Thousandths {
-        std::int64_t min = 0, max = 0, sum = 0;
+        std::int64_t min = std::numeric_limits<std::int64_t>::max();
+        std::int64_t max = std::numeric_limits<std::int64_t>::min();
+        std::int64_t sum = 0;
         std::uint32_t count = 0;
     };
     std::array<Thousandths, kChannels> exact{};
@@ -222,24 +226,36 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
             t = {};
         }
     };
+    // The block a record at `elapsedNs` (its line at `at`) goes into.
+    const auto blockFor = [&](std::int64_t elapsedNs, std::size_t at) -> RecordingIndex::Block& {
+        if (out.firstElapsed < 0) out.firstElapsed = elapsedNs;
+        state.lastElapsed = elapsedNs;
+        if (out.blocks.empty() || out.blocks.back().records == RecordingIndex::kBlockRecords) {
+            settle();
+            RecordingIndex::Block b;
+            b.firstNs = part.offsetNs + elapsedNs;
+            b.offset = offset + at;
+            b.part = partIndex;
+            out.blocks.push_back(b);
+        }
+        RecordingIndex::Block& b = out.blocks.back();
+        b.lastNs = part.offsetNs + elapsedNs;
+        ++b.records;
+        ++b.children;
+        return b;
+    };
+    const auto damaged = [&] {
+        if (out.damaged++ == 0) out.firstDamaged = out.lines;
+    };
+    // A line of any form, read on its own.
     const char* const readable = bytes + size;
-    ForEachLine(bytes, size, [&](std::string_view line, std::size_t at) {
+    const auto anyLine = [&](std::string_view line, std::size_t at) {
         ++out.lines;
-        if (offset == 0 && out.lines <= 2) return true;
+        if (offset == 0 && out.lines <= 2) return;
         RecordLine record;
         if (state.ended == 0 && ParseRecordLine(line, part.fields, record, readable, true) &&
             record.elapsedNs >= state.lastElapsed) {
-            if (out.firstElapsed < 0) out.firstElapsed = record.elapsedNs;
-            state.lastElapsed = record.elapsedNs;
-            if (out.blocks.empty() || out.blocks.back().records == RecordingIndex::kBlockRecords) {
-                settle();
-                RecordingIndex::Block b;
-                b.firstNs = part.offsetNs + record.elapsedNs;
-                b.offset = offset + at;
-                b.part = partIndex;
-                out.blocks.push_back(b);
-            }
-            RecordingIndex::Block& b = out.blocks.back();
+            RecordingIndex::Block& b = blockFor(record.elapsedNs, at);
             for (int f = 0; f < part.fields; ++f) {
                 const auto i = static_cast<std::size_t>(f);
                 if ((record.inMilli & (1u << f)) == 0) {
@@ -247,25 +263,80 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
                     continue;
                 }
                 Thousandths& t = exact[i];
-                const std::int64_t m = record.milli[i];
-                t.min = t.count == 0 || m < t.min ? m : t.min;
-                t.max = t.count == 0 || m > t.max ? m : t.max;
-                t.sum += m;
+                t.min = std::min(t.min, record.milli[i]);
+                t.max = std::max(t.max, record.milli[i]);
+                t.sum += record.milli[i];
                 ++t.count;
             }
-            b.lastNs = part.offsetNs + record.elapsedNs;
-            ++b.records;
-            ++b.children;
-            return true;
+            return;
         }
         const LineKind kind = StampedLineKind(line);
         if ((kind == LineKind::Stop || kind == LineKind::Interrupted) && state.ended == 0) {
             state.ended = kind == LineKind::Stop ? 1 : 2;
-            return true;
+            return;
         }
-        if (out.damaged++ == 0) out.firstDamaged = out.lines;
-        return true;
-    });
+        damaged();
+    };
+    CommonLines& common = *out.common;
+    std::size_t at = 0;
+    while (at < size) {
+        if (state.ended == 0 && (offset != 0 || out.lines >= 2)) {
+            // As many lines of the common form as there are, many at a time.
+            const std::size_t used = ReadCommonLines(bytes + at, size - at, part.fields, common);
+            for (int l = 0; l < common.count;) {
+                const auto i = static_cast<std::size_t>(l);
+                const std::int64_t elapsedNs = common.elapsedNs[i];
+                if (elapsedNs < state.lastElapsed) {
+                    ++out.lines;
+                    damaged();  // back in time: no record of this recording
+                    ++l;
+                    continue;
+                }
+                // The lines after it in time order, up to the block's end, folded in together.
+                RecordingIndex::Block& b = blockFor(elapsedNs, at + common.start[i]);
+                int last = l + 1;
+                const int most =
+                    std::min(common.count,
+                             l + static_cast<int>(RecordingIndex::kBlockRecords - b.records) + 1);
+                while (last < most && common.elapsedNs[static_cast<std::size_t>(last)] >=
+                                          common.elapsedNs[static_cast<std::size_t>(last - 1)]) {
+                    ++last;
+                }
+                const auto n = static_cast<std::uint32_t>(last - l);
+                state.lastElapsed = common.elapsedNs[static_cast<std::size_t>(last - 1)];
+                b.lastNs = part.offsetNs + state.lastElapsed;
+                b.records += n - 1;
+                b.children += n - 1;
+                out.lines += n;
+                for (int f = 0; f < part.fields; ++f) {
+                    const auto fi = static_cast<std::size_t>(f);
+                    std::int64_t lo = exact[fi].min, hi = exact[fi].max, sum = 0;
+                    for (int k = l; k < last; ++k) {
+                        const std::int64_t m = common.milli[static_cast<std::size_t>(k)][fi];
+                        lo = std::min(lo, m);
+                        hi = std::max(hi, m);
+                        sum += m;
+                    }
+                    exact[fi].min = lo;
+                    exact[fi].max = hi;
+                    exact[fi].sum += sum;
+                    exact[fi].count += n;
+                }
+                l = last;
+            }
+            at += used;
+            if (common.count == CommonLines::kMostLines) continue;
+            if (at >= size) break;
+        }
+        // The next line, whatever its form.
+        const void* found = std::memchr(bytes + at, '\n', size - at);
+        if (found == nullptr) break;
+        const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
+        std::size_t end = lf;
+        if (end > at && bytes[end - 1] == '\r') --end;
+        anyLine(std::string_view(bytes + at, end - at), at);
+        at = lf + 1;
+    }
     settle();
     out.state = state;
 }
@@ -451,6 +522,79 @@ void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t 
     damage_.lines += r.damaged;
 }
 
+namespace {
+
+// The pass's second thread, kept for as long as the pass runs: a thread started for each
+// stretch would cost more than a small stretch takes to read.
+class SecondThread {
+public:
+    SecondThread() = default;
+    SecondThread(const SecondThread&) = delete;
+    SecondThread& operator=(const SecondThread&) = delete;
+    ~SecondThread() {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    // Runs `job` there, or here and now when no thread can be had; `job` must stay until
+    // Wait returns.
+    template <typename F>
+    void Start(F& job) {
+        if (!thread_.joinable() && !alone_) {
+            try {
+                thread_ = std::thread([this] { Run(); });
+            } catch (const std::system_error&) {
+                alone_ = true;
+            }
+        }
+        if (alone_) {
+            job();
+            return;
+        }
+        {
+            std::lock_guard lock(mutex_);
+            context_ = &job;
+            run_ = [](void* context) { (*static_cast<F*>(context))(); };
+            pending_ = true;
+        }
+        wake_.notify_all();
+    }
+
+    void Wait() {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return !pending_; });
+    }
+
+private:
+    void Run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return pending_ || quit_; });
+            if (quit_) return;
+            lock.unlock();
+            run_(context_);
+            lock.lock();
+            pending_ = false;
+            wake_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    void (*run_)(void*) = nullptr;
+    void* context_ = nullptr;
+    bool pending_ = false;
+    bool quit_ = false;
+    bool alone_ = false;
+    std::thread thread_;
+};
+
+}  // namespace
+
 void RecordingIndex::RunPass() {
     // Two stretches at a time, one read on a second thread, both folded in in file order.
     constexpr int kStretches = 2;
@@ -460,9 +604,11 @@ void RecordingIndex::RunPass() {
         stretch = std::max<std::size_t>(options_.stretchBytes, 2);
     }
     std::array<std::vector<char>, kStretches> buffers;
-    for (auto& b : buffers) b.resize(stretch + 1);  // room for a last line's line end
+    // Room for a last line's line end, and for the reading of lines that looks past the end.
+    for (auto& b : buffers) b.resize(stretch + 1 + kCommonLinesReadPast);
     std::vector<char> carry(stretch);
     std::array<ChunkResult, kStretches> results;
+    SecondThread second;
     for (std::size_t partIndex = 0;; ++partIndex) {
         Part part;
         {
@@ -525,22 +671,15 @@ void RecordingIndex::RunPass() {
                 sizes[static_cast<std::size_t>(k)] = whole - start;
                 offset += whole;
             }
-            // Read the stretches, the first on a thread of its own.
-            std::thread second;
-            const auto readSecond = [&] {
+            // Read the stretches, the second on the second thread.
+            auto readSecond = [&] {
                 ParseChunk(buffers[1].data(), sizes[1], offsets[1], part, p, ChunkState{},
                            results[1]);
             };
-            if (sizes[1] != 0) {
-                try {
-                    second = std::thread(readSecond);
-                } catch (const std::system_error&) {
-                    readSecond();  // no thread to be had: one after the other
-                }
-            }
+            if (sizes[1] != 0) second.Start(readSecond);
             if (sizes[0] != 0)
                 ParseChunk(buffers[0].data(), sizes[0], offsets[0], part, p, state, results[0]);
-            if (second.joinable()) second.join();
+            if (sizes[1] != 0) second.Wait();
             for (std::size_t k = 0; k < kStretches; ++k) {
                 if (longLine[k]) {
                     ChunkResult damaged;
@@ -691,8 +830,21 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
             }
         }
         const Part& part = parts_[partIndex];
+        // The pass's own choice of records: none whose time goes back, none after the end line.
+        std::int64_t lastElapsed = std::numeric_limits<std::int64_t>::min();
+        bool ended = false;
+        const auto take = [&](std::string_view line, RecordLine& record) {
+            if (ParseRecordLine(line, part.fields, record)) {
+                if (record.elapsedNs < lastElapsed) return false;
+                lastElapsed = record.elapsedNs;
+                return true;
+            }
+            const LineKind kind = StampedLineKind(line);
+            ended = kind == LineKind::Stop || kind == LineKind::Interrupted;
+            return false;
+        };
         std::uint64_t at = begin;
-        while (at < end) {
+        while (at < end && !ended) {
             const std::size_t want =
                 static_cast<std::size_t>(std::min<std::uint64_t>(end - at, readBuffer_.size()));
             const std::ptrdiff_t got = reader->ReadAt(at, readBuffer_.data(), want);
@@ -702,8 +854,7 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
             std::size_t whole = ForEachLine(readBuffer_.data(), static_cast<std::size_t>(got),
                                             [&](std::string_view line, std::size_t) {
                                                 RecordLine record;
-                                                if (!ParseRecordLine(line, part.fields, record))
-                                                    return true;
+                                                if (!take(line, record)) return !ended;
                                                 const Record r = RecordOf(
                                                     record, part, static_cast<int>(partIndex));
                                                 if (r.timeNs >= toNs) {
@@ -722,7 +873,7 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
                 RecordLine record;
                 const std::string_view line =
                     WithoutCr({readBuffer_.data(), static_cast<std::size_t>(got)});
-                if (ParseRecordLine(line, part.fields, record)) {
+                if (take(line, record)) {
                     const Record r = RecordOf(record, part, static_cast<int>(partIndex));
                     if (r.timeNs >= fromNs && r.timeNs < toNs && !visit(r)) return false;
                 }

@@ -222,6 +222,10 @@ TEST(RecordingIndex, DamagedLinesAreCountedNotSkipped) {
             EXPECT_EQ(index.Damaged().lines, 2u);
             EXPECT_EQ(index.Damaged().firstLine, 703u);
             CheckSummary(index.Summarize(0, kAll), Expect(shape, records, 0, 0, kAll), "around");
+            // Read back from the file, the same records and no other.
+            std::size_t walked = 0;
+            index.ForEachRecord(0, kAll, [&](const Record&) { return ++walked, true; });
+            EXPECT_EQ(walked, records.size());
         }
 }
 
