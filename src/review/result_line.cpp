@@ -248,6 +248,35 @@ inline std::uint64_t MarkBits(const char* p) {
 #endif
 }
 
+#if defined(__SSE2__) || defined(_M_X64)
+// Four values at once, each from eight digit values as the line reading leaves them (up to
+// four integer digits, 0 for the separator, three decimals), in thousandths with their signs:
+// tens, hundreds and thousands by multiply-add of neighbouring lanes. Converted one by one,
+// the values took the greater part of the line reading's time.
+inline void ValuesOfFour(const std::uint64_t* digits, const std::int32_t* negative,
+                         std::int32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    // Weights of neighbouring 16-bit lanes: the first (lower) digit or group counts more.
+    const __m128i tens = _mm_set1_epi32(0x0001000A);
+    const __m128i hundreds = _mm_set1_epi32(0x00010064);
+    const __m128i thousands = _mm_set1_epi32(0x000103E8);
+    const auto groupsOfTwo = [&](std::uint64_t a, std::uint64_t b) {
+        const __m128i v = _mm_set_epi64x(static_cast<long long>(b), static_cast<long long>(a));
+        const __m128i pairs = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(v, zero), tens),
+                                              _mm_madd_epi16(_mm_unpackhi_epi8(v, zero), tens));
+        // Integer part and decimals of each, as 32-bit lanes.
+        return _mm_madd_epi16(pairs, hundreds);
+    };
+    const __m128i parts =
+        _mm_packs_epi32(groupsOfTwo(digits[0], digits[1]), groupsOfTwo(digits[2], digits[3]));
+    const __m128i values = _mm_madd_epi16(parts, thousands);
+    const __m128i sign =
+        _mm_sub_epi32(zero, _mm_set_epi32(negative[3], negative[2], negative[1], negative[0]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_sub_epi32(_mm_xor_si128(values, sign), sign));
+}
+#endif
+
 // The lines of `Fields` values: the blanks and line ends are found 64 bytes at a time, then each
 // line is read without a branch but one, every check folded into `bad`.
 template <int Fields>
@@ -315,7 +344,9 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
         out.elapsedNs[static_cast<std::size_t>(count)] =
             static_cast<std::int64_t>(units * static_cast<std::uint64_t>(kNanosecondsPerFileUnit));
         out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
-        auto& milli = out.milli[static_cast<std::size_t>(count)];
+        // Each field's digits, and its sign as 0 or 1; the lanes past the last field stay 0.
+        std::uint64_t fieldDigits[8] = {};
+        std::int32_t fieldNegative[8] = {};
 #if defined(__GNUC__)
 #pragma GCC unroll 6
 #endif
@@ -332,11 +363,21 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
             // ',' and '.' both become 0 at byte 4, anything else not.
             t = (t ^ (std::uint64_t{0x1C} << 32)) & ~(std::uint64_t{0x02} << 32);
             bad |= NotDigits(t, std::uint64_t{0x09} << 32);
-            const std::uint64_t pairs = FourDigitPairs(t);
-            const auto value =
-                static_cast<std::int64_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
-            milli[static_cast<std::size_t>(i)] = (value ^ -negative) + negative;
+            fieldDigits[i] = t;
+            fieldNegative[i] = static_cast<std::int32_t>(negative);
         }
+        std::int32_t* const milli = out.milli[static_cast<std::size_t>(count)].data();
+#if defined(__SSE2__) || defined(_M_X64)
+        ValuesOfFour(fieldDigits, fieldNegative, milli);
+        if constexpr (Fields > 4) ValuesOfFour(fieldDigits + 4, fieldNegative + 4, milli + 4);
+#else
+        for (int i = 0; i < Fields; ++i) {
+            const std::uint64_t pairs = FourDigitPairs(fieldDigits[i]);
+            const auto value =
+                static_cast<std::int32_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
+            milli[i] = (value ^ -fieldNegative[i]) + fieldNegative[i];
+        }
+#endif
         if (bad != 0) break;
         ++count;
         k += Fields + 1;

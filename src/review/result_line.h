@@ -34,7 +34,9 @@ struct CommonLines {
     int count = 0;
     std::array<std::uint32_t, kMostLines> start{};  // of each line, from the bytes given
     std::array<std::int64_t, kMostLines> elapsedNs{};
-    std::array<std::array<std::int64_t, kChannels>, kMostLines> milli{};
+    // Each line's values in thousandths, in field order; a row has room for two groups of
+    // four, as they are converted.
+    std::array<std::array<std::int32_t, 8>, kMostLines> milli{};
     // Where the blanks and line ends lie, found many bytes at a time.
     std::array<std::uint32_t, 2048> marks{};
 };

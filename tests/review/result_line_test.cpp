@@ -39,6 +39,7 @@ TEST(ResultLine, CommonFormIsReadAsTheLineByLineReadingReadsIt) {
         {"0,0000000000 -252,059 1,000", 2, true},
         {"12345.9999999999 9999.999 -0.001 0012.345", 3, true},
         {"1,0000000001 5,000 6,000 7,000 8,000 9,000 0,000", 6, true},
+        {"2,5000000000 -1,000 22,500 -333,333 4444,444 -9999,999 -0,001", 6, true},
         {"0.0416666667 -500.000", 1, true},
         {"0,0000000000 12345,678", 1, false},      // five integer digits
         {"0,0000000000 NAN", 1, false},            // the writer's word, no number
