@@ -280,7 +280,11 @@ inline void ValuesOfFour(const std::uint64_t* digits, const std::int32_t* negati
 // The lines of `Fields` values: the blanks and line ends are found 64 bytes at a time, then each
 // line is read without a branch but one, every check folded into `bad`.
 template <int Fields>
-std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline std::size_t
+ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
     std::uint32_t* const marks = out.marks.data();
     constexpr std::size_t kMarksSpare = 64 + 8;
     std::size_t have = 0;     // marks found
@@ -387,11 +391,8 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
     return static_cast<std::size_t>(s - bytes);
 }
 
-}  // namespace
-
-std::size_t ReadCommonLines(const char* bytes, std::size_t size, int fields, CommonLines& out) {
-    out.count = 0;
-    if constexpr (std::endian::native != std::endian::little) return 0;
+std::size_t ReadCommonAnyProcessor(const char* bytes, std::size_t size, int fields,
+                                   CommonLines& out) {
     switch (fields) {
         case 1:
             return ReadCommon<1>(bytes, size, out);
@@ -408,6 +409,51 @@ std::size_t ReadCommonLines(const char* bytes, std::size_t size, int fields, Com
         default:
             return 0;
     }
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define TS_WIDE_LINES 1
+// The same compiled again for the processors of the last decade: the bit instructions of BMI
+// and BMI2 find and clear the marks and shift without extra moves, and the SSE2 code gets the
+// three-operand AVX forms; a tenth less processor time. Chosen once, at run time.
+__attribute__((target("avx2,bmi,bmi2"))) std::size_t ReadCommonWide(const char* bytes,
+                                                                    std::size_t size, int fields,
+                                                                    CommonLines& out) {
+    switch (fields) {
+        case 1:
+            return ReadCommon<1>(bytes, size, out);
+        case 2:
+            return ReadCommon<2>(bytes, size, out);
+        case 3:
+            return ReadCommon<3>(bytes, size, out);
+        case 4:
+            return ReadCommon<4>(bytes, size, out);
+        case 5:
+            return ReadCommon<5>(bytes, size, out);
+        case 6:
+            return ReadCommon<6>(bytes, size, out);
+        default:
+            return 0;
+    }
+}
+
+bool HasWideInstructions() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+           __builtin_cpu_supports("bmi2");
+}
+#endif
+
+}  // namespace
+
+std::size_t ReadCommonLines(const char* bytes, std::size_t size, int fields, CommonLines& out) {
+    out.count = 0;
+    if constexpr (std::endian::native != std::endian::little) return 0;
+#ifdef TS_WIDE_LINES
+    static const bool wide = HasWideInstructions();
+    if (wide) return ReadCommonWide(bytes, size, fields, out);
+#endif
+    return ReadCommonAnyProcessor(bytes, size, fields, out);
 }
 
 bool ParseRecordLine(std::string_view line, int fields, RecordLine& out, const char* readable,
