@@ -44,6 +44,15 @@ struct CommonLines {
 // Bytes after the end that ReadCommonLines may look at (and must be readable).
 constexpr std::size_t kCommonLinesReadPast = 64;
 
+// The least, the greatest and the sum of the values of lines [from, to) of `lines` (at least
+// one), for the first `fields` fields.
+struct CommonSums {
+    std::array<std::int32_t, 8> min{};
+    std::array<std::int32_t, 8> max{};
+    std::array<std::int64_t, 8> sum{};
+};
+void SumCommonLines(const CommonLines& lines, int from, int to, int fields, CommonSums& out);
+
 // Reads the record lines of exactly `fields` values (1 to 6) of the common form from the start
 // of `bytes`, each ending in LF (a CR before it dropped), up to the first line of any other
 // form, the end (`size`) or a full `out`. Returns the bytes of the lines read. Every line it

@@ -278,6 +278,7 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
         damaged();
     };
     CommonLines& common = *out.common;
+    CommonSums sums;
     std::size_t at = 0;
     while (at < size) {
         if (state.ended == 0 && (offset != 0 || out.lines >= 2)) {
@@ -308,18 +309,12 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
                 b.records += n - 1;
                 b.children += n - 1;
                 out.lines += n;
+                SumCommonLines(common, l, last, part.fields, sums);
                 for (int f = 0; f < part.fields; ++f) {
                     const auto fi = static_cast<std::size_t>(f);
-                    std::int64_t lo = exact[fi].min, hi = exact[fi].max, sum = 0;
-                    for (int k = l; k < last; ++k) {
-                        const std::int64_t m = common.milli[static_cast<std::size_t>(k)][fi];
-                        lo = std::min(lo, m);
-                        hi = std::max(hi, m);
-                        sum += m;
-                    }
-                    exact[fi].min = lo;
-                    exact[fi].max = hi;
-                    exact[fi].sum += sum;
+                    exact[fi].min = std::min<std::int64_t>(exact[fi].min, sums.min[fi]);
+                    exact[fi].max = std::max<std::int64_t>(exact[fi].max, sums.max[fi]);
+                    exact[fi].sum += sums.sum[fi];
                     exact[fi].count += n;
                 }
                 l = last;
