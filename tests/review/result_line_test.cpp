@@ -113,5 +113,31 @@ TEST(ResultLine, CommonLinesStopBeforeAnotherFormAndWhenFull) {
     EXPECT_EQ(r.lines.count, 1);
 }
 
+// A full room of the largest values either way: their sums stay exact, past what 32 bits hold.
+TEST(ResultLine, SumsOfAFullRoomOfTheLargestValuesAreExact) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < CommonLines::kMostLines; ++i) {
+        lines.push_back("0,0000000001 9999,999 -9999,999 " + std::string(i == 7 ? "-1" : "1") +
+                        ",000 9999,999 -9999,999 9999,999");
+    }
+    const Read r = ReadAll(Body(lines), 6);
+    ASSERT_EQ(r.lines.count, CommonLines::kMostLines);
+    CommonSums sums;
+    SumCommonLines(r.lines, 0, r.lines.count, 6, sums);
+    const std::int64_t n = CommonLines::kMostLines;
+    const std::int64_t most = 9'999'999;
+    const std::int64_t sum[] = {n * most, -n * most, (n - 2) * 1000, n * most, -n * most, n * most};
+    for (std::size_t f = 0; f < 6; ++f) {
+        SCOPED_TRACE(f);
+        EXPECT_EQ(sums.sum[f], sum[f]);
+        EXPECT_EQ(sums.min[f], f == 2 ? -1000 : sum[f] / n);
+        EXPECT_EQ(sums.max[f], f == 2 ? 1000 : sum[f] / n);
+    }
+    // A stretch within.
+    SumCommonLines(r.lines, 7, 9, 6, sums);
+    EXPECT_EQ(sums.sum[2], 0);
+    EXPECT_EQ(sums.min[2], -1000);
+}
+
 }  // namespace
 }  // namespace ts::review
