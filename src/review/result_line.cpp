@@ -1,12 +1,17 @@
 #include "review/result_line.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
+#endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 #include "app/texts.h"
@@ -248,10 +253,43 @@ inline std::uint64_t MarkBits(const char* p) {
 #endif
 }
 
+#if defined(__SSE2__) || defined(_M_X64)
+// Four values at once, each from eight digit values as the line reading leaves them (up to
+// four integer digits, 0 for the separator, three decimals), in thousandths with their signs:
+// tens, hundreds and thousands by multiply-add of neighbouring lanes. Converted one by one,
+// the values took the greater part of the line reading's time.
+inline void ValuesOfFour(const std::uint64_t* digits, const std::int32_t* negative,
+                         std::int32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    // Weights of neighbouring 16-bit lanes: the first (lower) digit or group counts more.
+    const __m128i tens = _mm_set1_epi32(0x0001000A);
+    const __m128i hundreds = _mm_set1_epi32(0x00010064);
+    const __m128i thousands = _mm_set1_epi32(0x000103E8);
+    const auto groupsOfTwo = [&](std::uint64_t a, std::uint64_t b) {
+        const __m128i v = _mm_set_epi64x(static_cast<long long>(b), static_cast<long long>(a));
+        const __m128i pairs = _mm_packs_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(v, zero), tens),
+                                              _mm_madd_epi16(_mm_unpackhi_epi8(v, zero), tens));
+        // Integer part and decimals of each, as 32-bit lanes.
+        return _mm_madd_epi16(pairs, hundreds);
+    };
+    const __m128i parts =
+        _mm_packs_epi32(groupsOfTwo(digits[0], digits[1]), groupsOfTwo(digits[2], digits[3]));
+    const __m128i values = _mm_madd_epi16(parts, thousands);
+    const __m128i sign =
+        _mm_sub_epi32(zero, _mm_set_epi32(negative[3], negative[2], negative[1], negative[0]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_sub_epi32(_mm_xor_si128(values, sign), sign));
+}
+#endif
+
 // The lines of `Fields` values: the blanks and line ends are found 64 bytes at a time, then each
 // line is read without a branch but one, every check folded into `bad`.
 template <int Fields>
-std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline std::size_t
+ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
     std::uint32_t* const marks = out.marks.data();
     constexpr std::size_t kMarksSpare = 64 + 8;
     std::size_t have = 0;     // marks found
@@ -315,7 +353,9 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
         out.elapsedNs[static_cast<std::size_t>(count)] =
             static_cast<std::int64_t>(units * static_cast<std::uint64_t>(kNanosecondsPerFileUnit));
         out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
-        auto& milli = out.milli[static_cast<std::size_t>(count)];
+        // Each field's digits, and its sign as 0 or 1; the lanes past the last field stay 0.
+        std::uint64_t fieldDigits[8] = {};
+        std::int32_t fieldNegative[8] = {};
 #if defined(__GNUC__)
 #pragma GCC unroll 6
 #endif
@@ -332,11 +372,21 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
             // ',' and '.' both become 0 at byte 4, anything else not.
             t = (t ^ (std::uint64_t{0x1C} << 32)) & ~(std::uint64_t{0x02} << 32);
             bad |= NotDigits(t, std::uint64_t{0x09} << 32);
-            const std::uint64_t pairs = FourDigitPairs(t);
-            const auto value =
-                static_cast<std::int64_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
-            milli[static_cast<std::size_t>(i)] = (value ^ -negative) + negative;
+            fieldDigits[i] = t;
+            fieldNegative[i] = static_cast<std::int32_t>(negative);
         }
+        std::int32_t* const milli = out.milli[static_cast<std::size_t>(count)].data();
+#if defined(__SSE2__) || defined(_M_X64)
+        ValuesOfFour(fieldDigits, fieldNegative, milli);
+        if constexpr (Fields > 4) ValuesOfFour(fieldDigits + 4, fieldNegative + 4, milli + 4);
+#else
+        for (int i = 0; i < Fields; ++i) {
+            const std::uint64_t pairs = FourDigitPairs(fieldDigits[i]);
+            const auto value =
+                static_cast<std::int32_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
+            milli[i] = (value ^ -fieldNegative[i]) + fieldNegative[i];
+        }
+#endif
         if (bad != 0) break;
         ++count;
         k += Fields + 1;
@@ -346,11 +396,27 @@ std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
     return static_cast<std::size_t>(s - bytes);
 }
 
-}  // namespace
+// Field by field, each in registers.
+void SumRows(const CommonLines& lines, int from, int to, int fields, CommonSums& out) {
+    for (int f = 0; f < fields; ++f) {
+        const auto fi = static_cast<std::size_t>(f);
+        std::int32_t lo = std::numeric_limits<std::int32_t>::max();
+        std::int32_t hi = std::numeric_limits<std::int32_t>::min();
+        std::int64_t sum = 0;
+        for (int k = from; k < to; ++k) {
+            const std::int32_t m = lines.milli[static_cast<std::size_t>(k)][fi];
+            lo = std::min(lo, m);
+            hi = std::max(hi, m);
+            sum += m;
+        }
+        out.min[fi] = lo;
+        out.max[fi] = hi;
+        out.sum[fi] = sum;
+    }
+}
 
-std::size_t ReadCommonLines(const char* bytes, std::size_t size, int fields, CommonLines& out) {
-    out.count = 0;
-    if constexpr (std::endian::native != std::endian::little) return 0;
+std::size_t ReadCommonAnyProcessor(const char* bytes, std::size_t size, int fields,
+                                   CommonLines& out) {
     switch (fields) {
         case 1:
             return ReadCommon<1>(bytes, size, out);
@@ -367,6 +433,88 @@ std::size_t ReadCommonLines(const char* bytes, std::size_t size, int fields, Com
         default:
             return 0;
     }
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define TS_WIDE_LINES 1
+// The same compiled again for the processors of the last decade: the bit instructions of BMI
+// and BMI2 find and clear the marks and shift without extra moves, and the SSE2 code gets the
+// three-operand AVX forms; a tenth less processor time. Chosen once, at run time.
+__attribute__((target("avx2,bmi,bmi2"))) std::size_t ReadCommonWide(const char* bytes,
+                                                                    std::size_t size, int fields,
+                                                                    CommonLines& out) {
+    switch (fields) {
+        case 1:
+            return ReadCommon<1>(bytes, size, out);
+        case 2:
+            return ReadCommon<2>(bytes, size, out);
+        case 3:
+            return ReadCommon<3>(bytes, size, out);
+        case 4:
+            return ReadCommon<4>(bytes, size, out);
+        case 5:
+            return ReadCommon<5>(bytes, size, out);
+        case 6:
+            return ReadCommon<6>(bytes, size, out);
+        default:
+            return 0;
+    }
+}
+
+// A whole row of eight at once.
+__attribute__((target("avx2,bmi,bmi2"))) void SumRowsWide(const CommonLines& lines, int from,
+                                                          int to, CommonSums& out) {
+    __m256i lo = _mm256_set1_epi32(std::numeric_limits<std::int32_t>::max());
+    __m256i hi = _mm256_set1_epi32(std::numeric_limits<std::int32_t>::min());
+    __m256i sumLow = _mm256_setzero_si256();
+    __m256i sumHigh = _mm256_setzero_si256();
+    // 128 values of at most seven digits stay within 32 bits.
+    constexpr int kSumRows = 128;
+    for (int start = from; start < to; start += kSumRows) {
+        const int end = std::min(to, start + kSumRows);
+        __m256i sum = _mm256_setzero_si256();
+        for (int k = start; k < end; ++k) {
+            const __m256i row = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(lines.milli[static_cast<std::size_t>(k)].data()));
+            lo = _mm256_min_epi32(lo, row);
+            hi = _mm256_max_epi32(hi, row);
+            sum = _mm256_add_epi32(sum, row);
+        }
+        sumLow = _mm256_add_epi64(sumLow, _mm256_cvtepi32_epi64(_mm256_castsi256_si128(sum)));
+        sumHigh =
+            _mm256_add_epi64(sumHigh, _mm256_cvtepi32_epi64(_mm256_extracti128_si256(sum, 1)));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out.min.data()), lo);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out.max.data()), hi);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out.sum.data()), sumLow);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out.sum.data() + 4), sumHigh);
+}
+
+bool HasWideInstructions() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+           __builtin_cpu_supports("bmi2");
+}
+#endif
+
+}  // namespace
+
+std::size_t ReadCommonLines(const char* bytes, std::size_t size, int fields, CommonLines& out) {
+    out.count = 0;
+    if constexpr (std::endian::native != std::endian::little) return 0;
+#ifdef TS_WIDE_LINES
+    static const bool wide = HasWideInstructions();
+    if (wide) return ReadCommonWide(bytes, size, fields, out);
+#endif
+    return ReadCommonAnyProcessor(bytes, size, fields, out);
+}
+
+void SumCommonLines(const CommonLines& lines, int from, int to, int fields, CommonSums& out) {
+#ifdef TS_WIDE_LINES
+    static const bool wide = HasWideInstructions();
+    if (wide) return SumRowsWide(lines, from, to, out);
+#endif
+    SumRows(lines, from, to, fields, out);
 }
 
 bool ParseRecordLine(std::string_view line, int fields, RecordLine& out, const char* readable,

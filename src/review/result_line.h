@@ -34,13 +34,24 @@ struct CommonLines {
     int count = 0;
     std::array<std::uint32_t, kMostLines> start{};  // of each line, from the bytes given
     std::array<std::int64_t, kMostLines> elapsedNs{};
-    std::array<std::array<std::int64_t, kChannels>, kMostLines> milli{};
+    // Each line's values in thousandths, in field order; a row has room for two groups of
+    // four, as they are converted.
+    std::array<std::array<std::int32_t, 8>, kMostLines> milli{};
     // Where the blanks and line ends lie, found many bytes at a time.
     std::array<std::uint32_t, 2048> marks{};
 };
 
 // Bytes after the end that ReadCommonLines may look at (and must be readable).
 constexpr std::size_t kCommonLinesReadPast = 64;
+
+// The least, the greatest and the sum of the values of lines [from, to) of `lines` (at least
+// one), for the first `fields` fields.
+struct CommonSums {
+    std::array<std::int32_t, 8> min{};
+    std::array<std::int32_t, 8> max{};
+    std::array<std::int64_t, 8> sum{};
+};
+void SumCommonLines(const CommonLines& lines, int from, int to, int fields, CommonSums& out);
 
 // Reads the record lines of exactly `fields` values (1 to 6) of the common form from the start
 // of `bytes`, each ending in LF (a CR before it dropped), up to the first line of any other

@@ -278,6 +278,7 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
         damaged();
     };
     CommonLines& common = *out.common;
+    CommonSums sums;
     std::size_t at = 0;
     while (at < size) {
         if (state.ended == 0 && (offset != 0 || out.lines >= 2)) {
@@ -308,18 +309,12 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
                 b.records += n - 1;
                 b.children += n - 1;
                 out.lines += n;
+                SumCommonLines(common, l, last, part.fields, sums);
                 for (int f = 0; f < part.fields; ++f) {
                     const auto fi = static_cast<std::size_t>(f);
-                    std::int64_t lo = exact[fi].min, hi = exact[fi].max, sum = 0;
-                    for (int k = l; k < last; ++k) {
-                        const std::int64_t m = common.milli[static_cast<std::size_t>(k)][fi];
-                        lo = std::min(lo, m);
-                        hi = std::max(hi, m);
-                        sum += m;
-                    }
-                    exact[fi].min = lo;
-                    exact[fi].max = hi;
-                    exact[fi].sum += sum;
+                    exact[fi].min = std::min<std::int64_t>(exact[fi].min, sums.min[fi]);
+                    exact[fi].max = std::max<std::int64_t>(exact[fi].max, sums.max[fi]);
+                    exact[fi].sum += sums.sum[fi];
                     exact[fi].count += n;
                 }
                 l = last;
@@ -524,6 +519,22 @@ void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t 
 
 namespace {
 
+// Up to `size` bytes of `file` from `at`, fewer only at its end (`end` set then).
+std::size_t ReadWhole(SystemFile& file, bool opened, std::uint64_t at, char* into, std::size_t size,
+                      bool& end) {
+    std::size_t have = 0;
+    end = false;
+    while (have < size) {
+        const std::ptrdiff_t got = opened ? file.ReadAt(at + have, into + have, size - have) : -1;
+        if (got <= 0) {
+            end = true;
+            break;
+        }
+        have += static_cast<std::size_t>(got);
+    }
+    return have;
+}
+
 // The pass's second thread, kept for as long as the pass runs: a thread started for each
 // stretch would cost more than a small stretch takes to read.
 class SecondThread {
@@ -605,7 +616,9 @@ void RecordingIndex::RunPass() {
     }
     std::array<std::vector<char>, kStretches> buffers;
     // Room for a last line's line end, and for the reading of lines that looks past the end.
-    for (auto& b : buffers) b.resize(stretch + 1 + kCommonLinesReadPast);
+    // The second has room before its bytes for what the first leaves over.
+    buffers[0].resize(stretch + 1 + kCommonLinesReadPast);
+    buffers[1].resize(2 * stretch + 1 + kCommonLinesReadPast);
     std::vector<char> carry(stretch);
     std::array<ChunkResult, kStretches> results;
     SecondThread second;
@@ -621,33 +634,47 @@ void RecordingIndex::RunPass() {
         const bool opened = file.OpenRegularForReading(part.path);
         ChunkState state;
         std::uint64_t lines = 0;
-        std::uint64_t offset = 0;  // of the first byte not yet handed to a stretch
-        std::size_t carried = 0;   // bytes of a line begun, waiting in `carry`
-        bool skipping = false;     // within a line longer than a stretch
+        std::uint64_t offset = 0;    // of the first byte not yet handed to a stretch
+        std::uint64_t position = 0;  // of the first byte not yet read
+        std::size_t carried = 0;     // bytes of a line begun, waiting in `carry`
+        bool skipping = false;       // within a line longer than a stretch
         bool atEnd = false;
         for (;;) {
-            // Fill the stretches with whole lines.
+            // Fill the stretches with whole lines. The second one's bytes are read on the
+            // second thread while the first one's are read here; where its first line begins
+            // is known only then, so they go in behind room for what the first leaves over.
             std::array<std::size_t, kStretches> sizes{};
             std::array<std::uint64_t, kStretches> offsets{};
             std::array<std::uint64_t, kStretches> reads{};
+            std::array<std::size_t, kStretches> begins{};
             std::array<bool, kStretches> longLine{};
+            const std::size_t wantFirst = stretch - carried;
+            std::size_t gotSecond = 0;
+            bool endSecond = false;
+            auto readSecond = [&] {
+                gotSecond = ReadWhole(file, opened, position + wantFirst,
+                                      buffers[1].data() + stretch, stretch, endSecond);
+            };
+            second.Start(readSecond);
+            bool endFirst = false;
+            const std::size_t gotFirst =
+                ReadWhole(file, opened, position, buffers[0].data() + carried, wantFirst, endFirst);
+            second.Wait();
             for (int k = 0; k < kStretches && !atEnd; ++k) {
-                std::vector<char>& buffer = buffers[static_cast<std::size_t>(k)];
-                std::memcpy(buffer.data(), carry.data(), carried);
-                std::size_t have = carried;
-                while (have < stretch) {
-                    const std::ptrdiff_t got =
-                        opened ? file.Read(buffer.data() + have, stretch - have) : -1;
-                    if (got <= 0) {
-                        atEnd = true;
-                        break;
-                    }
-                    have += static_cast<std::size_t>(got);
-                    reads[static_cast<std::size_t>(k)] += static_cast<std::uint64_t>(got);
-                }
-                std::size_t start = 0;
+                const auto ks = static_cast<std::size_t>(k);
+                std::vector<char>& buffer = buffers[ks];
+                // The first byte of the stretch in its buffer: its carried bytes go before the
+                // bytes read.
+                const std::size_t first = k == 0 ? 0 : stretch - carried;
+                std::memcpy(buffer.data() + first, carry.data(), carried);
+                const std::size_t got = k == 0 ? gotFirst : gotSecond;
+                const std::size_t have = first + carried + got;
+                reads[ks] = got;
+                position += got;
+                atEnd = k == 0 ? endFirst : endSecond;
+                std::size_t start = first;
                 if (skipping) {
-                    const void* lf = std::memchr(buffer.data(), '\n', have);
+                    const void* lf = std::memchr(buffer.data() + first, '\n', have - first);
                     start = lf == nullptr ? have
                                           : static_cast<std::size_t>(static_cast<const char*>(lf) -
                                                                      buffer.data()) +
@@ -656,29 +683,30 @@ void RecordingIndex::RunPass() {
                 }
                 std::size_t whole = have;
                 while (whole > start && buffer[whole - 1] != '\n') --whole;
-                if (whole == start && have == stretch) {
+                if (whole == start && have - first >= stretch) {
                     // No line end in a whole stretch: no line of ours. Counted once, skipped.
-                    longLine[static_cast<std::size_t>(k)] = !skipping;
+                    longLine[ks] = !skipping;
                     skipping = true;
                     start = whole = have;
                 }
-                // The bytes after the last line end wait for the next stretch; the lines of
-                // this one go to its front (past the end of a line too long to read).
+                // The bytes after the last line end wait for the next stretch.
                 carried = have - whole;
                 std::memcpy(carry.data(), buffer.data() + whole, carried);
-                std::memmove(buffer.data(), buffer.data() + start, whole - start);
-                offsets[static_cast<std::size_t>(k)] = offset + start;
-                sizes[static_cast<std::size_t>(k)] = whole - start;
-                offset += whole;
+                begins[ks] = start;
+                offsets[ks] = offset + (start - first);
+                sizes[ks] = whole - start;
+                offset += whole - first;
             }
             // Read the stretches, the second on the second thread.
-            auto readSecond = [&] {
-                ParseChunk(buffers[1].data(), sizes[1], offsets[1], part, p, ChunkState{},
-                           results[1]);
+            auto parseSecond = [&] {
+                ParseChunk(buffers[1].data() + begins[1], sizes[1], offsets[1], part, p,
+                           ChunkState{}, results[1]);
             };
-            if (sizes[1] != 0) second.Start(readSecond);
-            if (sizes[0] != 0)
-                ParseChunk(buffers[0].data(), sizes[0], offsets[0], part, p, state, results[0]);
+            if (sizes[1] != 0) second.Start(parseSecond);
+            if (sizes[0] != 0) {
+                ParseChunk(buffers[0].data() + begins[0], sizes[0], offsets[0], part, p, state,
+                           results[0]);
+            }
             if (sizes[1] != 0) second.Wait();
             for (std::size_t k = 0; k < kStretches; ++k) {
                 if (longLine[k]) {
@@ -696,7 +724,8 @@ void RecordingIndex::RunPass() {
                 // matters: a time going back at its start, or lines after the recording's end.
                 if (k > 0 && ((r.firstElapsed >= 0 && r.firstElapsed < state.lastElapsed) ||
                               (state.ended != 0 && (r.state.ended != 0 || !r.blocks.empty())))) {
-                    ParseChunk(buffers[k].data(), sizes[k], offsets[k], part, p, state, r);
+                    ParseChunk(buffers[k].data() + begins[k], sizes[k], offsets[k], part, p, state,
+                               r);
                 }
                 {
                     std::lock_guard lock(mutex_);
@@ -1064,9 +1093,9 @@ bool RecordingIndex::RecordAt(std::int64_t atNs, Record& out) const {
 
 std::size_t RecordingIndex::MemoryBytes() const {
     std::lock_guard lock(mutex_);
-    // The pass's three stretches besides.
+    // The pass's stretches besides: one, one with room for a carried line, and the carry.
     std::size_t bytes =
-        preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 3 * options_.stretchBytes;
+        preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 4 * options_.stretchBytes;
     for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
     return bytes;
 }

@@ -39,6 +39,7 @@ TEST(ResultLine, CommonFormIsReadAsTheLineByLineReadingReadsIt) {
         {"0,0000000000 -252,059 1,000", 2, true},
         {"12345.9999999999 9999.999 -0.001 0012.345", 3, true},
         {"1,0000000001 5,000 6,000 7,000 8,000 9,000 0,000", 6, true},
+        {"2,5000000000 -1,000 22,500 -333,333 4444,444 -9999,999 -0,001", 6, true},
         {"0.0416666667 -500.000", 1, true},
         {"0,0000000000 12345,678", 1, false},      // five integer digits
         {"0,0000000000 NAN", 1, false},            // the writer's word, no number
@@ -110,6 +111,32 @@ TEST(ResultLine, CommonLinesStopBeforeAnotherFormAndWhenFull) {
     // A last line without its line end is left.
     r = ReadAll(Body({lines[0]}) + lines[1], 3);
     EXPECT_EQ(r.lines.count, 1);
+}
+
+// A full room of the largest values either way: their sums stay exact, past what 32 bits hold.
+TEST(ResultLine, SumsOfAFullRoomOfTheLargestValuesAreExact) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < CommonLines::kMostLines; ++i) {
+        lines.push_back("0,0000000001 9999,999 -9999,999 " + std::string(i == 7 ? "-1" : "1") +
+                        ",000 9999,999 -9999,999 9999,999");
+    }
+    const Read r = ReadAll(Body(lines), 6);
+    ASSERT_EQ(r.lines.count, CommonLines::kMostLines);
+    CommonSums sums;
+    SumCommonLines(r.lines, 0, r.lines.count, 6, sums);
+    const std::int64_t n = CommonLines::kMostLines;
+    const std::int64_t most = 9'999'999;
+    const std::int64_t sum[] = {n * most, -n * most, (n - 2) * 1000, n * most, -n * most, n * most};
+    for (std::size_t f = 0; f < 6; ++f) {
+        SCOPED_TRACE(f);
+        EXPECT_EQ(sums.sum[f], sum[f]);
+        EXPECT_EQ(sums.min[f], f == 2 ? -1000 : sum[f] / n);
+        EXPECT_EQ(sums.max[f], f == 2 ? 1000 : sum[f] / n);
+    }
+    // A stretch within.
+    SumCommonLines(r.lines, 7, 9, 6, sums);
+    EXPECT_EQ(sums.sum[2], 0);
+    EXPECT_EQ(sums.min[2], -1000);
 }
 
 }  // namespace
