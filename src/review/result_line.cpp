@@ -131,13 +131,16 @@ inline bool ParseValue(const char*& p, const char* end, double& value) {
     const bool negative = q < end && *q == '-';
     q += negative;
     const char* digits = q;
-    std::int64_t fixed = 0;
-    while (q < end && Digit(*q)) fixed = fixed * 10 + (*q++ - '0');
+    // Unsigned, so that a row of digits too long to be taken wraps rather than overflows; it
+    // goes to the slow reading below.
+    std::uint64_t digitsRead = 0;
+    while (q < end && Digit(*q)) digitsRead = digitsRead * 10 + static_cast<unsigned>(*q++ - '0');
     const auto count = static_cast<std::size_t>(q - digits);
     if (count - 1 < static_cast<std::size_t>(kMostIntegerDigits) && end - q >= 4 &&
         (*q == ',' || *q == '.') && Digit(q[1]) && Digit(q[2]) && Digit(q[3]) &&
         (end - q == 4 || q[4] == ' ')) {
-        fixed = fixed * 1000 + (q[1] - '0') * 100 + (q[2] - '0') * 10 + (q[3] - '0');
+        const auto fixed = static_cast<std::int64_t>(digitsRead) * 1000 + (q[1] - '0') * 100 +
+                           (q[2] - '0') * 10 + (q[3] - '0');
         // Exact to the last digit written: the nearest double to the decimal itself.
         value = static_cast<double>(negative ? -fixed : fixed) / 1000.0;
         p = q + 4;

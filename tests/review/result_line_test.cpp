@@ -63,6 +63,7 @@ TEST(ResultLine, CommonFormIsReadAsTheLineByLineReadingReadsIt) {
         {"0,0000000000 1,2:4", 1, false},          // one past '9'
         {"0,0000000000 1\t234", 1, false},         // a tab
         {"0,0000000000 1,234\r", 1, false},        // a second CR
+        {"0,0000000000 2222222222222222222210,000", 1, false},  // more digits than any number
         {"", 1, false},
     };
     for (const Case& c : cases) {
