@@ -28,13 +28,14 @@ constexpr double kShortestPeriodSeconds = 0.020;
 void PrepareStation(Station& station) {
     station.form.RadioGroup_X = 0;
     for (auto& box : station.form.ChartEN_CH) box.Checked = true;
-    ScaleRing& ring = station.rings[0];
+    ScaleRing ring;
     for (std::size_t c = 0; c < kChannels; ++c) {
         for (std::size_t s = 0; s < 2 * kRingPoints; ++s) {
             const double phase = static_cast<double>(s) / 37.0 + static_cast<double>(c);
             ring.Points[c][s] = static_cast<std::uint16_t>(512 + 400 * std::sin(phase));
         }
     }
+    station.chart().RestoreRing(1, ring);
 }
 
 // Processor time of the timed loop as a percentage of the periods it stood
@@ -75,7 +76,7 @@ struct ChartRig {
         chart->setGeometry(0, 0, 665, 534);
         PrepareStation(station);
         image = QImage(chart->size(), QImage::Format_ARGB32_Premultiplied);
-        station.EndChartPeriod(1);
+        station.measurement().CloseChartPeriod(1);
         chart->render(&image);
     }
 };
@@ -85,7 +86,8 @@ void BM_RedrawShortestScaleToPixels(benchmark::State& state) {
     ChartRig rig;
     const PeriodShare share(state);
     for (auto _ : state) {
-        rig.station.EndChartPeriod(1);  // one point: the ring advances and the scale redraws
+        rig.station.measurement().CloseChartPeriod(
+            1);  // one point: the ring advances and the scale redraws
         rig.chart->forgetPicture();
         rig.chart->render(&rig.image);
         benchmark::DoNotOptimize(rig.image.constBits());
@@ -99,8 +101,8 @@ void BM_ScrollOneTickShortestScale(benchmark::State& state) {
     ChartRig rig;
     const PeriodShare share(state, 2);
     for (auto _ : state) {
-        rig.station.EndChartPeriod(1);
-        rig.station.EndChartPeriod(1);
+        rig.station.measurement().CloseChartPeriod(1);
+        rig.station.measurement().CloseChartPeriod(1);
         benchmark::DoNotOptimize(rig.chart->bringUpToDate());
     }
 }
@@ -112,8 +114,8 @@ void BM_ScrollOneTickShortestScaleToPixels(benchmark::State& state) {
     const QRegion plot(rig.chart->plotRect());
     const PeriodShare share(state, 2);
     for (auto _ : state) {
-        rig.station.EndChartPeriod(1);
-        rig.station.EndChartPeriod(1);
+        rig.station.measurement().CloseChartPeriod(1);
+        rig.station.measurement().CloseChartPeriod(1);
         rig.chart->render(&rig.image, QPoint(), plot);
         benchmark::DoNotOptimize(rig.image.constBits());
     }
@@ -127,7 +129,7 @@ void BM_RedrawShortestScaleCoreOnly(benchmark::State& state) {
     Station station(driver, platform, ui);
     PrepareStation(station);
     const PeriodShare share(state);
-    for (auto _ : state) station.EndChartPeriod(1);
+    for (auto _ : state) station.measurement().CloseChartPeriod(1);
 }
 BENCHMARK(BM_RedrawShortestScaleCoreOnly);
 

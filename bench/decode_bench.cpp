@@ -144,26 +144,27 @@ void PollThroughPipeline(benchmark::State& state, bool noisy, bool recordAll = f
     sim::TestPlatform platform;
     sim::TestUi ui;
     Station station(driver, platform, ui);
-    station.link.DeviceHandle = 1;
+    LinkState link = station.link().State();
+    link.DeviceHandle = 1;
+    station.link().Restore(link);
     station.form.SelectRecordChoice(1);  // the 0.002 s period, not recording
     if (recordAll) {
         // Every sample written as a line, all six channels, to a file that
         // costs nothing to keep.
         station.form.SelectRecordChoice(kRecordChoiceAll);
         for (CheckState& box : station.form.FileEN_CH) box.Checked = true;
-        station.recording.ResultFileName = "/dev/null";
-        station.recording.File.Open("/dev/null");
+        station.recording().OpenResultFile("/dev/null", true);
         station.B_FileSaveStartClick();
     }
 
     // One poll first: labels and logs take their storage once, at the start.
-    station.PollDevice();
+    station.link().Poll();
     ui.ClearLog();
     const std::uint64_t deliveredBefore = driver.delivered;
     const std::uint64_t allocationsBefore = bench::AllocationCount();
     for (auto _ : state) {
-        station.PollDevice();
-        station.FlushRecords();
+        station.link().Poll();
+        station.recording().FlushRecords();
         ui.ClearLog();  // the test Ui logs every chart call; the program keeps nothing
     }
     const std::uint64_t allocations = bench::AllocationCount() - allocationsBefore;

@@ -35,12 +35,13 @@ struct RecordingRig {
         ts::Station& st = *station;
         for (int c = 0; c < ts::kChannels; ++c) {
             // Five-point tables, like a typical sensor's.
-            ts::CalibrationTable& table = st.tables[static_cast<std::size_t>(c)];
+            ts::CalibrationTable table;
             table.PointCount = 5;
             for (int i = 0; i < 5; ++i) {
                 table.RawPoints[static_cast<std::size_t>(i)] = i * 256.0;
                 table.ResultPoints[static_cast<std::size_t>(i)] = -50.0 + i * i * 12.345 + c;
             }
+            st.measurement().Tables().Use(c + 1, table);
             st.form.FileEN_CH[static_cast<std::size_t>(c)].Checked = true;
         }
         st.form.SelectRecordChoice(ts::kRecordChoiceAll);
@@ -66,9 +67,9 @@ void BM_WriteRecordLine(benchmark::State& state) {
         for (int c = 0; c < ts::kChannels; ++c) {
             raw[static_cast<std::size_t>(c)] = static_cast<double>((elapsed * (c + 7)) % 1024);
         }
-        st.WriteRecord(elapsed, raw);
+        st.recording().WriteRecord(elapsed, raw);
         if (++inTick == kLinesPerTick) {
-            st.FlushRecords();
+            st.recording().FlushRecords();
             inTick = 0;
         }
     }

@@ -80,9 +80,9 @@ void BM_SyncedRecording(benchmark::State& state) {
             for (int line = 0; line < kLinesPerTick; ++line) {
                 elapsed += 2;
                 raw.fill(static_cast<double>(elapsed % 1024));
-                st.WriteRecord(elapsed, raw);
+                st.recording().WriteRecord(elapsed, raw);
             }
-            st.FlushRecords();
+            st.recording().FlushRecords();
             longestTick = std::max(longestTick, Clock::now() - begin);
             next += kTick;
             std::this_thread::sleep_until(next);

@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
         return Fail("cannot write " + recorder.RawPath());
     }
     if (replayDriver != nullptr) {
-        replayDriver->SetIdentity(recorder.station().link.DeviceDescription,
-                                  recorder.station().link.DeviceSerial);
+        replayDriver->SetIdentity(recorder.station().link().Description(),
+                                  recorder.station().link().Serial());
     }
 
     ts::CatchStopRequests();

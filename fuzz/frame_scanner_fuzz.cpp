@@ -36,19 +36,21 @@ struct Rig {
 };
 
 bool SameOutcome(const ts::Station& a, const ts::Station& b) {
-    return a.link.DataReceived == b.link.DataReceived &&
-           a.link.DeviceNumber == b.link.DeviceNumber &&
-           a.pipeline.ElapsedCount == b.pipeline.ElapsedCount &&
-           a.pipeline.LatestSample == b.pipeline.LatestSample &&
-           a.pipeline.ChartSets[24].Count == b.pipeline.ChartSets[24].Count &&
-           a.pipeline.ChartSets[24].Sum == b.pipeline.ChartSets[24].Sum &&
-           a.linkStatistics.Counts() == b.linkStatistics.Counts();
+    return a.link().State().DataReceived == b.link().State().DataReceived &&
+           a.link().State().DeviceNumber == b.link().State().DeviceNumber &&
+           a.measurement().State().ElapsedCount == b.measurement().State().ElapsedCount &&
+           a.measurement().State().LatestSample == b.measurement().State().LatestSample &&
+           a.measurement().State().ChartSets[24].Count ==
+               b.measurement().State().ChartSets[24].Count &&
+           a.measurement().State().ChartSets[24].Sum == b.measurement().State().ChartSets[24].Sum &&
+           a.link().Counts() == b.link().Counts();
 }
 
 // Every byte is in a frame, skipped, or still waiting for the next read.
 bool EveryByteAccountedFor(const ts::Station& st, std::size_t length) {
-    const ts::LinkCounts counts = st.linkStatistics.Counts();
-    return counts.framesDecoded * ts::kFrameSize + counts.bytesSkipped + st.link.TailLength ==
+    const ts::LinkCounts counts = st.link().Counts();
+    return counts.framesDecoded * ts::kFrameSize + counts.bytesSkipped +
+                   st.link().State().TailLength ==
                length &&
            counts.framesRejected <= counts.bytesSkipped;
 }

@@ -25,16 +25,29 @@ protected:
 
     StationTest() {
         platform.currentDirectory = folder.path();
-        station->SettingsDirectory = folder.path();
+        station->settings().SetDirectory(folder.path());
     }
 
     Station& st() { return *station; }
 
+    // Puts a part where a run would have left it: its state as it is, with `change` made.
+    template <class Part, class Change>
+    static void Edit(Part& part, Change change) {
+        auto state = part.State();
+        change(state);
+        part.Restore(state);
+    }
+    template <class Change>
+    void EditRing(int scale, Change change) {
+        ScaleRing ring = st().chart().Live().Ring(scale);
+        change(ring);
+        st().chart().RestoreRing(scale, ring);
+    }
+
     // Adds a device and makes it the wanted instrument.
     int AddWanted(const std::string& description = "KSL214.8N",
                   const std::string& serial = "TS000001") {
-        st().link.DeviceDescription = description;
-        st().link.DeviceSerial = serial;
+        st().link().SetIdentity(description, serial);
         return driver.AddDevice(description, serial);
     }
 };

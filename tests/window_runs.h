@@ -57,13 +57,14 @@ public:
         instrument = std::make_unique<sim::SimInstrument>(driver, device);
         Start();
         if (RunToKillFolder() != nullptr) return;
-        st().link.DeviceDescription = "KSL214.8N";
-        st().link.DeviceSerial = "TS000001";
+        st().link().SetIdentity("KSL214.8N", "TS000001");
         WriteAll(Path("table.txt"), "0 0\r\n1023 1023\r\n");
-        st().TablePath.fill(Path("table.txt"));
-        for (int c = 1; c <= kChannels; ++c) st().LoadTable(c);
-        st().SaveSettings();
-        st().OpenDevice(false);
+        for (int c = 1; c <= kChannels; ++c) {
+            st().measurement().Tables().SetPath(c, Path("table.txt"));
+            st().measurement().Tables().Load(c);
+        }
+        st().settings().Save();
+        st().link().Open(false);
     }
 
     Station& st() { return run->station; }
@@ -117,8 +118,7 @@ public:
 
     // The process ends without a word: what reached the file stays, the bridge is let go.
     void Kill() {
-        driver.Close(st().link.DeviceHandle);
-        st().link.DeviceHandle = 0;
+        st().link().Close();
         run.reset();
     }
 

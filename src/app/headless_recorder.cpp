@@ -21,10 +21,10 @@ constexpr int kTicksPerSupervision = 25;  // 40 ms ticks in the one-second super
 
 HeadlessRecorder::HeadlessRecorder(Driver& driver, Platform& platform, Ui& ui)
     : station_(std::make_unique<Station>(driver, platform, ui)) {
-    station_->pipelineProbe = this;
+    station_->measurement().Attach(this);
 }
 
-HeadlessRecorder::~HeadlessRecorder() { station_->pipelineProbe = nullptr; }
+HeadlessRecorder::~HeadlessRecorder() { station_->measurement().Attach(nullptr); }
 
 std::string HeadlessRecorder::TakeNotes() {
     const std::string& hint = station_->form.Label_FileRecordTime.Hint;
@@ -64,7 +64,7 @@ bool NoRegularFileAt(const std::string& path) {
 
 bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     Station& st = *station_;
-    RecordingResume& resume = st.recording.Resume;
+    RecordingResume& resume = st.recording().Resume();
     RecordOptions options = given;
     // An output numbered as a part ("out (3).txt") may belong to the recording of "out.txt".
     int number = 1;
@@ -126,7 +126,7 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
         error = settings.error;
         return false;
     }
-    error = CheckTableFiles(st.TablePath, options);
+    error = CheckTableFiles(st.measurement().Tables().Paths(), options);
     if (!error.empty()) return false;
     const bool live = options.replayPath.empty();
     descriptionWanted_ = live && !settings.fromFile && !options.description;
@@ -135,11 +135,13 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     // A table that does not load says so and its channel records 0, as in the
     // window; channels that are not recorded need none.
     for (int channel = 1; channel <= kChannels; ++channel) {
-        if (st.form.FileEN_CH[static_cast<std::size_t>(channel - 1)].Checked) st.LoadTable(channel);
+        if (st.form.FileEN_CH[static_cast<std::size_t>(channel - 1)].Checked) {
+            st.measurement().Tables().Load(channel);
+        }
     }
     if (resuming) {
         // Ends the cut file and takes its choices over whatever the settings say.
-        const std::optional<std::string> next = resume.FindCut(st);
+        const std::optional<std::string> next = resume.FindCut(st.recording());
         if (!next) {
             error = TakeNotes();
             return false;
@@ -148,12 +150,12 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
         options.rawPath = resume.rawPath;
         resuming_ = true;
         resume.CarryOnAtStart();
-        resume.TellResumed(st, *next);
+        resume.TellResumed(st.recording(), *next);
     }
     rawPath_ = options.rawPath;
     // The window's averaging box is cleared for "every sample" and "on change".
-    st.RefreshRecordingOptions();
-    st.recording.ResultFileName = options.outPath;
+    st.recording().RefreshOptions();
+    st.recording().SetResultFileName(options.outPath);
     outPath_ = options.outPath;
     if (options.durationSeconds) durationUnits_ = *options.durationSeconds * kTimeUnitsPerSecond;
     return true;
@@ -161,36 +163,27 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
 
 void HeadlessRecorder::CompleteIdentity() {
     if (!descriptionWanted_ && !serialWanted_) return;
-    LinkState& link = station_->link;
+    InstrumentLink& link = station_->link();
     // Of several bridges that fit, the last of the first eight, as the window's open takes
     // the last of equal identities.
-    const DeviceListing listing = ListDevices(station_->driver, {}, false);
+    const DeviceListing listing = ListDevices(link.Bridge(), {}, false);
     const ListedDevice* found = nullptr;
     for (const ListedDevice& device : listing.devices) {
-        if ((descriptionWanted_ || device.description == link.DeviceDescription) &&
-            (serialWanted_ || device.serial == link.DeviceSerial)) {
+        if ((descriptionWanted_ || device.description == link.Description()) &&
+            (serialWanted_ || device.serial == link.Serial())) {
             found = &device;
         }
     }
     if (found == nullptr) return;
-    link.DeviceDescription = found->description;
-    link.DeviceSerial = found->serial;
+    link.SetIdentity(found->description, found->serial);
     descriptionWanted_ = serialWanted_ = false;
 }
 
 void HeadlessRecorder::OpenInstrument() {
     CompleteIdentity();
-    station_->OpenDevice(false);
+    station_->link().Open(false);
     // As at the window's start: a device that stays silent is re-enumerated.
-    station_->link.DeviceNumber = 0;
-}
-
-std::uint64_t HeadlessRecorder::ElapsedAt(const Sample& sample) const {
-    const PipelineState& p = station_->pipeline;
-    // As the pipeline counts it: the 16-bit distance from the sample before.
-    const auto delta =
-        p.FirstSample ? 0 : static_cast<std::uint16_t>(sample.TimeCounter - p.PreviousCounter);
-    return p.ElapsedCount + delta - station_->recording.RecordingStart;
+    station_->link().AwaitStream();
 }
 
 bool HeadlessRecorder::RecordsPeriods() const {
@@ -203,7 +196,7 @@ void HeadlessRecorder::StopForDuration() {
     durationReached_ = true;
     recordsAtStop_ = Records();
     finished_ = true;
-    if (station_->recording.RecordingActive) station_->B_FileSaveStopClick();
+    if (station_->recording().Active()) station_->B_FileSaveStopClick();
 }
 
 void HeadlessRecorder::SampleEntering(const Sample& sample) {
@@ -211,7 +204,9 @@ void HeadlessRecorder::SampleEntering(const Sample& sample) {
     if (durationStopDue_) {
         StopForDuration();
     } else if (started_ && !durationReached_ && durationUnits_ &&
-               ElapsedAt(sample) > *durationUnits_) {
+               station_->measurement().ElapsedAt(sample) -
+                       station_->recording().State().RecordingStart >
+                   *durationUnits_) {
         // Every record up to the duration is written, none after it. A sample or a change is
         // recorded at its own time, so this one is not; a period ending at or before the
         // duration is closed only by this sample, which is let through for that.
@@ -228,30 +223,30 @@ void HeadlessRecorder::SampleEntering(const Sample& sample) {
 
 std::uint64_t HeadlessRecorder::Records() const {
     if (finished_) return recordsAtStop_;
-    const std::uint64_t lines = station_->recording.File.LinesAppended();
+    const std::uint64_t lines = station_->recording().State().File.LinesAppended();
     return started_ && lines >= 2 ? lines - 2 : 0;
 }
 
 void HeadlessRecorder::StartRecording() {
     startPending_ = false;
     started_ = true;
-    RecordingState& recording = station_->recording;
+    ts::Recording& recording = station_->recording();
     // The file is made only now, so that a run that never receives a sample
     // leaves none. One that cannot be made fails the start line below.
     // A resumed recording's file is new: it never replaces one that came meanwhile.
-    if (!recording.File.IsOpen()) recording.File.Open(outPath_, !resuming_);
+    if (!recording.State().File.IsOpen()) recording.OpenResultFile(outPath_, !resuming_);
     station_->B_FileSaveStartClick();
-    failed_ = !recording.RecordingActive;
+    failed_ = !recording.Active();
 }
 
 void HeadlessRecorder::Tick(bool supervise, bool afterPause) {
     ++ticks_;
-    LinkState& link = station_->link;
-    const std::int32_t silentBefore = link.SilentTicks;
+    InstrumentLink& link = station_->link();
+    const std::int32_t silentBefore = link.State().SilentTicks;
     station_->Timer_25HzTimer();
     // Bytes that came while the program stood still are read by this poll or
     // the next; an empty poll now is no silence of the line.
-    if (afterPause) link.SilentTicks = std::min(link.SilentTicks, silentBefore);
+    if (afterPause) link.ForgetSilenceSince(silentBefore);
     if (startPending_) StartRecording();
     if (durationStopDue_) StopForDuration();
     if (supervise && ticks_ % kTicksPerSupervision == 0) {
@@ -262,20 +257,20 @@ void HeadlessRecorder::Tick(bool supervise, bool afterPause) {
 
 void HeadlessRecorder::Finish(bool keepNote) {
     Station& st = *station_;
-    RecordingState& recording = st.recording;
-    st.ShowLinkStatistics();
-    if (keepNote) recording.Resume.KeepNoteAtStop();
+    ts::Recording& recording = st.recording();
+    st.link().ShowStatistics();
+    if (keepNote) recording.Resume().KeepNoteAtStop();
     if (durationReached_) return;
     recordsAtStop_ = Records();
     finished_ = true;
-    if (recording.RecordingActive) {
+    if (recording.Active()) {
         // The stop reports its own failures, as in the window.
         st.B_FileSaveStopClick();
         return;
     }
-    if (!recording.File.IsOpen()) return;
+    if (!recording.State().File.IsOpen()) return;
     // The start failed; the file holds whatever whole lines reached it, perhaps none.
-    if (!recording.File.Close()) st.ui.ShowMessage(text::kMsgResultCloseFailed);
+    if (!recording.CloseResultFile()) st.ui().ShowMessage(text::kMsgResultCloseFailed);
     // Only an empty regular file of that name goes: never a device, a pipe or a link.
     RemoveIfEmptyRegularFile(outPath_);
 }

@@ -54,8 +54,8 @@ public:
     // line written, file closed): the run is over, and Finish has no more to write.
     bool DurationReached() const { return durationReached_; }
 
-    bool Recording() const { return station_->recording.RecordingActive; }
-    bool LinkUp() const { return station_->link.DataReceived; }
+    bool Recording() const { return station_->recording().Active(); }
+    bool LinkUp() const { return station_->link().DataReceived(); }
     // Samples of instrument 1 received.
     std::uint64_t Samples() const { return samples_; }
     // Record lines handed to the result file (the start, header and stop lines not counted).
@@ -63,7 +63,7 @@ public:
     std::uint64_t Ticks() const { return ticks_; }
     // What the link carried and lost; the driver's losses as of the last
     // refresh of the indicator's hint (five a second) or of Finish.
-    LinkCounts Link() const { return station_->linkStatistics.Counts(); }
+    LinkCounts Link() const { return station_->link().Counts(); }
     Station& station() { return *station_; }
     // What the station has noted about the recording since the last call, a note a line (the
     // window shows them in the recording time's hint); empty when nothing new.
@@ -75,8 +75,6 @@ private:
     // With one half of the instrument's identity given and no settings file for
     // the other, the bridge that carries the given half supplies the other.
     void CompleteIdentity();
-    // The recording's time, in time units, that `sample` will carry once it is processed.
-    std::uint64_t ElapsedAt(const Sample& sample) const;
     // Whether the choice records at the ends of periods, so that the sample after the last
     // wanted one must still close the period it ends.
     bool RecordsPeriods() const;

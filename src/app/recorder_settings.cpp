@@ -9,8 +9,9 @@ namespace ts {
 namespace {
 
 void ApplyOptions(Station& st, const RecordOptions& o) {
-    if (o.description) st.link.DeviceDescription = *o.description;
-    if (o.serial) st.link.DeviceSerial = *o.serial;
+    InstrumentLink& link = st.link();
+    if (o.description) link.SetIdentity(*o.description, link.Serial());
+    if (o.serial) link.SetIdentity(link.Description(), *o.serial);
     if (o.recordChoice) st.form.SelectRecordChoice(*o.recordChoice);
     if (o.average) st.form.CheckBox_FileDataAver.Checked = true;
     // The box's items read "1" to "99".
@@ -19,7 +20,7 @@ void ApplyOptions(Station& st, const RecordOptions& o) {
         for (int c = 0; c < kChannels; ++c) st.form.FileEN_CH[c].Checked = (*o.channels)[c];
     }
     for (int c = 0; c < kChannels; ++c) {
-        if (o.tables[c]) st.TablePath[c] = *o.tables[c];
+        if (o.tables[c]) st.measurement().Tables().SetPath(c + 1, *o.tables[c]);
     }
 }
 
@@ -57,7 +58,8 @@ std::string Incomplete(const Station& st, const RecordOptions& o, bool fromFile)
 
 RecorderSettingsOutcome ApplyRecorderSettings(Station& st, const RecordOptions& o) {
     RecorderSettingsOutcome outcome;
-    const SettingsReadOutcome file = ApplySettingsFile(st, o.settingsPath);
+    const SettingsReadOutcome file = ApplySettingsFile(
+        {st.form, st.link(), st.measurement().Tables(), st.chart()}, o.settingsPath);
     if (!file.readable) {
         // Only the default file may be absent, and only when the options stand in for it.
         if (o.settingsGiven || !FileMissing(o.settingsPath) || !o.AnySetting()) {

@@ -4,8 +4,10 @@
 #include "app/line_file.h"
 #include "app/settings_file.h"
 #include "app/settings_integer.h"
-#include "app/station.h"
 #include "app/texts.h"
+#include "chart/live_chart.h"
+#include "device/instrument_link.h"
+#include "measure/calibration_tables.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
 
@@ -35,7 +37,7 @@ constexpr std::size_t kMaxSettingsLineBytes = 64 * 1024;
 constexpr int kLastScaleIndex = kChartScales - 1;
 
 std::string SettingsFilePath(const std::string& directory) {
-    // An empty directory would name the root folder: before LoadSettings has
+    // An empty directory would name the root folder: before Load has
     // taken the directory (never in the program) the current one is meant.
     return (directory.empty() ? std::string(".") : directory) + "/Settings.bin";
 }
@@ -70,24 +72,25 @@ std::string Decimal(std::int32_t value) { return std::to_string(value); }
 std::string ColorLine(Color color) { return Decimal(static_cast<std::int32_t>(color)); }
 
 // Applies line `index` at once. False when a numeric line is not an integer.
-bool ApplyLine(Station& st, int index, const std::string& line) {
+bool ApplyLine(const SettingsParts& parts, int index, const std::string& line) {
     if (index == kLineDescription) {
-        st.link.DeviceDescription = line;
+        parts.link.SetIdentity(line, parts.link.Serial());
         return true;
     }
     if (index == kLineSerial) {
-        st.link.DeviceSerial = line;
+        parts.link.SetIdentity(parts.link.Description(), line);
         return true;
     }
     if (index >= kLineTablePath && index < kLineTablePath + kChannels) {
-        st.TablePath[static_cast<std::size_t>(index - kLineTablePath)] = line;
+        parts.tables.SetPath(index - kLineTablePath + 1, line);
         return true;
     }
 
     const std::optional<std::int32_t> number = ParseSettingsInteger(line);
     if (!number) return false;
     const std::int32_t value = *number;
-    Form& form = st.form;
+    Form& form = parts.form;
+    ChartColors colors = parts.chart.Colors();
 
     if (index == kLineScale) {
         form.RadioGroup_X = value < -1 ? -1 : (value > kLastScaleIndex ? kLastScaleIndex : value);
@@ -96,13 +99,13 @@ bool ApplyLine(Station& st, int index, const std::string& line) {
     } else if (index >= kLineFileEnable && index < kLineFileEnable + kChannels) {
         form.FileEN_CH[static_cast<std::size_t>(index - kLineFileEnable)].Checked = value != 0;
     } else if (index == kLineBackground) {
-        st.colors.BackgroundColor = static_cast<Color>(value);
+        colors.BackgroundColor = static_cast<Color>(value);
     } else if (index == kLineGrid) {
-        st.colors.GridColor = static_cast<Color>(value);
+        colors.GridColor = static_cast<Color>(value);
     } else if (index == kLineChartAver) {
         form.CheckBox_ChartAver.Checked = value != 0;
     } else if (index >= kLineCurveColor && index < kLineCurveColor + kChannels) {
-        st.colors.CurveColor[static_cast<std::size_t>(index - kLineCurveColor)] =
+        colors.CurveColor[static_cast<std::size_t>(index - kLineCurveColor)] =
             static_cast<Color>(value);
     } else if (index >= kLineRecordChoice && index < kLineRecordChoice + kRecordChoices) {
         // Radio buttons of one group: selecting one clears the others, so of
@@ -119,14 +122,15 @@ bool ApplyLine(Station& st, int index, const std::string& line) {
     } else if (index == kLineDataAver) {
         form.CheckBox_FileDataAver.Checked = value != 0;
     }
+    parts.chart.SetColors(colors);
     return true;
 }
 
 // Index of the first of the 51 lines that is missing or cannot be applied, or -1.
-int ApplyLines(Station& st, const std::vector<std::string>& lines) {
+int ApplyLines(const SettingsParts& parts, const std::vector<std::string>& lines) {
     for (int index = 0; index < kSettingsLines; ++index) {
         const bool applied = static_cast<std::size_t>(index) < lines.size() &&
-                             ApplyLine(st, index, lines[static_cast<std::size_t>(index)]);
+                             ApplyLine(parts, index, lines[static_cast<std::size_t>(index)]);
         if (!applied) return index;
     }
     return -1;
@@ -134,58 +138,63 @@ int ApplyLines(Station& st, const std::vector<std::string>& lines) {
 
 }  // namespace
 
-SettingsReadOutcome ApplySettingsFile(Station& station, const std::string& path) {
+SettingsReadOutcome ApplySettingsFile(const SettingsParts& parts, const std::string& path) {
     const LineFile file = ReadLineFile(path, kSettingsLines, kMaxSettingsLineBytes);
     SettingsReadOutcome outcome;
     outcome.readable = file.readable;
-    if (file.readable) outcome.badLine = ApplyLines(station, FromSettingsFile(file.lines));
+    if (file.readable) outcome.badLine = ApplyLines(parts, FromSettingsFile(file.lines));
     return outcome;
 }
 
-void Station::LoadSettings() {
-    SettingsDirectory = platform.CurrentDirectory();
+SettingsStore::SettingsStore(Platform& platform, Ui& ui, SettingsParts parts)
+    : platform_(platform), ui_(ui), parts_(parts) {}
+
+void SettingsStore::Load() {
+    directory_ = platform_.CurrentDirectory();
 
     LineFile file =
-        ReadLineFile(SettingsFilePath(SettingsDirectory), kSettingsLines, kMaxSettingsLineBytes);
+        ReadLineFile(SettingsFilePath(directory_), kSettingsLines, kMaxSettingsLineBytes);
     if (file.readable) {
-        Memo_Settings = FromSettingsFile(std::move(file.lines));
+        lines_ = FromSettingsFile(std::move(file.lines));
     } else {
-        ui.ShowMessage(text::kMsgSettingsOpenFailed);
+        ui_.ShowMessage(text::kMsgSettingsOpenFailed);
         // Writes the initial values and leaves them in the line list, which is
         // then applied like a file that was read.
-        SaveSettings();
+        Save();
     }
 
-    if (ApplyLines(*this, Memo_Settings) >= 0) {
-        ui.ShowWarning(text::kMsgSettingsReadFailed);
+    if (ApplyLines(parts_, lines_) >= 0) {
+        ui_.ShowWarning(text::kMsgSettingsReadFailed);
         // What was applied so far stays; the rest keeps its defaults.
-        SaveSettings();
+        Save();
         return;
     }
 
-    for (int channel = 1; channel <= kChannels; ++channel) LoadTable(channel);
+    for (int channel = 1; channel <= kChannels; ++channel) parts_.tables.Load(channel);
 }
 
-void Station::SaveSettings() {
-    Memo_Settings.clear();
-    Memo_Settings.push_back(TextLine(link.DeviceDescription));
-    Memo_Settings.push_back(TextLine(link.DeviceSerial));
-    Memo_Settings.push_back(Decimal(form.RadioGroup_X));
-    for (const CheckState& box : form.ChartEN_CH) Memo_Settings.push_back(Flag(box.Checked));
-    for (const CheckState& box : form.FileEN_CH) Memo_Settings.push_back(Flag(box.Checked));
-    Memo_Settings.push_back(ColorLine(colors.BackgroundColor));
-    Memo_Settings.push_back(ColorLine(colors.GridColor));
-    Memo_Settings.push_back(Flag(form.CheckBox_ChartAver.Checked));
-    for (const Color color : colors.CurveColor) Memo_Settings.push_back(ColorLine(color));
-    for (const std::string& path : TablePath) Memo_Settings.push_back(TextLine(path));
-    for (const CheckState& radio : form.RadioB_File) Memo_Settings.push_back(Flag(radio.Checked));
-    Memo_Settings.push_back(Decimal(form.ComboBox_FileOnChangeThresh.ItemIndex));
-    Memo_Settings.push_back(Flag(form.CheckBox_FileDataAver.Checked));
+void SettingsStore::Save() {
+    const Form& form = parts_.form;
+    const ChartColors& colors = parts_.chart.Colors();
+    lines_.clear();
+    lines_.push_back(TextLine(parts_.link.Description()));
+    lines_.push_back(TextLine(parts_.link.Serial()));
+    lines_.push_back(Decimal(form.RadioGroup_X));
+    for (const CheckState& box : form.ChartEN_CH) lines_.push_back(Flag(box.Checked));
+    for (const CheckState& box : form.FileEN_CH) lines_.push_back(Flag(box.Checked));
+    lines_.push_back(ColorLine(colors.BackgroundColor));
+    lines_.push_back(ColorLine(colors.GridColor));
+    lines_.push_back(Flag(form.CheckBox_ChartAver.Checked));
+    for (const Color color : colors.CurveColor) lines_.push_back(ColorLine(color));
+    for (const std::string& path : parts_.tables.Paths()) lines_.push_back(TextLine(path));
+    for (const CheckState& radio : form.RadioB_File) lines_.push_back(Flag(radio.Checked));
+    lines_.push_back(Decimal(form.ComboBox_FileOnChangeThresh.ItemIndex));
+    lines_.push_back(Flag(form.CheckBox_FileDataAver.Checked));
 
     std::string bytes;
     bool pathLeftOut = false;
-    for (std::size_t index = 0; index < Memo_Settings.size(); ++index) {
-        std::string& line = Memo_Settings[index];
+    for (std::size_t index = 0; index < lines_.size(); ++index) {
+        std::string& line = lines_[index];
         if (!IsTextLine(static_cast<int>(index))) {
             bytes += line;
         } else if (const std::optional<std::string> text = Utf8ToSettingsText(line)) {
@@ -198,9 +207,9 @@ void Station::SaveSettings() {
         }
         bytes += "\r\n";
     }
-    if (pathLeftOut) ui.ShowWarning(text::kMsgTablePathNotSaved);
-    if (!ReplaceFileContents(SettingsFilePath(SettingsDirectory), bytes)) {
-        ui.ShowWarning(text::kMsgSettingsWriteFailed);
+    if (pathLeftOut) ui_.ShowWarning(text::kMsgTablePathNotSaved);
+    if (!ReplaceFileContents(SettingsFilePath(directory_), bytes)) {
+        ui_.ShowWarning(text::kMsgSettingsWriteFailed);
     }
 }
 

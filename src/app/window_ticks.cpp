@@ -28,6 +28,6 @@ void WindowTicks::Tick(Station& station, Clock::time_point now) {
     if (SupervisionDue(now)) station.TimerPortTimer();
 }
 
-bool WindowTicks::DemoRuns(const Station& station) { return station.demo.DemoMode; }
+bool WindowTicks::DemoRuns(const Station& station) { return station.demo().Running(); }
 
 }  // namespace ts

@@ -1,22 +1,15 @@
-#include "app/station.h"
+#include "chart/live_chart.h"
 
 namespace ts {
 
-void Station::ButtonChartClearClick() {
-    const int item = form.RadioGroup_X;
-    if (item < 0 || item >= kChartScales) return;
+int LiveChart::ClearSelected() {
+    const int item = form_.RadioGroup_X;
+    if (item < 0 || item >= kChartScales) return 0;
     const int scale = item + 1;
-    ClearScaleRing(scale);
+    live_.Clear(scale);
     DrawScale(scale);
-    // One unit back, so the next point of this scale comes once a whole period
-    // has passed since the click. Sums and count stay: the samples gathered
-    // before the click still go into that point.
-    pipeline.ChartSets[static_cast<std::size_t>(item)].PeriodStart = pipeline.ElapsedCount - 1;
+    return scale;
 }
-
-void Station::ChartEN_Click(int) { RedrawChart(); }
-
-void Station::CheckBox_ChartAverClick() { RedrawChart(); }
 
 namespace {
 
@@ -32,19 +25,25 @@ Color* SwatchSetting(ChartColors& colors, int swatch) {
 
 }  // namespace
 
-void Station::PanelColorClick(int swatch) {
-    Color* setting = SwatchSetting(colors, swatch);
-    if (setting == nullptr) return;
+bool LiveChart::ChooseColor(int swatch) {
+    Color* setting = SwatchSetting(colors_, swatch);
+    if (setting == nullptr) return false;
     // All eight swatches share one dialog, which opens on the colour last
     // confirmed in it rather than on the swatch's own colour.
-    const std::optional<Color> chosen = ui.ChooseColor(colors.LastDialogColor);
-    if (!chosen) return;
+    const std::optional<Color> chosen = ui_.ChooseColor(colors_.LastDialogColor);
+    if (!chosen) return false;
     const Color color = *chosen & 0xFFFFFFu;  // the top byte of a stored colour is always 0
-    colors.LastDialogColor = color;
+    colors_.LastDialogColor = color;
     *setting = color;
-    RedrawChart();
-    RefreshStatus();
-    SaveSettings();
+    return true;
+}
+
+void LiveChart::ShowColors() {
+    form_.ChartBackground = colors_.BackgroundColor;
+    form_.ChartGrid = colors_.GridColor;
+    form_.PanelColor_CurveCH = colors_.CurveColor;
+    form_.PanelColor_ChartBackGround = colors_.BackgroundColor;
+    form_.PanelColor_ChartGrid = colors_.GridColor;
 }
 
 }  // namespace ts

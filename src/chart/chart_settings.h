@@ -18,10 +18,4 @@ struct ChartColors {
     Color LastDialogColor = kColorBlack;
 };
 
-struct DemoState {
-    bool DemoMode = false;
-    std::uint16_t DemoTime = 0;
-    std::uint16_t DemoCount = 0;
-};
-
 }  // namespace ts

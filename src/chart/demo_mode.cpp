@@ -1,39 +1,33 @@
-#include "app/station.h"
 #include "app/texts.h"
+#include "chart/demo_signal.h"
 #include "chart/demo_signals.h"
 
 namespace ts {
 
-void Station::TimerDemoTimer() {
-    if (!demo.DemoMode) return;
+void DemoSignal::Enter(bool running) {
+    running_ = running;
+    form_.M_Menu_Mode.Caption = running ? text::kMenuModeDemoActive : text::kMenuMode;
+}
+
+void DemoSignal::Stop() {
+    running_ = false;
+    form_.M_Menu_Mode.Caption = text::kMenuMode;
+}
+
+Sample DemoSignal::Next() {
     // Synthetic time advances by a fixed step per event, whatever the real
     // time between events, so chart points follow the generator's own clock.
-    demo.DemoTime = static_cast<std::uint16_t>(demo.DemoTime + kDemoTimeStep);
-    demo.DemoCount = NextDemoCount(demo.DemoCount);
+    time_ = static_cast<std::uint16_t>(time_ + kDemoTimeStep);
+    count_ = NextDemoCount(count_);
     Sample sample;
-    sample.TimeCounter = demo.DemoTime;
-    sample.Value = DemoValues(demo.DemoCount);
-    ProcessSample(sample);
+    sample.TimeCounter = time_;
+    sample.Value = DemoValues(count_);
+    return sample;
 }
 
-namespace {
-
-// Both mode choices run the same sequence, even when the mode does not change:
-// the first sample of the new source only synchronises the time count, and
-// the measurement starts again from zero.
-void EnterMode(Station& st, bool demoMode) {
-    st.pipeline.FirstSample = true;
-    st.demo.DemoMode = demoMode;
-    st.form.M_Menu_Mode.Caption = demoMode ? text::kMenuModeDemoActive : text::kMenuMode;
-    st.ResetMeasurement();
-    st.RedrawChart();
-    st.RefreshStatus();
+void DemoSignal::ShowMode() {
+    form_.M_Menu_Mode_Demo.Checked = running_;
+    form_.M_Menu_Mode_Norm.Checked = !running_;
 }
-
-}  // namespace
-
-void Station::M_Menu_Mode_NormClick() { EnterMode(*this, false); }
-
-void Station::M_Menu_Mode_DemoClick() { EnterMode(*this, true); }
 
 }  // namespace ts

@@ -1,7 +1,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/station.h"
+#include "device/instrument_link.h"
 
 namespace ts {
 
@@ -39,41 +39,40 @@ std::string DeviceCommand(std::string_view verb, std::string_view serial) {
 
 }  // namespace
 
-void Station::WatchSilence() {
-    if (link.SilentTicks < kSilentTicksLimit) {
-        ++link.SilentTicks;
+void InstrumentLink::WatchSilence() {
+    if (state_.SilentTicks < kSilentTicksLimit) {
+        ++state_.SilentTicks;
         return;
     }
     // Repeated on every silent tick until a valid frame comes.
-    link.DataReceived = false;
-    form.Label_ErrDeviceNum.Visible = false;
-    form.M_Menu_Mode_Demo.Enabled = true;
-    link.WrongDeviceLatch = false;
-    RedrawChart();
-    RefreshStatus();
+    state_.DataReceived = false;
+    form_.Label_ErrDeviceNum.Visible = false;
+    form_.M_Menu_Mode_Demo.Enabled = true;
+    state_.WrongDeviceLatch = false;
+    events_->LinkSilent();
 }
 
-void Station::TimerPortTimer() {
+void InstrumentLink::Supervise() {
     // The tool's processes are never waited for; those that have ended are
     // collected here, once a second, whether or not the link is up.
-    platform.ReapFinishedProcesses();
-    if (link.DataReceived) return;
-    if (link.DeviceNumber < 0) {
-        if (OpenDevice(false)) linkStatistics.CountReopening();
+    platform_.ReapFinishedProcesses();
+    if (state_.DataReceived) return;
+    if (state_.DeviceNumber < 0) {
+        if (Open(false)) statistics_.CountReopening();
         return;
     }
-    ReenumerateDevice();
+    Reenumerate();
 }
 
-void Station::ReenumerateDevice() {
-    if (SafeInCommandLine(link.DeviceSerial)) {
+void InstrumentLink::Reenumerate() {
+    if (SafeInCommandLine(state_.DeviceSerial)) {
         // Neither start is checked nor waited for: a missing or refusing tool
         // only means the reopening below goes on without its help.
-        platform.StartProcess(DeviceCommand(kDisableCommand, link.DeviceSerial));
-        platform.SleepMs(kReenumerationPauseMs);
-        platform.StartProcess(DeviceCommand(kEnableCommand, link.DeviceSerial));
+        platform_.StartProcess(DeviceCommand(kDisableCommand, state_.DeviceSerial));
+        platform_.SleepMs(kReenumerationPauseMs);
+        platform_.StartProcess(DeviceCommand(kEnableCommand, state_.DeviceSerial));
     }
-    link.DeviceNumber = -1;
+    state_.DeviceNumber = -1;
 }
 
 }  // namespace ts

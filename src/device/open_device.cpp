@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "device/device_list.h"
+#include "device/instrument_link.h"
 
 namespace ts {
 
@@ -26,48 +26,49 @@ int FindWantedDevice(Driver& driver, std::uint32_t count, const std::string& des
 
 }  // namespace
 
-bool Station::OpenDevice(bool showMessages) {
+bool InstrumentLink::Open(bool showMessages) {
     auto fail = [&](std::string_view message) {
-        if (showMessages) ui.ShowMessage(message);
+        if (showMessages) ui_.ShowMessage(message);
         return false;
     };
 
-    if (link.DeviceHandle != 0) {
+    if (state_.DeviceHandle != 0) {
         // The driver counts losses per handle: what this one lost is asked for
         // before it goes.
-        linkStatistics.AskDriver(driver, link.DeviceHandle);
-        linkStatistics.HandleClosed();
-        driver.Close(link.DeviceHandle);
+        statistics_.AskDriver(driver_, state_.DeviceHandle);
+        statistics_.HandleClosed();
+        driver_.Close(state_.DeviceHandle);
     }
-    link.DeviceHandle = 0;
+    state_.DeviceHandle = 0;
     // An instrument opened at the start or chosen from the menu is counted from
     // zero; the supervision's silent reopenings carry the counts on.
-    if (showMessages) linkStatistics.Restart();
+    if (showMessages) statistics_.Restart();
     // Bytes of the old connection must never be joined to the new one.
-    link.TailLength = 0;
+    state_.TailLength = 0;
 
     std::uint32_t count = 0;
-    if (driver.CreateDeviceInfoList(count) != kFtOk || count == 0) {
+    if (driver_.CreateDeviceInfoList(count) != kFtOk || count == 0) {
         return fail(text::kMsgDeviceNotFound);
     }
-    const int found = FindWantedDevice(driver, count, link.DeviceDescription, link.DeviceSerial);
+    const int found =
+        FindWantedDevice(driver_, count, state_.DeviceDescription, state_.DeviceSerial);
     if (found < 0) return fail(text::kMsgDeviceNotFound);
 
     FtHandle handle = 0;
-    if (driver.Open(static_cast<std::uint32_t>(found), handle) != kFtOk) {
+    if (driver_.Open(static_cast<std::uint32_t>(found), handle) != kFtOk) {
         return fail(text::kMsgOpenFailed);
     }
-    link.DeviceHandle = handle;
+    state_.DeviceHandle = handle;
 
     // A refused step leaves the device open with what was applied so far; the
     // poll keeps reading from it.
-    if (driver.ResetDevice(handle) != kFtOk) return fail(text::kMsgResetFailed);
-    if (driver.SetBaudRate(handle, kInstrumentBaud) != kFtOk) return fail(text::kMsgBaudFailed);
-    if (driver.SetDataCharacteristics(handle, kBits8, kStopBits1, kParityNone) != kFtOk) {
+    if (driver_.ResetDevice(handle) != kFtOk) return fail(text::kMsgResetFailed);
+    if (driver_.SetBaudRate(handle, kInstrumentBaud) != kFtOk) return fail(text::kMsgBaudFailed);
+    if (driver_.SetDataCharacteristics(handle, kBits8, kStopBits1, kParityNone) != kFtOk) {
         return fail(text::kMsgDataFormatFailed);
     }
-    if (driver.SetTimeouts(handle, 0, 0) != kFtOk) return fail(text::kMsgTimeoutsFailed);
-    if (driver.SetFlowControl(handle, kFlowNone, 0, 0) != kFtOk) {
+    if (driver_.SetTimeouts(handle, 0, 0) != kFtOk) return fail(text::kMsgTimeoutsFailed);
+    if (driver_.SetFlowControl(handle, kFlowNone, 0, 0) != kFtOk) {
         return fail(text::kMsgFlowFailed);
     }
     return true;

@@ -1,4 +1,4 @@
-#include "app/station.h"
+#include "measure/calibration_table.h"
 
 namespace ts {
 
@@ -20,10 +20,6 @@ double CalibrateValue(const CalibrationTable& table, double raw) {
     const auto hi = static_cast<std::size_t>(i);
     const std::size_t lo = hi - 1;
     return (p[hi] - p[lo]) * (raw - r[lo]) / (r[hi] - r[lo]) + p[lo];
-}
-
-double Station::CalibrateValue(int channel, double raw) const {
-    return ts::CalibrateValue(tables[static_cast<std::size_t>(channel - 1)], raw);
 }
 
 }  // namespace ts

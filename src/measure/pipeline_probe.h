@@ -7,18 +7,17 @@
 
 namespace ts {
 
-// Watches the sample pipeline from outside: each call comes right before the
-// step it names, so an observer sees the sample that entered and every
-// dispatched step in its order. The station holds none unless one is attached.
+// Watches the measurement from outside: each call comes right before the step
+// it names, so an observer sees the sample that entered and every step it handed
+// on, in their order. The measurement holds none unless one is attached.
 class PipelineProbe {
 public:
     virtual ~PipelineProbe() = default;
     virtual void SampleEntering(const Sample&) {}
     virtual void ChartPeriodEnding(int /*scale*/) {}
-    virtual void RecordWriting(std::uint64_t /*elapsed*/,
-                               const std::array<double, kChannels>& /*raw*/) {}
     virtual void RecordPeriodEnding(int /*period*/) {}
-    virtual void ChangeChecking() {}
+    // The sample goes to the recording, which writes it or checks it for a change.
+    virtual void SampleHandingOn(std::uint64_t /*elapsed*/) {}
 };
 
 }  // namespace ts

@@ -1,51 +1,74 @@
-#include "app/station.h"
 #include "app/texts.h"
+#include "measure/calibration_tables.h"
 #include "measure/table_file.h"
 #include "measure/table_parser.h"
 
 namespace ts {
 
-void Station::B_ListF_Click(int channel) {
+CalibrationTables::CalibrationTables(Platform& platform, Ui& ui, Form& form)
+    : platform_(platform), ui_(ui), form_(form) {}
+
+double CalibrationTables::Calibrate(int channel, double raw) const {
+    return CalibrateValue(Table(channel), raw);
+}
+
+const CalibrationTable& CalibrationTables::Table(int channel) const {
+    return tables_[static_cast<std::size_t>(channel - 1)];
+}
+
+void CalibrationTables::Use(int channel, const CalibrationTable& table) {
+    tables_[static_cast<std::size_t>(channel - 1)] = table;
+}
+
+void CalibrationTables::SetPath(int channel, const std::string& path) {
+    paths_[static_cast<std::size_t>(channel - 1)] = path;
+}
+
+const std::vector<std::string>& CalibrationTables::Lines(int channel) const {
+    return lines_[static_cast<std::size_t>(channel - 1)];
+}
+
+void CalibrationTables::Choose(int channel) {
     const auto c = static_cast<std::size_t>(channel - 1);
-    const std::optional<std::string> chosen = ui.ChooseTableFile();
+    const std::optional<std::string> chosen = ui_.ChooseTableFile();
     if (!chosen) {
         // The table in memory stays until the next load; the empty path and
         // the red caption already say "no table".
-        TablePath[c].clear();
-        form.B_ListF_CH[c].FontColor = kColorRed;
+        paths_[c].clear();
+        form_.B_ListF_CH[c].FontColor = kColorRed;
         return;
     }
-    TablePath[c] = *chosen;
-    if (TablePath[c].empty()) {
-        form.B_ListF_CH[c].FontColor = kColorRed;
+    paths_[c] = *chosen;
+    if (paths_[c].empty()) {
+        form_.B_ListF_CH[c].FontColor = kColorRed;
         return;
     }
-    LoadTable(channel);
+    Load(channel);
 }
 
-void Station::LoadTable(int channel) {
+void CalibrationTables::Load(int channel) {
     const auto c = static_cast<std::size_t>(channel - 1);
     // The channel has no table until the new one is complete: the warning box
     // below keeps the timers ticking, and a readout converted meanwhile must
     // never see a table that is half read.
-    tables[c].PointCount = 0;
+    tables_[c].PointCount = 0;
 
     CalibrationTable loaded;
     const TableVerdict verdict =
-        ReadTableFile(TablePath[c], Memo_ListF[c])
-            ? ParseTableLines(Memo_ListF[c], platform.Regional().DecimalSeparator, loaded)
+        ReadTableFile(paths_[c], lines_[c])
+            ? ParseTableLines(lines_[c], platform_.Regional().DecimalSeparator, loaded)
             : TableVerdict::Unreadable;
     if (verdict == TableVerdict::Valid) {
-        form.B_ListF_CH[c].FontColor = kColorWindowText;
-        tables[c] = loaded;
+        form_.B_ListF_CH[c].FontColor = kColorWindowText;
+        tables_[c] = loaded;
         return;
     }
-    form.B_ListF_CH[c].FontColor = kColorRed;
+    form_.B_ListF_CH[c].FontColor = kColorRed;
     if (verdict == TableVerdict::Unreadable) {
         std::string message(text::kMsgTableFailedBefore);
         message += static_cast<char>('0' + channel);
         message += text::kMsgTableFailedAfter;
-        ui.ShowWarning(message);
+        ui_.ShowWarning(message);
     }
 }
 

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "platform/keep_awake.h"
 #include "platform/text_codec.h"
 #include "record/date_time_format.h"
 #include "record/record_time.h"
+#include "record/recording.h"
 #include "record/recording_notes.h"
 #include "record/stamped_line.h"
 #include "record/utf8_text.h"
@@ -29,18 +29,18 @@ bool AnyChannelTicked(const Form& form) {
     return false;
 }
 
-std::string RegionalText(Station& st, std::string_view format, const LocalDateTime& t) {
-    return LocaleTextToUtf8(FormatDateTime(format, t), st.platform.Regional().Charset);
+std::string RegionalText(Platform& platform, std::string_view format, const LocalDateTime& t) {
+    return LocaleTextToUtf8(FormatDateTime(format, t), platform.Regional().Charset);
 }
 
 }  // namespace
 
-std::string StampedLine(Station& st, std::string_view suffix) {
-    const LocalDateTime now = st.platform.Now();
-    const RegionalSettings& regional = st.platform.Regional();
-    std::string line = RegionalText(st, regional.ShortDateFormat, now);
+std::string StampedLine(Platform& platform, std::string_view suffix) {
+    const LocalDateTime now = platform.Now();
+    const RegionalSettings& regional = platform.Regional();
+    std::string line = RegionalText(platform, regional.ShortDateFormat, now);
     line += ' ';
-    line += RegionalText(st, regional.LongTimeFormat, now);
+    line += RegionalText(platform, regional.LongTimeFormat, now);
     line += suffix;
     line += "\r\n";
     return line;
@@ -61,9 +61,9 @@ std::string HeaderLine(const Form& form) {
 
 // The start, header and stop lines go to the medium at once: "written
 // whole" means the line is on disk. False also when no file is open.
-bool WriteCheckedLine(Station& st, std::string_view utf8) {
-    const std::string bytes = st.recording.Encoder.Encode(utf8);
-    return st.recording.File.Append(bytes) && st.recording.File.Sync();
+bool WriteCheckedLine(RecordingState& state, std::string_view utf8) {
+    const std::string bytes = state.Encoder.Encode(utf8);
+    return state.File.Append(bytes) && state.File.Sync();
 }
 
 void LockRecordingSettings(Form& form, bool locked) {
@@ -73,133 +73,134 @@ void LockRecordingSettings(Form& form, bool locked) {
     form.B_FileSaveStop.Enabled = locked;
 }
 
-std::array<double, kChannels> LatestAsReal(const PipelineState& pipeline) {
-    std::array<double, kChannels> values{};
-    for (int c = 0; c < kChannels; ++c) values[c] = pipeline.LatestSample[c];
-    return values;
-}
-
 }  // namespace
 
-void Station::B_FileClick() { ChooseResultFile(); }
+Recording::Recording(Platform& platform, Ui& ui, Form& form, Measurement& measurement)
+    : platform_(platform), ui_(ui), form_(form), measurement_(measurement) {}
 
-void Station::B_FileSaveStartClick() { StartRecording(); }
+bool Recording::OpenResultFile(const std::string& path, bool replace) {
+    if (!state_.File.Open(path, replace)) return false;
+    state_.ResultFileName = path;
+    return true;
+}
 
-void Station::B_FileSaveStopClick() { StopRecording(); }
+void Recording::Close() {
+    if (state_.File.IsOpen() && !state_.File.Close()) ui_.ShowMessage(text::kMsgResultCloseFailed);
+}
 
-void Station::ChooseResultFile() {
-    const std::optional<std::string> chosen = ui.ChooseResultFile();
+void Recording::ChooseResultFile() {
+    const std::optional<std::string> chosen = ui_.ChooseResultFile();
     if (!chosen) return;
-    recording.ResultFileName = *chosen;
-    if (recording.ResultFileName.empty()) return;
+    state_.ResultFileName = *chosen;
+    if (state_.ResultFileName.empty()) return;
     // The stream of an earlier choice is given up; that file keeps what it holds.
-    if (recording.File.IsOpen() && !recording.File.Close()) {
-        ui.ShowMessage(text::kMsgResultCloseFailed);
+    if (state_.File.IsOpen() && !state_.File.Close()) {
+        ui_.ShowMessage(text::kMsgResultCloseFailed);
     }
-    if (!recording.File.Open(recording.ResultFileName)) {
-        ui.ShowMessage(text::kMsgResultPrepareFailed);
+    if (!state_.File.Open(state_.ResultFileName)) {
+        ui_.ShowMessage(text::kMsgResultPrepareFailed);
         return;
     }
     FitFileNameLabel();
 }
 
-void Station::StartRecording() {
-    LockRecordingSettings(form, true);
-    form.B_FileSaveStart.Enabled = false;
+void Recording::Start() {
+    LockRecordingSettings(form_, true);
+    form_.B_FileSaveStart.Enabled = false;
 
-    recording.RecordingStart = pipeline.ElapsedCount;
-    for (AccumulatorSet& set : pipeline.RecordSets) set.PeriodStart = pipeline.ElapsedCount;
+    state_.RecordingStart = measurement_.Elapsed();
+    measurement_.RestartRecordPeriods();
 
     // Without an open file (its opening failed) the first of these fails too.
-    if (!WriteCheckedLine(*this, StampedLine(*this, text::kResultStarted)) ||
-        !WriteCheckedLine(*this, HeaderLine(form))) {
-        ui.ShowMessage(text::kMsgResultPrepareFailed);
+    if (!WriteCheckedLine(state_, StampedLine(platform_, text::kResultStarted)) ||
+        !WriteCheckedLine(state_, HeaderLine(form_))) {
+        ui_.ShowMessage(text::kMsgResultPrepareFailed);
         return;
     }
 
-    recording.RecordingActive = true;
-    recording.WriteFailureReported = false;
-    recording.Sync.Restart(recording.File, platform.Sync(), platform.SteadyMilliseconds());
-    recording.AwakeHeld = platform.Awake().Hold(text::kMainCaption, text::kRecordingAwakeReason);
-    if (!recording.AwakeHeld && !recording.SleepWarningGiven) {
-        recording.SleepWarningGiven = true;
-        AddRecordingNote(form, text::kNoteSleepNotHeld);
+    state_.RecordingActive = true;
+    state_.WriteFailureReported = false;
+    state_.Sync.Restart(state_.File, platform_.Sync(), platform_.SteadyMilliseconds());
+    state_.AwakeHeld = platform_.Awake().Hold(text::kMainCaption, text::kRecordingAwakeReason);
+    if (!state_.AwakeHeld && !state_.SleepWarningGiven) {
+        state_.SleepWarningGiven = true;
+        AddRecordingNote(form_, text::kNoteSleepNotHeld);
     }
-    recording.Resume.Started(*this);
-    recording.ChangeReference.fill(0);
-    recording.ChangeRising.fill(true);
+    state_.Resume.Started(*this);
+    state_.ChangeReference.fill(0);
+    state_.ChangeRising.fill(true);
 
-    const int choice = form.SelectedRecordChoice();
+    const int choice = form_.SelectedRecordChoice();
     if (choice == kRecordChoiceAll) {
-        WriteRecord(0, LatestAsReal(pipeline));
+        WriteLatest(0, measurement_.Latest());
     } else if (choice == kRecordChoiceOnChange) {
         CheckChange();
     } else if (choice > 0) {
-        EndRecordPeriod(choice);
+        measurement_.CloseRecordPeriod(choice);
     }
     // The record at time 0 is in the file at once, not only after the next tick.
     FlushRecords();
-    RefreshStatus();
+    RefreshControls();
 }
 
-void Station::StopRecording() {
-    recording.RecordingActive = false;
-    platform.Awake().Release();
-    recording.Resume.Stopped();
+void Recording::Stop() {
+    state_.RecordingActive = false;
+    platform_.Awake().Release();
+    state_.Resume.Stopped();
     // After a failed open there is no stream to finish or to close.
-    if (recording.File.IsOpen()) {
+    if (state_.File.IsOpen()) {
         FlushRecords();
-        if (!WriteCheckedLine(*this, StampedLine(*this, text::kResultStopped))) {
-            ui.ShowMessage(text::kMsgResultFinishFailed);
+        if (!WriteCheckedLine(state_, StampedLine(platform_, text::kResultStopped))) {
+            ui_.ShowMessage(text::kMsgResultFinishFailed);
         }
-        if (!recording.File.Close()) ui.ShowMessage(text::kMsgResultCloseFailed);
+        if (!state_.File.Close()) ui_.ShowMessage(text::kMsgResultCloseFailed);
     }
-    recording.ResultFileName.clear();
-    form.Label_ResultFileName.Caption = text::kResultFileNone;
+    state_.ResultFileName.clear();
+    form_.Label_ResultFileName.Caption = text::kResultFileNone;
     ShowRecordTime();
-    LockRecordingSettings(form, false);
-    RefreshStatus();
+    LockRecordingSettings(form_, false);
+    RefreshControls();
 }
 
-void Station::RefreshRecordingControls() {
-    RefreshRecordingButtons();
-    RefreshRecordingOptions();
+void Recording::RefreshControls() {
+    RefreshButtons();
+    RefreshOptions();
 }
 
-void Station::RefreshRecordingButtons() {
+void Recording::RefreshButtons() {
     // Records collected since the last refresh go to the file now, so a
     // failing medium is noticed within one tick whatever the period.
     FlushRecords();
-    const bool active = recording.RecordingActive;
-    const bool ready = form.SelectedRecordChoice() >= 0 && AnyChannelTicked(form);
-    form.B_File.Enabled = !active && ready;
-    form.B_FileSaveStart.Enabled = !active && ready && !recording.ResultFileName.empty();
+    const bool active = state_.RecordingActive;
+    const bool ready = form_.SelectedRecordChoice() >= 0 && AnyChannelTicked(form_);
+    form_.B_File.Enabled = !active && ready;
+    form_.B_FileSaveStart.Enabled = !active && ready && !state_.ResultFileName.empty();
     ShowRecordTime();
 }
 
-void Station::RefreshRecordingOptions() {
-    const bool active = recording.RecordingActive;
-    const int choice = form.SelectedRecordChoice();
+void Recording::RefreshOptions() {
+    const bool active = state_.RecordingActive;
+    const int choice = form_.SelectedRecordChoice();
     if (choice == kRecordChoiceAll || choice == kRecordChoiceOnChange) {
-        form.CheckBox_FileDataAver.Checked = false;
-        form.CheckBox_FileDataAver.Enabled = false;
+        form_.CheckBox_FileDataAver.Checked = false;
+        form_.CheckBox_FileDataAver.Enabled = false;
     } else {
-        form.CheckBox_FileDataAver.Enabled = !active;
+        form_.CheckBox_FileDataAver.Enabled = !active;
     }
     const bool threshold = choice == kRecordChoiceOnChange && !active;
-    form.Label_FileOnChangeSens.Enabled = threshold;
-    form.ComboBox_FileOnChangeThresh.Enabled = threshold;
-    for (ButtonState& button : form.B_ListF_CH) button.Enabled = !active;
+    form_.Label_FileOnChangeSens.Enabled = threshold;
+    form_.ComboBox_FileOnChangeThresh.Enabled = threshold;
+    for (ButtonState& button : form_.B_ListF_CH) button.Enabled = !active;
 }
 
-void Station::ShowRecordTime() {
-    LabelState& label = form.Label_FileRecordTime;
-    if (!recording.RecordingActive) {
+void Recording::ShowRecordTime() {
+    LabelState& label = form_.Label_FileRecordTime;
+    if (!state_.RecordingActive) {
         label.Caption = text::kRecordTimeIdle;
         label.FontColor = kColorRed;
         return;
     }
-    const double days = ElapsedDays(pipeline.ElapsedCount - recording.RecordingStart);
+    const double days = ElapsedDays(measurement_.Elapsed() - state_.RecordingStart);
     // Whole milliseconds, so that a time a hair short of a full second or
     // day is not shown a second or a day early.
     const long long milliseconds = std::llround(days * kMillisecondsPerDay);
@@ -218,25 +219,25 @@ void Station::ShowRecordTime() {
                                   .ptr);
     caption += '.';
     const std::size_t timeStart = caption.size();
-    AppendDateTime(caption, platform.Regional().LongTimeFormat, timeOfDay);
+    AppendDateTime(caption, platform_.Regional().LongTimeFormat, timeOfDay);
     // Only a format with letters of the locale's own charset needs converting.
     const std::string_view timeText = std::string_view(caption).substr(timeStart);
     const bool ascii = std::all_of(timeText.begin(), timeText.end(),
                                    [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
     if (!ascii) {
-        const std::string converted = LocaleTextToUtf8(timeText, platform.Regional().Charset);
+        const std::string converted = LocaleTextToUtf8(timeText, platform_.Regional().Charset);
         caption.replace(timeStart, std::string::npos, converted);
     }
     label.FontColor = kColorGreen;
 }
 
-void Station::FitFileNameLabel() {
-    LabelState& label = form.Label_ResultFileName;
+void Recording::FitFileNameLabel() {
+    LabelState& label = form_.Label_ResultFileName;
     label.Visible = false;
-    const std::string_view path = recording.ResultFileName;
+    const std::string_view path = state_.ResultFileName;
     std::string caption(text::kResultFileLabel);
     caption += path;
-    if (ui.FileNameTextWidth(caption) > kFileNameWidth) {
+    if (ui_.FileNameTextWidth(caption) > kFileNameWidth) {
         // The last "/" (or a backslash) from the end down to the second
         // letter; a path with none there lies directly in the root folder.
         const auto separator = [](char c) { return c == '/' || c == '\\'; };
@@ -250,9 +251,9 @@ void Station::FitFileNameLabel() {
             caption += text::kResultFileFoldersLeftOut;
             caption += path.substr(slash + 1);
         }
-        if (ui.FileNameTextWidth(caption) > kFileNameWidth) {
+        if (ui_.FileNameTextWidth(caption) > kFileNameWidth) {
             caption += text::kResultFileCut;
-            while (ui.FileNameTextWidth(caption) > kFileNameWidth &&
+            while (ui_.FileNameTextWidth(caption) > kFileNameWidth &&
                    Utf8Letters(caption) > text::kResultFileCut.size()) {
                 Utf8DropLastLetters(caption, 4);
                 caption += text::kResultFileCut;

@@ -1,10 +1,10 @@
 #include "record/recording_resume.h"
 
 #include "app/line_file.h"
-#include "app/station.h"
 #include "app/texts.h"
 #include "platform/file_status.h"
 #include "platform/system_file.h"
+#include "record/recording.h"
 #include "record/recording_notes.h"
 #include "record/stamped_line.h"
 
@@ -19,15 +19,15 @@ constexpr std::size_t kTailBytes = 4096;
 // Numbers tried for the new file before giving up: a folder full of them says something else.
 constexpr int kMostNumbers = 10000;
 
-void Note(Station& st, std::string_view note, std::string_view what) {
+void Note(Form& form, std::string_view note, std::string_view what) {
     std::string line(note);
     line += what;
-    AddRecordingNote(st.form, line);
+    AddRecordingNote(form, line);
 }
 
 // Cuts a line cut short by the interruption off the file's end and adds the interruption line.
 // The file must be there and writable as a regular file: nothing else is made or replaced.
-bool EndCutFile(Station& st, const std::string& path, const std::string& interruption) {
+bool EndCutFile(Cp1251Encoder& encoder, const std::string& path, const std::string& interruption) {
     SystemFile file;
     if (!file.OpenExistingForUpdate(path)) return false;
     const std::int64_t size = file.Size();
@@ -42,24 +42,24 @@ bool EndCutFile(Station& st, const std::string& path, const std::string& interru
     while (whole > 0 && tail[whole - 1] != '\n') --whole;
     if (whole == 0 && from > 0) return false;  // no line end in the tail: not our file
     end = from + whole;
-    const std::string bytes = st.recording.Encoder.Encode(interruption);
+    const std::string bytes = encoder.Encode(interruption);
     if (!file.TruncateAt(end) || file.Write(bytes.data(), bytes.size()) != bytes.size()) {
         return false;
     }
     return file.SyncData() && file.Close();
 }
 
-void ApplyChoices(Station& st, const ResumeNote& note) {
-    st.form.SelectRecordChoice(note.choice);
-    st.form.CheckBox_FileDataAver.Checked = note.average;
-    st.form.ComboBox_FileOnChangeThresh.ItemIndex = note.thresholdIndex;
+void ApplyChoices(Form& form, CalibrationTables& tables, const ResumeNote& note) {
+    form.SelectRecordChoice(note.choice);
+    form.CheckBox_FileDataAver.Checked = note.average;
+    form.ComboBox_FileOnChangeThresh.ItemIndex = note.thresholdIndex;
     for (int c = 0; c < kChannels; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        st.form.FileEN_CH[i].Checked = note.channels[i];
+        form.FileEN_CH[i].Checked = note.channels[i];
         // Tables are read again only where the recording had another than Settings.bin's.
-        if (st.TablePath[i] != note.tables[i]) {
-            st.TablePath[i] = note.tables[i];
-            st.LoadTable(c + 1);
+        if (tables.Paths()[i] != note.tables[i]) {
+            tables.SetPath(c + 1, note.tables[i]);
+            tables.Load(c + 1);
         }
     }
 }
@@ -145,21 +145,22 @@ bool RecordingResume::WriteNote(const ResumeNote& note) {
     return true;
 }
 
-void RecordingResume::Started(Station& st) {
+void RecordingResume::Started(Recording& rec) {
     if (notePath.empty()) return;
     ResumeNote note;
-    note.resultPath = st.recording.ResultFileName;
+    note.resultPath = rec.state_.ResultFileName;
     note.firstPath = carrying_ ? cutFirst_ : note.resultPath;
     carrying_ = false;
     note.rawFirst = rawFirst;
     note.rawPath = rawPath;
-    note.choice = st.form.SelectedRecordChoice();
-    note.average = st.form.CheckBox_FileDataAver.Checked;
-    note.thresholdIndex = st.form.ComboBox_FileOnChangeThresh.ItemIndex;
+    const Form& form = rec.form_;
+    note.choice = form.SelectedRecordChoice();
+    note.average = form.CheckBox_FileDataAver.Checked;
+    note.thresholdIndex = form.ComboBox_FileOnChangeThresh.ItemIndex;
     for (int c = 0; c < kChannels; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        note.channels[i] = st.form.FileEN_CH[i].Checked;
-        note.tables[i] = st.TablePath[i];
+        note.channels[i] = form.FileEN_CH[i].Checked;
+        note.tables[i] = rec.measurement_.Tables().Paths()[i];
     }
     // A path with a line break in it cannot be noted; nor can a note that does not reach the
     // disk, or one another program holds (its recording's note stays as it is). The recording
@@ -170,7 +171,7 @@ void RecordingResume::Started(Station& st) {
     }
     if (!notable || (!lock_.Held() && lock_.Take(notePath) != FileLock::Outcome::Taken) ||
         !WriteNote(note)) {
-        Note(st, text::kNoteResumeNotNoted, notePath);
+        Note(rec.form_, text::kNoteResumeNotNoted, notePath);
         lock_.Release();
         noted_ = false;
         written_.reset();
@@ -205,7 +206,7 @@ void RecordingResume::Leave() {
     written_.reset();
 }
 
-std::optional<std::string> RecordingResume::FindCut(Station& st) {
+std::optional<std::string> RecordingResume::FindCut(Recording& rec) {
     if (notePath.empty() || NothingAt(notePath)) return std::nullopt;
     const Look look = Hold();
     switch (look.found) {
@@ -214,25 +215,25 @@ std::optional<std::string> RecordingResume::FindCut(Station& st) {
             return std::nullopt;
         case Found::Held:
             // Its recording is alive: neither the note nor the file is touched.
-            Note(st, text::kNoteResumeHeld, look.note ? look.note->resultPath : notePath);
+            Note(rec.form_, text::kNoteResumeHeld, look.note ? look.note->resultPath : notePath);
             return std::nullopt;
         case Found::Unusable:
         case Found::Damaged:
             // Nothing is decided for the user, and a new recording's note replaces it.
-            Note(st, text::kNoteResumeDamaged, notePath);
+            Note(rec.form_, text::kNoteResumeDamaged, notePath);
             lock_.Release();
             return std::nullopt;
         case Found::Cut:
             break;
     }
     ResumeNote note = *look.note;
-    const std::string interruption = StampedLine(st, text::kResultInterrupted);
+    const std::string interruption = StampedLine(rec.platform_, text::kResultInterrupted);
     // Ended once: a start that cannot go on (no instrument yet) leaves the part as it is for the
     // next, which does not end it again.
-    const bool whole =
-        note.ended ? !FileMissing(note.resultPath) : EndCutFile(st, note.resultPath, interruption);
+    const bool whole = note.ended ? !FileMissing(note.resultPath)
+                                  : EndCutFile(rec.state_.Encoder, note.resultPath, interruption);
     if (!whole) {
-        Note(st, text::kNoteResumeFileGone, note.resultPath);
+        Note(rec.form_, text::kNoteResumeFileGone, note.resultPath);
         lock_.Release();
         return std::nullopt;
     }
@@ -242,7 +243,7 @@ std::optional<std::string> RecordingResume::FindCut(Station& st) {
     }
     const std::optional<std::string> next = FreeNumberedPath(note.resultPath, rawFirst);
     if (!next) {
-        Note(st, text::kNoteResumeNoNewFile, note.resultPath);
+        Note(rec.form_, text::kNoteResumeNoNewFile, note.resultPath);
         lock_.Release();
         return std::nullopt;
     }
@@ -253,43 +254,42 @@ std::optional<std::string> RecordingResume::FindCut(Station& st) {
         rawPath = NumberedPath(UnnumberedPath(rawFirst, unused), number);
         if (!note.rawFirst.empty()) rawFirst = note.rawFirst;
     }
-    ApplyChoices(st, note);
+    ApplyChoices(rec.form_, rec.measurement_.Tables(), note);
     cutFirst_ = note.firstPath;
     foundAt_ = interruption.substr(0, interruption.size() - text::kResultInterrupted.size() - 2);
     return next;
 }
 
-void RecordingResume::OnStart(Station& st) { pending_ = FindCut(st); }
+void RecordingResume::OnStart(Recording& rec) { pending_ = FindCut(rec); }
 
-void RecordingResume::OnTick(Station& st) {
+void RecordingResume::OnTick(Recording& rec) {
     if (!pending_) return;
     // A recording the user started meanwhile takes its place, for good.
-    if (st.recording.RecordingActive) {
+    if (rec.Active()) {
         pending_.reset();
         return;
     }
     // As soon as the instrument streams again: the first sample since the start is in.
-    if (st.pipeline.FirstSample) return;
+    if (!rec.measurement_.Streaming()) return;
     const std::string path = *pending_;
     pending_.reset();
     // Made only now and never over anything: a file of that name that came meanwhile stays.
-    if (!st.recording.File.Open(path, false)) {
-        Note(st, text::kNoteResumeNoNewFile, path);
+    if (!rec.OpenResultFile(path, false)) {
+        Note(rec.form_, text::kNoteResumeNoNewFile, path);
         return;
     }
-    st.recording.ResultFileName = path;
-    st.FitFileNameLabel();
+    rec.FitFileNameLabel();
     CarryOnAtStart();
-    st.StartRecording();
-    if (st.recording.RecordingActive) TellResumed(st, path);
+    rec.Start();
+    if (rec.Active()) TellResumed(rec, path);
 }
 
-void RecordingResume::TellResumed(Station& st, const std::string& path) const {
+void RecordingResume::TellResumed(Recording& rec, const std::string& path) const {
     std::string note(text::kNoteResumed);
     note += foundAt_;
     note += text::kNoteResumedFile;
     note += path;
-    AddRecordingNote(st.form, note);
+    AddRecordingNote(rec.form_, note);
 }
 
 }  // namespace ts

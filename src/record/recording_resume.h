@@ -8,7 +8,7 @@
 
 namespace ts {
 
-class Station;
+class Recording;
 
 // The first free name of a cut file's numbered series after its own: "results.txt" gives
 // "results (2).txt", "results (2).txt" gives "results (3).txt"; nothing when none is free.
@@ -52,8 +52,8 @@ public:
     // The note at `path` as Hold sees it, without keeping it or making one.
     static Look Peek(const std::string& path);
 
-    // A recording has started into the station's result file, or has been stopped by the user.
-    void Started(Station& st);
+    // A recording has started into the recording's result file, or has been stopped by the user.
+    void Started(Recording& rec);
     void Stopped();
     // The stop that comes next is the system's (a shutdown, a logout, a service manager): the
     // part gets its stop line, and the note stays, marked ended, for the next start to go on.
@@ -62,19 +62,19 @@ public:
     void Leave();
 
     // At the program's start: a cut recording's file is ended (once per cut, however many starts
-    // find it) and the station is set to its choices; the file to go on in is returned (nothing
+    // find it) and the recording is set to its choices; the file to go on in is returned (nothing
     // is made yet), or nothing when there is no note, it is another program's, or the recording
     // cannot go on (the hint says why). With `rawFirst` set, `rawPath` becomes its part of the
     // same number.
-    std::optional<std::string> FindCut(Station& st);
+    std::optional<std::string> FindCut(Recording& rec);
     // The recording that starts next is the cut one's next part.
     void CarryOnAtStart() { carrying_ = true; }
     // The window's way: FindCut at start, then every tick until the instrument streams, when
     // the recording starts by itself.
-    void OnStart(Station& st);
-    void OnTick(Station& st);
+    void OnStart(Recording& rec);
+    void OnTick(Recording& rec);
     // Says in the hint that the recording goes on in `path`, and since when.
-    void TellResumed(Station& st, const std::string& path) const;
+    void TellResumed(Recording& rec, const std::string& path) const;
 
 private:
     bool WriteNote(const ResumeNote& note);

@@ -5,10 +5,10 @@
 
 namespace ts {
 
-class Station;
+class Platform;
 
 // "date time<suffix>" and CR LF, the date and time now as the user's regional settings write
 // them: the start, stop and interruption lines of a result file (UTF-8, before code page 1251).
-std::string StampedLine(Station& st, std::string_view suffix);
+std::string StampedLine(Platform& platform, std::string_view suffix);
 
 }  // namespace ts

@@ -14,15 +14,15 @@ class FormCloseOnLinuxTest : public StationTest {};
 // full disk the two failures say so in that order, the instrument already released.
 TEST_F(FormCloseOnLinuxTest, ReleasesTheInstrumentThenClosesTheResultFileThenSavesTheSettings) {
     const int wanted = AddWanted();
-    st().OpenDevice(false);
+    st().link().Open(false);
     st().form.SelectRecordChoice(9);
     st().form.FileEN_CH[0].Checked = true;
     ui.resultFileAnswers.push_back(folder / "results.txt");
     st().B_FileClick();
     st().B_FileSaveStartClick();
-    ASSERT_TRUE(st().recording.RecordingActive);
+    ASSERT_TRUE(st().recording().Active());
     // A record that has not reached the file yet.
-    st().WriteRecord(18000, {});
+    st().recording().WriteRecord(18000, {});
     std::vector<std::pair<std::string, bool>> boxes;  // text, instrument still open
     ui.whileModal = [&] { boxes.emplace_back(ui.boxes.back().text, driver.Device(wanted).open); };
     {

@@ -9,7 +9,7 @@ class FormCloseTest : public StationTest {};
 
 TEST_F(FormCloseTest, ClosesAnOpenHandle) {
     const int wanted = AddWanted();
-    st().OpenDevice(false);
+    st().link().Open(false);
     driver.ResetCallCounts();
     st().FormClose();
     EXPECT_EQ(driver.Calls(DriverOp::Close), 1);

@@ -43,8 +43,8 @@ std::string RecordHeadless(const TempFolder& folder, const std::string& capture,
     std::string error;
     EXPECT_TRUE(run.recorder.Prepare(options, error)) << error;
     EXPECT_TRUE(run.driver.OpenCapture(folder / "capture.raw"));
-    run.driver.SetIdentity(run.recorder.station().link.DeviceDescription,
-                           run.recorder.station().link.DeviceSerial);
+    run.driver.SetIdentity(run.recorder.station().link().Description(),
+                           run.recorder.station().link().Serial());
     run.recorder.OpenInstrument();
     while (!run.driver.Finished() && !run.recorder.DurationReached()) run.recorder.Tick(false);
     if (!run.recorder.DurationReached()) run.recorder.Tick(false);
@@ -79,14 +79,14 @@ std::string RecordInWindow(const TempFolder& folder, const std::string& capture)
     st->Construct();
     st->B_FileClick();
     PressStartAfterFirstSample press(*st);
-    st->pipelineProbe = &press;
+    st->measurement().Attach(&press);
     for (std::size_t done = 0; done < capture.size(); done += kChunk) {
         const std::string_view piece = std::string_view(capture).substr(done, kChunk);
         driver.Feed(device, {reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()});
         st->Timer_25HzTimer();
     }
     st->B_FileSaveStopClick();
-    st->pipelineProbe = nullptr;
+    st->measurement().Attach(nullptr);
     return ReadAll(folder / "window.txt");
 }
 
@@ -240,17 +240,18 @@ TEST(HeadlessRecorderTest, EachOptionOverridesTheSettingsFileAndWithoutOneTheRes
             error))
             << error;
         const Station& st = run.recorder.station();
-        EXPECT_EQ(st.link.DeviceDescription, "KSL214.8N");  // from the file
-        EXPECT_EQ(st.link.DeviceSerial, "TS000077");
+        EXPECT_EQ(st.link().Description(), "KSL214.8N");  // from the file
+        EXPECT_EQ(st.link().Serial(), "TS000077");
         EXPECT_EQ(st.form.SelectedRecordChoice(), 8);  // "0.5с"
         EXPECT_TRUE(st.form.CheckBox_FileDataAver.Checked);
         EXPECT_EQ(st.form.ComboBox_FileOnChangeThresh.ItemIndex, 6);  // the item "7"
         for (int c = 0; c < kChannels; ++c)
             EXPECT_EQ(st.form.FileEN_CH[c].Checked, c == 1 || c == 4);
-        EXPECT_EQ(st.TablePath[0], folder / "t1.txt");  // from the file, not recorded
-        EXPECT_EQ(st.TablePath[1], table);
-        EXPECT_EQ(st.TablePath[4], "");
-        EXPECT_EQ(st.tables[1].PointCount, 3u);
+        EXPECT_EQ(st.measurement().Tables().Paths()[0],
+                  folder / "t1.txt");  // from the file, not recorded
+        EXPECT_EQ(st.measurement().Tables().Paths()[1], table);
+        EXPECT_EQ(st.measurement().Tables().Paths()[4], "");
+        EXPECT_EQ(st.measurement().Tables().Table(1 + 1).PointCount, 3u);
     }
     // Run where there is no settings file: the window's defaults but for the options.
     const std::string missing = folder / "none/Settings.bin";
@@ -261,13 +262,13 @@ TEST(HeadlessRecorderTest, EachOptionOverridesTheSettingsFileAndWithoutOneTheRes
     std::string error;
     ASSERT_TRUE(run.recorder.Prepare(options, error)) << error;
     const Station& st = run.recorder.station();
-    EXPECT_EQ(st.link.DeviceDescription, "KSL214.8N");
-    EXPECT_EQ(st.link.DeviceSerial, "");
+    EXPECT_EQ(st.link().Description(), "KSL214.8N");
+    EXPECT_EQ(st.link().Serial(), "");
     EXPECT_EQ(st.form.SelectedRecordChoice(), 18);
     EXPECT_EQ(st.form.ComboBox_FileOnChangeThresh.ItemIndex, 1);  // the item "2"
     EXPECT_FALSE(st.form.CheckBox_FileDataAver.Checked);
     for (int c = 0; c < kChannels; ++c) EXPECT_EQ(st.form.FileEN_CH[c].Checked, c == 3);
-    for (const std::string& path : st.TablePath) EXPECT_EQ(path, "");
+    for (const std::string& path : st.measurement().Tables().Paths()) EXPECT_EQ(path, "");
     EXPECT_FALSE(Exists(missing));
 }
 
@@ -325,15 +326,16 @@ TEST(HeadlessRecorderTest, OneHalfOfTheIdentityFindsTheBridgeThatCarriesIt) {
         std::string error;
         ASSERT_TRUE(recorder.Prepare(options, error)) << error;
         recorder.OpenInstrument();
-        EXPECT_EQ(recorder.station().link.DeviceHandle, 0u);
+        EXPECT_EQ(recorder.station().link().State().DeviceHandle, 0u);
         // Plugged in later: found by the supervision, once a second.
         const int wanted = driver.AddDevice("KSL214.8N", "TS000002");
-        for (int tick = 0; tick < 75 && recorder.station().link.DeviceHandle == 0; ++tick) {
+        for (int tick = 0; tick < 75 && recorder.station().link().State().DeviceHandle == 0;
+             ++tick) {
             recorder.Tick(true);
         }
-        EXPECT_EQ(driver.DeviceOfHandle(recorder.station().link.DeviceHandle), wanted);
-        EXPECT_EQ(recorder.station().link.DeviceDescription, "KSL214.8N");
-        EXPECT_EQ(recorder.station().link.DeviceSerial, "TS000002");
+        EXPECT_EQ(driver.DeviceOfHandle(recorder.station().link().State().DeviceHandle), wanted);
+        EXPECT_EQ(recorder.station().link().Description(), "KSL214.8N");
+        EXPECT_EQ(recorder.station().link().Serial(), "TS000002");
     }
 }
 

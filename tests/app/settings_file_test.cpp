@@ -20,7 +20,7 @@ LineList Split(std::string_view text) {
 }
 
 TEST_F(SettingsFileTest, NoFileShowsTheOpenMessageAndWritesTheDefaults) {
-    st().LoadSettings();
+    st().settings().Load();
 
     ASSERT_FALSE(ui.boxes.empty());
     EXPECT_EQ(ui.boxes[0].kind, TestUi::BoxKind::Plain);
@@ -28,13 +28,13 @@ TEST_F(SettingsFileTest, NoFileShowsTheOpenMessageAndWritesTheDefaults) {
     EXPECT_EQ(FileLines(), kDefaults);
     EXPECT_EQ(FileLines()[2], "0");
     EXPECT_EQ(FileLines()[49], "1");
-    EXPECT_EQ(st().Memo_Settings, kDefaults);
+    EXPECT_EQ(st().settings().Lines(), kDefaults);
     EXPECT_EQ(st().form.RadioGroup_X, 0);
     EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
 }
 
 TEST_F(SettingsFileTest, AFirstStartReportsTheSixMissingTablesInOrder) {
-    st().LoadSettings();
+    st().settings().Load();
     std::vector<std::string> expected = {std::string(text::kMsgSettingsOpenFailed)};
     for (char channel = '1'; channel <= '6'; ++channel) {
         expected.push_back(std::string(text::kMsgTableFailedBefore) + channel +
@@ -56,36 +56,36 @@ TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
         "/data/t1.txt||/data/t 3.txt|||/data/t6.txt|"
         "0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|1|98|1");
     WriteSettings(file);
-    st().LoadSettings();
+    st().settings().Load();
 
     for (const auto& box : ui.boxes) {
         EXPECT_NE(box.text, text::kMsgSettingsOpenFailed);
         EXPECT_NE(box.text, text::kMsgSettingsReadFailed);
     }
     const Station& s = st();
-    EXPECT_EQ(s.link.DeviceDescription, "KSL214.8N");
-    EXPECT_EQ(s.link.DeviceSerial, "TS000001");
+    EXPECT_EQ(s.link().Description(), "KSL214.8N");
+    EXPECT_EQ(s.link().Serial(), "TS000001");
     EXPECT_EQ(s.form.RadioGroup_X, 7);
     const bool chart[] = {true, false, true, false, false, true};
     const bool record[] = {false, true, true, false, false, false};
     for (int c = 0; c < kChannels; ++c) {
         EXPECT_EQ(s.form.ChartEN_CH[c].Checked, chart[c]) << c;
         EXPECT_EQ(s.form.FileEN_CH[c].Checked, record[c]) << c;
-        EXPECT_EQ(s.colors.CurveColor[c], static_cast<Color>(c + 1));
+        EXPECT_EQ(s.chart().Colors().CurveColor[c], static_cast<Color>(c + 1));
     }
-    EXPECT_EQ(s.colors.BackgroundColor, 16711680u);
-    EXPECT_EQ(s.colors.GridColor, 12632256u);
+    EXPECT_EQ(s.chart().Colors().BackgroundColor, 16711680u);
+    EXPECT_EQ(s.chart().Colors().GridColor, 12632256u);
     EXPECT_TRUE(s.form.CheckBox_ChartAver.Checked);
-    EXPECT_EQ(s.TablePath[0], "/data/t1.txt");
-    EXPECT_EQ(s.TablePath[2], "/data/t 3.txt");
-    EXPECT_EQ(s.TablePath[5], "/data/t6.txt");
+    EXPECT_EQ(s.measurement().Tables().Paths()[0], "/data/t1.txt");
+    EXPECT_EQ(s.measurement().Tables().Paths()[2], "/data/t 3.txt");
+    EXPECT_EQ(s.measurement().Tables().Paths()[5], "/data/t6.txt");
     EXPECT_EQ(s.form.SelectedRecordChoice(), kRecordChoiceOnChange);
     EXPECT_EQ(s.form.ComboBox_FileOnChangeThresh.ItemIndex, 98);
     EXPECT_TRUE(s.form.CheckBox_FileDataAver.Checked);
-    EXPECT_EQ(s.Memo_Settings, file);
+    EXPECT_EQ(s.settings().Lines(), file);
 
     std::filesystem::remove(SettingsPath());
-    st().SaveSettings();
+    st().settings().Save();
     EXPECT_EQ(FileLines(), file);
 }
 
@@ -93,30 +93,30 @@ TEST_F(SettingsFileTest, AShortFileKeepsWhatItHadAndDefaultsTheRest) {
     LineList forty = With(kDefaults, {{0, "Dev"}, {1, "S1"}, {3, "1"}, {24, "/t1"}, {39, "1"}});
     forty.resize(40);
     WriteSettings(forty);
-    st().LoadSettings();
+    st().settings().Load();
 
     // The read warning alone: no table is loaded in this run.
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, TestUi::BoxKind::Warning);
     EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsReadFailed);
-    EXPECT_EQ(st().link.DeviceDescription, "Dev");
+    EXPECT_EQ(st().link().Description(), "Dev");
     EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
-    EXPECT_EQ(st().TablePath[0], "/t1");
+    EXPECT_EQ(st().measurement().Tables().Paths()[0], "/t1");
     EXPECT_EQ(st().form.SelectedRecordChoice(), 9);  // line 39: "1с"
     EXPECT_EQ(FileLines(),
               With(kDefaults, {{0, "Dev"}, {1, "S1"}, {3, "1"}, {24, "/t1"}, {39, "1"}}));
-    EXPECT_EQ(st().Memo_Settings.size(), 51u);
+    EXPECT_EQ(st().settings().Lines().size(), 51u);
 }
 
 TEST_F(SettingsFileTest, ABadNumberStopsApplyingThere) {
     WriteSettings(With(kDefaults, {{2, "5"}, {15, "255"}, {16, "grey"}, {17, "1"}, {49, "7"}}));
-    st().LoadSettings();
+    st().settings().Load();
 
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsReadFailed);
     EXPECT_EQ(st().form.RadioGroup_X, 5);
-    EXPECT_EQ(st().colors.BackgroundColor, 255u);
-    EXPECT_EQ(st().colors.GridColor, 8421504u);
+    EXPECT_EQ(st().chart().Colors().BackgroundColor, 255u);
+    EXPECT_EQ(st().chart().Colors().GridColor, 8421504u);
     EXPECT_FALSE(st().form.CheckBox_ChartAver.Checked);
     EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
     EXPECT_EQ(FileLines(), With(kDefaults, {{2, "5"}, {15, "255"}}));
@@ -124,33 +124,33 @@ TEST_F(SettingsFileTest, ABadNumberStopsApplyingThere) {
 
 TEST_F(SettingsFileTest, EmptyIdentityIsValidButAnEmptyNumberIsNot) {
     WriteSettings(With(kDefaults, {{3, "1"}}));
-    st().LoadSettings();
-    EXPECT_EQ(st().link.DeviceDescription, "");
-    EXPECT_EQ(st().link.DeviceSerial, "");
+    st().settings().Load();
+    EXPECT_EQ(st().link().Description(), "");
+    EXPECT_EQ(st().link().Serial(), "");
     EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
     for (const auto& box : ui.boxes) EXPECT_NE(box.text, text::kMsgSettingsReadFailed);
 
     ui.ClearLog();
     WriteSettings(With(kDefaults, {{0, "Dev"}, {2, ""}, {3, "1"}}));
     Station second(driver, platform, ui);
-    second.LoadSettings();
+    second.settings().Load();
     EXPECT_EQ(ui.Texts(), LineList{std::string(text::kMsgSettingsReadFailed)});
-    EXPECT_EQ(second.link.DeviceDescription, "Dev");
+    EXPECT_EQ(second.link().Description(), "Dev");
     EXPECT_FALSE(second.form.ChartEN_CH[0].Checked);
 }
 
 TEST_F(SettingsFileTest, FlagsTakeAnyNonZeroIntegerAndAreWrittenAsOne) {
     WriteSettings(
         With(kDefaults, {{3, "5"}, {4, "-1"}, {9, "$10"}, {17, " 0x1"}, {50, "  2"}, {15, "$FF"}}));
-    st().LoadSettings();
+    st().settings().Load();
     EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
     EXPECT_TRUE(st().form.ChartEN_CH[1].Checked);
     EXPECT_TRUE(st().form.FileEN_CH[0].Checked);
     EXPECT_TRUE(st().form.CheckBox_ChartAver.Checked);
     EXPECT_TRUE(st().form.CheckBox_FileDataAver.Checked);
-    EXPECT_EQ(st().colors.BackgroundColor, 255u);
+    EXPECT_EQ(st().chart().Colors().BackgroundColor, 255u);
 
-    st().SaveSettings();
+    st().settings().Save();
     EXPECT_EQ(FileLines(),
               With(kDefaults, {{3, "1"}, {4, "1"}, {9, "1"}, {17, "1"}, {50, "1"}, {15, "255"}}));
 }
@@ -168,10 +168,10 @@ TEST_F(SettingsFileTest, TheScaleIsClampedAndAnUnknownThresholdSelectsNothing) {
         SCOPED_TRACE(std::string(c.scale) + " / " + c.threshold);
         Station station(driver, platform, ui);
         WriteSettings(With(kDefaults, {{2, c.scale}, {49, c.threshold}}));
-        station.LoadSettings();
+        station.settings().Load();
         EXPECT_EQ(station.form.RadioGroup_X, c.selected);
         EXPECT_EQ(station.form.ComboBox_FileOnChangeThresh.ItemIndex, c.item);
-        station.SaveSettings();
+        station.settings().Save();
         EXPECT_EQ(FileLines()[2], std::to_string(c.selected));
         EXPECT_EQ(FileLines()[49], std::to_string(c.item));
     }
@@ -179,7 +179,7 @@ TEST_F(SettingsFileTest, TheScaleIsClampedAndAnUnknownThresholdSelectsNothing) {
 
 TEST_F(SettingsFileTest, OfSeveralRecordingChoicesTheLastWins) {
     WriteSettings(With(kDefaults, {{35, "1"}, {40, "1"}, {44, "0"}}));
-    st().LoadSettings();
+    st().settings().Load();
     // Line 35 is "0.05с", line 40 "2с".
     EXPECT_EQ(st().form.SelectedRecordChoice(), 10);
     int selected = 0;
@@ -188,7 +188,7 @@ TEST_F(SettingsFileTest, OfSeveralRecordingChoicesTheLastWins) {
 
     Station none(driver, platform, ui);
     WriteSettings(kDefaults);
-    none.LoadSettings();
+    none.settings().Load();
     EXPECT_EQ(none.form.SelectedRecordChoice(), -1);
 }
 
@@ -201,21 +201,21 @@ TEST_F(SettingsFileTest, EveryLineEndingIsReadAndLinesAfterTheLastAreIgnored) {
         ui.ClearLog();
         WriteSettings(longer, ending);
         Station station(driver, platform, ui);
-        station.LoadSettings();
-        EXPECT_EQ(station.link.DeviceDescription, "Dev");
+        station.settings().Load();
+        EXPECT_EQ(station.link().Description(), "Dev");
         EXPECT_TRUE(station.form.CheckBox_FileDataAver.Checked);
-        EXPECT_EQ(station.Memo_Settings.size(), 51u);
+        EXPECT_EQ(station.settings().Lines().size(), 51u);
         for (const auto& box : ui.boxes) EXPECT_NE(box.text, text::kMsgSettingsReadFailed);
     }
 }
 
 TEST_F(SettingsFileTest, AnOverlongLineOrABinaryFileIsAReadFailureNotACrash) {
     WriteSettings(With(kDefaults, {{0, "Dev"}, {3, "1"}, {24, std::string(70 * 1024, 'p')}}));
-    st().LoadSettings();
+    st().settings().Load();
     EXPECT_EQ(ui.Texts(), LineList{std::string(text::kMsgSettingsReadFailed)});
-    EXPECT_EQ(st().link.DeviceDescription, "Dev");
+    EXPECT_EQ(st().link().Description(), "Dev");
     EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
-    EXPECT_EQ(st().TablePath[0], "");
+    EXPECT_EQ(st().measurement().Tables().Paths()[0], "");
     EXPECT_EQ(FileLines(), With(kDefaults, {{0, "Dev"}, {3, "1"}}));
 
     ui.ClearLog();
@@ -227,7 +227,7 @@ TEST_F(SettingsFileTest, AnOverlongLineOrABinaryFileIsAReadFailureNotACrash) {
         out.write(elf, sizeof elf);
     }
     Station binary(driver, platform, ui);
-    binary.LoadSettings();
+    binary.settings().Load();
     EXPECT_EQ(ui.Texts(), LineList{std::string(text::kMsgSettingsReadFailed)});
     EXPECT_EQ(FileLines(), kDefaults);
 }
@@ -235,15 +235,15 @@ TEST_F(SettingsFileTest, AnOverlongLineOrABinaryFileIsAReadFailureNotACrash) {
 TEST_F(SettingsFileTest, UsesAndCreatesTheFileOfTheDirectoryItStartedIn) {
     TempFolder other;
     platform.currentDirectory = other.path();
-    st().LoadSettings();
-    EXPECT_EQ(st().SettingsDirectory, other.path());
+    st().settings().Load();
+    EXPECT_EQ(st().settings().Directory(), other.path());
     EXPECT_TRUE(std::filesystem::exists(other / "Settings.bin"));
     EXPECT_FALSE(std::filesystem::exists(SettingsPath()));
 
     // A file dialog changing the current directory later does not move it.
     platform.currentDirectory = folder.path();
-    st().link.DeviceSerial = "S2";
-    st().SaveSettings();
+    st().link().SetIdentity(st().link().Description(), "S2");
+    st().settings().Save();
     EXPECT_FALSE(std::filesystem::exists(SettingsPath()));
     std::ifstream in(other / "Settings.bin", std::ios::binary);
     std::string first, second;
@@ -254,21 +254,21 @@ TEST_F(SettingsFileTest, UsesAndCreatesTheFileOfTheDirectoryItStartedIn) {
 
 TEST_F(SettingsFileTest, AnUnreadableAndUnwritableFileGivesBothMessagesAndTheDefaults) {
     std::filesystem::create_directory(SettingsPath());
-    st().LoadSettings();
+    st().settings().Load();
     ASSERT_GE(ui.boxes.size(), 2u);
     EXPECT_EQ(ui.boxes[0].kind, TestUi::BoxKind::Plain);
     EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsOpenFailed);
     EXPECT_EQ(ui.boxes[1].kind, TestUi::BoxKind::Warning);
     EXPECT_EQ(ui.boxes[1].text, text::kMsgSettingsWriteFailed);
-    EXPECT_EQ(st().Memo_Settings, kDefaults);
+    EXPECT_EQ(st().settings().Lines(), kDefaults);
     EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
 }
 
 TEST_F(SettingsFileTest, AValueWithALineBreakCannotShiftTheLinesAfterIt) {
-    st().TablePath[1] = "/data/two\nlines.txt";
-    st().TablePath[2] = "/data/three.txt";
+    st().measurement().Tables().SetPath(1 + 1, "/data/two\nlines.txt");
+    st().measurement().Tables().SetPath(2 + 1, "/data/three.txt");
     st().form.CheckBox_FileDataAver.Checked = true;
-    st().SaveSettings();
+    st().settings().Save();
     const LineList lines = FileLines();
     ASSERT_EQ(lines.size(), 51u);
     EXPECT_EQ(lines[25], "");
@@ -278,17 +278,18 @@ TEST_F(SettingsFileTest, AValueWithALineBreakCannotShiftTheLinesAfterIt) {
 
 TEST_F(SettingsFileTest, TheSimulatorsDemoFileReadsAsIntended) {
     ASSERT_TRUE(sim::PrepareDemoFolder(folder.path(), '.'));
-    st().LoadSettings();
+    st().settings().Load();
     for (const auto& box : ui.boxes) {
         EXPECT_NE(box.text, text::kMsgSettingsOpenFailed);
         EXPECT_NE(box.text, text::kMsgSettingsReadFailed);
     }
-    EXPECT_EQ(st().link.DeviceDescription, sim::kSimDescription);
-    EXPECT_EQ(st().link.DeviceSerial, sim::kSimSerial);
+    EXPECT_EQ(st().link().Description(), sim::kSimDescription);
+    EXPECT_EQ(st().link().Serial(), sim::kSimSerial);
     for (int c = 0; c < kChannels; ++c) {
         EXPECT_TRUE(st().form.ChartEN_CH[c].Checked);
         EXPECT_EQ(st().form.FileEN_CH[c].Checked, c < 2);
-        EXPECT_EQ(st().TablePath[c], folder / ("table_ch" + std::to_string(c + 1) + ".txt"));
+        EXPECT_EQ(st().measurement().Tables().Paths()[c],
+                  folder / ("table_ch" + std::to_string(c + 1) + ".txt"));
     }
     EXPECT_EQ(st().form.SelectedRecordChoice(), 9);
     EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
@@ -300,8 +301,8 @@ TEST_F(SettingsFileTest, AReadOnlyFileStaysReadOnlyAndTheSaveWarns) {
     namespace fs = std::filesystem;
     fs::permissions(SettingsPath(),
                     fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    st().link.DeviceDescription = "New";
-    st().SaveSettings();
+    st().link().SetIdentity("New", st().link().Serial());
+    st().settings().Save();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, TestUi::BoxKind::Warning);
     EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsWriteFailed);

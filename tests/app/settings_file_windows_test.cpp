@@ -62,10 +62,10 @@ TEST(SettingsTextTest, BytesTheCodePageCannotDecodeGiveNoText) {
 
 TEST_F(SettingsFileTest, ATablePathIsKeptInTheAnsiCodePageOrLeftOutWithAWarning) {
     const bool russian = ::GetACP() == 1251;
-    st().TablePath[0] = "C:\\Таблицы\\канал1.txt";
-    st().TablePath[1] = "C:\\tables\\t2.txt";
-    st().link.DeviceDescription = "KSL214.8N";
-    st().SaveSettings();
+    st().measurement().Tables().SetPath(0 + 1, "C:\\Таблицы\\канал1.txt");
+    st().measurement().Tables().SetPath(1 + 1, "C:\\tables\\t2.txt");
+    st().link().SetIdentity("KSL214.8N", st().link().Serial());
+    st().settings().Save();
     const LineList lines = FileLines();
     ASSERT_EQ(lines.size(), 51u);
     EXPECT_EQ(lines[24], russian ? "C:\\\xD2\xE0\xE1\xEB\xE8\xF6\xFB\\\xEA\xE0\xED\xE0\xEB"
@@ -84,10 +84,10 @@ TEST_F(SettingsFileTest, ATablePathIsKeptInTheAnsiCodePageOrLeftOutWithAWarning)
 
     // Read back as the program keeps it, in UTF-8.
     ui.ClearLog();
-    st().LoadSettings();
-    EXPECT_EQ(st().TablePath[0], russian ? "C:\\Таблицы\\канал1.txt" : "");
-    EXPECT_EQ(st().TablePath[1], "C:\\tables\\t2.txt");
-    EXPECT_EQ(st().link.DeviceDescription, "KSL214.8N");
+    st().settings().Load();
+    EXPECT_EQ(st().measurement().Tables().Paths()[0], russian ? "C:\\Таблицы\\канал1.txt" : "");
+    EXPECT_EQ(st().measurement().Tables().Paths()[1], "C:\\tables\\t2.txt");
+    EXPECT_EQ(st().link().Description(), "KSL214.8N");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ protected:
         st().RadioGroup_XClick();
     }
     bool RingEmpty(int scale) const {
-        const ScaleRing& ring = station->rings[static_cast<std::size_t>(scale - 1)];
+        const ScaleRing& ring = station->chart().Live().Ring(scale);
         if (ring.Position != 0) return false;
         for (const auto& channel : ring.Points) {
             if (std::any_of(channel.begin(), channel.end(), [](auto c) { return c != 0; })) {
@@ -33,46 +33,52 @@ protected:
 // ---- The clear button ----
 
 TEST_F(ChartControlsTest, ClearRestartsTheShownScaleOneUnitBackAndKeepsItsSums) {
-    PipelineState& p = st().pipeline;
-    p.FirstSample = false;
-    p.PreviousCounter = 1000;
-    p.ElapsedCount = 10000;
-    AccumulatorSet& set = p.ChartSets[0];
-    set.PeriodStart = 9720;
-    set.Sum.fill(50);
-    set.Count = 1;
-    st().rings[0].Position = 77;
-    for (auto& channel : st().rings[0].Points) channel.fill(333);
-    st().rings[1].Position = 5;
-    st().rings[1].Points[0][5] = 444;
+    Edit(st().measurement(), [](PipelineState& p) {
+        p.FirstSample = false;
+        p.PreviousCounter = 1000;
+        p.ElapsedCount = 10000;
+        p.ChartSets[0].PeriodStart = 9720;
+        p.ChartSets[0].Sum.fill(50);
+        p.ChartSets[0].Count = 1;
+    });
+    EditRing(1, [](ScaleRing& ring) {
+        ring.Position = 77;
+        for (auto& channel : ring.Points) channel.fill(333);
+    });
+    EditRing(2, [](ScaleRing& ring) {
+        ring.Position = 5;
+        ring.Points[0][5] = 444;
+    });
+    const AccumulatorSet& set = st().measurement().State().ChartSets[0];
 
     st().ButtonChartClearClick();
     EXPECT_EQ(set.PeriodStart, 9999u);
     EXPECT_TRUE(RingEmpty(1));
-    EXPECT_EQ(st().rings[1].Position, 5);
-    EXPECT_EQ(st().rings[1].Points[0][5], 444);
+    EXPECT_EQ(st().chart().Live().Ring(1 + 1).Position, 5);
+    EXPECT_EQ(st().chart().Live().Ring(1 + 1).Points[0][5], 444);
     EXPECT_EQ(set.Count, 1u);
     EXPECT_EQ(set.Sum[0], 50u);
 
-    st().ProcessSample(Sample{1000 + 359, Values{100, 100, 100, 100, 100, 100}});
-    EXPECT_EQ(p.ElapsedCount, 10359u);
-    EXPECT_EQ(st().rings[0].Position, 0);
+    st().measurement().TakeSample(Sample{1000 + 359, Values{100, 100, 100, 100, 100, 100}});
+    EXPECT_EQ(st().measurement().Elapsed(), 10359u);
+    EXPECT_EQ(st().chart().Live().Ring(0 + 1).Position, 0);
 
-    st().ProcessSample(Sample{1000 + 360, Values{300, 300, 300, 300, 300, 300}});
-    EXPECT_EQ(st().rings[0].Position, 1);
+    st().measurement().TakeSample(Sample{1000 + 360, Values{300, 300, 300, 300, 300, 300}});
+    EXPECT_EQ(st().chart().Live().Ring(0 + 1).Position, 1);
     // The point also holds the samples gathered before the click.
-    EXPECT_EQ(st().rings[0].Points[0][1], (50 + 100 + 300) / 3);
-    EXPECT_EQ(st().rings[0].Points[5][601], 300);
+    EXPECT_EQ(st().chart().Live().Ring(0 + 1).Points[0][1], (50 + 100 + 300) / 3);
+    EXPECT_EQ(st().chart().Live().Ring(0 + 1).Points[5][601], 300);
 }
 
 TEST_F(ChartControlsTest, ClearAtTheStartWrapsThePeriodStartBelowZero) {
     st().ButtonChartClearClick();
-    EXPECT_EQ(st().pipeline.ChartSets[0].PeriodStart, std::numeric_limits<std::uint64_t>::max());
+    EXPECT_EQ(st().measurement().State().ChartSets[0].PeriodStart,
+              std::numeric_limits<std::uint64_t>::max());
     Feed(1, 7, 0);  // synchronises the count
     Feed(1, 7, 359);
-    EXPECT_EQ(st().rings[0].Position, 0);
+    EXPECT_EQ(st().chart().Live().Ring(0 + 1).Position, 0);
     Feed(1, 7, 1);  // ElapsedCount 360 is a whole period after the click
-    EXPECT_EQ(st().rings[0].Position, 1);
+    EXPECT_EQ(st().chart().Live().Ring(0 + 1).Position, 1);
 }
 
 TEST_F(ChartControlsTest, ClearDrawsTheShownScaleFlatAndNothingWithoutAScale) {
@@ -86,16 +92,17 @@ TEST_F(ChartControlsTest, ClearDrawsTheShownScaleFlatAndNothingWithoutAScale) {
     EXPECT_EQ(Curve(2), std::vector<float>(600, 0.0f));
 
     Feed(10, 512);
-    const auto rings = st().rings;
-    const auto sets = st().pipeline.ChartSets;
+    std::vector<ScaleRing> rings;
+    for (int k = 1; k <= kChartScales; ++k) rings.push_back(st().chart().Live().Ring(k));
+    const auto sets = st().measurement().State().ChartSets;
     st().form.RadioGroup_X = -1;
     ui.ClearLog();
     st().ButtonChartClearClick();
     EXPECT_TRUE(ui.chartCalls.empty());
     for (int k = 0; k < kChartScales; ++k) {
-        EXPECT_EQ(st().rings[k].Position, rings[k].Position);
-        EXPECT_EQ(st().rings[k].Points, rings[k].Points);
-        EXPECT_EQ(st().pipeline.ChartSets[k].PeriodStart, sets[k].PeriodStart);
+        EXPECT_EQ(st().chart().Live().Ring(k + 1).Position, rings[k].Position);
+        EXPECT_EQ(st().chart().Live().Ring(k + 1).Points, rings[k].Points);
+        EXPECT_EQ(st().measurement().State().ChartSets[k].PeriodStart, sets[k].PeriodStart);
     }
 }
 
@@ -113,7 +120,7 @@ TEST_F(ChartControlsTest, ClearedScaleStaysClearedWhileAnotherIsShown) {
     EXPECT_EQ(Curve(1), std::vector<float>(600, 0.0f));
 
     Feed(20, 512);  // 7,200 units more: three whole periods of scale 5 since the click
-    EXPECT_EQ(st().rings[4].Position, 3);
+    EXPECT_EQ(st().chart().Live().Ring(4 + 1).Position, 3);
     EXPECT_EQ(NonZero(Curve(1)), 3);
     EXPECT_FLOAT_EQ(Curve(1).back(), Percent(512));
 }
@@ -169,12 +176,14 @@ TEST_F(ChartControlsTest, UntickingAChannelRemovesItsCurveAndTickingBringsBackIt
 
 TEST_F(ChartControlsTest, AveragingToggleRedrawsTheOtherHalfOfTheSamePoints) {
     EnableChannels({1});
-    for (int slot = 0; slot < kRingPoints; ++slot) {
-        st().rings[0].Points[0][slot] = 100;
-        st().rings[0].Points[0][kRingPoints + slot] = 900;
-    }
-    const auto ring = st().rings[0];
-    st().RedrawChart();
+    EditRing(1, [](ScaleRing& ring) {
+        for (int slot = 0; slot < kRingPoints; ++slot) {
+            ring.Points[0][slot] = 100;
+            ring.Points[0][kRingPoints + slot] = 900;
+        }
+    });
+    const auto ring = st().chart().Live().Ring(1);
+    st().chart().Redraw();
     EXPECT_EQ(Curve(1), std::vector<float>(600, Percent(900)));
 
     st().form.CheckBox_ChartAver.Checked = true;
@@ -184,7 +193,7 @@ TEST_F(ChartControlsTest, AveragingToggleRedrawsTheOtherHalfOfTheSamePoints) {
     st().form.CheckBox_ChartAver.Checked = false;
     st().CheckBox_ChartAverClick();
     EXPECT_EQ(Curve(1), std::vector<float>(600, Percent(900)));
-    EXPECT_EQ(st().rings[0].Points, ring.Points);
+    EXPECT_EQ(st().chart().Live().Ring(0 + 1).Points, ring.Points);
 }
 
 // ---- Colour swatches ----
@@ -197,7 +206,7 @@ TEST_F(ChartControlsTest, ConfirmedCurveColourRedrawsRefreshesAndSaves) {
     ui.colorAnswers.push_back(kTeal);
     st().PanelColorClick(2);
 
-    EXPECT_EQ(st().colors.CurveColor[1], kTeal);
+    EXPECT_EQ(st().chart().Colors().CurveColor[1], kTeal);
     EXPECT_EQ(ui.series[1].color, kTeal);
     EXPECT_EQ(Curve(2).size(), 600u);
     EXPECT_EQ(st().form.PanelColor_CurveCH[1], kTeal);
@@ -207,7 +216,7 @@ TEST_F(ChartControlsTest, ConfirmedCurveColourRedrawsRefreshesAndSaves) {
 
 TEST_F(ChartControlsTest, EachSwatchOwnsItsSetting) {
     for (int swatch = 1; swatch <= 8; ++swatch) {
-        const ChartColors before = st().colors;
+        const ChartColors before = st().chart().Colors();
         const Color chosen = MakeColor(swatch, 2 * swatch, 3 * swatch);
         ui.colorAnswers.push_back(chosen);
         st().PanelColorClick(swatch);
@@ -216,9 +225,10 @@ TEST_F(ChartControlsTest, EachSwatchOwnsItsSetting) {
         if (swatch <= 6) expected.CurveColor[static_cast<std::size_t>(swatch - 1)] = chosen;
         if (swatch == 7) expected.BackgroundColor = chosen;
         if (swatch == 8) expected.GridColor = chosen;
-        EXPECT_EQ(st().colors.CurveColor, expected.CurveColor) << "swatch " << swatch;
-        EXPECT_EQ(st().colors.BackgroundColor, expected.BackgroundColor) << "swatch " << swatch;
-        EXPECT_EQ(st().colors.GridColor, expected.GridColor) << "swatch " << swatch;
+        EXPECT_EQ(st().chart().Colors().CurveColor, expected.CurveColor) << "swatch " << swatch;
+        EXPECT_EQ(st().chart().Colors().BackgroundColor, expected.BackgroundColor)
+            << "swatch " << swatch;
+        EXPECT_EQ(st().chart().Colors().GridColor, expected.GridColor) << "swatch " << swatch;
     }
     EXPECT_EQ(st().form.ChartBackground, MakeColor(7, 14, 21));
     EXPECT_EQ(st().form.PanelColor_ChartBackGround, MakeColor(7, 14, 21));
@@ -265,23 +275,23 @@ TEST_F(ChartControlsTest, DialogOpensOnTheColourLastConfirmedInIt) {
 
 TEST_F(ChartControlsTest, CancelledColourChangesAndSavesNothing) {
     EnableChannels({1});
-    st().RedrawChart();
+    st().chart().Redraw();
     const Form form = st().form;
     ui.ClearLog();
 
     st().PanelColorClick(1);  // no answer queued: the dialog is cancelled
-    EXPECT_EQ(st().colors.CurveColor, kDefaultCurveColors);
-    EXPECT_EQ(st().colors.LastDialogColor, kColorBlack);
+    EXPECT_EQ(st().chart().Colors().CurveColor, kDefaultCurveColors);
+    EXPECT_EQ(st().chart().Colors().LastDialogColor, kColorBlack);
     EXPECT_EQ(st().form.PanelColor_CurveCH, form.PanelColor_CurveCH);
     EXPECT_TRUE(ui.chartCalls.empty());
     EXPECT_FALSE(SettingsSaved());
 }
 
 TEST_F(ChartControlsTest, ColourStaysInForceWhenTheSettingsCannotBeWritten) {
-    st().SettingsDirectory = (folder / "missing").string();
+    st().settings().SetDirectory((folder / "missing").string());
     ui.colorAnswers.push_back(kOlive);
     st().PanelColorClick(7);
-    EXPECT_EQ(st().colors.BackgroundColor, kOlive);
+    EXPECT_EQ(st().chart().Colors().BackgroundColor, kOlive);
     EXPECT_EQ(st().form.ChartBackground, kOlive);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, sim::TestUi::BoxKind::Warning);

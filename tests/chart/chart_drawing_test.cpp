@@ -11,19 +11,22 @@ protected:
         for (auto& box : st().form.ChartEN_CH) box.Checked = true;
         st().form.RadioGroup_X = 0;
     }
-    ScaleRing& Ring(int scale) { return st().rings[static_cast<std::size_t>(scale - 1)]; }
+    const ScaleRing& Ring(int scale) { return st().chart().Live().Ring(scale); }
 
     // Fills a ring so that every slot tells where it is: channel c, average
     // slot s holds s + c, the instant slot holds 1000 - s + c.
-    void Label(int scale) {
-        for (int c = 0; c < kChannels; ++c) {
-            for (int s = 0; s < kRingPoints; ++s) {
-                auto& points = Ring(scale).Points[static_cast<std::size_t>(c)];
-                points[static_cast<std::size_t>(s)] = static_cast<std::uint16_t>(s + c);
-                points[static_cast<std::size_t>(600 + s)] =
-                    static_cast<std::uint16_t>(1000 - s + c);
+    void Label(int scale, std::uint16_t position = 0) {
+        EditRing(scale, [&](ScaleRing& ring) {
+            ring.Position = position;
+            for (int c = 0; c < kChannels; ++c) {
+                for (int s = 0; s < kRingPoints; ++s) {
+                    auto& points = ring.Points[static_cast<std::size_t>(c)];
+                    points[static_cast<std::size_t>(s)] = static_cast<std::uint16_t>(s + c);
+                    points[static_cast<std::size_t>(600 + s)] =
+                        static_cast<std::uint16_t>(1000 - s + c);
+                }
             }
-        }
+        });
     }
     const sim::TestUi::Series& Series(int channel) {
         return ui.series[static_cast<std::size_t>(channel - 1)];
@@ -32,7 +35,7 @@ protected:
 
 TEST_F(ChartDrawingTest, WindowStartsAfterTheNewestPointAtPositionZero) {
     Label(1);
-    st().RedrawChart();
+    st().chart().Redraw();
     EXPECT_EQ(ui.axisMinimum, 0);
     EXPECT_EQ(ui.axisMaximum, 600);
     const auto& y = Series(1).y;
@@ -45,9 +48,8 @@ TEST_F(ChartDrawingTest, WindowStartsAfterTheNewestPointAtPositionZero) {
 }
 
 TEST_F(ChartDrawingTest, WindowOriginMovesWithThePositionModuloFifty) {
-    Label(1);
-    Ring(1).Position = 73;
-    st().RedrawChart();
+    Label(1, 73);
+    st().chart().Redraw();
     EXPECT_EQ(ui.axisMinimum, 23);
     EXPECT_EQ(ui.axisMaximum, 623);
     EXPECT_EQ(Series(1).firstX, 23);
@@ -60,8 +62,10 @@ TEST_F(ChartDrawingTest, WindowOriginMovesWithThePositionModuloFifty) {
 }
 
 TEST_F(ChartDrawingTest, AxisThenEmptyThenWholeSeriesInTheirColours) {
-    st().colors.CurveColor[3] = 0x123456;
-    st().RedrawChart();
+    ChartColors colors;
+    colors.CurveColor[3] = 0x123456;
+    st().chart().SetColors(colors);
+    st().chart().Redraw();
     EXPECT_EQ(ui.chartCalls,
               (std::vector<std::string>{"min", "max", "empty 1", "empty 2", "empty 3", "empty 4",
                                         "empty 5", "empty 6", "points 1", "points 2", "points 3",
@@ -74,16 +78,17 @@ TEST_F(ChartDrawingTest, AxisThenEmptyThenWholeSeriesInTheirColours) {
 
 TEST_F(ChartDrawingTest, AveragingBoxChoosesTheHalf) {
     // One period holding 0 then 1023, with an empty set when it began.
-    auto& set = st().pipeline.ChartSets[0];
-    set.Sum.fill(1023);
-    set.Count = 2;
-    st().pipeline.LatestSample.fill(1023);
-    st().EndChartPeriod(1);
+    Edit(st().measurement(), [](PipelineState& s) {
+        s.ChartSets[0].Sum.fill(1023);
+        s.ChartSets[0].Count = 2;
+        s.LatestSample.fill(1023);
+    });
+    st().measurement().CloseChartPeriod(1);
     EXPECT_FLOAT_EQ(Series(1).y.back(), 100.0f);
     EXPECT_EQ(Series(1).y.back(), Percent(1023));
 
     st().form.CheckBox_ChartAver.Checked = true;
-    st().RedrawChart();
+    st().chart().Redraw();
     EXPECT_EQ(Series(1).y.back(), Percent(511));
     EXPECT_NEAR(Series(1).y.back(), 49.95, 0.005);
 }
@@ -91,13 +96,13 @@ TEST_F(ChartDrawingTest, AveragingBoxChoosesTheHalf) {
 TEST_F(ChartDrawingTest, AnUntickedChannelHasAnEmptySeriesAndComesBackWithItsHistory) {
     Label(1);
     st().form.ChartEN_CH[1].Checked = false;
-    st().RedrawChart();
+    st().chart().Redraw();
     EXPECT_TRUE(Series(2).y.empty());
     for (const std::string& call : ui.chartCalls) EXPECT_NE(call, "points 2");
     EXPECT_EQ(Series(3).y.size(), 600u);
 
     st().form.ChartEN_CH[1].Checked = true;
-    st().RedrawChart();
+    st().chart().Redraw();
     ASSERT_EQ(Series(2).y.size(), 600u);
     EXPECT_EQ(Series(2).y[0], Percent(1000 - 1 + 1));
 }
@@ -106,7 +111,7 @@ TEST_F(ChartDrawingTest, OnlyTheSelectedScaleDraws) {
     Label(9);
     st().form.RadioGroup_X = 8;
     for (int scale = 1; scale <= kChartScales; ++scale) {
-        if (scale != 9) st().EndChartPeriod(scale);
+        if (scale != 9) st().measurement().CloseChartPeriod(scale);
     }
     EXPECT_TRUE(ui.chartCalls.empty());
     // Switching shows that scale's whole history at once.
@@ -116,29 +121,31 @@ TEST_F(ChartDrawingTest, OnlyTheSelectedScaleDraws) {
 
     ui.ClearLog();
     st().form.RadioGroup_X = -1;
-    st().RedrawChart();
+    st().chart().Redraw();
     EXPECT_TRUE(ui.chartCalls.empty());
 }
 
 TEST_F(ChartDrawingTest, StopBoxFreezesThePictureWhileRingsFill) {
-    st().RedrawChart();
+    st().chart().Redraw();
     ui.ClearLog();
     st().form.CheckBox_ChartStop.Checked = true;
     Label(2);
     st().form.RadioGroup_X = 1;
     st().RadioGroup_XClick();
     st().form.CheckBox_ChartAver.Checked = true;
-    st().RedrawChart();
-    st().pipeline.ChartSets[1].Sum.fill(50);
-    st().pipeline.ChartSets[1].Count = 1;
-    st().EndChartPeriod(2);
+    st().chart().Redraw();
+    Edit(st().measurement(), [](PipelineState& s) {
+        s.ChartSets[1].Sum.fill(50);
+        s.ChartSets[1].Count = 1;
+    });
+    st().measurement().CloseChartPeriod(2);
     EXPECT_TRUE(ui.chartCalls.empty());
     EXPECT_EQ(Ring(2).Points[0][1], 50);  // the ring kept filling
 
     // Unticking alone changes nothing; the next point of the shown scale draws.
     st().form.CheckBox_ChartStop.Checked = false;
     EXPECT_TRUE(ui.chartCalls.empty());
-    st().EndChartPeriod(2);
+    st().measurement().CloseChartPeriod(2);
     EXPECT_EQ(ui.seriesUpdates, 6);
     EXPECT_EQ(ui.axisMinimum, 2);
     EXPECT_EQ(Series(1).y[598], Percent(50));
@@ -147,12 +154,11 @@ TEST_F(ChartDrawingTest, StopBoxFreezesThePictureWhileRingsFill) {
 
 TEST_F(ChartDrawingTest, ResetEmptiesRingsSeriesAndReadoutsWithoutRedrawing) {
     for (int scale = 1; scale <= kChartScales; ++scale) {
-        Label(scale);
-        Ring(scale).Position = static_cast<std::uint16_t>(scale * 7);
+        Label(scale, static_cast<std::uint16_t>(scale * 7));
     }
     for (auto& readout : st().form.Label_ResCH) readout.Caption = "12.345";
     platform.regional.DecimalSeparator = ',';
-    st().RedrawChart();
+    st().chart().Redraw();
     ui.ClearLog();
 
     st().ResetMeasurement();

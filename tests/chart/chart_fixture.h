@@ -22,7 +22,7 @@ protected:
                   "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        st().SettingsDirectory = folder.string();
+        st().settings().SetDirectory(folder.string());
     }
     ~ChartStationTest() override { std::filesystem::remove_all(folder); }
 
@@ -31,7 +31,7 @@ protected:
               std::uint16_t step = 360) {
         for (int i = 0; i < count; ++i) {
             counter_ = static_cast<std::uint16_t>(counter_ + step);
-            st().ProcessSample(Sample{counter_, values});
+            st().measurement().TakeSample(Sample{counter_, values});
         }
     }
     void Feed(int count, std::uint16_t value, std::uint16_t step = 360) {

@@ -18,8 +18,8 @@ protected:
     int device = -1;
     void AttachInstrument() {
         device = AddWanted();
-        st().OpenDevice(false);
-        ASSERT_NE(st().link.DeviceHandle, 0u);
+        st().link().Open(false);
+        ASSERT_NE(st().link().State().DeviceHandle, 0u);
     }
     void SendFrame(int instrument, std::uint16_t counter, const Values& values) {
         const sim::Frame frame = sim::EncodeFrame(instrument, counter, values);
@@ -27,7 +27,8 @@ protected:
     }
 
     bool RingsEmpty() const {
-        for (const ScaleRing& ring : station->rings) {
+        for (int scale = 1; scale <= kChartScales; ++scale) {
+            const ScaleRing& ring = station->chart().Live().Ring(scale);
             if (ring.Position != 0) return false;
             for (const auto& channel : ring.Points) {
                 for (std::uint16_t code : channel) {
@@ -41,62 +42,62 @@ protected:
 
 TEST_F(DemoModeTest, TimerIsIdleInNormalMode) {
     Events(5);
-    EXPECT_EQ(st().demo.DemoTime, 0);
-    EXPECT_EQ(st().demo.DemoCount, 0);
-    EXPECT_TRUE(st().pipeline.FirstSample);
-    EXPECT_EQ(st().pipeline.ChartSets[0].Count, 0u);
+    EXPECT_EQ(st().demo().Time(), 0);
+    EXPECT_EQ(st().demo().Count(), 0);
+    EXPECT_TRUE(st().measurement().State().FirstSample);
+    EXPECT_EQ(st().measurement().State().ChartSets[0].Count, 0u);
 }
 
 TEST_F(DemoModeTest, FirstEventsAfterChoosingDemoFeedThePipeline) {
     st().M_Menu_Mode_DemoClick();
     Events(1);
-    EXPECT_EQ(st().demo.DemoTime, 256);
-    EXPECT_EQ(st().demo.DemoCount, 1);
-    EXPECT_EQ(st().pipeline.LatestSample, (Values{515, 0, 928, 800, 800, 465}));
+    EXPECT_EQ(st().demo().Time(), 256);
+    EXPECT_EQ(st().demo().Count(), 1);
+    EXPECT_EQ(st().measurement().State().LatestSample, (Values{515, 0, 928, 800, 800, 465}));
     // The first synthetic sample only synchronises the time count.
-    EXPECT_EQ(st().pipeline.ElapsedCount, 0u);
-    EXPECT_EQ(st().pipeline.ChartSets[0].Count, 1u);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().State().ChartSets[0].Count, 1u);
 
     Events(1);
-    EXPECT_EQ(st().pipeline.ElapsedCount, 256u);
-    EXPECT_EQ(st().pipeline.LatestSample, DemoValues(2));
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 256u);
+    EXPECT_EQ(st().measurement().State().LatestSample, DemoValues(2));
 }
 
 TEST_F(DemoModeTest, TimeWrapsIntoASteadyStepAndTheCounterIntoZero) {
-    st().demo.DemoCount = 31415;
+    st().demo().ContinueFrom(31415);
     st().M_Menu_Mode_DemoClick();
     Events(1);
-    EXPECT_EQ(st().pipeline.LatestSample, (Values{511, 1013, 929, 100, 500, 451}));
+    EXPECT_EQ(st().measurement().State().LatestSample, (Values{511, 1013, 929, 100, 500, 451}));
     Events(1);
-    EXPECT_EQ(st().demo.DemoCount, 0);
-    EXPECT_EQ(st().pipeline.LatestSample, (Values{511, 0, 930, 800, 500, 450}));
+    EXPECT_EQ(st().demo().Count(), 0);
+    EXPECT_EQ(st().measurement().State().LatestSample, (Values{511, 0, 930, 800, 500, 450}));
 
     // DemoTime reaches 65280 on event 255 and 0 on event 256.
     Events(253);
-    EXPECT_EQ(st().demo.DemoTime, 65280);
+    EXPECT_EQ(st().demo().Time(), 65280);
     Events(1);
-    EXPECT_EQ(st().demo.DemoTime, 0);
-    EXPECT_EQ(st().pipeline.ElapsedCount, 255u * 256u);
+    EXPECT_EQ(st().demo().Time(), 0);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 255u * 256u);
     Events(300);
-    EXPECT_EQ(st().pipeline.ElapsedCount, 555u * 256u);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 555u * 256u);
 }
 
 TEST_F(DemoModeTest, ChoosingEitherModeResetsRedrawsAndMovesTheCheckMark) {
     EnableChannels({1, 4});
     st().M_Menu_Mode_DemoClick();
     Events(200);
-    ASSERT_GT(st().pipeline.ElapsedCount, 0u);
+    ASSERT_GT(st().measurement().State().ElapsedCount, 0u);
     ASSERT_FALSE(RingsEmpty());
     st().form.Label_ResCH[2].Caption = "12.345";
     ui.ClearLog();
 
     st().M_Menu_Mode_DemoClick();
-    EXPECT_TRUE(st().demo.DemoMode);
-    EXPECT_TRUE(st().pipeline.FirstSample);
+    EXPECT_TRUE(st().demo().Running());
+    EXPECT_TRUE(st().measurement().State().FirstSample);
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, "   Режим: ДЕМОНСТРАЦИОННЫЙ   ");
-    EXPECT_EQ(st().pipeline.ElapsedCount, 0u);
-    EXPECT_EQ(st().pipeline.ChartSets[3].Count, 0u);
-    EXPECT_EQ(st().pipeline.RecordSets[16].Count, 0u);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().State().ChartSets[3].Count, 0u);
+    EXPECT_EQ(st().measurement().State().RecordSets[16].Count, 0u);
     EXPECT_TRUE(RingsEmpty());
     EXPECT_EQ(st().form.Label_ResCH[2].Caption, "0.000");
     // Redrawn at once from the emptied ring: flat lines at 0 for the enabled channels.
@@ -110,40 +111,40 @@ TEST_F(DemoModeTest, ChoosingEitherModeResetsRedrawsAndMovesTheCheckMark) {
 
     Events(10);
     st().M_Menu_Mode_NormClick();
-    EXPECT_FALSE(st().demo.DemoMode);
-    EXPECT_TRUE(st().pipeline.FirstSample);
+    EXPECT_FALSE(st().demo().Running());
+    EXPECT_TRUE(st().measurement().State().FirstSample);
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, "   Режим   ");
-    EXPECT_EQ(st().pipeline.ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
     EXPECT_TRUE(RingsEmpty());
     EXPECT_EQ(Curve(1), std::vector<float>(600, 0.0f));
     EXPECT_TRUE(st().form.M_Menu_Mode_Norm.Checked);
     EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Checked);
 
-    const std::uint16_t count = st().demo.DemoCount;
+    const std::uint16_t count = st().demo().Count();
     Events(3);
-    EXPECT_EQ(st().demo.DemoCount, count);
-    EXPECT_TRUE(st().pipeline.FirstSample);
+    EXPECT_EQ(st().demo().Count(), count);
+    EXPECT_TRUE(st().measurement().State().FirstSample);
 }
 
 TEST_F(DemoModeTest, ChoosingDemoTwiceResetsTwiceAndTheSignalsGoOn) {
     st().M_Menu_Mode_DemoClick();
     Events(200);
     st().M_Menu_Mode_DemoClick();
-    EXPECT_EQ(st().pipeline.ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
     EXPECT_TRUE(RingsEmpty());
-    EXPECT_EQ(st().demo.DemoCount, 200);
+    EXPECT_EQ(st().demo().Count(), 200);
 
     Events(1);
-    EXPECT_EQ(st().demo.DemoCount, 201);
-    EXPECT_EQ(st().pipeline.LatestSample, DemoValues(201));
-    EXPECT_EQ(st().pipeline.ElapsedCount, 0u);
+    EXPECT_EQ(st().demo().Count(), 201);
+    EXPECT_EQ(st().measurement().State().LatestSample, DemoValues(201));
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
 
     // A spell in normal mode does not restart the signals either.
     st().M_Menu_Mode_NormClick();
     st().M_Menu_Mode_DemoClick();
     Events(1);
-    EXPECT_EQ(st().demo.DemoCount, 202);
-    EXPECT_EQ(st().demo.DemoTime, 202 * 256);
+    EXPECT_EQ(st().demo().Count(), 202);
+    EXPECT_EQ(st().demo().Time(), 202 * 256);
 }
 
 TEST_F(DemoModeTest, InstrumentSamplesAreDroppedWhileDemoRuns) {
@@ -151,20 +152,20 @@ TEST_F(DemoModeTest, InstrumentSamplesAreDroppedWhileDemoRuns) {
     const Values measured{1, 2, 3, 4, 5, 6};
     st().M_Menu_Mode_DemoClick();
     Events(2);
-    const std::uint64_t elapsed = st().pipeline.ElapsedCount;
+    const std::uint64_t elapsed = st().measurement().State().ElapsedCount;
 
     for (std::uint16_t t = 0; t < 30; t += 3) SendFrame(1, t, measured);
     st().Timer_25HzTimer();
-    EXPECT_TRUE(st().link.DataReceived);
-    EXPECT_EQ(st().pipeline.ElapsedCount, elapsed);
-    EXPECT_EQ(st().pipeline.LatestSample, DemoValues(2));
+    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, elapsed);
+    EXPECT_EQ(st().measurement().State().LatestSample, DemoValues(2));
 
     st().M_Menu_Mode_NormClick();
     SendFrame(1, 100, measured);
     SendFrame(1, 103, measured);
     st().Timer_25HzTimer();
-    EXPECT_EQ(st().pipeline.LatestSample, measured);
-    EXPECT_EQ(st().pipeline.ElapsedCount, 3u);
+    EXPECT_EQ(st().measurement().State().LatestSample, measured);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 3u);
 }
 
 TEST_F(DemoModeTest, WrongInstrumentEndsDemoUntilSilenceEnablesTheItemAgain) {
@@ -178,22 +179,22 @@ TEST_F(DemoModeTest, WrongInstrumentEndsDemoUntilSilenceEnablesTheItemAgain) {
 
     SendFrame(2, 3, Values{});
     st().Timer_25HzTimer();
-    EXPECT_FALSE(st().demo.DemoMode);
+    EXPECT_FALSE(st().demo().Running());
     EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Enabled);
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, text::kMenuMode);
     EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().form.M_Menu_Mode_Norm.Checked);
-    EXPECT_EQ(st().pipeline.ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
     EXPECT_TRUE(RingsEmpty());
-    const std::uint16_t count = st().demo.DemoCount;
+    const std::uint16_t count = st().demo().Count();
     Events(5);
-    EXPECT_EQ(st().demo.DemoCount, count);
+    EXPECT_EQ(st().demo().Count(), count);
 
     // More wrong frames in the same episode reset nothing.
-    st().pipeline.ElapsedCount = 5;
+    Edit(st().measurement(), [](PipelineState& s) { s.ElapsedCount = 5; });
     SendFrame(2, 6, Values{});
     st().Timer_25HzTimer();
-    EXPECT_EQ(st().pipeline.ElapsedCount, 5u);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 5u);
 
     // The tick with the frame leaves one silent tick counted; ten more keep
     // the item disabled, the eleventh declares the link silent.
@@ -205,7 +206,7 @@ TEST_F(DemoModeTest, WrongInstrumentEndsDemoUntilSilenceEnablesTheItemAgain) {
 
     st().M_Menu_Mode_DemoClick();
     Events(1);
-    EXPECT_EQ(st().demo.DemoCount, count + 1);
+    EXPECT_EQ(st().demo().Count(), count + 1);
     EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Checked);
 }
 

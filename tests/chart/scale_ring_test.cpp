@@ -7,30 +7,33 @@ namespace {
 
 class ScaleRingTest : public StationTest {
 protected:
-    AccumulatorSet& Set(int scale) {
-        return st().pipeline.ChartSets[static_cast<std::size_t>(scale - 1)];
+    const AccumulatorSet& Set(int scale) {
+        return st().measurement().State().ChartSets[static_cast<std::size_t>(scale - 1)];
     }
-    ScaleRing& Ring(int scale) { return st().rings[static_cast<std::size_t>(scale - 1)]; }
+    const ScaleRing& Ring(int scale) { return st().chart().Live().Ring(scale); }
 
     // Adds raw values to every channel of a scale's set, as the pipeline does,
     // channel c getting value + c; the last one is the latest sample.
     void Add(int scale, std::initializer_list<int> values) {
-        for (int value : values) {
-            for (std::size_t c = 0; c < kChannels; ++c) {
-                Set(scale).Sum[c] += static_cast<std::uint32_t>(value) + c;
-                st().pipeline.LatestSample[c] = static_cast<std::uint16_t>(value + c);
+        Edit(st().measurement(), [&](PipelineState& s) {
+            AccumulatorSet& set = s.ChartSets[static_cast<std::size_t>(scale - 1)];
+            for (int value : values) {
+                for (std::size_t c = 0; c < kChannels; ++c) {
+                    set.Sum[c] += static_cast<std::uint32_t>(value) + c;
+                    s.LatestSample[c] = static_cast<std::uint16_t>(value + c);
+                }
+                ++set.Count;
             }
-            ++Set(scale).Count;
-        }
+        });
     }
 
     void LoadTable(int channel, std::initializer_list<std::pair<double, double>> points) {
-        CalibrationTable& table = st().tables[static_cast<std::size_t>(channel - 1)];
-        table.PointCount = 0;
+        CalibrationTable table;
         for (const auto& [raw, result] : points) {
             table.RawPoints[static_cast<std::size_t>(table.PointCount)] = raw;
             table.ResultPoints[static_cast<std::size_t>(table.PointCount++)] = result;
         }
+        st().measurement().Tables().Use(channel, table);
     }
     std::string Readout(int channel) {
         return st().form.Label_ResCH[static_cast<std::size_t>(channel - 1)].Caption;
@@ -39,7 +42,7 @@ protected:
 
 TEST_F(ScaleRingTest, TruncatedAverageAndInstantValueThenReseed) {
     Add(3, {7, 8, 9});
-    st().EndChartPeriod(3);
+    st().measurement().CloseChartPeriod(3);
     EXPECT_EQ(Ring(3).Position, 1);
     for (std::size_t c = 0; c < kChannels; ++c) {
         EXPECT_EQ(Ring(3).Points[c][1], 8 + c);
@@ -49,7 +52,7 @@ TEST_F(ScaleRingTest, TruncatedAverageAndInstantValueThenReseed) {
     EXPECT_EQ(Set(3).Count, 1u);
     // The closed point weighs as one sample in the next: (8 + 1 + 2) / 3.
     Add(3, {1, 2});
-    st().EndChartPeriod(3);
+    st().measurement().CloseChartPeriod(3);
     EXPECT_EQ(Ring(3).Points[0][2], 3);
     EXPECT_EQ(Ring(3).Points[0][602], 2);
     // Other scales are untouched.
@@ -58,16 +61,16 @@ TEST_F(ScaleRingTest, TruncatedAverageAndInstantValueThenReseed) {
 
 TEST_F(ScaleRingTest, TruncatesRatherThanRounds) {
     Add(1, {1, 2});
-    st().EndChartPeriod(1);
+    st().measurement().CloseChartPeriod(1);
     EXPECT_EQ(Ring(1).Points[0][1], 1);
     EXPECT_EQ(Ring(1).Points[5][1], 6);  // (6 + 7) / 2
 }
 
 TEST_F(ScaleRingTest, SeveralPeriodsAtOnceRepeatTheAverage) {
     Add(5, {100, 201});
-    st().EndChartPeriod(5);
-    st().EndChartPeriod(5);
-    st().EndChartPeriod(5);
+    st().measurement().CloseChartPeriod(5);
+    st().measurement().CloseChartPeriod(5);
+    st().measurement().CloseChartPeriod(5);
     EXPECT_EQ(Ring(5).Position, 3);
     for (std::size_t slot = 1; slot <= 3; ++slot) {
         EXPECT_EQ(Ring(5).Points[0][slot], 150);
@@ -76,17 +79,17 @@ TEST_F(ScaleRingTest, SeveralPeriodsAtOnceRepeatTheAverage) {
 }
 
 TEST_F(ScaleRingTest, AnEmptySetGivesZeros) {
-    st().pipeline.LatestSample.fill(77);
-    st().EndChartPeriod(4);
+    Edit(st().measurement(), [](PipelineState& s) { s.LatestSample.fill(77); });
+    st().measurement().CloseChartPeriod(4);
     EXPECT_EQ(Ring(4).Points[0][1], 0);
     EXPECT_EQ(Ring(4).Points[0][601], 77);
     EXPECT_EQ(Set(4).Count, 1u);
 }
 
 TEST_F(ScaleRingTest, WrapsFrom599ToSlotZero) {
-    Ring(2).Position = 599;
+    EditRing(2, [](ScaleRing& ring) { ring.Position = 599; });
     Add(2, {40});
-    st().EndChartPeriod(2);
+    st().measurement().CloseChartPeriod(2);
     EXPECT_EQ(Ring(2).Position, 0);
     EXPECT_EQ(Ring(2).Points[0][0], 40);
     EXPECT_EQ(Ring(2).Points[0][600], 40);
@@ -95,15 +98,15 @@ TEST_F(ScaleRingTest, WrapsFrom599ToSlotZero) {
 
 TEST_F(ScaleRingTest, ClearEmptiesTheRingButKeepsTheSums) {
     Add(6, {10});
-    st().EndChartPeriod(6);
+    st().measurement().CloseChartPeriod(6);
     Add(6, {30, 40});
-    st().ClearScaleRing(6);
+    st().chart().ClearAll();
     EXPECT_EQ(Ring(6).Position, 0);
     for (const auto& channel : Ring(6).Points) {
         for (std::uint16_t code : channel) ASSERT_EQ(code, 0);
     }
     EXPECT_EQ(Set(6).Count, 3u);
-    st().EndChartPeriod(6);
+    st().measurement().CloseChartPeriod(6);
     EXPECT_EQ(Ring(6).Position, 1);
     EXPECT_EQ(Ring(6).Points[0][1], 26);  // (10 + 30 + 40) / 3, from before the clear
 }
@@ -112,11 +115,13 @@ TEST_F(ScaleRingTest, HalfSecondScaleShowsTheCalibratedMeans) {
     LoadTable(1, {{0, 0}, {1023, 100}});
     LoadTable(2, {{0, 0}, {1, 1234.5}});
     LoadTable(3, {{0, 0}, {1023, 1023}});
-    Set(8).Count = 2;
-    Set(8).Sum[0] = 1024;  // mean 512: 512 * 100 / 1023 = 50.0489...
-    Set(8).Sum[1] = 2;     // mean 1
-    Set(8).Sum[2] = 3;     // mean 1.5, shown unrounded
-    st().EndChartPeriod(8);
+    Edit(st().measurement(), [](PipelineState& s) {
+        s.ChartSets[7].Count = 2;
+        s.ChartSets[7].Sum[0] = 1024;  // mean 512: 512 * 100 / 1023 = 50.0489...
+        s.ChartSets[7].Sum[1] = 2;     // mean 1
+        s.ChartSets[7].Sum[2] = 3;     // mean 1.5, shown unrounded
+    });
+    st().measurement().CloseChartPeriod(8);
     EXPECT_EQ(Readout(1), "50.049");
     EXPECT_EQ(Readout(2), "1234.500");
     EXPECT_EQ(Readout(3), "1.500");
@@ -124,7 +129,7 @@ TEST_F(ScaleRingTest, HalfSecondScaleShowsTheCalibratedMeans) {
     EXPECT_EQ(Ring(8).Points[2][1], 1);  // the point itself is truncated
 
     platform.regional.DecimalSeparator = ',';
-    st().EndChartPeriod(8);  // the re-seeded set repeats the means, truncated
+    st().measurement().CloseChartPeriod(8);  // the re-seeded set repeats the means, truncated
     EXPECT_EQ(Readout(1), "50,049");
     EXPECT_EQ(Readout(2), "1234,500");
     EXPECT_EQ(Readout(3), "1,000");
@@ -135,7 +140,7 @@ TEST_F(ScaleRingTest, OnlyTheHalfSecondScaleTouchesTheReadouts) {
     for (int scale = 1; scale <= kChartScales; ++scale) {
         if (scale == kReadoutScale) continue;
         Add(scale, {512});
-        st().EndChartPeriod(scale);
+        st().measurement().CloseChartPeriod(scale);
     }
     EXPECT_EQ(Readout(1), "0.000");
 }

@@ -13,58 +13,58 @@ class LinkSupervisionTest : public StationTest {
 protected:
     // The state right after the tick that brought the last valid frame.
     void FrameJustArrived() {
-        st().link.DataReceived = true;
-        st().link.SilentTicks = 1;
-        st().link.DeviceNumber = 1;
-        st().link.WrongDeviceLatch = true;
+        Edit(st().link(), [](LinkState& s) { s.DataReceived = true; });
+        Edit(st().link(), [](LinkState& s) { s.SilentTicks = 1; });
+        Edit(st().link(), [](LinkState& s) { s.DeviceNumber = 1; });
+        Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = true; });
         st().form.Label_ErrDeviceNum.Visible = true;
         st().form.M_Menu_Mode_Demo.Enabled = false;
     }
     void SilentTicks(int n) {
-        for (int i = 0; i < n; ++i) st().WatchSilence();
+        for (int i = 0; i < n; ++i) st().link().WatchSilence();
     }
 };
 
 TEST_F(LinkSupervisionTest, TenSilentTicksAreAGapElevenALostLink) {
     FrameJustArrived();
     SilentTicks(9);
-    EXPECT_TRUE(st().link.DataReceived);
-    EXPECT_EQ(st().link.SilentTicks, 10);
+    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_EQ(st().link().State().SilentTicks, 10);
     SilentTicks(1);
-    EXPECT_TRUE(st().link.DataReceived);
-    EXPECT_EQ(st().link.SilentTicks, 11);
+    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_EQ(st().link().State().SilentTicks, 11);
     EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
 
     SilentTicks(1);
-    EXPECT_FALSE(st().link.DataReceived);
+    EXPECT_FALSE(st().link().State().DataReceived);
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
-    EXPECT_FALSE(st().link.WrongDeviceLatch);
-    EXPECT_EQ(st().link.SilentTicks, 11);
+    EXPECT_FALSE(st().link().State().WrongDeviceLatch);
+    EXPECT_EQ(st().link().State().SilentTicks, 11);
 
     // While the silence lasts the same is done on every tick.
     st().form.Label_ErrDeviceNum.Visible = true;
     st().form.M_Menu_Mode_Demo.Enabled = false;
-    st().link.WrongDeviceLatch = true;
+    Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = true; });
     SilentTicks(1);
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
-    EXPECT_FALSE(st().link.WrongDeviceLatch);
-    EXPECT_EQ(st().link.SilentTicks, 11);
+    EXPECT_FALSE(st().link().State().WrongDeviceLatch);
+    EXPECT_EQ(st().link().State().SilentTicks, 11);
 }
 
 TEST_F(LinkSupervisionTest, ALinkThatIsUpIsLeftAlone) {
     // Frames of a wrong instrument count as data too.
     AddWanted("KSL214.8N", "S");
-    st().link.DataReceived = true;
-    st().link.DeviceNumber = 3;
+    Edit(st().link(), [](LinkState& s) { s.DataReceived = true; });
+    Edit(st().link(), [](LinkState& s) { s.DeviceNumber = 3; });
     st().TimerPortTimer();
     // Ended tool processes are collected every second, link up or not.
     EXPECT_EQ(platform.reaps, 1);
     EXPECT_TRUE(platform.startedProcesses.empty());
     EXPECT_TRUE(platform.sleeps.empty());
     EXPECT_EQ(driver.TotalCalls(), 0);
-    EXPECT_EQ(st().link.DeviceNumber, 3);
+    EXPECT_EQ(st().link().State().DeviceNumber, 3);
 }
 
 // Platform that keeps starts and sleeps in one log, to see their order.
@@ -94,18 +94,18 @@ private:
 TEST_F(LinkSupervisionTest, ALostLinkIsReenumeratedWithTheExactCommandLines) {
     OrderPlatform order;
     Station station(driver, order, ui);
-    station.link.DeviceSerial = "S";
-    station.link.DeviceNumber = 0;
+    station.link().SetIdentity(station.link().Description(), "S");
+    station.link().AwaitStream();
     station.TimerPortTimer();
     EXPECT_EQ(order.log, (std::vector<std::string>{"reap", kDisableS, "sleep 1000", kEnableS}));
-    EXPECT_EQ(station.link.DeviceNumber, -1);
+    EXPECT_EQ(station.link().State().DeviceNumber, -1);
 }
 
 TEST_F(LinkSupervisionTest, AfterReenumerationTheDeviceIsReopenedSilentlyEverySecond) {
     const int wanted = AddWanted("KSL214.8N", "S");
-    st().OpenDevice(false);
-    const FtHandle old = st().link.DeviceHandle;
-    st().link.DeviceNumber = 0;
+    st().link().Open(false);
+    const FtHandle old = st().link().State().DeviceHandle;
+    st().link().AwaitStream();
     driver.Unplug(wanted);
     driver.ResetCallCounts();
 
@@ -119,24 +119,24 @@ TEST_F(LinkSupervisionTest, AfterReenumerationTheDeviceIsReopenedSilentlyEverySe
     for (int second = 0; second < 3; ++second) st().TimerPortTimer();
     EXPECT_EQ(driver.Calls(DriverOp::CreateDeviceInfoList), 3);
     EXPECT_EQ(driver.Calls(DriverOp::Close), 1);
-    EXPECT_EQ(st().link.DeviceHandle, 0u);
+    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
     EXPECT_EQ(platform.startedProcesses.size(), 2u);
     EXPECT_TRUE(ui.boxes.empty());
 
     driver.Plug(wanted);
     st().TimerPortTimer();
-    EXPECT_EQ(driver.DeviceOfHandle(st().link.DeviceHandle), wanted);
-    EXPECT_EQ(st().link.DeviceNumber, -1);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
+    EXPECT_EQ(st().link().State().DeviceNumber, -1);
     EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(LinkSupervisionTest, AMissingToolGoesUnnoticed) {
     platform.processStartSucceeds = false;
-    st().link.DeviceSerial = "S";
-    st().link.DeviceNumber = 0;
+    st().link().SetIdentity(st().link().Description(), "S");
+    st().link().AwaitStream();
     st().TimerPortTimer();
     EXPECT_EQ(platform.startedProcesses.size(), 2u);
-    EXPECT_EQ(st().link.DeviceNumber, -1);
+    EXPECT_EQ(st().link().State().DeviceNumber, -1);
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -144,12 +144,12 @@ TEST_F(LinkSupervisionTest, ASerialThatCouldAddArgumentsOrPatternsIsNeverStarted
     for (const std::string& serial :
          std::vector<std::string>{"A\" /c x \"", "TS*", "TS?1", "TS\n1", "TS\t1", "TS\x7F"}) {
         SCOPED_TRACE(serial);
-        st().link.DeviceSerial = serial;
-        st().link.DeviceNumber = 0;
+        st().link().SetIdentity(st().link().Description(), serial);
+        st().link().AwaitStream();
         st().TimerPortTimer();
         EXPECT_TRUE(platform.startedProcesses.empty());
         EXPECT_TRUE(platform.sleeps.empty());
-        EXPECT_EQ(st().link.DeviceNumber, -1);
+        EXPECT_EQ(st().link().State().DeviceNumber, -1);
     }
     // The cycle goes on: reopening from the next tick.
     driver.ResetCallCounts();
@@ -162,8 +162,8 @@ TEST_F(LinkSupervisionTest, OrdinarySerialsAreStartedAsTheyAre) {
     for (const std::string& serial : std::vector<std::string>{"", "A B", "FT\\1", "\xD0\x96-7&x"}) {
         SCOPED_TRACE(serial);
         platform.startedProcesses.clear();
-        st().link.DeviceSerial = serial;
-        st().link.DeviceNumber = 0;
+        st().link().SetIdentity(st().link().Description(), serial);
+        st().link().AwaitStream();
         st().TimerPortTimer();
         EXPECT_EQ(platform.startedProcesses,
                   (std::vector<std::string>{

@@ -12,11 +12,11 @@ class OpenDeviceTest : public StationTest {};
 TEST_F(OpenDeviceTest, OpensAndConfiguresTheWantedDeviceSilentlyOnSuccess) {
     driver.AddDevice("Other", "X1");
     const int wanted = AddWanted();
-    st().OpenDevice(true);
+    st().link().Open(true);
 
     EXPECT_TRUE(ui.boxes.empty());
-    ASSERT_NE(st().link.DeviceHandle, 0u);
-    EXPECT_EQ(driver.DeviceOfHandle(st().link.DeviceHandle), wanted);
+    ASSERT_NE(st().link().State().DeviceHandle, 0u);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
     const sim::LineConfig& line = driver.Device(wanted).config;
     EXPECT_TRUE(line.reset);
     EXPECT_EQ(line.baud, 1152000u);
@@ -30,25 +30,25 @@ TEST_F(OpenDeviceTest, OpensAndConfiguresTheWantedDeviceSilentlyOnSuccess) {
 
 TEST_F(OpenDeviceTest, NotFoundOutcomesShowTheSameMessageAndLeaveNoHandle) {
     // No device at all.
-    st().OpenDevice(true);
+    st().link().Open(true);
     // The list call failing.
     AddWanted();
     driver.FailNext(DriverOp::CreateDeviceInfoList);
-    st().OpenDevice(true);
+    st().link().Open(true);
     // Wanted device ninth of nine: only eight entries are looked at.
     sim::SimDriver& d = driver;
     const int first = 0;
     d.Unplug(first);
     for (int i = 0; i < 8; ++i) d.AddDevice("Other", "S" + std::to_string(i));
     d.AddDevice("KSL214.8N", "TS000001");
-    st().OpenDevice(true);
+    st().link().Open(true);
     // Description differing only in letter case.
-    st().link.DeviceDescription = "ksl214.8n";
+    st().link().SetIdentity("ksl214.8n", st().link().Serial());
     d.Plug(first);
-    st().OpenDevice(true);
+    st().link().Open(true);
 
     EXPECT_EQ(ui.Texts(), std::vector<std::string>(4, std::string(text::kMsgDeviceNotFound)));
-    EXPECT_EQ(st().link.DeviceHandle, 0u);
+    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
     EXPECT_EQ(driver.Calls(DriverOp::Open), 0);
 }
 
@@ -56,24 +56,24 @@ TEST_F(OpenDeviceTest, OfTwoEqualIdentitiesTheLaterIsOpened) {
     AddWanted();
     driver.AddDevice("Other", "X");
     const int later = driver.AddDevice("KSL214.8N", "TS000001");
-    st().OpenDevice(true);
-    EXPECT_EQ(driver.DeviceOfHandle(st().link.DeviceHandle), later);
+    st().link().Open(true);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), later);
 }
 
 TEST_F(OpenDeviceTest, UnreadableDetailsAreSkippedNotFatal) {
     const int broken = driver.AddDevice("KSL214.8N", "TS000001");
     driver.Device(broken).detailsReadable = false;
     const int wanted = AddWanted();
-    st().OpenDevice(false);
-    EXPECT_EQ(driver.DeviceOfHandle(st().link.DeviceHandle), wanted);
+    st().link().Open(false);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
 }
 
 TEST_F(OpenDeviceTest, DeviceInUseElsewhereIsNotOpened) {
     const int wanted = AddWanted();
     driver.Device(wanted).inUseElsewhere = true;
-    st().OpenDevice(true);
+    st().link().Open(true);
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgOpenFailed)});
-    EXPECT_EQ(st().link.DeviceHandle, 0u);
+    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
 }
 
 TEST_F(OpenDeviceTest, EachRefusedStepShowsItsMessageKeepsTheHandleAndStops) {
@@ -97,11 +97,11 @@ TEST_F(OpenDeviceTest, EachRefusedStepShowsItsMessageKeepsTheHandleAndStops) {
         ui.ClearLog();
         driver.ResetCallCounts();
         driver.FailNext(steps[s].op);
-        st().OpenDevice(true);
+        st().link().Open(true);
 
         EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(steps[s].message)});
-        EXPECT_NE(st().link.DeviceHandle, 0u);
-        EXPECT_EQ(driver.DeviceOfHandle(st().link.DeviceHandle), wanted);
+        EXPECT_NE(st().link().State().DeviceHandle, 0u);
+        EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
         for (std::size_t later = s + 1; later < std::size(order); ++later) {
             EXPECT_EQ(driver.Calls(order[later]), 0) << "a step after the refused one ran";
         }
@@ -111,35 +111,35 @@ TEST_F(OpenDeviceTest, EachRefusedStepShowsItsMessageKeepsTheHandleAndStops) {
 }
 
 TEST_F(OpenDeviceTest, EveryOutcomeIsSilentWithoutMessages) {
-    st().OpenDevice(false);  // no devices
+    st().link().Open(false);  // no devices
     const int wanted = AddWanted();
     driver.FailNext(DriverOp::CreateDeviceInfoList);
-    st().OpenDevice(false);
+    st().link().Open(false);
     driver.Device(wanted).inUseElsewhere = true;
-    st().OpenDevice(false);
+    st().link().Open(false);
     driver.Device(wanted).inUseElsewhere = false;
     for (DriverOp op :
          {DriverOp::ResetDevice, DriverOp::SetBaudRate, DriverOp::SetDataCharacteristics,
           DriverOp::SetTimeouts, DriverOp::SetFlowControl}) {
         driver.FailNext(op);
-        st().OpenDevice(false);
-        EXPECT_NE(st().link.DeviceHandle, 0u);
+        st().link().Open(false);
+        EXPECT_NE(st().link().State().DeviceHandle, 0u);
     }
     EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(OpenDeviceTest, ReopeningClosesTheHandleHeldSoFar) {
     const int wanted = AddWanted();
-    st().OpenDevice(false);
-    const FtHandle first = st().link.DeviceHandle;
-    st().OpenDevice(false);
+    st().link().Open(false);
+    const FtHandle first = st().link().State().DeviceHandle;
+    st().link().Open(false);
     EXPECT_EQ(driver.Calls(DriverOp::Close), 1);
     EXPECT_EQ(driver.DeviceOfHandle(first), -1);
-    EXPECT_EQ(driver.DeviceOfHandle(st().link.DeviceHandle), wanted);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
     // A failed reopen leaves no handle behind.
     driver.Unplug(wanted);
-    st().OpenDevice(false);
-    EXPECT_EQ(st().link.DeviceHandle, 0u);
+    st().link().Open(false);
+    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
 }
 
 }  // namespace

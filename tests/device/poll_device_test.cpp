@@ -37,10 +37,10 @@ protected:
     PipelineRecorder recorder{st()};
 
     void SetUp() override {
-        st().OpenDevice(false);
-        ASSERT_NE(st().link.DeviceHandle, 0u);
+        st().link().Open(false);
+        ASSERT_NE(st().link().State().DeviceHandle, 0u);
         // The start-up state after the first open.
-        st().link.DeviceNumber = 0;
+        st().link().AwaitStream();
     }
 
     void Feed(const Bytes& bytes) { driver.Feed(device, bytes); }
@@ -60,62 +60,62 @@ TEST_F(PollDeviceTest, GarbageAndBrokenFramesAreSkippedAndGoodOnesDecodedInOrder
     Feed(Bytes{0x00, 0x7F, 0x80, 0xFF} + FrameBytes(1, 10, 100) + swapped + badGroup +
          FrameBytes(1, 40) + FrameBytes(1, 50) + Slice(FrameBytes(1, 60), 0, 9) +
          FrameBytes(1, 70));
-    st().PollDevice();
+    st().link().Poll();
 
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{10, 40, 50, 70}));
     EXPECT_EQ(recorder.samples[0].Value,
               (std::array<std::uint16_t, kChannels>{100, 101, 102, 103, 104, 105}));
-    EXPECT_TRUE(st().link.DataReceived);
-    EXPECT_EQ(st().link.DeviceNumber, 1);
-    EXPECT_EQ(st().link.TailLength, 0u);
+    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_EQ(st().link().State().DeviceNumber, 1);
+    EXPECT_EQ(st().link().State().TailLength, 0u);
 }
 
 TEST_F(PollDeviceTest, OnlyBrokenBytesLeaveTheLinkStateAlone) {
     Bytes swapped = FrameBytes(1, 20);
     std::swap(swapped[12], swapped[13]);
     Feed(Bytes{0x81, 0x02} + swapped);
-    st().link.SilentTicks = 7;
-    st().PollDevice();
+    Edit(st().link(), [](LinkState& s) { s.SilentTicks = 7; });
+    st().link().Poll();
     EXPECT_TRUE(recorder.samples.empty());
-    EXPECT_FALSE(st().link.DataReceived);
-    EXPECT_EQ(st().link.SilentTicks, 7);
-    EXPECT_EQ(st().link.DeviceNumber, 0);
+    EXPECT_FALSE(st().link().State().DataReceived);
+    EXPECT_EQ(st().link().State().SilentTicks, 7);
+    EXPECT_EQ(st().link().State().DeviceNumber, 0);
 }
 
 TEST_F(PollDeviceTest, AFrameCutByTheEndOfAReadIsDecodedOnceWhenItsRestArrives) {
     const Bytes second = FrameBytes(1, 2);
     // Twenty bytes: one whole frame and the first six of the next.
     Feed(FrameBytes(1, 1) + Slice(second, 0, 6));
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{1}));
-    EXPECT_EQ(st().link.TailLength, 6u);
+    EXPECT_EQ(st().link().State().TailLength, 6u);
 
     // A poll that brings nothing changes nothing.
-    st().PollDevice();
-    EXPECT_EQ(st().link.TailLength, 6u);
+    st().link().Poll();
+    EXPECT_EQ(st().link().State().TailLength, 6u);
 
     // The rest arrives a byte at a time at first.
     Feed(Slice(second, 6, 7));
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(recorder.samples.size(), 1u);
     Feed(Slice(second, 7, 14) + FrameBytes(1, 3));
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{1, 2, 3}));
-    EXPECT_EQ(st().link.TailLength, 0u);
+    EXPECT_EQ(st().link().State().TailLength, 0u);
 }
 
 TEST_F(PollDeviceTest, ACarriedTailThatStartsNoFrameIsSkipped) {
     // The first 9 bytes of a frame that never completes, then whole frames.
     Feed(FrameBytes(1, 1) + Slice(FrameBytes(1, 99), 0, 9));
-    st().PollDevice();
+    st().link().Poll();
     Feed(FrameBytes(1, 2) + FrameBytes(1, 3));
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{1, 2, 3}));
 }
 
 TEST_F(PollDeviceTest, OnlyTheBytesTheReadReturnedAreScanned) {
     Feed(FrameBytes(1, 1) + FrameBytes(1, 2));
-    st().PollDevice();
+    st().link().Poll();
     ASSERT_EQ(Counters(), (std::vector<std::uint16_t>{1, 2}));
 
     // The queue reports 28 bytes but each read returns only 3: the buffer
@@ -123,9 +123,9 @@ TEST_F(PollDeviceTest, OnlyTheBytesTheReadReturnedAreScanned) {
     // come back.
     Feed(FrameBytes(1, 3) + FrameBytes(1, 4));
     driver.SetMaxReadChunk(3);
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(recorder.samples.size(), 2u);
-    for (int i = 0; i < 9; ++i) st().PollDevice();
+    for (int i = 0; i < 9; ++i) st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{1, 2, 3, 4}));
 }
 
@@ -138,16 +138,16 @@ TEST_F(PollDeviceTest, ABacklogLargerThanTheBufferIsReadInPiecesThatFit) {
     }
     Feed(stream);
 
-    st().PollDevice();
+    st().link().Poll();
     // 65,536 bytes hold 4,681 frames and 2 bytes of the next.
     EXPECT_EQ(recorder.samples.size(), 4681u);
-    EXPECT_EQ(st().link.TailLength, 2u);
+    EXPECT_EQ(st().link().State().TailLength, 2u);
     EXPECT_EQ(driver.Device(device).queueSize, stream.size() - 65536);
 
     // With 2 bytes carried, only 65,534 more fit.
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(driver.Device(device).queueSize, stream.size() - 65536 - 65534);
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(driver.Device(device).queueSize, 0u);
 
     ASSERT_EQ(recorder.samples.size(), static_cast<std::size_t>(kFrames));
@@ -157,11 +157,11 @@ TEST_F(PollDeviceTest, ABacklogLargerThanTheBufferIsReadInPiecesThatFit) {
 TEST_F(PollDeviceTest, ReopeningDropsTheTailOfTheOldConnection) {
     const Bytes cut = FrameBytes(1, 5);
     Feed(Slice(cut, 0, 7));
-    st().PollDevice();
-    st().OpenDevice(false);
+    st().link().Poll();
+    st().link().Open(false);
     // The second half would complete the old frame if the tail were kept.
     Feed(Slice(cut, 7, 14) + FrameBytes(1, 6));
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{6}));
 }
 
@@ -207,12 +207,12 @@ TEST_F(PollDeviceTest, CountsFramesRejectedStartsAndSkippedBytes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // Opening with messages starts the counts afresh and drops any tail.
-        st().OpenDevice(true);
+        st().link().Open(true);
         for (const Bytes& read : c.reads) {
             Feed(read);
-            st().PollDevice();
+            st().link().Poll();
         }
-        const LinkCounts counts = st().linkStatistics.Counts();
+        const LinkCounts counts = st().link().Counts();
         EXPECT_EQ(counts.framesDecoded, c.decoded);
         EXPECT_EQ(counts.framesRejected, c.rejected);
         EXPECT_EQ(counts.bytesSkipped, c.skipped);
@@ -221,88 +221,88 @@ TEST_F(PollDeviceTest, CountsFramesRejectedStartsAndSkippedBytes) {
 
 TEST_F(PollDeviceTest, FailedStatusOrReadEndsThePollQuietlyAndTheNextTickCatchesUp) {
     Feed(FrameBytes(1, 1) + Slice(FrameBytes(1, 2), 0, 5));
-    st().PollDevice();
+    st().link().Poll();
     Feed(Slice(FrameBytes(1, 2), 5, 14));
 
     driver.FailNext(DriverOp::GetStatus);
-    st().PollDevice();
+    st().link().Poll();
     driver.FailNext(DriverOp::Read);
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(recorder.samples.size(), 1u);
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_NE(st().link.DeviceHandle, 0u);
+    EXPECT_NE(st().link().State().DeviceHandle, 0u);
 
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{1, 2}));
 }
 
 TEST_F(PollDeviceTest, NoHandleMeansNoDriverCall) {
-    st().link.DeviceHandle = 0;
+    Edit(st().link(), [](LinkState& s) { s.DeviceHandle = 0; });
     driver.ResetCallCounts();
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_EQ(driver.TotalCalls(), 0);
 }
 
 TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
-    st().demo.DemoMode = true;
-    st().link.SilentTicks = 9;
+    st().M_Menu_Mode_DemoClick();
+    Edit(st().link(), [](LinkState& s) { s.SilentTicks = 9; });
     // The latch starts set: a wrong instrument streaming from start-up is not
     // reported, but its frames are data and tell its number.
     Feed(FrameBytes(2, 1));
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
-    EXPECT_TRUE(st().demo.DemoMode);
-    EXPECT_TRUE(st().link.DataReceived);
-    EXPECT_EQ(st().link.SilentTicks, 0);
-    EXPECT_EQ(st().link.DeviceNumber, 2);
+    EXPECT_TRUE(st().demo().Running());
+    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_EQ(st().link().State().SilentTicks, 0);
+    EXPECT_EQ(st().link().State().DeviceNumber, 2);
 
     // A frame of instrument 1 re-arms the latch; the next wrong one is reported.
     Feed(FrameBytes(1, 2));
-    st().PollDevice();
-    EXPECT_FALSE(st().link.WrongDeviceLatch);
+    st().link().Poll();
+    EXPECT_FALSE(st().link().State().WrongDeviceLatch);
     st().form.M_Menu_Mode.Caption = "Демо";
     Feed(FrameBytes(2, 3));
-    st().PollDevice();
-    EXPECT_TRUE(st().link.WrongDeviceLatch);
+    st().link().Poll();
+    EXPECT_TRUE(st().link().State().WrongDeviceLatch);
     EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_EQ(st().form.Label_ErrDeviceNum.Caption, text::kWrongDeviceNumber);
-    EXPECT_FALSE(st().demo.DemoMode);
+    EXPECT_FALSE(st().demo().Running());
     EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Enabled);
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, text::kMenuMode);
 
     // More wrong frames change nothing, though they still count as data.
-    st().demo.DemoMode = true;
+    st().M_Menu_Mode_DemoClick();
     st().form.M_Menu_Mode.Caption = "Демо";
-    st().link.DataReceived = false;
+    Edit(st().link(), [](LinkState& s) { s.DataReceived = false; });
     Feed(FrameBytes(2, 4) + FrameBytes(0, 5));
-    st().PollDevice();
-    EXPECT_EQ(st().link.DeviceNumber, 0);
-    EXPECT_TRUE(st().demo.DemoMode);
+    st().link().Poll();
+    EXPECT_EQ(st().link().State().DeviceNumber, 0);
+    EXPECT_TRUE(st().demo().Running());
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, "Демо");
-    EXPECT_TRUE(st().link.DataReceived);
+    EXPECT_TRUE(st().link().State().DataReceived);
     EXPECT_TRUE(recorder.samples.empty());
 
     // Instrument 1 again: the label goes, and the next wrong frame reports anew.
-    st().demo.DemoMode = false;
+    st().M_Menu_Mode_NormClick();
     Feed(FrameBytes(1, 6));
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
     Feed(FrameBytes(0, 7));
-    st().PollDevice();
+    st().link().Poll();
     EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
 }
 
 TEST_F(PollDeviceTest, InDemonstrationModeInstrumentFramesAreDataButNoMeasurement) {
-    st().demo.DemoMode = true;
-    st().link.WrongDeviceLatch = false;
+    st().M_Menu_Mode_DemoClick();
+    Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = false; });
     st().form.Label_ErrDeviceNum.Visible = true;
     Feed(FrameBytes(1, 100) + FrameBytes(1, 200));
-    st().PollDevice();
-    EXPECT_TRUE(st().link.DataReceived);
+    st().link().Poll();
+    EXPECT_TRUE(st().link().State().DataReceived);
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(recorder.samples.empty());
-    EXPECT_EQ(st().pipeline.ElapsedCount, 0u);
-    EXPECT_EQ(st().pipeline.ChartSets[0].Count, 0u);
+    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().State().ChartSets[0].Count, 0u);
 }
 
 // A long run of a simulated instrument with noise, corrupt frames and reads
@@ -319,20 +319,21 @@ TEST_F(PollDeviceTest, ANoisyStreamReadInRandomChunksArrivesWhole) {
     for (int tick = 0; tick < 100; ++tick) {
         instrument.Advance(0.04);
         driver.SetMaxReadChunk(tick % 10 == 9 ? 0xFFFFFFFF : chunk(rng));
-        st().PollDevice();
+        st().link().Poll();
     }
     driver.SetMaxReadChunk(0xFFFFFFFF);
-    for (int i = 0; i < 20 && driver.Device(device).queueSize > 0; ++i) st().PollDevice();
+    for (int i = 0; i < 20 && driver.Device(device).queueSize > 0; ++i) st().link().Poll();
 
     ASSERT_EQ(driver.Device(device).queueSize, 0u);
     ASSERT_GT(sent.size(), 20000u);
     EXPECT_EQ(Counters(), sent);
     // Every byte read is in a frame, skipped, or waiting for the next read.
-    const LinkCounts counts = st().linkStatistics.Counts();
+    const LinkCounts counts = st().link().Counts();
     EXPECT_EQ(counts.framesDecoded, sent.size());
     EXPECT_GT(counts.framesRejected, 0u);
-    EXPECT_EQ(counts.framesDecoded * kFrameSize + counts.bytesSkipped + st().link.TailLength,
-              driver.Device(device).bytesDelivered);
+    EXPECT_EQ(
+        counts.framesDecoded * kFrameSize + counts.bytesSkipped + st().link().State().TailLength,
+        driver.Device(device).bytesDelivered);
 }
 
 }  // namespace

@@ -13,17 +13,18 @@ protected:
     sim::SimInstrument instrument{driver, device};
 
     void SetUp() override {
-        st().OpenDevice(false);
-        ASSERT_NE(st().link.DeviceHandle, 0u);
-        st().link.DeviceNumber = 0;
+        st().link().Open(false);
+        ASSERT_NE(st().link().State().DeviceHandle, 0u);
+        st().link().AwaitStream();
         for (auto& channel : instrument.channels) {
             channel.shape = sim::SignalShape::Constant;
             channel.level = 512;
         }
-        CalibrationTable& table = st().tables[0];
+        CalibrationTable table;
         table.PointCount = 2;
         table.RawPoints[1] = 1023;
         table.ResultPoints[1] = 100;
+        st().measurement().Tables().Use(1, table);
         st().form.RadioGroup_X = 0;
         st().form.ChartEN_CH[0].Checked = true;
     }
@@ -68,13 +69,13 @@ TEST_F(LiveReadoutTest, AfterAResetReadoutsWaitForTheNextHalfSecond) {
     st().ResetMeasurement();
     EXPECT_EQ(Readout(1), "0,000");
     EXPECT_TRUE(ui.series[0].y.empty());
-    EXPECT_EQ(st().rings[7].Position, 0);
+    EXPECT_EQ(st().chart().Live().Ring(7 + 1).Position, 0);
     Run(0.48);
     EXPECT_EQ(Readout(1), "0,000");
-    EXPECT_EQ(st().rings[7].Position, 0);
+    EXPECT_EQ(st().chart().Live().Ring(7 + 1).Position, 0);
     Run(0.08);
     EXPECT_EQ(Readout(1), "50,049");
-    EXPECT_EQ(st().rings[7].Position, 1);
+    EXPECT_EQ(st().chart().Live().Ring(7 + 1).Position, 1);
 }
 
 }  // namespace

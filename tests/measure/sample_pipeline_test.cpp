@@ -1,3 +1,4 @@
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -14,23 +15,28 @@ using Values = std::array<std::uint16_t, kChannels>;
 class SamplePipelineTest : public StationTest {
 protected:
     PipelineRecorder recorder{st()};
-    PipelineState& pipe = st().pipeline;
+    const PipelineState& pipe = st().measurement().State();
 
     void Process(std::uint16_t counter, Values values = {}) {
         Sample s;
         s.TimeCounter = counter;
         s.Value = values;
-        st().ProcessSample(s);
+        st().measurement().TakeSample(s);
     }
 
     // Pretends earlier samples have run: counter p seen, time `elapsed`, every
     // period begun at `periodStart`.
-    void Resume(std::uint16_t previous, std::uint64_t elapsed, std::uint64_t periodStart) {
-        pipe.FirstSample = false;
-        pipe.PreviousCounter = previous;
-        pipe.ElapsedCount = elapsed;
-        for (auto& set : pipe.ChartSets) set.PeriodStart = periodStart;
-        for (auto& set : pipe.RecordSets) set.PeriodStart = periodStart;
+    // With `change`, a last touch to the state before the measurement goes on from it.
+    void Resume(std::uint16_t previous, std::uint64_t elapsed, std::uint64_t periodStart,
+                const std::function<void(PipelineState&)>& change = {}) {
+        PipelineState state = pipe;
+        state.FirstSample = false;
+        state.PreviousCounter = previous;
+        state.ElapsedCount = elapsed;
+        for (auto& set : state.ChartSets) set.PeriodStart = periodStart;
+        for (auto& set : state.RecordSets) set.PeriodStart = periodStart;
+        if (change) change(state);
+        st().measurement().Restore(state);
     }
 
     std::vector<std::string> Repeat(const std::string& step, int times) {
@@ -62,7 +68,7 @@ TEST_F(SamplePipelineTest, FirstSampleAddsNoTimeButIsAccumulatedInAll42Sets) {
         EXPECT_EQ(set.Count, 2u);
         EXPECT_EQ(set.Sum, sums);
     }
-    EXPECT_TRUE(recorder.steps.empty());
+    EXPECT_EQ(recorder.steps, Repeat("sample", 2));
 }
 
 TEST_F(SamplePipelineTest, TimeStampsUnwrapToTheirForwardDistance) {
@@ -110,50 +116,16 @@ TEST_F(SamplePipelineTest, ASampleSpanningManyPeriodsEndsEachOnceInTurn) {
     EXPECT_EQ(recorder.recordSetsSeen[0].Sum[5], 3u);
 }
 
-// The fixed order: all chart ends, the every-sample record, all recording
-// ends, the on-change check; each scale's runs back to back.
-TEST_F(SamplePipelineTest, DispatchOrderFollowsTheRecordingChoice) {
+// The fixed order: all chart ends, all recording ends, then the sample goes to the recording
+// (which writes it or checks it for a change); each scale's runs back to back.
+TEST_F(SamplePipelineTest, StepsAreHandedOnInTheirFixedOrder) {
     const auto chartEnds = std::vector<std::string>{"chart 1", "chart 1", "chart 2", "chart 3"};
     const auto recordEnds = Repeat("record 1", 27) + Repeat("record 2", 11) +
                             Repeat("record 3", 5) + Repeat("record 4", 2) + Repeat("record 5", 1);
-    struct Case {
-        const char* name;
-        bool active;
-        int choice;
-        std::vector<std::string> steps;
-    };
-    const Case cases[] = {
-        {"all", true, kRecordChoiceAll, chartEnds + std::vector<std::string>{"write"} + recordEnds},
-        {"on change", true, kRecordChoiceOnChange,
-         chartEnds + recordEnds + std::vector<std::string>{"check"}},
-        {"fixed period", true, 8, chartEnds + recordEnds},
-        {"all, not recording", false, kRecordChoiceAll, chartEnds + recordEnds},
-        {"on change, not recording", false, kRecordChoiceOnChange, chartEnds + recordEnds},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        st().recording.RecordingActive = c.active;
-        st().form.SelectRecordChoice(c.choice);
-        Resume(0, 0, 0);
-        recorder.steps.clear();
-        Process(1000, {1, 2, 3, 4, 5, 6});
-        EXPECT_EQ(recorder.steps, c.steps);
-    }
-}
-
-TEST_F(SamplePipelineTest, WhileRecordingEverySampleEveryoneIsWrittenOnceWithItsTime) {
-    st().recording.RecordingActive = true;
-    st().form.SelectRecordChoice(kRecordChoiceAll);
     Resume(0, 5000, 5000);
-    st().recording.RecordingStart = 4990;
-    Process(0, {1, 2, 3, 4, 5, 1023});
-    Process(3, {6, 5, 4, 3, 2, 1});
-
-    ASSERT_EQ(recorder.writes.size(), 2u);
-    EXPECT_EQ(recorder.writes[0].elapsed, 10u);
-    EXPECT_EQ(recorder.writes[0].raw, (std::array<double, kChannels>{1, 2, 3, 4, 5, 1023}));
-    EXPECT_EQ(recorder.writes[1].elapsed, 13u);
-    EXPECT_EQ(recorder.writes[1].raw, (std::array<double, kChannels>{6, 5, 4, 3, 2, 1}));
+    Process(1000, {1, 2, 3, 4, 5, 6});
+    EXPECT_EQ(recorder.steps, chartEnds + recordEnds + std::vector<std::string>{"sample"});
+    EXPECT_EQ(recorder.handedOn, std::vector<std::uint64_t>{6000});
 }
 
 // After some 66 hours ElapsedCount passes 2^32; periods go on as before.
@@ -170,8 +142,9 @@ TEST_F(SamplePipelineTest, PeriodsRunOnAcrossTwoToThe32TimeUnits) {
 
 // Clearing the chart sets a start one below ElapsedCount, which at 0 wraps.
 TEST_F(SamplePipelineTest, APeriodStartJustBelowZeroEndsAfterOneFullPeriod) {
-    Resume(0, 0, 0);
-    pipe.ChartSets[0].PeriodStart = std::numeric_limits<std::uint64_t>::max();
+    Resume(0, 0, 0, [](PipelineState& state) {
+        state.ChartSets[0].PeriodStart = std::numeric_limits<std::uint64_t>::max();
+    });
     Process(359);
     EXPECT_EQ(recorder.StepCount("chart 1"), 0);
     Process(360);
@@ -182,10 +155,9 @@ TEST_F(SamplePipelineTest, APeriodStartJustBelowZeroEndsAfterOneFullPeriod) {
 TEST_F(SamplePipelineTest, ResetClearsTheSetsAndTimeButKeepsTheLastCounter) {
     Process(100, {1, 2, 3, 4, 5, 6});
     Process(2000, {1, 2, 3, 4, 5, 6});
-    st().recording.RecordingStart = 1500;
     ASSERT_GT(pipe.ChartSets[0].PeriodStart, 0u);
 
-    st().ResetPipeline();
+    st().measurement().Reset();
     auto allSets = std::vector<AccumulatorSet>(pipe.ChartSets.begin(), pipe.ChartSets.end());
     allSets.insert(allSets.end(), pipe.RecordSets.begin(), pipe.RecordSets.end());
     for (const auto& set : allSets) {
@@ -194,7 +166,6 @@ TEST_F(SamplePipelineTest, ResetClearsTheSetsAndTimeButKeepsTheLastCounter) {
         EXPECT_EQ(set.PeriodStart, 0u);
     }
     EXPECT_EQ(pipe.ElapsedCount, 0u);
-    EXPECT_EQ(st().recording.RecordingStart, 0u);
     EXPECT_FALSE(pipe.FirstSample);
     EXPECT_EQ(pipe.PreviousCounter, 2000);
     EXPECT_EQ(pipe.LatestSample, (Values{1, 2, 3, 4, 5, 6}));
@@ -227,26 +198,30 @@ constexpr NamedPeriod kRecordPeriods[] = {
 // Each set alone is armed at 0 with the time one unit short of its length: the sample that
 // reaches the length ends nothing, the next one ends exactly that set's period.
 TEST_F(SamplePipelineTest, EveryScaleAndRecordingPeriodIsAsLongAsTheWindowSays) {
-    auto endsAtItsLength = [&](AccumulatorSet& set, std::uint64_t units, const std::string& step) {
-        Resume(0, units - 1, units - 1);
-        set.PeriodStart = 0;
+    auto endsAtItsLength = [&](bool chart, int index, std::uint64_t units,
+                               const std::string& step) {
+        Resume(0, units - 1, units - 1, [&](PipelineState& state) {
+            const auto i = static_cast<std::size_t>(index);
+            (chart ? state.ChartSets[i] : state.RecordSets[i]).PeriodStart = 0;
+        });
         recorder.steps.clear();
         Process(1);
-        EXPECT_TRUE(recorder.steps.empty()) << step << " ended early";
+        EXPECT_EQ(recorder.steps, Repeat("sample", 1)) << step << " ended early";
+        recorder.steps.clear();
         Process(2);
-        EXPECT_EQ(recorder.steps, std::vector<std::string>{step});
+        EXPECT_EQ(recorder.steps, (std::vector<std::string>{step, "sample"}));
     };
     for (int k = 1; k <= 25; ++k) {
         const NamedPeriod& scale = kScales[k - 1];
         SCOPED_TRACE(scale.caption);
         EXPECT_EQ(text::kScaleItems[k - 1], scale.caption);
-        endsAtItsLength(pipe.ChartSets[k - 1], scale.units, "chart " + std::to_string(k));
+        endsAtItsLength(true, k - 1, scale.units, "chart " + std::to_string(k));
     }
     for (int j = 1; j <= 17; ++j) {
         const NamedPeriod& period = kRecordPeriods[j - 1];
         SCOPED_TRACE(period.caption);
         EXPECT_EQ(text::kRecordChoiceCaptions[j], period.caption);
-        endsAtItsLength(pipe.RecordSets[j - 1], period.units, "record " + std::to_string(j));
+        endsAtItsLength(false, j - 1, period.units, "record " + std::to_string(j));
     }
 }
 

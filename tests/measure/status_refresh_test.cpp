@@ -12,11 +12,11 @@ TEST_F(StatusRefreshTest, IndicatorFollowsTheDataFlag) {
     st().RefreshStatus();
     EXPECT_EQ(indicator.Caption, text::kConnectionNo);
     EXPECT_EQ(indicator.FontColor, MakeColor(255, 0, 0));
-    st().link.DataReceived = true;
+    Edit(st().link(), [](LinkState& s) { s.DataReceived = true; });
     st().RefreshStatus();
     EXPECT_EQ(indicator.Caption, text::kConnectionYes);
     EXPECT_EQ(indicator.FontColor, kColorBlack);
-    st().link.DataReceived = false;
+    Edit(st().link(), [](LinkState& s) { s.DataReceived = false; });
     st().RefreshStatus();
     EXPECT_EQ(indicator.Caption, text::kConnectionNo);
     EXPECT_EQ(indicator.FontColor, kColorRed);
@@ -25,9 +25,11 @@ TEST_F(StatusRefreshTest, IndicatorFollowsTheDataFlag) {
 }
 
 TEST_F(StatusRefreshTest, ChartAndSwatchesTakeTheColourSettings) {
-    st().colors.BackgroundColor = 0x102030;
-    st().colors.GridColor = 0x405060;
-    st().colors.CurveColor = {1, 2, 3, 4, 5, 6};
+    ChartColors colors;
+    colors.BackgroundColor = 0x102030;
+    colors.GridColor = 0x405060;
+    colors.CurveColor = {1, 2, 3, 4, 5, 6};
+    st().chart().SetColors(colors);
     st().RefreshStatus();
     const Form& f = st().form;
     EXPECT_EQ(f.ChartBackground, 0x102030u);
@@ -38,11 +40,11 @@ TEST_F(StatusRefreshTest, ChartAndSwatchesTakeTheColourSettings) {
 }
 
 TEST_F(StatusRefreshTest, ModeCheckMarkFollowsDemoMode) {
-    st().demo.DemoMode = true;
+    st().M_Menu_Mode_DemoClick();
     st().RefreshStatus();
     EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Checked);
     EXPECT_FALSE(st().form.M_Menu_Mode_Norm.Checked);
-    st().demo.DemoMode = false;
+    st().M_Menu_Mode_NormClick();
     st().RefreshStatus();
     EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Checked);
     EXPECT_TRUE(st().form.M_Menu_Mode_Norm.Checked);

@@ -12,13 +12,14 @@ namespace {
 TEST_F(TableLoaderTest, SpecialFilesGiveTheMessageAndNeverHang) {
     const std::string fifo = folder / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    st().TablePath[3] = fifo;  // opening it for reading would wait for a writer
+    st().measurement().Tables().SetPath(3 + 1,
+                                        fifo);  // opening it for reading would wait for a writer
     const std::string locked = Write("locked.txt", "0 0\r\n1023 100\r\n");
     ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
     const bool rootReadsAnyway = ::access(locked.c_str(), R_OK) == 0;
-    st().TablePath[4] = locked;
-    st().TablePath[5] = "/dev/zero";
-    for (int channel = 4; channel <= 6; ++channel) st().LoadTable(channel);
+    st().measurement().Tables().SetPath(4 + 1, locked);
+    st().measurement().Tables().SetPath(5 + 1, "/dev/zero");
+    for (int channel = 4; channel <= 6; ++channel) st().measurement().Tables().Load(channel);
 
     std::vector<std::string> expected;
     for (int channel = 4; channel <= 6; ++channel) {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/texts.h"
-#include "station_fixture.h"
 #include "file_text.h"
+#include "station_fixture.h"
 
 namespace ts {
 
@@ -22,13 +22,13 @@ protected:
 
     // Loads `content` as channel `channel`'s table file.
     void Load(int channel, const std::string& content) {
-        st().TablePath[static_cast<std::size_t>(channel - 1)] =
-            Write("ch" + std::to_string(channel) + ".txt", content);
-        st().LoadTable(channel);
+        st().measurement().Tables().SetPath(
+            channel, Write("ch" + std::to_string(channel) + ".txt", content));
+        st().measurement().Tables().Load(channel);
     }
 
     const CalibrationTable& Table(int channel) {
-        return st().tables[static_cast<std::size_t>(channel - 1)];
+        return st().measurement().Tables().Table(channel);
     }
     Color Caption(int channel) {
         return st().form.B_ListF_CH[static_cast<std::size_t>(channel - 1)].FontColor;
@@ -43,7 +43,7 @@ protected:
     void ExpectAbsent(int channel, bool withMessage) {
         EXPECT_EQ(Table(channel).PointCount, 0);
         EXPECT_EQ(Caption(channel), kColorRed);
-        EXPECT_EQ(st().CalibrateValue(channel, 500), 0.0);
+        EXPECT_EQ(st().measurement().Tables().Calibrate(channel, 500), 0.0);
         if (withMessage) {
             ASSERT_EQ(ui.boxes.size(), 1u);
             EXPECT_EQ(ui.boxes[0].kind, sim::TestUi::BoxKind::Warning);

@@ -15,8 +15,9 @@ TEST_F(TableLoaderTest, TheWarningTextEndsInSevenBlanks) {
 TEST_F(TableLoaderTest, TwoLinesLoadAndConvert) {
     Load(2, "0 0\r\n1023 100\r\n");
     ExpectLoaded(2, 2);
-    EXPECT_NEAR(st().CalibrateValue(2, 512), 50.0488758553, 1e-9);
-    EXPECT_EQ(st().Memo_ListF[1], (std::vector<std::string>{"0 0", "1023 100"}));
+    EXPECT_NEAR(st().measurement().Tables().Calibrate(2, 512), 50.0488758553, 1e-9);
+    EXPECT_EQ(st().measurement().Tables().Lines(1 + 1),
+              (std::vector<std::string>{"0 0", "1023 100"}));
     // Other channels are untouched.
     EXPECT_EQ(Table(1).PointCount, 0);
 }
@@ -98,7 +99,7 @@ TEST_F(TableLoaderTest, NoHalfReadTableWhileTheWarningBoxIsUp) {
     // must see no table at all, not the old one or a partly filled new one.
     std::vector<double> seen;
     ui.whileModal = [&] {
-        seen.push_back(st().CalibrateValue(2, 1023));
+        seen.push_back(st().measurement().Tables().Calibrate(2, 1023));
         seen.push_back(Table(2).PointCount);
     };
     Load(2, "0 5\r\n1023 7\r\n1000 x\r\n");
@@ -107,19 +108,20 @@ TEST_F(TableLoaderTest, NoHalfReadTableWhileTheWarningBoxIsUp) {
 }
 
 TEST_F(TableLoaderTest, UnreadablePathsGiveTheMessage) {
-    st().TablePath[0] = "";
-    st().TablePath[1] = folder / "missing.txt";
-    st().TablePath[2] = folder.path();  // a directory
-    for (int channel = 1; channel <= 3; ++channel) st().LoadTable(channel);
+    st().measurement().Tables().SetPath(0 + 1, "");
+    st().measurement().Tables().SetPath(1 + 1, folder / "missing.txt");
+    st().measurement().Tables().SetPath(2 + 1, folder.path());  // a directory
+    for (int channel = 1; channel <= 3; ++channel) st().measurement().Tables().Load(channel);
 
     EXPECT_EQ(ui.Texts(), (std::vector<std::string>{Message(1), Message(2), Message(3)}));
     for (int channel = 1; channel <= 3; ++channel) {
         EXPECT_EQ(Table(channel).PointCount, 0);
         EXPECT_EQ(Caption(channel), kColorRed);
-        EXPECT_TRUE(st().Memo_ListF[static_cast<std::size_t>(channel - 1)].empty());
+        EXPECT_TRUE(
+            st().measurement().Tables().Lines(static_cast<std::size_t>(channel - 1) + 1).empty());
     }
     // The stored paths stay, to be tried again at the next start.
-    EXPECT_EQ(st().TablePath[1], folder / "missing.txt");
+    EXPECT_EQ(st().measurement().Tables().Paths()[1], folder / "missing.txt");
 }
 
 TEST_F(TableLoaderTest, OverlongAndBinaryLinesCountAsLines) {
@@ -128,7 +130,7 @@ TEST_F(TableLoaderTest, OverlongAndBinaryLinesCountAsLines) {
     ExpectAbsent(1, false);  // one line, however long
     Load(1, "0 0\r\n" + longLine + "\r\n");
     ExpectAbsent(1, true);
-    EXPECT_LE(st().Memo_ListF[0][1].size(), 64u * 1024 + 1);
+    EXPECT_LE(st().measurement().Tables().Lines(0 + 1)[1].size(), 64u * 1024 + 1);
     Load(1, std::string("0 0\r\n\x00\x01\xff\xfe 1\r\n", 13));
     ExpectAbsent(1, true);
     std::string binary;
@@ -143,7 +145,7 @@ TEST_F(TableLoaderTest, ButtonLoadsTheChosenFile) {
     ui.tableFileAnswers.push_back(Write("good.txt", "0 0\r\n1023 100\r\n"));
     st().B_ListF_Click(5);
     EXPECT_EQ(ui.tableDialogs, 1);
-    EXPECT_EQ(st().TablePath[4], folder / "good.txt");
+    EXPECT_EQ(st().measurement().Tables().Paths()[4], folder / "good.txt");
     ExpectLoaded(5, 2);
 }
 
@@ -152,7 +154,9 @@ TEST_F(TableLoaderTest, CancelEmptiesOnlyThatChannelsPathAndKeepsItsTable) {
     ui.tableFileAnswers.push_back(std::nullopt);
     st().B_ListF_Click(3);
     for (int channel = 1; channel <= 6; ++channel) {
-        EXPECT_EQ(st().TablePath[static_cast<std::size_t>(channel - 1)].empty(), channel == 3);
+        EXPECT_EQ(
+            st().measurement().Tables().Paths()[static_cast<std::size_t>(channel - 1)].empty(),
+            channel == 3);
         EXPECT_EQ(Caption(channel), channel == 3 ? kColorRed : kColorWindowText);
         EXPECT_EQ(Table(channel).PointCount, 2);  // still converting until the next load
     }
@@ -161,7 +165,7 @@ TEST_F(TableLoaderTest, CancelEmptiesOnlyThatChannelsPathAndKeepsItsTable) {
     // An empty name confirmed: caption red, nothing read.
     ui.tableFileAnswers.push_back(std::string());
     st().B_ListF_Click(4);
-    EXPECT_TRUE(st().TablePath[3].empty());
+    EXPECT_TRUE(st().measurement().Tables().Paths()[3].empty());
     EXPECT_EQ(Caption(4), kColorRed);
     EXPECT_EQ(Table(4).PointCount, 2);
     EXPECT_TRUE(ui.boxes.empty());

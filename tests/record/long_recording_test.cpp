@@ -13,7 +13,7 @@ protected:
     // One 40 ms tick of the window's clock, with a record written first when `record` is set.
     void Tick(bool record) {
         platform.steadyMs += 40;
-        if (record) st().WriteRecord(0, {});
+        if (record) st().recording().WriteRecord(0, {});
         st().Timer_25HzTimer();
     }
 };
@@ -78,7 +78,7 @@ TEST_F(LongRecordingTest, TheComputerIsHeldAwakeWhileRecordingOrTheUserIsToldOnc
         for (const auto ending :
              {&Station::B_FileSaveStopClick, &Station::FormClose, &Station::B_FileSaveStopClick}) {
             StartIn(kRecordChoiceAll, {1});
-            EXPECT_TRUE(st().recording.RecordingActive);
+            EXPECT_TRUE(st().recording().Active());
             EXPECT_EQ(platform.awake.held, answers);
             (st().*ending)();
             EXPECT_FALSE(platform.awake.held);

@@ -8,22 +8,34 @@ constexpr int kHalfSecond = 8;  // period j of "0.5с"
 
 class RecordPeriodsTest : public RecordingTest {
 protected:
-    AccumulatorSet& Set(int j) { return st().pipeline.RecordSets[static_cast<std::size_t>(j - 1)]; }
+    const AccumulatorSet& Set(int j) {
+        return st().measurement().State().RecordSets[static_cast<std::size_t>(j - 1)];
+    }
+    // Set j with the sums `sum` of `count` samples.
+    void Gathered(int j, std::array<std::uint32_t, kChannels> sum, std::uint32_t count) {
+        Edit(st().measurement(), [&](PipelineState& s) {
+            s.RecordSets[static_cast<std::size_t>(j - 1)].Sum = sum;
+            s.RecordSets[static_cast<std::size_t>(j - 1)].Count = count;
+        });
+    }
 
-    // What the pipeline does when set j's period ends: advance, then the step.
+    // What the measurement does when set j's period ends: advance, then close it.
     void EndPeriod(int j) {
-        Set(j).PeriodStart += kRecordPeriodUnits[static_cast<std::size_t>(j - 1)];
-        st().EndRecordPeriod(j);
+        Edit(st().measurement(), [&](PipelineState& s) {
+            s.RecordSets[static_cast<std::size_t>(j - 1)].PeriodStart +=
+                kRecordPeriodUnits[static_cast<std::size_t>(j - 1)];
+        });
+        st().measurement().CloseRecordPeriod(j);
     }
 
     // One sample through the whole pipeline, channel 1 carrying `value`.
     void Feed(std::uint16_t counter, std::uint16_t value) {
-        st().ProcessSample(Sample{counter, {value, 0, 0, 0, 0, 0}});
+        st().measurement().TakeSample(Sample{counter, {value, 0, 0, 0, 0, 0}});
     }
 
     void CheckWith(std::uint16_t channel1) {
-        st().pipeline.LatestSample[0] = channel1;
-        st().CheckChange();
+        Edit(st().measurement(), [&](PipelineState& s) { s.LatestSample[0] = channel1; });
+        st().recording().CheckChange();
     }
 };
 
@@ -31,8 +43,7 @@ TEST_F(RecordPeriodsTest, AveragesInDoubleAndReseedsWithTheTruncatedMean) {
     st().form.CheckBox_FileDataAver.Checked = true;
     StartIn(kOneSecond, {1, 2});
     // Re-seeded with 20, then 10, 20, 30 and 41 arrived.
-    Set(kOneSecond).Sum = {121, 7, 0, 0, 0, 0};
-    Set(kOneSecond).Count = 5;
+    Gathered(kOneSecond, {121, 7, 0, 0, 0, 0}, 5);
     EndPeriod(kOneSecond);
     EXPECT_EQ(Records().back(), "0,0000115741 24,200 1,400");
     EXPECT_EQ(Set(kOneSecond).Sum[0], 24u);
@@ -77,7 +88,7 @@ TEST_F(RecordPeriodsTest, AfterAStartTheNextPeriodRecordComesOnePeriodLater) {
 }
 
 TEST_F(RecordPeriodsTest, EveryKindOfChoiceWritesARecordAtTimeZeroOnStart) {
-    st().pipeline.ElapsedCount = 123456;
+    Edit(st().measurement(), [](PipelineState& s) { s.ElapsedCount = 123456; });
     SetLatest({7, 8, 9, 10, 11, 12});
     for (int choice = 0; choice < kRecordChoices; ++choice) {
         const std::string name = "choice" + std::to_string(choice) + ".txt";
@@ -100,21 +111,19 @@ TEST_F(RecordPeriodsTest, StartBeforeAnySampleWithAveragingRecordsZeros) {
 
 TEST_F(RecordPeriodsTest, StepsRunForEverySetButRecordOnlyForTheSelectedOne) {
     StartIn(kOneSecond, {1});
-    Set(kHalfSecond).Sum[0] = 30;
-    Set(kHalfSecond).Count = 2;
+    Gathered(kHalfSecond, {30, 0, 0, 0, 0, 0}, 2);
     EndPeriod(kHalfSecond);
     EXPECT_EQ(Set(kHalfSecond).Sum[0], 15u);
     EXPECT_EQ(Records().size(), 1u);  // only the one at the start
     st().B_FileSaveStopClick();
-    Set(kOneSecond).Sum[0] = 8;
-    Set(kOneSecond).Count = 4;
+    Gathered(kOneSecond, {8, 0, 0, 0, 0, 0}, 4);
     EndPeriod(kOneSecond);  // not recording any more
     EXPECT_EQ(Set(kOneSecond).Sum[0], 2u);
 }
 
 TEST_F(RecordPeriodsTest, OnChangeWritesNewExtremesAndTurnsPastTheDeadBand) {
+    SetLatest({100, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceOnChange, {1});  // threshold item "2": t = 1
-    st().recording.ChangeReference[0] = 100;
     const std::size_t before = Records().size();
     std::vector<std::size_t> written;
     for (std::uint16_t v : {101, 100, 99, 100, 101, 102}) {
@@ -122,20 +131,20 @@ TEST_F(RecordPeriodsTest, OnChangeWritesNewExtremesAndTurnsPastTheDeadBand) {
         written.push_back(Records().size() - before);
     }
     EXPECT_EQ(written, (std::vector<std::size_t>{1, 1, 2, 2, 3, 4}));
-    EXPECT_TRUE(st().recording.ChangeRising[0]);
-    EXPECT_EQ(st().recording.ChangeReference[0], 102);
+    EXPECT_TRUE(st().recording().State().ChangeRising[0]);
+    EXPECT_EQ(st().recording().State().ChangeReference[0], 102);
 }
 
 TEST_F(RecordPeriodsTest, OnChangeThresholdIsReadAtEachComparison) {
+    SetLatest({500, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceOnChange, {1});
-    st().recording.ChangeReference[0] = 500;
     st().form.ComboBox_FileOnChangeThresh.ItemIndex = 10;  // "11"
     CheckWith(490);                                        // a fall of 10 is not more than 10
-    EXPECT_TRUE(st().recording.ChangeRising[0]);
+    EXPECT_TRUE(st().recording().State().ChangeRising[0]);
     st().form.ComboBox_FileOnChangeThresh.ItemIndex = 9;
     CheckWith(490);
-    EXPECT_FALSE(st().recording.ChangeRising[0]);
-    EXPECT_EQ(st().recording.ChangeReference[0], 490);
+    EXPECT_FALSE(st().recording().State().ChangeRising[0]);
+    EXPECT_EQ(st().recording().State().ChangeReference[0], 490);
 }
 
 TEST_F(RecordPeriodsTest, WithNoThresholdSelectedASteadyValueIsWrittenEverySample) {
@@ -150,10 +159,10 @@ TEST_F(RecordPeriodsTest, OnlyTickedChannelsAreWatchedAndTheOthersKeepTheirState
     SetLatest({0, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceOnChange, {1});
     EXPECT_EQ(Records().size(), 0u);  // every watched channel reads 0
-    st().pipeline.LatestSample[3] = 900;
-    st().CheckChange();
+    SetLatest({0, 0, 0, 900, 0, 0});
+    st().recording().CheckChange();
     EXPECT_EQ(Records().size(), 0u);
-    EXPECT_EQ(st().recording.ChangeReference[3], 0);
+    EXPECT_EQ(st().recording().State().ChangeReference[3], 0);
     CheckWith(1);
     EXPECT_EQ(Records(), std::vector<std::string>{"0,0000000000 1,000"});
 }
@@ -163,11 +172,11 @@ TEST_F(RecordPeriodsTest, TheOnChangeStateRestartsWithEachRecording) {
     StartIn(kRecordChoiceOnChange, {1});
     CheckWith(590);
     CheckWith(580);
-    EXPECT_FALSE(st().recording.ChangeRising[0]);
+    EXPECT_FALSE(st().recording().State().ChangeRising[0]);
     st().B_FileSaveStopClick();
     StartIn(kRecordChoiceOnChange, {1}, "second.txt");
-    EXPECT_TRUE(st().recording.ChangeRising[0]);
-    EXPECT_EQ(st().recording.ChangeReference[0], 580);
+    EXPECT_TRUE(st().recording().State().ChangeRising[0]);
+    EXPECT_EQ(st().recording().State().ChangeReference[0], 580);
     EXPECT_EQ(Records("second.txt").size(), 1u);
 }
 

@@ -8,7 +8,7 @@ class RecordWriterTest : public RecordingTest {
 protected:
     // The first field of the record line written for `elapsed`.
     std::string TimeField(std::uint64_t elapsed) {
-        st().WriteRecord(elapsed, {});
+        st().recording().WriteRecord(elapsed, {});
         const std::string line = Records().back();
         return line.substr(0, line.find(' '));
     }
@@ -26,10 +26,10 @@ TEST_F(RecordWriterTest, TimeIsInDaysWithTheInstrumentsSecondsFactor) {
 
 TEST_F(RecordWriterTest, ValuesAreCalibratedWithThreeDecimalsAndTheRegionalSeparator) {
     StartIn(kRecordChoiceOnChange, {1, 2, 3, 4});
-    st().tables[3] = CalibrationTable{};  // channel 4 has no table
-    st().WriteRecord(18000, {-3.25, 0, 12345678.9876, 500});
+    st().measurement().Tables().Use(4, CalibrationTable{});  // channel 4 has no table
+    st().recording().WriteRecord(18000, {-3.25, 0, 12345678.9876, 500});
     platform.regional.DecimalSeparator = '.';
-    st().WriteRecord(36000, {24.2, 1023, -0.0004, 7});
+    st().recording().WriteRecord(36000, {24.2, 1023, -0.0004, 7});
     EXPECT_EQ(Records(), (std::vector<std::string>{"0,0000115741 -3,250 0,000 12345678,990 0,000",
                                                    "0.0000231481 24.200 1023.000 0.000 0.000"}));
 }
@@ -37,7 +37,7 @@ TEST_F(RecordWriterTest, ValuesAreCalibratedWithThreeDecimalsAndTheRegionalSepar
 TEST_F(RecordWriterTest, OnlyTickedChannelsHaveAHeaderAndAField) {
     SetLatest({1, 2, 3, 4, 5, 6});
     StartIn(kRecordChoiceAll, {2, 5});
-    st().WriteRecord(3, {10, 20, 30, 40, 50, 60});
+    st().recording().WriteRecord(3, {10, 20, 30, 40, 50, 60});
     const std::vector<std::string> lines = FileLines();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[1], Cp1251Of("ВРЕМЯ CH2 CH5"));
@@ -52,7 +52,7 @@ TEST_F(RecordWriterTest, TheWholeFileByteForByte) {
     SetTable(3, {200, 1200}, {-3.25, 5.75});
     SetLatest({0, 0, 200, 0, 0, 0});
     StartIn(kRecordChoiceAll, {1, 3});
-    st().WriteRecord(18000, {1, 0, 201, 0, 0, 0});
+    st().recording().WriteRecord(18000, {1, 0, 201, 0, 0, 0});
     platform.now.Second = 4;
     st().B_FileSaveStopClick();
 

@@ -11,19 +11,20 @@ class RecordingControlsTest : public RecordingTest {
 protected:
     Form& form() { return st().form; }
 
-    void Refresh() { st().RefreshRecordingControls(); }
+    void Refresh() { st().recording().RefreshControls(); }
 
     std::string FittedCaption(const std::string& path) {
-        st().recording.ResultFileName = path;
-        st().FitFileNameLabel();
+        st().recording().SetResultFileName(path);
+        st().recording().FitFileNameLabel();
         EXPECT_TRUE(form().Label_ResultFileName.Visible);
         return form().Label_ResultFileName.Caption;
     }
 
     // Caption of the record time label after `seconds` of recording.
     std::string RecordTimeAfter(std::uint64_t seconds) {
-        st().pipeline.ElapsedCount = 777 + seconds * kUnitsPerSecond;
-        st().ShowRecordTime();
+        Edit(st().measurement(),
+             [&](PipelineState& s) { s.ElapsedCount = 777 + seconds * kUnitsPerSecond; });
+        st().recording().ShowRecordTime();
         const std::string caption = form().Label_FileRecordTime.Caption;
         const std::string prefix(text::kRecordTimeActivePrefix);
         EXPECT_EQ(caption.substr(0, prefix.size()), prefix);
@@ -31,7 +32,7 @@ protected:
     }
 
     void StartForTheClock() {
-        st().pipeline.ElapsedCount = 777;
+        Edit(st().measurement(), [](PipelineState& s) { s.ElapsedCount = 777; });
         StartIn(kRecordChoiceAll, {1});
     }
 };
@@ -84,7 +85,7 @@ TEST_F(RecordingControlsTest, RecordingLocksTheSettingsAndStopUnlocksThem) {
     form().CheckBox_FileDataAver.Checked = true;
     StartIn(kOneSecond, {2});
     Refresh();
-    EXPECT_TRUE(st().recording.RecordingActive);
+    EXPECT_TRUE(st().recording().Active());
     EXPECT_FALSE(form().B_File.Enabled);
     EXPECT_FALSE(form().B_FileSaveStart.Enabled);
     EXPECT_TRUE(form().B_FileSaveStop.Enabled);
@@ -99,8 +100,8 @@ TEST_F(RecordingControlsTest, RecordingLocksTheSettingsAndStopUnlocksThem) {
 
     st().B_FileSaveStopClick();
     Refresh();
-    EXPECT_FALSE(st().recording.RecordingActive);
-    EXPECT_TRUE(st().recording.ResultFileName.empty());
+    EXPECT_FALSE(st().recording().Active());
+    EXPECT_TRUE(st().recording().State().ResultFileName.empty());
     EXPECT_EQ(form().Label_ResultFileName.Caption, text::kResultFileNone);
     EXPECT_EQ(form().Label_FileRecordTime.Caption, text::kRecordTimeIdle);
     EXPECT_EQ(form().Label_FileRecordTime.FontColor, kColorRed);
@@ -130,7 +131,7 @@ TEST_F(RecordingControlsTest, ChoosingAnExistingFileEmptiesItAndCancellingChange
     EXPECT_EQ(form().Label_ResultFileName.Caption, "Файл: " + PathOf("old.txt"));
 
     st().B_FileClick();  // dialog cancelled
-    EXPECT_EQ(st().recording.ResultFileName, PathOf("old.txt"));
+    EXPECT_EQ(st().recording().State().ResultFileName, PathOf("old.txt"));
     EXPECT_TRUE(HeldOpen(PathOf("old.txt")));
     EXPECT_EQ(ui.resultDialogs, 2);
 }
@@ -146,7 +147,7 @@ TEST_F(RecordingControlsTest, ChoosingAnotherFileClosesTheEarlierOne) {
 TEST_F(RecordingControlsTest, WindowCloseWhileRecordingLeavesNoStopLine) {
     SetLatest({5, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceAll, {1});
-    st().WriteRecord(3, {6, 0, 0, 0, 0, 0});
+    st().recording().WriteRecord(3, {6, 0, 0, 0, 0, 0});
     st().FormClose();
     EXPECT_FALSE(HeldOpen(PathOf("result.txt")));
     EXPECT_EQ(FileLines(), (std::vector<std::string>{Cp1251Of("06.12.2026 17:05:03 ЗАПИСЬ НАЧАТА"),

@@ -22,9 +22,9 @@ protected:
     void RecordAndTick(int count) {
         for (int i = 0; i < count; ++i) {
             elapsed_ += 3;
-            st().WriteRecord(elapsed_, {7, 0, 0, 0, 0, 0});
+            st().recording().WriteRecord(elapsed_, {7, 0, 0, 0, 0, 0});
         }
-        st().RefreshRecordingButtons();
+        st().recording().RefreshButtons();
     }
 
     void ExpectOnlyWholeLines(const std::string& name = "result.txt") {
@@ -88,9 +88,9 @@ TEST_F(RecordingFailuresTest, AFailedStartLineLeavesTheSettingsLockedAndStopOpen
         st().B_FileSaveStartClick();
     }
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
-    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_FALSE(st().recording().Active());
     EXPECT_EQ(ReadAll(PathOf("result.txt")), "");
-    st().RefreshRecordingControls();
+    st().recording().RefreshControls();
     EXPECT_TRUE(st().form.B_FileSaveStop.Enabled);
     EXPECT_FALSE(st().form.FileEN_CH[0].Enabled);
     EXPECT_FALSE(st().form.RadioB_File[kOneSecond].Enabled);
@@ -100,7 +100,7 @@ TEST_F(RecordingFailuresTest, AFailedStartLineLeavesTheSettingsLockedAndStopOpen
 
     // "ЗАПИСЬ" again, now with room: a further start line, and recording.
     st().B_FileSaveStartClick();
-    EXPECT_TRUE(st().recording.RecordingActive);
+    EXPECT_TRUE(st().recording().Active());
     EXPECT_EQ(FileLines().size(), 3u);
 }
 
@@ -114,7 +114,7 @@ TEST_F(RecordingFailuresTest, AFailedHeaderLineKeepsTheWholeStartLineOnly) {
         st().B_FileSaveStartClick();
     }
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
-    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_FALSE(st().recording().Active());
     EXPECT_EQ(ReadAll(PathOf("result.txt")), startLine);
 }
 
@@ -127,15 +127,15 @@ TEST_F(RecordingFailuresTest, AStartAfterAFailedOpenFailsInOrder) {
     Choose(missing);
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
     EXPECT_EQ(st().form.Label_ResultFileName.Caption, "Файл: " + PathOf("kept.txt"));
-    EXPECT_EQ(st().recording.ResultFileName, missing);
+    EXPECT_EQ(st().recording().State().ResultFileName, missing);
     EXPECT_FALSE(HeldOpen(PathOf("kept.txt")));
 
-    st().RefreshRecordingControls();
+    st().recording().RefreshControls();
     ASSERT_TRUE(st().form.B_FileSaveStart.Enabled);
     ui.ClearLog();
     st().B_FileSaveStartClick();
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
-    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_FALSE(st().recording().Active());
     EXPECT_TRUE(st().form.B_FileSaveStop.Enabled);
 
     // Neither the stop nor the window close has a stream to finish.
@@ -156,7 +156,7 @@ TEST_F(RecordingFailuresTest, AFailedStopLineIsReportedAndTheStopGoesOn) {
     }
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultFinishFailed)});
     EXPECT_FALSE(HeldOpen(PathOf("result.txt")));
-    EXPECT_TRUE(st().recording.ResultFileName.empty());
+    EXPECT_TRUE(st().recording().State().ResultFileName.empty());
     EXPECT_EQ(st().form.Label_ResultFileName.Caption, text::kResultFileNone);
     EXPECT_EQ(FileLines().size(), 3u);
     ExpectOnlyWholeLines();
@@ -166,7 +166,7 @@ TEST_F(RecordingFailuresTest, RecordsThatCannotBeWrittenAtWindowCloseMakeTheClos
     StartIn(kRecordChoiceAll, {1});
     {
         FileSizeLimit limit(FileSize());
-        st().WriteRecord(3, {1, 0, 0, 0, 0, 0});
+        st().recording().WriteRecord(3, {1, 0, 0, 0, 0, 0});
         st().FormClose();
     }
     // The settings saved next cannot be written either, and say so themselves.

@@ -42,12 +42,13 @@ protected:
     std::string PathOf(const std::string& name) const { return folder / name; }
 
     void SetTable(int channel, std::vector<double> raw, std::vector<double> result) {
-        CalibrationTable& table = st().tables[static_cast<std::size_t>(channel - 1)];
+        CalibrationTable table;
         table.PointCount = static_cast<std::int32_t>(raw.size());
         for (std::size_t i = 0; i < raw.size(); ++i) {
             table.RawPoints[i] = raw[i];
             table.ResultPoints[i] = result[i];
         }
+        st().measurement().Tables().Use(channel, table);
     }
 
     void TickChannels(std::initializer_list<int> channels) {
@@ -71,12 +72,14 @@ protected:
     }
 
     void SetLatest(std::array<std::uint16_t, kChannels> values) {
-        st().pipeline.LatestSample = values;
+        PipelineState state = st().measurement().State();
+        state.LatestSample = values;
+        st().measurement().Restore(state);
     }
 
     // The file's lines (CR LF removed) once the pending records are out.
     std::vector<std::string> FileLines(const std::string& name = "result.txt") {
-        st().FlushRecords();
+        st().recording().FlushRecords();
         const std::string bytes = ReadAll(PathOf(name));
         std::size_t begin = 0;
         std::vector<std::string> lines = Lines(bytes, &begin);

@@ -44,10 +44,10 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
     EXPECT_EQ(cut.back(), "06.12.2026 17:45:03" + Cp1251Of(std::string(text::kResultInterrupted)));
     EXPECT_EQ(ReadAll(Path("result.txt")).substr(0, before.size() - 7),
               before.substr(0, before.size() - 7));
-    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_FALSE(st().recording().Active());
     Tick(5);
-    ASSERT_TRUE(st().recording.RecordingActive);
-    EXPECT_EQ(st().recording.ResultFileName, Path("result (3).txt"));
+    ASSERT_TRUE(st().recording().Active());
+    EXPECT_EQ(st().recording().State().ResultFileName, Path("result (3).txt"));
     EXPECT_EQ(ReadAll(Path("result (2).txt")), "somebody else's\r\n");
     EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, text::kNoteResumed));
     EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, "17:45:03"));
@@ -75,8 +75,8 @@ TEST_F(RecordingResumeTest, TheCutPartIsEndedOnceHoweverManyStartsFindIt) {
     }
     Start();
     Tick(2);
-    ASSERT_TRUE(st().recording.RecordingActive);
-    EXPECT_EQ(st().recording.ResultFileName, Path("result (2).txt"));
+    ASSERT_TRUE(st().recording().Active());
+    EXPECT_EQ(st().recording().State().ResultFileName, Path("result (2).txt"));
     EXPECT_EQ(Lines(ReadAll(Path("result.txt"))).size(), cut + 1);
 }
 
@@ -92,7 +92,7 @@ TEST_F(RecordingResumeTest, ASecondWindowLeavesTheNoteOfALiveRecordingAlone) {
     second.station.Construct();
     for (int tick = 0; tick < 25; ++tick) second.station.Timer_25HzTimer();
     EXPECT_TRUE(Contains(second.station.form.Label_FileRecordTime.Hint, text::kNoteResumeHeld));
-    EXPECT_FALSE(second.station.recording.RecordingActive);
+    EXPECT_FALSE(second.station.recording().Active());
     EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
     Tick(1);
     EXPECT_TRUE(RecordsEvery(Lines(ReadAll(Path("result.txt"))), 0.1)) << "a line was put in";
@@ -100,7 +100,7 @@ TEST_F(RecordingResumeTest, ASecondWindowLeavesTheNoteOfALiveRecordingAlone) {
     second.ui.resultFileAnswers.push_back(Path("other.txt"));
     second.station.B_FileClick();
     second.station.B_FileSaveStartClick();
-    ASSERT_TRUE(second.station.recording.RecordingActive);
+    ASSERT_TRUE(second.station.recording().Active());
     EXPECT_TRUE(Contains(second.station.form.Label_FileRecordTime.Hint, text::kNoteResumeNotNoted));
     second.station.B_FileSaveStopClick();
     EXPECT_EQ(ReadAll(NotePath()), note);
@@ -116,7 +116,7 @@ TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
     Tick(1);
     st().B_FileSaveStopClick();
     Tick(1);
-    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_FALSE(st().recording().Active());
     EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
 }
 
@@ -147,7 +147,7 @@ TEST_P(UnfollowableNoteTest, IsToldInTheHintAndChangesNothing) {
 
     Start();
     Tick(2);
-    EXPECT_FALSE(st().recording.RecordingActive);
+    EXPECT_FALSE(st().recording().Active());
     EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, c.told));
     EXPECT_TRUE(run->ui.boxes.empty());
     EXPECT_EQ(ReadAll(Path("result.txt")), cutFile);

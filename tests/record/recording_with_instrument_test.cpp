@@ -21,10 +21,10 @@ class RecordingWithInstrumentTest : public RecordingTest {
 protected:
     RecordingWithInstrumentTest() {
         const int device = AddWanted();
-        st().OpenDevice(false);
+        st().link().Open(false);
         instrument_ = std::make_unique<sim::SimInstrument>(driver, device);
         instrument_->onFrameSent = [this](int, const Sample& s) {
-            if (st().recording.RecordingActive) sent.push_back(s);
+            if (st().recording().Active()) sent.push_back(s);
         };
     }
 
@@ -66,7 +66,7 @@ private:
 
 TEST_F(RecordingWithInstrumentTest, EverySampleOfTwentySecondsIsRecordedInOrder) {
     Run(0.5);
-    const std::array<std::uint16_t, kChannels> atStart = st().pipeline.LatestSample;
+    const std::array<std::uint16_t, kChannels> atStart = st().measurement().State().LatestSample;
     StartIn(kRecordChoiceAll, {1, 2, 3, 4, 5, 6});
     Run(20);
     st().B_FileSaveStopClick();
@@ -92,9 +92,9 @@ TEST_F(RecordingWithInstrumentTest, AveragesEveryTenthOfASecondOnExactBoundaries
     st().form.CheckBox_FileDataAver.Checked = true;
     Run(0.5);
     StartIn(kTenthOfASecond, {1, 2});
-    const std::uint64_t start = st().pipeline.ElapsedCount;
+    const std::uint64_t start = st().measurement().State().ElapsedCount;
     Run(20);
-    const std::uint64_t recorded = st().pipeline.ElapsedCount - start;
+    const std::uint64_t recorded = st().measurement().State().ElapsedCount - start;
     st().B_FileSaveStopClick();
 
     const std::vector<Record> records = ReadRecords();
@@ -113,7 +113,7 @@ TEST_F(RecordingWithInstrumentTest, AveragesEveryTenthOfASecondOnExactBoundaries
 TEST_F(RecordingWithInstrumentTest, OnChangeRecordsExactlyTheSamplesThatMove) {
     instrument().channels[2] = {sim::SignalShape::Noise, 500, 2, 1};
     Run(0.5);
-    const std::uint16_t atStart = st().pipeline.LatestSample[2];
+    const std::uint16_t atStart = st().measurement().State().LatestSample[2];
     StartIn(kRecordChoiceOnChange, {3});
     Run(20);
     st().B_FileSaveStopClick();

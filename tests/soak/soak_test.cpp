@@ -131,7 +131,7 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
 
     Station& st = *station;
     Counter counter;
-    st.pipelineProbe = &counter;
+    st.measurement().Attach(&counter);
     rig.Start("result.txt");
 
     // Faults, each at its share of the run.
@@ -149,7 +149,7 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
         if (tick == unplugAt) driver.Unplug(device);
         if (tick == replugAt) driver.Plug(device);
         if (tick == wrongAt) {
-            elapsedBeforeReset = st.pipeline.ElapsedCount;
+            elapsedBeforeReset = st.measurement().State().ElapsedCount;
             instrument.instrumentNumber = 2;
         }
         if (tick == wrongEnd) instrument.instrumentNumber = 1;
@@ -173,24 +173,24 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
     }
     const soak::AllocationCounts end = soak::Allocations();
     st.B_FileSaveStopClick();
-    st.pipelineProbe = nullptr;
+    st.measurement().Attach(nullptr);
 
     // Not one valid frame of the instrument lost, through every fault.
     EXPECT_EQ(counter.samples, instrumentOneFramesSent);
     EXPECT_GT(wrongFramesSent, 0u);
     // The link statistics counted them all, across every silent reopening.
-    EXPECT_EQ(st.linkStatistics.Counts().framesDecoded, instrumentOneFramesSent + wrongFramesSent);
-    EXPECT_GT(st.linkStatistics.Counts().reopenings, 0u);
+    EXPECT_EQ(st.link().Counts().framesDecoded, instrumentOneFramesSent + wrongFramesSent);
+    EXPECT_GT(st.link().Counts().reopenings, 0u);
     // One frame a second is sent corrupt on purpose; silences send nothing.
     EXPECT_GT(instrumentOneFramesSent, static_cast<std::uint64_t>(hours * 3600 * 19 * 0.99));
 
     // Every ring stepped once for each period that ended, before and after the
     // wrong instrument's reset.
     for (int k = 0; k < kChartScales; ++k) {
-        EXPECT_EQ(
-            counter.chartEnds[static_cast<std::size_t>(k)],
-            EndsOwed(elapsedBeforeReset, kChartPeriods[static_cast<std::size_t>(k)]) +
-                EndsOwed(st.pipeline.ElapsedCount, kChartPeriods[static_cast<std::size_t>(k)]))
+        EXPECT_EQ(counter.chartEnds[static_cast<std::size_t>(k)],
+                  EndsOwed(elapsedBeforeReset, kChartPeriods[static_cast<std::size_t>(k)]) +
+                      EndsOwed(st.measurement().State().ElapsedCount,
+                               kChartPeriods[static_cast<std::size_t>(k)]))
             << "scale " << k + 1;
     }
 
@@ -322,7 +322,7 @@ TEST(SoakTest, AnHourWithAKillHalfWayLosesOnlyTheTicksAroundIt) {
     std::size_t firstOfResumed = 0;
     for (int tick = 0; tick < 45'000; ++tick) {
         runs.Tick(WindowRuns::kTick);
-        if (firstOfResumed == 0 && runs.st().recording.RecordingActive) {
+        if (firstOfResumed == 0 && runs.st().recording().Active()) {
             firstOfResumed = sent.size() - 1;
         }
     }

@@ -293,16 +293,15 @@ void MainWindowTest::opensTheInstrumentOnTheRealDriverAndShowsItsData() {
         QVERIFY(!rig.boxes.texts.contains(Q(message)));
     }
     // Samples reach the pipeline: its clock runs.
-    QTRY_VERIFY_WITH_TIMEOUT(rig.st().pipeline.ElapsedCount > 0, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.st().measurement().State().ElapsedCount > 0, 3000);
 }
 
 void MainWindowTest::connectionIndicatorHintShowsTheLinkStatistics() {
     Rig rig;
     auto* indicator = rig.Find<QLabel>("Label_Connection_Indicator");
     const int device = rig.driver.AddDevice("KSL214.8N", "TS000001");
-    rig.st().link.DeviceDescription = "KSL214.8N";
-    rig.st().link.DeviceSerial = "TS000001";
-    rig.window->Run([&] { rig.st().OpenDevice(true); });
+    rig.st().link().SetIdentity("KSL214.8N", "TS000001");
+    rig.window->Run([&] { rig.st().link().Open(true); });
 
     // Two frames, a broken one and a noise byte between them; one overrun flag.
     auto frame = [](std::uint16_t counter) { return sim::EncodeFrame(1, counter, {1, 2, 3}); };

@@ -112,7 +112,7 @@ void ModeMenuTest::demoModeThenSwatchThenClearReachTheSettingsFile() {
     QVERIFY(demo->isChecked());
     QVERIFY(!norm->isChecked());
     // The demonstration timer feeds the chart: scale 1 gets a point every 360 units.
-    QTRY_VERIFY(rig.st().rings[0].Position >= 3);
+    QTRY_VERIFY(rig.st().chart().Live().Ring(0 + 1).Position >= 3);
     QCOMPARE(rig.window->chart()->seriesPointCount(0), 600);
     QCOMPARE(rig.window->chart()->seriesPointCount(1), 0);
 
@@ -133,19 +133,20 @@ void ModeMenuTest::demoModeThenSwatchThenClearReachTheSettingsFile() {
 
     // The clear button empties the shown scale at once.
     rig.Find<QPushButton>("ButtonChartClear")->click();
-    QCOMPARE(rig.st().rings[0].Position, 0);
-    QCOMPARE(rig.st().pipeline.ChartSets[0].PeriodStart, rig.st().pipeline.ElapsedCount - 1);
+    QCOMPARE(rig.st().chart().Live().Ring(0 + 1).Position, 0);
+    QCOMPARE(rig.st().measurement().State().ChartSets[0].PeriodStart,
+             rig.st().measurement().State().ElapsedCount - 1);
     QCOMPARE(rig.window->chart()->seriesPointCount(0), 600);
-    QTRY_VERIFY(rig.st().rings[0].Position >= 1);
+    QTRY_VERIFY(rig.st().chart().Live().Ring(0 + 1).Position >= 1);
 
     norm->trigger();
     QCOMPARE(modeMenu->title(), QString("   Режим   "));
     QVERIFY(norm->isChecked());
     QVERIFY(!demo->isChecked());
-    QVERIFY(!rig.st().demo.DemoMode);
-    const std::uint16_t count = rig.st().demo.DemoCount;
+    QVERIFY(!rig.st().demo().Running());
+    const std::uint16_t count = rig.st().demo().Count();
     QTest::qWait(50);
-    QCOMPARE(rig.st().demo.DemoCount, count);
+    QCOMPARE(rig.st().demo().Count(), count);
 
     // Closing saves the rest: the enabled channel and the shown scale.
     rig.window->close();

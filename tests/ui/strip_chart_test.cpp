@@ -58,17 +58,19 @@ struct Rig {
     // Channel c flat at codes[c] across the whole window of "12сек".
     explicit Rig(const std::array<std::uint16_t, kChannels>& codes) {
         chart->setGeometry(0, 0, 665, 534);
-        station.colors.BackgroundColor = kBackground;
-        station.colors.GridColor = kGrid;
-        station.colors.CurveColor = kCurves;
+        ChartColors colors;
+        colors.BackgroundColor = kBackground;
+        colors.GridColor = kGrid;
+        colors.CurveColor = kCurves;
+        station.chart().SetColors(colors);
         chart->setBackgroundColor(kBackground);
         chart->setGridColor(kGrid);
         station.form.RadioGroup_X = 0;
         for (auto& box : station.form.ChartEN_CH) box.Checked = true;
-        for (std::size_t c = 0; c < kChannels; ++c) {
-            station.rings[0].Points[c].fill(codes[c]);
-        }
-        station.rings[0].Position = 17;
+        ScaleRing ring;
+        for (std::size_t c = 0; c < kChannels; ++c) ring.Points[c].fill(codes[c]);
+        ring.Position = 17;
+        station.chart().RestoreRing(1, ring);
     }
 };
 
@@ -214,7 +216,7 @@ void StripChartTest::curvesLieAtTheHeightOfTheirCodes() {
     const QList<int> major = MajorGridRows(grid, plot, column);
     QCOMPARE(major.size(), 11);  // major[0] is 100 %, major[10] is 0 %
 
-    rig.station.RedrawChart();
+    rig.station.chart().Redraw();
     const QImage image = Render(*rig.chart);
     QCOMPARE(RowsOf(image, column, Rgb(kCurves[0])), QList<int>{major[0]});
     QCOMPARE(RowsOf(image, column, Rgb(kCurves[1])), QList<int>{major[10]});
@@ -234,7 +236,7 @@ void StripChartTest::curvesLieAtTheHeightOfTheirCodes() {
 void StripChartTest::aChannelSwitchedOffIsAbsent() {
     Rig rig({100, 300, 500, 700, 900, 1000});
     rig.station.form.ChartEN_CH[1].Checked = false;
-    rig.station.RedrawChart();
+    rig.station.chart().Redraw();
     QImage image = Render(*rig.chart);
     auto count = [&](Color color) {
         int n = 0;
@@ -247,7 +249,7 @@ void StripChartTest::aChannelSwitchedOffIsAbsent() {
     for (int c : {0, 2, 3, 4, 5}) QVERIFY(count(kCurves[static_cast<std::size_t>(c)]) > 500);
 
     rig.station.form.ChartEN_CH[1].Checked = true;
-    rig.station.RedrawChart();
+    rig.station.chart().Redraw();
     image = Render(*rig.chart);
     QVERIFY(count(kCurves[1]) > 500);
 }
@@ -386,16 +388,18 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
     Rig rig({0, 0, 0, 0, 0, 0});
     // Busy curves that cross each other and the grid, on two scales.
     for (std::size_t scale = 0; scale < 2; ++scale) {
+        ScaleRing ring = rig.station.chart().Live().Ring(int(scale) + 1);
         for (std::size_t c = 0; c < kChannels; ++c) {
             for (std::size_t s = 0; s < 2 * kRingPoints; ++s) {
                 const double phase = double(s) / (9.0 + double(c) * 5) + double(c + scale);
-                rig.station.rings[scale].Points[c][s] = std::uint16_t(512 + 500 * std::sin(phase));
+                ring.Points[c][s] = std::uint16_t(512 + 500 * std::sin(phase));
             }
         }
+        rig.station.chart().RestoreRing(int(scale) + 1, ring);
     }
     int next = 0;
     auto advance = [&](int points) {
-        ScaleRing& ring = rig.station.rings[0];
+        ScaleRing ring = rig.station.chart().Live().Ring(1);
         for (int i = 0; i < points; ++i) {
             ring.Position = std::uint16_t((ring.Position + 1) % kRingPoints);
             for (std::size_t c = 0; c < kChannels; ++c) {
@@ -403,7 +407,8 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
             }
             ++next;
         }
-        rig.station.DrawScale(1);
+        rig.station.chart().RestoreRing(1, ring);
+        rig.station.chart().DrawScale(1);
     };
     struct Step {
         const char* what;
@@ -411,7 +416,7 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
         bool moves;  // drawn by moving the picture rather than whole
     };
     const std::vector<Step> steps = {
-        {"first picture", [&] { rig.station.RedrawChart(); }, false},
+        {"first picture", [&] { rig.station.chart().Redraw(); }, false},
         {"one point", [&] { advance(1); }, true},
         {"a tick of two points", [&] { advance(2); }, true},
         {"two ticks unpainted", [&] { advance(2), advance(2); }, true},
@@ -424,7 +429,13 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
         {"a clear", [&] { rig.station.ButtonChartClearClick(); }, false},
         {"after the clear", [&] { advance(2); }, true},
         {"a curve's colour",
-         [&] { rig.station.colors.CurveColor[2] = 0x123456, rig.station.RedrawChart(); }, false},
+         [&] {
+             ChartColors colors = rig.station.chart().Colors();
+             colors.CurveColor[2] = 0x123456;
+             rig.station.chart().SetColors(colors);
+             rig.station.chart().Redraw();
+         },
+         false},
         {"the background's colour", [&] { rig.chart->setBackgroundColor(0x303000); }, false},
         {"after the colours", [&] { advance(2); }, true},
         {"a channel off",

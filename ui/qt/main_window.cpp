@@ -184,8 +184,9 @@ void TMF::M_Menu_Help_AboutClick() {
 TFR* TMF::OpenReview(const std::string& path) {
     // A window of its own, not a child: it stays up when the main window is minimized.
     auto* review = new TFR(nullptr);
-    const std::string problem = review->Open(
-        path, station_->colors, review::DateOrderOf(platform_.Regional().ShortDateFormat));
+    const std::string problem =
+        review->Open(path, station_->chart().Colors(),
+                     review::DateOrderOf(platform_.Regional().ShortDateFormat));
     if (!problem.empty()) {
         delete review;
         qtUi_->ShowMessage(std::string(text::kMsgReviewOpenFailed) + problem);

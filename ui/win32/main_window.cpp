@@ -57,8 +57,9 @@ TMF::~TMF() {
 TFR* TMF::OpenReview(const std::string& path) {
     std::erase_if(reviews_, [](const std::unique_ptr<TFR>& review) { return review->closed(); });
     auto review = std::make_unique<TFR>();
-    const std::string problem = review->Open(
-        path, station_->colors, review::DateOrderOf(platform_.Regional().ShortDateFormat));
+    const std::string problem =
+        review->Open(path, station_->chart().Colors(),
+                     review::DateOrderOf(platform_.Regional().ShortDateFormat));
     if (!problem.empty()) {
         ui_->ShowMessage(std::string(text::kMsgReviewOpenFailed) + problem);
         return nullptr;
@@ -243,7 +244,7 @@ LRESULT TMF::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Logoff or shutdown: the process ends after this returns, as after the close
             // button, so the close runs now, without a box to wait for.
             if (wParam != FALSE && !closed_) {
-                if (ui_ && station_) ui_->EndSession(station_->SettingsDirectory);
+                if (ui_ && station_) ui_->EndSession(station_->settings().Directory());
                 Close();
             }
             return 0;

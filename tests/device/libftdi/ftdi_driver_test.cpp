@@ -92,12 +92,12 @@ protected:
 
     FtdiStationTest() {
         platform.currentDirectory = folder.path();
-        st.SettingsDirectory = folder.path();
+        st.settings().SetDirectory(folder.path());
     }
 
     void Want(const std::string& description, const std::string& serial) {
-        st.link.DeviceDescription = description;
-        st.link.DeviceSerial = serial;
+        st.link().SetIdentity(description, st.link().Serial());
+        st.link().SetIdentity(st.link().Description(), serial);
     }
 
     // The window's two timers, in real time.
@@ -135,8 +135,8 @@ TEST_F(FtdiStationTest, OpensTheBridgeOfDescriptionAndSerialAndSetsUpItsLine) {
     const int sameName = bridges.Plug("KSL214.8N", "TS000001");
     const int wanted = bridges.Plug("KSL214.8N", "TS000002");
     Want("KSL214.8N", "TS000002");
-    st.OpenDevice(true);
-    ASSERT_NE(st.link.DeviceHandle, 0u);
+    st.link().Open(true);
+    ASSERT_NE(st.link().State().DeviceHandle, 0u);
     EXPECT_TRUE(ui.Texts().empty());
 
     const emulated::LineSettings line = emulated::Line(wanted);
@@ -193,8 +193,8 @@ TEST_F(FtdiStationTest, ABridgeHeldByAnotherProgramIsNotOpened) {
         }
         Want("KSL214.8N", "TS000001");
         ui.ClearLog();
-        st.OpenDevice(true);
-        EXPECT_EQ(st.link.DeviceHandle, 0u);
+        st.link().Open(true);
+        EXPECT_EQ(st.link().State().DeviceHandle, 0u);
         EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgOpenFailed)});
         EXPECT_EQ(emulated::Line(bridge).resets, 0);
     }
@@ -203,16 +203,16 @@ TEST_F(FtdiStationTest, ABridgeHeldByAnotherProgramIsNotOpened) {
 TEST_F(FtdiStationTest, AnUnplugGoesSilentIsReenumeratedAndReopenedWhenTheBridgeReturns) {
     const int bridge = bridges.Plug("KSL214.8N", "TS000001", LineFrames(30));
     Want("KSL214.8N", "TS000001");
-    st.OpenDevice(true);
-    st.link.DeviceNumber = 0;
-    ASSERT_TRUE(TicksUntil([&] { return st.link.DataReceived; }, 2s));
+    st.link().Open(true);
+    st.link().AwaitStream();
+    ASSERT_TRUE(TicksUntil([&] { return st.link().State().DataReceived; }, 2s));
     EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionYes);
-    const FtHandle before = st.link.DeviceHandle;
+    const FtHandle before = st.link().State().DeviceHandle;
 
     emulated::Unplug(bridge);
-    ASSERT_TRUE(TicksUntil([&] { return !st.link.DataReceived; }, 2s));
+    ASSERT_TRUE(TicksUntil([&] { return !st.link().State().DataReceived; }, 2s));
     EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionNo);
-    ASSERT_TRUE(TicksUntil([&] { return st.link.DeviceNumber < 0; }, 2s));
+    ASSERT_TRUE(TicksUntil([&] { return st.link().State().DeviceNumber < 0; }, 2s));
     EXPECT_EQ(platform.startedProcesses,
               (std::vector<std::string>{R"(devcon.exe disable "@USB\VID_0403&PID_6001\TS000001")",
                                         R"(devcon.exe enable "@USB\VID_0403&PID_6001\TS000001")"}));
@@ -220,12 +220,12 @@ TEST_F(FtdiStationTest, AnUnplugGoesSilentIsReenumeratedAndReopenedWhenTheBridge
     const std::uint8_t oldAddress = emulated::Address(bridge);
     emulated::Replug(bridge);
     EXPECT_NE(emulated::Address(bridge), oldAddress);
-    ASSERT_TRUE(TicksUntil([&] { return st.link.DataReceived; }, 4s));
+    ASSERT_TRUE(TicksUntil([&] { return st.link().State().DataReceived; }, 4s));
     EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionYes);
-    EXPECT_NE(st.link.DeviceHandle, before);
+    EXPECT_NE(st.link().State().DeviceHandle, before);
     EXPECT_TRUE(ui.Texts().empty());
     EXPECT_NEAR(emulated::Line(bridge).baud, 1152000, 1152000 * 0.03);
-    EXPECT_EQ(st.linkStatistics.Counts().reopenings, 1u);
+    EXPECT_EQ(st.link().Counts().reopenings, 1u);
 }
 
 // ---- the stream ----

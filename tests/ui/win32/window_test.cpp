@@ -528,7 +528,7 @@ TEST(Win32Window, ACurveTakesItsNewColour) {
     for (std::size_t c = 0; c < kChannels; ++c) station.form.ChartEN_CH[c].Checked = c == 0;
     for (const Color colour : {MakeColor(200, 0, 200), MakeColor(0, 200, 100)}) {
         station.colors.CurveColor[0] = colour;
-        rig.window->Run([&] { station.RedrawChart(); });
+        rig.window->Run([&] { station.chart().Redraw(); });
         WindowRig::Pump(200ms);
         EXPECT_GT(CountPixels(chart, exactly(RedOf(colour), GreenOf(colour), BlueOf(colour))), 20);
     }
@@ -553,7 +553,7 @@ struct CoreTwin {
     void Feed(std::span<const std::uint8_t> bytes) { driver.Feed(device, bytes); }
     // Takes in everything fed so far.
     void CatchUp() {
-        while (driver.Device(device).queueSize > 0) station.PollDevice();
+        while (driver.Device(device).queueSize > 0) station.link().Poll();
     }
 };
 

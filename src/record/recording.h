@@ -1,0 +1,79 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/form.h"
+#include "app/ui_port.h"
+#include "measure/measurement.h"
+#include "measure/measurement_sinks.h"
+#include "platform/platform.h"
+#include "record/recording_state.h"
+
+namespace ts {
+
+// The recording into a result file: the choice of what to record, the lines written at period
+// ends, at every sample or on a change, the file and its background sync, the computer held
+// awake, a cut recording carried on, and the state of the recording's controls.
+class Recording final : public RecordSink {
+public:
+    Recording(Platform& platform, Ui& ui, Form& form, Measurement& measurement);
+    Recording(const Recording&) = delete;
+    Recording& operator=(const Recording&) = delete;
+
+    void RecordPeriodClosed(int period, std::uint64_t boundary,
+                            const std::array<double, kChannels>& mean,
+                            const SampleCodes& latest) override;
+    void SampleMeasured(std::uint64_t elapsed, const SampleCodes& latest) override;
+
+    // Asks for the result file and prepares it.
+    void ChooseResultFile();
+    void Start();
+    void Stop();
+    // The program closes: the file is closed without a stop line, and the note of the
+    // recording stays for the next start to carry it on.
+    void Close();
+    // The measurement's time went back to zero: so does the recording's start.
+    void RestartTime() { state_.RecordingStart = 0; }
+
+    // Writes one record line at `elapsed` (time units since the recording's start).
+    void WriteRecord(std::uint64_t elapsed, const std::array<double, kChannels>& raw);
+    // The on-change rule, on the latest sample.
+    void CheckChange();
+    // Hands the record lines collected since the last call to the result file.
+    void FlushRecords();
+
+    void RefreshControls();
+    // The two parts of RefreshControls that the status refresh runs at its own places:
+    // B_File, B_FileSaveStart and the record time first; averaging box, threshold and table
+    // buttons later.
+    void RefreshButtons();
+    void RefreshOptions();
+    void ShowRecordTime();
+    void FitFileNameLabel();
+
+    // Makes `path` the result file to record into (`replace`: an existing one is emptied).
+    bool OpenResultFile(const std::string& path, bool replace);
+    // Closes the result file outside a recording; false when that failed.
+    bool CloseResultFile() { return state_.File.Close(); }
+    // Names the result file without opening it.
+    void SetResultFileName(const std::string& path) { state_.ResultFileName = path; }
+
+    bool Active() const { return state_.RecordingActive; }
+    const RecordingState& State() const { return state_; }
+    RecordingResume& Resume() { return state_.Resume; }
+
+private:
+    friend class RecordingResume;
+    // Writes the latest sample at the measurement's time.
+    void WriteLatest(std::uint64_t elapsed, const SampleCodes& latest);
+
+    Platform& platform_;
+    Ui& ui_;
+    Form& form_;
+    Measurement& measurement_;
+    RecordingState state_;
+};
+
+}  // namespace ts
