@@ -23,13 +23,12 @@ struct Rig {
 
     void Start() {
         station = std::make_unique<ts::Station>(driver, platform, ui);
-        station->link.DeviceDescription = "F";
-        station->link.DeviceSerial = "1";
-        station->OpenDevice(false);
+        station->link().SetIdentity("F", "1");
+        station->link().Open(false);
     }
     ~Rig() { Stop(); }
     void Stop() {
-        if (station && station->link.DeviceHandle != 0) driver.Close(station->link.DeviceHandle);
+        if (station) station->link().Close();
         station.reset();
         ui.ClearLog();
     }
@@ -68,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     whole.Start();
     cut.Start();
     whole.driver.Feed(whole.device, {line, length});
-    whole.station->PollDevice();
+    whole.station->link().Poll();
 
     std::size_t done = 0;
     unsigned step = pattern;
@@ -76,10 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         step = step * 1103515245u + 12345u;
         const std::size_t piece = std::min<std::size_t>(length - done, 1 + (step >> 16) % 40);
         cut.driver.Feed(cut.device, {line + done, piece});
-        cut.station->PollDevice();
+        cut.station->link().Poll();
         done += piece;
     }
-    cut.station->PollDevice();
+    cut.station->link().Poll();
     if (!SameOutcome(*whole.station, *cut.station)) __builtin_trap();
     if (!EveryByteAccountedFor(*whole.station, length)) __builtin_trap();
     whole.Stop();

@@ -41,8 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ts::sim::TestPlatform platform;
     static ts::sim::TestUi ui;
     auto station = std::make_unique<ts::Station>(driver, platform, ui);
-    const ts::SettingsReadOutcome outcome =
-        ts::ApplySettingsFile(*station, "/proc/self/fd/" + std::to_string(fd));
+    const ts::SettingsReadOutcome outcome = ts::ApplySettingsFile(
+        {station->form, station->link(), station->measurement().Tables(), station->chart()},
+        "/proc/self/fd/" + std::to_string(fd));
     if (!outcome.readable) __builtin_trap();
     const int scale = station->form.RadioGroup_X;
     if (scale < -1 || scale > 24) __builtin_trap();

@@ -527,7 +527,9 @@ TEST(Win32Window, ACurveTakesItsNewColour) {
     // Every curve but the first off, so that only its colour is drawn.
     for (std::size_t c = 0; c < kChannels; ++c) station.form.ChartEN_CH[c].Checked = c == 0;
     for (const Color colour : {MakeColor(200, 0, 200), MakeColor(0, 200, 100)}) {
-        station.colors.CurveColor[0] = colour;
+        ChartColors colors = station.chart().Colors();
+        colors.CurveColor[0] = colour;
+        station.chart().SetColors(colors);
         rig.window->Run([&] { station.chart().Redraw(); });
         WindowRig::Pump(200ms);
         EXPECT_GT(CountPixels(chart, exactly(RedOf(colour), GreenOf(colour), BlueOf(colour))), 20);
