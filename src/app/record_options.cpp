@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/option_values.h"
+#include "record/option_values.h"
 #include "device/driver.h"
 
 namespace ts {

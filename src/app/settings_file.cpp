@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "app/line_file.h"
+#include "platform/line_file.h"
 #include "app/settings_file.h"
 #include "app/settings_integer.h"
 #include "app/texts.h"

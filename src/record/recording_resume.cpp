@@ -1,6 +1,6 @@
 #include "record/recording_resume.h"
 
-#include "app/line_file.h"
+#include "platform/line_file.h"
 #include "app/texts.h"
 #include "platform/file_status.h"
 #include "platform/system_file.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/option_values.h"
+#include "record/option_values.h"
 #include "platform/file_status.h"
 #include "platform/same_file.h"
 

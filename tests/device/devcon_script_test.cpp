@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/command_line.h"
+#include "platform/command_line.h"
 #include "file_text.h"
 #include "station_fixture.h"
 #include "temp_folder.h"

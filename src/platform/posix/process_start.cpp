@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/build_config.h"
-#include "app/command_line.h"
+#include "platform/command_line.h"
 
 extern char** environ;
 

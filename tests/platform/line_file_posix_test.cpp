@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/line_file.h"
+#include "platform/line_file.h"
 #include "temp_folder.h"
 
 namespace ts {

@@ -1,4 +1,4 @@
-#include "app/line_file.h"
+#include "platform/line_file.h"
 
 #include <gtest/gtest.h>
 

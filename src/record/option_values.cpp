@@ -1,4 +1,4 @@
-#include "app/option_values.h"
+#include "record/option_values.h"
 
 #include <charconv>
 
