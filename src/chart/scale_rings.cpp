@@ -40,14 +40,15 @@ int LiveRings::FillSeries(int scale, bool averaged, const std::array<bool, kChan
         series.Count[c] = 0;
         if (!shown[c]) continue;
         series.FirstX[c] = origin;
-        const auto& points = ring.Points[c];
-        for (int i = 0; i < kRingPoints; ++i) {
-            // From the oldest point, the one after the newest, to the newest.
-            int slot = newest + 1 + i;
-            if (slot > kRingPoints - 1) slot -= kRingPoints;
-            series.Y[c][static_cast<std::size_t>(i)] =
-                static_cast<float>(points[static_cast<std::size_t>(slot + half)]) * kPercentPerCode;
-        }
+        // From the oldest point, the one after the newest, to the end of the ring, then from
+        // its start to the newest: two plain runs the compiler does many points at a time.
+        const std::uint16_t* const points = ring.Points[c].data() + half;
+        float* const y = series.Y[c].data();
+        const int older = kRingPoints - 1 - newest;
+        for (int i = 0; i < older; ++i)
+            y[i] = static_cast<float>(points[newest + 1 + i]) * kPercentPerCode;
+        for (int i = 0; i <= newest; ++i)
+            y[older + i] = static_cast<float>(points[i]) * kPercentPerCode;
         series.Count[c] = kRingPoints;
     }
     return origin;
