@@ -87,6 +87,18 @@ TEST_F(RecordPeriodsTest, AfterAStartTheNextPeriodRecordComesOnePeriodLater) {
     EXPECT_EQ(records[1], "0,0000057870 190,909");
 }
 
+// Recording every sample: each one, as the measurement hands it on, is written once, at its time
+// counted from the start; the periods that end meanwhile write nothing.
+TEST_F(RecordPeriodsTest, EverySampleIsWrittenOnceAtItsTimeFromTheStart) {
+    Feed(0, 5);
+    Feed(1800, 6);
+    StartIn(kRecordChoiceAll, {1});
+    Feed(1803, 7);
+    Feed(19800, 8);
+    EXPECT_EQ(Records(), (std::vector<std::string>{"0,0000000000 6,000", "0,0000000019 7,000",
+                                                   "0,0000115741 8,000"}));
+}
+
 TEST_F(RecordPeriodsTest, EveryKindOfChoiceWritesARecordAtTimeZeroOnStart) {
     Edit(st().measurement(), [](PipelineState& s) { s.ElapsedCount = 123456; });
     SetLatest({7, 8, 9, 10, 11, 12});
