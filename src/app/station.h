@@ -68,7 +68,6 @@ public:
     const DemoSignal& demo() const { return demo_; }
     const Recording& recording() const { return recording_; }
     const SettingsStore& settings() const { return settings_; }
-    Platform& platform() { return platform_; }
     Ui& ui() { return ui_; }
 
     // The presentation model: what the windows show, each part writing its own controls.
