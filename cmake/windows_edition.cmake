@@ -106,7 +106,8 @@ configure_file(ui/win32/trend-station.rc.in ${CMAKE_BINARY_DIR}/generated/trend-
 # uxtheme.dll and winmm.dll are loaded from the system folder at run time, never imported.
 add_library(win32_controls STATIC ui/win32/window_base.cpp ui/win32/controls.cpp
                                   ui/win32/visual_style.cpp ui/win32/fine_timer.cpp
-                                  ui/win32/strip_chart.cpp ui/win32/about_box.cpp)
+                                  ui/win32/strip_chart.cpp ui/win32/pixel_bitmap.cpp
+                                  ui/win32/about_box.cpp)
 target_include_directories(win32_controls PUBLIC ui/win32)
 target_link_libraries(win32_controls PUBLIC core comctl32 comdlg32 gdi32 user32)
 add_library(win32_window STATIC ui/win32/main_window.cpp ui/win32/form_mirror.cpp

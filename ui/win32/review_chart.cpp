@@ -86,30 +86,9 @@ double ReviewChart::FractionAt(int x) const {
     return static_cast<double>(x - r.left) / std::max<LONG>(r.right - r.left, 1);
 }
 
-void ReviewChart::FreeBitmap() {
-    if (dc_ == nullptr) return;
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-    dc_ = nullptr;
-    bits_ = nullptr;
-}
-
 void ReviewChart::MakeBitmap() {
-    FreeBitmap();
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = std::max(width_, 1);
-    format.bmiHeader.biHeight = -std::max(height_, 1);
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
     const HDC screen = GetDC(hwnd());
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(screen);
-    bitmap_ = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<std::uint32_t*>(bits);
-    old_ = SelectObject(dc_, bitmap_);
+    picture_.Make(screen, width_, height_);
     ReleaseDC(hwnd(), screen);
     valid_ = false;
 }
@@ -123,7 +102,8 @@ void ReviewChart::Shade(RECT r, std::uint32_t color, int percent) {
     r.top = std::max<LONG>(r.top, 0);
     r.bottom = std::min<LONG>(r.bottom, height_);
     for (LONG y = r.top; y < r.bottom; ++y) {
-        std::uint32_t* row = bits_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
+        std::uint32_t* row =
+            picture_.Bits() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
         for (LONG x = r.left; x < r.right; ++x) {
             std::uint32_t mixed = 0;
             for (int shift = 0; shift < 24; shift += 8) {
@@ -137,8 +117,8 @@ void ReviewChart::Shade(RECT r, std::uint32_t color, int percent) {
 }
 
 void ReviewChart::Render() {
-    if (dc_ == nullptr) return;
-    const HDC dc = dc_;
+    if (picture_.Dc() == nullptr) return;
+    const HDC dc = picture_.Dc();
     const RECT all{0, 0, width_, height_};
     FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
     const RECT area = PlotRect();
@@ -277,13 +257,13 @@ void ReviewChart::Render() {
 
 bool ReviewChart::WritePng(const std::string& path) {
     if (!valid_) Render();
-    if (bits_ == nullptr) return false;
+    if (picture_.Bits() == nullptr) return false;
     GdiFlush();
     SystemFile out;
     if (!out.OpenForWriting(path, true)) return false;
-    const bool written =
-        ts::WritePng(out, width_, height_,
-                     {bits_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)});
+    const bool written = ts::WritePng(
+        out, width_, height_,
+        {picture_.Bits(), static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)});
     return out.Close() && written;
 }
 
@@ -308,7 +288,8 @@ LRESULT ReviewChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Nothing is drawn while the window is minimized.
             if (!IsIconic(GetAncestor(hwnd(), GA_ROOT))) {
                 if (!valid_) Render();
-                if (dc_ != nullptr) BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+                if (picture_.Dc() != nullptr)
+                    BitBlt(dc, 0, 0, width_, height_, picture_.Dc(), 0, 0, SRCCOPY);
             }
             EndPaint(hwnd(), &paint);
             return 0;
@@ -418,7 +399,7 @@ LRESULT ReviewChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_DESTROY:
-            FreeBitmap();
+            picture_.Free();
             return 0;
         default:
             return WindowBase::OnMessage(message, wParam, lParam);

@@ -7,6 +7,7 @@
 
 #include "app/color.h"
 #include "controls.h"
+#include "pixel_bitmap.h"
 #include "window_base.h"
 
 namespace ts {
@@ -40,7 +41,6 @@ protected:
 private:
     enum class Drag { None, Pan, Select, Zoom };
     void MakeBitmap();
-    void FreeBitmap();
     void Render();
     void Shade(RECT r, std::uint32_t color, int percent);
     double FractionAt(int x) const;
@@ -53,10 +53,7 @@ private:
     HFONT font_ = nullptr;
     Color background_ = 0, grid_ = 0;
     int width_ = 0, height_ = 0;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
+    PixelBitmap picture_;
     bool valid_ = false;
     bool tracking_ = false;
     Drag drag_ = Drag::None;

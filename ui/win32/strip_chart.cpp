@@ -21,7 +21,6 @@ HPEN DottedPen(Color color) {
 StripChart::StripChart() { mapped_.reserve(ChartPlot::kMaxPoints); }
 
 StripChart::~StripChart() {
-    FreeBitmaps();
     for (SeriesPen& s : pens_) {
         if (s.pen != nullptr) DeleteObject(s.pen);
     }
@@ -108,53 +107,13 @@ RECT StripChart::PlotRect() const {
     return RECT{a.left, a.top, a.Right(), a.Bottom()};
 }
 
-void StripChart::FreeBitmaps() {
-    if (fixedDc_ != nullptr) {
-        SelectObject(fixedDc_, fixedOld_);
-        DeleteDC(fixedDc_);
-        DeleteObject(fixedBitmap_);
-        fixedDc_ = nullptr;
-    }
-    if (backDc_ != nullptr) {
-        SelectObject(backDc_, backOld_);
-        DeleteDC(backDc_);
-        DeleteObject(backBitmap_);
-        backDc_ = nullptr;
-        backBits_ = nullptr;
-    }
-    if (ringDc_ != nullptr) {
-        SelectObject(ringDc_, ringOld_);
-        DeleteDC(ringDc_);
-        DeleteObject(ringBitmap_);
-        ringDc_ = nullptr;
-        ringBits_ = nullptr;
-    }
-    fixedBits_ = nullptr;
-}
-
 void StripChart::MakeBitmaps() {
-    FreeBitmaps();
-    // Bitmaps of our own layout (32 bits a pixel, top row first): the dotted grid lines are
-    // set in them pixel by pixel, far quicker than the system strokes a dotted pen.
+    // Our own pixels: the dotted grid lines are set in them one by one.
     const HDC screen = GetDC(hwnd());
-    auto make = [screen](int width, int height, HDC& dc, HBITMAP& bitmap, HGDIOBJ& old) {
-        BITMAPINFO format{};
-        format.bmiHeader.biSize = sizeof(format.bmiHeader);
-        format.bmiHeader.biWidth = std::max(width, 1);
-        format.bmiHeader.biHeight = -std::max(height, 1);
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
-        format.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-        old = SelectObject(dc, bitmap);
-        return static_cast<std::uint32_t*>(bits);
-    };
-    fixedBits_ = make(width_, height_, fixedDc_, fixedBitmap_, fixedOld_);
-    backBits_ = make(width_, height_, backDc_, backBitmap_, backOld_);
+    fixed_.Make(screen, width_, height_);
+    back_.Make(screen, width_, height_);
     const PlotArea area = Area();
-    ringBits_ = make(area.width, area.height, ringDc_, ringBitmap_, ringOld_);
+    ring_.Make(screen, area.width, area.height);
     ReleaseDC(hwnd(), screen);
     fixedValid_ = false;
 }
@@ -198,7 +157,7 @@ void StripChart::DrawFixedParts(HDC dc) const {
 }
 
 void StripChart::DrawVerticalGrid(HDC dc) const {
-    if (backBits_ == nullptr) return;
+    if (back_.Bits() == nullptr) return;
     const RECT r = PlotRect();
     const HGDIOBJ oldPen = SelectObject(dc, majorPen_);
     // A pixel of the bitmap: blue in the lowest byte.
@@ -216,8 +175,8 @@ void StripChart::DrawVerticalGrid(HDC dc) const {
         }
         // One pixel drawn, two left out, as the dotted pen would.
         for (int y = r.top; y < r.bottom; y += 3) {
-            backBits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                      static_cast<std::size_t>(px)] = dot;
+            back_.Bits()[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                         static_cast<std::size_t>(px)] = dot;
         }
     });
     SelectObject(dc, oldPen);
@@ -253,13 +212,14 @@ void StripChart::DrawCurves(HDC dc) {
 }
 
 void StripChart::Render() {
-    if (backDc_ == nullptr) MakeBitmaps();
+    if (back_.Dc() == nullptr) MakeBitmaps();
     const PlotArea area = Area();
-    const PixelRows fixed{fixedBits_, width_}, back{backBits_, width_}, ring{ringBits_, area.width};
+    const PixelRows fixed{fixed_.Bits(), width_}, back{back_.Bits(), width_},
+        ring{ring_.Bits(), area.width};
     if (!fixedValid_) {
         if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
         backgroundBrush_ = CreateSolidBrush(static_cast<COLORREF>(plot_.BackgroundColor()));
-        DrawFixedParts(fixedDc_);
+        DrawFixedParts(fixed_.Dc());
         GdiFlush();
         if (area.width > 0 && area.height > 0) canvas_.Reset(area, fixed, ring);
         fixedValid_ = true;
@@ -268,11 +228,11 @@ void StripChart::Render() {
     GdiFlush();  // the system's drawing is done before the pixels are touched
     canvas_.Prepare(back);
     const RECT r = PlotRect();
-    const int saved = SaveDC(backDc_);
-    IntersectClipRect(backDc_, r.left, r.top, r.right, r.bottom);
-    DrawVerticalGrid(backDc_);
-    DrawCurves(backDc_);
-    RestoreDC(backDc_, saved);
+    const int saved = SaveDC(back_.Dc());
+    IntersectClipRect(back_.Dc(), r.left, r.top, r.right, r.bottom);
+    DrawVerticalGrid(back_.Dc());
+    DrawCurves(back_.Dc());
+    RestoreDC(back_.Dc(), saved);
     GdiFlush();
     canvas_.Take(back, plot_);
 }
@@ -282,14 +242,14 @@ void StripChart::Show(HDC dc, const RECT& area) {
     // start moves with the data, in two pieces.
     const RECT r = PlotRect();
     if (area.left < r.left || area.top < r.top || area.right > r.right || area.bottom > r.bottom) {
-        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, fixedDc_,
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, fixed_.Dc(),
                area.left, area.top, SRCCOPY);
     }
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width <= 0 || height <= 0) return;
     const int start = canvas_.Start();
-    BitBlt(dc, r.left, r.top, width - start, height, ringDc_, start, 0, SRCCOPY);
-    if (start > 0) BitBlt(dc, r.right - start, r.top, start, height, ringDc_, 0, 0, SRCCOPY);
+    BitBlt(dc, r.left, r.top, width - start, height, ring_.Dc(), start, 0, SRCCOPY);
+    if (start > 0) BitBlt(dc, r.right - start, r.top, start, height, ring_.Dc(), 0, 0, SRCCOPY);
 }
 
 void StripChart::PaintTo(HDC dc) {

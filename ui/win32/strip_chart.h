@@ -8,6 +8,7 @@
 #include "chart/chart_canvas.h"
 #include "chart/chart_plot.h"
 #include "controls.h"
+#include "pixel_bitmap.h"
 #include "window_base.h"
 
 namespace ts::win32 {
@@ -62,7 +63,6 @@ private:
     // Copies the picture to a device context of the chart's window.
     void Show(HDC dc, const RECT& area);
     void MakeBitmaps();
-    void FreeBitmaps();
     void MakeGridPens();
     void DrawFixedParts(HDC dc) const;
     void DrawVerticalGrid(HDC dc) const;
@@ -85,12 +85,7 @@ private:
     int width_ = 0, height_ = 0;
     // The fixed parts; the scratch where changed columns are drawn, both of the chart's size;
     // the ring of the plot area's size, as the canvas keeps it.
-    HDC fixedDc_ = nullptr, backDc_ = nullptr, ringDc_ = nullptr;
-    HBITMAP fixedBitmap_ = nullptr, backBitmap_ = nullptr, ringBitmap_ = nullptr;
-    HGDIOBJ fixedOld_ = nullptr, backOld_ = nullptr, ringOld_ = nullptr;
-    std::uint32_t* fixedBits_ = nullptr;
-    std::uint32_t* backBits_ = nullptr;
-    std::uint32_t* ringBits_ = nullptr;
+    PixelBitmap fixed_, back_, ring_;
     // GDI leaves the top byte of every pixel it draws at zero.
     ChartCanvas canvas_{0xFF000000u};
     HPEN majorPen_ = nullptr, minorPen_ = nullptr;
