@@ -108,8 +108,8 @@ installed='C:\Program Files\ТРЕНД-СТАНЦИЯ'
 cd "$scratch" || exit 1
 mkdir built-program
 cp "$build/trend-record.exe" built-program/
-wine built-program/trend-record.exe --version > built.version 2>&1
-wine "$installed\\trend-record.exe" --version > installed.version 2>&1
+wine_once_more built.version built-program/trend-record.exe --version
+wine_once_more installed.version "$installed\\trend-record.exe" --version
 expect "trend-record --version prints something" test -s built.version
 expect "installed trend-record --version as the build tree's" cmp -s built.version installed.version
 
@@ -128,8 +128,8 @@ for channel in 1 2 3 4 5 6; do tables+=(--table "$channel=table.txt"); done
 for which in built installed; do
     program=built-program/trend-record.exe
     [ "$which" = built ] || program="$installed\\trend-record.exe"
-    wine "$program" --out "$which.txt" --replay capture.raw --every all --channels 1,2,3,4,5,6 \
-        "${tables[@]}" > "$which.said" 2>&1
+    wine_once_more "$which.said" --fresh "$which.txt" "$program" --out "$which.txt" \
+        --replay capture.raw --every all --channels 1,2,3,4,5,6 "${tables[@]}"
     expect_equal "$which trend-record --replay status" 0 $?
     # The start and stop lines carry the wall-clock time.
     sed '1d;$d' "$which.txt" > "$which.records"

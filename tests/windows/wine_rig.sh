@@ -5,6 +5,8 @@
 #   wine_rig_start NAME        scratch folder in $scratch, prefix in $WINEPREFIX
 #   skip "why"                 exits 77, the status CTest and scripts read as skipped
 #   expect_equal WHAT EXPECTED ACTUAL
+#   wine_once_more SAID [--fresh FILE] PROGRAM ARGS...
+#                              wine PROGRAM ARGS, again once if wine's server killed it
 #   finish                     prints "N passed, N failed" and exits non-zero on a failure
 
 passed=0
@@ -62,6 +64,29 @@ wine_rig_start() {
     trap 'exit 130' INT TERM
     wineboot --init > /dev/null 2>&1 || wine wineboot --init > /dev/null 2>&1 ||
         skip "wine cannot make a prefix here"
+}
+
+# Wine's server now and then kills a process of the prefix with SIGKILL as it ends or starts (a
+# shell status of 137, which none of our programs returns); the program's own outcome is then
+# unknown, so it runs once more, and a second such end is the outcome. What the program says goes
+# to SAID, each run's anew; FILE, which the program writes and would not write over, goes first.
+#   wine_once_more SAID [--fresh FILE] PROGRAM ARGS...
+wine_once_more() {
+    local said=$1 fresh=
+    shift
+    if [ "$1" = --fresh ]; then
+        fresh=$2
+        shift 2
+    fi
+    wine "$@" > "$said" 2>&1
+    local status=$?
+    if [ "$status" -eq 137 ]; then
+        printf 'NOTE: wine killed %s; running it once more\n' "$1"
+        [ -z "$fresh" ] || rm -f "$fresh"
+        wine "$@" > "$said" 2>&1
+        status=$?
+    fi
+    return "$status"
 }
 
 finish() {
