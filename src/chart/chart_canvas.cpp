@@ -22,6 +22,19 @@ void CopyPixels(std::uint32_t* to, const std::uint32_t* from, int count) {
     for (int i = 0; i < count; ++i) to[i] = from[i];
 }
 
+// One fixed row put back under the ring's bare pixels: ring column p shows plot column
+// p - start, in two runs. Nothing here may alias, and nothing is read through the canvas, so
+// that the compiler does several pixels at once.
+void PutBackRow(std::uint32_t* __restrict ring, const std::uint32_t* __restrict fixed,
+                const std::uint32_t* __restrict bare, int width, int start) {
+    for (int p = start; p < width; ++p) {
+        ring[p] = (ring[p] & ~bare[p]) | (fixed[p - start] & bare[p]);
+    }
+    for (int p = 0; p < start; ++p) {
+        ring[p] = (ring[p] & ~bare[p]) | (fixed[p + width - start] & bare[p]);
+    }
+}
+
 }  // namespace
 
 ChartCanvas::ChartCanvas(std::uint32_t unpainted) : unpainted_(unpainted) {
@@ -187,33 +200,27 @@ bool ChartCanvas::Planned(int px) const {
 }
 
 void ChartCanvas::Prepare(PixelRows scratch) const {
+    const int top = area_.top, bottom = area_.Bottom(), left = area_.left;
+    const std::uint32_t unpainted = unpainted_;
     for (const ColumnRange& r : ranges_) {
-        for (int y = area_.top; y < area_.Bottom(); ++y) {
-            CopyPixels(scratch.Row(y) + area_.left + r.first, fixed_.Row(y) + area_.left + r.first,
+        for (int y = top; y < bottom; ++y) {
+            CopyPixels(scratch.Row(y) + left + r.first, fixed_.Row(y) + left + r.first,
                        r.last - r.first);
         }
         for (int y : patternedRows_) {
-            std::uint32_t* row = scratch.Row(area_.top + y) + area_.left;
-            std::fill(row + r.first, row + r.last, unpainted_);
+            std::uint32_t* row = scratch.Row(top + y) + left;
+            std::fill(row + r.first, row + r.last, unpainted);
         }
     }
 }
 
 void ChartCanvas::PutBackFixedRows() {
     const int width = area_.width;
+    const int start = start_;
     for (std::size_t g = 0; g < patternedRows_.size(); ++g) {
         const int y = patternedRows_[g];
-        std::uint32_t* ring = ring_.Row(y);
-        const std::uint32_t* fixed = fixed_.Row(area_.top + y) + area_.left;
-        const std::uint32_t* bare = bare_.data() + g * static_cast<std::size_t>(width);
-        // Ring column p shows plot column p - start, in two runs; without a branch, so that
-        // the compiler does several pixels at once.
-        for (int p = start_; p < width; ++p) {
-            ring[p] = (ring[p] & ~bare[p]) | (fixed[p - start_] & bare[p]);
-        }
-        for (int p = 0; p < start_; ++p) {
-            ring[p] = (ring[p] & ~bare[p]) | (fixed[p + width - start_] & bare[p]);
-        }
+        PutBackRow(ring_.Row(y), fixed_.Row(area_.top + y) + area_.left,
+                   bare_.data() + g * static_cast<std::size_t>(width), width, start);
     }
 }
 
@@ -225,9 +232,13 @@ void ChartCanvas::Take(PixelRows scratch, const ChartPlot& plot) {
         start_ = (start_ + shift_) % width;
         PutBackFixedRows();
     }
+    // Locals, not members: the pixel stores below could otherwise change them for all the
+    // compiler knows, and it would read them again for every pixel.
+    const int start = start_;
+    const std::uint32_t unpainted = unpainted_;
     for (const ColumnRange& r : ranges_) {
         // The range in the ring, in at most two runs.
-        const int from = (r.first + start_) % width;
+        const int from = (r.first + start) % width;
         const int firstRun = std::min(r.last - r.first, width - from);
         for (int y = 0; y < area_.height; ++y) {
             const std::uint32_t* source = scratch.Row(area_.top + y) + area_.left + r.first;
@@ -242,9 +253,9 @@ void ChartCanvas::Take(PixelRows scratch, const ChartPlot& plot) {
             std::uint32_t* ring = ring_.Row(y);
             std::uint32_t* bare = bare_.data() + g * static_cast<std::size_t>(width);
             for (int c = r.first; c < r.last; ++c) {
-                int p = c + start_;
+                int p = c + start;
                 if (p >= width) p -= width;
-                bare[p] = drawn[c] == unpainted_ ? kBare : 0;
+                bare[p] = drawn[c] == unpainted ? kBare : 0;
                 if (bare[p] != 0) ring[p] = fixed[c];
             }
         }

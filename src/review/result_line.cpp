@@ -300,100 +300,114 @@ ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
     std::size_t k = 0;        // the first mark of the line being read
     const char* s = bytes;    // its start
     int count = 0;
-    while (count < CommonLines::kMostLines) {
-        while (have < k + Fields + 1) {
-            if (scanned >= size || have + kMarksSpare > out.marks.size()) {
-                out.count = count;
-                return static_cast<std::size_t>(s - bytes);
-            }
+    // The marks of a few lines found, then those lines read, and again: the two loops apart keep
+    // the line reading's many values in registers, and a line of another form early on stops
+    // the reading before many bytes were looked at for nothing.
+    std::size_t wanted = 4 * (Fields + 1);
+    for (;;) {
+        while (have < wanted && scanned < size && have + kMarksSpare <= out.marks.size()) {
             std::uint64_t bits = MarkBits(bytes + scanned);
             if (size - scanned < 64) bits &= (std::uint64_t{1} << (size - scanned)) - 1;
             const auto base = static_cast<std::uint32_t>(scanned);
             std::uint32_t* o = marks + have;
-            // Eight at a time without a branch each: a spent `bits` writes past the last one.
+            have += static_cast<std::size_t>(std::popcount(bits));
+            // Eight at a time without a branch each: those past the last are written over.
             do {
 #if defined(__GNUC__)
 #pragma GCC unroll 8
 #endif
                 for (int i = 0; i < 8; ++i) {
-                    *o = base + static_cast<std::uint32_t>(
-                                    std::countr_zero(bits | (std::uint64_t{1} << 63)));
-                    o += bits != 0;
+                    o[i] = base + static_cast<std::uint32_t>(std::countr_zero(bits));
                     bits &= bits - 1;
                 }
+                o += 8;
             } while (bits != 0);
-            have = static_cast<std::size_t>(o - marks);
             scanned += 64;
         }
-        const std::uint32_t* m = marks + k;
-        const char* const lf = bytes + m[Fields];
-        const char* at[Fields + 1];
-        std::uint64_t bad = static_cast<unsigned char>(*lf) ^ static_cast<unsigned>('\n');
+        bool stopped = false;
+        while (count < CommonLines::kMostLines && k + Fields + 1 <= have) {
+            const std::uint32_t* m = marks + k;
+            const char* const lf = bytes + m[Fields];
+            const char* at[Fields + 1];
+            std::uint64_t bad = static_cast<unsigned char>(*lf) ^ static_cast<unsigned>('\n');
 #if defined(__GNUC__)
 #pragma GCC unroll 6
 #endif
-        for (int i = 0; i < Fields; ++i) {
-            at[i] = bytes + m[i];
-            bad |= static_cast<unsigned char>(*at[i]) ^ static_cast<unsigned>(' ');
-        }
-        at[Fields] = lf - (lf[-1] == '\r');
-        // The time: one to five digits of days, the separator, ten decimals.
-        const std::ptrdiff_t days = at[0] - 11 - s;
-        if (bad != 0 || days < 1) break;
-        bad |= static_cast<std::uint64_t>(days - 1) > 4;
-        const std::uint64_t d = (Load8(s) ^ kZeros) << ((64 - 8 * days) & 63);
-        const std::uint64_t f8 = Load8(at[0] - 10) ^ kZeros;
-        const std::uint64_t f2 = (Load8(at[0] - 8) ^ kZeros) & 0xFFFF000000000000ull;
-        bad |= NotDigits(d) | NotDigits(f8) | NotDigits(f2) |
-               ((static_cast<unsigned char>(at[0][-11]) & 0xFDu) ^ 0x2Cu);
-        const std::uint64_t dd = FourDigitPairs(d);
-        const std::uint64_t ff = FourDigitPairs(f8);
-        const std::uint64_t units = (((dd & 0xFFFFFFFFu) * 10000 + (dd >> 32)) * 100'000'000 +
-                                     (ff & 0xFFFFFFFFu) * 10000 + (ff >> 32)) *
-                                        100 +
-                                    ((f2 >> 48) & 0xFF) * 10 + (f2 >> 56);
-        // In unsigned arithmetic: a line found bad below may have made any number of it.
-        out.elapsedNs[static_cast<std::size_t>(count)] =
-            static_cast<std::int64_t>(units * static_cast<std::uint64_t>(kNanosecondsPerFileUnit));
-        out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
-        // Each field's digits, and its sign as 0 or 1; the lanes past the last field stay 0.
-        std::uint64_t fieldDigits[8] = {};
-        std::int32_t fieldNegative[8] = {};
+            for (int i = 0; i < Fields; ++i) {
+                at[i] = bytes + m[i];
+                bad |= static_cast<unsigned char>(*at[i]) ^ static_cast<unsigned>(' ');
+            }
+            at[Fields] = lf - (lf[-1] == '\r');
+            // The time: one to five digits of days, the separator, ten decimals.
+            const std::ptrdiff_t days = at[0] - 11 - s;
+            if (bad != 0 || days < 1) {
+                stopped = true;
+                break;
+            }
+            bad |= static_cast<std::uint64_t>(days - 1) > 4;
+            const std::uint64_t d = (Load8(s) ^ kZeros) << ((64 - 8 * days) & 63);
+            const std::uint64_t f8 = Load8(at[0] - 10) ^ kZeros;
+            const std::uint64_t f2 = (Load8(at[0] - 8) ^ kZeros) & 0xFFFF000000000000ull;
+            bad |= NotDigits(d) | NotDigits(f8) | NotDigits(f2) |
+                   ((static_cast<unsigned char>(at[0][-11]) & 0xFDu) ^ 0x2Cu);
+            const std::uint64_t dd = FourDigitPairs(d);
+            const std::uint64_t ff = FourDigitPairs(f8);
+            const std::uint64_t units = (((dd & 0xFFFFFFFFu) * 10000 + (dd >> 32)) * 100'000'000 +
+                                         (ff & 0xFFFFFFFFu) * 10000 + (ff >> 32)) *
+                                            100 +
+                                        ((f2 >> 48) & 0xFF) * 10 + (f2 >> 56);
+            // In unsigned arithmetic: a line found bad below may have made any number of it.
+            out.elapsedNs[static_cast<std::size_t>(count)] = static_cast<std::int64_t>(
+                units * static_cast<std::uint64_t>(kNanosecondsPerFileUnit));
+            out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
+            // Each field's digits, and its sign as 0 or 1; the lanes past the last field stay 0.
+            std::uint64_t fieldDigits[8] = {};
+            std::int32_t fieldNegative[8] = {};
 #if defined(__GNUC__)
 #pragma GCC unroll 6
 #endif
-        for (int i = 0; i < Fields; ++i) {
-            // The eight bytes that end the field: up to four integer digits, the separator at
-            // byte 4, three decimals; the bytes before the digits are cleared.
-            const char* const from = at[i] + 1;
-            const char* const to = at[i + 1];
-            const std::int64_t negative = *from == '-';
-            const std::ptrdiff_t digits = to - from - 4 - negative;
-            bad |= static_cast<std::uint64_t>(digits - 1) > 3;
-            std::uint64_t t =
-                (Load8(to - 8) ^ kZeros) & (~std::uint64_t{0} << ((32 - 8 * digits) & 63));
-            // ',' and '.' both become 0 at byte 4, anything else not.
-            t = (t ^ (std::uint64_t{0x1C} << 32)) & ~(std::uint64_t{0x02} << 32);
-            bad |= NotDigits(t, std::uint64_t{0x09} << 32);
-            fieldDigits[i] = t;
-            fieldNegative[i] = static_cast<std::int32_t>(negative);
-        }
-        std::int32_t* const milli = out.milli[static_cast<std::size_t>(count)].data();
+            for (int i = 0; i < Fields; ++i) {
+                // The eight bytes that end the field: up to four integer digits, the separator at
+                // byte 4, three decimals; the bytes before the digits are cleared.
+                const char* const from = at[i] + 1;
+                const char* const to = at[i + 1];
+                const std::int64_t negative = *from == '-';
+                const std::ptrdiff_t digits = to - from - 4 - negative;
+                bad |= static_cast<std::uint64_t>(digits - 1) > 3;
+                std::uint64_t t =
+                    (Load8(to - 8) ^ kZeros) & (~std::uint64_t{0} << ((32 - 8 * digits) & 63));
+                // ',' and '.' both become 0 at byte 4, anything else not.
+                t = (t ^ (std::uint64_t{0x1C} << 32)) & ~(std::uint64_t{0x02} << 32);
+                bad |= NotDigits(t, std::uint64_t{0x09} << 32);
+                fieldDigits[i] = t;
+                fieldNegative[i] = static_cast<std::int32_t>(negative);
+            }
+            std::int32_t* const milli = out.milli[static_cast<std::size_t>(count)].data();
 #if defined(__SSE2__) || defined(_M_X64)
-        ValuesOfFour(fieldDigits, fieldNegative, milli);
-        if constexpr (Fields > 4) ValuesOfFour(fieldDigits + 4, fieldNegative + 4, milli + 4);
+            ValuesOfFour(fieldDigits, fieldNegative, milli);
+            if constexpr (Fields > 4) ValuesOfFour(fieldDigits + 4, fieldNegative + 4, milli + 4);
 #else
-        for (int i = 0; i < Fields; ++i) {
-            const std::uint64_t pairs = FourDigitPairs(fieldDigits[i]);
-            const auto value =
-                static_cast<std::int32_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
-            milli[i] = (value ^ -fieldNegative[i]) + fieldNegative[i];
-        }
+            for (int i = 0; i < Fields; ++i) {
+                const std::uint64_t pairs = FourDigitPairs(fieldDigits[i]);
+                const auto value =
+                    static_cast<std::int32_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
+                milli[i] = (value ^ -fieldNegative[i]) + fieldNegative[i];
+            }
 #endif
-        if (bad != 0) break;
-        ++count;
-        k += Fields + 1;
-        s = lf + 1;
+            if (bad != 0) {
+                stopped = true;
+                break;
+            }
+            ++count;
+            k += Fields + 1;
+            s = lf + 1;
+        }
+        if (stopped || count == CommonLines::kMostLines || scanned >= size ||
+            have + kMarksSpare > out.marks.size()) {
+            break;
+        }
+        // The lines so far were all of the form: many more are likely.
+        wanted = have + 32 * (Fields + 1);
     }
     out.count = count;
     return static_cast<std::size_t>(s - bytes);
