@@ -607,18 +607,22 @@ private:
 }  // namespace
 
 void RecordingIndex::RunPass() {
-    // Two stretches at a time, one read on a second thread, both folded in in file order.
+    // Two stretches at a time, one read on a second thread, both folded in in file order. The
+    // second stretch of the next two is read while this two are folded in, into a buffer of
+    // its own.
     constexpr int kStretches = 2;
     std::size_t stretch = 0;
     {
         std::lock_guard lock(mutex_);
         stretch = std::max<std::size_t>(options_.stretchBytes, 2);
     }
-    std::array<std::vector<char>, kStretches> buffers;
+    std::array<std::vector<char>, kStretches + 1> buffers;
     // Room for a last line's line end, and for the reading of lines that looks past the end.
     // The second has room before its bytes for what the first leaves over.
     buffers[0].resize(stretch + 1 + kCommonLinesReadPast);
     buffers[1].resize(2 * stretch + 1 + kCommonLinesReadPast);
+    buffers[2].resize(buffers[1].size());
+    std::size_t secondBuffer = 1;
     std::vector<char> carry(stretch);
     std::array<ChunkResult, kStretches> results;
     SecondThread second;
@@ -639,6 +643,15 @@ void RecordingIndex::RunPass() {
         std::size_t carried = 0;     // bytes of a line begun, waiting in `carry`
         bool skipping = false;       // within a line longer than a stretch
         bool atEnd = false;
+        // The second stretch's read: where from, into what, what it got.
+        std::uint64_t secondAt = 0;
+        char* secondInto = nullptr;
+        std::size_t gotSecond = 0;
+        bool endSecond = false;
+        bool secondRead = false;  // already under way
+        auto readSecond = [&] {
+            gotSecond = ReadWhole(file, opened, secondAt, secondInto, stretch, endSecond);
+        };
         for (;;) {
             // Fill the stretches with whole lines. The second one's bytes are read on the
             // second thread while the first one's are read here; where its first line begins
@@ -649,20 +662,20 @@ void RecordingIndex::RunPass() {
             std::array<std::size_t, kStretches> begins{};
             std::array<bool, kStretches> longLine{};
             const std::size_t wantFirst = stretch - carried;
-            std::size_t gotSecond = 0;
-            bool endSecond = false;
-            auto readSecond = [&] {
-                gotSecond = ReadWhole(file, opened, position + wantFirst,
-                                      buffers[1].data() + stretch, stretch, endSecond);
-            };
-            second.Start(readSecond);
+            const std::size_t current = secondBuffer;
+            if (!secondRead) {
+                secondAt = position + wantFirst;
+                secondInto = buffers[current].data() + stretch;
+                second.Start(readSecond);
+            }
+            secondRead = false;
             bool endFirst = false;
             const std::size_t gotFirst =
                 ReadWhole(file, opened, position, buffers[0].data() + carried, wantFirst, endFirst);
             second.Wait();
             for (int k = 0; k < kStretches && !atEnd; ++k) {
                 const auto ks = static_cast<std::size_t>(k);
-                std::vector<char>& buffer = buffers[ks];
+                std::vector<char>& buffer = buffers[k == 0 ? 0 : current];
                 // The first byte of the stretch in its buffer: its carried bytes go before the
                 // bytes read.
                 const std::size_t first = k == 0 ? 0 : stretch - carried;
@@ -699,7 +712,7 @@ void RecordingIndex::RunPass() {
             }
             // Read the stretches, the second on the second thread.
             auto parseSecond = [&] {
-                ParseChunk(buffers[1].data() + begins[1], sizes[1], offsets[1], part, p,
+                ParseChunk(buffers[current].data() + begins[1], sizes[1], offsets[1], part, p,
                            ChunkState{}, results[1]);
             };
             if (sizes[1] != 0) second.Start(parseSecond);
@@ -708,6 +721,13 @@ void RecordingIndex::RunPass() {
                            results[0]);
             }
             if (sizes[1] != 0) second.Wait();
+            if (!atEnd) {
+                secondBuffer = current == 1 ? 2 : 1;
+                secondAt = position + (stretch - carried);
+                secondInto = buffers[secondBuffer].data() + stretch;
+                second.Start(readSecond);
+                secondRead = true;
+            }
             for (std::size_t k = 0; k < kStretches; ++k) {
                 if (longLine[k]) {
                     ChunkResult damaged;
@@ -724,8 +744,8 @@ void RecordingIndex::RunPass() {
                 // matters: a time going back at its start, or lines after the recording's end.
                 if (k > 0 && ((r.firstElapsed >= 0 && r.firstElapsed < state.lastElapsed) ||
                               (state.ended != 0 && (r.state.ended != 0 || !r.blocks.empty())))) {
-                    ParseChunk(buffers[k].data() + begins[k], sizes[k], offsets[k], part, p, state,
-                               r);
+                    ParseChunk(buffers[k == 0 ? 0 : current].data() + begins[k], sizes[k],
+                               offsets[k], part, p, state, r);
                 }
                 {
                     std::lock_guard lock(mutex_);
@@ -1093,9 +1113,9 @@ bool RecordingIndex::RecordAt(std::int64_t atNs, Record& out) const {
 
 std::size_t RecordingIndex::MemoryBytes() const {
     std::lock_guard lock(mutex_);
-    // The pass's stretches besides: one, one with room for a carried line, and the carry.
+    // The pass's stretches besides: one, two with room for a carried line, and the carry.
     std::size_t bytes =
-        preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 4 * options_.stretchBytes;
+        preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 6 * options_.stretchBytes;
     for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
     return bytes;
 }
