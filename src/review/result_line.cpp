@@ -232,32 +232,30 @@ inline std::uint64_t FourDigitPairs(std::uint64_t t) {
 }
 
 // Bit i set where byte i of the 64 at p is a blank or an LF.
-inline std::uint64_t MarkBits(const char* p) {
+struct PlainMarks {
+    static std::uint64_t Bits(const char* p) {
 #if defined(__SSE2__) || defined(_M_X64)
-    const __m128i blank = _mm_set1_epi8(' ');
-    const __m128i lf = _mm_set1_epi8('\n');
-    std::uint64_t bits = 0;
+        const __m128i blank = _mm_set1_epi8(' ');
+        const __m128i lf = _mm_set1_epi8('\n');
+        std::uint64_t bits = 0;
 #if defined(__GNUC__)
 #pragma GCC unroll 4
 #endif
-    for (int k = 0; k < 4; ++k) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        const int m =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, lf)));
-        bits |= static_cast<std::uint64_t>(static_cast<unsigned>(m)) << (16 * k);
-    }
-    return bits;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            const int m =
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, lf)));
+            bits |= static_cast<std::uint64_t>(static_cast<unsigned>(m)) << (16 * k);
+        }
+        return bits;
 #else
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 64; ++i) {
-        bits |= static_cast<std::uint64_t>(p[i] == ' ' || p[i] == '\n') << i;
-    }
-    return bits;
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 64; ++i) {
+            bits |= static_cast<std::uint64_t>(p[i] == ' ' || p[i] == '\n') << i;
+        }
+        return bits;
 #endif
-}
-
-struct PlainMarks {
-    static std::uint64_t Bits(const char* p) { return MarkBits(p); }
+    }
 };
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -436,24 +434,34 @@ void SumRows(const CommonLines& lines, int from, int to, int fields, CommonSums&
     }
 }
 
-std::size_t ReadCommonAnyProcessor(const char* bytes, std::size_t size, int fields,
-                                   CommonLines& out) {
+// The reading for a field count known only at run time; `Marks` finds the blanks and line ends.
+template <typename Marks>
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline std::size_t
+ReadCommonOfFields(const char* bytes, std::size_t size, int fields, CommonLines& out) {
     switch (fields) {
         case 1:
-            return ReadCommon<1, PlainMarks>(bytes, size, out);
+            return ReadCommon<1, Marks>(bytes, size, out);
         case 2:
-            return ReadCommon<2, PlainMarks>(bytes, size, out);
+            return ReadCommon<2, Marks>(bytes, size, out);
         case 3:
-            return ReadCommon<3, PlainMarks>(bytes, size, out);
+            return ReadCommon<3, Marks>(bytes, size, out);
         case 4:
-            return ReadCommon<4, PlainMarks>(bytes, size, out);
+            return ReadCommon<4, Marks>(bytes, size, out);
         case 5:
-            return ReadCommon<5, PlainMarks>(bytes, size, out);
+            return ReadCommon<5, Marks>(bytes, size, out);
         case 6:
-            return ReadCommon<6, PlainMarks>(bytes, size, out);
+            return ReadCommon<6, Marks>(bytes, size, out);
         default:
             return 0;
     }
+}
+
+std::size_t ReadCommonAnyProcessor(const char* bytes, std::size_t size, int fields,
+                                   CommonLines& out) {
+    return ReadCommonOfFields<PlainMarks>(bytes, size, fields, out);
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -479,22 +487,7 @@ struct WideMarks {
 __attribute__((target("avx2,bmi,bmi2"))) std::size_t ReadCommonWide(const char* bytes,
                                                                     std::size_t size, int fields,
                                                                     CommonLines& out) {
-    switch (fields) {
-        case 1:
-            return ReadCommon<1, WideMarks>(bytes, size, out);
-        case 2:
-            return ReadCommon<2, WideMarks>(bytes, size, out);
-        case 3:
-            return ReadCommon<3, WideMarks>(bytes, size, out);
-        case 4:
-            return ReadCommon<4, WideMarks>(bytes, size, out);
-        case 5:
-            return ReadCommon<5, WideMarks>(bytes, size, out);
-        case 6:
-            return ReadCommon<6, WideMarks>(bytes, size, out);
-        default:
-            return 0;
-    }
+    return ReadCommonOfFields<WideMarks>(bytes, size, fields, out);
 }
 
 // A whole row of eight at once.
