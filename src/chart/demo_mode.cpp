@@ -9,11 +9,6 @@ void DemoSignal::Enter(bool running) {
     form_.M_Menu_Mode.Caption = running ? text::kMenuModeDemoActive : text::kMenuMode;
 }
 
-void DemoSignal::Stop() {
-    running_ = false;
-    form_.M_Menu_Mode.Caption = text::kMenuMode;
-}
-
 Sample DemoSignal::Next() {
     // Synthetic time advances by a fixed step per event, whatever the real
     // time between events, so chart points follow the generator's own clock.

@@ -17,7 +17,7 @@ public:
     // Enters the demonstration or leaves it; the mode menu says which.
     void Enter(bool running);
     // Leaves it because another instrument's frames came.
-    void Stop();
+    void Stop() { Enter(false); }
     // The next generated sample, 10 ms of the generator's time after the last one.
     Sample Next();
     // The mode menu's ticks.

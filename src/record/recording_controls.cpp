@@ -94,9 +94,7 @@ void Recording::ChooseResultFile() {
     state_.ResultFileName = *chosen;
     if (state_.ResultFileName.empty()) return;
     // The stream of an earlier choice is given up; that file keeps what it holds.
-    if (state_.File.IsOpen() && !state_.File.Close()) {
-        ui_.ShowMessage(text::kMsgResultCloseFailed);
-    }
+    Close();
     if (!state_.File.Open(state_.ResultFileName)) {
         ui_.ShowMessage(text::kMsgResultPrepareFailed);
         return;
