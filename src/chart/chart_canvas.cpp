@@ -12,26 +12,28 @@ namespace {
 // the whole picture costs no more.
 constexpr int kMostRanges = 32;
 constexpr int kLongestSpan = 2048;
-// A pixel of the fixed rows that nothing was drawn over, as a mask.
-constexpr std::uint32_t kBare = 0xFFFFFFFFu;
+// A pixel of the fixed rows that nothing was drawn over, as a mask of one byte: a quarter of the
+// memory a pixel takes, read for every patterned pixel at every move.
+constexpr std::uint8_t kBare = 0xFF;
+
+std::uint32_t MaskOf(std::uint8_t bare) {
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<std::int8_t>(bare)));
+}
 
 bool Integral(double value) { return std::floor(value) == value; }
-
-// The runs copied are a few pixels long, on every row: a plain loop beats a call of memcpy.
-void CopyPixels(std::uint32_t* to, const std::uint32_t* from, int count) {
-    for (int i = 0; i < count; ++i) to[i] = from[i];
-}
 
 // One fixed row put back under the ring's bare pixels: ring column p shows plot column
 // p - start, in two runs. Nothing here may alias, and nothing is read through the canvas, so
 // that the compiler does several pixels at once.
 void PutBackRow(std::uint32_t* __restrict ring, const std::uint32_t* __restrict fixed,
-                const std::uint32_t* __restrict bare, int width, int start) {
+                const std::uint8_t* __restrict bare, int width, int start) {
     for (int p = start; p < width; ++p) {
-        ring[p] = (ring[p] & ~bare[p]) | (fixed[p - start] & bare[p]);
+        const std::uint32_t mask = MaskOf(bare[p]);
+        ring[p] = (ring[p] & ~mask) | (fixed[p - start] & mask);
     }
     for (int p = 0; p < start; ++p) {
-        ring[p] = (ring[p] & ~bare[p]) | (fixed[p + width - start] & bare[p]);
+        const std::uint32_t mask = MaskOf(bare[p]);
+        ring[p] = (ring[p] & ~mask) | (fixed[p + width - start] & mask);
     }
 }
 
@@ -39,21 +41,38 @@ void PutBackRow(std::uint32_t* __restrict ring, const std::uint32_t* __restrict 
 
 ChartCanvas::ChartCanvas(std::uint32_t unpainted) : unpainted_(unpainted) {
     ranges_.reserve(kMostRanges);
+    pieces_.reserve(kMostRanges + 1);
+    pieceRange_.reserve(kMostRanges + 1);
     columns_.reserve(kLongestSpan + 1);
 }
 
 void ChartCanvas::Reset(const PlotArea& area, PixelRows fixed, PixelRows ring) {
     area_ = area;
-    fixed_ = fixed;
     ring_ = ring;
+    const int width = std::max(area.width, 0);
+    rowFill_.assign(static_cast<std::size_t>(std::max(area.height, 0)), unpainted_);
     patternedRows_.clear();
+    patternOf_.clear();
+    patterns_.clear();
+    const auto rowWidth = static_cast<std::size_t>(width);
     for (int y = 0; y < area.height; ++y) {
         const std::uint32_t* row = fixed.Row(area.top + y) + area.left;
-        if (!std::all_of(row, row + area.width, [&](std::uint32_t p) { return p == row[0]; })) {
-            patternedRows_.push_back(y);
+        if (std::all_of(row, row + width, [&](std::uint32_t p) { return p == row[0]; })) {
+            rowFill_[static_cast<std::size_t>(y)] = width > 0 ? row[0] : unpainted_;
+            continue;
         }
+        patternedRows_.push_back(y);
+        // The dotted rows are alike: kept once, they stay in the processor's nearest cache.
+        std::size_t same = 0;
+        while (same < patterns_.size() / rowWidth &&
+               !std::equal(row, row + width, patterns_.begin() + same * rowWidth)) {
+            ++same;
+        }
+        if (same == patterns_.size() / rowWidth)
+            patterns_.insert(patterns_.end(), row, row + width);
+        patternOf_.push_back(same * rowWidth);
     }
-    bare_.assign(patternedRows_.size() * static_cast<std::size_t>(std::max(area.width, 0)), kBare);
+    bare_.assign(patternedRows_.size() * rowWidth, kBare);
     columnsSpan_ = -1;
     valid_ = false;
     start_ = 0;
@@ -192,39 +211,7 @@ std::pair<int, int> ChartCanvas::PointsFor(const ChartPlot& plot, int channel,
     return {std::clamp(low, 0, s.count), std::clamp(high, 0, s.count)};
 }
 
-bool ChartCanvas::Planned(int px) const {
-    if (whole_) return true;
-    const int c = px - area_.left;
-    return std::any_of(ranges_.begin(), ranges_.end(),
-                       [c](const ColumnRange& r) { return c >= r.first - 1 && c <= r.last; });
-}
-
-void ChartCanvas::Prepare(PixelRows scratch) const {
-    const int top = area_.top, bottom = area_.Bottom(), left = area_.left;
-    const std::uint32_t unpainted = unpainted_;
-    for (const ColumnRange& r : ranges_) {
-        for (int y = top; y < bottom; ++y) {
-            CopyPixels(scratch.Row(y) + left + r.first, fixed_.Row(y) + left + r.first,
-                       r.last - r.first);
-        }
-        for (int y : patternedRows_) {
-            std::uint32_t* row = scratch.Row(top + y) + left;
-            std::fill(row + r.first, row + r.last, unpainted);
-        }
-    }
-}
-
-void ChartCanvas::PutBackFixedRows() {
-    const int width = area_.width;
-    const int start = start_;
-    for (std::size_t g = 0; g < patternedRows_.size(); ++g) {
-        const int y = patternedRows_[g];
-        PutBackRow(ring_.Row(y), fixed_.Row(area_.top + y) + area_.left,
-                   bare_.data() + g * static_cast<std::size_t>(width), width, start);
-    }
-}
-
-void ChartCanvas::Take(PixelRows scratch, const ChartPlot& plot) {
+void ChartCanvas::Prepare() {
     const int width = area_.width;
     if (whole_) {
         start_ = 0;
@@ -232,31 +219,73 @@ void ChartCanvas::Take(PixelRows scratch, const ChartPlot& plot) {
         start_ = (start_ + shift_) % width;
         PutBackFixedRows();
     }
+    const int start = start_;
+    pieces_.clear();
+    pieceRange_.clear();
+    // A range in the ring, in at most two pieces: the second where the ring wraps round.
+    const int dx = start - area_.left, dy = -area_.top;
+    for (std::size_t i = 0; i < ranges_.size(); ++i) {
+        const ColumnRange& r = ranges_[i];
+        const int from = r.first + start;
+        if (from < width) {
+            pieces_.push_back({from, std::min(r.last + start, width), dx, dy});
+            pieceRange_.push_back(i);
+        }
+        if (r.last + start > width) {
+            pieces_.push_back({std::max(from - width, 0), r.last + start - width, dx - width, dy});
+            pieceRange_.push_back(i);
+        }
+    }
+    // Nothing is read here: the fixed rows are one colour each, the dotted ones are left for the
+    // drawing to show what it leaves free.
+    const int height = area_.height;
+    for (const RingPiece& piece : pieces_) {
+        const int count = piece.last - piece.first;
+        for (int y = 0; y < height; ++y) {
+            std::uint32_t* ring = ring_.Row(y) + piece.first;
+            const std::uint32_t fill = rowFill_[static_cast<std::size_t>(y)];
+            for (int i = 0; i < count; ++i) ring[i] = fill;
+        }
+    }
+}
+
+void ChartCanvas::DrawTimeLines(const ChartPlot& plot, std::uint32_t gridPixel) {
+    const int height = area_.height;
+    plot.ForEachTimeLine(area_, [&](int px, bool solid) {
+        for (const RingPiece& piece : pieces_) {
+            const int x = px + piece.dx;
+            if (x < piece.first || x >= piece.last) continue;
+            for (int y = 0; y < height; y += solid ? 1 : 3) ring_.Row(y)[x] = gridPixel;
+        }
+    });
+}
+
+void ChartCanvas::PutBackFixedRows() {
+    const int width = area_.width;
+    const int start = start_;
+    for (std::size_t g = 0; g < patternedRows_.size(); ++g) {
+        PutBackRow(ring_.Row(patternedRows_[g]), patterns_.data() + patternOf_[g],
+                   bare_.data() + g * static_cast<std::size_t>(width), width, start);
+    }
+}
+
+void ChartCanvas::Take(const ChartPlot& plot) {
+    const int width = area_.width;
     // Locals, not members: the pixel stores below could otherwise change them for all the
     // compiler knows, and it would read them again for every pixel.
-    const int start = start_;
+    const int left = area_.left;
     const std::uint32_t unpainted = unpainted_;
-    for (const ColumnRange& r : ranges_) {
-        // The range in the ring, in at most two runs.
-        const int from = (r.first + start) % width;
-        const int firstRun = std::min(r.last - r.first, width - from);
-        for (int y = 0; y < area_.height; ++y) {
-            const std::uint32_t* source = scratch.Row(area_.top + y) + area_.left + r.first;
-            std::uint32_t* ring = ring_.Row(y);
-            CopyPixels(ring + from, source, firstRun);
-            CopyPixels(ring, source + firstRun, r.last - r.first - firstRun);
-        }
-        for (std::size_t g = 0; g < patternedRows_.size(); ++g) {
-            const int y = patternedRows_[g];
-            const std::uint32_t* drawn = scratch.Row(area_.top + y) + area_.left;
-            const std::uint32_t* fixed = fixed_.Row(area_.top + y) + area_.left;
-            std::uint32_t* ring = ring_.Row(y);
-            std::uint32_t* bare = bare_.data() + g * static_cast<std::size_t>(width);
-            for (int c = r.first; c < r.last; ++c) {
-                int p = c + start;
-                if (p >= width) p -= width;
-                bare[p] = drawn[c] == unpainted ? kBare : 0;
-                if (bare[p] != 0) ring[p] = fixed[c];
+    for (std::size_t g = 0; g < patternedRows_.size(); ++g) {
+        std::uint32_t* __restrict ring = ring_.Row(patternedRows_[g]);
+        const std::uint32_t* __restrict fixed = patterns_.data() + patternOf_[g];
+        std::uint8_t* __restrict bare = bare_.data() + g * static_cast<std::size_t>(width);
+        for (const RingPiece& piece : pieces_) {
+            // Ring column p shows the chart's pixel p - dx, plot column p - dx - left.
+            const int toColumn = -(piece.dx + left);
+            for (int p = piece.first; p < piece.last; ++p) {
+                const bool free = ring[p] == unpainted;
+                bare[p] = free ? kBare : std::uint8_t{0};
+                if (free) ring[p] = fixed[p + toColumn];
             }
         }
     }

@@ -22,6 +22,13 @@ struct PixelRows {
     }
 };
 
+// Ring columns [first, last) that a window draws into, the chart's pixel (x, y) landing on the
+// ring's (x + dx, y + dy).
+struct RingPiece {
+    int first = 0, last = 0;
+    int dx = 0, dy = 0;
+};
+
 // The picture of the plot area, kept between paints so that a chart draws only what changed.
 // The points move left as time goes on; rather than drawing six whole series again, the picture
 // is kept as a ring of columns whose start moves with the data, and only the columns that a
@@ -31,10 +38,10 @@ struct PixelRows {
 // the dotted rows are put back under every column the curves and time lines leave free. Anything
 // but time moving (the span, a colour, a channel, a clear, the size) draws the whole picture.
 //
-// A window keeps three images of 32-bit pixels: its fixed parts and a scratch image, both of the
-// chart's whole size, and the ring, of the plot area's. For each change it lets the canvas plan,
-// prepare the scratch, draws the time lines and the curves there with its toolkit, as for a whole
-// picture but only near the planned columns, and hands the scratch back.
+// A window keeps two images of 32-bit pixels: its fixed parts, of the chart's whole size, and the
+// ring, of the plot area's. For each change it lets the canvas plan and prepare the ring, draws the
+// time lines and the curves straight into the ring's pieces with its toolkit, as for a whole
+// picture but shifted and clipped to each piece, and lets the canvas finish.
 class ChartCanvas {
 public:
     // `unpainted` is a pixel the window's drawing never leaves: it tells the columns' fixed rows
@@ -42,6 +49,7 @@ public:
     explicit ChartCanvas(std::uint32_t unpainted);
 
     // The images were made again or the fixed parts drawn anew: the next plan is a whole picture.
+    // The plot area's fixed parts are taken from `fixed` now; it is not read again.
     void Reset(const PlotArea& area, PixelRows fixed, PixelRows ring);
     // The picture is no longer kept: the next plan is a whole one.
     void Forget() { valid_ = false; }
@@ -52,14 +60,18 @@ public:
     const std::vector<ColumnRange>& Ranges() const { return ranges_; }
     // Series points [first, last) whose lines reach into `range`.
     std::pair<int, int> PointsFor(const ChartPlot& plot, int channel, ColumnRange range) const;
-    // Whether a time line at pixel `px` (of the chart) falls into the planned columns.
-    bool Planned(int px) const;
-    // Puts the fixed parts of the planned columns into the scratch image, before the window
-    // draws its lines there.
-    void Prepare(PixelRows scratch) const;
-    // Moves the ring by the planned step and takes the planned columns from the scratch image;
-    // from then on the picture shows `plot`.
-    void Take(PixelRows scratch, const ChartPlot& plot);
+    // Moves the ring by the planned step and puts the fixed parts into the planned columns; then
+    // Pieces() are where the window draws, each with the range of Ranges() it belongs to.
+    void Prepare();
+    const std::vector<RingPiece>& Pieces() const { return pieces_; }
+    // The time lines that fall into the pieces, set in the ring's pixels: a solid line whole, a
+    // dotted one a pixel in three from the top, as the toolkits' dotted pens draw them, and far
+    // quicker than a pen sets a column of pixels.
+    void DrawTimeLines(const ChartPlot& plot, std::uint32_t gridPixel);
+    const ColumnRange& RangeOf(std::size_t piece) const { return ranges_[pieceRange_[piece]]; }
+    // After the window drew: puts the dotted rows back where nothing was drawn over them. From
+    // then on the picture shows `plot`.
+    void Take(const ChartPlot& plot);
     // The ring's column shown at the plot area's left edge.
     int Start() const { return start_; }
 
@@ -71,12 +83,15 @@ private:
 
     std::uint32_t unpainted_;
     PlotArea area_;
-    PixelRows fixed_, ring_;
-    // Rows of the fixed parts that are not one colour across (the dotted grid): under a column
-    // that moved they must be put back in their place.
+    PixelRows ring_;
+    // What each row of the plot's fixed parts is: one colour across, or (the dotted grid) a
+    // pattern that must be put back in its place under a column that moved.
+    std::vector<std::uint32_t> rowFill_;  // per row; `unpainted_` for a patterned row
     std::vector<int> patternedRows_;
+    std::vector<std::uint32_t> patterns_;  // the different patterns, each across the plot
+    std::vector<std::size_t> patternOf_;   // per patterned row, where in `patterns_` its is
     // Per patterned row and ring column: all ones where nothing was drawn over the fixed row.
-    std::vector<std::uint32_t> bare_;
+    std::vector<std::uint8_t> bare_;
     ChartPlot shown_;
     bool valid_ = false;
     bool whole_ = true;
@@ -84,6 +99,8 @@ private:
     int shift_ = 0;  // pixels the ring moves
     int start_ = 0;
     std::vector<ColumnRange> ranges_;
+    std::vector<RingPiece> pieces_;
+    std::vector<std::size_t> pieceRange_;
     std::vector<int> columns_;  // of each point of the span, for the plans
     int columnsSpan_ = -1;      // the span they are for
 };

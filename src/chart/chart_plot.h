@@ -132,7 +132,14 @@ private:
 
     // Far off-scale values stay far off-scale without overflowing an int.
     static int Rounded(double pixel) {
-        return static_cast<int>(std::lround(std::clamp(pixel, -1e6, 1e6)));
+        if (!(std::abs(pixel) < 1e6)) {
+            return static_cast<int>(std::lround(std::clamp(pixel, -1e6, 1e6)));
+        }
+        // Halves away from zero, as lround, but without a call for each of thousands of points:
+        // at these sizes the part after the point is exact.
+        const int whole = static_cast<int>(pixel);
+        const double rest = pixel - whole;
+        return whole + (rest >= 0.5 ? 1 : 0) - (rest <= -0.5 ? 1 : 0);
     }
     Mapping Scaling(const PlotArea& area) const;
 

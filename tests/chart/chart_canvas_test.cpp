@@ -16,7 +16,6 @@ struct CanvasRig {
     static constexpr int kWidth = 665, kHeight = 534;
     PlotArea area = ChartPlot::AreaOf(kWidth, kHeight);
     std::vector<std::uint32_t> fixed = std::vector<std::uint32_t>(kWidth * kHeight, 0x202020);
-    std::vector<std::uint32_t> scratch = std::vector<std::uint32_t>(kWidth * kHeight);
     std::vector<std::uint32_t> ring = std::vector<std::uint32_t>(area.width * area.height);
     ChartCanvas canvas{0};
     ChartPlot plot;
@@ -44,8 +43,8 @@ struct CanvasRig {
     Drawn Paint() {
         if (!canvas.Plan(plot)) return kNothing;
         const Drawn drawn = canvas.Whole() ? kWhole : kColumns;
-        canvas.Prepare({scratch.data(), kWidth});
-        canvas.Take({scratch.data(), kWidth}, plot);
+        canvas.Prepare();
+        canvas.Take(plot);
         return drawn;
     }
 };

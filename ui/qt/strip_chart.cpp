@@ -13,6 +13,7 @@ QColor ToQColor(Color color) { return QColor(RedOf(color), GreenOf(color), BlueO
 StripChart::StripChart(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     mapped_.reserve(ChartPlot::kMaxPoints);
+    curvePens_.fill(QPen(QColor(), 0));  // no colour: each is made at its first use
 }
 
 // Data and axis changes repaint the plot area only: the frame around it stays.
@@ -85,7 +86,6 @@ void StripChart::buildStaticLayer() {
     const QSize pixels = size() * ratio;
     if (staticLayer_.size() != pixels) {
         staticLayer_ = QImage(pixels, QImage::Format_RGB32);
-        scratch_ = QImage(size(), QImage::Format_RGB32);
         const PlotArea a = area();
         ring_ = QImage(std::max(a.width, 1), std::max(a.height, 1), QImage::Format_RGB32);
     }
@@ -106,15 +106,22 @@ bool StripChart::bringUpToDate() {
     const PlotArea a = area();
     if (a.width <= 0 || a.height <= 0 || devicePixelRatioF() != 1.0) return true;
     if (!canvas_.Plan(plot_)) return false;
-    canvas_.Prepare(RowsOf(scratch_));
+    canvas_.Prepare();
     {
-        QPainter p(&scratch_);
+        // Straight into the ring: each piece clipped, and shifted to where its columns are kept.
+        QPainter p(&ring_);
         p.setRenderHint(QPainter::Antialiasing, false);
-        p.setClipRect(plotRect());
-        paintVerticalGrid(p);
-        paintCurves(p);
+        const std::vector<RingPiece>& pieces = canvas_.Pieces();
+        canvas_.DrawTimeLines(plot_, ToQColor(plot_.GridColor()).rgb());
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const RingPiece& piece = pieces[i];
+            p.resetTransform();
+            p.setClipRect(QRect(piece.first, 0, piece.last - piece.first, a.height));
+            p.translate(piece.dx, piece.dy);
+            paintCurves(p, canvas_.RangeOf(i));
+        }
     }
-    canvas_.Take(RowsOf(scratch_), plot_);
+    canvas_.Take(plot_);
     return true;
 }
 
@@ -158,40 +165,42 @@ void StripChart::paintVerticalGrid(QPainter& p) const {
     const QPen majorPen(ToQColor(plot_.GridColor()), 0, Qt::SolidLine);
     const QPen minorPen(ToQColor(plot_.GridColor()), 0, Qt::DotLine);
     plot_.ForEachTimeLine(area(), [&](int px, bool solid) {
-        if (!canvas_.Planned(px)) return;
         p.setPen(solid ? majorPen : minorPen);
         p.drawLine(px, r.top(), px, r.bottom());
     });
 }
 
-void StripChart::paintCurves(QPainter& p) {
+void StripChart::paintCurves(QPainter& p, ColumnRange range) {
     // 1 px and not anti-aliased: wide or smoothed polylines are slow to stroke.
     const PlotArea a = area();
     for (int c = 0; c < kChannels; ++c) {
         const ChartPlot::Series& s = plot_.SeriesOf(c);
         if (s.count < 1) continue;
-        p.setPen(QPen(ToQColor(s.color), 0));
+        QPen& pen = curvePens_[std::size_t(c)];
+        if (pen.color() != ToQColor(s.color)) pen = QPen(ToQColor(s.color), 0);
+        p.setPen(pen);
         if (s.count == 1) {
             plot_.MapSeries(a, c, mapped_);
             p.drawPoint(mapped_[0]);
             continue;
         }
-        for (const ColumnRange& range : canvas_.Ranges()) {
-            const auto [first, last] = canvas_.PointsFor(plot_, c, range);
-            if (last - first < 2) continue;
-            plot_.MapSeries(a, c, mapped_, first, last);
-            p.drawPolyline(mapped_.data(), last - first);
-        }
+        const auto [first, last] = canvas_.PointsFor(plot_, c, range);
+        if (last - first < 2) continue;
+        plot_.MapSeries(a, c, mapped_, first, last);
+        p.drawPolyline(mapped_.data(), last - first);
     }
 }
 
 void StripChart::paintWhole(QPainter& p) {
+    if (!staticLayerValid_ || staticLayer_.size() != size() * devicePixelRatioF()) {
+        buildStaticLayer();
+    }
     canvas_.Forget();
     canvas_.Plan(plot_);
     p.drawImage(0, 0, staticLayer_);
     p.setClipRect(plotRect());
     paintVerticalGrid(p);
-    paintCurves(p);
+    paintCurves(p, ColumnRange{0, area().width});
 }
 
 void StripChart::paintEvent(QPaintEvent* event) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QImage>
+#include <QPen>
 #include <QWidget>
+#include <array>
 #include <span>
 #include <vector>
 
@@ -47,6 +49,9 @@ public:
     void forgetPicture() { canvas_.Forget(); }
     // Brings the kept picture up to what the next paint shows; false when it already was.
     bool bringUpToDate();
+    // Paints the whole chart with the painter's pens alone, without the kept picture: what a
+    // screen of more than one pixel per unit gets at every paint, and what the kept one equals.
+    void paintWhole(QPainter& painter);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,19 +62,18 @@ private:
     // The layer of paintFixedParts, and the images of the picture.
     void buildStaticLayer();
     void dropStaticLayer();
-    // Time lines and curves: only those near the canvas's planned columns.
+    // All the time lines, for a whole picture drawn without the ring.
     void paintVerticalGrid(QPainter& painter) const;
-    void paintCurves(QPainter& painter);
-    // On a screen of more than one pixel per unit the picture is drawn whole at every paint.
-    void paintWhole(QPainter& painter);
+    // The curves near `range`, with `painter` already shifted and clipped to where they go.
+    void paintCurves(QPainter& painter, ColumnRange range);
 
     PlotArea area() const { return ChartPlot::AreaOf(width(), height()); }
 
     ChartPlot plot_;
-    std::vector<QPoint> mapped_;  // reused storage for one polyline
+    std::vector<QPoint> mapped_;             // reused storage for one polyline
+    std::array<QPen, kChannels> curvePens_;  // made again only when a colour changes
     QImage staticLayer_;
-    QImage scratch_;  // of the widget's size: where the changed columns are drawn
-    QImage ring_;     // of the plot area's size: the picture, as the canvas keeps it
+    QImage ring_;  // of the plot area's size: the picture, as the canvas keeps it
     ChartCanvas canvas_{0};
     bool staticLayerValid_ = false;
 };

@@ -111,7 +111,6 @@ void StripChart::MakeBitmaps() {
     // Our own pixels: the dotted grid lines are set in them one by one.
     const HDC screen = GetDC(hwnd());
     fixed_.Make(screen, width_, height_);
-    back_.Make(screen, width_, height_);
     const PlotArea area = Area();
     ring_.Make(screen, area.width, area.height);
     ReleaseDC(hwnd(), screen);
@@ -156,33 +155,7 @@ void StripChart::DrawFixedParts(HDC dc) const {
     SelectObject(dc, oldPen);
 }
 
-void StripChart::DrawVerticalGrid(HDC dc) const {
-    if (back_.Bits() == nullptr) return;
-    const RECT r = PlotRect();
-    const HGDIOBJ oldPen = SelectObject(dc, majorPen_);
-    // A pixel of the bitmap: blue in the lowest byte.
-    const Color grid = plot_.GridColor();
-    const std::uint32_t dot = (static_cast<std::uint32_t>(RedOf(grid)) << 16) |
-                              (static_cast<std::uint32_t>(GreenOf(grid)) << 8) |
-                              static_cast<std::uint32_t>(BlueOf(grid));
-    GdiFlush();  // the system's drawing is done before the pixels are touched
-    plot_.ForEachTimeLine(Area(), [&](int px, bool solid) {
-        if (!canvas_.Planned(px)) return;
-        if (solid) {
-            MoveToEx(dc, px, r.top, nullptr);
-            LineTo(dc, px, r.bottom);
-            return;
-        }
-        // One pixel drawn, two left out, as the dotted pen would.
-        for (int y = r.top; y < r.bottom; y += 3) {
-            back_.Bits()[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                         static_cast<std::size_t>(px)] = dot;
-        }
-    });
-    SelectObject(dc, oldPen);
-}
-
-void StripChart::DrawCurves(HDC dc) {
+void StripChart::DrawCurves(HDC dc, ColumnRange range) {
     // One pixel wide: wide lines are slow to stroke.
     const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
     const PlotArea area = Area();
@@ -201,21 +174,18 @@ void StripChart::DrawCurves(HDC dc) {
             SetPixelV(dc, mapped_[0].x, mapped_[0].y, static_cast<COLORREF>(s.color));
             continue;
         }
-        for (const ColumnRange& range : canvas_.Ranges()) {
-            const auto [first, last] = canvas_.PointsFor(plot_, c, range);
-            if (last - first < 2) continue;
-            plot_.MapSeries(area, c, mapped_, first, last);
-            Polyline(dc, mapped_.data(), last - first);
-        }
+        const auto [first, last] = canvas_.PointsFor(plot_, c, range);
+        if (last - first < 2) continue;
+        plot_.MapSeries(area, c, mapped_, first, last);
+        Polyline(dc, mapped_.data(), last - first);
     }
     SelectObject(dc, oldPen);
 }
 
 void StripChart::Render() {
-    if (back_.Dc() == nullptr) MakeBitmaps();
+    if (ring_.Dc() == nullptr) MakeBitmaps();
     const PlotArea area = Area();
-    const PixelRows fixed{fixed_.Bits(), width_}, back{back_.Bits(), width_},
-        ring{ring_.Bits(), area.width};
+    const PixelRows fixed{fixed_.Bits(), width_}, ring{ring_.Bits(), area.width};
     if (!fixedValid_) {
         if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
         backgroundBrush_ = CreateSolidBrush(static_cast<COLORREF>(plot_.BackgroundColor()));
@@ -226,15 +196,25 @@ void StripChart::Render() {
     }
     if (area.width <= 0 || area.height <= 0 || !canvas_.Plan(plot_)) return;
     GdiFlush();  // the system's drawing is done before the pixels are touched
-    canvas_.Prepare(back);
-    const RECT r = PlotRect();
-    const int saved = SaveDC(back_.Dc());
-    IntersectClipRect(back_.Dc(), r.left, r.top, r.right, r.bottom);
-    DrawVerticalGrid(back_.Dc());
-    DrawCurves(back_.Dc());
-    RestoreDC(back_.Dc(), saved);
+    canvas_.Prepare();
+    // Straight into the ring: each piece clipped, and shifted to where its columns are kept.
+    const std::vector<RingPiece>& pieces = canvas_.Pieces();
+    // A pixel of the bitmap: blue in the lowest byte.
+    const Color grid = plot_.GridColor();
+    canvas_.DrawTimeLines(plot_, (static_cast<std::uint32_t>(RedOf(grid)) << 16) |
+                                     (static_cast<std::uint32_t>(GreenOf(grid)) << 8) |
+                                     static_cast<std::uint32_t>(BlueOf(grid)));
+    const HDC dc = ring_.Dc();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const RingPiece& piece = pieces[i];
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, piece.first, 0, piece.last, area.height);
+        SetViewportOrgEx(dc, piece.dx, piece.dy, nullptr);
+        DrawCurves(dc, canvas_.RangeOf(i));
+        RestoreDC(dc, saved);
+    }
     GdiFlush();
-    canvas_.Take(back, plot_);
+    canvas_.Take(plot_);
 }
 
 void StripChart::Show(HDC dc, const RECT& area) {

@@ -65,8 +65,8 @@ private:
     void MakeBitmaps();
     void MakeGridPens();
     void DrawFixedParts(HDC dc) const;
-    void DrawVerticalGrid(HDC dc) const;
-    void DrawCurves(HDC dc);
+    // The curves near `range`, with `dc` already shifted and clipped to where they go.
+    void DrawCurves(HDC dc, ColumnRange range);
     // Something moved in the plot (the data, the axis), or anything (the colours, the size).
     void Changed(bool whole = false);
 
@@ -83,9 +83,9 @@ private:
     UINT dpi_ = 96;
     HFONT font_ = nullptr;
     int width_ = 0, height_ = 0;
-    // The fixed parts; the scratch where changed columns are drawn, both of the chart's size;
-    // the ring of the plot area's size, as the canvas keeps it.
-    PixelBitmap fixed_, back_, ring_;
+    // The fixed parts, of the chart's size; the ring of the plot area's size, as the canvas
+    // keeps it.
+    PixelBitmap fixed_, ring_;
     // GDI leaves the top byte of every pixel it draws at zero.
     ChartCanvas canvas_{0xFF000000u};
     HPEN majorPen_ = nullptr, minorPen_ = nullptr;
