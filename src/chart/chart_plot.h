@@ -108,13 +108,22 @@ public:
     template <typename Point>
     void MapSeries(const PlotArea& area, int channel, std::vector<Point>& out, int first,
                    int last) const {
+        out.clear();
+        AppendSeries(area, channel, out, first, last);
+    }
+    // The same after what `out` holds already.
+    template <typename Point>
+    void AppendSeries(const PlotArea& area, int channel, std::vector<Point>& out, int first,
+                      int last) const {
         const Series& s = SeriesOf(channel);
         const Mapping mapping = Scaling(area);
-        out.resize(static_cast<std::size_t>(std::max(last - first, 0)));
+        const std::size_t at = out.size();
+        out.resize(at + static_cast<std::size_t>(std::max(last - first, 0)));
+        Point* to = out.data() + at;
         for (int i = first; i < last; ++i) {
             const PlotPoint p = mapping.ToPixel(
                 s.firstX + i, static_cast<double>(s.y[static_cast<std::size_t>(i)]));
-            out[static_cast<std::size_t>(i - first)] = Point{p.x, p.y};
+            to[i - first] = Point{p.x, p.y};
         }
     }
 
@@ -130,15 +139,13 @@ private:
     static constexpr double kAxisLow = -0.3;
     static constexpr double kAxisHigh = 100.3;
 
-    // Far off-scale values stay far off-scale without overflowing an int.
+    // Far off-scale values (and a value that is not a number) stay far off-scale without
+    // overflowing an int. Halves go away from zero, as lround, but without a call or a branch for
+    // each of thousands of points: at these sizes the part after the point is exact.
     static int Rounded(double pixel) {
-        if (!(std::abs(pixel) < 1e6)) {
-            return static_cast<int>(std::lround(std::clamp(pixel, -1e6, 1e6)));
-        }
-        // Halves away from zero, as lround, but without a call for each of thousands of points:
-        // at these sizes the part after the point is exact.
-        const int whole = static_cast<int>(pixel);
-        const double rest = pixel - whole;
+        const double clamped = pixel < 1e6 ? (pixel > -1e6 ? pixel : -1e6) : 1e6;
+        const int whole = static_cast<int>(clamped);
+        const double rest = clamped - whole;
         return whole + (rest >= 0.5 ? 1 : 0) - (rest <= -0.5 ? 1 : 0);
     }
     Mapping Scaling(const PlotArea& area) const;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace ts {
@@ -45,9 +46,8 @@ TEST(ChartPlotTest, ValuesMapOntoTheAreaEndsAndFarOffScaleStaysInRange) {
              Case{600, 100.3, 630, 24},
              Case{300, 50, 332, 266},   // 241.5 rows up from the bottom: halves round away
              Case{-600, 0, -562, 506},  // left of the area, still in its own place
-             Case{0, 1e12, 34, -1000000},
-             Case{0, -1e12, 34, 1000000},
-             Case{1e15, 50, 1000000, 266},
+             Case{0, 1e12, 34, -1000000}, Case{0, -1e12, 34, 1000000}, Case{1e15, 50, 1000000, 266},
+             Case{0, std::nan(""), 34, 1000000},  // not a number: off the area, not at its top
          }) {
         const PlotPoint p = rig.plot.ToPixel(rig.area, c.x, c.percent);
         EXPECT_EQ(p.x, c.px) << c.x << ", " << c.percent;

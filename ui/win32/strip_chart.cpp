@@ -18,7 +18,10 @@ HPEN DottedPen(Color color) {
 
 }  // namespace
 
-StripChart::StripChart() { mapped_.reserve(ChartPlot::kMaxPoints); }
+StripChart::StripChart() : clip_(CreateRectRgn(0, 0, 0, 0)), pieceClip_(CreateRectRgn(0, 0, 0, 0)) {
+    mapped_.reserve(ChartPlot::kMaxPoints);
+    counts_.reserve(kMostPieces);
+}
 
 StripChart::~StripChart() {
     for (SeriesPen& s : pens_) {
@@ -27,6 +30,8 @@ StripChart::~StripChart() {
     if (majorPen_ != nullptr) DeleteObject(majorPen_);
     if (minorPen_ != nullptr) DeleteObject(minorPen_);
     if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
+    DeleteObject(clip_);
+    DeleteObject(pieceClip_);
 }
 
 void StripChart::Create(HWND parent, Place place, UINT dpi, HFONT font) {
@@ -155,7 +160,7 @@ void StripChart::DrawFixedParts(HDC dc) const {
     SelectObject(dc, oldPen);
 }
 
-void StripChart::DrawCurves(HDC dc, ColumnRange range) {
+void StripChart::DrawCurves(HDC dc, std::span<const RingPiece> pieces, std::size_t firstPiece) {
     // One pixel wide: wide lines are slow to stroke.
     const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
     const PlotArea area = Area();
@@ -174,10 +179,18 @@ void StripChart::DrawCurves(HDC dc, ColumnRange range) {
             SetPixelV(dc, mapped_[0].x, mapped_[0].y, static_cast<COLORREF>(s.color));
             continue;
         }
-        const auto [first, last] = canvas_.PointsFor(plot_, c, range);
-        if (last - first < 2) continue;
-        plot_.MapSeries(area, c, mapped_, first, last);
-        Polyline(dc, mapped_.data(), last - first);
+        // Each range's lines end outside it, and the clip leaves them only its own columns.
+        mapped_.clear();
+        counts_.clear();
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const auto [first, last] = canvas_.PointsFor(plot_, c, canvas_.RangeOf(firstPiece + i));
+            if (last - first < 2) continue;
+            plot_.AppendSeries(area, c, mapped_, first, last);
+            counts_.push_back(static_cast<DWORD>(last - first));
+        }
+        if (!counts_.empty()) {
+            PolyPolyline(dc, mapped_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
+        }
     }
     SelectObject(dc, oldPen);
 }
@@ -204,15 +217,24 @@ void StripChart::Render() {
     canvas_.DrawTimeLines(plot_, (static_cast<std::uint32_t>(RedOf(grid)) << 16) |
                                      (static_cast<std::uint32_t>(GreenOf(grid)) << 8) |
                                      static_cast<std::uint32_t>(BlueOf(grid)));
+    // The pieces on either side of the ring's wrap share a shift: each side takes one clip, and
+    // each curve there one call for all its ranges, as a call to the system costs more than the
+    // few lines it draws.
     const HDC dc = ring_.Dc();
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        const RingPiece& piece = pieces[i];
-        const int saved = SaveDC(dc);
-        IntersectClipRect(dc, piece.first, 0, piece.last, area.height);
-        SetViewportOrgEx(dc, piece.dx, piece.dy, nullptr);
-        DrawCurves(dc, canvas_.RangeOf(i));
-        RestoreDC(dc, saved);
+    for (std::size_t from = 0; from < pieces.size();) {
+        std::size_t to = from;
+        SetRectRgn(clip_, 0, 0, 0, 0);
+        for (; to < pieces.size() && pieces[to].dx == pieces[from].dx; ++to) {
+            SetRectRgn(pieceClip_, pieces[to].first, 0, pieces[to].last, area.height);
+            CombineRgn(clip_, clip_, pieceClip_, RGN_OR);
+        }
+        SelectClipRgn(dc, clip_);
+        SetViewportOrgEx(dc, pieces[from].dx, pieces[from].dy, nullptr);
+        DrawCurves(dc, std::span(pieces).subspan(from, to - from), from);
+        from = to;
     }
+    SelectClipRgn(dc, nullptr);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
     GdiFlush();
     canvas_.Take(plot_);
 }
