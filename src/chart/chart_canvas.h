@@ -39,9 +39,9 @@ struct RingPiece {
 // but time moving (the span, a colour, a channel, a clear, the size) draws the whole picture.
 //
 // A window keeps two images of 32-bit pixels: its fixed parts, of the chart's whole size, and the
-// ring, of the plot area's. For each change it lets the canvas plan and prepare the ring, draws the
-// time lines and the curves straight into the ring's pieces with its toolkit, as for a whole
-// picture but shifted and clipped to each piece, and lets the canvas finish.
+// ring, of the plot area's. For each change it lets the canvas plan and prepare the ring and set
+// the time lines there, draws the curves straight into the ring's pieces with its toolkit, as for
+// a whole picture but shifted and clipped to each piece, and lets the canvas finish.
 class ChartCanvas {
 public:
     // `unpainted` is a pixel the window's drawing never leaves: it tells the columns' fixed rows
@@ -89,8 +89,8 @@ private:
     std::vector<std::uint32_t> rowFill_;  // per row; `unpainted_` for a patterned row
     std::vector<int> patternedRows_;
     std::vector<std::uint32_t> patterns_;  // the different patterns, each across the plot
-    std::vector<std::size_t> patternOf_;   // per patterned row, where in `patterns_` its is
-    // Per patterned row and ring column: all ones where nothing was drawn over the fixed row.
+    std::vector<std::size_t> patternOf_;   // per patterned row, where its pattern starts there
+    // Per patterned row and ring column: kBare where nothing was drawn over the fixed row.
     std::vector<std::uint8_t> bare_;
     ChartPlot shown_;
     bool valid_ = false;
