@@ -11,6 +11,8 @@ namespace {
 // More columns to draw than this share of the plot, or a step of more than half the span, and
 // the whole picture costs no more.
 constexpr int kMostRanges = 32;
+// A range that the ring's wrap cuts is two pieces; only one range can be cut.
+static_assert(ChartCanvas::kMostPieces == kMostRanges + 1);
 constexpr int kLongestSpan = 2048;
 // A pixel of the fixed rows that nothing was drawn over, as a mask of one byte: a quarter of the
 // memory a pixel takes, read for every patterned pixel at every move.
@@ -41,8 +43,7 @@ void PutBackRow(std::uint32_t* __restrict ring, const std::uint32_t* __restrict 
 
 ChartCanvas::ChartCanvas(std::uint32_t unpainted) : unpainted_(unpainted) {
     ranges_.reserve(kMostRanges);
-    pieces_.reserve(kMostRanges + 1);
-    pieceRange_.reserve(kMostRanges + 1);
+    pieces_.reserve(kMostPieces);
     columns_.reserve(kLongestSpan + 1);
 }
 
@@ -221,19 +222,14 @@ void ChartCanvas::Prepare() {
     }
     const int start = start_;
     pieces_.clear();
-    pieceRange_.clear();
     // A range in the ring, in at most two pieces: the second where the ring wraps round.
     const int dx = start - area_.left, dy = -area_.top;
-    for (std::size_t i = 0; i < ranges_.size(); ++i) {
-        const ColumnRange& r = ranges_[i];
+    for (const ColumnRange& r : ranges_) {
         const int from = r.first + start;
-        if (from < width) {
-            pieces_.push_back({from, std::min(r.last + start, width), dx, dy});
-            pieceRange_.push_back(i);
-        }
+        if (from < width) pieces_.push_back({from, std::min(r.last + start, width), dx, dy, r});
         if (r.last + start > width) {
-            pieces_.push_back({std::max(from - width, 0), r.last + start - width, dx - width, dy});
-            pieceRange_.push_back(i);
+            pieces_.push_back(
+                {std::max(from - width, 0), r.last + start - width, dx - width, dy, r});
         }
     }
     // Nothing is read here: the fixed rows are one colour each, the dotted ones are left for the

@@ -23,10 +23,11 @@ struct PixelRows {
 };
 
 // Ring columns [first, last) that a window draws into, the chart's pixel (x, y) landing on the
-// ring's (x + dx, y + dy).
+// ring's (x + dx, y + dy); they show (part of) the planned plot columns `range`.
 struct RingPiece {
     int first = 0, last = 0;
     int dx = 0, dy = 0;
+    ColumnRange range;
 };
 
 // The picture of the plot area, kept between paints so that a chart draws only what changed.
@@ -47,6 +48,8 @@ public:
     // `unpainted` is a pixel the window's drawing never leaves: it tells the columns' fixed rows
     // that the curves left free.
     explicit ChartCanvas(std::uint32_t unpainted);
+    // At most this many pieces to draw for one change.
+    static constexpr std::size_t kMostPieces = 33;
 
     // The images were made again or the fixed parts drawn anew: the next plan is a whole picture.
     // The plot area's fixed parts are taken from `fixed` now; it is not read again.
@@ -61,14 +64,13 @@ public:
     // Series points [first, last) whose lines reach into `range`.
     std::pair<int, int> PointsFor(const ChartPlot& plot, int channel, ColumnRange range) const;
     // Moves the ring by the planned step and puts the fixed parts into the planned columns; then
-    // Pieces() are where the window draws, each with the range of Ranges() it belongs to.
+    // Pieces() are where the window draws.
     void Prepare();
     const std::vector<RingPiece>& Pieces() const { return pieces_; }
     // The time lines that fall into the pieces, set in the ring's pixels: a solid line whole, a
     // dotted one a pixel in three from the top, as the toolkits' dotted pens draw them, and far
     // quicker than a pen sets a column of pixels.
     void DrawTimeLines(const ChartPlot& plot, std::uint32_t gridPixel);
-    const ColumnRange& RangeOf(std::size_t piece) const { return ranges_[pieceRange_[piece]]; }
     // After the window drew: puts the dotted rows back where nothing was drawn over them. From
     // then on the picture shows `plot`.
     void Take(const ChartPlot& plot);
@@ -100,7 +102,6 @@ private:
     int start_ = 0;
     std::vector<ColumnRange> ranges_;
     std::vector<RingPiece> pieces_;
-    std::vector<std::size_t> pieceRange_;
     std::vector<int> columns_;  // of each point of the span, for the plans
     int columnsSpan_ = -1;      // the span they are for
 };

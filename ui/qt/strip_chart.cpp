@@ -111,14 +111,12 @@ bool StripChart::bringUpToDate() {
         // Straight into the ring: each piece clipped, and shifted to where its columns are kept.
         QPainter p(&ring_);
         p.setRenderHint(QPainter::Antialiasing, false);
-        const std::vector<RingPiece>& pieces = canvas_.Pieces();
         canvas_.DrawTimeLines(plot_, ToQColor(plot_.GridColor()).rgb());
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
-            const RingPiece& piece = pieces[i];
+        for (const RingPiece& piece : canvas_.Pieces()) {
             p.resetTransform();
             p.setClipRect(QRect(piece.first, 0, piece.last - piece.first, a.height));
             p.translate(piece.dx, piece.dy);
-            paintCurves(p, canvas_.RangeOf(i));
+            paintCurves(p, piece.range);
         }
     }
     canvas_.Take(plot_);

@@ -2,9 +2,18 @@
 
 #include <cstdint>
 
+#include "app/color.h"
 #include "win32.h"
 
 namespace ts::win32 {
+
+// A colour as a pixel of these bitmaps: blue in the lowest byte, and the top byte zero, as GDI
+// leaves it.
+constexpr std::uint32_t PixelOf(Color color) {
+    return (static_cast<std::uint32_t>(RedOf(color)) << 16) |
+           (static_cast<std::uint32_t>(GreenOf(color)) << 8) |
+           static_cast<std::uint32_t>(BlueOf(color));
+}
 
 // A bitmap of 32-bit pixels, top row first, selected into a memory device context of its own:
 // the charts draw into it with GDI and set its pixels directly, far quicker than GDI strokes

@@ -20,7 +20,7 @@ HPEN DottedPen(Color color) {
 
 StripChart::StripChart() : clip_(CreateRectRgn(0, 0, 0, 0)), pieceClip_(CreateRectRgn(0, 0, 0, 0)) {
     mapped_.reserve(ChartPlot::kMaxPoints);
-    counts_.reserve(kMostPieces);
+    counts_.reserve(ChartCanvas::kMostPieces);
 }
 
 StripChart::~StripChart() {
@@ -160,7 +160,7 @@ void StripChart::DrawFixedParts(HDC dc) const {
     SelectObject(dc, oldPen);
 }
 
-void StripChart::DrawCurves(HDC dc, std::span<const RingPiece> pieces, std::size_t firstPiece) {
+void StripChart::DrawCurves(HDC dc, std::span<const RingPiece> pieces) {
     // One pixel wide: wide lines are slow to stroke.
     const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
     const PlotArea area = Area();
@@ -182,8 +182,8 @@ void StripChart::DrawCurves(HDC dc, std::span<const RingPiece> pieces, std::size
         // Each range's lines end outside it, and the clip leaves them only its own columns.
         mapped_.clear();
         counts_.clear();
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
-            const auto [first, last] = canvas_.PointsFor(plot_, c, canvas_.RangeOf(firstPiece + i));
+        for (const RingPiece& piece : pieces) {
+            const auto [first, last] = canvas_.PointsFor(plot_, c, piece.range);
             if (last - first < 2) continue;
             plot_.AppendSeries(area, c, mapped_, first, last);
             counts_.push_back(static_cast<DWORD>(last - first));
@@ -212,11 +212,7 @@ void StripChart::Render() {
     canvas_.Prepare();
     // Straight into the ring: each piece clipped, and shifted to where its columns are kept.
     const std::vector<RingPiece>& pieces = canvas_.Pieces();
-    // A pixel of the bitmap: blue in the lowest byte.
-    const Color grid = plot_.GridColor();
-    canvas_.DrawTimeLines(plot_, (static_cast<std::uint32_t>(RedOf(grid)) << 16) |
-                                     (static_cast<std::uint32_t>(GreenOf(grid)) << 8) |
-                                     static_cast<std::uint32_t>(BlueOf(grid)));
+    canvas_.DrawTimeLines(plot_, PixelOf(plot_.GridColor()));
     // The pieces on either side of the ring's wrap share a shift: each side takes one clip, and
     // each curve there one call for all its ranges, as a call to the system costs more than the
     // few lines it draws.
@@ -230,7 +226,7 @@ void StripChart::Render() {
         }
         SelectClipRgn(dc, clip_);
         SetViewportOrgEx(dc, pieces[from].dx, pieces[from].dy, nullptr);
-        DrawCurves(dc, std::span(pieces).subspan(from, to - from), from);
+        DrawCurves(dc, std::span(pieces).subspan(from, to - from));
         from = to;
     }
     SelectClipRgn(dc, nullptr);

@@ -65,9 +65,9 @@ private:
     void MakeBitmaps();
     void MakeGridPens();
     void DrawFixedParts(HDC dc) const;
-    // The curves near the ranges of `pieces` (from the canvas's piece `firstPiece` on), with
-    // `dc` already shifted and clipped to where they go.
-    void DrawCurves(HDC dc, std::span<const RingPiece> pieces, std::size_t firstPiece);
+    // The curves near the ranges of `pieces`, with `dc` already shifted and clipped to where
+    // they go.
+    void DrawCurves(HDC dc, std::span<const RingPiece> pieces);
     // Something moved in the plot (the data, the axis), or anything (the colours, the size).
     void Changed(bool whole = false);
 
@@ -80,8 +80,7 @@ private:
     std::array<SeriesPen, kChannels> pens_;
     std::vector<POINT> mapped_;  // reused storage for one curve's polylines
     std::vector<DWORD> counts_;  // and their lengths
-    static constexpr std::size_t kMostPieces = 64;
-    HRGN clip_, pieceClip_;  // made once, set for each side of the ring's wrap
+    HRGN clip_, pieceClip_;      // made once, set for each side of the ring's wrap
 
     Place place_;
     UINT dpi_ = 96;
