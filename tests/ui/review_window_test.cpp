@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include "app/texts.h"
 #include "app_setup.h"
@@ -28,6 +29,7 @@ private slots:
     void theMenuOpensTheChosenRecordingBesideTheMainWindow();
     void aDroppedFileOpensAndAnUnreadableOneIsTold();
     void controlsForwardToTheModelAndMirrorIt();
+    void aMinimizedWindowWaitsWithoutItsTimer();
     void theVisibleChartIsExportedAsPng();
     void theCorePictureWriterMakesPngsAnyReaderTakes();
 };
@@ -99,6 +101,19 @@ void ReviewWindowTest::aDroppedFileOpensAndAnUnreadableOneIsTold() {
     const QPointer<TFR> review = rig.window->reviews().front();
     rig.window.reset();
     QVERIFY(review.isNull());
+}
+
+void ReviewWindowTest::aMinimizedWindowWaitsWithoutItsTimer() {
+    WindowRig rig;
+    TFR* review = rig.window->OpenReview(WriteRecording(rig.folder.path()).toStdString());
+    QVERIFY(review != nullptr);
+    auto* timer = review->findChild<QTimer*>("TimerReview");
+    QVERIFY(timer != nullptr);
+    QVERIFY(timer->isActive());
+    review->showMinimized();
+    QTRY_VERIFY(!timer->isActive());
+    review->showMaximized();
+    QTRY_VERIFY(timer->isActive());
 }
 
 void ReviewWindowTest::controlsForwardToTheModelAndMirrorIt() {

@@ -60,7 +60,8 @@ std::string TFR::Open(const std::string& path, const ChartColors& colors,
     if (!problem.empty()) return problem;
     setWindowTitle(Q(model_.form.Caption));
     ApplyForm();
-    timer_->start();
+    opened_ = true;
+    if (!isMinimized()) timer_->start();
     return {};
 }
 
@@ -80,7 +81,16 @@ void TFR::Tick() {
 }
 
 void TFR::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange && !isMinimized()) Tick();
+    if (event->type() == QEvent::WindowStateChange) {
+        // Minimized, the window would wake four times a second for nothing: its timer waits for
+        // the window to come back, and the window then catches up at once.
+        if (isMinimized()) {
+            timer_->stop();
+        } else {
+            if (opened_) timer_->start();
+            Tick();
+        }
+    }
     QWidget::changeEvent(event);
 }
 

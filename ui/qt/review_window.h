@@ -48,6 +48,7 @@ private:
     std::vector<ShownValues> shown_;
     ReviewChart* chart_ = nullptr;
     QTimer* timer_ = nullptr;
+    bool opened_ = false;
 };
 
 }  // namespace ts

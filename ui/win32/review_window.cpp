@@ -52,9 +52,7 @@ TFR::TFR() : model_(*this) {
     FitToDpi(dpi, nullptr);
 }
 
-TFR::~TFR() {
-    if (hwnd() != nullptr) KillTimer(hwnd(), kTimerReview);
-}
+TFR::~TFR() { StopTicking(); }
 
 std::string TFR::Open(const std::string& path, const ChartColors& colors,
                       review::DateOrder dateOrder) {
@@ -62,8 +60,9 @@ std::string TFR::Open(const std::string& path, const ChartColors& colors,
     if (!problem.empty()) return problem;
     SetWindowTextW(hwnd(), Widen(model_.form.Caption).c_str());
     ApplyForm();
-    SetTimer(hwnd(), kTimerReview, kTickMilliseconds, nullptr);
+    opened_ = true;
     ShowWindow(hwnd(), SW_SHOWNORMAL);
+    StartTicking();
     return {};
 }
 
@@ -79,6 +78,19 @@ void TFR::Dispatch(layout::Handler handler, int index) {
     RunHandler(model_, handler, index);
     ApplyForm();
     chart_.Changed();
+}
+
+void TFR::StartTicking() {
+    if (ticking_) return;
+    // Set again at every size message, the timer would never come while the window is dragged
+    // larger: it starts only when it is not running.
+    SetTimer(hwnd(), kTimerReview, kTickMilliseconds, nullptr);
+    ticking_ = true;
+}
+
+void TFR::StopTicking() {
+    if (ticking_ && hwnd() != nullptr) KillTimer(hwnd(), kTimerReview);
+    ticking_ = false;
 }
 
 void TFR::Tick() {
@@ -123,11 +135,17 @@ LRESULT TFR::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kTimerReview) Tick();
             return 0;
         case WM_SIZE:
-            // Shown again after a minimize: catch up at once.
-            if (wParam == SIZE_RESTORED && controls_) Tick();
+            // Minimized, the window would wake four times a second for nothing: its timer waits
+            // for the window to come back, and the window then catches up at once.
+            if (wParam == SIZE_MINIMIZED) {
+                StopTicking();
+            } else if ((wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) && controls_) {
+                if (opened_) StartTicking();
+                Tick();
+            }
             return WindowBase::OnMessage(message, wParam, lParam);
         case WM_CLOSE:
-            KillTimer(hwnd(), kTimerReview);
+            StopTicking();
             DestroyWindow(hwnd());
             return 0;
         case WM_DPICHANGED:

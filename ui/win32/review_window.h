@@ -32,6 +32,8 @@ public:
     // What a tick does: the model takes in what the reader has read, unless minimized.
     void Tick();
     bool closed() const { return hwnd() == nullptr; }
+    // Whether its timer runs: not while minimized.
+    bool ticking() const { return ticking_; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -42,12 +44,16 @@ private:
     bool WriteChartPicture(const std::string& path) override;
     void Dispatch(layout::Handler handler, int index);
     void FitToDpi(UINT dpi, const RECT* suggested);
+    void StartTicking();
+    void StopTicking();
 
     ReviewModel model_;
     std::unique_ptr<ControlSet> controls_;
     std::vector<std::unique_ptr<Control>> made_;
     std::vector<FormTie> ties_;
     ReviewChart chart_;
+    bool opened_ = false;
+    bool ticking_ = false;
 };
 
 }  // namespace ts::win32

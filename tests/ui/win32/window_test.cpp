@@ -837,6 +837,18 @@ TEST(Win32Review, ADroppedFileOpensInAReviewWindow) {
     EXPECT_EQ(Narrow(caption), "Просмотр записи: r.txt");
 }
 
+TEST(Win32Review, AMinimizedReviewWaitsWithoutItsTimer) {
+    WindowRig rig(NamedBridgeSettings());
+    win32::TFR* review = rig.window->OpenReview(WriteRecording(rig.folder));
+    ASSERT_NE(review, nullptr);
+    EXPECT_TRUE(review->ticking());
+    ShowWindow(review->hwnd(), SW_MINIMIZE);
+    EXPECT_FALSE(review->ticking());
+    // Straight back to maximized, as a click on the task bar brings a window minimized from there.
+    ShowWindow(review->hwnd(), SW_MAXIMIZE);
+    EXPECT_TRUE(review->ticking());
+}
+
 TEST(Win32Review, AnUnreadableRecordingIsToldAndOpensNoWindow) {
     WindowRig rig(NamedBridgeSettings());
     EXPECT_EQ(rig.window->OpenReview(rig.folder / "missing.txt"), nullptr);
