@@ -25,6 +25,8 @@ public:
     // afresh, so what is held is always what the path names.
     Outcome Take(const std::string& path);
     bool Held() const { return handle_ != kNone; }
+    // Why the last Take failed, in the system's words (empty after one that did not fail).
+    const std::string& Problem() const { return problem_; }
     // Removes the file while it is still held, then lets it go: nobody else takes a file that is
     // on its way out.
     void RemoveAndRelease();
@@ -34,6 +36,7 @@ private:
     static constexpr std::intptr_t kNone = -1;
     std::intptr_t handle_ = kNone;  // a file descriptor, or a Windows HANDLE
     std::string path_;
+    std::string problem_;
 };
 
 }  // namespace ts

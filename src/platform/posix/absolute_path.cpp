@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/link_target.h"
+
 namespace ts {
 
 std::string AbsolutePath(const std::string& path) {
@@ -15,6 +17,11 @@ std::string AbsolutePath(const std::string& path) {
         buffer.resize(buffer.size() * 2);
     }
     return std::string(buffer.data()) + "/" + path;
+}
+
+std::string PathBeside(const std::string& file, const std::string& path) {
+    if (path.empty() || path.front() == '/') return path;
+    return FolderOf(file) + "/" + path;
 }
 
 }  // namespace ts

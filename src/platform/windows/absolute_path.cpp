@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/link_target.h"
+#include "platform/windows/path_root.h"
 #include "platform/windows/wide_text.h"
 
 namespace ts {
@@ -17,6 +19,13 @@ std::string AbsolutePath(const std::string& path) {
     const DWORD written = ::GetFullPathNameW(wide.c_str(), length, buffer.data(), nullptr);
     if (written == 0 || written >= length) return path;
     return Narrow(std::wstring_view(buffer.data(), written));
+}
+
+std::string PathBeside(const std::string& file, const std::string& path) {
+    // Any root, a drive's current folder ("C:x") included, names the path by itself.
+    if (path.empty() || RootLength(path) > 0) return path;
+    const std::string folder = FolderOf(file);
+    return IsSeparator(folder.back()) ? folder + path : folder + "\\" + path;
 }
 
 }  // namespace ts

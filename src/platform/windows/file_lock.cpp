@@ -19,13 +19,18 @@ constexpr DWORD kLockedByteHigh = 0x40000000;
 
 FileLock::Outcome FileLock::Take(const std::string& path) {
     Release();
+    problem_.clear();
     // Others may read, write and remove it, as on Linux; only the lock is exclusive.
     const HANDLE file = OpenFile(path, GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-    if (file == INVALID_HANDLE_VALUE) return Outcome::Failed;
+    if (file == INVALID_HANDLE_VALUE) {
+        problem_ = SystemErrorText(::GetLastError());
+        return Outcome::Failed;
+    }
     if (::GetFileType(file) != FILE_TYPE_DISK) {
         ::CloseHandle(file);
+        problem_ = "it is not a regular file";
         return Outcome::Failed;
     }
     OVERLAPPED at{};
@@ -33,8 +38,11 @@ FileLock::Outcome FileLock::Take(const std::string& path) {
     if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
         const DWORD error = ::GetLastError();
         ::CloseHandle(file);
-        return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? Outcome::HeldElsewhere
-                                                                          : Outcome::Failed;
+        if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) {
+            return Outcome::HeldElsewhere;
+        }
+        problem_ = SystemErrorText(error);
+        return Outcome::Failed;
     }
     // A file being removed by its holder cannot be opened any more (its removal waits only for
     // the holder's handle), so what is taken here is what the path names.
