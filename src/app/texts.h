@@ -73,6 +73,9 @@ constexpr sv kMsgResultPrepareFailed = "  Не удалось подготови
 constexpr sv kMsgResultFinishFailed = "  Файл результатов не удалось завершить!";
 constexpr sv kMsgResultCloseFailed = "  Файл результатов не удалось закрыть!";
 constexpr sv kMsgResultWriteFailed = "  Не удалось записать результаты в файл!";
+// A part or the note of a recording cut or running (the window's or trend-record's) was chosen.
+constexpr sv kMsgResultFileOfRecording =
+    "  Файл принадлежит незавершённой записи и не может быть заменён: выберите другой файл!";
 
 // Channel panels
 constexpr std::array<sv, 6> kGroupBoxCH = {"Канал 1",   " Канал 2 ", " Канал 3 ",
@@ -157,6 +160,8 @@ constexpr sv kNoteResumed = "Запись возобновлена после п
 constexpr sv kNoteResumedFile = "), файл: ";
 constexpr sv kNoteResumeDamaged =
     "Сведения о прерванной записи повреждены, запись не возобновлена: ";
+constexpr sv kNoteResumeUnusable =
+    "Сведения о прерванной записи недоступны для изменения, запись не возобновлена: ";
 constexpr sv kNoteResumeFileGone =
     "Файл прерванной записи не найден или недоступен, запись не возобновлена: ";
 constexpr sv kNoteResumeNoNewFile =

@@ -2,14 +2,17 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "app/texts.h"
 #include "platform/keep_awake.h"
+#include "platform/link_target.h"
 #include "platform/text_codec.h"
 #include "record/date_time_format.h"
 #include "record/record_time.h"
 #include "record/recording.h"
 #include "record/recording_notes.h"
+#include "record/recording_parts.h"
 #include "record/stamped_line.h"
 #include "record/utf8_text.h"
 
@@ -91,6 +94,18 @@ void Recording::Close() {
 void Recording::ChooseResultFile() {
     const std::optional<std::string> chosen = ui_.ChooseResultFile();
     if (!chosen) return;
+    // The dialog asked about replacing a file; one of an unfinished recording is never replaced,
+    // by whatever name it was chosen. Its notes lie beside it or beside Settings.bin.
+    if (!chosen->empty()) {
+        std::vector<std::string> folders{FolderOf(*chosen), FolderOf(state_.Resume.notePath)};
+        if (const std::optional<std::string> target = LinkTarget(*chosen)) {
+            folders.push_back(FolderOf(*target));
+        }
+        if (FindRecordingOf(*chosen, folders).is != RecordingOfFile::Is::Nothing) {
+            ui_.ShowMessage(text::kMsgResultFileOfRecording);
+            return;
+        }
+    }
     state_.ResultFileName = *chosen;
     if (state_.ResultFileName.empty()) return;
     // The stream of an earlier choice is given up; that file keeps what it holds.

@@ -2,6 +2,7 @@
 
 #include "platform/line_file.h"
 #include "app/texts.h"
+#include "platform/absolute_path.h"
 #include "platform/file_status.h"
 #include "platform/system_file.h"
 #include "record/recording.h"
@@ -67,11 +68,19 @@ void ApplyChoices(Form& form, CalibrationTables& tables, const ResumeNote& note)
 // The note at `path`, read as it stands.
 RecordingResume::Look ReadAt(const std::string& path, RecordingResume::Found ifWhole) {
     const LineFile file = ReadLineFile(path, kResumeNoteLines, kMaxNoteLineBytes);
-    if (!file.readable) return {RecordingResume::Found::Unusable, std::nullopt};
+    if (!file.readable) {
+        return {RecordingResume::Found::Unusable, std::nullopt, "it cannot be read"};
+    }
     if (file.lines.empty() && !file.stoppedAtBadLine) return {};
     std::optional<ResumeNote> note = ParseResumeNote(file.lines);
-    if (!note) return {RecordingResume::Found::Damaged, std::nullopt};
-    return {ifWhole, std::move(note)};
+    if (!note) return {RecordingResume::Found::Damaged, std::nullopt, {}};
+    // Notes of earlier versions named the files as the recorder was given them, from its working
+    // folder, which was the note's own.
+    for (std::string* named :
+         {&note->firstPath, &note->resultPath, &note->rawFirst, &note->rawPath}) {
+        *named = PathBeside(path, *named);
+    }
+    return {ifWhole, std::move(note), {}};
 }
 
 // A held note is a live recording's, whatever it holds yet: its program may not have written it.
@@ -97,6 +106,10 @@ std::optional<std::string> FreeNumberedPath(const std::string& cut, const std::s
     return std::nullopt;
 }
 
+RecordingResume::Look RecordingResume::Read(const std::string& path) {
+    return ReadAt(path, Found::Cut);
+}
+
 RecordingResume::Look RecordingResume::Peek(const std::string& path) {
     if (NothingAt(path)) return {};
     FileLock lock;
@@ -104,7 +117,7 @@ RecordingResume::Look RecordingResume::Peek(const std::string& path) {
         case FileLock::Outcome::HeldElsewhere:
             return HeldLook(path);
         case FileLock::Outcome::Failed:
-            return {Found::Unusable, std::nullopt};
+            return {Found::Unusable, std::nullopt, lock.Problem()};
         case FileLock::Outcome::Taken:
             break;
     }
@@ -121,7 +134,7 @@ RecordingResume::Look RecordingResume::Hold() {
             case FileLock::Outcome::HeldElsewhere:
                 return HeldLook(notePath);
             case FileLock::Outcome::Failed:
-                return {Found::Unusable, std::nullopt};
+                return {Found::Unusable, std::nullopt, lock_.Problem()};
             case FileLock::Outcome::Taken:
                 break;
         }
@@ -147,12 +160,13 @@ bool RecordingResume::WriteNote(const ResumeNote& note) {
 
 void RecordingResume::Started(Recording& rec) {
     if (notePath.empty()) return;
+    // The files are noted whole, so that a start from any working folder finds them.
     ResumeNote note;
-    note.resultPath = rec.state_.ResultFileName;
+    note.resultPath = AbsolutePath(rec.state_.ResultFileName);
     note.firstPath = carrying_ ? cutFirst_ : note.resultPath;
     carrying_ = false;
-    note.rawFirst = rawFirst;
-    note.rawPath = rawPath;
+    note.rawFirst = AbsolutePath(rawFirst);
+    note.rawPath = AbsolutePath(rawPath);
     const Form& form = rec.form_;
     note.choice = form.SelectedRecordChoice();
     note.average = form.CheckBox_FileDataAver.Checked;
@@ -218,6 +232,9 @@ std::optional<std::string> RecordingResume::FindCut(Recording& rec) {
             Note(rec.form_, text::kNoteResumeHeld, look.note ? look.note->resultPath : notePath);
             return std::nullopt;
         case Found::Unusable:
+            // Held by nobody: its parts stay refused to every start until the user decides.
+            Note(rec.form_, text::kNoteResumeUnusable, notePath);
+            return std::nullopt;
         case Found::Damaged:
             // Nothing is decided for the user, and a new recording's note replaces it.
             Note(rec.form_, text::kNoteResumeDamaged, notePath);

@@ -45,12 +45,15 @@ public:
     struct Look {
         Found found = Found::Nothing;
         std::optional<ResumeNote> note;  // for Held and Cut
+        std::string problem;             // for Unusable: why, in the system's words
     };
     // Takes the note for this run, making an empty one when there is none, and reads it. A run
     // holds its note until it ends; an empty one it never wrote is removed then.
     Look Hold();
     // The note at `path` as Hold sees it, without keeping it or making one.
     static Look Peek(const std::string& path);
+    // The note at `path` as it reads, without taking it: Cut for a whole note, whoever holds it.
+    static Look Read(const std::string& path);
 
     // A recording has started into the recording's result file, or has been stopped by the user.
     void Started(Recording& rec);

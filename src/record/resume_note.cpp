@@ -2,9 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/file_identity.h"
 #include "record/option_values.h"
-#include "platform/file_status.h"
-#include "platform/same_file.h"
 
 namespace ts {
 
@@ -148,23 +147,27 @@ std::string UnnumberedPath(const std::string& path, int& number) {
 
 namespace {
 
-// Whether `path` is `first`, `last` or a numbered file between them of the series of `last`.
-bool InSeries(const std::string& path, const std::string& first, const std::string& last) {
+// Whether the file `id` is `first`, `last` or a numbered file between them of the series of
+// `last`: by the files' identities, so that any name of a part (a link, another spelling) is
+// that part.
+bool InSeries(const FileIdentity& id, const std::string& first, const std::string& last) {
     if (last.empty()) return false;
-    if (SameFile(path, first) || SameFile(path, last)) return true;
+    if (IdentityOf(first) == id || IdentityOf(last) == id) return true;
     int lastNumber = 1;
     const std::string base = UnnumberedPath(last, lastNumber);
-    int number = 1;
-    UnnumberedPath(path, number);
-    return number > 1 && number < lastNumber && SameFile(path, NumberedPath(base, number));
+    for (int number = 2; number < lastNumber; ++number) {
+        if (IdentityOf(NumberedPath(base, number)) == id) return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 bool NamesPartOf(const ResumeNote& note, const std::string& path) {
-    if (FileMissing(path)) return false;
-    return InSeries(path, note.firstPath, note.resultPath) ||
-           InSeries(path, note.rawFirst, note.rawPath);
+    const std::optional<FileIdentity> id = IdentityOf(path);
+    if (!id) return false;
+    return InSeries(*id, note.firstPath, note.resultPath) ||
+           InSeries(*id, note.rawFirst, note.rawPath);
 }
 
 }  // namespace ts

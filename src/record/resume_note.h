@@ -42,7 +42,8 @@ std::optional<ResumeNote> ParseResumeNote(const std::vector<std::string>& lines)
 constexpr std::size_t kResumeNoteLines = 17;
 
 // Whether the existing file at `path` is one of the recording's parts, result or raw: its first
-// file, the part being written, or a numbered file of its series between the two.
+// file, the part being written, or a numbered file of its series between the two, whatever name
+// reaches it.
 bool NamesPartOf(const ResumeNote& note, const std::string& path);
 
 // "results.txt" -> "results (2).txt" for `number` 2; a name without an extension gets the number

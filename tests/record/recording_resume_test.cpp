@@ -5,6 +5,8 @@
 
 #include "app/texts.h"
 #include "file_text.h"
+#include "platform/same_file.h"
+#include "record/recording_resume.h"
 #include "record/resume_note.h"
 #include "recording_fixture.h"
 #include "window_runs.h"
@@ -118,6 +120,29 @@ TEST_F(RecordingResumeTest, ARecordingTheUserStartsFirstTakesTheResumesPlace) {
     Tick(1);
     EXPECT_FALSE(st().recording().Active());
     EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
+}
+
+// A note of an earlier version names its files as its recorder was given them, from the folder
+// the note lies in; from any other working folder they are still those files.
+TEST(ResumeNotePathsTest, AnOldNotesRelativeNamesAreTakenFromItsOwnFolder) {
+    TempFolder folder;
+    ResumeNote old;
+    old.choice = 1;
+    old.channels = {true, false, false, false, false, false};
+    old.firstPath = "out.txt";
+    old.resultPath = "out (2).txt";
+    old.rawFirst = "raw.bin";
+    old.rawPath = "raw (2).bin";
+    WriteAll(folder / "out.txt.resume", FormatResumeNote(old));
+    for (const char* name : {"out.txt", "out (2).txt", "raw.bin", "raw (2).bin"}) {
+        WriteAll(folder / name, "x\r\n");
+    }
+    const RecordingResume::Look look = RecordingResume::Peek(folder / "out.txt.resume");
+    ASSERT_TRUE(look.note);
+    EXPECT_TRUE(SameFile(look.note->firstPath, folder / "out.txt")) << look.note->firstPath;
+    EXPECT_TRUE(SameFile(look.note->resultPath, folder / "out (2).txt"));
+    EXPECT_TRUE(SameFile(look.note->rawFirst, folder / "raw.bin"));
+    EXPECT_TRUE(SameFile(look.note->rawPath, folder / "raw (2).bin"));
 }
 
 // Whatever stands in the way, nothing is lost and nothing starts by itself: the hint says why.

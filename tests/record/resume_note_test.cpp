@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "file_text.h"
 #include "temp_folder.h"
 
@@ -97,6 +99,13 @@ TEST(ResumeNoteTest, TellsTheFilesThatArePartsOfTheRecording) {
     for (const char* name : {"out (4).txt", "raw (4).bin", "outer.txt", "out (5).txt"}) {
         EXPECT_FALSE(NamesPartOf(note, folder / name)) << name;
     }
+    // Another name of a part is that part, whatever number its spelling carries or lacks.
+    std::filesystem::create_hard_link(folder / "out (2).txt", folder / "copy.txt");
+    std::filesystem::create_hard_link(folder / "raw.bin", folder / "copy (4).bin");
+    std::filesystem::create_hard_link(folder / "outer.txt", folder / "out (2) (2).txt");
+    EXPECT_TRUE(NamesPartOf(note, folder / "copy.txt"));
+    EXPECT_TRUE(NamesPartOf(note, folder / "copy (4).bin"));
+    EXPECT_FALSE(NamesPartOf(note, folder / "out (2) (2).txt"));
     note.rawFirst = note.rawPath = "";
     EXPECT_FALSE(NamesPartOf(note, folder / "raw.bin"));
 }
