@@ -1,6 +1,8 @@
 #include "app/headless_recorder.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "app/recorder_settings.h"
 #include "app/run_files.h"
@@ -10,6 +12,7 @@
 #include "platform/link_target.h"
 #include "platform/same_file.h"
 #include "platform/system_file.h"
+#include "record/recording_parts.h"
 
 namespace ts {
 
@@ -46,11 +49,57 @@ std::string HeldMessage(const std::string& path) {
     return "another program records into " + path + "; it is left as it is";
 }
 
+bool WindowsNote(const std::string& notePath) {
+    const std::string_view name = text::kWindowResumeNote;
+    return notePath.size() >= name.size() &&
+           notePath.compare(notePath.size() - name.size(), name.size(), name) == 0 &&
+           (notePath.size() == name.size() || notePath[notePath.size() - name.size() - 1] == '/' ||
+            notePath[notePath.size() - name.size() - 1] == '\\');
+}
+
 // A file of an unfinished recording is never replaced, --force or not.
 std::string PartMessage(const std::string& path, const ResumeNote& note,
-                        const std::string& notePath) {
-    return path + " is part of an unfinished recording: --resume with --out " + note.firstPath +
-           " carries it on; to start afresh, give another --out or remove " + notePath;
+                        const std::string& notePath, const char* option = "--out") {
+    const std::string carriedOn =
+        WindowsNote(notePath) ? "the window carries it on at its next start beside " + notePath
+                              : "--resume with --out " + note.firstPath + " carries it on";
+    return path + " is part of an unfinished recording: " + carriedOn +
+           "; to start afresh, give another " + option + " or remove " + notePath;
+}
+
+// A note its recording cannot do without: neither resumed nor replaced while it cannot be held.
+std::string UnusableMessage(const std::string& notePath, const std::string& problem) {
+    return "the note " + notePath + " of an unfinished recording cannot be held (" + problem +
+           "): let this user write it, on a writable disk, to carry the recording on, or remove "
+           "it to end that recording for good";
+}
+
+// What `path`, an output of this run, is to the unfinished recordings of the folders it and
+// the settings lie in; empty when it is none of theirs.
+std::string CheckNotTaken(const std::string& path, const char* option, const RecordOptions& o,
+                          const std::string& ownNote) {
+    std::vector<std::string> folders;
+    for (const std::string* file : {&o.outPath, &o.rawPath, &o.settingsPath}) {
+        if (file->empty()) continue;
+        folders.push_back(FolderOf(*file));
+        if (const std::optional<std::string> target = LinkTarget(*file)) {
+            folders.push_back(FolderOf(*target));
+        }
+    }
+    const RecordingOfFile found = FindRecordingOf(path, folders, ownNote);
+    switch (found.is) {
+        case RecordingOfFile::Is::Nothing:
+            return {};
+        case RecordingOfFile::Is::Note:
+            return path + " is the note of an unfinished recording; give another " + option;
+        case RecordingOfFile::Is::Part:
+            break;
+    }
+    if (found.live) {
+        return "another program records into " + found.note->resultPath + ", whose recording " +
+               path + " is part of; it is left as it is";
+    }
+    return PartMessage(path, *found.note, found.notePath, option);
 }
 
 // Whether something is at `path` that is not a regular file: a device or a pipe keeps no note.
@@ -66,21 +115,10 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     Station& st = *station_;
     RecordingResume& resume = st.recording().Resume();
     RecordOptions options = given;
-    // An output numbered as a part ("out (3).txt") may belong to the recording of "out.txt".
-    int number = 1;
-    const std::string unnumbered = UnnumberedPath(given.outPath, number);
-    if (number > 1) {
-        const RecordingResume::Look other = RecordingResume::Peek(NoteOf(unnumbered));
-        if (other.note && NamesPartOf(*other.note, given.outPath)) {
-            error = other.found == RecordingResume::Found::Held
-                        ? HeldMessage(given.outPath)
-                        : PartMessage(given.outPath, *other.note, NoteOf(unnumbered));
-            return false;
-        }
-    }
     // Each recording's note lies beside its first result file, named after it: recorders with
     // other outputs never share one, and one that is held tells of a live recording.
     if (!NoRegularFileAt(given.outPath)) resume.notePath = NoteOf(given.outPath);
+    const bool noteThere = !resume.notePath.empty() && !NothingAt(resume.notePath);
     const RecordingResume::Look look = resume.Hold();
     if (look.found == RecordingResume::Found::Held) {
         error = HeldMessage(look.note ? look.note->resultPath : given.outPath);
@@ -90,14 +128,25 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
         error = std::string(text::kNoteResumeDamaged) + resume.notePath;
         return false;
     }
+    // One that is not there and cannot be made only costs this run its resumption (it says so).
+    if (look.found == RecordingResume::Found::Unusable && noteThere) {
+        error = UnusableMessage(resume.notePath, look.problem);
+        return false;
+    }
     bool resuming = false;
     if (look.found == RecordingResume::Found::Cut) {
         const ResumeNote& note = *look.note;
         if (!given.resume) {
-            const std::string& part = !given.rawPath.empty() && NamesPartOf(note, given.rawPath)
-                                          ? given.rawPath
-                                          : given.outPath;
-            error = PartMessage(part, note, resume.notePath);
+            const bool raw = !given.rawPath.empty() && NamesPartOf(note, given.rawPath);
+            error = PartMessage(raw ? given.rawPath : given.outPath, note, resume.notePath,
+                                raw ? "--raw" : "--out");
+            return false;
+        }
+        // A note copied or moved beside another file is not that file's recording.
+        if (!SameFile(note.firstPath, given.outPath)) {
+            error = "the note " + resume.notePath + " is of the recording of " + note.firstPath +
+                    ", not of " + given.outPath + "; --resume with --out " + note.firstPath +
+                    " carries it on";
             return false;
         }
         // The cut part stays as it is until everything else has been checked; the next parts
@@ -116,6 +165,14 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
         }
         options.force = false;
         resuming = true;
+    }
+    // Nor is a part of any other unfinished recording, the window's included, whatever name
+    // reaches it; a device or a pipe holds none of its data.
+    for (const auto& [option, output] :
+         {std::pair{"--out", &options.outPath}, {"--raw", &options.rawPath}}) {
+        if (output->empty() || NoRegularFileAt(*output)) continue;
+        error = CheckNotTaken(*output, option, options, resume.notePath);
+        if (!error.empty()) return false;
     }
     resume.rawFirst = given.rawPath;
     resume.rawPath = given.rawPath;

@@ -4,6 +4,7 @@
 #include <sys/ptrace.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "file_size_limit.h"
@@ -312,7 +313,25 @@ TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartRep
     EXPECT_EQ(last[1], Lines(cut[0])[1]);
     EXPECT_TRUE(EndsWith(last.back(), kStopLineEnd));
     EXPECT_TRUE(RecordsEvery(last, 0.1));
-    for (int n = 1; n <= 4; ++n) EXPECT_FALSE(ReadAll(part("raw", ".bin", n)).empty()) << n;
+    // Each raw part is what the line carried from its run's start, and replays into its part's
+    // records, as far as the kill let both go.
+    const std::string stream = ReadAll(rig.capture);
+    for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE(n);
+        const std::string raw = ReadAll(part("raw", ".bin", n));
+        EXPECT_FALSE(raw.empty());
+        EXPECT_TRUE(stream.compare(0, raw.size(), raw) == 0);
+        const std::string replayed = rig.folder / "replayed.txt";
+        ASSERT_EQ(RunRecorder("--settings " + rig.settings + " --force --out " + replayed +
+                              " --replay '" + part("raw", ".bin", n) + "'"),
+                  0);
+        const std::vector<std::string> recorded = RecordLines(ReadAll(part("out", ".txt", n)));
+        const std::vector<std::string> again = RecordLines(ReadAll(replayed));
+        const std::size_t both = std::min(recorded.size(), again.size());
+        EXPECT_GT(both, 5u);
+        EXPECT_TRUE(std::equal(recorded.begin(), recorded.begin() + static_cast<long>(both),
+                               again.begin()));
+    }
 }
 
 // A running recording holds its note, from its start on, while it waits for the instrument as
@@ -333,6 +352,14 @@ TEST(TrendRecordProgramTest, TwoRecordersNeverTakeTheSameLiveRecording) {
             EXPECT_EQ(rig.RunWithoutSample(a, options, &said), 2) << options;
             EXPECT_NE(said.find("another program records into"), std::string::npos) << said;
         }
+    }
+    // Nor by another name of its file.
+    std::filesystem::create_symlink(a, rig.folder / "link.txt");
+    std::filesystem::create_hard_link(a, rig.folder / "hard.txt");
+    for (const char* name : {"link.txt", "hard.txt"}) {
+        std::string said;
+        EXPECT_EQ(rig.RunWithoutSample(rig.folder / name, "--force", &said), 2) << name;
+        EXPECT_NE(said.find("another program records into " + a), std::string::npos) << said;
     }
     EXPECT_FALSE(Exists(rig.folder / "a (2).txt"));
     const int status = RunRecorderUntil({"--settings", rig.settings, "--out", rig.folder / "b.txt"},
