@@ -148,7 +148,7 @@ TEST(ResumeNotePathsTest, AnOldNotesRelativeNamesAreTakenFromItsOwnFolder) {
 // Whatever stands in the way, nothing is lost and nothing starts by itself: the hint says why.
 struct UnfollowableNote {
     const char* what;
-    enum Spoil { kCutInHalf, kNotANumber, kCutFileGone } spoil;
+    enum Spoil { kCutInHalf, kNotANumber, kCutFileGone, kThroughALink } spoil;
     std::string_view told;
 };
 
@@ -167,6 +167,10 @@ TEST_P(UnfollowableNoteTest, IsToldInTheHintAndChangesNothing) {
         WriteAll(NotePath(), whole.substr(0, whole.size() / 2));
     if (c.spoil == UnfollowableNote::kNotANumber) WriteAll(NotePath(), "x" + whole);
     if (c.spoil == UnfollowableNote::kCutFileGone) std::filesystem::remove(Path("result.txt"));
+    if (c.spoil == UnfollowableNote::kThroughALink) {
+        std::filesystem::rename(NotePath(), Path("elsewhere.resume"));
+        std::filesystem::create_symlink("elsewhere.resume", NotePath());
+    }
     const std::string cutFile = ReadAll(Path("result.txt"));
     const std::string note = ReadAll(NotePath());
 
@@ -185,6 +189,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UnfollowableNote{"Damaged", UnfollowableNote::kCutInHalf, text::kNoteResumeDamaged},
         UnfollowableNote{"NotANumber", UnfollowableNote::kNotANumber, text::kNoteResumeDamaged},
+#ifndef _WIN32
+        // A note is never held through a link: its recording waits until the user decides.
+        UnfollowableNote{"ThroughALink", UnfollowableNote::kThroughALink,
+                         text::kNoteResumeUnusable},
+#endif
         UnfollowableNote{"CutFileGone", UnfollowableNote::kCutFileGone, text::kNoteResumeFileGone}),
     [](const ::testing::TestParamInfo<UnfollowableNote>& info) { return info.param.what; });
 
