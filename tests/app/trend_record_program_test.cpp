@@ -308,6 +308,8 @@ TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartRep
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(said);
     EXPECT_NE(ReadAll(said).find("out (4).txt"), std::string::npos);
+    // Said once the part is made, not before.
+    EXPECT_NE(ReadAll(said).find("Запись возобновлена"), std::string::npos) << ReadAll(said);
     EXPECT_FALSE(Exists(note));
 
     for (int n = 1; n <= 3; ++n) {
