@@ -2,6 +2,7 @@
 #include <clocale>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,11 @@ int main(int argc, char** argv) {
                      static_cast<unsigned long long>(damage.lines),
                      static_cast<unsigned long long>(damage.firstLine),
                      parts[static_cast<std::size_t>(damage.firstPart)].path.c_str());
+    }
+    if (const std::optional<ts::review::MissingPart> missing = index.Missing()) {
+        std::fprintf(stderr, "trend-file: part %d of the recording is missing: %s %s\n",
+                     missing->part, missing->path.c_str(),
+                     missing->there ? "is no part of it" : "is not there");
     }
     if (!exporting) {
         const ts::review::Summary summary = index.Summarize(from, to);

@@ -207,7 +207,7 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
         options.rawPath = resume.rawPath;
         resuming_ = true;
         resume.CarryOnAtStart();
-        resume.TellResumed(st.recording(), *next);
+        resume.TellPending(st.recording(), *next);
     }
     rawPath_ = options.rawPath;
     // The window's averaging box is cleared for "every sample" and "on change".
@@ -294,6 +294,7 @@ void HeadlessRecorder::StartRecording() {
     if (!recording.State().File.IsOpen()) recording.OpenResultFile(outPath_, !resuming_);
     station_->B_FileSaveStartClick();
     failed_ = !recording.Active();
+    if (resuming_ && !failed_) recording.Resume().TellResumed(recording, outPath_);
 }
 
 void HeadlessRecorder::Tick(bool supervise, bool afterPause) {

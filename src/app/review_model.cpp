@@ -347,15 +347,25 @@ void ReviewModel::ShowProgress() {
     form.Label_Progress.Caption = std::move(text);
 
     const review::Damage damage = index_->Damaged();
-    form.Label_Damage.Visible = damage.lines > 0;
+    const std::optional<review::MissingPart> missing = index_->Missing();
+    form.Label_Damage.Visible = damage.lines > 0 || missing;
+    std::string said;
     if (damage.lines > 0) {
         const std::vector<review::Part> parts = index_->Parts();
         const auto part = static_cast<std::size_t>(damage.firstPart);
-        form.Label_Damage.Caption =
-            std::string(text::kReviewDamaged) + std::to_string(damage.lines) +
-            std::string(text::kReviewDamagedFirst) + std::to_string(damage.firstLine) +
-            std::string(text::kReviewDamagedFile) +
-            std::string(part < parts.size() ? FileNameOf(parts[part].path) : std::string_view{});
+        said = std::string(text::kReviewDamaged) + std::to_string(damage.lines) +
+               std::string(text::kReviewDamagedFirst) + std::to_string(damage.firstLine) +
+               std::string(text::kReviewDamagedFile) +
+               std::string(part < parts.size() ? FileNameOf(parts[part].path) : std::string_view{});
+    }
+    if (missing) {
+        if (!said.empty()) said += "\n";
+        said += std::string(text::kReviewPartMissing) + std::to_string(missing->part) +
+                std::string(missing->there ? text::kReviewPartNotPart : text::kReviewPartNotThere) +
+                std::string(FileNameOf(missing->path));
+    }
+    if (!said.empty()) {
+        form.Label_Damage.Caption = std::move(said);
         form.Label_Damage.FontColor = kColorRed;
     }
 }

@@ -158,6 +158,9 @@ constexpr sv kRecordingAwakeReason = "Идёт запись результато
 // Notes that the recording time's hint gathers (and trend-record prints): said once, no box.
 constexpr sv kNoteResumed = "Запись возобновлена после прерывания (найдено ";
 constexpr sv kNoteResumedFile = "), файл: ";
+constexpr sv kNoteResumePending = "Найдена прерванная запись (";
+constexpr sv kNoteResumePendingFile =
+    "), она будет продолжена, как только прибор начнёт передавать данные, в файле: ";
 constexpr sv kNoteResumeDamaged =
     "Сведения о прерванной записи повреждены, запись не возобновлена: ";
 constexpr sv kNoteResumeUnusable =
@@ -168,6 +171,8 @@ constexpr sv kNoteResumeNoNewFile =
     "Не удалось создать файл для продолжения прерванной записи, запись не возобновлена: ";
 constexpr sv kNoteResumeHeld =
     "Другая программа ведёт запись в этот файл, прерванной записью он не считается: ";
+constexpr sv kNoteResumeGoesOnNotNoted =
+    "Не удалось отметить в файле прерванной записи, где она продолжается: ";
 constexpr sv kNoteResumeNotNoted =
     "Не удалось сохранить сведения для продолжения записи после сбоя: ";
 constexpr sv kNoteSleepNotHeld =
@@ -191,6 +196,14 @@ constexpr sv kWindowResumeNote = "Recording.resume";
 constexpr sv kRecorderResumeNoteEnd = ".resume";
 // Added to a file whose recording was cut, when the next start finds it.
 constexpr sv kResultInterrupted = " ЗАПИСЬ ПРЕРВАНА";
+// The lines that tie a cut recording's parts together. A continuing part's third line, after
+// its header: "<date> <time> ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ 3, НАЧАЛО: <its first start line's date
+// and time>, ФАЙЛ: <its first file's name>". Added after the end line of a part once the next
+// one is made: "<date> <time> ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: <that file's name>".
+constexpr sv kResultCarriedOnPart = " ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ ";
+constexpr sv kResultCarriedOnStart = ", НАЧАЛО: ";
+constexpr sv kResultCarriedOnFile = ", ФАЙЛ: ";
+constexpr sv kResultGoesOn = " ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: ";
 constexpr sv kResultHeaderTime = "ВРЕМЯ";
 constexpr sv kResultHeaderChannel = " CH";  // followed by the channel digit
 
@@ -241,6 +254,10 @@ constexpr sv kReviewFollowing = " (слежение)";
 constexpr sv kReviewDamaged = "Нечитаемых строк: ";
 constexpr sv kReviewDamagedFirst = ", первая — строка ";
 constexpr sv kReviewDamagedFile = " файла ";
+// A part a cut recording goes on in that cannot be read: the recording is shown up to it.
+constexpr sv kReviewPartMissing = "Не найдена часть ";
+constexpr sv kReviewPartNotThere = " записи: нет файла ";
+constexpr sv kReviewPartNotPart = " записи: файл не является её частью: ";
 constexpr sv kMsgReviewOpenFailed = "  Не удалось открыть запись: ";
 constexpr sv kMsgReviewExportFailed = "  Не удалось записать файл: ";
 constexpr sv kMsgReviewExportOverRecording =

@@ -64,8 +64,11 @@ std::string HeaderLine(const Form& form) {
 
 // The start, header and stop lines go to the medium at once: "written
 // whole" means the line is on disk. False also when no file is open.
-bool WriteCheckedLine(RecordingState& state, std::string_view utf8) {
-    const std::string bytes = state.Encoder.Encode(utf8);
+// `after` (bytes as the file has them) goes with it, in the same write; the records counted from
+// the lines handed over leave out both.
+bool WriteCheckedLine(RecordingState& state, std::string_view utf8, std::string_view after = {}) {
+    std::string bytes = state.Encoder.Encode(utf8);
+    bytes += after;
     return state.File.Append(bytes) && state.File.Sync();
 }
 
@@ -124,9 +127,12 @@ void Recording::Start() {
     state_.RecordingStart = measurement_.Elapsed();
     measurement_.RestartRecordPeriods();
 
+    // A cut recording's next part says which one it carries on, right after its header and in
+    // the same write: no reader meets the one without the other.
+    const std::optional<std::string> link = state_.Resume.LinkLine(*this);
     // Without an open file (its opening failed) the first of these fails too.
     if (!WriteCheckedLine(state_, StampedLine(platform_, text::kResultStarted)) ||
-        !WriteCheckedLine(state_, HeaderLine(form_))) {
+        !WriteCheckedLine(state_, HeaderLine(form_), link.value_or(std::string()))) {
         ui_.ShowMessage(text::kMsgResultPrepareFailed);
         return;
     }

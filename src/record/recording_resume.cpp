@@ -1,10 +1,11 @@
 #include "record/recording_resume.h"
 
-#include "platform/line_file.h"
 #include "app/texts.h"
 #include "platform/absolute_path.h"
 #include "platform/file_status.h"
+#include "platform/line_file.h"
 #include "platform/system_file.h"
+#include "platform/text_codec.h"
 #include "record/recording.h"
 #include "record/recording_notes.h"
 #include "record/stamped_line.h"
@@ -48,6 +49,42 @@ bool EndCutFile(Cp1251Encoder& encoder, const std::string& path, const std::stri
         return false;
     }
     return file.SyncData() && file.Close();
+}
+
+// Lines of a file's head, without their line ends.
+std::vector<std::string> HeadLines(const std::string& path, std::size_t count) {
+    std::vector<std::string> lines;
+    SystemFile file;
+    char head[kTailBytes];
+    if (!file.OpenRegularForReading(path)) return lines;
+    const std::ptrdiff_t got = file.ReadAt(0, head, sizeof head);
+    std::string_view bytes(head, got > 0 ? static_cast<std::size_t>(got) : 0);
+    while (lines.size() < count) {
+        const std::size_t lf = bytes.find('\n');
+        if (lf == std::string_view::npos) break;
+        std::string_view line = bytes.substr(0, lf);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        bytes.remove_prefix(lf + 1);
+    }
+    return lines;
+}
+
+// What the part after the cut one `path` says of itself: the next part of the recording the cut
+// one carries on, or the second of the one it began. Nothing when the cut part's start cannot
+// be read: its next part then reads as the older files' do.
+std::optional<ChainLink> NextLink(Cp1251Encoder& encoder, const std::string& path) {
+    const std::vector<std::string> head = HeadLines(path, 3);
+    if (head.size() == 3) {
+        if (std::optional<ChainLink> link = ParseChainLink(head[2])) {
+            ++link->part;
+            return link;
+        }
+    }
+    if (head.empty()) return std::nullopt;
+    const std::optional<std::string> started = StartStampOf(head[0]);
+    if (!started) return std::nullopt;
+    return ChainLink{*started, encoder.Encode(FileNameOfPath(path)), 2};
 }
 
 void ApplyChoices(Form& form, CalibrationTables& tables, const ResumeNote& note) {
@@ -164,6 +201,7 @@ void RecordingResume::Started(Recording& rec) {
     ResumeNote note;
     note.resultPath = AbsolutePath(rec.state_.ResultFileName);
     note.firstPath = carrying_ ? cutFirst_ : note.resultPath;
+    if (carrying_ && !cutPath_.empty()) EndCutWithGoesOn(rec);
     carrying_ = false;
     note.rawFirst = AbsolutePath(rawFirst);
     note.rawPath = AbsolutePath(rawPath);
@@ -273,11 +311,16 @@ std::optional<std::string> RecordingResume::FindCut(Recording& rec) {
     }
     ApplyChoices(rec.form_, rec.measurement_.Tables(), note);
     cutFirst_ = note.firstPath;
+    cutPath_ = note.resultPath;
+    link_ = NextLink(rec.state_.Encoder, note.resultPath);
     foundAt_ = interruption.substr(0, interruption.size() - text::kResultInterrupted.size() - 2);
     return next;
 }
 
-void RecordingResume::OnStart(Recording& rec) { pending_ = FindCut(rec); }
+void RecordingResume::OnStart(Recording& rec) {
+    pending_ = FindCut(rec);
+    if (pending_) TellPending(rec, *pending_);
+}
 
 void RecordingResume::OnTick(Recording& rec) {
     if (!pending_) return;
@@ -301,12 +344,50 @@ void RecordingResume::OnTick(Recording& rec) {
     if (rec.Active()) TellResumed(rec, path);
 }
 
-void RecordingResume::TellResumed(Recording& rec, const std::string& path) const {
-    std::string note(text::kNoteResumed);
+void RecordingResume::Tell(Recording& rec, std::string_view words, std::string_view fileWords,
+                           const std::string& path) const {
+    std::string note(words);
     note += foundAt_;
-    note += text::kNoteResumedFile;
+    note += fileWords;
     note += path;
     AddRecordingNote(rec.form_, note);
+}
+
+void RecordingResume::TellPending(Recording& rec, const std::string& path) const {
+    Tell(rec, text::kNoteResumePending, text::kNoteResumePendingFile, path);
+}
+
+void RecordingResume::TellResumed(Recording& rec, const std::string& path) const {
+    Tell(rec, text::kNoteResumed, text::kNoteResumedFile, path);
+}
+
+namespace {
+
+// "date time" now as the user's regional settings write it, in code page 1251.
+std::string StampNow(Platform& platform, Cp1251Encoder& encoder) {
+    std::string stamp = StampedLine(platform, "");
+    while (!stamp.empty() && (stamp.back() == '\n' || stamp.back() == '\r')) stamp.pop_back();
+    return encoder.Encode(stamp);
+}
+
+}  // namespace
+
+std::optional<std::string> RecordingResume::LinkLine(Recording& rec) const {
+    if (!carrying_ || !link_) return std::nullopt;
+    return ChainLinkLine(StampNow(rec.platform_, rec.state_.Encoder), *link_);
+}
+
+// The cut part names the file its recording goes on in, now that the file is there. A part
+// that cannot take the line is said: a reader then finds the next part only by its number.
+void RecordingResume::EndCutWithGoesOn(Recording& rec) {
+    const std::string line =
+        GoesOnLine(StampNow(rec.platform_, rec.state_.Encoder),
+                   rec.state_.Encoder.Encode(FileNameOfPath(rec.state_.ResultFileName)));
+    SystemFile file;
+    if (!file.OpenExistingForUpdate(cutPath_) ||
+        file.Write(line.data(), line.size()) != line.size() || !file.SyncData() || !file.Close()) {
+        Note(rec.form_, text::kNoteResumeGoesOnNotNoted, cutPath_);
+    }
 }
 
 }  // namespace ts

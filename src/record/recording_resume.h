@@ -2,8 +2,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/file_lock.h"
+#include "record/chain_lines.h"
 #include "record/resume_note.h"
 
 namespace ts {
@@ -76,17 +78,27 @@ public:
     // the recording starts by itself.
     void OnStart(Recording& rec);
     void OnTick(Recording& rec);
-    // Says in the hint that the recording goes on in `path`, and since when.
+    // Says in the hint that the recording will go on in `path` once the instrument streams, or
+    // that it has gone on in it; and since when it was found cut.
+    void TellPending(Recording& rec, const std::string& path) const;
     void TellResumed(Recording& rec, const std::string& path) const;
+    // The line that says which recording and part the starting file carries on (code page
+    // 1251, with its CR LF); nothing when the recording starting is no cut one's next part.
+    std::optional<std::string> LinkLine(Recording& rec) const;
 
 private:
     bool WriteNote(const ResumeNote& note);
+    void Tell(Recording& rec, std::string_view words, std::string_view fileWords,
+              const std::string& path) const;
+    void EndCutWithGoesOn(Recording& rec);
 
     FileLock lock_;
     bool noted_ = false;  // the held note holds something: it stays when the run ends
     std::optional<ResumeNote> written_;   // the note this run wrote last
     std::optional<std::string> pending_;  // the new file, while waiting for the instrument
     std::string cutFirst_;                // the first file of the recording being carried on
+    std::string cutPath_;                 // the part it was cut in
+    std::optional<ChainLink> link_;       // what the next part says of itself
     bool carrying_ = false;
     bool keepAtStop_ = false;
     std::string foundAt_;  // date and time the cut was found, as the user reads them

@@ -7,6 +7,9 @@
 #include <limits>
 #include <system_error>
 
+#include "platform/file_status.h"
+#include "platform/text_codec.h"
+#include "record/chain_lines.h"
 #include "record/resume_note.h"
 
 namespace ts::review {
@@ -55,6 +58,9 @@ struct PartLook {
     std::vector<StampFields> endStamps;
     std::int64_t lastElapsedNs = -1;
     std::uint64_t size = 0;
+    std::string started;                // its start line's date and time
+    std::optional<ChainLink> link;      // which recording and part it carries on
+    std::optional<std::string> goesOn;  // the file its recording goes on in
 };
 
 // Empty when `path` is a result file's part; else why not.
@@ -74,9 +80,15 @@ std::string LookAtPart(const std::string& path, PartLook& look) {
         ++lineNumber;
         if (lineNumber == 1) {
             if (StampedLineKind(line) == LineKind::Start) ParseStamp(line, look.startStamp);
+            look.started = StartStampOf(line).value_or(std::string());
             return StampedLineKind(line) == LineKind::Start;
         }
-        header = ParseHeaderLine(line, look.part.fieldChannel, look.part.fields);
+        if (lineNumber == 2) {
+            header = ParseHeaderLine(line, look.part.fieldChannel, look.part.fields);
+            return header;
+        }
+        look.link = ParseChainLink(line);
+        if (look.link) look.part.headLines = 3;
         return false;
     });
     if (!header) return path + " is no result file (no start line and header)";
@@ -105,11 +117,55 @@ std::string LookAtPart(const std::string& path, PartLook& look) {
                         ParseStamp(line, stamp)) {
                         look.endStamps.push_back(stamp);
                     }
+                    if (std::optional<std::string> next = ParseGoesOn(line)) {
+                        look.goesOn = std::move(next);
+                        return true;
+                    }
                     look.part.interrupted = kind == LineKind::Interrupted;
                     look.part.stopped = kind == LineKind::Stop;
                     return true;
                 });
     return {};
+}
+
+// Where the part after `part` lies: the file its goes-on line names (`named`), or the next
+// number of its series after an end line, where the older files have their next part.
+struct NextPlace {
+    std::string path;
+    bool named = false;
+};
+
+std::optional<NextPlace> NextPlaceOf(const Part& part, const std::optional<std::string>& goesOn) {
+    int number = 1;
+    const std::string base = UnnumberedPath(part.path, number);
+    if (goesOn) {
+        int named = 1;
+        UnnumberedPath(*goesOn, named);
+        if (named > 1) return NextPlace{NumberedPath(base, named), true};
+        const std::string_view name = FileNameOfPath(part.path);
+        return NextPlace{part.path.substr(0, part.path.size() - name.size()) + *goesOn, true};
+    }
+    if (part.interrupted || part.stopped) return NextPlace{NumberedPath(base, number + 1), false};
+    return std::nullopt;
+}
+
+enum class Fit { Taken, NotThere, NoPart };
+
+// Whether the file at `place` is part `number` of the recording begun at `started` in `first`.
+// A file without a link line is taken only where the older files put the next part: at the
+// next number after an interruption.
+Fit Carries(const NextPlace& place, bool afterInterruption, const std::string& started,
+            const std::string& first, int number, PartLook& look) {
+    if (!LookAtPart(place.path, look).empty()) {
+        return NothingAt(place.path) ? Fit::NotThere : Fit::NoPart;
+    }
+    if (look.link) {
+        return look.link->started == started && look.link->first == first &&
+                       look.link->part == number
+                   ? Fit::Taken
+                   : Fit::NoPart;
+    }
+    return !place.named && afterInterruption ? Fit::Taken : Fit::NoPart;
 }
 
 void AddValue(RecordingIndex::Block& b, int c, double v) {
@@ -174,7 +230,8 @@ Record RecordOf(const RecordLine& line, const Part& part, int partIndex) {
 // What a stretch of whole lines of one part holds, read away from the index's lock.
 struct ChunkState {
     std::int64_t lastElapsed = -1;
-    int ended = 0;  // 1 after a stop line, 2 after an interruption line
+    int ended = 0;                      // 1 after a stop line, 2 after an interruption line
+    std::optional<std::string> goesOn;  // the file named after the end line
 };
 
 struct ChunkResult {
@@ -251,7 +308,7 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
     const char* const readable = bytes + size;
     const auto anyLine = [&](std::string_view line, std::size_t at) {
         ++out.lines;
-        if (offset == 0 && out.lines <= 2) return;
+        if (offset == 0 && out.lines <= static_cast<std::uint64_t>(part.headLines)) return;
         RecordLine record;
         if (state.ended == 0 && ParseRecordLine(line, part.fields, record, readable, true) &&
             record.elapsedNs >= state.lastElapsed) {
@@ -275,13 +332,20 @@ void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const
             state.ended = kind == LineKind::Stop ? 1 : 2;
             return;
         }
+        if (state.ended != 0) {
+            if (std::optional<std::string> next = ParseGoesOn(line)) {
+                state.goesOn = std::move(next);
+                return;
+            }
+        }
         damaged();
     };
     CommonLines& common = *out.common;
     CommonSums sums;
     std::size_t at = 0;
     while (at < size) {
-        if (state.ended == 0 && (offset != 0 || out.lines >= 2)) {
+        if (state.ended == 0 &&
+            (offset != 0 || out.lines >= static_cast<std::uint64_t>(part.headLines))) {
             // As many lines of the common form as there are, many at a time.
             const std::size_t used = ReadCommonLines(bytes + at, size - at, part.fields, common);
             for (int l = 0; l < common.count;) {
@@ -365,20 +429,34 @@ void RecordingIndex::Close() {
 
 std::string RecordingIndex::Open(const std::string& path, const OpenOptions& options) {
     Close();
-    std::vector<PartLook> looks;
-    std::string current = path;
+    std::vector<PartLook> looks(1);
+    if (const std::string problem = LookAtPart(path, looks[0]); !problem.empty()) return problem;
+    // The recording the opened file is a part of, and which part it is.
+    std::string started = looks[0].started;
+    std::string first = Cp1251Encoder().Encode(FileNameOfPath(path));
+    int firstNumber = 1;
+    if (looks[0].link) {
+        started = looks[0].link->started;
+        first = looks[0].link->first;
+        firstNumber = looks[0].link->part;
+    }
+    std::optional<MissingPart> missing;
     for (;;) {
+        const PartLook& last = looks.back();
+        const std::optional<NextPlace> place = NextPlaceOf(last.part, last.goesOn);
+        if (!place) break;
+        const int number = firstNumber + static_cast<int>(looks.size());
         PartLook look;
-        const std::string problem = LookAtPart(current, look);
-        if (!problem.empty()) {
-            if (looks.empty()) return problem;
-            break;  // the chain ends before a file that is no part of it
+        const Fit fit = Carries(*place, last.part.interrupted, started, first, number, look);
+        if (fit == Fit::Taken) {
+            looks.push_back(std::move(look));
+            continue;
         }
-        looks.push_back(std::move(look));
-        if (!looks.back().part.interrupted) break;
-        int number = 1;
-        const std::string base = UnnumberedPath(current, number);
-        current = NumberedPath(base, number + 1);
+        // A stopped recording no part carries on has ended; any other says what it lacks.
+        if (place->named || last.part.interrupted) {
+            missing = MissingPart{number, place->path, fit == Fit::NoPart};
+        }
+        break;
     }
     std::vector<StampFields> stamps;
     for (const PartLook& look : looks) {
@@ -396,6 +474,10 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     preview_.clear();
     readers_.clear();
     damage_ = {};
+    missing_ = missing;
+    chainStarted_ = started;
+    chainFirst_ = first;
+    firstPartNumber_ = firstNumber;
     channels_ = 0;
     endNs_ = 0;
     indexedNs_ = -1;
@@ -772,23 +854,7 @@ void RecordingIndex::RunPass() {
                 }
                 break;
             }
-            if (state.ended == 2) {
-                // Carried on in a file beside it once the instrument streams again.
-                int number = 1;
-                const std::string next =
-                    NumberedPath(UnnumberedPath(part.path, number), number + 1);
-                PartLook look;
-                if (LookAtPart(next, look).empty()) {
-                    StampDateTime(look.startStamp, dateOrder_, look.part.start);
-                    std::lock_guard lock(mutex_);
-                    PlacePart(look.part, -1);
-                    parts_.push_back(look.part);
-                    partBytes_.push_back(0);
-                    readers_.emplace_back();
-                    progress_.bytesTotal += look.size;
-                    break;
-                }
-            }
+            if (state.ended != 0 && FollowOn(part, state)) break;
             std::unique_lock lock(mutex_);
             if (!passDone_) {
                 passDone_ = true;
@@ -830,6 +896,44 @@ std::vector<Gap> RecordingIndex::Gaps() const {
 Damage RecordingIndex::Damaged() const {
     std::lock_guard lock(mutex_);
     return damage_;
+}
+
+std::optional<MissingPart> RecordingIndex::Missing() const {
+    std::lock_guard lock(mutex_);
+    return missing_;
+}
+
+// Once the instrument streams again a cut recording goes on in a file beside it, which the
+// ended part then names.
+bool RecordingIndex::FollowOn(const Part& part, const ChunkState& state) {
+    Part ended = part;
+    ended.stopped = state.ended == 1;
+    ended.interrupted = state.ended == 2;
+    const std::optional<NextPlace> place = NextPlaceOf(ended, state.goesOn);
+    if (!place) return false;
+    std::size_t count = 0;
+    {
+        std::lock_guard lock(mutex_);
+        count = parts_.size();
+    }
+    const int number = firstPartNumber_ + static_cast<int>(count);
+    PartLook look;
+    const Fit fit = Carries(*place, ended.interrupted, chainStarted_, chainFirst_, number, look);
+    std::lock_guard lock(mutex_);
+    if (fit != Fit::Taken) {
+        if (place->named || ended.interrupted) {
+            missing_ = MissingPart{number, place->path, fit == Fit::NoPart};
+        }
+        return false;
+    }
+    StampDateTime(look.startStamp, dateOrder_, look.part.start);
+    missing_.reset();
+    PlacePart(look.part, -1);
+    parts_.push_back(look.part);
+    partBytes_.push_back(0);
+    readers_.emplace_back();
+    progress_.bytesTotal += look.size;
+    return true;
 }
 
 std::uint8_t RecordingIndex::Channels() const {

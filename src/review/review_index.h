@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +27,7 @@ struct Part {
     int fields = 0;
     bool interrupted = false;  // ends with an interruption line
     bool stopped = false;      // ends with a stop line
+    int headLines = 2;         // the start line, the header and a continuing part's link line
     std::int64_t lastNs = -1;  // its last record on the timeline, -1 before one is read
 };
 
@@ -39,6 +41,15 @@ struct Damage {
     std::uint64_t lines = 0;  // lines that were no line the program writes
     int firstPart = 0;        // the part and line number (from 1) of the first
     std::uint64_t firstLine = 0;
+};
+
+// A part the recording goes on in that cannot be read as one: the recording is read up to it.
+struct MissingPart {
+    int part = 0;        // its number in the recording: 2 for the file after the first one
+    std::string path;    // where the recording goes on
+    bool there = false;  // a file is there, but it is no part of this recording
+
+    bool operator==(const MissingPart&) const = default;
 };
 
 struct Progress {
@@ -120,6 +131,9 @@ public:
     std::vector<Part> Parts() const;
     std::vector<Gap> Gaps() const;
     Damage Damaged() const;
+    // The part the recording goes on in that is not there, or not its part; nothing when every
+    // part it names is read.
+    std::optional<MissingPart> Missing() const;
     // Channels the recording holds, as bits (bit c: channel c+1).
     std::uint8_t Channels() const;
     // The timeline from 0 (the first start line) to the last record known, in ns.
@@ -153,6 +167,7 @@ private:
     void Fold(const struct ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
               std::uint64_t wholeBytes, std::uint64_t newlyRead);
     void PlacePart(Part& part, std::int64_t lastElapsedNs);
+    bool FollowOn(const Part& part, const struct ChunkState& state);
     bool ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs, std::int64_t toNs,
                     const std::function<bool(const Record&)>& visit) const;
     std::size_t FirstBlockEndingAtOrAfter(std::int64_t ns) const;
@@ -164,6 +179,11 @@ private:
     std::vector<std::uint64_t> partBytes_;  // bytes of whole lines read from each part
     std::vector<Gap> gaps_;
     Damage damage_;
+    std::optional<MissingPart> missing_;
+    // Which recording the parts are: its first start line's date and time, its first file's
+    // name (code page 1251), and the number of the first part opened.
+    std::string chainStarted_, chainFirst_;
+    int firstPartNumber_ = 1;
     std::uint8_t channels_ = 0;
     std::int64_t startSeconds_ = 0;
     DateOrder dateOrder_ = DateOrder::DayMonthYear;

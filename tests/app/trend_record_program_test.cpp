@@ -177,8 +177,12 @@ TEST(TrendRecordProgramTest, StopsCleanlyOnEachStopSignal) {
         EXPECT_LT(lines.size(), frames / 2) << "the capture ended before the signal came";
         EXPECT_EQ(Exists(out + ".resume"), kept);
         if (!kept) continue;
-        EXPECT_EQ(rig.RunWithoutSample(out, "--resume"), 1);
+        std::string said;
+        EXPECT_EQ(rig.RunWithoutSample(out, "--resume", &said), 1);
         EXPECT_EQ(ReadAll(out), stopped);
+        // No part was made: what would happen is said, not that it did.
+        EXPECT_NE(said.find("будет продолжена"), std::string::npos) << said;
+        EXPECT_EQ(said.find("возобновлена"), std::string::npos) << said;
     }
 }
 
@@ -259,6 +263,13 @@ TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
 
 // " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
 const std::string kInterruptedEnd = " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0";
+// " ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: ", " ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ "
+const std::string kGoesOnEnd =
+    " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xCE\xC4\xCE\xCB\xC6\xC5\xCD\xC0 \xC2 "
+    "\xD4\xC0\xC9\xCB\xC5: ";
+const std::string kCarriedOnPart =
+    " \xC7\xC0\xCF\xC8\xD1\xDC \xC2\xCE\xC7\xCE\xC1\xCD\xCE\xC2\xCB\xC5\xCD\xC0, "
+    "\xD7\xC0\xD1\xD2\xDC ";
 
 // The whole cycle on the real program, killed three times in a row while recording with a raw
 // capture. Each --resume ends the last part with one interruption line and goes on with the same
@@ -298,6 +309,8 @@ TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartRep
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(said);
     EXPECT_NE(ReadAll(said).find("out (4).txt"), std::string::npos);
+    // Said once the part is made, not before.
+    EXPECT_NE(ReadAll(said).find("Запись возобновлена"), std::string::npos) << ReadAll(said);
     EXPECT_FALSE(Exists(note));
 
     for (int n = 1; n <= 3; ++n) {
@@ -306,12 +319,20 @@ TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartRep
         ASSERT_TRUE(EndsWith(before, "\r\n")) << n;
         EXPECT_EQ(ended.substr(0, before.size()), before) << n;
         const std::string added = ended.substr(before.size());
-        EXPECT_TRUE(Lines(added).size() == 1 && EndsWith(added, kInterruptedEnd + "\r\n")) << n;
+        // The interruption, and once the next part was made, the file it goes on in.
+        const std::vector<std::string> ends = Lines(added);
+        ASSERT_EQ(ends.size(), 2u) << n;
+        EXPECT_TRUE(EndsWith(ends[0], kInterruptedEnd)) << n;
+        EXPECT_TRUE(EndsWith(ends[1], kGoesOnEnd + "out (" + std::to_string(n + 1) + ").txt")) << n;
     }
-    const std::vector<std::string> last = Lines(ReadAll(part("out", ".txt", 4)));
+    std::vector<std::string> last = Lines(ReadAll(part("out", ".txt", 4)));
     ASSERT_GT(last.size(), 10u);
     EXPECT_EQ(last[1], Lines(cut[0])[1]);
     EXPECT_TRUE(EndsWith(last.back(), kStopLineEnd));
+    // Part 4 of the recording begun in out.txt.
+    EXPECT_NE(last[2].find(kCarriedOnPart + "4"), std::string::npos) << last[2];
+    EXPECT_TRUE(EndsWith(last[2], "out.txt")) << last[2];
+    last.erase(last.begin() + 2);
     EXPECT_TRUE(RecordsEvery(last, 0.1));
     // Each raw part is what the line carried from its run's start, and replays into its part's
     // records, as far as the kill let both go.
@@ -332,6 +353,46 @@ TEST(TrendRecordProgramTest, ARecordingKilledThreeTimesGoesOnIntoEachNextPartRep
         EXPECT_TRUE(std::equal(recorded.begin(), recorded.begin() + static_cast<long>(both),
                                again.begin()));
     }
+}
+
+// Whatever ended each part (a kill, a shutdown's SIGTERM, a closed session's SIGHUP), --resume
+// goes on, and trend-file reads every part as one recording, beside a user's own "out (2).txt".
+TEST(TrendRecordProgramTest, ARecordingEndedByEachKindOfStopIsReadWholeAfterItsResumes) {
+    const LiveRig rig(6, LineFrames(20.0));
+    const std::string out = rig.folder / "out.txt";
+    WriteAll(rig.folder / "out (2).txt", "my own notes\r\n");
+    std::vector<std::string> arguments{"--settings", rig.settings, "--out", out};
+    std::vector<std::string> parts{out};
+    for (const int signal : {SIGKILL, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = StartRecorder(arguments, rig.bridge);
+        WaitForFile(parts.back());
+        std::this_thread::sleep_for(800ms);
+        ::kill(child, signal);
+        ASSERT_TRUE(WaitForRecorder(child, 10s));
+        parts.push_back(rig.folder / ("out (" + std::to_string(parts.size() + 2) + ").txt"));
+        if (arguments.back() != "--resume") arguments.push_back("--resume");
+    }
+    const int status = RunRecorderUntil(arguments, rig.bridge, 1500ms, SIGINT);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::uint64_t records = 0;
+    for (const std::string& part : parts) {
+        SCOPED_TRACE(part);
+        const std::vector<std::string> lines = Lines(ReadAll(part));
+        ASSERT_GT(lines.size(), 4u);
+        for (const std::string& line : lines) {
+            records += line[0] >= '0' && line[0] <= '9' && line.find(':') == std::string::npos;
+        }
+    }
+    std::string said;
+    FILE* summary =
+        ::popen((std::string(TS_FILE_TOOL) + " summary '" + out + "' 2>&1").c_str(), "r");
+    ASSERT_NE(summary, nullptr);
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, summary)) said += buffer;
+    EXPECT_EQ(::pclose(summary), 0) << said;
+    EXPECT_EQ(said.rfind("CH1 " + std::to_string(records) + " ", 0), 0u) << said;
 }
 
 // A running recording holds its note, from its start on, while it waits for the instrument as

@@ -2,6 +2,7 @@
 // itself at the next start on the same data folder: two stations in turn, as two runs of the
 // window, with the instrument streaming to both.
 #include <filesystem>
+#include <limits>
 
 #include "app/texts.h"
 #include "file_text.h"
@@ -9,6 +10,7 @@
 #include "record/recording_resume.h"
 #include "record/resume_note.h"
 #include "recording_fixture.h"
+#include "review/review_index.h"
 #include "window_runs.h"
 
 namespace ts {
@@ -18,6 +20,11 @@ constexpr int kTenthOfASecond = 6;  // "0.1с" in window order
 
 bool Contains(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 class RecordingResumeTest : public ::testing::Test, protected WindowRuns {
@@ -47,6 +54,12 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
     EXPECT_EQ(ReadAll(Path("result.txt")).substr(0, before.size() - 7),
               before.substr(0, before.size() - 7));
     EXPECT_FALSE(st().recording().Active());
+    // What will happen is said, not that it has.
+    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint,
+                         "Найдена прерванная запись (06.12.2026 17:45:03), она будет продолжена, "
+                         "как только прибор начнёт передавать данные, в файле: " +
+                             Path("result (3).txt")));
+    EXPECT_FALSE(Contains(st().form.Label_FileRecordTime.Hint, "возобновлена"));
     Tick(5);
     ASSERT_TRUE(st().recording().Active());
     EXPECT_EQ(st().recording().State().ResultFileName, Path("result (3).txt"));
@@ -58,11 +71,91 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
     st().B_FileSaveStopClick();
     EXPECT_FALSE(std::filesystem::exists(NotePath()));
 
+    // The cut part names the file its recording goes on in, and that file says which
+    // recording and part it is: the user's "(2)" is no part of it.
+    cut = Lines(ReadAll(Path("result.txt")));
+    EXPECT_EQ(cut.back(),
+              "06.12.2026 17:45:03" + Cp1251Of(" ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: result (3).txt"));
+    EXPECT_EQ(cut[cut.size() - 2],
+              "06.12.2026 17:45:03" + Cp1251Of(std::string(text::kResultInterrupted)));
+    std::vector<std::string> resumed = Lines(ReadAll(Path("result (3).txt")));
+    const std::string firstStart = cut[0].substr(0, cut[0].rfind(' ', cut[0].rfind(' ') - 1));
+    EXPECT_EQ(resumed[2], "06.12.2026 17:45:03" +
+                              Cp1251Of(" ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ 2, НАЧАЛО: ") + firstStart +
+                              Cp1251Of(", ФАЙЛ: result.txt"));
+
     // The same choices, and a contiguous run of records every tenth from the new start.
-    const std::vector<std::string> resumed = Lines(ReadAll(Path("result (3).txt")));
     EXPECT_GT(resumed.size(), 40u);
     EXPECT_EQ(resumed[1], cut[1]);
+    resumed.erase(resumed.begin() + 2);
     EXPECT_TRUE(RecordsEvery(resumed, 0.1));
+}
+
+// A recording cut twice: the third part is the third of the same recording, and a reader
+// takes the three as one, up to the last record.
+TEST_F(RecordingResumeTest, EachPartSaysWhichRecordingAndPartItCarriesOn) {
+    RecordAndKill("result.txt", 1);
+    Start();
+    Tick(1);
+    ASSERT_TRUE(st().recording().Active());
+    Kill();
+    Start();
+    Tick(1);
+    ASSERT_TRUE(st().recording().Active());
+    EXPECT_EQ(st().recording().State().ResultFileName, Path("result (3).txt"));
+    st().B_FileSaveStopClick();
+
+    const std::vector<std::string> first = Lines(ReadAll(Path("result.txt")));
+    const std::vector<std::string> second = Lines(ReadAll(Path("result (2).txt")));
+    const std::vector<std::string> third = Lines(ReadAll(Path("result (3).txt")));
+    const std::string started = first[0].substr(0, first[0].rfind(' ', first[0].rfind(' ') - 1));
+    const std::string link = Cp1251Of(", НАЧАЛО: ") + started + Cp1251Of(", ФАЙЛ: result.txt");
+    EXPECT_TRUE(EndsWith(second[2], Cp1251Of(" ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ 2") + link));
+    EXPECT_TRUE(EndsWith(third[2], Cp1251Of(" ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ 3") + link));
+    EXPECT_TRUE(EndsWith(first.back(), Cp1251Of(" ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: result (2).txt")));
+    EXPECT_TRUE(EndsWith(second.back(), Cp1251Of(" ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: result (3).txt")));
+
+    review::RecordingIndex index;
+    ASSERT_EQ(index.Open(Path("result.txt")), "");
+    index.WaitForPass();
+    EXPECT_EQ(index.Parts().size(), 3u);
+    EXPECT_FALSE(index.Missing());
+    EXPECT_EQ(index.Damaged().lines, 0u);
+    EXPECT_EQ(index.Summarize(0, std::numeric_limits<std::int64_t>::max()).records,
+              first.size() - 4 + second.size() - 5 + third.size() - 4);
+}
+
+// A recording the system stopped (a shutdown: its stop line, its note kept) goes on at the next
+// start like a cut one, without another line before the one naming its next file.
+TEST_F(RecordingResumeTest, ARecordingTheSystemStoppedGoesOnAndNamesItsNextPart) {
+    Tick(0.5);
+    RecordInto("result.txt");
+    Tick(1);
+    st().recording().Resume().KeepNoteAtStop();
+    st().B_FileSaveStopClick();
+    const std::vector<std::string> stopped = Lines(ReadAll(Path("result.txt")));
+    ASSERT_TRUE(EndsWith(stopped.back(), Cp1251Of(std::string(text::kResultStopped))));
+    Kill();
+    Start();
+    Tick(1);
+    ASSERT_TRUE(st().recording().Active());
+    std::vector<std::string> now = Lines(ReadAll(Path("result.txt")));
+    ASSERT_EQ(now.size(), stopped.size() + 1);
+    EXPECT_TRUE(EndsWith(now.back(), Cp1251Of(" ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: result (2).txt")));
+}
+
+// The cut part taken away before the next one starts cannot name it: that is said, and the
+// recording goes on all the same.
+TEST_F(RecordingResumeTest, ACutPartThatCannotNameItsNextPartIsSaid) {
+    RecordAndKill("result.txt", 1);
+    Start();
+    std::filesystem::remove(Path("result.txt"));
+    Tick(1);
+    ASSERT_TRUE(st().recording().Active());
+    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint,
+                         "Не удалось отметить в файле прерванной записи, где она продолжается: " +
+                             Path("result.txt")));
+    EXPECT_FALSE(std::filesystem::exists(Path("result.txt")));
 }
 
 // Starts that find the cut before the instrument streams (an update that restarts twice, a
@@ -79,7 +172,10 @@ TEST_F(RecordingResumeTest, TheCutPartIsEndedOnceHoweverManyStartsFindIt) {
     Tick(2);
     ASSERT_TRUE(st().recording().Active());
     EXPECT_EQ(st().recording().State().ResultFileName, Path("result (2).txt"));
-    EXPECT_EQ(Lines(ReadAll(Path("result.txt"))).size(), cut + 1);
+    // One interruption line, and the file the recording went on in.
+    const std::vector<std::string> ended = Lines(ReadAll(Path("result.txt")));
+    EXPECT_EQ(ended.size(), cut + 2);
+    EXPECT_TRUE(EndsWith(ended.back(), Cp1251Of(" ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: result (2).txt")));
 }
 
 // A second window on the folder of a recording window finds a live recording's note, not a cut

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <thread>
 
 #include "result_file_rig.h"
@@ -148,7 +149,9 @@ TEST(RecordingIndex, SummaryOfAnySelectionMatchesTheRecords) {
 }
 
 // A cut and carried on recording: x.txt, "x (2).txt", "x (3).txt" are one timeline placed by
-// their start lines, with a gap where each was cut.
+// their start lines, with a gap where each was cut. The first part was ended by the system
+// (a shutdown: a stop line, and the recording goes on at the next start), the second cut; each
+// names the file its recording goes on in, and each next part says which part it is.
 TEST(RecordingIndex, CutAndResumedChainIsOneTimeline) {
     TempFolder folder;
     std::vector<std::vector<TestRecord>> parts = {
@@ -156,17 +159,29 @@ TEST(RecordingIndex, CutAndResumedChainIsOneTimeline) {
     const LocalDateTime starts[] = {
         {2026, 12, 31, 23, 0, 0}, {2027, 1, 1, 0, 0, 30}, {2027, 1, 1, 1, 0, 0}};
     const char* names[] = {"x.txt", "x (2).txt", "x (3).txt"};
+    const Ending endings[] = {Ending::Stop, Ending::Interrupted, Ending::Stop};
     std::vector<FileShape> shapes(3);
     for (std::size_t i = 0; i < 3; ++i) {
         shapes[i].start = starts[i];
-        shapes[i].ending = i < 2 ? Ending::Interrupted : Ending::Stop;
-        WriteAll(folder / names[i], ResultFileBytes(shapes[i], parts[i]));
+        shapes[i].ending = endings[i];
+        if (i < 2) {
+            shapes[i].afterEnd = {"01.01.2027 01:00:00 ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: " +
+                                  std::string(names[i + 1])};
+        }
+        std::vector<std::pair<std::size_t, std::string>> link;
+        if (i > 0) {
+            link = {{0, "01.01.2027 01:00:00 ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ " + std::to_string(i + 1) +
+                            ", НАЧАЛО: 31.12.2026 23:00:00, ФАЙЛ: x.txt"}};
+        }
+        WriteAll(folder / names[i], ResultFileBytes(shapes[i], parts[i], link));
     }
-    // Not part of it: the chain ended with a stop.
+    // Not part of it: the user's own stop ended the recording, and nothing names this file.
     WriteAll(folder / "x (4).txt", ResultFileBytes(shapes[0], parts[0]));
     RecordingIndex index;
     ASSERT_EQ(Opened(index, folder / "x.txt"), "");
     ASSERT_EQ(index.Parts().size(), 3u);
+    EXPECT_FALSE(index.Missing());
+    EXPECT_EQ(index.Damaged().lines, 0u);
     const std::int64_t offsets[] = {0, 3630 * kNanosecondsPerSecond, 7200 * kNanosecondsPerSecond};
     const std::vector<Gap> gaps = index.Gaps();
     ASSERT_EQ(gaps.size(), 2u);
@@ -189,6 +204,107 @@ TEST(RecordingIndex, CutAndResumedChainIsOneTimeline) {
         return true;
     });
     EXPECT_EQ(seen, 12000u);
+}
+
+// The parts are the files the recording names, whatever else lies beside them; where one it
+// names (or, in the older files without those lines, the next number after a cut) cannot be
+// read, the recording is read up to it and says which part is missing.
+TEST(RecordingIndex, TheChainTakesTheNamedPartsAndSaysWhichOneIsMissing) {
+    struct File {
+        const char* name;
+        Ending ending;
+        std::string goesOn;          // the name after its end line, if any
+        std::string link;            // its link line's part and recording, if any
+        const char* text = nullptr;  // no result file: these bytes
+    };
+    const std::string ofOut = ", НАЧАЛО: 06.12.2026 17:05:03, ФАЙЛ: out.txt";
+    struct Case {
+        const char* what;
+        std::vector<File> files;
+        std::vector<const char*> parts;
+        std::optional<MissingPart> missing;  // path as a name in the folder
+    };
+    const Case cases[] = {
+        {"a user's own (2) beside",
+         {{"out.txt", Ending::Interrupted, "out (3).txt", ""},
+          {"out (2).txt", Ending::Stop, "", ""},
+          {"out (3).txt", Ending::Stop, "", "2" + ofOut}},
+         {"out.txt", "out (3).txt"},
+         std::nullopt},
+        {"numbers taken by runs that made no part",
+         {{"out.txt", Ending::Interrupted, "out (4).txt", ""},
+          {"out (4).txt", Ending::Stop, "out (5).txt", "2" + ofOut},
+          {"out (5).txt", Ending::Stop, "", "3" + ofOut}},
+         {"out.txt", "out (4).txt", "out (5).txt"},
+         std::nullopt},
+        {"older files, as they read before",
+         {{"out.txt", Ending::Interrupted, "", ""},
+          {"out (2).txt", Ending::Interrupted, "", ""},
+          {"out (3).txt", Ending::Stop, "", ""},
+          {"out (4).txt", Ending::Stop, "", ""}},
+         {"out.txt", "out (2).txt", "out (3).txt"},
+         std::nullopt},
+        {"older files, the next part not there",
+         {{"out.txt", Ending::Interrupted, "", ""}, {"out (3).txt", Ending::Stop, "", ""}},
+         {"out.txt"},
+         MissingPart{2, "out (2).txt", false}},
+        {"older files, the next number no result file",
+         {{"out.txt", Ending::Interrupted, "", ""},
+          {"out (2).txt", Ending::None, "", "", "my notes\r\n"}},
+         {"out.txt"},
+         MissingPart{2, "out (2).txt", true}},
+        {"the named part not there",
+         {{"out.txt", Ending::Stop, "out (2).txt", ""}, {"out (3).txt", Ending::Stop, "", ""}},
+         {"out.txt"},
+         MissingPart{2, "out (2).txt", false}},
+        {"the named part of another recording",
+         {{"out.txt", Ending::Interrupted, "out (2).txt", ""},
+          {"out (2).txt", Ending::Stop, "", "2, НАЧАЛО: 06.12.2026 17:05:04, ФАЙЛ: out.txt"}},
+         {"out.txt"},
+         MissingPart{2, "out (2).txt", true}},
+        {"the named file another part of it",
+         {{"out.txt", Ending::Interrupted, "out (2).txt", ""},
+          {"out (2).txt", Ending::Stop, "", "3" + ofOut}},
+         {"out.txt"},
+         MissingPart{2, "out (2).txt", true}},
+        {"the named file no part of any recording",
+         {{"out.txt", Ending::Interrupted, "out (2).txt", ""},
+          {"out (2).txt", Ending::Stop, "", ""}},
+         {"out.txt"},
+         MissingPart{2, "out (2).txt", true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        for (const File& f : c.files) {
+            if (f.text != nullptr) {
+                WriteAll(folder / f.name, f.text);
+                continue;
+            }
+            FileShape shape;
+            shape.ending = f.ending;
+            if (!f.goesOn.empty()) {
+                shape.afterEnd = {"06.12.2026 18:00:00 ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: " + f.goesOn};
+            }
+            std::vector<std::pair<std::size_t, std::string>> link;
+            if (!f.link.empty()) {
+                link = {{0, "06.12.2026 18:00:00 ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ " + f.link}};
+            }
+            WriteAll(folder / f.name, ResultFileBytes(shape, MakeRecords(100, 0, 180, 1), link));
+        }
+        RecordingIndex index;
+        ASSERT_EQ(Opened(index, folder / "out.txt"), "");
+        std::vector<std::string> parts;
+        for (const Part& p : index.Parts()) parts.push_back(p.path);
+        std::vector<std::string> expected;
+        for (const char* name : c.parts) expected.push_back(folder / name);
+        EXPECT_EQ(parts, expected);
+        std::optional<MissingPart> missing = c.missing;
+        if (missing) missing->path = folder / missing->path;
+        EXPECT_EQ(index.Missing(), missing);
+        EXPECT_EQ(index.Damaged().lines, 0u);
+        EXPECT_EQ(index.Summarize(0, kAll).records, 100 * parts.size());
+    }
 }
 
 // Lines the program does not write are counted, the first one's number kept, and the records
@@ -361,6 +477,40 @@ TEST(RecordingIndex, FollowsAGrowingRecording) {
     ASSERT_EQ(index.Parts().size(), 2u);
     EXPECT_EQ(index.Parts()[1].offsetNs,
               (54 * 60 + 58) * kNanosecondsPerSecond);  // 17:05:03 to 18:00:01
+}
+
+// A followed recording the system stopped goes on in the file its stop names once that file is
+// there; until then the stop looks like the recording's end.
+TEST(RecordingIndex, FollowsAStoppedRecordingIntoThePartItNames) {
+    TempFolder folder;
+    FileShape shape;
+    WriteAll(folder / "r.txt", ResultFileBytes(shape, MakeRecords(300, 0, 18000, 4)));
+    RecordingIndex index;
+    ASSERT_EQ(index.Open(folder / "r.txt", {.follow = true, .followMilliseconds = 10}), "");
+    const auto waitFor = [&](std::size_t parts) {
+        for (int i = 0; i < 500 && index.Parts().size() != parts; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return index.Parts().size();
+    };
+    index.WaitForPass();
+    EXPECT_FALSE(index.Missing());
+    FileShape next = shape;
+    next.start = {2026, 12, 6, 18, 0, 1};
+    WriteAll(folder / "r (3).txt",
+             ResultFileBytes(next, MakeRecords(200, 0, 18000, 8),
+                             {{0,
+                               "06.12.2026 18:00:01 ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ 2, НАЧАЛО: "
+                               "06.12.2026 17:05:03, ФАЙЛ: r.txt"}}));
+    std::ofstream(folder / "r.txt", std::ios::binary | std::ios::app)
+        << Cp1251Encoder().Encode("06.12.2026 18:00:01 ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: r (3).txt\r\n");
+    EXPECT_EQ(waitFor(2), 2u);
+    for (int i = 0; i < 500 && index.Summarize(0, kAll).records != 500; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(index.Summarize(0, kAll).records, 500u);
+    EXPECT_EQ(index.Damaged().lines, 0u);
+    EXPECT_FALSE(index.Missing());
 }
 
 }  // namespace

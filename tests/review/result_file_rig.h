@@ -38,6 +38,7 @@ struct FileShape {
     std::array<bool, kChannels> channels{true, false, true, false, false, false};
     LocalDateTime start{2026, 12, 6, 17, 5, 3};
     Ending ending = Ending::Stop;
+    std::vector<std::string> afterEnd;  // lines after the end line
 };
 
 inline std::string Stamp(const FileShape& shape, const LocalDateTime& t, std::string_view words) {
@@ -83,6 +84,7 @@ inline std::string ResultFileBytes(
     if (shape.ending == Ending::Interrupted) {
         utf8 += Stamp(shape, end, text::kResultInterrupted) + "\r\n";
     }
+    for (const std::string& line : shape.afterEnd) utf8 += line + "\r\n";
     Cp1251Encoder encoder;
     return encoder.Encode(utf8);
 }

@@ -179,6 +179,23 @@ TEST(ReviewModel, GapsOfAResumedChainAndDamagedLinesShow) {
               "Нечитаемых строк: 2, первая — строка 403 файла r.txt");
 }
 
+// A cut recording whose next part is not there, or is no part of it, says so where the damage
+// is said; the parts before it show.
+TEST(ReviewModel, AMissingPartOfAChainShows) {
+    const std::pair<const char*, const char*> cases[] = {
+        {nullptr, "Не найдена часть 2 записи: нет файла r (2).txt"},
+        {"my notes\r\n", "Не найдена часть 2 записи: файл не является её частью: r (2).txt"},
+    };
+    for (const auto& [beside, said] : cases) {
+        ReviewRig rig(1000);
+        rig.shape.ending = Ending::Interrupted;
+        if (beside != nullptr) WriteAll(rig.Path("r (2).txt"), beside);
+        rig.Open();
+        EXPECT_TRUE(rig.model.form.Label_Damage.Visible);
+        EXPECT_EQ(rig.model.form.Label_Damage.Caption, said);
+    }
+}
+
 TEST(ReviewModel, FollowsARecordingBeingWrittenWithinASecond) {
     ReviewRig rig;
     rig.shape.ending = Ending::None;
