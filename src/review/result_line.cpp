@@ -359,8 +359,7 @@ ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
                                             100 +
                                         ((f2 >> 48) & 0xFF) * 10 + (f2 >> 56);
             // In unsigned arithmetic: a line found bad below may have made any number of it.
-            out.elapsedNs[static_cast<std::size_t>(count)] = static_cast<std::int64_t>(
-                units * static_cast<std::uint64_t>(kNanosecondsPerFileUnit));
+            out.elapsedNs[static_cast<std::size_t>(count)] = ElapsedNsOfWritten(units);
             out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
             // Each field's digits, and its sign as 0 or 1; the lanes past the last field stay 0.
             std::uint64_t fieldDigits[8] = {};
@@ -564,7 +563,7 @@ bool ParseRecordLine(std::string_view line, int fields, RecordLine& out, const c
     const std::int64_t units =
         (days * 100'000'000 + first) * 100 + (p[8] - '0') * 10 + (p[9] - '0');
     p += kTimeDecimals;
-    out.elapsedNs = units * kNanosecondsPerFileUnit;
+    out.elapsedNs = ElapsedNsOfWritten(static_cast<std::uint64_t>(units));
     out.inMilli = 0;
     for (int f = 0; f < fields; ++f) {
         if (p >= end || *p != ' ') return false;
