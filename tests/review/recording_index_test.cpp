@@ -98,6 +98,29 @@ TEST(RecordingIndex, ReadsEveryRegionalFormat) {
     }
 }
 
+// A result file an editor saved as UTF-8, with its byte order mark or without, reads as the
+// program's own: the same parts, stamps, records and end.
+TEST(RecordingIndex, ReadsAFileSavedAsUtf8) {
+    TempFolder folder;
+    FileShape shape;
+    const auto records = MakeRecords(2000, 0, 18, 5);
+    const std::string text = ResultFileText(shape, records);
+    for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text}) {
+        SCOPED_TRACE(bytes.size());
+        WriteAll(folder / "r.txt", bytes);
+        RecordingIndex index;
+        ASSERT_EQ(Opened(index, folder / "r.txt"), "");
+        const Part part = index.Parts().at(0);
+        EXPECT_EQ(part.start.Hour, 17);
+        EXPECT_EQ(part.start.Minute, 5);
+        EXPECT_EQ(part.start.Second, 3);
+        EXPECT_TRUE(part.stopped);
+        EXPECT_EQ(index.Channels(), 0b101);
+        EXPECT_EQ(index.Damaged().lines, 0u);
+        CheckSummary(index.Summarize(0, kAll), Expect(shape, records, 0, 0, kAll), "all");
+    }
+}
+
 // Every recording choice as the file shows it (every sample, a period, averages, on change:
 // their times and values differ, nothing else), any set of channels, and selections that cut
 // blocks anywhere.
