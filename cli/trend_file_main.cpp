@@ -69,12 +69,21 @@ int main(int argc, char** argv) {
                 return Fail("--csv names the recording's file " + part.path);
             }
         }
+        // Neither replaced nor written into, with --force or without.
+        if (ts::IsFolder(options.csvPath)) {
+            return Fail(options.csvPath + " is a folder; --csv names the file to write");
+        }
         if (const std::string problem = ts::CheckOutputFile(options.csvPath, options.force);
             !problem.empty()) {
             return Fail(problem);
         }
     }
     index.WaitForPass();
+    // Figures of a file that shrank or was replaced half-way would mix two files.
+    const auto changed = [&index] {
+        return ts::review::ChangeProblem(index.Changed(), index.Parts());
+    };
+    if (const std::string problem = changed(); !problem.empty()) return Fail(problem, 1);
     const std::int64_t end = index.EndNs();
     const std::int64_t from = options.fromNs.value_or(0);
     const std::int64_t to = options.toNs.value_or(std::numeric_limits<std::int64_t>::max());
@@ -108,7 +117,12 @@ int main(int argc, char** argv) {
         return Fail("cannot write " + options.csvPath);
     }
     const bool written = ts::review::WriteCsv(index, from, to, options.everyNs.value_or(0), out);
-    if (!out.Close() || !written) {
+    const bool closed = out.Close();
+    if (const std::string problem = changed(); !problem.empty()) {
+        if (made) ts::RemoveFile(options.csvPath);
+        return Fail(problem, 1);
+    }
+    if (!closed || !written) {
         if (made) ts::RemoveFile(options.csvPath);
         return Fail("the CSV " + options.csvPath + " could not be written whole", 1);
     }

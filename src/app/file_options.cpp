@@ -24,8 +24,8 @@ const char* const kFileUsage =
     "                      channel's mean, instead of one per record\n"
     "  --force             replace OUT if it exists\n"
     "  --from T, --to T    only records with T(from) <= t < T(to), t the time since\n"
-    "                      the recording's first start line; T in seconds (90, 0.5)\n"
-    "                      or as H:MM:SS (1:30:00)\n"
+    "                      the recording's first start line; T in seconds (90, 0.5,\n"
+    "                      0,5) or as H:MM:SS (1:30:00)\n"
     "  --help              show this text\n"
     "  --version           show the version\n"
     "\n"
@@ -33,7 +33,8 @@ const char* const kFileUsage =
     "many, and the first one's line number); the others are read all the same.\n"
     "\n"
     "Exit status: 0 done, 1 the CSV could not be written whole (removed when this\n"
-    "run made it), 2 bad arguments, a file that cannot be read or is no result\n"
+    "run made it) or a file shrank, was replaced or removed while it was read,\n"
+    "2 bad arguments, a file that cannot be read or is no result\n"
     "file, a range outside the recording, or an OUT that exists without --force or\n"
     "cannot be written.\n";
 
@@ -50,10 +51,11 @@ std::optional<std::int64_t> Digits(std::string_view text, std::size_t& at, std::
     return value;
 }
 
-// ".ddd" from `at` as ns; a fraction finer than a nanosecond is refused.
+// ".ddd" or ",ddd" from `at` as ns (the users' files and regional settings mostly write the
+// comma); a fraction finer than a nanosecond is refused.
 std::optional<std::int64_t> Fraction(std::string_view text, std::size_t& at) {
     if (at == text.size()) return 0;
-    if (text[at] != '.') return std::nullopt;
+    if (text[at] != '.' && text[at] != ',') return std::nullopt;
     ++at;
     std::int64_t ns = 0, scale = 100'000'000;
     const std::size_t start = at;

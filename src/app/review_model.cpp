@@ -130,6 +130,9 @@ std::string ReviewModel::Open(const std::string& path, const ChartColors& colors
     options.follow = true;
     options.dateOrder = dateOrder;
     if (std::string problem = index_->Open(path, options); !problem.empty()) return problem;
+    path_ = path;
+    dateOrder_ = dateOrder;
+    changeNote_ = {};
     form.Caption = ReviewCaption(path);
     form.ChartBackground = colors.BackgroundColor;
     form.ChartGrid = colors.GridColor;
@@ -139,16 +142,43 @@ std::string ReviewModel::Open(const std::string& path, const ChartColors& colors
         CheckState& show = form.CheckBox_ShowCH[static_cast<std::size_t>(c)];
         show.Checked = show.Enabled = (channels & (1u << c)) != 0;
     }
+    form.ComboBox_Every.ItemIndex = 0;
+    ShowWhole();
+    return {};
+}
+
+void ReviewModel::ShowWhole() {
     const std::vector<review::Part> parts = index_->Parts();
     form.CheckBox_Follow.Checked = parts.empty() || !parts.back().stopped;
-    form.ComboBox_Every.ItemIndex = 0;
     knownEnd_ = EndNs();
     gaps_ = index_->Gaps();
+    cursor_.reset();
+    selectionFrom_ = selectionTo_ = 0;
     SetView(0, knownEnd_);
     ShowCursor();
     ShowSelection();
     ShowProgress();
-    return {};
+}
+
+void ReviewModel::NoticeChange(review::FileChange change) {
+    if (change == review::FileChange::Gone) {
+        // What was read stays (the files are held open); nothing more will come.
+        changeNote_ = text::kReviewFileGone;
+        form.CheckBox_Follow.Checked = false;
+        return;
+    }
+    changeNote_ =
+        change == review::FileChange::Shrank ? text::kReviewFileShrank : text::kReviewFileReplaced;
+    // A fresh index: should the file no longer open, none of the old data is left to show.
+    auto fresh = std::make_unique<review::RecordingIndex>();
+    review::OpenOptions options;
+    options.follow = true;
+    options.dateOrder = dateOrder_;
+    const std::string problem = fresh->Open(path_, options);
+    index_ = std::move(fresh);
+    if (!problem.empty()) ui_.ShowMessage(std::string(text::kMsgReviewOpenFailed) + problem);
+    ShowWhole();
+    if (!problem.empty()) form.CheckBox_Follow.Checked = false;
 }
 
 std::int64_t ReviewModel::EndNs() const {
@@ -312,6 +342,17 @@ bool ReviewModel::ChannelShown(int channel) const {
 }
 
 void ReviewModel::Tick() {
+    // A file read anew starts a fresh index, so a change it reports is always a new one.
+    if (const review::FileChange change = index_->Changed().what;
+        change == review::FileChange::Shrank || change == review::FileChange::Replaced ||
+        (change == review::FileChange::Gone && changeNote_ != text::kReviewFileGone)) {
+        NoticeChange(change);
+    }
+    // A stop line ends the recording, and the following with it.
+    if (form.CheckBox_Follow.Checked) {
+        const std::vector<review::Part> parts = index_->Parts();
+        if (!parts.empty() && parts.back().stopped) form.CheckBox_Follow.Checked = false;
+    }
     const std::int64_t end = EndNs();
     if (end != knownEnd_) {
         const bool whole = viewFrom_ == 0 && viewTo_ >= knownEnd_;
@@ -344,6 +385,7 @@ void ReviewModel::ShowProgress() {
         text = std::string(text::kReviewLength) + "\n" + Elapsed(index_->EndNs());
         if (form.CheckBox_Follow.Checked) text += text::kReviewFollowing;
     }
+    text += changeNote_;
     form.Label_Progress.Caption = std::move(text);
 
     const review::Damage damage = index_->Damaged();

@@ -130,9 +130,17 @@ private:
     void ShowCursor();
     void ShowSelection();
     void ShowProgress();
+    // A file that changed under the window: said, and read again from its start unless it
+    // was removed.
+    void NoticeChange(review::FileChange change);
+    // Shows the whole of what the index holds, no cursor, no selection.
+    void ShowWhole();
 
     ReviewUi& ui_;
     std::unique_ptr<review::RecordingIndex> index_;
+    std::string path_;
+    review::DateOrder dateOrder_ = review::DateOrder::DayMonthYear;
+    std::string_view changeNote_;  // what became of the file, after the length
     std::int64_t viewFrom_ = 0, viewTo_ = 1;
     std::int64_t knownEnd_ = 0;
     std::optional<std::int64_t> cursor_;

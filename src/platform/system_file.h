@@ -52,6 +52,10 @@ public:
     bool OpenSecondHandle(SystemFile& other) const;
     // False when closing reported an error; the file is closed afterwards whatever the outcome.
     bool Close();
+    // Whether `path` names the very file this handle holds (device and inode; on Windows the
+    // volume serial number and file ID): false once the name was removed or another file was
+    // put in its place, whatever the name's spelling.
+    bool IsFileAt(const std::string& path) const;
 
 private:
     static constexpr std::intptr_t kNone = -1;

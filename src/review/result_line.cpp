@@ -36,11 +36,19 @@ std::string Cp1251Of(std::string_view utf8) {
     return out;
 }
 
+// Each word as the program writes it, and as an editor that saved the file as UTF-8 left it.
+struct Word {
+    std::string cp1251;
+    std::string_view utf8;
+    explicit Word(std::string_view text) : cp1251(Cp1251Of(text)), utf8(text) {}
+};
+
 struct Words {
-    std::string started = Cp1251Of(text::kResultStarted);
-    std::string stopped = Cp1251Of(text::kResultStopped);
-    std::string interrupted = Cp1251Of(text::kResultInterrupted);
-    std::string headerTime = Cp1251Of(text::kResultHeaderTime);
+    Word started{text::kResultStarted};
+    Word stopped{text::kResultStopped};
+    Word interrupted{text::kResultInterrupted};
+    Word headerTime{text::kResultHeaderTime};
+    Word record{" ЗАПИСЬ"};
 };
 
 const Words& FileWords() {
@@ -52,6 +60,17 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool EndsWith(std::string_view line, std::string_view tail) {
     return line.size() >= tail.size() && line.substr(line.size() - tail.size()) == tail;
+}
+
+bool EndsWith(std::string_view line, const Word& tail) {
+    return EndsWith(line, tail.cp1251) || EndsWith(line, tail.utf8);
+}
+
+// The length of `word` at the start of `line` in either encoding; 0 when it is not there.
+std::size_t StartsWith(std::string_view line, const Word& word) {
+    if (line.substr(0, word.cp1251.size()) == word.cp1251) return word.cp1251.size();
+    if (line.substr(0, word.utf8.size()) == word.utf8) return word.utf8.size();
+    return 0;
 }
 
 // Longest integer part taken in a value: 14 digits and four read decimals stay within 64 bits.
@@ -359,8 +378,7 @@ ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
                                             100 +
                                         ((f2 >> 48) & 0xFF) * 10 + (f2 >> 56);
             // In unsigned arithmetic: a line found bad below may have made any number of it.
-            out.elapsedNs[static_cast<std::size_t>(count)] = static_cast<std::int64_t>(
-                units * static_cast<std::uint64_t>(kNanosecondsPerFileUnit));
+            out.elapsedNs[static_cast<std::size_t>(count)] = ElapsedNsOfWritten(units);
             out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
             // Each field's digits, and its sign as 0 or 1; the lanes past the last field stay 0.
             std::uint64_t fieldDigits[8] = {};
@@ -564,7 +582,7 @@ bool ParseRecordLine(std::string_view line, int fields, RecordLine& out, const c
     const std::int64_t units =
         (days * 100'000'000 + first) * 100 + (p[8] - '0') * 10 + (p[9] - '0');
     p += kTimeDecimals;
-    out.elapsedNs = units * kNanosecondsPerFileUnit;
+    out.elapsedNs = ElapsedNsOfWritten(static_cast<std::uint64_t>(units));
     out.inMilli = 0;
     for (int f = 0; f < fields; ++f) {
         if (p >= end || *p != ' ') return false;
@@ -584,14 +602,15 @@ LineKind StampedLineKind(std::string_view line) {
     if (EndsWith(line, w.started)) return LineKind::Start;
     if (EndsWith(line, w.stopped)) return LineKind::Stop;
     if (EndsWith(line, w.interrupted)) return LineKind::Interrupted;
-    if (line.substr(0, w.headerTime.size()) == w.headerTime) return LineKind::Header;
+    if (StartsWith(line, w.headerTime) != 0) return LineKind::Header;
     return LineKind::Damaged;
 }
 
 bool ParseHeaderLine(std::string_view line, std::array<int, kChannels>& channels, int& count) {
     const Words& w = FileWords();
-    if (line.substr(0, w.headerTime.size()) != w.headerTime) return false;
-    line.remove_prefix(w.headerTime.size());
+    const std::size_t word = StartsWith(line, w.headerTime);
+    if (word == 0) return false;
+    line.remove_prefix(word);
     count = 0;
     int last = 0;
     while (!line.empty()) {
@@ -609,7 +628,9 @@ bool ParseHeaderLine(std::string_view line, std::array<int, kChannels>& channels
 
 bool ParseStamp(std::string_view line, StampFields& out) {
     // Only what comes before the words counts.
-    const std::size_t words = line.rfind(" \xC7\xC0\xCF\xC8\xD1\xDC");  // " ЗАПИСЬ"
+    const Word& record = FileWords().record;
+    std::size_t words = line.rfind(record.cp1251);
+    if (words == std::string_view::npos) words = line.rfind(record.utf8);
     if (words == std::string_view::npos) return false;
     line = line.substr(0, words);
     int numbers[6];

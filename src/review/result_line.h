@@ -14,6 +14,22 @@ namespace ts::review {
 constexpr std::int64_t kNanosecondsPerFileUnit = 8640;
 constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
 
+// The time of a record whose time field reads `written` (in 1e-10 days). The writer counts the
+// instrument's units of 1/18000 s, takes each as 0.000055555556 s and rounds the days to ten
+// decimals, so a whole second may come out up to 4.3 us early and fall into the second before.
+// The field is taken back to the unit it was written from (units lie 55.6 us apart, far more
+// than the rounding), and that unit to its own time: a record of 1 s lies at 1 s exactly.
+constexpr std::int64_t ElapsedNsOfWritten(std::uint64_t written) {
+    // Picoseconds of the writer's unit and of the field's; split so that no product overflows
+    // for any time a field can hold (five digits of days).
+    constexpr std::uint64_t kUnitPs = 55'555'556;
+    constexpr std::uint64_t kFieldPs = 8'640'000;
+    const std::uint64_t units =
+        written / kUnitPs * kFieldPs + (written % kUnitPs * kFieldPs + kUnitPs / 2) / kUnitPs;
+    // 1/18000 s is 500000/9 ns.
+    return static_cast<std::int64_t>(units / 9 * 500'000 + (units % 9 * 500'000 + 4) / 9);
+}
+
 // One record line as read: its time since its file's start line, and the value of each
 // recorded channel in the line's order. A field the writer could not give a number
 // ("NAN", "INF", "-INF") is there but not finite.

@@ -68,8 +68,9 @@ std::size_t FormatMean(double value, char* out) {
 std::size_t FormatFileValue(double value, char* out) { return FormatReadout(value, '.', out); }
 
 std::size_t FormatIsoTime(std::int64_t startSeconds, std::int64_t timeNs, char* out) {
-    // To the nearest millisecond: a record at 150 s is written 149.99999904 s after its start
-    // (days with ten decimals), and shows as the second it was.
+    // To the nearest millisecond, not the one before: records lie on the instrument's units of
+    // 1/18000 s, between milliseconds, and a file of another writer may put a whole second a
+    // little early.
     const std::int64_t ms = (timeNs + 500'000) / 1'000'000;
     const LocalDateTime t = DateTimeOfSeconds(startSeconds + ms / 1000);
     std::size_t n = Padded(t.Year, 4, out);

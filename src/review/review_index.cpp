@@ -21,6 +21,8 @@ constexpr std::size_t kChunkBytes = 4 << 20;
 // Bytes read at the open from a part's start and end.
 constexpr std::size_t kHeadBytes = 4096;
 constexpr std::size_t kTailBytes = 4096;
+// Bytes of a part's first line kept to tell a file written anew.
+constexpr std::size_t kFirstLineBytes = 256;
 // Lines sampled at the open, across all parts, for the picture before the pass is through.
 constexpr std::uint32_t kPreviewLines = 2048;  // a power of two
 // Time the open may spend on them at most.
@@ -166,6 +168,28 @@ Fit Carries(const NextPlace& place, bool afterInterruption, const std::string& s
                    : Fit::NoPart;
     }
     return !place.named && afterInterruption ? Fit::Taken : Fit::NoPart;
+}
+
+// The first line of a part, to tell later whether the file was written anew from its start.
+std::string FirstLine(SystemFile& file) {
+    char bytes[kFirstLineBytes];
+    const std::ptrdiff_t got = file.ReadAt(0, bytes, sizeof bytes);
+    if (got <= 0) return {};
+    const void* lf = std::memchr(bytes, '\n', static_cast<std::size_t>(got));
+    const auto size = lf == nullptr
+                          ? static_cast<std::size_t>(got)
+                          : static_cast<std::size_t>(static_cast<const char*>(lf) - bytes);
+    return std::string(bytes, size);
+}
+
+// What became of the part's file held open as `file`, which held at least `least` bytes, by the
+// file's identity and size rather than its name.
+FileChange LookAgain(SystemFile& file, const std::string& path, std::uint64_t least,
+                     const std::string& firstLine) {
+    if (!file.IsFileAt(path)) return FileMissing(path) ? FileChange::Gone : FileChange::Replaced;
+    const std::int64_t size = file.Size();
+    if (size >= 0 && static_cast<std::uint64_t>(size) < least) return FileChange::Shrank;
+    return FirstLine(file) == firstLine ? FileChange::None : FileChange::Shrank;
 }
 
 void AddValue(RecordingIndex::Block& b, int c, double v) {
@@ -478,6 +502,7 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     chainStarted_ = started;
     chainFirst_ = first;
     firstPartNumber_ = firstNumber;
+    changed_ = {};
     channels_ = 0;
     endNs_ = 0;
     indexedNs_ = -1;
@@ -494,13 +519,19 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
         parts_.push_back(part);
     }
     partBytes_.assign(parts_.size(), 0);
+    openSizes_.clear();
+    for (const PartLook& look : looks) openSizes_.push_back(look.size);
     readers_.resize(parts_.size());
 
     // A few lines from all over the recording, so that the whole of it shows at once: taken
     // coarse to fine (bit-reversed order), and no longer than a slow disk's seeks allow, so
     // that whatever time there was covers the whole evenly.
-    std::vector<SystemFile> files(looks.size());
-    for (std::size_t i = 0; i < looks.size(); ++i) files[i].OpenRegularForReading(parts_[i].path);
+    // The files are held from here on: what is read back later is read from the files looked
+    // at now, even once a name was removed or leads to another file.
+    for (std::size_t i = 0; i < looks.size(); ++i) {
+        readers_[i] = std::make_unique<SystemFile>();
+        if (!readers_[i]->OpenRegularForReading(parts_[i].path)) readers_[i].reset();
+    }
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kPreviewMilliseconds);
     for (std::uint32_t j = 0; j < kPreviewLines; ++j) {
@@ -512,8 +543,7 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
         std::size_t i = 0;
         while (i + 1 < looks.size() && at >= looks[i].size) at -= looks[i++].size;
         char bytes[512];
-        const std::ptrdiff_t got =
-            files[i].IsOpen() ? files[i].ReadAt(at, bytes, sizeof bytes) : -1;
+        const std::ptrdiff_t got = readers_[i] ? readers_[i]->ReadAt(at, bytes, sizeof bytes) : -1;
         if (got > 0) {
             bool first = true;
             ForEachLine(
@@ -718,6 +748,12 @@ void RecordingIndex::RunPass() {
         const auto p = static_cast<std::uint32_t>(partIndex);
         SystemFile file;
         const bool opened = file.OpenRegularForReading(part.path);
+        const std::string firstLine = opened ? FirstLine(file) : std::string();
+        std::uint64_t sizeAtOpen = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (partIndex < openSizes_.size()) sizeAtOpen = openSizes_[partIndex];
+        }
         ChunkState state;
         std::uint64_t lines = 0;
         std::uint64_t offset = 0;    // of the first byte not yet handed to a stretch
@@ -837,9 +873,22 @@ void RecordingIndex::RunPass() {
                 state = r.state;
             }
             if (!atEnd) continue;
+            // A file that shrank, was replaced or removed under the pass is said, not read on:
+            // its last bytes may be a line cut anywhere, or another file's.
+            if (const FileChange change =
+                    opened ? LookAgain(file, part.path, std::max(position, sizeAtOpen), firstLine)
+                           : FileChange::None;
+                change != FileChange::None) {
+                std::lock_guard lock(mutex_);
+                if (changed_.what == FileChange::None) changed_ = {change, static_cast<int>(p)};
+                stop_ = true;
+                break;
+            }
             bool follow = false;
             {
                 std::lock_guard lock(mutex_);
+                // After a stop line only the line naming the part it goes on in may still come
+                // (a stop by the system); the model no longer says it follows.
                 follow = options_.follow && partIndex + 1 == parts_.size() && !stop_;
             }
             if (!follow) {
@@ -936,6 +985,11 @@ bool RecordingIndex::FollowOn(const Part& part, const ChunkState& state) {
     return true;
 }
 
+FileChanged RecordingIndex::Changed() const {
+    std::lock_guard lock(mutex_);
+    return changed_;
+}
+
 std::uint8_t RecordingIndex::Channels() const {
     std::lock_guard lock(mutex_);
     return channels_;
@@ -964,6 +1018,8 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
                                 std::int64_t toNs,
                                 const std::function<bool(const Record&)>& visit) const {
     // Under mutex_. Each part's run of blocks is one range of bytes of whole lines.
+    // Once a file shrank, its offsets lead into other bytes.
+    if (changed_.what == FileChange::Shrank) return false;
     const auto& fine = levels_[0];
     if (readBuffer_.empty()) readBuffer_.resize(kChunkBytes);
     std::size_t b = first;
@@ -1222,6 +1278,22 @@ std::size_t RecordingIndex::MemoryBytes() const {
         preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 6 * options_.stretchBytes;
     for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
     return bytes;
+}
+
+std::string ChangeProblem(const FileChanged& changed, const std::vector<Part>& parts) {
+    const auto part = static_cast<std::size_t>(changed.part);
+    const std::string path = part < parts.size() ? parts[part].path : std::string();
+    switch (changed.what) {
+        case FileChange::None:
+            return {};
+        case FileChange::Shrank:
+            return path + " shrank or was written anew while it was read";
+        case FileChange::Replaced:
+            return path + " was replaced by another file while it was read";
+        case FileChange::Gone:
+            return path + " was removed while it was read";
+    }
+    return {};
 }
 
 }  // namespace ts::review

@@ -84,6 +84,19 @@ struct Record {
     std::uint8_t present = 0;               // bit c: channel c+1 recorded (a number or not)
 };
 
+// What became of a part's file while it was read or followed.
+enum class FileChange {
+    None,
+    Shrank,    // cut shorter than what was read, or written anew from its start
+    Replaced,  // its name now leads to another file
+    Gone,      // its name was removed
+};
+
+struct FileChanged {
+    FileChange what = FileChange::None;
+    int part = 0;
+};
+
 struct OpenOptions {
     // Keep reading what is added to the last part, and the parts that carry it on.
     bool follow = false;
@@ -134,6 +147,10 @@ public:
     // The part the recording goes on in that is not there, or not its part; nothing when every
     // part it names is read.
     std::optional<MissingPart> Missing() const;
+    // The first change of a file noticed. The pass and the following end there: after a file
+    // shrank or was replaced, what the index holds is no longer that file's (open it again);
+    // after it was removed, what was read stays readable.
+    FileChanged Changed() const;
     // Channels the recording holds, as bits (bit c: channel c+1).
     std::uint8_t Channels() const;
     // The timeline from 0 (the first start line) to the last record known, in ns.
@@ -177,6 +194,7 @@ private:
     OpenOptions options_;
     std::vector<Part> parts_;
     std::vector<std::uint64_t> partBytes_;  // bytes of whole lines read from each part
+    std::vector<std::uint64_t> openSizes_;  // of each part looked at by the open
     std::vector<Gap> gaps_;
     Damage damage_;
     std::optional<MissingPart> missing_;
@@ -184,6 +202,7 @@ private:
     // name (code page 1251), and the number of the first part opened.
     std::string chainStarted_, chainFirst_;
     int firstPartNumber_ = 1;
+    FileChanged changed_;
     std::uint8_t channels_ = 0;
     std::int64_t startSeconds_ = 0;
     DateOrder dateOrder_ = DateOrder::DayMonthYear;
@@ -210,5 +229,8 @@ struct RecordingIndex::Block {
     std::array<std::uint32_t, kChannels> count{};
     std::array<double, kChannels> min{}, max{}, sum{};
 };
+
+// The change as trend-file says it: "r.txt shrank while it was read"; empty when there is none.
+std::string ChangeProblem(const FileChanged& changed, const std::vector<Part>& parts);
 
 }  // namespace ts::review

@@ -99,6 +99,29 @@ TEST(RecordingIndex, ReadsEveryRegionalFormat) {
     }
 }
 
+// A result file an editor saved as UTF-8, with its byte order mark or without, reads as the
+// program's own: the same parts, stamps, records and end.
+TEST(RecordingIndex, ReadsAFileSavedAsUtf8) {
+    TempFolder folder;
+    FileShape shape;
+    const auto records = MakeRecords(2000, 0, 18, 5);
+    const std::string text = ResultFileText(shape, records);
+    for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text}) {
+        SCOPED_TRACE(bytes.size());
+        WriteAll(folder / "r.txt", bytes);
+        RecordingIndex index;
+        ASSERT_EQ(Opened(index, folder / "r.txt"), "");
+        const Part part = index.Parts().at(0);
+        EXPECT_EQ(part.start.Hour, 17);
+        EXPECT_EQ(part.start.Minute, 5);
+        EXPECT_EQ(part.start.Second, 3);
+        EXPECT_TRUE(part.stopped);
+        EXPECT_EQ(index.Channels(), 0b101);
+        EXPECT_EQ(index.Damaged().lines, 0u);
+        CheckSummary(index.Summarize(0, kAll), Expect(shape, records, 0, 0, kAll), "all");
+    }
+}
+
 // Every recording choice as the file shows it (every sample, a period, averages, on change:
 // their times and values differ, nothing else), any set of channels, and selections that cut
 // blocks anywhere.
@@ -403,6 +426,51 @@ TEST(RecordingIndex, QueryColumnsHoldTheRecords) {
             EXPECT_EQ(out[i].max, hi[i]);
         }
     }
+}
+
+// Zoomed out, the picture is drawn from the coarser levels; the records that have not filled a
+// block yet (the newest of a followed recording) are drawn all the same. Here the last 100
+// records, after three blocks of the second level above, stand out of all the others.
+TEST(RecordingIndex, ZoomedOutTheUnfinishedLastBlockIsDrawn) {
+    TempFolder folder;
+    FileShape shape;
+    constexpr std::size_t kWhole = 3 * 8 * 8 * RecordingIndex::kBlockRecords;
+    auto records = MakeRecords(kWhole + 100, 0, 36, 12);
+    for (std::size_t i = kWhole; i < records.size(); ++i) records[i].value[0] = 5000;
+    WriteAll(folder / "r.txt", ResultFileBytes(shape, records));
+    RecordingIndex index;
+    ASSERT_EQ(Opened(index, folder / "r.txt"), "");
+    const std::int64_t end = WrittenNs(records.back().units) + 1;
+    for (const int columns : {10, 3}) {
+        SCOPED_TRACE(columns);
+        std::vector<ColumnValue> out(static_cast<std::size_t>(columns) * kChannels);
+        index.Query(0, end, columns, out.data());
+        const ColumnValue& last = out[static_cast<std::size_t>(columns - 1) * kChannels];
+        EXPECT_EQ(last.max, 5000);
+        for (int c = 0; c + 1 < columns; ++c) {
+            EXPECT_LT(out[static_cast<std::size_t>(c) * kChannels].max, 5000);
+        }
+    }
+}
+
+// A file cut short while the pass reads it (here in the middle of a line): said as such, and
+// the cut line is no damaged line of the file's.
+TEST(RecordingIndex, AFileCutShortWhileItIsReadIsSaid) {
+    TempFolder folder;
+    FileShape shape;
+    const std::string bytes = ResultFileBytes(shape, MakeRecords(40000, 0, 18, 3));
+    WriteAll(folder / "r.txt", bytes);
+    RecordingIndex index;
+    // Small stretches, so that the pass is far from through when the file is cut.
+    ASSERT_EQ(index.Open(folder / "r.txt", {.stretchBytes = 256}), "");
+    WriteAll(folder / "r.txt", bytes.substr(0, bytes.size() / 2 + 7));
+    index.WaitForPass();
+    const FileChanged changed = index.Changed();
+    EXPECT_EQ(changed.what, FileChange::Shrank);
+    EXPECT_EQ(changed.part, 0);
+    EXPECT_EQ(index.Damaged().lines, 0u);
+    EXPECT_EQ(ChangeProblem(changed, index.Parts()),
+              folder / "r.txt" + " shrank or was written anew while it was read");
 }
 
 // Before the pass has read anything, the lines sampled at the open already draw the whole.

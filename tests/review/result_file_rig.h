@@ -66,8 +66,8 @@ inline std::string HeaderText(const FileShape& shape) {
     return line;
 }
 
-// The whole file in code page 1251 with CR LF; `extra` lines go in after record `at`.
-inline std::string ResultFileBytes(
+// The whole file's text in UTF-8 with CR LF; `extra` lines go in after record `at`.
+inline std::string ResultFileText(
     const FileShape& shape, const std::vector<TestRecord>& records,
     const std::vector<std::pair<std::size_t, std::string>>& extra = {}) {
     std::string utf8 =
@@ -85,13 +85,20 @@ inline std::string ResultFileBytes(
         utf8 += Stamp(shape, end, text::kResultInterrupted) + "\r\n";
     }
     for (const std::string& line : shape.afterEnd) utf8 += line + "\r\n";
-    Cp1251Encoder encoder;
-    return encoder.Encode(utf8);
+    return utf8;
 }
 
-// Time of a record as the file holds it: the written days in ns.
+// The whole file as the program writes it, in code page 1251.
+inline std::string ResultFileBytes(
+    const FileShape& shape, const std::vector<TestRecord>& records,
+    const std::vector<std::pair<std::size_t, std::string>>& extra = {}) {
+    Cp1251Encoder encoder;
+    return encoder.Encode(ResultFileText(shape, records, extra));
+}
+
+// Time of a record as the instrument counted it: its units of 1/18000 s, in ns.
 inline std::int64_t WrittenNs(std::uint64_t units) {
-    return std::llround(ElapsedDays(units) * 1e10) * 8640;
+    return std::llround(static_cast<long double>(units) * 1e9L / 18000);
 }
 
 // Values with three decimals, so that the file holds them exactly; a few large ones.

@@ -86,6 +86,34 @@ TEST(ResultLine, CommonFormIsReadAsTheLineByLineReadingReadsIt) {
     }
 }
 
+// The writer's days with ten decimals put whole seconds a few microseconds early (10 s is
+// written 9.9999965 s); each time is read as the instrument's unit it was written from. The
+// times are what the instrument counted, in 1/18000 s, written out by hand.
+TEST(ResultLine, TimesAreTheInstrumentsUnitsTheyWereWrittenFrom) {
+    const std::pair<const char*, std::int64_t> cases[] = {
+        {"0,0000000000", 0},
+        {"0,0000000006", 55'556},                         // one unit, 55.5556 us
+        {"0,0000000045", 388'889},                        // seven units
+        {"0,0000115741", 1'000'000'000},                  // 1 s, written a little late
+        {"0,0001157407", 10'000'000'000},                 // 10 s, written 3.5 us early
+        {"0,0001504630", 13'000'000'000},                 // 13 s
+        {"0,0006944444", 60'000'000'000},                 // a minute, written early
+        {"0,0416550929", 3'599'000'000'000},              // 0:59:59
+        {"10,0000000800", 864'000'000'000'000},           // ten days
+        {"99990,0007999200", 8'639'136'000'000'000'000},  // the most days a field holds
+    };
+    for (const auto& [time, ns] : cases) {
+        SCOPED_TRACE(time);
+        const std::string line = std::string(time) + " 1,000";
+        RecordLine plain;
+        ASSERT_TRUE(ParseRecordLine(line, 1, plain));
+        EXPECT_EQ(plain.elapsedNs, ns);
+        const Read r = ReadAll(Body({line}), 1);
+        ASSERT_EQ(r.lines.count, 1);
+        EXPECT_EQ(r.lines.elapsedNs[0], ns);
+    }
+}
+
 // Many lines: the reading goes on over the edges of the bytes it looks at together, stops
 // before the first line of another form and when its room is full, and tells where.
 TEST(ResultLine, CommonLinesStopBeforeAnotherFormAndWhenFull) {

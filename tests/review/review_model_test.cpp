@@ -212,7 +212,7 @@ TEST(ReviewModel, FollowsARecordingBeingWrittenWithinASecond) {
     const auto grow = [&](std::size_t records) {
         const std::size_t size =
             ResultFileBytes(rig.shape, {rig.records.begin(),
-                                       rig.records.begin() + static_cast<std::ptrdiff_t>(records)})
+                                        rig.records.begin() + static_cast<std::ptrdiff_t>(records)})
                 .size();
         out << all.substr(written, size - written) << std::flush;
         written = size;
@@ -240,6 +240,25 @@ TEST(ReviewModel, FollowsARecordingBeingWrittenWithinASecond) {
     rig.model.Tick();
     EXPECT_EQ(rig.model.Index().EndNs(), rig.At(1799));
     EXPECT_EQ(rig.model.ViewFromNs(), from);
+}
+
+// The stop line ends the recording: the following ends with it, and says so.
+TEST(ReviewModel, FollowingEndsAtTheStopLine) {
+    ReviewRig rig(600);
+    rig.shape.ending = Ending::None;
+    rig.Open();
+    ASSERT_TRUE(rig.model.form.CheckBox_Follow.Checked);
+    EXPECT_NE(rig.model.form.Label_Progress.Caption.find(" (слежение)"), std::string::npos);
+    Cp1251Encoder encoder;
+    std::ofstream(rig.Path(), std::ios::binary | std::ios::app) << encoder.Encode(
+        Stamp(rig.shape, {2026, 12, 6, 17, 15, 3}, text::kResultStopped) + "\r\n");
+    for (int i = 0; i < 100 && rig.model.form.CheckBox_Follow.Checked; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        rig.model.Tick();
+    }
+    EXPECT_FALSE(rig.model.form.CheckBox_Follow.Checked);
+    EXPECT_EQ(rig.model.form.Label_Progress.Caption.find(" (слежение)"), std::string::npos)
+        << rig.model.form.Label_Progress.Caption;
 }
 
 TEST(ReviewModel, ExportsTheSelectionAsCsvButNeverOverTheRecording) {

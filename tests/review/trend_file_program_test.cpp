@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "file_size_limit.h"
@@ -62,7 +63,8 @@ struct Chain {
 TEST(TrendFileProgram, SummaryGivesTheRecordsOwnFigures) {
     Chain chain;
     for (const auto& [args, from, to] :
-         {std::tuple{"", 0.0, 1e18}, std::tuple{"--from 150.05 --to 0:20:00.5", 150.05, 1200.5}}) {
+         {std::tuple{"", 0.0, 1e18}, std::tuple{"--from 150.05 --to 0:20:00.5", 150.05, 1200.5},
+          std::tuple{"--from 150,05 --to 0:20:00,5", 150.05, 1200.5}}) {
         SCOPED_TRACE(args);
         std::string out;
         ASSERT_EQ(RunFileTool(std::string("summary r.txt ") + args, &out, chain.folder.path()), 0)
@@ -124,11 +126,49 @@ TEST(TrendFileProgram, ExportWritesEveryRecordOrMeansPerStretch) {
                 1e-7);
 }
 
+// A genuine recording every 1 s: 60 records whose times the writer put a few microseconds
+// either side of their seconds. Every second holds its own record, whatever the stretch.
+TEST(TrendFileProgram, WholeSecondsFallIntoTheirOwnSecond) {
+    TempFolder folder;
+    FileShape shape;
+    shape.channels = {true, false, false, false, false, false};
+    shape.start = {2026, 12, 6, 12, 1, 14};
+    std::vector<TestRecord> records(60);
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        records[k].units = 18000 * k;
+        records[k].value[0] = 1.5 * static_cast<double>(k);
+    }
+    WriteAll(folder / "s.txt", ResultFileBytes(shape, records));
+    std::string out;
+    ASSERT_EQ(RunFileTool("export s.txt --csv s.csv --every 1", &out, folder.path()), 0) << out;
+    const std::vector<std::string> rows = Lines(ReadAll(folder / "s.csv"));
+    ASSERT_EQ(rows.size(), 61u);
+    for (int k = 0; k < 60; ++k) {
+        SCOPED_TRACE(k);
+        char time[64];
+        std::snprintf(time, sizeof time, "2026-12-06T12:%02d:%02d.000,%d.000000,",
+                      1 + (14 + k) / 60, (14 + k) % 60, k);
+        const std::string& row = rows[static_cast<std::size_t>(k) + 1];
+        EXPECT_EQ(row.substr(0, std::strlen(time)), time);
+        EXPECT_EQ(std::stod(row.substr(std::strlen(time))), 1.5 * k);
+    }
+    ASSERT_EQ(RunFileTool("summary s.txt --from 0:00:10 --to 0:00:20", &out, folder.path()), 0);
+    EXPECT_EQ(out, "CH1 10 15.000 28.500 21.75000000\n");
+    // Stretches of 20 s: records 0-19, 20-39, 40-59.
+    ASSERT_EQ(RunFileTool("export s.txt --csv m.csv --every 20 --force", &out, folder.path()), 0);
+    const std::vector<std::string> means = Lines(ReadAll(folder / "m.csv"));
+    ASSERT_EQ(means.size(), 4u);
+    EXPECT_EQ(means[1], "2026-12-06T12:01:14.000,0.000000,14.25000000");
+    EXPECT_EQ(means[2], "2026-12-06T12:01:34.000,20.000000,44.25000000");
+    EXPECT_EQ(means[3], "2026-12-06T12:01:54.000,40.000000,74.25000000");
+}
+
 // Each refusal: status 2, one line, and nothing written or changed.
 TEST(TrendFileProgram, RefusalsChangeNothing) {
     Chain chain;
     WriteAll(chain.folder / "old.csv", "keep");
     WriteAll(chain.folder / "notes.txt", "hello\r\n");
+    ASSERT_EQ(::mkdir((chain.folder / "sub").c_str(), 0755), 0);
     const std::string recording = ReadAll(chain.folder / "r.txt");
     const std::pair<const char*, const char*> cases[] = {
         {"summary missing.txt", "cannot read missing.txt"},
@@ -138,6 +178,8 @@ TEST(TrendFileProgram, RefusalsChangeNothing) {
         {"summary r.txt --from 20 --to 10", "--to must come after --from"},
         {"summary r.txt --from 1:5:00", "--from wants a time"},
         {"export r.txt --csv old.csv", "old.csv exists; use --force"},
+        {"export r.txt --csv sub", "sub is a folder; --csv names the file to write"},
+        {"export r.txt --csv sub/ --force", "sub/ is a folder; --csv names the file to write"},
         {"export r.txt --csv ./r.txt --force", "--csv names the recording's file"},
         {"export r.txt --csv 'r (2).txt' --force", "--csv names the recording's file"},
         {"export r.txt", "export needs --csv"},
@@ -166,14 +208,16 @@ TEST(TrendFileProgram, ACsvNotWrittenWholeFails) {
     }
     EXPECT_NE(out.find("could not be written whole"), std::string::npos) << out;
     EXPECT_TRUE(FileMissing(chain.folder / "big.csv"));
-    const std::string full = chain.folder / "full";
-    if (::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0) {
-        GTEST_SKIP() << "no device node can be made here";
-    }
-    EXPECT_EQ(RunFileTool("export r.txt --csv full --force", &out, chain.folder.path()), 1);
+    // The full device takes no byte; any user may write to it. It is reached through a link of
+    // the user's own, which a run that took away what it did not make would remove.
     struct stat info {};
-    ASSERT_EQ(::lstat(full.c_str(), &info), 0) << "the device was removed";
-    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    if (::stat("/dev/full", &info) != 0 || !S_ISCHR(info.st_mode)) GTEST_SKIP() << "no /dev/full";
+    const std::string full = chain.folder / "full";
+    ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);
+    EXPECT_EQ(RunFileTool("export r.txt --force --csv full", &out, chain.folder.path()), 1);
+    EXPECT_NE(out.find("the CSV full could not be written whole"), std::string::npos) << out;
+    ASSERT_EQ(::lstat(full.c_str(), &info), 0) << "the link was removed";
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
 }
 
 }  // namespace

@@ -176,9 +176,22 @@ void ReviewWindowTest::theVisibleChartIsExportedAsPng() {
     const qsizetype boxes = rig.boxes.texts.size();
     DialogDriver driver([&] { return Choose(png); });
     review->findChild<QPushButton*>("B_ExportPng")->click();
-    QImage image(png);
+    const QImage image = QImage(png).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(image.size(), review->chart()->size());
     QCOMPARE(rig.boxes.texts.size(), boxes);
+    // The chart as the window shows it, pixel for pixel, and in it the curves of both recorded
+    // channels in their default colours: channel 1 red, channel 3 yellow.
+    QCOMPARE(image, review->chart()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    int red = 0, yellow = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            red += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+            yellow += qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 60;
+        }
+    }
+    QVERIFY2(red > image.width() / 2, qPrintable(QString::number(red)));
+    QVERIFY2(yellow > image.width() / 2, qPrintable(QString::number(yellow)));
 }
 
 // The Win32 window writes its chart through the core's own PNG writer: Qt's reader checks it,

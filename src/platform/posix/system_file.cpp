@@ -65,6 +65,13 @@ std::int64_t SystemFile::Size() const {
     return ::fstat(Fd(handle_), &info) == 0 ? static_cast<std::int64_t>(info.st_size) : -1;
 }
 
+bool SystemFile::IsFileAt(const std::string& path) const {
+    struct stat held {
+    }, named{};
+    return ::fstat(Fd(handle_), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 std::ptrdiff_t SystemFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t got = ::pread(Fd(handle_), buffer, size, static_cast<off_t>(offset));

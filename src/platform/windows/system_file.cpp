@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/windows/file_query.h"
 #include "platform/windows/open_file.h"
 #include "platform/windows/wide_text.h"
 
@@ -70,6 +71,15 @@ bool SystemFile::OpenExistingForWriting(const std::string& path) {
 std::int64_t SystemFile::Size() const {
     LARGE_INTEGER size{};
     return ::GetFileSizeEx(Handle(handle_), &size) ? size.QuadPart : -1;
+}
+
+bool SystemFile::IsFileAt(const std::string& path) const {
+    BY_HANDLE_FILE_INFORMATION held{};
+    if (!::GetFileInformationByHandle(Handle(handle_), &held)) return false;
+    const auto named = QueryFile(path);
+    return named && named->dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
+           named->nFileIndexHigh == held.nFileIndexHigh &&
+           named->nFileIndexLow == held.nFileIndexLow;
 }
 
 std::ptrdiff_t SystemFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
