@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,6 +13,7 @@
 #include "app_setup.h"
 #include "chart/png_file.h"
 #include "file_dialog_rig.h"
+#include "qt_text.h"
 #include "review/result_file_rig.h"
 #include "review_chart.h"
 #include "review_window.h"
@@ -28,6 +30,7 @@ private slots:
     void initTestCase();
     void theMenuOpensTheChosenRecordingBesideTheMainWindow();
     void aDroppedFileOpensAndAnUnreadableOneIsTold();
+    void aRecordingOpenedAtTheStartComesBeforeTheInstrumentsWord();
     void controlsForwardToTheModelAndMirrorIt();
     void aMinimizedWindowWaitsWithoutItsTimer();
     void theVisibleChartIsExportedAsPng();
@@ -101,6 +104,51 @@ void ReviewWindowTest::aDroppedFileOpensAndAnUnreadableOneIsTold() {
     const QPointer<TFR> review = rig.window->reviews().front();
     rig.window.reset();
     QVERIFY(review.isNull());
+}
+
+// `--open FILE` without an instrument: the review window shows at once and takes the user's
+// input; the main window says the instrument is missing in a box that waits for nobody.
+void ReviewWindowTest::aRecordingOpenedAtTheStartComesBeforeTheInstrumentsWord() {
+    InTemporaryFolder folder;
+    sim::SimDriver driver;
+    sim::TestPlatform platform;
+    platform.currentDirectory = folder.path().toStdString();
+    const std::string path = WriteRecording(folder.path()).toStdString();
+    std::vector<QString> boxesDuringTheStart;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+                boxesDuringTheStart.push_back(box->text());
+                box->done(QMessageBox::Ok);
+            }
+        }
+    });
+    watch.start(5);
+    TMF window(driver, platform, nullptr, TMF::Start::Reviews);
+    window.show();
+    QVERIFY(boxesDuringTheStart.empty());
+    watch.stop();
+    window.OpenAtStart({path});
+    QCOMPARE(window.reviews().size(), std::size_t(1));
+    TFR* review = window.reviews().front();
+    QVERIFY(review->isVisible());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    // Every box of the start (the instrument, the calibration tables) stands beside it.
+    QStringList said;
+    std::vector<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+            said << box->text();
+            boxes.push_back(box);
+            QVERIFY(!box->isModal());
+        }
+    }
+    QVERIFY2(said.contains(Q(text::kMsgDeviceNotFound)), qPrintable(said.join("|")));
+    // The review answers while the box is up.
+    QTest::keyClick(review->chart(), Qt::Key_Plus);
+    QVERIFY(review->model().ViewToNs() - review->model().ViewFromNs() < 3600 * kS);
+    for (QMessageBox* box : boxes) box->close();
 }
 
 void ReviewWindowTest::aMinimizedWindowWaitsWithoutItsTimer() {
