@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -72,6 +73,11 @@ struct Record {
     std::array<double, kChannels> value{};  // by channel number - 1
     std::uint8_t present = 0;               // bit c: channel c+1 recorded (a number or not)
 };
+
+// The reasons Open gives why a file cannot be looked at, in the console's words: the path
+// follows kCannotRead and comes before kNoResultFile. A window says them in its own.
+inline constexpr std::string_view kCannotRead = "cannot read ";
+inline constexpr std::string_view kNoResultFile = " is no result file (no start line and header)";
 
 struct OpenOptions {
     // Keep reading what is added to the last part, and the parts that carry it on.

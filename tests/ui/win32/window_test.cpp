@@ -908,6 +908,44 @@ TEST(Win32Review, ARecordingOpenedAtTheStartComesBeforeTheInstrumentsWord) {
     SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", nullptr);
 }
 
+// The wheel's message gives the mouse on the screen: the span shown closes in around the time
+// under the mouse in the chart, wherever the window stands.
+TEST(Win32Review, TheWheelZoomsAroundTheTimeUnderTheMouse) {
+    WindowRig rig(NamedBridgeSettings());
+    win32::TFR* review = rig.window->OpenReview(WriteRecording(rig.folder));
+    ASSERT_NE(review, nullptr);
+    SetWindowPos(review->hwnd(), nullptr, 150, 120, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ReviewModel& model = review->model();
+    const RECT plot = review->chart().PlotRect();
+    const double width = plot.right - plot.left;
+    const auto wheel = [&](int x, int y, WPARAM keys) {
+        POINT p{plot.left + x, y};
+        ClientToScreen(review->chart().hwnd(), &p);
+        SendMessageW(review->chart().hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(keys, WHEEL_DELTA * 2),
+                     MAKELPARAM(p.x, p.y));
+    };
+    const std::int64_t span = model.ViewToNs() - model.ViewFromNs();
+    const std::int64_t under =
+        model.ViewFromNs() + static_cast<std::int64_t>(60 / width * static_cast<double>(span));
+    wheel(60, (plot.top + plot.bottom) / 2, 0);
+    EXPECT_LT(model.ViewToNs() - model.ViewFromNs(), span);
+    EXPECT_NEAR(model.FractionOf(under), 60 / width, 1 / width);
+
+    // With Ctrl, the values a quarter of the way up stay there.
+    InvalidateRect(review->chart().hwnd(), nullptr, FALSE);
+    UpdateWindow(review->chart().hwnd());  // a paint: the curves' ranges are fitted
+    const int axis = model.AxisChannel();
+    ASSERT_EQ(axis, 1);
+    const ValueRange fitted = model.RangeOf(axis);
+    const double value = fitted.low + (fitted.high - fitted.low) * 0.25;
+    wheel(100, plot.bottom - (plot.bottom - plot.top) / 4, MK_CONTROL);
+    EXPECT_FALSE(model.ValuesFitted());
+    EXPECT_NEAR(model.HeightOf(axis, value), 0.25, 2.0 / (plot.bottom - plot.top));
+    SendMessageW(review->chart().hwnd(), WM_KEYDOWN, VK_BACK, 0);
+    EXPECT_TRUE(model.ValuesFitted());
+}
+
 TEST(Win32Review, AnUnreadableRecordingIsToldAndOpensNoWindow) {
     WindowRig rig(NamedBridgeSettings());
     EXPECT_EQ(rig.window->OpenReview(rig.folder / "missing.txt"), nullptr);
