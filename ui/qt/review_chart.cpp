@@ -77,7 +77,10 @@ void ReviewChart::paintEvent(QPaintEvent*) {
     const int columns = std::max(area.width(), 1);
     const auto values = model_->Columns(columns);
     const auto yOf = [&](int channel, double value) {
-        return area.bottom() + 1 - model_->HeightOf(channel, value) * area.height();
+        // A zoomed axis puts values far off the plot: they stay far off, within what the
+        // painter's fixed-point coordinates hold.
+        const double height = std::clamp(model_->HeightOf(channel, value), -1e3, 1e3);
+        return area.bottom() + 1 - height * area.height();
     };
     const int axis = model_->AxisChannel();
 
@@ -139,6 +142,15 @@ void ReviewChart::paintEvent(QPaintEvent*) {
         flush();
     }
 
+    if (axis > 0) {
+        // Whose values the axis gives, in its colour in the plot's corner: every other channel
+        // has a scale of its own.
+        const char name[] = {'C', 'H', char('0' + axis)};
+        p.setPen(ToQColor(model_->form.PanelColor_CurveCH[std::size_t(axis - 1)]));
+        p.drawText(QRectF(area.left() + 4, area.top() + 2, 60, fontMetrics().height()),
+                   Qt::AlignLeft | Qt::AlignTop, label(name, 3));
+    }
+
     if (const auto at = model_->CursorAt(); at && *at >= 0 && *at <= 1) {
         p.setPen(QPen(QColor(255, 255, 255), 0, Qt::DashLine));
         const double x = xOf(*at);
@@ -153,12 +165,6 @@ void ReviewChart::paintEvent(QPaintEvent*) {
         const std::size_t n = ReviewModel::FormatAxisValue(levels[std::size_t(i)], number);
         p.drawText(QRectF(0, yOf(axis, levels[std::size_t(i)]) - line, area.left() - 4, 2 * line),
                    Qt::AlignRight | Qt::AlignVCenter, label(number, n));
-    }
-    if (axis > 0) {
-        // Whose values the axis gives: every other channel has a scale of its own.
-        const char name[] = {'C', 'H', char('0' + axis)};
-        p.drawText(QRectF(0, area.bottom() + 3, area.left() - 4, line),
-                   Qt::AlignRight | Qt::AlignTop, label(name, 3));
     }
     for (int i = 0; i < tickCount; ++i) {
         const TimeTick& tick = ticks[std::size_t(i)];

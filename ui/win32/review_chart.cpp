@@ -227,11 +227,22 @@ void ReviewChart::Render() {
     SelectClipRgn(dc, nullptr);
     DeleteObject(clip);
 
-    // Labels outside the plot.
-    ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int line = metrics.tmHeight;
+    if (axis > 0) {
+        // Whose values the axis gives, in its colour in the plot's corner: every other channel
+        // has a scale of its own.
+        const wchar_t name[] = {L'C', L'H', static_cast<wchar_t>(L'0' + axis)};
+        ::SetTextColor(dc,
+                       Ref(model_->form.PanelColor_CurveCH[static_cast<std::size_t>(axis - 1)]));
+        RECT r{area.left + Scaled(4, dpi_), area.top + Scaled(2, dpi_),
+               area.left + Scaled(64, dpi_), area.top + Scaled(2, dpi_) + line};
+        DrawTextW(dc, name, 3, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    }
+
+    // Labels outside the plot.
+    ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     char number[32];
     for (int i = 0; i < levelCount; ++i) {
         const std::size_t n = ReviewModel::FormatAxisValue(levels[std::size_t(i)], number);
@@ -239,12 +250,6 @@ void ReviewChart::Render() {
         const int y = yOf(axis, levels[std::size_t(i)]);
         RECT r{0, y - line, area.left - Scaled(4, dpi_), y + line};
         DrawTextW(dc, text.text, text.length, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
-    }
-    if (axis > 0) {
-        // Whose values the axis gives: every other channel has a scale of its own.
-        const wchar_t name[] = {L'C', L'H', static_cast<wchar_t>(L'0' + axis)};
-        RECT r{0, area.bottom + 3, area.left - Scaled(4, dpi_), area.bottom + 3 + line};
-        DrawTextW(dc, name, 3, &r, DT_RIGHT | DT_TOP | DT_SINGLELINE);
     }
     for (int i = 0; i < tickCount; ++i) {
         const TimeTick& tick = ticks[std::size_t(i)];
