@@ -328,8 +328,10 @@ bool ReviewModel::Tick() {
     const std::int64_t end = EndNs();
     const review::Progress progress = index_->CurrentProgress();
     // A finished file read to its end gives nothing new: nothing to draw again.
-    bool changed = progress.bytesRead != knownBytes_ || progress.complete != knownComplete_;
+    bool changed = progress.bytesRead != knownBytes_ || progress.bytesTotal != knownTotal_ ||
+                   progress.complete != knownComplete_;
     knownBytes_ = progress.bytesRead;
+    knownTotal_ = progress.bytesTotal;
     knownComplete_ = progress.complete;
     if (end != knownEnd_) {
         changed = true;
@@ -348,7 +350,9 @@ bool ReviewModel::Tick() {
         // A selection over what was still being read is summed again.
         if (HasSelection()) ShowSelection();
     }
-    if (changed) ShowProgress();
+    // What the labels say may change without a line read (a file gone, say): they are said
+    // every tick, and the window mirrors only what differs.
+    ShowProgress();
     return changed;
 }
 

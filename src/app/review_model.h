@@ -86,7 +86,8 @@ public:
                      review::DateOrder dateOrder);
     // What the pass has read since the last tick: the end grows, the progress and damaged
     // lines show, and a followed recording keeps its end in sight.
-    // True when the picture may have changed: the window draws the chart again only then.
+    // True when the picture may have changed: the window draws the chart again only then
+    // (and mirrors the labels at every tick).
     bool Tick();
     const review::RecordingIndex& Index() const { return *index_; }
 
@@ -169,7 +170,7 @@ private:
     std::unique_ptr<review::RecordingIndex> index_;
     std::int64_t viewFrom_ = 0, viewTo_ = 1;
     std::int64_t knownEnd_ = 0;
-    std::uint64_t knownBytes_ = 0;
+    std::uint64_t knownBytes_ = 0, knownTotal_ = 0;
     bool knownComplete_ = false;
     // Where the mouse is, as a fraction of the plot: the readout follows it whatever moves the
     // span under it.

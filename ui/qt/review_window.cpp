@@ -77,9 +77,9 @@ void TFR::Tick() {
     // it is shown again.
     if (isMinimized() || !isVisible()) return;
     // A finished file read to its end is not drawn again four times a second for nothing.
-    if (!model_.Tick()) return;
+    const bool redraw = model_.Tick();
     ApplyForm();
-    chart_->update();
+    if (redraw) chart_->update();
 }
 
 void TFR::changeEvent(QEvent* event) {

@@ -98,9 +98,9 @@ void TFR::Tick() {
     // is shown again.
     if (IsIconic(hwnd())) return;
     // A finished file read to its end is not drawn again four times a second for nothing.
-    if (!model_.Tick()) return;
+    const bool redraw = model_.Tick();
     ApplyForm();
-    chart_.Changed();
+    if (redraw) chart_.Changed();
 }
 
 void TFR::ApplyForm() {
