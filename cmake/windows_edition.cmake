@@ -125,6 +125,11 @@ set_target_properties(trend-station PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_
 add_executable(chart_redraw_bench EXCLUDE_FROM_ALL bench/windows/chart_redraw.cpp)
 target_link_libraries(chart_redraw_bench PRIVATE win32_controls)
 set_target_properties(chart_redraw_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The review chart's painting, the same way: scripts/build-windows review_chart_bench
+add_executable(review_chart_bench EXCLUDE_FROM_ALL bench/windows/review_chart_redraw.cpp)
+target_include_directories(review_chart_bench PRIVATE bench)
+target_link_libraries(review_chart_bench PRIVATE win32_window)
+set_target_properties(review_chart_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 if(TS_BUILD_TESTS)
   # The window driven by its messages on the emulated D2XX library; it needs a display, so it

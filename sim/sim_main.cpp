@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     stream.start(5);
 
     ts::CloseOnSignals closer;
-    ts::TMF window(driver, platform);
+    ts::TMF window(driver, platform, nullptr,
+                   options.open.empty() ? ts::TMF::Start::MainWindow : ts::TMF::Start::Reviews);
     if (closer.Watch(window)) return 0;
     window.show();
 
@@ -94,6 +95,6 @@ int main(int argc, char** argv) {
     panel.adjustSize();
     PlaceBesideEachOther(window, panel);
     panel.show();
-    for (const std::string& path : options.open) window.OpenReview(path);
+    if (!options.open.empty()) window.OpenAtStart(options.open);
     return app.exec();
 }

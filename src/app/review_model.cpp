@@ -129,7 +129,11 @@ std::string ReviewModel::Open(const std::string& path, const ChartColors& colors
     // is simply never added to.
     options.follow = true;
     options.dateOrder = dateOrder;
-    if (std::string problem = index_->Open(path, options); !problem.empty()) return problem;
+    if (const std::string problem = index_->Open(path, options); !problem.empty()) {
+        // The reader's reasons are the console's English; the window says its own.
+        const bool notResult = problem.ends_with(review::kNoResultFile);
+        return path + std::string(notResult ? text::kReviewNoResultFile : text::kReviewUnreadable);
+    }
     path_ = path;
     dateOrder_ = dateOrder;
     changeNote_ = {};
@@ -212,6 +216,8 @@ void ReviewModel::SetView(std::int64_t from, std::int64_t to) {
     viewFrom_ = from;
     viewTo_ = from + span;
     ShowSpan();
+    // The mouse stays where it is: the readout shows what now lies under it.
+    if (cursorAt_) ShowCursor();
 }
 
 void ReviewModel::ShowSpan() {
@@ -269,19 +275,16 @@ void ReviewModel::Select(double from, double to) {
 }
 
 void ReviewModel::MoveCursor(double at) {
-    cursor_ = NsAt(std::clamp(at, 0.0, 1.0));
+    cursorAt_ = std::clamp(at, 0.0, 1.0);
     ShowCursor();
 }
 
 void ReviewModel::HideCursor() {
-    cursor_.reset();
+    cursorAt_.reset();
     ShowCursor();
 }
 
-std::optional<double> ReviewModel::CursorAt() const {
-    if (!cursor_) return std::nullopt;
-    return FractionOf(*cursor_);
-}
+std::optional<double> ReviewModel::CursorAt() const { return cursorAt_; }
 
 void ReviewModel::Key(ReviewKey key) {
     const std::int64_t span = viewTo_ - viewFrom_;
@@ -314,6 +317,16 @@ void ReviewModel::Key(ReviewKey key) {
             selectionFrom_ = selectionTo_ = 0;
             ShowSelection();
             return;
+        case ReviewKey::ValuesIn:
+            ValueWheel(3, 0.5);
+            return;
+        case ReviewKey::ValuesOut:
+            ValueWheel(-3, 0.5);
+            return;
+        case ReviewKey::FitValues:
+            valuesFrom_ = 0;
+            valuesWidth_ = 1;
+            return;
     }
 }
 
@@ -341,20 +354,33 @@ bool ReviewModel::ChannelShown(int channel) const {
     return form.CheckBox_ShowCH[static_cast<std::size_t>(channel - 1)].Checked;
 }
 
-void ReviewModel::Tick() {
+bool ReviewModel::Tick() {
+    bool changed = false;
     // A file read anew starts a fresh index, so a change it reports is always a new one.
     if (const review::FileChange change = index_->Changed().what;
         change == review::FileChange::Shrank || change == review::FileChange::Replaced ||
         (change == review::FileChange::Gone && changeNote_ != text::kReviewFileGone)) {
         NoticeChange(change);
+        changed = true;
     }
     // A stop line ends the recording, and the following with it.
     if (form.CheckBox_Follow.Checked) {
         const std::vector<review::Part> parts = index_->Parts();
-        if (!parts.empty() && parts.back().stopped) form.CheckBox_Follow.Checked = false;
+        if (!parts.empty() && parts.back().stopped) {
+            form.CheckBox_Follow.Checked = false;
+            changed = true;
+        }
     }
     const std::int64_t end = EndNs();
+    const review::Progress progress = index_->CurrentProgress();
+    // A finished file read to its end gives nothing new: nothing to draw again.
+    changed = changed || progress.bytesRead != knownBytes_ || progress.bytesTotal != knownTotal_ ||
+                   progress.complete != knownComplete_;
+    knownBytes_ = progress.bytesRead;
+    knownTotal_ = progress.bytesTotal;
+    knownComplete_ = progress.complete;
     if (end != knownEnd_) {
+        changed = true;
         const bool whole = viewFrom_ == 0 && viewTo_ >= knownEnd_;
         const bool atEnd = viewTo_ >= knownEnd_;
         knownEnd_ = end;
@@ -370,7 +396,10 @@ void ReviewModel::Tick() {
         // A selection over what was still being read is summed again.
         if (HasSelection()) ShowSelection();
     }
+    // What the labels say may change without a line read (a file gone, say): they are said
+    // every tick, and the window mirrors only what differs.
     ShowProgress();
+    return changed;
 }
 
 void ReviewModel::ShowProgress() {
@@ -412,10 +441,26 @@ void ReviewModel::ShowProgress() {
     }
 }
 
+const review::Gap* ReviewModel::GapAt(std::int64_t ns) const {
+    for (const review::Gap& gap : gaps_) {
+        if (ns > gap.fromNs && ns < gap.toNs) return &gap;
+    }
+    return nullptr;
+}
+
 void ReviewModel::ShowCursor() {
     review::Record record;
-    if (!cursor_ || !index_->RecordAt(*cursor_, record)) {
+    const std::int64_t at = cursorAt_ ? NsAt(*cursorAt_) : 0;
+    if (!cursorAt_ || !index_->RecordAt(at, record)) {
         form.Label_Cursor.Caption = text::kReviewCursorNone;
+        return;
+    }
+    if (const review::Gap* gap = GapAt(at)) {
+        // No record lies there: the last one before the cut would pass for the gap's values.
+        const std::int64_t start = index_->StartSeconds();
+        form.Label_Cursor.Caption = std::string(text::kReviewCursor) + Clock(start, at) + " (+" +
+                                    Elapsed(at) + ")" + std::string(text::kReviewCursorInGap) +
+                                    Clock(start, gap->fromNs) + " – " + Clock(start, gap->toNs);
         return;
     }
     std::string text = std::string(text::kReviewCursor) +
@@ -455,8 +500,20 @@ void ReviewModel::ShowSelection() {
     form.Label_Selection.Caption = std::move(text);
 }
 
+std::string ReviewModel::SuggestedExport(std::string_view extension) const {
+    const std::vector<review::Part> parts = index_->Parts();
+    if (parts.empty()) return {};
+    // The recording's first file names it, whichever part the export covers.
+    std::string path = parts.front().path;
+    const std::size_t name = path.find_last_of("/\\");
+    const std::size_t dot = path.rfind('.');
+    if (dot != std::string::npos && (name == std::string::npos || dot > name + 1)) path.resize(dot);
+    return path + "." + std::string(extension);
+}
+
 void ReviewModel::ExportCsvClick() {
-    const std::optional<std::string> path = ui_.ChooseExportFile(ReviewUi::ExportKind::Csv);
+    const std::optional<std::string> path = ui_.ChooseExportFile(
+        ReviewUi::ExportKind::Csv, SuggestedExport(text::kCsvDialogDefaultExt));
     if (!path) return;
     for (const review::Part& part : index_->Parts()) {
         if (SameFile(*path, part.path)) {
@@ -483,7 +540,8 @@ void ReviewModel::ExportCsvClick() {
 }
 
 void ReviewModel::ExportPngClick() {
-    const std::optional<std::string> path = ui_.ChooseExportFile(ReviewUi::ExportKind::Png);
+    const std::optional<std::string> path = ui_.ChooseExportFile(
+        ReviewUi::ExportKind::Png, SuggestedExport(text::kPngDialogDefaultExt));
     if (!path) return;
     for (const review::Part& part : index_->Parts()) {
         if (SameFile(*path, part.path)) {
@@ -501,21 +559,58 @@ std::span<const review::ColumnValue> ReviewModel::Columns(int columns) {
     const auto size = static_cast<std::size_t>(columns) * kChannels;
     if (columns_.size() < size) columns_.resize(size);
     index_->Query(viewFrom_, viewTo_, columns, columns_.data());
-    double low = INFINITY, high = -INFINITY;
+    std::array<double, kChannels> low, high;
+    low.fill(INFINITY);
+    high.fill(-INFINITY);
     for (std::size_t i = 0; i < size; ++i) {
         const review::ColumnValue& v = columns_[i];
-        if (v.count == 0 || !ChannelShown(static_cast<int>(i % kChannels) + 1)) continue;
-        if (std::isfinite(v.min)) low = std::min(low, v.min);
-        if (std::isfinite(v.max)) high = std::max(high, v.max);
+        if (v.count == 0) continue;
+        const std::size_t c = i % kChannels;
+        if (std::isfinite(v.min)) low[c] = std::min(low[c], v.min);
+        if (std::isfinite(v.max)) high[c] = std::max(high[c], v.max);
     }
-    if (!(low <= high)) {
-        low = 0;
-        high = 1;
+    for (std::size_t c = 0; c < kChannels; ++c) {
+        double lo = low[c], hi = high[c];
+        if (!(lo <= hi)) {
+            lo = 0;
+            hi = 1;
+        }
+        // A level line lies in the middle, not on the frame.
+        const double margin = hi > lo ? (hi - lo) * 0.05 : std::max(std::abs(hi) * 0.05, 0.5);
+        fitted_[c] = {lo - margin, hi + margin};
     }
-    const double margin = high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.05, 0.5);
-    valueLow_ = low - margin;
-    valueHigh_ = high + margin;
     return {columns_.data(), size};
+}
+
+ValueRange ReviewModel::RangeOf(int channel) const {
+    const ValueRange& fit =
+        fitted_[static_cast<std::size_t>(std::clamp(channel, 1, kChannels) - 1)];
+    const double span = fit.high - fit.low;
+    const double low = fit.low + valuesFrom_ * span;
+    return {low, low + valuesWidth_ * span};
+}
+
+double ReviewModel::HeightOf(int channel, double value) const {
+    const ValueRange r = RangeOf(channel);
+    return (value - r.low) / (r.high - r.low);
+}
+
+int ReviewModel::AxisChannel() const {
+    for (int c = 1; c <= kChannels; ++c) {
+        if (ChannelShown(c) && form.CheckBox_ShowCH[static_cast<std::size_t>(c - 1)].Enabled)
+            return c;
+    }
+    return 0;
+}
+
+bool ReviewModel::ValuesFitted() const { return valuesFrom_ == 0 && valuesWidth_ == 1; }
+
+void ReviewModel::ValueWheel(int notches, double height) {
+    // Between a millionth of the fitted range and a hundred times it.
+    const double width = std::clamp(valuesWidth_ * std::pow(0.8, notches), 1e-6, 100.0);
+    const double anchor = valuesFrom_ + height * valuesWidth_;
+    valuesFrom_ = anchor - height * width;
+    valuesWidth_ = width;
 }
 
 PlotArea ReviewModel::PlotAreaOf(int width, int height, int dpi) {
@@ -529,7 +624,10 @@ PlotArea ReviewModel::PlotAreaOf(int width, int height, int dpi) {
 }
 
 int ReviewModel::ValueTicks(std::span<double, kMaxValueTicks> out) const {
-    const double range = valueHigh_ - valueLow_;
+    const int channel = AxisChannel();
+    if (channel == 0) return 0;
+    const ValueRange shown = RangeOf(channel);
+    const double range = shown.high - shown.low;
     if (!(range > 0) || !std::isfinite(range)) return 0;
     // 1, 2 or 5 times a power of ten, some six lines across the range.
     const double rough = range / 6;
@@ -540,7 +638,7 @@ int ReviewModel::ValueTicks(std::span<double, kMaxValueTicks> out) const {
         if (step >= rough) break;
     }
     int count = 0;
-    for (double v = std::ceil(valueLow_ / step) * step; v <= valueHigh_ && count < kMaxValueTicks;
+    for (double v = std::ceil(shown.low / step) * step; v <= shown.high && count < kMaxValueTicks;
          v += step) {
         // No "-0" and no 0.30000000000000004 in the labels.
         out[static_cast<std::size_t>(count++)] = std::abs(v) < step * 1e-9 ? 0.0 : v;

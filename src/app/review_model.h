@@ -22,13 +22,33 @@ public:
     enum class ExportKind { Csv, Png };
     virtual ~ReviewUi() = default;
     virtual void ShowMessage(std::string_view text) = 0;
-    // Save dialog for an export; asks before replacing an existing file. Nothing when cancelled.
-    virtual std::optional<std::string> ChooseExportFile(ExportKind kind) = 0;
+    // Save dialog for an export, opened on `suggested` (the recording's folder, its name with the
+    // export's extension); asks before replacing an existing file. Nothing when cancelled.
+    virtual std::optional<std::string> ChooseExportFile(ExportKind kind,
+                                                        const std::string& suggested) = 0;
     // Writes the chart as the window shows it to a PNG file; false when it could not.
     virtual bool WriteChartPicture(const std::string& path) = 0;
 };
 
-enum class ReviewKey { Left, Right, PageBack, PageForward, Home, End, ZoomIn, ZoomOut, Escape };
+enum class ReviewKey {
+    Left,
+    Right,
+    PageBack,
+    PageForward,
+    Home,
+    End,
+    ZoomIn,
+    ZoomOut,
+    Escape,
+    ValuesIn,   // the vertical axis closer, around its middle
+    ValuesOut,  // and further
+    FitValues   // every channel fitted to what is shown again
+};
+
+// The values of one channel from the plot's bottom to its top.
+struct ValueRange {
+    double low = 0, high = 1;
+};
 
 // A time line of the chart: where it lies across the plot (0 left, 1 right), and its labels.
 struct TimeTick {
@@ -61,12 +81,14 @@ public:
     ReviewForm form;
 
     // Opens `path` and the files that carried it on, and shows the whole of it. An empty text
-    // when it opened, else why not.
+    // when it opened, else why not, in the window's words.
     std::string Open(const std::string& path, const ChartColors& colors,
                      review::DateOrder dateOrder);
     // What the pass has read since the last tick: the end grows, the progress and damaged
     // lines show, and a followed recording keeps its end in sight.
-    void Tick();
+    // True when the picture may have changed: the window draws the chart again only then
+    // (and mirrors the labels at every tick).
+    bool Tick();
     const review::RecordingIndex& Index() const { return *index_; }
 
     // The span shown, on the recording's timeline.
@@ -75,6 +97,9 @@ public:
 
     // Mouse and keys, positions as fractions of the plot's width.
     void Wheel(int notches, double at);  // notches > 0: closer
+    // The vertical axis closer (notches > 0) or further around a height of the plot (0 its
+    // bottom, 1 its top): the values there stay where they are.
+    void ValueWheel(int notches, double height);
     void Pan(double fraction);           // a drag: the content follows the mouse by this much
     void ZoomToStretch(double from, double to);
     void Select(double from, double to);
@@ -91,17 +116,25 @@ public:
     void ExportPngClick();
 
     // Drawing. Per column and channel of the span shown (column by column, channel 1 first);
-    // the storage is kept, so a redraw allocates only when the plot grows wider.
+    // the storage is kept, so a redraw allocates only when the plot grows wider. Each channel
+    // is fitted to its own values in the span, as the main window's chart gives each its own
+    // full scale: a channel at 700 does not flatten one at 0.5.
     std::span<const review::ColumnValue> Columns(int columns);
-    // The vertical range of the curves shown in the last Columns, with a margin.
-    double ValueLow() const { return valueLow_; }
-    double ValueHigh() const { return valueHigh_; }
     // Where the curves go in a chart of that size: room on the left for the values, below for
     // the two lines of the times; lengths at 96 dpi scaled to `dpi`.
     static PlotArea PlotAreaOf(int width, int height, int dpi = 96);
-    // Where a value lies up the plot: 0 at its bottom, 1 at its top.
-    double HeightOf(double value) const { return (value - valueLow_) / (valueHigh_ - valueLow_); }
-    // Round values between ValueLow and ValueHigh for the horizontal lines; returns how many.
+    // Channel 1..6's values from the plot's bottom to its top, after the last Columns and the
+    // vertical zoom.
+    ValueRange RangeOf(int channel) const;
+    // Where a value of a channel lies up the plot: 0 at its bottom, 1 at its top.
+    double HeightOf(int channel, double value) const;
+    // The channel whose values the vertical axis is labelled with: the first one shown; 0 when
+    // none is.
+    int AxisChannel() const;
+    // Whether the vertical axis shows each channel's values as fitted, unzoomed.
+    bool ValuesFitted() const;
+    // Round values of the axis channel across the plot for the horizontal lines; returns how
+    // many.
     int ValueTicks(std::span<double, kMaxValueTicks> out) const;
     // A value of the vertical axis, '.' as the decimal point; returns the length.
     static std::size_t FormatAxisValue(double value, char* out);
@@ -128,6 +161,7 @@ private:
     void ZoomAround(double span, double at);
     void ShowSpan();
     void ShowCursor();
+    const review::Gap* GapAt(std::int64_t ns) const;
     void ShowSelection();
     void ShowProgress();
     // A file that changed under the window: said, and read again from its start unless it
@@ -135,6 +169,7 @@ private:
     void NoticeChange(review::FileChange change);
     // Shows the whole of what the index holds, no cursor, no selection.
     void ShowWhole();
+    std::string SuggestedExport(std::string_view extension) const;
 
     ReviewUi& ui_;
     std::unique_ptr<review::RecordingIndex> index_;
@@ -143,11 +178,17 @@ private:
     std::string_view changeNote_;  // what became of the file, after the length
     std::int64_t viewFrom_ = 0, viewTo_ = 1;
     std::int64_t knownEnd_ = 0;
-    std::optional<std::int64_t> cursor_;
+    std::uint64_t knownBytes_ = 0, knownTotal_ = 0;
+    bool knownComplete_ = false;
+    // Where the mouse is, as a fraction of the plot: the readout follows it whatever moves the
+    // span under it.
+    std::optional<double> cursorAt_;
     std::int64_t selectionFrom_ = 0, selectionTo_ = 0;
     std::vector<review::ColumnValue> columns_;
     std::vector<review::Gap> gaps_;
-    double valueLow_ = 0, valueHigh_ = 1;
+    std::array<ValueRange, kChannels> fitted_{};
+    // The stretch of the fitted ranges the plot shows, as fractions of them: 0..1 unzoomed.
+    double valuesFrom_ = 0, valuesWidth_ = 1;
 };
 
 // Fits `path`'s last component into a window caption.

@@ -215,7 +215,8 @@ constexpr sv kOpenDialogFilter = "Текстовые (*.txt)|*.txt";
 constexpr sv kReviewCaption = "Просмотр записи: ";
 constexpr sv kReviewChartHint =
     "Колесо мыши: крупнее / мельче; перетаскивание: сдвиг; Shift + перетаскивание: выделение; "
-    "правая кнопка: показать участок";
+    "правая кнопка: показать участок; Ctrl + колесо или стрелки вверх / вниз: масштаб значений; "
+    "Backspace: вписать значения";
 constexpr sv kReviewChannelsGroup = " Каналы ";
 constexpr sv kReviewShowCH = "Канал ";  // followed by the channel digit
 constexpr sv kReviewShowCHHint = "Показать или скрыть кривую канала";
@@ -239,6 +240,7 @@ constexpr sv kPngDialogFilter = "Рисунки PNG (*.png)|*.png";
 constexpr sv kPngDialogDefaultExt = "png";
 constexpr sv kReviewCursorNone = "Курсор: наведите мышь на график";
 constexpr sv kReviewCursor = "Курсор: ";
+constexpr sv kReviewCursorInGap = "    перерыв в записи: ";  // followed by its two ends
 constexpr sv kReviewSelectionNone = "Выделение: Shift + перетаскивание по графику";
 constexpr sv kReviewSelection = "Выделено: ";
 constexpr sv kReviewChannelLine = "Канал ";
@@ -262,6 +264,9 @@ constexpr sv kReviewPartMissing = "Не найдена часть ";
 constexpr sv kReviewPartNotThere = " записи: нет файла ";
 constexpr sv kReviewPartNotPart = " записи: файл не является её частью: ";
 constexpr sv kMsgReviewOpenFailed = "  Не удалось открыть запись: ";
+// After kMsgReviewOpenFailed and the file's path.
+constexpr sv kReviewUnreadable = " — файл не найден или не читается";
+constexpr sv kReviewNoResultFile = " — это не файл результатов (нет строки начала и заголовка)";
 constexpr sv kMsgReviewExportFailed = "  Не удалось записать файл: ";
 constexpr sv kMsgReviewExportOverRecording =
     "  Файл записи нельзя заменить экспортом: выберите другое имя!";

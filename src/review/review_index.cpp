@@ -68,14 +68,14 @@ struct PartLook {
 // Empty when `path` is a result file's part; else why not.
 std::string LookAtPart(const std::string& path, PartLook& look) {
     SystemFile file;
-    if (!file.OpenRegularForReading(path)) return "cannot read " + path;
+    if (!file.OpenRegularForReading(path)) return std::string(kCannotRead) + path;
     const std::int64_t size = file.Size();
-    if (size < 0) return "cannot read " + path;
+    if (size < 0) return std::string(kCannotRead) + path;
     look.size = static_cast<std::uint64_t>(size);
     look.part.path = path;
     char head[kHeadBytes];
     const std::ptrdiff_t got = file.ReadAt(0, head, sizeof head);
-    if (got < 0) return "cannot read " + path;
+    if (got < 0) return std::string(kCannotRead) + path;
     int lineNumber = 0;
     bool header = false;
     ForEachLine(head, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
@@ -93,13 +93,13 @@ std::string LookAtPart(const std::string& path, PartLook& look) {
         if (look.link) look.part.headLines = 3;
         return false;
     });
-    if (!header) return path + " is no result file (no start line and header)";
+    if (!header) return path + std::string(kNoResultFile);
     // The end: the last stamped line and the last record.
     const std::uint64_t from = look.size > kTailBytes ? look.size - kTailBytes : 0;
     char tail[kTailBytes];
     const std::ptrdiff_t tailGot =
         file.ReadAt(from, tail, static_cast<std::size_t>(look.size - from));
-    if (tailGot < 0) return "cannot read " + path;
+    if (tailGot < 0) return std::string(kCannotRead) + path;
     std::size_t start = 0;
     if (from > 0) {
         const void* lf = std::memchr(tail, '\n', static_cast<std::size_t>(tailGot));

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -96,6 +97,10 @@ struct FileChanged {
     FileChange what = FileChange::None;
     int part = 0;
 };
+// The reasons Open gives why a file cannot be looked at, in the console's words: the path
+// follows kCannotRead and comes before kNoResultFile. A window says them in its own.
+inline constexpr std::string_view kCannotRead = "cannot read ";
+inline constexpr std::string_view kNoResultFile = " is no result file (no start line and header)";
 
 struct OpenOptions {
     // Keep reading what is added to the last part, and the parts that carry it on.

@@ -21,10 +21,14 @@ constexpr std::int64_t kS = review::kNanosecondsPerSecond;
 struct FakeReviewUi final : ReviewUi {
     std::vector<std::string> messages;
     std::optional<std::string> exportPath;
+    std::vector<std::string> suggested;
     bool pictureWritten = true;
     std::vector<std::string> pictures;
     void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
-    std::optional<std::string> ChooseExportFile(ExportKind) override { return exportPath; }
+    std::optional<std::string> ChooseExportFile(ExportKind, const std::string& offered) override {
+        suggested.push_back(offered);
+        return exportPath;
+    }
     bool WriteChartPicture(const std::string& path) override {
         pictures.push_back(path);
         return pictureWritten;

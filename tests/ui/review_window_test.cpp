@@ -1,6 +1,9 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,6 +15,7 @@
 #include "app_setup.h"
 #include "chart/png_file.h"
 #include "file_dialog_rig.h"
+#include "qt_text.h"
 #include "review/result_file_rig.h"
 #include "review_chart.h"
 #include "review_window.h"
@@ -28,7 +32,9 @@ private slots:
     void initTestCase();
     void theMenuOpensTheChosenRecordingBesideTheMainWindow();
     void aDroppedFileOpensAndAnUnreadableOneIsTold();
+    void aRecordingOpenedAtTheStartComesBeforeTheInstrumentsWord();
     void controlsForwardToTheModelAndMirrorIt();
+    void theMouseActsWhereItPoints();
     void aMinimizedWindowWaitsWithoutItsTimer();
     void theVisibleChartIsExportedAsPng();
     void theCorePictureWriterMakesPngsAnyReaderTakes();
@@ -103,6 +109,51 @@ void ReviewWindowTest::aDroppedFileOpensAndAnUnreadableOneIsTold() {
     QVERIFY(review.isNull());
 }
 
+// `--open FILE` without an instrument: the review window shows at once and takes the user's
+// input; the main window says the instrument is missing in a box that waits for nobody.
+void ReviewWindowTest::aRecordingOpenedAtTheStartComesBeforeTheInstrumentsWord() {
+    InTemporaryFolder folder;
+    sim::SimDriver driver;
+    sim::TestPlatform platform;
+    platform.currentDirectory = folder.path().toStdString();
+    const std::string path = WriteRecording(folder.path()).toStdString();
+    std::vector<QString> boxesDuringTheStart;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+                boxesDuringTheStart.push_back(box->text());
+                box->done(QMessageBox::Ok);
+            }
+        }
+    });
+    watch.start(5);
+    TMF window(driver, platform, nullptr, TMF::Start::Reviews);
+    window.show();
+    QVERIFY(boxesDuringTheStart.empty());
+    watch.stop();
+    window.OpenAtStart({path});
+    QCOMPARE(window.reviews().size(), std::size_t(1));
+    TFR* review = window.reviews().front();
+    QVERIFY(review->isVisible());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    // Every box of the start (the instrument, the calibration tables) stands beside it.
+    QStringList said;
+    std::vector<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+            said << box->text();
+            boxes.push_back(box);
+            QVERIFY(!box->isModal());
+        }
+    }
+    QVERIFY2(said.contains(Q(text::kMsgDeviceNotFound)), qPrintable(said.join("|")));
+    // The review answers while the box is up.
+    QTest::keyClick(review->chart(), Qt::Key_Plus);
+    QVERIFY(review->model().ViewToNs() - review->model().ViewFromNs() < 3600 * kS);
+    for (QMessageBox* box : boxes) box->close();
+}
+
 void ReviewWindowTest::aMinimizedWindowWaitsWithoutItsTimer() {
     WindowRig rig;
     TFR* review = rig.window->OpenReview(WriteRecording(rig.folder.path()).toStdString());
@@ -168,14 +219,83 @@ void ReviewWindowTest::controlsForwardToTheModelAndMirrorIt() {
     QVERIFY(review->findChild<QLabel*>("Label_Selection")->text().contains("Канал 1: записей "));
 }
 
-void ReviewWindowTest::theVisibleChartIsExportedAsPng() {
+// The cursor, the selection, the stretch zoom and the wheel at the mouse's own place in the
+// plot, whatever lies left of it; Ctrl and the wheel zoom the values around the mouse's height.
+void ReviewWindowTest::theMouseActsWhereItPoints() {
     WindowRig rig;
     TFR* review = rig.window->OpenReview(WriteRecording(rig.folder.path()).toStdString());
     QVERIFY(review != nullptr);
+    ReviewModel& model = review->model();
+    ReviewChart* chart = review->chart();
+    const QRect plot = chart->plotRect();
+    const auto point = [&](int x) { return QPoint(plot.left() + x, plot.center().y()); };
+    const auto fraction = [&](int x) { return double(x) / plot.width(); };
+    const auto nsAt = [&](int x) {
+        return model.ViewFromNs() +
+               std::int64_t(fraction(x) * double(model.ViewToNs() - model.ViewFromNs()));
+    };
+    const double pixel = 1.0 / plot.width();
+
+    QMouseEvent move(QEvent::MouseMove, point(40), chart->mapToGlobal(point(40)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart, &move);
+    QVERIFY(model.CursorAt().has_value());
+    QVERIFY(std::abs(*model.CursorAt() - fraction(40)) < pixel);
+
+    QTest::mousePress(chart, Qt::LeftButton, Qt::ShiftModifier, point(20));
+    QTest::mouseMove(chart, point(120));
+    QTest::mouseRelease(chart, Qt::LeftButton, Qt::ShiftModifier, point(120));
+    QVERIFY(std::abs(model.FractionOf(model.SelectionFromNs()) - fraction(20)) < pixel);
+    QVERIFY(std::abs(model.FractionOf(model.SelectionToNs()) - fraction(120)) < pixel);
+
+    const std::int64_t stretchFrom = nsAt(30), stretchTo = nsAt(330);
+    QTest::mousePress(chart, Qt::RightButton, Qt::NoModifier, point(30));
+    QTest::mouseMove(chart, point(330));
+    QTest::mouseRelease(chart, Qt::RightButton, Qt::NoModifier, point(330));
+    const double second = double(kS);
+    QVERIFY(std::abs(double(model.ViewFromNs() - stretchFrom)) < 13 * second);
+    QVERIFY(std::abs(double(model.ViewToNs() - stretchTo)) < 13 * second);
+
+    const std::int64_t under = nsAt(50);
+    QWheelEvent wheel(point(50), chart->mapToGlobal(point(50)), {}, {0, 240}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(chart, &wheel);
+    QVERIFY(model.ViewToNs() - model.ViewFromNs() < stretchTo - stretchFrom);
+    QVERIFY(std::abs(model.FractionOf(under) - fraction(50)) < pixel);
+
+    // A quarter of the way up the plot, Ctrl held: the values there stay there.
+    chart->grab();  // a paint: the curves' ranges are fitted
+    const int axis = model.AxisChannel();
+    QCOMPARE(axis, 1);
+    const ValueRange fitted = model.RangeOf(axis);
+    const QPoint quarter(plot.left() + 100, plot.bottom() + 1 - plot.height() / 4);
+    const double value = fitted.low + (fitted.high - fitted.low) * 0.25;
+    QWheelEvent valueWheel(quarter, chart->mapToGlobal(quarter), {}, {0, 120}, Qt::NoButton,
+                           Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(chart, &valueWheel);
+    QVERIFY(!model.ValuesFitted());
+    QVERIFY(std::abs(model.HeightOf(axis, value) - 0.25) < 2.0 / plot.height());
+    QTest::keyClick(chart, Qt::Key_Backspace);
+    QVERIFY(model.ValuesFitted());
+}
+
+void ReviewWindowTest::theVisibleChartIsExportedAsPng() {
+    WindowRig rig;
+    // Not in the working folder: the dialog offers the recording's own.
+    QDir(rig.folder.path()).mkdir("runs");
+    const QString runs = QFileInfo(rig.folder.path() + "/runs").canonicalFilePath();
+    TFR* review = rig.window->OpenReview(WriteRecording(runs).toStdString());
+    QVERIFY(review != nullptr);
     const QString png = rig.folder.path() + "/chart.png";
     const qsizetype boxes = rig.boxes.texts.size();
-    DialogDriver driver([&] { return Choose(png); });
+    QString offered;
+    DialogDriver driver([&] {
+        if (QFileDialog* dialog = OpenDialog(); dialog != nullptr && offered.isEmpty())
+            offered = dialog->selectedFiles().value(0);
+        return Choose(png);
+    });
     review->findChild<QPushButton*>("B_ExportPng")->click();
+    QCOMPARE(offered, runs + "/r.png");
     const QImage image = QImage(png).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(image.size(), review->chart()->size());
     QCOMPARE(rig.boxes.texts.size(), boxes);

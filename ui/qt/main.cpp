@@ -21,9 +21,10 @@ int main(int argc, char** argv) {
     ts::FtdiDriver driver;
     ts::SystemPlatform platform;
     ts::CloseOnSignals closer;
-    ts::TMF window(driver, platform);
+    ts::TMF window(driver, platform, nullptr,
+                   options.open.empty() ? ts::TMF::Start::MainWindow : ts::TMF::Start::Reviews);
     if (closer.Watch(window)) return 0;
     window.show();
-    for (const std::string& path : options.open) window.OpenReview(path);
+    if (!options.open.empty()) window.OpenAtStart(options.open);
     return app.exec();
 }

@@ -22,7 +22,7 @@
 
 namespace ts {
 
-TMF::TMF(Driver& driver, Platform& platform, QWidget* parent)
+TMF::TMF(Driver& driver, Platform& platform, QWidget* parent, Start start)
     : QMainWindow(parent), platform_(platform) {
     const layout::WindowEntry& entry = layout::MainWindow();
     setObjectName(Q(entry.name));
@@ -69,7 +69,21 @@ TMF::TMF(Driver& driver, Platform& platform, QWidget* parent)
     // The timers run from here on, so that they already tick inside the boxes
     // the construction steps may show.
     StartTimers();
+    // A user who opens a recording looks at it first: the instrument's word waits for it.
+    if (start == Start::Reviews) qtUi_->BeginDeferringBoxes();
     Run([this] { station_->Construct(); });
+}
+
+void TMF::OpenAtStart(const std::vector<std::string>& paths) {
+    TFR* last = nullptr;
+    for (const std::string& path : paths) {
+        if (TFR* review = OpenReview(path)) last = review;
+    }
+    qtUi_->EndDeferringBoxesBeside();
+    if (last != nullptr) {
+        last->raise();
+        last->activateWindow();
+    }
 }
 
 TMF::~TMF() {

@@ -29,7 +29,11 @@ class TFR;
 class TMF final : public QMainWindow {
     Q_OBJECT
 public:
-    TMF(Driver& driver, Platform& platform, QWidget* parent = nullptr);
+    // What comes first when the program starts: the main window with what it has to say, or
+    // the recordings named to it, which the main window's boxes then stand beside.
+    enum class Start { MainWindow, Reviews };
+    TMF(Driver& driver, Platform& platform, QWidget* parent = nullptr,
+        Start start = Start::MainWindow);
     ~TMF() override;
 
     Station& station() { return *station_; }
@@ -49,6 +53,9 @@ public:
     // Shows a result file in a review window of its own; says why in a box when it cannot.
     // Returns the window, or null.
     TFR* OpenReview(const std::string& path);
+    // The recordings named at the start, each in a review window in front, with what the
+    // main window had to say beside them; after a start with Start::Reviews.
+    void OpenAtStart(const std::vector<std::string>& paths);
     // The review windows still open.
     std::vector<TFR*> reviews() const;
 

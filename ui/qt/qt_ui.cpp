@@ -30,6 +30,21 @@ void QtUi::EndDeferringBoxes() {
     QTimer::singleShot(0, window_, [this] { ShowHeldBoxes(); });
 }
 
+void QtUi::EndDeferringBoxesBeside() {
+    deferring_ = false;
+    std::vector<HeldBox> boxes;
+    boxes.swap(held_);
+    for (const HeldBox& held : boxes) {
+        auto* box = new QMessageBox(held.warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                                    Q(held.warning ? text::kWarningCaption : text::kAppTitle),
+                                    Q(held.text), QMessageBox::Ok, window_);
+        box->setObjectName("PlainMessageBoxNonModal");
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+    }
+}
+
 void QtUi::ShowHeldBoxes() {
     // The menu that was opening is closed first: a modal box over an open
     // popup would leave both waiting for input.

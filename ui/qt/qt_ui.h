@@ -40,6 +40,9 @@ public:
     // such as a menu's aboutToShow.
     void BeginDeferringBoxes() { deferring_ = true; }
     void EndDeferringBoxes();
+    // Ends the deferring with the held boxes shown beside the windows, not in front of them:
+    // nothing waits for their OK.
+    void EndDeferringBoxesBeside();
     // What opens a review window: the main window's.
     void SetReviewOpener(std::function<void(const std::string&)> opener) {
         reviewOpener_ = std::move(opener);

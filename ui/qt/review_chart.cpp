@@ -46,6 +46,11 @@ double ReviewChart::fractionAt(double x) const {
     return (x - area.left()) / static_cast<double>(area.width());
 }
 
+double ReviewChart::heightAt(double y) const {
+    const QRect area = plotRect();
+    return (area.bottom() + 1 - y) / static_cast<double>(area.height());
+}
+
 void ReviewChart::changed() {
     if (changed_) changed_();
     update();
@@ -71,9 +76,13 @@ void ReviewChart::paintEvent(QPaintEvent*) {
     // Columns first: they set the vertical range the lines and labels follow.
     const int columns = std::max(area.width(), 1);
     const auto values = model_->Columns(columns);
-    const auto yOf = [&](double value) {
-        return area.bottom() + 1 - model_->HeightOf(value) * area.height();
+    const auto yOf = [&](int channel, double value) {
+        // A zoomed axis puts values far off the plot: they stay far off, within what the
+        // painter's fixed-point coordinates hold.
+        const double height = std::clamp(model_->HeightOf(channel, value), -1e3, 1e3);
+        return area.bottom() + 1 - height * area.height();
     };
+    const int axis = model_->AxisChannel();
 
     // Gaps of a cut recording, hatched.
     for (const review::Gap& gap : model_->Gaps()) {
@@ -101,12 +110,14 @@ void ReviewChart::paintEvent(QPaintEvent*) {
     std::array<double, ReviewModel::kMaxValueTicks> levels;
     const int levelCount = model_->ValueTicks(levels);
     for (int i = 0; i < levelCount; ++i) {
-        const double y = yOf(levels[std::size_t(i)]);
+        const double y = yOf(axis, levels[std::size_t(i)]);
         p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
 
-    // The curves: per column, the stretch from its minimum to its maximum, joined at the means.
+    // The curves: per column, the stretch from its minimum to its maximum, joined at the means;
+    // a zoomed vertical axis leaves parts of them outside the plot.
     p.setRenderHint(QPainter::Antialiasing, false);
+    p.setClipRect(area);
     for (int c = 0; c < kChannels; ++c) {
         if (!model_->ChannelShown(c + 1)) continue;
         p.setPen(QPen(ToQColor(model_->form.PanelColor_CurveCH[std::size_t(c)]), 0));
@@ -124,10 +135,20 @@ void ReviewChart::paintEvent(QPaintEvent*) {
             if (last >= 0 && model_->GapBetween(last, x, columns)) flush();
             last = x;
             const double px = area.left() + x + 0.5;
-            if (v.max > v.min) p.drawLine(QPointF(px, yOf(v.min)), QPointF(px, yOf(v.max)));
-            line_.emplace_back(px, yOf(v.mean));
+            if (v.max > v.min)
+                p.drawLine(QPointF(px, yOf(c + 1, v.min)), QPointF(px, yOf(c + 1, v.max)));
+            line_.emplace_back(px, yOf(c + 1, v.mean));
         }
         flush();
+    }
+
+    if (axis > 0) {
+        // Whose values the axis gives, in its colour in the plot's corner: every other channel
+        // has a scale of its own.
+        const char name[] = {'C', 'H', char('0' + axis)};
+        p.setPen(ToQColor(model_->form.PanelColor_CurveCH[std::size_t(axis - 1)]));
+        p.drawText(QRectF(area.left() + 4, area.top() + 2, 60, fontMetrics().height()),
+                   Qt::AlignLeft | Qt::AlignTop, label(name, 3));
     }
 
     if (const auto at = model_->CursorAt(); at && *at >= 0 && *at <= 1) {
@@ -142,7 +163,7 @@ void ReviewChart::paintEvent(QPaintEvent*) {
     char number[32];
     for (int i = 0; i < levelCount; ++i) {
         const std::size_t n = ReviewModel::FormatAxisValue(levels[std::size_t(i)], number);
-        p.drawText(QRectF(0, yOf(levels[std::size_t(i)]) - line, area.left() - 4, 2 * line),
+        p.drawText(QRectF(0, yOf(axis, levels[std::size_t(i)]) - line, area.left() - 4, 2 * line),
                    Qt::AlignRight | Qt::AlignVCenter, label(number, n));
     }
     for (int i = 0; i < tickCount; ++i) {
@@ -210,7 +231,11 @@ void ReviewChart::wheelEvent(QWheelEvent* event) {
     if (model_ == nullptr) return;
     const int notches = event->angleDelta().y() / 120;
     if (notches == 0) return;
-    model_->Wheel(notches, fractionAt(event->position().x()));
+    if (event->modifiers() & Qt::ControlModifier) {
+        model_->ValueWheel(notches, heightAt(event->position().y()));
+    } else {
+        model_->Wheel(notches, fractionAt(event->position().x()));
+    }
     changed();
 }
 
@@ -245,6 +270,16 @@ void ReviewChart::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Escape:
             key = ReviewKey::Escape;
+            break;
+        case Qt::Key_Up:
+            key = ReviewKey::ValuesIn;
+            break;
+        case Qt::Key_Down:
+            key = ReviewKey::ValuesOut;
+            break;
+        case Qt::Key_Backspace:
+        case Qt::Key_Asterisk:
+            key = ReviewKey::FitValues;
             break;
         default:
             QWidget::keyPressEvent(event);

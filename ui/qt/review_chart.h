@@ -39,6 +39,7 @@ protected:
 private:
     enum class Drag { None, Pan, Select, Zoom };
     double fractionAt(double x) const;
+    double heightAt(double y) const;
     void changed();
 
     ReviewModel* model_ = nullptr;

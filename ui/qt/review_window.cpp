@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -75,9 +76,10 @@ void TFR::Tick() {
     // Nothing is drawn while minimized; the reader goes on, and the window catches up when
     // it is shown again.
     if (isMinimized() || !isVisible()) return;
-    model_.Tick();
+    // A finished file read to its end is not drawn again four times a second for nothing.
+    const bool redraw = model_.Tick();
     ApplyForm();
-    chart_->update();
+    if (redraw) chart_->update();
 }
 
 void TFR::changeEvent(QEvent* event) {
@@ -106,7 +108,7 @@ void TFR::ShowMessage(std::string_view text) {
     box.exec();
 }
 
-std::optional<std::string> TFR::ChooseExportFile(ExportKind kind) {
+std::optional<std::string> TFR::ChooseExportFile(ExportKind kind, const std::string& suggested) {
     const bool csv = kind == ExportKind::Csv;
     QFileDialog dialog(this, Q(csv ? text::kCsvDialogTitle : text::kPngDialogTitle));
     dialog.setObjectName(csv ? "CsvSaveDialog" : "PngSaveDialog");
@@ -114,6 +116,12 @@ std::optional<std::string> TFR::ChooseExportFile(ExportKind kind) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QtFilter(csv ? text::kCsvDialogFilter : text::kPngDialogFilter));
     dialog.setDefaultSuffix(Q(csv ? text::kCsvDialogDefaultExt : text::kPngDialogDefaultExt));
+    if (!suggested.empty()) {
+        // Beside the recording, under its name: not the working folder that holds the settings.
+        const QFileInfo offered(QFile::decodeName(suggested.c_str()));
+        dialog.setDirectory(offered.absolutePath());
+        dialog.selectFile(offered.fileName());
+    }
     // The dialog asks before an existing file is replaced.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;

@@ -59,7 +59,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         const ts::win32::FineTimer fineTimer;
         ts::BridgeDriver bridge = ts::MakeBridgeDriver();
         // Said once, before the window: the window then finds no instrument, as without one.
-        if (!bridge.problem.empty()) Say(bridge.problem);
+        // A recording opened at the start comes first, and this stands beside it.
+        const bool reviewsFirst = !options.open.empty();
+        if (!bridge.problem.empty() && !reviewsFirst) Say(bridge.problem);
         // How Windows starts the program again so that a recording cut by an update's restart
         // goes on, and where it names the recording that holds up a shutdown: a recording that
         // a resume starts while the window is being made gets both as they come.
@@ -68,11 +70,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
             restart += (restart.empty() ? "" : " ") + argument;
         ts::SetRestartArguments(ts::Widen(restart));
         ts::SystemPlatform platform;
-        ts::win32::TMF window(*bridge.driver, platform);
+        ts::win32::TMF window(
+            *bridge.driver, platform,
+            reviewsFirst ? ts::win32::TMF::Start::Reviews : ts::win32::TMF::Start::MainWindow);
         ts::SetShutdownReasonWindow(window.hwnd());
         ShowWindow(window.hwnd(), show);
         UpdateWindow(window.hwnd());
-        for (const std::string& path : options.open) window.OpenReview(path);
+        if (reviewsFirst) window.OpenAtStart(options.open, bridge.problem);
         status = ts::win32::RunMessageLoop(window);
         ts::SetShutdownReasonWindow(nullptr);
     }

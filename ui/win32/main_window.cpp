@@ -21,7 +21,7 @@ using layout::Kind;
 
 }  // namespace
 
-TMF::TMF(Driver& driver, Platform& platform) : platform_(platform) {
+TMF::TMF(Driver& driver, Platform& platform, Start start) : platform_(platform) {
     CreateWindowOf(L"TsMainWindow", kStyle, kExStyle, nullptr, Widen(layout::MainWindow().caption),
                    RECT{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT});
     const UINT dpi = GetDpiForWindow(hwnd());
@@ -45,7 +45,18 @@ TMF::TMF(Driver& driver, Platform& platform) : platform_(platform) {
     // The timers run from here on, so that they already tick inside the boxes the
     // construction steps may show.
     StartTimers();
+    // A user who opens a recording looks at it first: the instrument's word waits for it.
+    if (start == Start::Reviews) ui_->BeginDeferringBoxes();
     Run([this] { station_->Construct(); });
+}
+
+void TMF::OpenAtStart(const std::vector<std::string>& paths, std::string_view earlier) {
+    TFR* last = nullptr;
+    for (const std::string& path : paths) {
+        if (TFR* review = OpenReview(path)) last = review;
+    }
+    ui_->EndDeferringBoxesBeside(earlier);
+    if (last != nullptr) SetForegroundWindow(last->hwnd());
 }
 
 TMF::~TMF() {

@@ -25,7 +25,10 @@ constexpr int kIdFirstMenuItem = 1001;
 // every timer tick. It owns no behaviour of its own.
 class TMF final : public WindowBase {
 public:
-    TMF(Driver& driver, Platform& platform);
+    // What comes first when the program starts: the main window with what it has to say, or
+    // the recordings named to it, which the main window's boxes then stand beside.
+    enum class Start { MainWindow, Reviews };
+    TMF(Driver& driver, Platform& platform, Start start = Start::MainWindow);
     ~TMF() override;
 
     Station& station() { return *station_; }
@@ -50,6 +53,10 @@ public:
     // Shows a result file in a review window of its own; says why in a box when it cannot.
     // Returns the window, or null.
     TFR* OpenReview(const std::string& path);
+    // The recordings named at the start, each in a review window in front, with what was to be
+    // said before (`earlier`) and what the main window had to say beside them; after a start
+    // with Start::Reviews.
+    void OpenAtStart(const std::vector<std::string>& paths, std::string_view earlier = {});
     // The review windows still open.
     std::vector<TFR*> Reviews();
     template <typename F>

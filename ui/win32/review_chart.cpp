@@ -86,6 +86,11 @@ double ReviewChart::FractionAt(int x) const {
     return static_cast<double>(x - r.left) / std::max<LONG>(r.right - r.left, 1);
 }
 
+double ReviewChart::HeightAt(int y) const {
+    const RECT r = PlotRect();
+    return static_cast<double>(r.bottom - y) / std::max<LONG>(r.bottom - r.top, 1);
+}
+
 void ReviewChart::MakeBitmap() {
     const HDC screen = GetDC(hwnd());
     picture_.Make(screen, width_, height_);
@@ -134,9 +139,12 @@ void ReviewChart::Render() {
         return area.left + static_cast<int>(std::lround(fraction * plotWidth));
     };
     const auto values = model_->Columns(plotWidth);
-    const auto yOf = [&](double value) {
-        return area.bottom - static_cast<int>(std::lround(model_->HeightOf(value) * plotHeight));
+    const auto yOf = [&](int channel, double value) {
+        const double height = model_->HeightOf(channel, value) * plotHeight;
+        // Far off the plot stays far off without leaving GDI's coordinates.
+        return area.bottom - static_cast<int>(std::lround(std::clamp(height, -1e6, 1e6)));
     };
+    const int axis = model_->AxisChannel();
 
     const HGDIOBJ oldFont = SelectObject(dc, font_);
     SetBkMode(dc, TRANSPARENT);
@@ -170,7 +178,7 @@ void ReviewChart::Render() {
             LineTo(dc, x, area.bottom);
         }
         for (int i = 0; i < levelCount; ++i) {
-            const int y = yOf(levels[std::size_t(i)]);
+            const int y = yOf(axis, levels[std::size_t(i)]);
             MoveToEx(dc, area.left, y, nullptr);
             LineTo(dc, area.right, y);
         }
@@ -201,10 +209,10 @@ void ReviewChart::Render() {
             last = x;
             const int px = area.left + x;
             if (v.max > v.min) {
-                MoveToEx(dc, px, yOf(v.min), nullptr);
-                LineTo(dc, px, yOf(v.max) - 1);
+                MoveToEx(dc, px, yOf(c + 1, v.min), nullptr);
+                LineTo(dc, px, yOf(c + 1, v.max) - 1);
             }
-            line_.push_back({px, yOf(v.mean)});
+            line_.push_back({px, yOf(c + 1, v.mean)});
         }
         flush();
         SelectObject(dc, oldPen);
@@ -219,16 +227,27 @@ void ReviewChart::Render() {
     SelectClipRgn(dc, nullptr);
     DeleteObject(clip);
 
-    // Labels outside the plot.
-    ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int line = metrics.tmHeight;
+    if (axis > 0) {
+        // Whose values the axis gives, in its colour in the plot's corner: every other channel
+        // has a scale of its own.
+        const wchar_t name[] = {L'C', L'H', static_cast<wchar_t>(L'0' + axis)};
+        ::SetTextColor(dc,
+                       Ref(model_->form.PanelColor_CurveCH[static_cast<std::size_t>(axis - 1)]));
+        RECT r{area.left + Scaled(4, dpi_), area.top + Scaled(2, dpi_),
+               area.left + Scaled(64, dpi_), area.top + Scaled(2, dpi_) + line};
+        DrawTextW(dc, name, 3, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    }
+
+    // Labels outside the plot.
+    ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     char number[32];
     for (int i = 0; i < levelCount; ++i) {
         const std::size_t n = ReviewModel::FormatAxisValue(levels[std::size_t(i)], number);
         const AsciiText text(std::string_view(number, n));
-        const int y = yOf(levels[std::size_t(i)]);
+        const int y = yOf(axis, levels[std::size_t(i)]);
         RECT r{0, y - line, area.left - Scaled(4, dpi_), y + line};
         DrawTextW(dc, text.text, text.length, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     }
@@ -353,7 +372,11 @@ LRESULT ReviewChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ScreenToClient(hwnd(), &p);
             const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
             if (notches != 0) {
-                model_->Wheel(notches, FractionAt(p.x));
+                if ((GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0) {
+                    model_->ValueWheel(notches, HeightAt(p.y));
+                } else {
+                    model_->Wheel(notches, FractionAt(p.x));
+                }
                 Tell();
             }
             return 0;
@@ -390,6 +413,16 @@ LRESULT ReviewChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                     break;
                 case VK_ESCAPE:
                     key = ReviewKey::Escape;
+                    break;
+                case VK_UP:
+                    key = ReviewKey::ValuesIn;
+                    break;
+                case VK_DOWN:
+                    key = ReviewKey::ValuesOut;
+                    break;
+                case VK_BACK:
+                case VK_MULTIPLY:
+                    key = ReviewKey::FitValues;
                     break;
                 default:
                     return WindowBase::OnMessage(message, wParam, lParam);

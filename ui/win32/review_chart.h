@@ -44,6 +44,7 @@ private:
     void Render();
     void Shade(RECT r, std::uint32_t color, int percent);
     double FractionAt(int x) const;
+    double HeightAt(int y) const;
     void Tell();
 
     ReviewModel* model_ = nullptr;

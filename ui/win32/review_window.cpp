@@ -97,9 +97,10 @@ void TFR::Tick() {
     // Nothing is drawn while minimized; the reader goes on, and the window catches up when it
     // is shown again.
     if (IsIconic(hwnd())) return;
-    model_.Tick();
+    // A finished file read to its end is not drawn again four times a second for nothing.
+    const bool redraw = model_.Tick();
     ApplyForm();
-    chart_.Changed();
+    if (redraw) chart_.Changed();
 }
 
 void TFR::ApplyForm() {
@@ -118,11 +119,11 @@ void TFR::ShowMessage(std::string_view text) {
     MessageBoxW(hwnd(), Widen(text).c_str(), Widen(text::kAppTitle).c_str(), MB_OK);
 }
 
-std::optional<std::string> TFR::ChooseExportFile(ExportKind kind) {
+std::optional<std::string> TFR::ChooseExportFile(ExportKind kind, const std::string& suggested) {
     const bool csv = kind == ExportKind::Csv;
     return FileDialog(hwnd(), true, csv ? text::kCsvDialogTitle : text::kPngDialogTitle,
                       csv ? text::kCsvDialogFilter : text::kPngDialogFilter,
-                      csv ? text::kCsvDialogDefaultExt : text::kPngDialogDefaultExt);
+                      csv ? text::kCsvDialogDefaultExt : text::kPngDialogDefaultExt, suggested);
 }
 
 bool TFR::WriteChartPicture(const std::string& path) { return chart_.WritePng(path); }

@@ -40,7 +40,8 @@ protected:
 
 private:
     void ShowMessage(std::string_view text) override;
-    std::optional<std::string> ChooseExportFile(ExportKind kind) override;
+    std::optional<std::string> ChooseExportFile(ExportKind kind,
+                                                const std::string& suggested) override;
     bool WriteChartPicture(const std::string& path) override;
     void Dispatch(layout::Handler handler, int index);
     void FitToDpi(UINT dpi, const RECT* suggested);

@@ -1,5 +1,7 @@
 #include "win32_ui.h"
 
+#include <algorithm>
+
 #include "app/texts.h"
 #include "platform/windows/wide_text.h"
 #include "session_log.h"
@@ -22,11 +24,12 @@ std::wstring DialogFilter(std::string_view filter) {
 struct BoxRequest {
     std::wstring text;
     std::wstring caption;
+    UINT flags = MB_OK | MB_SETFOREGROUND;
 };
 
 DWORD WINAPI ShowBoxOnItsThread(void* parameter) {
     const auto* request = static_cast<BoxRequest*>(parameter);
-    MessageBoxW(nullptr, request->text.c_str(), request->caption.c_str(), MB_OK | MB_SETFOREGROUND);
+    MessageBoxW(nullptr, request->text.c_str(), request->caption.c_str(), request->flags);
     delete request;
     return 0;
 }
@@ -41,11 +44,18 @@ BOOL CALLBACK CloseDialogWindow(HWND hwnd, LPARAM) {
 }  // namespace
 
 std::optional<std::string> FileDialog(HWND owner, bool save, std::string_view title,
-                                      std::string_view filter, std::string_view extension) {
+                                      std::string_view filter, std::string_view extension,
+                                      std::string_view suggested) {
     const std::wstring wideTitle = Widen(title);
     const std::wstring wideFilter = DialogFilter(filter);
     const std::wstring wideExtension = Widen(extension);
     std::wstring file(32768, L'\0');
+    const std::size_t slash = suggested.find_last_of("/\\");
+    const std::wstring folder =
+        Widen(slash == std::string_view::npos ? std::string_view{} : suggested.substr(0, slash));
+    const std::wstring name =
+        Widen(slash == std::string_view::npos ? suggested : suggested.substr(slash + 1));
+    std::copy_n(name.begin(), std::min(name.size(), file.size() - 1), file.begin());
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
@@ -54,6 +64,7 @@ std::optional<std::string> FileDialog(HWND owner, bool save, std::string_view ti
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrTitle = wideTitle.c_str();
     dialog.lpstrDefExt = wideExtension.c_str();
+    if (!folder.empty()) dialog.lpstrInitialDir = folder.c_str();
     // The working folder holds the settings; choosing a file elsewhere must not move it.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     bool chosen;
@@ -102,7 +113,11 @@ void Win32Ui::ShowMessageNonModal(std::string_view text) {
     // A box of its own thread, owned by no window: it blocks neither the window nor the
     // timers, as the modal ones would.
     ForgetEndedBoxThreads();
-    auto* request = new BoxRequest{Widen(text), Widen(text::kAppTitle)};
+    BoxOnItsThread(Widen(text), Widen(text::kAppTitle), MB_OK | MB_SETFOREGROUND);
+}
+
+void Win32Ui::BoxOnItsThread(std::wstring text, std::wstring caption, UINT flags) {
+    auto* request = new BoxRequest{std::move(text), std::move(caption), flags};
     DWORD id = 0;
     const HANDLE thread = CreateThread(nullptr, 0, &ShowBoxOnItsThread, request, 0, &id);
     if (thread == nullptr) {
@@ -144,6 +159,23 @@ void Win32Ui::EndSession(const std::string& folder) {
 void Win32Ui::EndDeferringBoxes() {
     deferring_ = false;
     if (!held_.empty()) PostMessageW(owner_, kShowHeldBoxes, 0, 0);
+}
+
+void Win32Ui::EndDeferringBoxesBeside(std::string_view earlier) {
+    deferring_ = false;
+    std::vector<HeldBox> boxes;
+    boxes.swap(held_);
+    if (!earlier.empty()) boxes.insert(boxes.begin(), {false, std::string(earlier)});
+    for (const HeldBox& box : boxes) {
+        if (sessionEnding_) {
+            LogAtSessionEnd(sessionLogFolder_, box.text);
+            continue;
+        }
+        ForgetEndedBoxThreads();
+        BoxOnItsThread(Widen(box.text),
+                       Widen(box.warning ? text::kWarningCaption : text::kAppTitle),
+                       MB_OK | (box.warning ? MB_ICONEXCLAMATION : 0u));
+    }
 }
 
 void Win32Ui::ShowHeldBoxes() {

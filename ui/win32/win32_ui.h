@@ -16,9 +16,11 @@ namespace ts::win32 {
 constexpr UINT kShowHeldBoxes = WM_APP + 1;
 
 // An open or save dialog of the system's ("Description|*.ext" filters); a save dialog asks
-// before an existing file is replaced. Nothing when cancelled.
+// before an existing file is replaced. Nothing when cancelled. `suggested`: the folder and the
+// name it opens on; the working folder and no name when empty.
 std::optional<std::string> FileDialog(HWND owner, bool save, std::string_view title,
-                                      std::string_view filter, std::string_view extension);
+                                      std::string_view filter, std::string_view extension,
+                                      std::string_view suggested = {});
 
 // The Ui port on Windows: message boxes, the three common dialogs, the chart and the
 // measurement of the file name label's text.
@@ -54,6 +56,9 @@ public:
         reviewOpener_ = std::move(opener);
     }
     void EndDeferringBoxes();
+    // Ends the deferring with the held boxes shown beside the windows, each on a thread of
+    // its own and not brought to the front: nothing waits for their OK.
+    void EndDeferringBoxesBeside(std::string_view earlier = {});
     void ShowHeldBoxes();
     // Closes every box the program has open: the window is closing.
     void CloseBoxes();
@@ -72,6 +77,8 @@ private:
     };
     void Box(std::string_view text, bool warning);
     void ForgetEndedBoxThreads();
+    // A box of its own thread, owned by no window: it blocks neither the window nor the timers.
+    void BoxOnItsThread(std::wstring text, std::wstring caption, UINT flags);
 
     HWND owner_;
     StripChart& chart_;

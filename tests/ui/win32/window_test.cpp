@@ -13,6 +13,7 @@
 
 #include "app/form_layout.h"
 #include "app/review_model.h"
+#include "app/texts.h"
 #include "chart/png_file.h"
 #include "device/d2xx/d2xx_driver.h"
 #include "file_text.h"
@@ -847,6 +848,102 @@ TEST(Win32Review, AMinimizedReviewWaitsWithoutItsTimer) {
     // Straight back to maximized, as a click on the task bar brings a window minimized from there.
     ShowWindow(review->hwnd(), SW_MAXIMIZE);
     EXPECT_TRUE(review->ticking());
+}
+
+// A box of another thread standing with `text`, or null.
+HWND BoxSaying(std::string_view text) {
+    struct Search {
+        std::wstring text;
+        HWND found = nullptr;
+    } search{Widen(text)};
+    EnumWindows(
+        [](HWND hwnd, LPARAM p) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(p);
+            wchar_t className[16] = {}, said[512] = {};
+            GetClassNameW(hwnd, className, 16);
+            if (std::wstring_view(className) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
+            GetDlgItemTextW(hwnd, 0xFFFF, said, 512);
+            if (s.text == said) s.found = hwnd;
+            return s.found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// `--open FILE` without an instrument: the review window shows at once and takes the user's
+// input; the main window says the instrument is missing in a box that holds nothing up.
+TEST(Win32Review, ARecordingOpenedAtTheStartComesBeforeTheInstrumentsWord) {
+    TempFolder folder;
+    Person person;
+    WriteAll(folder / "Settings.bin", SettingsText());
+    SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", L"KSL-USB,00000001,sim");
+    sim::TestPlatform platform;
+    platform.currentDirectory = folder.path();
+    {
+        ListenedDriver driver;
+        win32::TMF window(driver, platform, win32::TMF::Start::Reviews);
+        ShowWindow(window.hwnd(), SW_SHOW);
+        WindowRig::Pump(100ms);
+        EXPECT_TRUE(person.boxTexts.empty());
+        window.OpenAtStart({WriteRecording(folder)}, "библиотека не найдена");
+        ASSERT_EQ(window.Reviews().size(), 1u);
+        win32::TFR& review = *window.Reviews().front();
+        EXPECT_TRUE(IsWindowVisible(review.hwnd()));
+        HWND said = nullptr;
+        WindowRig::PumpUntil(
+            [&] { return (said = BoxSaying(text::kMsgDeviceNotFound)) != nullptr; }, 5s);
+        ASSERT_NE(said, nullptr);
+        EXPECT_NE(BoxSaying("библиотека не найдена"), nullptr);
+        EXPECT_EQ(GetWindow(said, GW_OWNER), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(review.hwnd()));
+        EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
+        EXPECT_TRUE(person.boxTexts.empty());
+        // The review answers while the boxes stand.
+        const std::int64_t span = review.model().ViewToNs() - review.model().ViewFromNs();
+        SendMessageW(review.chart().hwnd(), WM_KEYDOWN, VK_ADD, 0);
+        EXPECT_LT(review.model().ViewToNs() - review.model().ViewFromNs(), span);
+    }
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    SetEnvironmentVariableW(L"TS_EMULATED_BRIDGES", nullptr);
+}
+
+// The wheel's message gives the mouse on the screen: the span shown closes in around the time
+// under the mouse in the chart, wherever the window stands.
+TEST(Win32Review, TheWheelZoomsAroundTheTimeUnderTheMouse) {
+    WindowRig rig(NamedBridgeSettings());
+    win32::TFR* review = rig.window->OpenReview(WriteRecording(rig.folder));
+    ASSERT_NE(review, nullptr);
+    SetWindowPos(review->hwnd(), nullptr, 150, 120, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ReviewModel& model = review->model();
+    const RECT plot = review->chart().PlotRect();
+    const double width = plot.right - plot.left;
+    const auto wheel = [&](int x, int y, WPARAM keys) {
+        POINT p{plot.left + x, y};
+        ClientToScreen(review->chart().hwnd(), &p);
+        SendMessageW(review->chart().hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(keys, WHEEL_DELTA * 2),
+                     MAKELPARAM(p.x, p.y));
+    };
+    const std::int64_t span = model.ViewToNs() - model.ViewFromNs();
+    const std::int64_t under =
+        model.ViewFromNs() + static_cast<std::int64_t>(60 / width * static_cast<double>(span));
+    wheel(60, (plot.top + plot.bottom) / 2, 0);
+    EXPECT_LT(model.ViewToNs() - model.ViewFromNs(), span);
+    EXPECT_NEAR(model.FractionOf(under), 60 / width, 1 / width);
+
+    // With Ctrl, the values a quarter of the way up stay there.
+    InvalidateRect(review->chart().hwnd(), nullptr, FALSE);
+    UpdateWindow(review->chart().hwnd());  // a paint: the curves' ranges are fitted
+    const int axis = model.AxisChannel();
+    ASSERT_EQ(axis, 1);
+    const ValueRange fitted = model.RangeOf(axis);
+    const double value = fitted.low + (fitted.high - fitted.low) * 0.25;
+    wheel(100, plot.bottom - (plot.bottom - plot.top) / 4, MK_CONTROL);
+    EXPECT_FALSE(model.ValuesFitted());
+    EXPECT_NEAR(model.HeightOf(axis, value), 0.25, 2.0 / (plot.bottom - plot.top));
+    SendMessageW(review->chart().hwnd(), WM_KEYDOWN, VK_BACK, 0);
+    EXPECT_TRUE(model.ValuesFitted());
 }
 
 TEST(Win32Review, AnUnreadableRecordingIsToldAndOpensNoWindow) {
