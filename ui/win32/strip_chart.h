@@ -53,6 +53,7 @@ public:
     // The next paint draws the whole picture, as after a change of colour.
     void ForgetPicture() { canvas_.Forget(); }
     const ChartCanvas& canvas() const { return canvas_; }
+    const ChartPlot& plot() const { return plot_; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
