@@ -466,6 +466,13 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
         const QString difference = FirstDifference(moved, WholeRedrawOf(*rig.chart));
         QVERIFY2(difference.isEmpty(), qPrintable(QString(step.what) + ": " + difference));
     }
+    // Ticks of one to five points as the line brings them, the axis returning to its start
+    // every 50 points.
+    for (int tick = 0; tick < 40; ++tick) {
+        advance(1 + tick % 5);
+        const QString difference = FirstDifference(Render(*rig.chart), WholeRedrawOf(*rig.chart));
+        QVERIFY2(difference.isEmpty(), qPrintable(QString("tick %1: ").arg(tick) + difference));
+    }
 }
 
 QTEST_MAIN(StripChartTest)
