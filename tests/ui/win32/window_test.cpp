@@ -902,9 +902,9 @@ std::vector<std::uint32_t> PictureOf(win32::StripChart& chart, SIZE size) {
 
 // The same state drawn whole in the test with GDI's own pens, sharing nothing with the chart's
 // drawing but the layout: the background, the grid's lines and the series' polylines in the plot;
-// outside it the chart's own frame (the labels), taken from `picture`. A dotted time line is a
-// pixel drawn and two left out from the top, as the Qt window's dotted pen draws it (wine's GDI
-// stretches a styled pen's dots to three pixels).
+// outside it the chart's own frame (the labels), taken from `picture`. A dotted line is a pixel
+// drawn and two left out from its start, as the Qt window's dotted pen draws it (a styled GDI
+// pen's dots are as long as the system's style unit: three pixels under wine).
 std::vector<std::uint32_t> GdiDrawingOf(const win32::StripChart& chart,
                                         const std::vector<std::uint32_t>& picture, SIZE size) {
     DibBitmap bitmap(size);
@@ -917,26 +917,24 @@ std::vector<std::uint32_t> GdiDrawingOf(const win32::StripChart& chart,
     FillRect(dc, &r, background);
     DeleteObject(background);
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-    const LOGBRUSH gridBrush{BS_SOLID, static_cast<COLORREF>(plot.GridColor()), 0};
-    const DWORD dots[] = {1, 2};
-    const HPEN solid = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(plot.GridColor()));
-    const HPEN dotted = ExtCreatePen(PS_COSMETIC | PS_USERSTYLE, 1, &gridBrush, 2, dots);
+    const COLORREF grid = static_cast<COLORREF>(plot.GridColor());
+    const HPEN solid = CreatePen(PS_SOLID, 0, grid);
     const HGDIOBJ old = SelectObject(dc, solid);
     for (const PercentLine& line : plot.PercentLines(area)) {
-        SelectObject(dc, line.major ? solid : dotted);
-        MoveToEx(dc, r.left, line.y, nullptr);
-        LineTo(dc, r.right, line.y);
+        if (line.major) {
+            MoveToEx(dc, r.left, line.y, nullptr);
+            LineTo(dc, r.right, line.y);
+            continue;
+        }
+        for (int x = r.left; x < r.right; x += 3) SetPixelV(dc, x, line.y, grid);
     }
-    SelectObject(dc, solid);
     plot.ForEachTimeLine(area, [&](int x, bool major) {
         if (major) {
             MoveToEx(dc, x, r.top, nullptr);
             LineTo(dc, x, r.bottom);
             return;
         }
-        for (int y = r.top; y < r.bottom; y += 3) {
-            SetPixelV(dc, x, y, static_cast<COLORREF>(plot.GridColor()));
-        }
+        for (int y = r.top; y < r.bottom; y += 3) SetPixelV(dc, x, y, grid);
     });
     std::vector<POINT> points;
     for (int c = 0; c < kChannels; ++c) {
@@ -950,7 +948,6 @@ std::vector<std::uint32_t> GdiDrawingOf(const win32::StripChart& chart,
     }
     SelectObject(dc, old);
     DeleteObject(solid);
-    DeleteObject(dotted);
     GdiFlush();
     return bitmap.Pixels();
 }
