@@ -45,6 +45,7 @@ ChartCanvas::ChartCanvas(std::uint32_t unpainted) : unpainted_(unpainted) {
     ranges_.reserve(kMostRanges);
     pieces_.reserve(kMostPieces);
     columns_.reserve(kLongestSpan + 1);
+    shownColumns_.reserve(kLongestSpan + 1);
 }
 
 void ChartCanvas::Reset(const PlotArea& area, PixelRows fixed, PixelRows ring) {
@@ -74,7 +75,6 @@ void ChartCanvas::Reset(const PlotArea& area, PixelRows fixed, PixelRows ring) {
         patternOf_.push_back(same * rowWidth);
     }
     bare_.assign(patternedRows_.size() * rowWidth, kBare);
-    columnsSpan_ = -1;
     valid_ = false;
     start_ = 0;
 }
@@ -140,23 +140,27 @@ void ChartCanvas::AddRange(int first, int last) {
 
 void ChartCanvas::PlanScroll(const ChartPlot& plot, int step) {
     const int span = static_cast<int>(plot.BottomMaximum() - plot.BottomMinimum());
-    // The same for every move of one span: worked out once.
-    if (columnsSpan_ != span) {
-        columns_.resize(static_cast<std::size_t>(span) + 1);
-        plot.TimeColumns(area_, columns_);
-        columnsSpan_ = span;
-    }
-    auto column = [&](int j) { return columns_[static_cast<std::size_t>(std::clamp(j, 0, span))]; };
+    // The columns of the points now and where the picture shows them: a point j now was point
+    // j + step then.
+    columns_.resize(static_cast<std::size_t>(span) + 1);
+    shownColumns_.resize(static_cast<std::size_t>(span) + 1);
+    plot.TimeColumns(area_, columns_);
+    shown_.TimeColumns(area_, shownColumns_);
+    auto clamped = [&](int j) { return static_cast<std::size_t>(std::clamp(j, 0, span)); };
+    auto column = [&](int j) { return columns_[clamped(j)]; };
+    auto shownColumn = [&](int j) { return shownColumns_[clamped(j)]; };
     step_ = step;
-    shift_ = column(step) - column(0);
+    shift_ = shownColumn(step) - column(0);
     whole_ = shift_ <= 0;
     ranges_.clear();
     // The first column lost the line that came into it from the left.
     AddRange(0, column(1) + 2);
-    // Where the points' rounding to pixels falls differently after the move, the lines near
-    // them are drawn again.
+    // Where a point does not move by the picture's shift (its rounding to pixels falls
+    // differently, as when the axis wraps round to its start), the lines near it are drawn again.
     for (int j = 0; j + step <= span; ++j) {
-        if (column(j + step) - column(j) != shift_) AddRange(column(j - 1) - 1, column(j + 1) + 2);
+        if (shownColumn(j + step) - column(j) != shift_) {
+            AddRange(column(j - 1) - 1, column(j + 1) + 2);
+        }
     }
     // The new points, and the time lines that came in at the right.
     for (int c = 0; c < kChannels; ++c) {
@@ -165,7 +169,7 @@ void ChartCanvas::PlanScroll(const ChartPlot& plot, int step) {
         const int offset = static_cast<int>(s.firstX - plot.BottomMinimum());
         AddRange(column(offset + s.count - step - 1) - 1, column(offset + s.count - 1) + 2);
     }
-    AddRange(column(span - step) - 1, area_.width);
+    AddRange(std::min(column(span - step), shownColumn(span) - shift_) - 1, area_.width);
     if (whole_) return;
 
     std::sort(ranges_.begin(), ranges_.end(),

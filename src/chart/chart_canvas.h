@@ -102,8 +102,8 @@ private:
     int start_ = 0;
     std::vector<ColumnRange> ranges_;
     std::vector<RingPiece> pieces_;
-    std::vector<int> columns_;  // of each point of the span, for the plans
-    int columnsSpan_ = -1;      // the span they are for
+    // Of each point of the span now and as the picture shows it, for the plans.
+    std::vector<int> columns_, shownColumns_;
 };
 
 }  // namespace ts

@@ -7,6 +7,9 @@ namespace ts {
 
 namespace {
 
+// Points a pixel off after a move of one point, at most, for columns rounded from the axis's end.
+constexpr double kFewOffColumns = 16;
+
 // As the system scales a length for a DPI: rounded to the nearest pixel.
 int Scaled(int length, int dpi) {
     return static_cast<int>((static_cast<std::int64_t>(length) * dpi + 48) / 96);
@@ -68,9 +71,16 @@ PlotArea ChartPlot::AreaOf(int width, int height, int dpi) {
 ChartPlot::Mapping ChartPlot::Scaling(const PlotArea& area) const {
     const double span = bottomMax_ - bottomMin_;
     Mapping m;
-    m.left = area.left;
     m.xScale = span > 0 ? (area.width - 1) / span : 0;
-    m.xOrigin = bottomMin_;
+    // As the axis travels a point at a time, the picture moves by whole pixels. Where a point
+    // takes nearly a whole number of pixels (0.99 at 96 dpi), each column is rounded from the
+    // axis's left end, and a move leaves only a few points a pixel off the picture's shift. Where
+    // it takes a fraction (1.24 at 125 %, 1.49 at 150 %), that would be a point in four or two:
+    // a column is rounded where its value lies, so that all points move alike, but for the
+    // axis's return to its start every 50 points.
+    const double off = std::abs(m.xScale - std::round(m.xScale)) * span;
+    const double leftEnd = bottomMin_ * m.xScale;
+    m.left = area.left - (off <= kFewOffColumns ? leftEnd : Rounded(leftEnd));
     m.bottom = area.Bottom() - 1;
     m.yScale = (area.height - 1) / (kAxisHigh - kAxisLow);
     return m;

@@ -130,9 +130,9 @@ public:
 private:
     // From axis values to pixels, worked out once for a whole series: the hot path of a redraw.
     struct Mapping {
-        double left = 0, xScale = 0, xOrigin = 0, bottom = 0, yScale = 0;
+        double left = 0, xScale = 0, bottom = 0, yScale = 0;
         PlotPoint ToPixel(double x, double percent) const {
-            return PlotPoint{Rounded(left + (x - xOrigin) * xScale),
+            return PlotPoint{Rounded(left + x * xScale),
                              Rounded(bottom - (percent - kAxisLow) * yScale)};
         }
     };

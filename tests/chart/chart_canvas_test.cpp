@@ -13,19 +13,24 @@ namespace {
 // A canvas over images of its own, fixed parts uniform but for one dotted row, so that what it
 // plans can be seen without a toolkit.
 struct CanvasRig {
-    static constexpr int kWidth = 665, kHeight = 534;
-    PlotArea area = ChartPlot::AreaOf(kWidth, kHeight);
-    std::vector<std::uint32_t> fixed = std::vector<std::uint32_t>(kWidth * kHeight, 0x202020);
+    // The window's chart at a screen's dots per inch.
+    explicit CanvasRig(int dpi = 96)
+        : width(665 * dpi / 96),
+          height(534 * dpi / 96),
+          area(ChartPlot::AreaOf(width, height, dpi)) {
+        for (int x = 0; x < width; x += 3) fixed[std::size_t(40 * width + x)] = 0x808080;
+        canvas.Reset(area, {fixed.data(), width}, {ring.data(), area.width});
+        Feed(0);
+    }
+    const int width, height;
+    PlotArea area;
+    std::vector<std::uint32_t> fixed =
+        std::vector<std::uint32_t>(std::size_t(width * height), 0x202020);
     std::vector<std::uint32_t> ring = std::vector<std::uint32_t>(area.width * area.height);
     ChartCanvas canvas{0};
     ChartPlot plot;
     int first = 0;
 
-    CanvasRig() {
-        for (int x = 0; x < kWidth; x += 3) fixed[std::size_t(40 * kWidth + x)] = 0x808080;
-        canvas.Reset(area, {fixed.data(), kWidth}, {ring.data(), area.width});
-        Feed(0);
-    }
     // Six curves from point `first` on, the axis travelling as the window's does.
     void Feed(int moved) {
         first += moved;
@@ -67,6 +72,27 @@ TEST(ChartCanvasTest, DrawsOnlyWhatChanged) {
     EXPECT_EQ(rig.Paint(), CanvasRig::kWhole);
     rig.canvas.Forget();
     EXPECT_EQ(rig.Paint(), CanvasRig::kWhole);
+}
+
+// A tick moves the picture at the screen scales laptops run at too, where a point takes 1.24
+// pixels (125 %), 1.49 (150 %) or 1.99 (200 %); only the axis's return to its start every 50
+// points may take a whole picture where 50 points are not a whole number of pixels.
+TEST(ChartCanvasTest, ATickMovesThePictureAtEveryScreenScale) {
+    struct Case {
+        int dpi, mostWhole;
+    };
+    for (const Case& c : {Case{96, 0}, Case{120, 0}, Case{144, 2}, Case{192, 0}}) {
+        CanvasRig rig(c.dpi);
+        rig.Paint();
+        int whole = 0;
+        for (int tick = 0; tick < 60; ++tick) {  // 90 points: the axis returns to its start twice
+            rig.Feed(1 + tick % 2);
+            const CanvasRig::Drawn drawn = rig.Paint();
+            EXPECT_NE(drawn, CanvasRig::kNothing) << c.dpi << " dpi, tick " << tick;
+            whole += drawn == CanvasRig::kWhole;
+        }
+        EXPECT_LE(whole, c.mostWhole) << c.dpi << " dpi";
+    }
 }
 
 }  // namespace

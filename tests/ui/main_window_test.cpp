@@ -43,6 +43,7 @@ private slots:
     void opensTheInstrumentOnTheRealDriverAndShowsItsData();
     void connectionIndicatorHintShowsTheLinkStatistics();
     void deviceMenuItemsFiveToEightLookLikeOneToFour();
+    void deviceMenuListsTheBridgesPluggedWhenItOpens();
     void aDisabledTableButtonLooksDisabledWhateverItsColour();
     void stillPicture();
 };
@@ -338,6 +339,30 @@ void MainWindowTest::deviceMenuItemsFiveToEightLookLikeOneToFour() {
     const QImage image = menu->grab().toImage();
     QCOMPARE(image.copy(menu->actionGeometry(fifth)), image.copy(menu->actionGeometry(second)));
     menu->hide();
+}
+
+// Each opening lists the bridges plugged in then, whatever an earlier one listed.
+void MainWindowTest::deviceMenuListsTheBridgesPluggedWhenItOpens() {
+    Rig rig;
+    auto* menu = rig.Find<QMenu>("M_Menu_Setting_Port");
+    auto listed = [&] {
+        menu->popup(QPoint(0, 0));
+        QStringList captions;
+        if (!QTest::qWaitForWindowExposed(menu)) return QStringList{"the menu did not open"};
+        for (QAction* item : menu->actions()) {
+            if (item->isVisible()) captions << item->text();
+        }
+        menu->hide();
+        return captions;
+    };
+    const int first = rig.driver.AddDevice("KSL214.8N", "TS000001");
+    const int second = rig.driver.AddDevice("KSL214.8N", "TS000002");
+    QCOMPARE(listed(), (QStringList{"KSL214.8N   TS000001", "KSL214.8N   TS000002"}));
+    rig.driver.Unplug(first);
+    rig.driver.AddDevice("KSL-USB", "00000007");
+    QCOMPARE(listed(), (QStringList{"KSL214.8N   TS000002", "KSL-USB   00000007"}));
+    rig.driver.Unplug(second);
+    QCOMPARE(listed(), QStringList{"KSL-USB   00000007"});
 }
 
 // A disabled table button looks like any disabled button, its caption greyed, and takes its

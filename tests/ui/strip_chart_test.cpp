@@ -38,8 +38,11 @@ constexpr std::array<Color, kChannels> kCurves = {0x0000FF, 0x00FF00, 0xFF0000,
 
 QRgb Rgb(Color color) { return ToQColor(color).rgb(); }
 
+// In the screen's pixels, as the window shows it.
 QImage Render(StripChart& chart) {
-    QImage image(chart.size(), QImage::Format_RGB32);
+    const qreal ratio = chart.devicePixelRatioF();
+    QImage image(chart.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     chart.render(&image);
     return image;
@@ -364,7 +367,9 @@ QImage WholeRedrawOf(const StripChart& chart) {
                         s.color);
         if (s.count == 0) fresh.emptySeries(c);
     }
-    QImage image(fresh.size(), QImage::Format_RGB32);
+    const qreal ratio = fresh.devicePixelRatioF();
+    QImage image(fresh.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     QPainter painter(&image);
     fresh.paintWhole(painter);
@@ -388,8 +393,14 @@ QString FirstDifference(const QImage& a, const QImage& b) {
 
 }  // namespace
 
+// Run at each screen scale by QT_SCALE_FACTOR (1, 1.25, 1.5, 2): the picture is kept and moved in
+// the screen's own pixels at every one.
 void StripChartTest::movedPictureEqualsAWholeRedraw() {
     Rig rig({0, 0, 0, 0, 0, 0});
+    const qreal scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
+                            ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
+                            : 1.0;
+    QCOMPARE(rig.chart->devicePixelRatioF(), scale);
     // Busy curves that cross each other and the grid, on two scales.
     for (std::size_t scale = 0; scale < 2; ++scale) {
         ScaleRing ring = rig.station.chart().Live().Ring(int(scale) + 1);
@@ -450,9 +461,17 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
     for (const Step& step : steps) {
         step.change();
         const QImage moved = Render(*rig.chart);
+        QCOMPARE(moved.size(), rig.chart->size() * scale);
         QVERIFY2(rig.chart->canvas().Whole() != step.moves, step.what);
         const QString difference = FirstDifference(moved, WholeRedrawOf(*rig.chart));
         QVERIFY2(difference.isEmpty(), qPrintable(QString(step.what) + ": " + difference));
+    }
+    // Ticks of one to five points as the line brings them, the axis returning to its start
+    // every 50 points.
+    for (int tick = 0; tick < 40; ++tick) {
+        advance(1 + tick % 5);
+        const QString difference = FirstDifference(Render(*rig.chart), WholeRedrawOf(*rig.chart));
+        QVERIFY2(difference.isEmpty(), qPrintable(QString("tick %1: ").arg(tick) + difference));
     }
 }
 

@@ -18,20 +18,20 @@ StripChart::StripChart(QWidget* parent) : QWidget(parent) {
 
 // Data and axis changes repaint the plot area only: the frame around it stays.
 void StripChart::setBottomMinimum(double value) {
-    if (plot_.SetBottomMinimum(value)) update(plotRect());
+    if (plot_.SetBottomMinimum(value)) update(plotUpdateRect());
 }
 
 void StripChart::setBottomMaximum(double value) {
-    if (plot_.SetBottomMaximum(value)) update(plotRect());
+    if (plot_.SetBottomMaximum(value)) update(plotUpdateRect());
 }
 
 void StripChart::emptySeries(int channel) {
-    if (plot_.EmptySeries(channel)) update(plotRect());
+    if (plot_.EmptySeries(channel)) update(plotUpdateRect());
 }
 
 void StripChart::setSeries(int channel, double firstX, std::span<const float> y, Color color) {
     plot_.SetSeries(channel, firstX, y, color);
-    update(plotRect());  // several redraws within one tick are painted once
+    update(plotUpdateRect());  // several redraws within one tick are painted once
 }
 
 int StripChart::seriesPointCount(int channel) const { return plot_.SeriesOf(channel).count; }
@@ -47,6 +47,19 @@ void StripChart::setGridColor(Color color) {
 QRect StripChart::plotRect() const {
     const PlotArea a = area();
     return QRect(a.left, a.top, a.width, a.height);
+}
+
+PlotArea StripChart::AreaAt(QSize size, qreal ratio) {
+    const QSize pixels = size * ratio;
+    return ChartPlot::AreaOf(pixels.width(), pixels.height(), qRound(96 * ratio));
+}
+
+PlotArea StripChart::screenArea() const { return AreaAt(size(), ratio_); }
+
+QRect StripChart::plotUpdateRect() const {
+    const qreal r = devicePixelRatioF();
+    const PlotArea a = AreaAt(size(), r);
+    return QRectF(a.left / r, a.top / r, a.width / r, a.height / r).toAlignedRect();
 }
 
 QPoint StripChart::toPixel(double x, double percent) const {
@@ -79,32 +92,43 @@ PixelRows RowsOf(QImage& image) {
                      static_cast<int>(image.bytesPerLine() / 4)};
 }
 
+qreal RatioOf(const QPainter& painter) {
+    const qreal ratio = painter.device()->devicePixelRatio();
+    return ratio > 0 ? ratio : 1;
+}
+
+// Draws in the painter's device pixels, whatever its ratio, until the painter is restored.
+void ToDevicePixels(QPainter& painter) {
+    const qreal ratio = RatioOf(painter);
+    painter.save();
+    if (ratio != 1) painter.scale(1 / ratio, 1 / ratio);
+}
+
 }  // namespace
 
 void StripChart::buildStaticLayer() {
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = size() * ratio;
-    if (staticLayer_.size() != pixels) {
-        staticLayer_ = QImage(pixels, QImage::Format_RGB32);
-        const PlotArea a = area();
-        ring_ = QImage(std::max(a.width, 1), std::max(a.height, 1), QImage::Format_RGB32);
-    }
-    staticLayer_.setDevicePixelRatio(ratio);
+    ratio_ = devicePixelRatioF();
+    const QSize pixels = size() * ratio_;
+    const PlotArea a = screenArea();
+    const QSize ringSize(std::max(a.width, 1), std::max(a.height, 1));
+    if (staticLayer_.size() != pixels) staticLayer_ = QImage(pixels, QImage::Format_RGB32);
+    if (ring_.size() != ringSize) ring_ = QImage(ringSize, QImage::Format_RGB32);
+    staticLayer_.setDevicePixelRatio(ratio_);
     {
         QPainter p(&staticLayer_);
         paintFixedParts(p);
     }
-    const PlotArea a = area();
     if (a.width > 0 && a.height > 0) canvas_.Reset(a, RowsOf(staticLayer_), RowsOf(ring_));
     staticLayerValid_ = true;
 }
 
 bool StripChart::bringUpToDate() {
-    if (!staticLayerValid_ || staticLayer_.size() != size() * devicePixelRatioF()) {
+    if (!staticLayerValid_ || ratio_ != devicePixelRatioF() ||
+        staticLayer_.size() != size() * ratio_) {
         buildStaticLayer();
     }
-    const PlotArea a = area();
-    if (a.width <= 0 || a.height <= 0 || devicePixelRatioF() != 1.0) return true;
+    const PlotArea a = screenArea();
+    if (a.width <= 0 || a.height <= 0) return true;
     if (!canvas_.Plan(plot_)) return false;
     canvas_.Prepare();
     {
@@ -127,19 +151,28 @@ void StripChart::paintFixedParts(QPainter& p) const {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(rect(), palette().window());
     const QRect r = plotRect();
-    p.fillRect(r, ToQColor(plot_.BackgroundColor()));
-
+    // The plot's background and grid lines in the screen's pixels, as the curves over them.
+    const qreal ratio = RatioOf(p);
+    const PlotArea screen = AreaAt(size(), ratio);
+    const std::array<PercentLine, ChartPlot::kPercentLines> lines = plot_.PercentLines(screen);
     // Minor lines as dots.
     const QPen majorPen(ToQColor(plot_.GridColor()), 0, Qt::SolidLine);
     const QPen minorPen(ToQColor(plot_.GridColor()), 0, Qt::DotLine);
+    ToDevicePixels(p);
+    p.fillRect(QRect(screen.left, screen.top, screen.width, screen.height),
+               ToQColor(plot_.BackgroundColor()));
+    for (const PercentLine& line : lines) {
+        p.setPen(line.major ? majorPen : minorPen);
+        p.drawLine(screen.left, line.y, screen.Right() - 1, line.y);
+    }
+    p.restore();
+
     const QPen textPen(palette().windowText().color());
     const QFontMetrics fm(font());
     p.setFont(font());
-    for (const PercentLine& line : plot_.PercentLines(area())) {
-        const int y = line.y;
-        p.setPen(line.major ? majorPen : minorPen);
-        p.drawLine(r.left(), y, r.right(), y);
+    for (const PercentLine& line : lines) {
         if (!line.major) continue;
+        const int y = qRound(line.y / ratio);
         const QString label = Q(ChartPlot::PercentLabel(line.percent));
         p.setPen(textPen);
         p.drawText(QRect(0, y - fm.height() / 2, ChartPlot::kLeftAxisWidth - 3, fm.height()),
@@ -159,18 +192,18 @@ void StripChart::paintFixedParts(QPainter& p) const {
 }
 
 void StripChart::paintVerticalGrid(QPainter& p) const {
-    const QRect r = plotRect();
+    const PlotArea a = screenArea();
     const QPen majorPen(ToQColor(plot_.GridColor()), 0, Qt::SolidLine);
     const QPen minorPen(ToQColor(plot_.GridColor()), 0, Qt::DotLine);
-    plot_.ForEachTimeLine(area(), [&](int px, bool solid) {
+    plot_.ForEachTimeLine(a, [&](int px, bool solid) {
         p.setPen(solid ? majorPen : minorPen);
-        p.drawLine(px, r.top(), px, r.bottom());
+        p.drawLine(px, a.top, px, a.Bottom() - 1);
     });
 }
 
 void StripChart::paintCurves(QPainter& p, ColumnRange range) {
     // 1 px and not anti-aliased: wide or smoothed polylines are slow to stroke.
-    const PlotArea a = area();
+    const PlotArea a = screenArea();
     for (int c = 0; c < kChannels; ++c) {
         const ChartPlot::Series& s = plot_.SeriesOf(c);
         if (s.count < 1) continue;
@@ -190,35 +223,38 @@ void StripChart::paintCurves(QPainter& p, ColumnRange range) {
 }
 
 void StripChart::paintWhole(QPainter& p) {
-    if (!staticLayerValid_ || staticLayer_.size() != size() * devicePixelRatioF()) {
+    if (!staticLayerValid_ || ratio_ != devicePixelRatioF() ||
+        staticLayer_.size() != size() * ratio_) {
         buildStaticLayer();
     }
     canvas_.Forget();
     canvas_.Plan(plot_);
     p.drawImage(0, 0, staticLayer_);
-    p.setClipRect(plotRect());
+    const PlotArea a = screenArea();
+    ToDevicePixels(p);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setClipRect(QRect(a.left, a.top, a.width, a.height));
     paintVerticalGrid(p);
-    paintCurves(p, ColumnRange{0, area().width});
+    paintCurves(p, ColumnRange{0, a.width});
+    p.restore();
 }
 
 void StripChart::paintEvent(QPaintEvent* event) {
     bringUpToDate();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
-    const QRect r = plotRect();
-    if (r.width() <= 0 || r.height() <= 0 || devicePixelRatioF() != 1.0) {
-        paintWhole(p);
-        return;
-    }
     // The frame only where the paint reaches beyond the plot; the plot from the ring, whose
-    // start moves with the data, in two pieces.
-    if (!r.contains(event->rect())) p.drawImage(event->rect(), staticLayer_, event->rect());
+    // start moves with the data, in two pieces, pixel for pixel on the screen.
+    if (!plotUpdateRect().contains(event->rect())) p.drawImage(0, 0, staticLayer_);
+    const PlotArea a = screenArea();
+    if (a.width <= 0 || a.height <= 0) return;
+    ToDevicePixels(p);
     const int start = canvas_.Start();
-    p.drawImage(r.topLeft(), ring_, QRect(start, 0, r.width() - start, r.height()));
+    p.drawImage(QPoint(a.left, a.top), ring_, QRect(start, 0, a.width - start, a.height));
     if (start > 0) {
-        p.drawImage(QPoint(r.left() + r.width() - start, r.top()), ring_,
-                    QRect(0, 0, start, r.height()));
+        p.drawImage(QPoint(a.Right() - start, a.top), ring_, QRect(0, 0, start, a.height));
     }
+    p.restore();
 }
 
 }  // namespace ts

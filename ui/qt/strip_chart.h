@@ -37,6 +37,12 @@ public:
     Color gridColor() const { return plot_.GridColor(); }
     // The plotting area inside the widget, in widget pixels.
     QRect plotRect() const;
+    // The plotting area in the pixels of the screen, where the picture is drawn and kept: on a
+    // screen of more than one pixel per widget pixel the curves and time lines are drawn in its
+    // own pixels, so that the kept picture moves by whole ones at every scale.
+    PlotArea screenArea() const;
+    // The screen's pixels per widget pixel the picture is kept for.
+    qreal pictureRatio() const { return ratio_; }
     // The widget pixel a value is drawn on.
     QPoint toPixel(double x, double percent) const;
     // Paints everything that does not move with the data: backgrounds, horizontal grid,
@@ -49,8 +55,8 @@ public:
     void forgetPicture() { canvas_.Forget(); }
     // Brings the kept picture up to what the next paint shows; false when it already was.
     bool bringUpToDate();
-    // Paints the whole chart with the painter's pens alone, without the kept picture: what a
-    // screen of more than one pixel per unit gets at every paint, and what the kept one equals.
+    // Paints the whole chart with the painter's pens alone, without the kept picture: what the
+    // kept one equals. The painter's device has the widget's pixel ratio.
     void paintWhole(QPainter& painter);
 
 protected:
@@ -62,12 +68,16 @@ private:
     // The layer of paintFixedParts, and the images of the picture.
     void buildStaticLayer();
     void dropStaticLayer();
-    // All the time lines, for a whole picture drawn without the ring.
+    // All the time lines, for a whole picture drawn without the ring, in the screen's pixels.
     void paintVerticalGrid(QPainter& painter) const;
+    // What the widget repaints when only the plot changed: the widget pixels that the screen's
+    // plot area touches.
+    QRect plotUpdateRect() const;
     // The curves near `range`, with `painter` already shifted and clipped to where they go.
     void paintCurves(QPainter& painter, ColumnRange range);
 
     PlotArea area() const { return ChartPlot::AreaOf(width(), height()); }
+    static PlotArea AreaAt(QSize size, qreal ratio);
 
     ChartPlot plot_;
     std::vector<QPoint> mapped_;             // reused storage for one polyline
@@ -75,6 +85,7 @@ private:
     QImage staticLayer_;
     QImage ring_;  // of the plot area's size: the picture, as the canvas keeps it
     ChartCanvas canvas_{0};
+    qreal ratio_ = 1;  // of the images
     bool staticLayerValid_ = false;
 };
 

@@ -7,17 +7,6 @@
 
 namespace ts::win32 {
 
-namespace {
-
-HPEN DottedPen(Color color) {
-    // One pixel drawn, two left out, as the Qt window's dotted lines.
-    const LOGBRUSH brush{BS_SOLID, static_cast<COLORREF>(color), 0};
-    const DWORD pattern[] = {1, 2};
-    return ExtCreatePen(PS_COSMETIC | PS_USERSTYLE, 1, &brush, 2, pattern);
-}
-
-}  // namespace
-
 StripChart::StripChart() : clip_(CreateRectRgn(0, 0, 0, 0)), pieceClip_(CreateRectRgn(0, 0, 0, 0)) {
     mapped_.reserve(ChartPlot::kMaxPoints);
     counts_.reserve(ChartCanvas::kMostPieces);
@@ -28,7 +17,6 @@ StripChart::~StripChart() {
         if (s.pen != nullptr) DeleteObject(s.pen);
     }
     if (majorPen_ != nullptr) DeleteObject(majorPen_);
-    if (minorPen_ != nullptr) DeleteObject(minorPen_);
     if (backgroundBrush_ != nullptr) DeleteObject(backgroundBrush_);
     DeleteObject(clip_);
     DeleteObject(pieceClip_);
@@ -102,9 +90,7 @@ void StripChart::Changed(bool whole) {
 
 void StripChart::MakeGridPens() {
     if (majorPen_ != nullptr) DeleteObject(majorPen_);
-    if (minorPen_ != nullptr) DeleteObject(minorPen_);
     majorPen_ = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(plot_.GridColor()));
-    minorPen_ = DottedPen(plot_.GridColor());
 }
 
 RECT StripChart::PlotRect() const {
@@ -138,10 +124,9 @@ void StripChart::DrawFixedParts(HDC dc) const {
     const int textHeight = metrics.tmHeight;
     for (const PercentLine& line : plot_.PercentLines(Area())) {
         const int y = line.y;
-        SelectObject(dc, line.major ? majorPen_ : minorPen_);
+        if (!line.major) continue;  // dotted, set in the pixels afterwards
         MoveToEx(dc, r.left, y, nullptr);
         LineTo(dc, r.right, y);
-        if (!line.major) continue;
         const std::wstring label = Widen(ChartPlot::PercentLabel(line.percent));
         RECT left{0, y - textHeight / 2, Scaled(ChartPlot::kLeftAxisWidth, dpi_) - Scaled(3, dpi_),
                   y - textHeight / 2 + textHeight};
@@ -158,6 +143,20 @@ void StripChart::DrawFixedParts(HDC dc) const {
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldPen);
+}
+
+void StripChart::DrawMinorRows(PixelRows fixed) const {
+    // One pixel drawn, two left out, as the Qt window's dotted lines and the time lines: a styled
+    // pen's dots are as long as the system's style unit, three pixels under wine.
+    const RECT r = PlotRect();
+    const std::uint32_t grid = PixelOf(plot_.GridColor());
+    for (const PercentLine& line : plot_.PercentLines(Area())) {
+        if (line.major || line.y < 0 || line.y >= height_) continue;
+        std::uint32_t* row = fixed.Row(line.y);
+        for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, width_); x += 3) {
+            row[x] = grid;
+        }
+    }
 }
 
 void StripChart::DrawCurves(HDC dc, std::span<const RingPiece> pieces) {
@@ -204,6 +203,7 @@ void StripChart::Render() {
         backgroundBrush_ = CreateSolidBrush(static_cast<COLORREF>(plot_.BackgroundColor()));
         DrawFixedParts(fixed_.Dc());
         GdiFlush();
+        DrawMinorRows(fixed);
         if (area.width > 0 && area.height > 0) canvas_.Reset(area, fixed, ring);
         fixedValid_ = true;
     }

@@ -53,6 +53,7 @@ public:
     // The next paint draws the whole picture, as after a change of colour.
     void ForgetPicture() { canvas_.Forget(); }
     const ChartCanvas& canvas() const { return canvas_; }
+    const ChartPlot& plot() const { return plot_; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -65,6 +66,8 @@ private:
     void MakeBitmaps();
     void MakeGridPens();
     void DrawFixedParts(HDC dc) const;
+    // The dotted rows of the horizontal grid, into the fixed parts' pixels.
+    void DrawMinorRows(PixelRows fixed) const;
     // The curves near the ranges of `pieces`, with `dc` already shifted and clipped to where
     // they go.
     void DrawCurves(HDC dc, std::span<const RingPiece> pieces);
@@ -91,7 +94,7 @@ private:
     PixelBitmap fixed_, ring_;
     // GDI leaves the top byte of every pixel it draws at zero.
     ChartCanvas canvas_{0xFF000000u};
-    HPEN majorPen_ = nullptr, minorPen_ = nullptr;
+    HPEN majorPen_ = nullptr;
     HBRUSH backgroundBrush_ = nullptr;
     bool fixedValid_ = false;
     bool invalidated_ = false;

@@ -3,7 +3,9 @@
 // the controls and the files are read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -955,45 +957,131 @@ TEST(Win32Review, AnUnreadableRecordingIsToldAndOpensNoWindow) {
     EXPECT_TRUE(rig.window->Reviews().empty());
 }
 
-// The chart's picture as it would show now, pixel by pixel.
-std::vector<std::uint32_t> PictureOf(win32::StripChart& chart, int width, int height) {
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HBITMAP bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    chart.PaintTo(dc);
+// A bitmap of 32-bit pixels with a device context of its own, for the test's own drawing.
+struct DibBitmap {
+    explicit DibBitmap(SIZE size) : size(size) {
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof(format.bmiHeader);
+        format.bmiHeader.biWidth = size.cx;
+        format.bmiHeader.biHeight = -size.cy;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        void* pixels = nullptr;
+        bitmap = CreateDIBSection(dc, &format, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        bits = static_cast<std::uint32_t*>(pixels);
+        old = SelectObject(dc, bitmap);
+    }
+    ~DibBitmap() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    std::vector<std::uint32_t> Pixels() const {
+        std::vector<std::uint32_t> pixels(bits, bits + std::size_t(size.cx) * std::size_t(size.cy));
+        for (std::uint32_t& p : pixels) p &= 0xFFFFFFu;
+        return pixels;
+    }
+    SIZE size;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    std::uint32_t* bits = nullptr;
+};
+
+// The chart's picture as it would show now, pixel by pixel, the top byte left out.
+std::vector<std::uint32_t> PictureOf(win32::StripChart& chart, SIZE size) {
+    DibBitmap bitmap(size);
+    chart.PaintTo(bitmap.dc);
     GdiFlush();
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    std::vector<std::uint32_t> picture(pixels, pixels + std::size_t(width) * std::size_t(height));
+    return bitmap.Pixels();
+}
+
+// The same state drawn whole in the test with GDI's own pens, sharing nothing with the chart's
+// drawing but the layout: the background, the grid's lines and the series' polylines in the plot;
+// outside it the chart's own frame (the labels), taken from `picture`. A dotted line is a pixel
+// drawn and two left out from its start, as the Qt window's dotted pen draws it (a styled GDI
+// pen's dots are as long as the system's style unit: three pixels under wine).
+std::vector<std::uint32_t> GdiDrawingOf(const win32::StripChart& chart,
+                                        const std::vector<std::uint32_t>& picture, SIZE size) {
+    DibBitmap bitmap(size);
+    std::copy(picture.begin(), picture.end(), bitmap.bits);
+    const ChartPlot& plot = chart.plot();
+    const RECT r = chart.PlotRect();
+    const PlotArea area{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    const HDC dc = bitmap.dc;
+    const HBRUSH background = CreateSolidBrush(static_cast<COLORREF>(plot.BackgroundColor()));
+    FillRect(dc, &r, background);
+    DeleteObject(background);
+    IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+    const COLORREF grid = static_cast<COLORREF>(plot.GridColor());
+    const HPEN solid = CreatePen(PS_SOLID, 0, grid);
+    const HGDIOBJ old = SelectObject(dc, solid);
+    for (const PercentLine& line : plot.PercentLines(area)) {
+        if (line.major) {
+            MoveToEx(dc, r.left, line.y, nullptr);
+            LineTo(dc, r.right, line.y);
+            continue;
+        }
+        for (int x = r.left; x < r.right; x += 3) SetPixelV(dc, x, line.y, grid);
+    }
+    plot.ForEachTimeLine(area, [&](int x, bool major) {
+        if (major) {
+            MoveToEx(dc, x, r.top, nullptr);
+            LineTo(dc, x, r.bottom);
+            return;
+        }
+        for (int y = r.top; y < r.bottom; y += 3) SetPixelV(dc, x, y, grid);
+    });
+    std::vector<POINT> points;
+    for (int c = 0; c < kChannels; ++c) {
+        if (plot.SeriesOf(c).count < 2) continue;
+        const HPEN pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(plot.SeriesOf(c).color));
+        SelectObject(dc, pen);
+        plot.MapSeries(area, c, points);
+        Polyline(dc, points.data(), static_cast<int>(points.size()));
+        SelectObject(dc, solid);
+        DeleteObject(pen);
+    }
     SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return picture;
+    DeleteObject(solid);
+    GdiFlush();
+    return bitmap.Pixels();
+}
+
+std::string FirstDifference(const std::vector<std::uint32_t>& a,
+                            const std::vector<std::uint32_t>& b, SIZE size) {
+    const auto at = std::mismatch(a.begin(), a.end(), b.begin());
+    if (at.first == a.end()) return {};
+    const auto i = at.first - a.begin();
+    char text[96];
+    std::snprintf(text, sizeof text, "pixel %d,%d: %06x instead of %06x", int(i % size.cx),
+                  int(i / size.cx), unsigned(*at.first), unsigned(*at.second));
+    return text;
 }
 
 class ChartFrame final : public win32::WindowBase {
 public:
     ChartFrame() {
         CreateWindowOf(L"TsChartFrame", WS_OVERLAPPED | WS_CAPTION, 0, nullptr, L"chart",
-                       RECT{0, 0, 700, 600});
+                       RECT{0, 0, 1400, 1200});
     }
 };
 
-// As time goes on the chart moves its picture and draws only its new columns; the picture is
-// the one a whole redraw of the same state gives, also after a change of span, a clear, a colour
-// and a channel switched off in between.
-TEST(Win32Chart, MovedPictureEqualsAWholeRedraw) {
-    constexpr int kWidth = 665, kHeight = 534;
+class Win32ChartAt : public testing::TestWithParam<UINT> {};
+
+// As time goes on the chart moves its picture and draws only its new columns, at every screen
+// scale; the picture is the one GDI draws of the same state, also after a change of span, a
+// clear, a colour and a channel switched off in between.
+TEST_P(Win32ChartAt, MovedPictureEqualsAWholeRedraw) {
+    const UINT dpi = GetParam();
     ChartFrame frame;
     win32::StripChart chart;
-    chart.Create(frame.hwnd(), {0, 0, kWidth, kHeight}, 96, nullptr);
+    chart.Create(frame.hwnd(), {0, 0, 665, 534}, dpi, nullptr);
+    RECT client{};
+    GetClientRect(chart.hwnd(), &client);
+    const SIZE size{client.right, client.bottom};
+    ASSERT_EQ(size.cx, MulDiv(665, int(dpi), 96));
     std::array<Color, kChannels> colours = kDefaultCurveColors;
     std::array<bool, kChannels> shown{true, true, true, true, true, true};
     int origin = 0, first = 0, shape = 0;
@@ -1037,16 +1125,20 @@ TEST(Win32Chart, MovedPictureEqualsAWholeRedraw) {
     };
     for (const Step& step : steps) {
         step.change();
-        const std::vector<std::uint32_t> moved = PictureOf(chart, kWidth, kHeight);
+        const std::vector<std::uint32_t> moved = PictureOf(chart, size);
         EXPECT_NE(chart.canvas().Whole(), step.moves) << step.what;
+        EXPECT_EQ(FirstDifference(moved, GdiDrawingOf(chart, moved, size), size), "") << step.what;
         chart.ForgetPicture();
-        const std::vector<std::uint32_t> whole = PictureOf(chart, kWidth, kHeight);
-        const auto difference = std::mismatch(moved.begin(), moved.end(), whole.begin());
-        EXPECT_TRUE(difference.first == moved.end())
-            << step.what << ": pixel " << (difference.first - moved.begin()) % kWidth << ","
-            << (difference.first - moved.begin()) / kWidth;
+        const std::vector<std::uint32_t> whole = PictureOf(chart, size);
+        EXPECT_EQ(FirstDifference(whole, GdiDrawingOf(chart, whole, size), size), "")
+            << step.what << ", drawn whole";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(ScreenScales, Win32ChartAt, testing::Values(96u, 120u, 144u, 192u),
+                         [](const testing::TestParamInfo<UINT>& info) {
+                             return std::to_string(info.param) + "dpi";
+                         });
 
 // A minimised window mirrors nothing; on its return the mirror catches up before it paints.
 TEST(Win32Window, AMinimisedWindowIsMirroredOnlyWhenItComesBack) {
