@@ -122,6 +122,16 @@ ReviewModel::ReviewModel(ReviewUi& ui)
 
 ReviewModel::~ReviewModel() = default;
 
+namespace {
+
+// The reader's reasons are the console's English; the window says its own.
+std::string WhyNotOpened(const std::string& path, const std::string& problem) {
+    const bool notResult = problem.ends_with(review::kNoResultFile);
+    return path + std::string(notResult ? text::kReviewNoResultFile : text::kReviewUnreadable);
+}
+
+}  // namespace
+
 std::string ReviewModel::Open(const std::string& path, const ChartColors& colors,
                               review::DateOrder dateOrder) {
     review::OpenOptions options;
@@ -130,9 +140,7 @@ std::string ReviewModel::Open(const std::string& path, const ChartColors& colors
     options.follow = true;
     options.dateOrder = dateOrder;
     if (const std::string problem = index_->Open(path, options); !problem.empty()) {
-        // The reader's reasons are the console's English; the window says its own.
-        const bool notResult = problem.ends_with(review::kNoResultFile);
-        return path + std::string(notResult ? text::kReviewNoResultFile : text::kReviewUnreadable);
+        return WhyNotOpened(path, problem);
     }
     path_ = path;
     dateOrder_ = dateOrder;
@@ -156,7 +164,7 @@ void ReviewModel::ShowWhole() {
     form.CheckBox_Follow.Checked = parts.empty() || !parts.back().stopped;
     knownEnd_ = EndNs();
     gaps_ = index_->Gaps();
-    cursor_.reset();
+    cursorAt_.reset();
     selectionFrom_ = selectionTo_ = 0;
     SetView(0, knownEnd_);
     ShowCursor();
@@ -180,7 +188,9 @@ void ReviewModel::NoticeChange(review::FileChange change) {
     options.dateOrder = dateOrder_;
     const std::string problem = fresh->Open(path_, options);
     index_ = std::move(fresh);
-    if (!problem.empty()) ui_.ShowMessage(std::string(text::kMsgReviewOpenFailed) + problem);
+    if (!problem.empty()) {
+        ui_.ShowMessage(std::string(text::kMsgReviewOpenFailed) + WhyNotOpened(path_, problem));
+    }
     ShowWhole();
     if (!problem.empty()) form.CheckBox_Follow.Checked = false;
 }
