@@ -159,6 +159,8 @@ constexpr sv kNoteResumeDamaged =
     "Сведения о прерванной записи повреждены, запись не возобновлена: ";
 constexpr sv kNoteResumeFileGone =
     "Файл прерванной записи не найден или недоступен, запись не возобновлена: ";
+constexpr sv kNoteResumeTailCut = "Отрезан незавершённый конец файла прерванной записи (байт: ";
+constexpr sv kNoteResumeTailCutFile = "): ";
 constexpr sv kNoteResumeNoNewFile =
     "Не удалось создать файл для продолжения прерванной записи, запись не возобновлена: ";
 constexpr sv kNoteResumeHeld =
