@@ -173,11 +173,15 @@ void RecordingResume::Started(Recording& rec) {
     }
 }
 
-void RecordingResume::Stopped() {
+void RecordingResume::Stopped(bool partEnded) {
     const bool keep = keepAtStop_;
     keepAtStop_ = false;
     // A note this run does not hold is another program's, or none.
     if (!lock_.Held()) return;
+    if (!partEnded && written_) {
+        Leave();
+        return;
+    }
     if (keep && written_) {
         ResumeNote ended = *written_;
         ended.ended = true;
