@@ -10,6 +10,7 @@
 #include "app/file_options.h"
 #include "app/run_files.h"
 #include "platform/console.h"
+#include "platform/file_size_signal.h"
 #include "platform/file_status.h"
 #include "platform/library_search.h"
 #include "platform/program_arguments.h"
@@ -35,6 +36,7 @@ std::string Seconds(std::int64_t ns) {
 
 int main(int argc, char** argv) {
     ts::SearchOnlyTheSystemFolderForLibraries();
+    ts::TakeFileSizeLimitAsFullDisk();
     // The regional settings tell the date order of dates that do not tell their own.
     std::setlocale(LC_ALL, "");
     ts::ShowUtf8OnConsole();

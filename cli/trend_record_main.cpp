@@ -18,6 +18,7 @@
 #include "device/replay_driver.h"
 #include "device/tee_driver.h"
 #include "platform/console.h"
+#include "platform/file_size_signal.h"
 #include "platform/library_search.h"
 #include "platform/program_arguments.h"
 #include "platform/running_mark.h"
@@ -74,6 +75,7 @@ void ShowLinkSummary(const ts::LinkCounts& link) {
 int main(int argc, char** argv) {
     ts::SearchOnlyTheSystemFolderForLibraries();
     ts::HoldRunningMark();
+    ts::TakeFileSizeLimitAsFullDisk();
     // The regional settings decide the decimal separator, dates and times.
     std::setlocale(LC_ALL, "");
     ts::ShowUtf8OnConsole();

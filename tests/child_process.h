@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +24,10 @@ struct ChildRun {
     std::vector<std::pair<std::string, std::string>> environment;
     std::string folder;    // working folder; the test's own when empty
     std::string outputTo;  // file for its standard output and error; the test's own when empty
+    // A limit on the size of the files it writes, as `ulimit -f` sets it, with the limit's signal
+    // at its default action as a shell leaves it (the test's own process may ignore it): a write
+    // past it ends the child unless the program takes care itself.
+    std::optional<rlim_t> fileSizeLimit{};
 };
 
 inline pid_t StartChild(const ChildRun& child) {
@@ -39,6 +44,13 @@ inline pid_t StartChild(const ChildRun& child) {
     if (!child.outputTo.empty()) {
         const int fd = ::open(child.outputTo.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0 || ::dup2(fd, STDERR_FILENO) < 0) ::_exit(126);
+    }
+    if (child.fileSizeLimit) {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = *child.fileSizeLimit;
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+        ::signal(SIGXFSZ, SIG_DFL);
     }
     std::vector<char*> argv{const_cast<char*>(child.program.c_str())};
     for (const std::string& argument : child.arguments) {

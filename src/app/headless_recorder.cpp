@@ -253,7 +253,9 @@ void HeadlessRecorder::StopForDuration() {
     durationReached_ = true;
     recordsAtStop_ = Records();
     finished_ = true;
-    if (station_->recording().Active()) station_->B_FileSaveStopClick();
+    ts::Recording& recording = station_->recording();
+    if (recording.State().WriteFailureReported) recording.Resume().KeepNoteAtStop();
+    if (recording.Active()) station_->B_FileSaveStopClick();
 }
 
 void HeadlessRecorder::SampleEntering(const Sample& sample) {
@@ -317,7 +319,9 @@ void HeadlessRecorder::Finish(bool keepNote) {
     Station& st = *station_;
     ts::Recording& recording = st.recording();
     st.link().ShowStatistics();
-    if (keepNote) recording.Resume().KeepNoteAtStop();
+    // Records lost to a full disk or a limit on the file's size are no recording ended whole
+    // either: --resume goes on with it in a new part.
+    if (keepNote || recording.State().WriteFailureReported) recording.Resume().KeepNoteAtStop();
     if (durationReached_) return;
     recordsAtStop_ = Records();
     finished_ = true;

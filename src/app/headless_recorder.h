@@ -45,7 +45,8 @@ public:
     // failed, as the window does; a file the run left empty is removed. Takes
     // the driver's last word on its losses too. `keepNote`: the system stopped the run (a
     // shutdown, a logout, a service manager), so the recording's note stays and --resume goes
-    // on with it; otherwise the user's stop ends the recording for good.
+    // on with it; otherwise the user's stop ends the recording for good, unless records were
+    // lost to a failing disk on the way.
     void Finish(bool keepNote = false);
     // The raw capture to write: --raw, or its part when a cut recording goes on.
     const std::string& RawPath() const { return rawPath_; }

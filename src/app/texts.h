@@ -167,6 +167,8 @@ constexpr sv kNoteResumeUnusable =
     "Сведения о прерванной записи недоступны для изменения, запись не возобновлена: ";
 constexpr sv kNoteResumeFileGone =
     "Файл прерванной записи не найден или недоступен, запись не возобновлена: ";
+constexpr sv kNoteResumeTailCut = "Отрезан незавершённый конец файла прерванной записи (байт: ";
+constexpr sv kNoteResumeTailCutFile = "): ";
 constexpr sv kNoteResumeNoNewFile =
     "Не удалось создать файл для продолжения прерванной записи, запись не возобновлена: ";
 constexpr sv kNoteResumeHeld =

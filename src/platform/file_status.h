@@ -8,7 +8,8 @@ namespace ts {
 // the moment of the call; the file may change afterwards.
 
 // Whether `path` names one of the devices Windows keeps whatever the folder (NUL, COM1...), in
-// any spelling, or a device path (\\.\...): never a file to read or write. Never on Linux,
+// any spelling, or a device path (\\.\...; \\?\ too, unless it is the long form of a file's
+// name, \\?\C:\... or \\?\UNC\...): never a file to read or write. Never on Linux,
 // where a device is a file of the file system like any other.
 bool NamesDevice(const std::string& path);
 // Whether nothing at all is there (not even a dangling link).

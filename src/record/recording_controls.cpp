@@ -165,15 +165,20 @@ void Recording::Start() {
 void Recording::Stop() {
     state_.RecordingActive = false;
     platform_.Awake().Release();
-    state_.Resume.Stopped();
     // After a failed open there is no stream to finish or to close.
+    bool ended = true;
     if (state_.File.IsOpen()) {
         FlushRecords();
         if (!WriteCheckedLine(state_, StampedLine(platform_, text::kResultStopped))) {
             ui_.ShowMessage(text::kMsgResultFinishFailed);
+            ended = false;
         }
-        if (!state_.File.Close()) ui_.ShowMessage(text::kMsgResultCloseFailed);
+        if (!state_.File.Close()) {
+            ui_.ShowMessage(text::kMsgResultCloseFailed);
+            ended = false;
+        }
     }
+    state_.Resume.Stopped(ended);
     state_.ResultFileName.clear();
     form_.Label_ResultFileName.Caption = text::kResultFileNone;
     ShowRecordTime();

@@ -9,6 +9,7 @@
 #include "record/recording.h"
 #include "record/recording_notes.h"
 #include "record/stamped_line.h"
+#include "record/whole_lines.h"
 
 namespace ts {
 
@@ -16,8 +17,8 @@ namespace {
 
 // Paths fit well within this; a longer line is no note of ours.
 constexpr std::size_t kMaxNoteLineBytes = 64 * 1024;
-// A cut line is shorter than this; what lies before it is whole lines.
-constexpr std::size_t kTailBytes = 4096;
+// Bytes of a part's head read for its first lines: a start line, a header and a link line.
+constexpr std::size_t kHeadBytes = 4096;
 // Numbers tried for the new file before giving up: a folder full of them says something else.
 constexpr int kMostNumbers = 10000;
 
@@ -27,25 +28,21 @@ void Note(Form& form, std::string_view note, std::string_view what) {
     AddRecordingNote(form, line);
 }
 
-// Cuts a line cut short by the interruption off the file's end and adds the interruption line.
-// The file must be there and writable as a regular file: nothing else is made or replaced.
-bool EndCutFile(Cp1251Encoder& encoder, const std::string& path, const std::string& interruption) {
+// Cuts what is not whole lines off the file's end (a line cut short by the interruption, zero
+// bytes a power cut left) and adds the interruption line; `cutOff` counts the bytes cut. The file
+// must be there and writable as a regular file: nothing else is made or replaced.
+bool EndCutFile(Cp1251Encoder& encoder, const std::string& path, const std::string& interruption,
+                std::uint64_t& cutOff) {
     SystemFile file;
     if (!file.OpenExistingForUpdate(path)) return false;
     const std::int64_t size = file.Size();
     if (size < 0) return false;
-    auto end = static_cast<std::uint64_t>(size);
-    char tail[kTailBytes];
-    const std::uint64_t from = end > kTailBytes ? end - kTailBytes : 0;
-    const std::ptrdiff_t got = file.ReadAt(from, tail, static_cast<std::size_t>(end - from));
-    if (got != static_cast<std::ptrdiff_t>(end - from)) return false;
-    // The file was made by this program, so a line without its LF at the end is a cut one.
-    std::size_t whole = static_cast<std::size_t>(got);
-    while (whole > 0 && tail[whole - 1] != '\n') --whole;
-    if (whole == 0 && from > 0) return false;  // no line end in the tail: not our file
-    end = from + whole;
+    const std::optional<std::uint64_t> end =
+        EndOfWholeLines(file, static_cast<std::uint64_t>(size));
+    if (!end) return false;
+    cutOff = static_cast<std::uint64_t>(size) - *end;
     const std::string bytes = encoder.Encode(interruption);
-    if (!file.TruncateAt(end) || file.Write(bytes.data(), bytes.size()) != bytes.size()) {
+    if (!file.TruncateAt(*end) || file.Write(bytes.data(), bytes.size()) != bytes.size()) {
         return false;
     }
     return file.SyncData() && file.Close();
@@ -55,7 +52,7 @@ bool EndCutFile(Cp1251Encoder& encoder, const std::string& path, const std::stri
 std::vector<std::string> HeadLines(const std::string& path, std::size_t count) {
     std::vector<std::string> lines;
     SystemFile file;
-    char head[kTailBytes];
+    char head[kHeadBytes];
     if (!file.OpenRegularForReading(path)) return lines;
     const std::ptrdiff_t got = file.ReadAt(0, head, sizeof head);
     std::string_view bytes(head, got > 0 ? static_cast<std::size_t>(got) : 0);
@@ -230,11 +227,15 @@ void RecordingResume::Started(Recording& rec) {
     }
 }
 
-void RecordingResume::Stopped() {
+void RecordingResume::Stopped(bool partEnded) {
     const bool keep = keepAtStop_;
     keepAtStop_ = false;
     // A note this run does not hold is another program's, or none.
     if (!lock_.Held()) return;
+    if (!partEnded && written_) {
+        Leave();
+        return;
+    }
     if (keep && written_) {
         ResumeNote ended = *written_;
         ended.ended = true;
@@ -285,12 +286,20 @@ std::optional<std::string> RecordingResume::FindCut(Recording& rec) {
     const std::string interruption = StampedLine(rec.platform_, text::kResultInterrupted);
     // Ended once: a start that cannot go on (no instrument yet) leaves the part as it is for the
     // next, which does not end it again.
-    const bool whole = note.ended ? !FileMissing(note.resultPath)
-                                  : EndCutFile(rec.state_.Encoder, note.resultPath, interruption);
+    std::uint64_t cutOff = 0;
+    const bool whole = note.ended
+                           ? !FileMissing(note.resultPath)
+                           : EndCutFile(rec.state_.Encoder, note.resultPath, interruption, cutOff);
     if (!whole) {
         Note(rec.form_, text::kNoteResumeFileGone, note.resultPath);
         lock_.Release();
         return std::nullopt;
+    }
+    if (cutOff > 0) {
+        std::string told(text::kNoteResumeTailCut);
+        told += std::to_string(cutOff);
+        told += text::kNoteResumeTailCutFile;
+        Note(rec.form_, told, note.resultPath);
     }
     if (!note.ended) {
         note.ended = true;

@@ -58,8 +58,11 @@ public:
     static Look Read(const std::string& path);
 
     // A recording has started into the recording's result file, or has been stopped by the user.
+    // `partEnded`: its stop line is on the medium. One that could not be ended (a full disk, a
+    // limit on the file's size) is a cut one: its note stays as it is, for the next start to end
+    // the part whole and go on.
     void Started(Recording& rec);
-    void Stopped();
+    void Stopped(bool partEnded = true);
     // The stop that comes next is the system's (a shutdown, a logout, a service manager): the
     // part gets its stop line, and the note stays, marked ended, for the next start to go on.
     void KeepNoteAtStop() { keepAtStop_ = true; }

@@ -395,6 +395,55 @@ TEST(TrendRecordProgramTest, ARecordingEndedByEachKindOfStopIsReadWholeAfterItsR
     EXPECT_EQ(said.rfind("CH1 " + std::to_string(records) + " ", 0), 0u) << said;
 }
 
+// A limit on the size of files (ulimit -f) is a full disk to the recorder, not its end: it says
+// so, its file holds whole lines up to the limit, it ends with a failure, and the note stays, so
+// that --resume, with room again, ends the part and goes on. The limit's signal is at its default
+// action, as a shell leaves it.
+TEST(TrendRecordProgramTest, AFileSizeLimitIsAFullDiskAndTheRecordingGoesOnAfterIt) {
+    const LiveRig rig(0, Capture(2.0));
+    const std::string out = rig.folder / "out.txt", said = rig.folder / "said.txt";
+    constexpr rlim_t kLimit = 100000;
+    ChildRun run{TS_RECORDER,
+                 {"--settings", rig.settings, "--out", out, "--replay", rig.capture},
+                 {},
+                 {},
+                 said};
+    run.fileSizeLimit = kLimit;
+    const std::optional<int> status = WaitForChild(StartChild(run), 20s);
+    ASSERT_TRUE(status) << "still running";
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    EXPECT_NE(ReadAll(said).find("Не удалось записать результаты в файл!"), std::string::npos)
+        << ReadAll(said);
+    const std::string limited = ReadAll(out);
+    EXPECT_LE(limited.size(), kLimit);
+    EXPECT_GT(limited.size(), kLimit - 100);
+    ASSERT_TRUE(EndsWith(limited, "\r\n")) << "a cut line at the end";
+    const std::vector<std::string> lines = Lines(limited);
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        ASSERT_EQ(std::count(lines[i].begin(), lines[i].end(), ' '), 3) << lines[i];
+    }
+    ASSERT_TRUE(Exists(out + ".resume"));
+
+    std::string resumed;
+    EXPECT_EQ(RunRecorder("--settings " + rig.settings + " --out " + out + " --resume --replay " +
+                              rig.capture,
+                          &resumed),
+              0)
+        << resumed;
+    // Ended by its stop line where that still fitted under the limit, else by the resume.
+    const std::string ended = ReadAll(out);
+    if (EndsWith(limited, kStopLineEnd + "\r\n")) {
+        EXPECT_EQ(ended, limited);
+    } else {
+        EXPECT_EQ(ended.substr(0, limited.size()), limited);
+        EXPECT_EQ(Lines(ended).size(), lines.size() + 1);
+        EXPECT_TRUE(EndsWith(ended, kInterruptedEnd + "\r\n"));
+    }
+    EXPECT_GT(RecordLines(ReadAll(rig.folder / "out (2).txt")).size(), 10000u);
+    EXPECT_FALSE(Exists(out + ".resume"));
+}
+
 // A running recording holds its note, from its start on, while it waits for the instrument as
 // while it records: another recorder with the same --out, with --resume or --force, leaves the
 // note and the file alone. A recorder with another output in the same folder keeps a note of its

@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "file_size_limit.h"
 #include "recorder_program_rig.h"
 
 namespace ts {
@@ -31,19 +30,17 @@ TEST(WindowProgramTest, EachStopSignalClosesTheWindowAndEndsTheProcess) {
         ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
         const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
         ASSERT_GE(reader, 0);
-        pid_t child = -1;
-        {
-            // Inherited by the program: its settings cannot be written, and the close says so
-            // in a box that nobody is there to answer.
-            std::optional<FileSizeLimit> full;
-            if (!c.settingsWritable) full.emplace(8);
-            // Qt's own option with its value, as a desktop entry may pass it.
-            child = StartChild({TS_STATION_PROGRAM,
-                                {"-platform", "offscreen"},
-                                {{"LD_PRELOAD", TS_EMULATOR_PRELOAD}, {"TS_EMULATED_BRIDGES", ""}},
-                                folder.path(),
-                                pipe});
-        }
+        // Qt's own option with its value, as a desktop entry may pass it.
+        ChildRun run{TS_STATION_PROGRAM,
+                     {"-platform", "offscreen"},
+                     {{"LD_PRELOAD", TS_EMULATOR_PRELOAD}, {"TS_EMULATED_BRIDGES", ""}},
+                     folder.path(),
+                     pipe};
+        // A limit on the size of its files, as a shell sets it: its settings cannot be written,
+        // and the close says so in a box that nobody is there to answer, rather than ending the
+        // program half-way by the limit's signal.
+        if (!c.settingsWritable) run.fileSizeLimit = 8;
+        const pid_t child = StartChild(run);
         std::this_thread::sleep_for(2s);
         ::kill(child, c.signal);
         const std::optional<int> status = WaitForChild(child, 10s);

@@ -241,6 +241,52 @@ TEST(ResumeNotePathsTest, AnOldNotesRelativeNamesAreTakenFromItsOwnFolder) {
     EXPECT_TRUE(SameFile(look.note->rawPath, folder / "raw (2).bin"));
 }
 
+// A power cut can leave blocks of zero bytes where data never reached the medium, after whole
+// lines or after a line cut in half, however long: all of it is cut off, said once, and the
+// recording goes on.
+struct CutTail {
+    const char* what;
+    std::string tail;
+};
+
+class CutTailTest : public RecordingResumeTest, public ::testing::WithParamInterface<CutTail> {};
+
+TEST_P(CutTailTest, IsCutOffSaidOnceAndTheRecordingGoesOn) {
+    RecordAndKill("result.txt", 1);
+    const std::string lines = ReadAll(Path("result.txt"));
+    ASSERT_EQ(lines.substr(lines.size() - 2), "\r\n");
+    WriteAll(Path("result.txt"), lines + GetParam().tail);
+
+    platform.now.Minute = 45;
+    Start();
+    const std::string ended = ReadAll(Path("result.txt"));
+    EXPECT_EQ(ended.substr(0, lines.size()), lines);
+    EXPECT_EQ(ended.substr(lines.size()),
+              "06.12.2026 17:45:03" + Cp1251Of(std::string(text::kResultInterrupted)) + "\r\n");
+    const std::string told = std::string(text::kNoteResumeTailCut) +
+                             std::to_string(GetParam().tail.size()) +
+                             std::string(text::kNoteResumeTailCutFile) + Path("result.txt");
+    const std::string& hint = st().form.Label_FileRecordTime.Hint;
+    ASSERT_TRUE(Contains(hint, told)) << hint;
+    EXPECT_FALSE(Contains(hint.substr(hint.find(told) + 1), text::kNoteResumeTailCut)) << hint;
+    // A start before the instrument streams ended the part; the next does not say it again.
+    Kill();
+    Start();
+    EXPECT_FALSE(Contains(st().form.Label_FileRecordTime.Hint, text::kNoteResumeTailCut));
+    Tick(2);
+    ASSERT_TRUE(st().recording().Active());
+    EXPECT_EQ(st().recording().State().ResultFileName, Path("result (2).txt"));
+    // Only the line naming the part it goes on in has come since.
+    EXPECT_TRUE(ReadAll(Path("result.txt")).starts_with(ended));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tails, CutTailTest,
+    ::testing::Values(CutTail{"ZeroBlocks", std::string(3 * 64 * 1024 + 5, '\0')},
+                      CutTail{"CutLineAndAMegabyteOfZeros",
+                              "0,00001" + std::string(1024 * 1024, '\0')}),
+    [](const ::testing::TestParamInfo<CutTail>& info) { return info.param.what; });
+
 // Whatever stands in the way, nothing is lost and nothing starts by itself: the hint says why.
 struct UnfollowableNote {
     const char* what;

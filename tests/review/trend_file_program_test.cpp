@@ -8,7 +8,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "file_size_limit.h"
+#include "child_process.h"
 #include "platform/file_status.h"
 #include "result_file_rig.h"
 #include "temp_folder.h"
@@ -201,11 +201,19 @@ TEST(TrendFileProgram, RefusalsChangeNothing) {
 // what it was told to write to with --force (here a device) stays.
 TEST(TrendFileProgram, ACsvNotWrittenWholeFails) {
     Chain chain;
-    std::string out;
-    {
-        FileSizeLimit limit(4096);
-        EXPECT_EQ(RunFileTool("export r.txt --csv big.csv", &out, chain.folder.path()), 1);
-    }
+    // A limit on the size of files, its signal at the default action as a shell leaves it.
+    const TempFolder scratch;
+    ChildRun limited{TS_FILE_TOOL,
+                     {"export", "r.txt", "--csv", "big.csv"},
+                     {},
+                     chain.folder.path(),
+                     scratch / "said.txt"};
+    limited.fileSizeLimit = 4096;
+    const std::optional<int> status = WaitForChild(StartChild(limited), std::chrono::seconds(20));
+    ASSERT_TRUE(status);
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    std::string out = ReadAll(scratch / "said.txt");
     EXPECT_NE(out.find("could not be written whole"), std::string::npos) << out;
     EXPECT_TRUE(FileMissing(chain.folder / "big.csv"));
     // The full device takes no byte; any user may write to it. It is reached through a link of

@@ -6,9 +6,11 @@
 #include "close_on_signals.h"
 #include "device/libftdi/ftdi_driver.h"
 #include "main_window.h"
+#include "platform/file_size_signal.h"
 #include "platform/system_platform.h"
 
 int main(int argc, char** argv) {
+    ts::TakeFileSizeLimitAsFullDisk();
     const ts::WindowOptions options = ts::ParseWindowOptions(
         {argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)}, false);
     std::string folderError;

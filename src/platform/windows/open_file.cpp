@@ -32,15 +32,39 @@ bool IsReservedName(std::wstring_view name) {
     return false;
 }
 
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view start) {
+    if (text.size() < start.size()) return false;
+    for (std::size_t i = 0; i < start.size(); ++i) {
+        if (std::towupper(text[i]) != std::towupper(start[i])) return false;
+    }
+    return true;
+}
+
+// The long form (\\?\, and the object manager's \??\ that it stands for) hands the rest to the
+// system as it is. Followed by a drive, a share or a volume it names a file there, which is how
+// paths longer than 260 characters are written; anything else after it (COM1, a pipe, a volume
+// itself) is a device.
+bool IsLongFilePath(std::wstring_view path) {
+    if (!path.starts_with(L"\\\\?\\") && !path.starts_with(L"\\??\\")) return false;
+    const std::wstring_view rest = path.substr(4);
+    const bool letter = !rest.empty() && ((rest[0] >= L'A' && rest[0] <= L'Z') ||
+                                          (rest[0] >= L'a' && rest[0] <= L'z'));
+    if (letter && rest.size() > 3 && rest[1] == L':' && rest[2] == L'\\') return true;
+    if (StartsWithNoCase(rest, L"UNC\\")) return rest.size() > 4;
+    if (StartsWithNoCase(rest, L"Volume{")) {
+        const std::size_t close = rest.find(L"}\\");
+        return close != std::wstring_view::npos && rest.size() > close + 2;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool IsDevicePath(std::wstring_view path) {
-    // \\.\ and \\?\ in either slant, and the object manager's \??\.
-    if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
-        (path[2] == L'.' || path[2] == L'?') && IsSeparator(path[3])) {
-        return true;
-    }
-    if (path.starts_with(L"\\??\\")) return true;
+    // \\.\ in either slant; \\?\ and \??\ unless a file follows them.
+    const bool localDevice = path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+                             (path[2] == L'.' || path[2] == L'?') && IsSeparator(path[3]);
+    if ((localDevice || path.starts_with(L"\\??\\")) && !IsLongFilePath(path)) return true;
     // The name is what follows the last separator, or the drive: "C:COM1" is the serial port
     // as much as "COM1", whatever the drive's current folder.
     std::size_t last = path.find_last_of(L"\\/");

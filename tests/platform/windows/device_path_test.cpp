@@ -15,7 +15,7 @@
 namespace ts {
 namespace {
 
-TEST(DevicePathTest, DevicesAndReservedNamesInAnyFolderButNotFilesOrShares) {
+TEST(DevicePathTest, DevicesAndReservedNamesInAnyFolderButNotFilesSharesOrLongForms) {
     struct Row {
         const wchar_t* path;
         bool device;
@@ -23,8 +23,12 @@ TEST(DevicePathTest, DevicesAndReservedNamesInAnyFolderButNotFilesOrShares) {
     const Row rows[] = {
         {L"\\\\.\\pipe\\tables", true},
         {L"//./COM1", true},
-        {L"\\\\?\\C:\\tables\\t1.txt", true},
-        {L"\\??\\C:\\t1.txt", true},
+        {L"\\\\?\\COM1", true},
+        {L"\\\\?\\pipe\\tables", true},
+        {L"\\\\?\\C:", true},  // the volume itself
+        {L"\\\\?\\GLOBALROOT\\Device\\Serial0", true},
+        {L"\\\\?\\C:\\tables\\nul.txt", true},
+        {L"//?/C:/tables/t1.txt", true},  // only backslashes make the long form
         {L"COM1", true},
         {L"C:\\tables\\com9.txt", true},
         {L"D:/x/LPT\u00B9", true},
@@ -37,6 +41,10 @@ TEST(DevicePathTest, DevicesAndReservedNamesInAnyFolderButNotFilesOrShares) {
         {L"COM1 .", true},
         {L"C:\\tables\\LPT2. .", true},
         {L"\\\\server\\share\\tables\\t1.txt", false},
+        {L"\\\\?\\C:\\tables\\t1.txt", false},  // the long form of a file's name
+        {L"\\??\\c:\\t1.txt", false},
+        {L"\\\\?\\UNC\\server\\share\\t1.txt", false},
+        {L"\\\\?\\Volume{8f1e2c3d-0000-0000-0000-100000000000}\\t1.txt", false},
         {L"C:\\tables\\COM10.txt", false},
         {L"C:\\CON\\t1.txt", false},  // a folder of that name cannot be made; the open fails
         {L"console.txt", false},

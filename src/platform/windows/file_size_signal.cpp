@@ -1,0 +1,7 @@
+#include "platform/file_size_signal.h"
+
+namespace ts {
+
+void TakeFileSizeLimitAsFullDisk() {}
+
+}  // namespace ts
