@@ -33,9 +33,15 @@ inline bool Exists(const std::string& path) {
 }
 
 // Record lines and the header: the start and stop lines carry the wall-clock time.
+// A resumed part's line naming its recording, after the header, is no record either.
 inline std::vector<std::string> RecordLines(const std::string& file) {
     std::vector<std::string> lines = Lines(file);
     if (lines.size() < 3) return {};
+    // "ЗАПИСЬ ВОЗОБНОВЛЕНА" in code page 1251.
+    const std::string link =
+        "\xC7\xC0\xCF\xC8\xD1\xDC \xC2\xCE\xC7\xCE\xC1\xCD\xCE\xC2\xCB\xC5\xCD\xC0";
+    if (lines.size() > 3 && lines[2].find(link) != std::string::npos)
+        lines.erase(lines.begin() + 2);
     return {lines.begin() + 1, lines.end() - 1};
 }
 

@@ -333,7 +333,9 @@ TEST(SoakTest, AnHourWithAKillHalfWayLosesOnlyTheTicksAroundIt) {
     auto check = [&](const std::string& name, std::size_t first) -> std::size_t {
         const std::vector<std::string> lines = Lines(ReadAll(runs.Path(name)));
         EXPECT_GT(lines.size(), 3u);
-        const std::vector<std::string_view> records(lines.begin() + 2, lines.end() - 1);
+        // A resumed part names its recording in the line after the header.
+        const auto from = lines.begin() + (name == "hour.txt" ? 2 : 3);
+        const std::vector<std::string_view> records(from, lines.end() - 1);
         for (std::size_t k = 0; k < records.size(); ++k) {
             const std::size_t blank = records[k].find(' ');
             const std::string_view time = records[k].substr(0, blank);
