@@ -117,6 +117,12 @@ RecordingResume::Look ReadAt(const std::string& path, RecordingResume::Found ifW
     return {ifWhole, std::move(note), {}};
 }
 
+// `path` as it names its file from any working folder: a relative one from the current folder, a
+// rooted one as it is spelled, which is how the window shows it.
+std::string NamedFromAnywhere(const std::string& path) {
+    return PathBeside(".", path) == path ? path : AbsolutePath(path);
+}
+
 // A held note is a live recording's, whatever it holds yet: its program may not have written it.
 RecordingResume::Look HeldLook(const std::string& path) {
     RecordingResume::Look look = ReadAt(path, RecordingResume::Found::Held);
@@ -196,12 +202,12 @@ void RecordingResume::Started(Recording& rec) {
     if (notePath.empty()) return;
     // The files are noted whole, so that a start from any working folder finds them.
     ResumeNote note;
-    note.resultPath = AbsolutePath(rec.state_.ResultFileName);
+    note.resultPath = NamedFromAnywhere(rec.state_.ResultFileName);
     note.firstPath = carrying_ ? cutFirst_ : note.resultPath;
     if (carrying_ && !cutPath_.empty()) EndCutWithGoesOn(rec);
     carrying_ = false;
-    note.rawFirst = AbsolutePath(rawFirst);
-    note.rawPath = AbsolutePath(rawPath);
+    note.rawFirst = NamedFromAnywhere(rawFirst);
+    note.rawPath = NamedFromAnywhere(rawPath);
     const Form& form = rec.form_;
     note.choice = form.SelectedRecordChoice();
     note.average = form.CheckBox_FileDataAver.Checked;

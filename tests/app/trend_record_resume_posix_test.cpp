@@ -161,10 +161,14 @@ TEST(TrendRecordResumeTest, AResumeFromAnotherFolderGoesOnWithTheNotesOwnFiles) 
     EXPECT_EQ(ReadAll(other / "out.txt"), "another recording\r\n");
     EXPECT_FALSE(Exists(other / "out (2).txt"));
     EXPECT_EQ(ReadAll(rig.folder / "out.txt").substr(0, cut.size()), cut);
-    const std::string ended = ReadAll(rig.folder / "out.txt");
-    // Ended where it was cut, and naming the part it goes on in, beside it.
-    EXPECT_NE(ended.find(kInterruptedLine, cut.size()), std::string::npos);
-    EXPECT_TRUE(ended.ends_with(": out (2).txt\r\n"));
+    const std::string added = ReadAll(rig.folder / "out.txt").substr(cut.size());
+    const std::string first = added.substr(0, added.find("\r\n") + 2);
+    EXPECT_TRUE(first.size() > kInterruptedLine.size() &&
+                first.compare(first.size() - kInterruptedLine.size(), kInterruptedLine.size(),
+                              kInterruptedLine) == 0)
+        << added;
+    // Then the part it goes on in, beside it.
+    EXPECT_TRUE(added.ends_with(": out (2).txt\r\n")) << added;
     EXPECT_GT(Lines(ReadAll(rig.folder / "out (2).txt")).size(), 10u);
     EXPECT_FALSE(Exists(rig.folder / "out.txt.resume"));
 }
