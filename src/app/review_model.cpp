@@ -156,7 +156,7 @@ void ReviewModel::ShowWhole() {
     form.CheckBox_Follow.Checked = parts.empty() || !parts.back().stopped;
     knownEnd_ = EndNs();
     gaps_ = index_->Gaps();
-    cursor_.reset();
+    cursorAt_.reset();
     selectionFrom_ = selectionTo_ = 0;
     SetView(0, knownEnd_);
     ShowCursor();
