@@ -33,15 +33,23 @@ inline bool Exists(const std::string& path) {
 }
 
 // Record lines and the header: the start and stop lines carry the wall-clock time.
+// " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
+const std::string kInterruptedEnd = " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0";
+// " ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: ", " ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ "
+const std::string kGoesOnEnd =
+    " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xCE\xC4\xCE\xCB\xC6\xC5\xCD\xC0 \xC2 "
+    "\xD4\xC0\xC9\xCB\xC5: ";
+const std::string kCarriedOnPart =
+    " \xC7\xC0\xCF\xC8\xD1\xDC \xC2\xCE\xC7\xCE\xC1\xCD\xCE\xC2\xCB\xC5\xCD\xC0, "
+    "\xD7\xC0\xD1\xD2\xDC ";
+
 // A resumed part's line naming its recording, after the header, is no record either.
 inline std::vector<std::string> RecordLines(const std::string& file) {
     std::vector<std::string> lines = Lines(file);
     if (lines.size() < 3) return {};
-    // "ЗАПИСЬ ВОЗОБНОВЛЕНА" in code page 1251.
-    const std::string link =
-        "\xC7\xC0\xCF\xC8\xD1\xDC \xC2\xCE\xC7\xCE\xC1\xCD\xCE\xC2\xCB\xC5\xCD\xC0";
-    if (lines.size() > 3 && lines[2].find(link) != std::string::npos)
+    if (lines.size() > 3 && lines[2].find(kCarriedOnPart) != std::string::npos) {
         lines.erase(lines.begin() + 2);
+    }
     return {lines.begin() + 1, lines.end() - 1};
 }
 

@@ -67,10 +67,15 @@ TEST(RecorderServiceUnitTest, ItsStartAfterACrashCarriesTheRecordingOn) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(rig.folder / "journal.txt");
     const std::string ended = ReadAll(rig.folder / "results.txt");
     EXPECT_EQ(ended.substr(0, cut.size()), cut);
-    EXPECT_EQ(Lines(ended).size(), Lines(cut).size() + 1) << "no interruption line";
-    const std::vector<std::string> next = Lines(ReadAll(rig.folder / "results (2).txt"));
+    // The interruption, then the part it goes on in.
+    ASSERT_EQ(Lines(ended).size(), Lines(cut).size() + 2) << ended.substr(cut.size());
+    EXPECT_TRUE(Lines(ended)[Lines(cut).size()].ends_with(kInterruptedEnd));
+    EXPECT_TRUE(ended.ends_with(kGoesOnEnd + "results (2).txt\r\n"));
+    std::vector<std::string> next = Lines(ReadAll(rig.folder / "results (2).txt"));
     ASSERT_GT(next.size(), 10u) << ReadAll(rig.folder / "journal.txt");
     EXPECT_EQ(next[1], Lines(cut)[1]);
+    EXPECT_NE(next[2].find(kCarriedOnPart + "2"), std::string::npos) << next[2];
+    next.erase(next.begin() + 2);
     EXPECT_TRUE(RecordsEvery(next, 0.1));
 }
 

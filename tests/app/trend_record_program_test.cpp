@@ -261,16 +261,6 @@ TEST(TrendRecordProgramTest, AKillLeavesWholeLinesUpToTheTickBeforeIt) {
     EXPECT_GE(recorded, ran - 0.040 - 0.080);
 }
 
-// " ЗАПИСЬ ПРЕРВАНА" in code page 1251.
-const std::string kInterruptedEnd = " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xC5\xD0\xC2\xC0\xCD\xC0";
-// " ЗАПИСЬ ПРОДОЛЖЕНА В ФАЙЛЕ: ", " ЗАПИСЬ ВОЗОБНОВЛЕНА, ЧАСТЬ "
-const std::string kGoesOnEnd =
-    " \xC7\xC0\xCF\xC8\xD1\xDC \xCF\xD0\xCE\xC4\xCE\xCB\xC6\xC5\xCD\xC0 \xC2 "
-    "\xD4\xC0\xC9\xCB\xC5: ";
-const std::string kCarriedOnPart =
-    " \xC7\xC0\xCF\xC8\xD1\xDC \xC2\xCE\xC7\xCE\xC1\xCD\xCE\xC2\xCB\xC5\xCD\xC0, "
-    "\xD7\xC0\xD1\xD2\xDC ";
-
 // The record lines of a result file: none of its stamped lines (start, stop, interruption, the
 // parts' links), whose second field is a time of day.
 std::vector<std::string> RecordsOnly(const std::string& file) {
@@ -452,8 +442,10 @@ TEST(TrendRecordProgramTest, AFileSizeLimitIsAFullDiskAndTheRecordingGoesOnAfter
         EXPECT_EQ(ended, limited);
     } else {
         EXPECT_EQ(ended.substr(0, limited.size()), limited);
-        EXPECT_EQ(Lines(ended).size(), lines.size() + 1);
-        EXPECT_TRUE(EndsWith(ended, kInterruptedEnd + "\r\n"));
+        // The interruption, then the part it goes on in.
+        ASSERT_EQ(Lines(ended).size(), lines.size() + 2);
+        EXPECT_TRUE(EndsWith(Lines(ended)[lines.size()], kInterruptedEnd));
+        EXPECT_TRUE(EndsWith(ended, kGoesOnEnd + "out (2).txt\r\n"));
     }
     EXPECT_GT(RecordLines(ReadAll(rig.folder / "out (2).txt")).size(), 10000u);
     EXPECT_FALSE(Exists(out + ".resume"));

@@ -334,8 +334,10 @@ TEST(SoakTest, AnHourWithAKillHalfWayLosesOnlyTheTicksAroundIt) {
         const std::vector<std::string> lines = Lines(ReadAll(runs.Path(name)));
         EXPECT_GT(lines.size(), 3u);
         // A resumed part names its recording in the line after the header.
-        const auto from = lines.begin() + (name == "hour.txt" ? 2 : 3);
-        const std::vector<std::string_view> records(from, lines.end() - 1);
+        // The cut part ends with its interruption and the name of the part it goes on in.
+        const bool cut = name == "hour.txt";
+        const std::vector<std::string_view> records(lines.begin() + (cut ? 2 : 3),
+                                                    lines.end() - (cut ? 2 : 1));
         for (std::size_t k = 0; k < records.size(); ++k) {
             const std::size_t blank = records[k].find(' ');
             const std::string_view time = records[k].substr(0, blank);
