@@ -9,6 +9,7 @@
 #include <span>
 #include <utility>
 
+#include "bench_clocks.h"
 #include "chart/chart_settings.h"
 #include "chart/scale_ring.h"
 #include "strip_chart.h"
@@ -22,22 +23,8 @@ constexpr double kPeriodSeconds = 0.020;
 constexpr int kWarmUp = 50;
 constexpr int kRedraws = 1000;
 
-double ThreadSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-    const auto ticks = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
-                                   t.dwLowDateTime);
-    };
-    return (ticks(kernel) + ticks(user)) * 1e-7;
-}
-
-double WallSeconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::ThreadSeconds;
+using bench::WallSeconds;
 
 class Frame final : public win32::WindowBase {
 public:

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/review_model.h"
+#include "bench_clocks.h"
 #include "review_chart.h"
 #include "review_chart_file.h"
 #include "win32.h"
@@ -18,22 +19,8 @@ using namespace ts;
 
 constexpr int kPaints = 300;
 
-double ThreadSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
-    const auto ticks = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
-                                   t.dwLowDateTime);
-    };
-    return (ticks(kernel) + ticks(user)) * 1e-7;
-}
-
-double WallSeconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::ThreadSeconds;
+using bench::WallSeconds;
 
 class Frame final : public win32::WindowBase {
 public:
