@@ -55,6 +55,16 @@ struct ReviewRig {
         model.Tick();
     }
     void Open() { Open(ResultFileBytes(shape, records)); }
+    // The recording cut, and carried on from 18:00:00 in "r (2).txt" with 500 records to its
+    // stop: one gap between the two parts.
+    void OpenCutAndCarriedOn() {
+        shape.ending = Ending::Interrupted;
+        FileShape next = shape;
+        next.start = {2026, 12, 6, 18, 0, 0};
+        next.ending = Ending::Stop;
+        WriteAll(Path("r (2).txt"), ResultFileBytes(next, MakeRecords(500, 0, 18000, 9)));
+        Open();
+    }
     std::int64_t Span() const { return model.ViewToNs() - model.ViewFromNs(); }
     std::int64_t At(std::size_t record) const { return WrittenNs(records[record].units); }
     double FractionOfRecord(std::size_t record) const { return model.FractionOf(At(record)); }

@@ -154,13 +154,8 @@ TEST(ReviewModel, AHiddenChannelLeavesTheCurvesAndTheirRange) {
 
 TEST(ReviewModel, GapsOfAResumedChainAndDamagedLinesShow) {
     ReviewRig rig(1000);
-    rig.shape.ending = Ending::Interrupted;
-    FileShape next = rig.shape;
-    next.start = {2026, 12, 6, 18, 0, 0};
-    next.ending = Ending::Stop;
-    WriteAll(rig.Path("r (2).txt"), ResultFileBytes(next, MakeRecords(500, 0, 18000, 9)));
     // Clean: no damage shown.
-    rig.Open();
+    rig.OpenCutAndCarriedOn();
     EXPECT_FALSE(rig.model.form.Label_Damage.Visible);
     ASSERT_EQ(rig.model.Gaps().size(), 1u);
     const review::Gap gap = rig.model.Gaps()[0];

@@ -136,12 +136,7 @@ TEST(ReviewView, TheCursorReadoutFollowsKeyboardMovesAtOnce) {
 
 TEST(ReviewView, TheCursorSaysWhenItStandsInAGap) {
     ReviewRig rig(1000);
-    rig.shape.ending = Ending::Interrupted;
-    FileShape next = rig.shape;
-    next.start = {2026, 12, 6, 18, 0, 0};
-    next.ending = Ending::Stop;
-    WriteAll(rig.Path("r (2).txt"), ResultFileBytes(next, MakeRecords(500, 0, 18000, 9)));
-    rig.Open();
+    rig.OpenCutAndCarriedOn();
     ASSERT_EQ(rig.model.Gaps().size(), 1u);
     const review::Gap gap = rig.model.Gaps()[0];
     // Halfway between 17:21:42 (the last record before the cut) and 18:00:00.
