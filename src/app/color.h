@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+
+#include "measure/sample.h"
 
 namespace ts {
 
@@ -13,6 +16,10 @@ constexpr Color kColorGreen = 0x008000;  // green 128, the "recording" label col
 constexpr Color kColorGrey = 0x808080;
 // Not an RGB value: "the desktop's window-text colour", resolved by the window.
 constexpr Color kColorWindowText = 0xFF000008;
+
+// The six curves' colours until the user chooses others.
+constexpr std::array<Color, kChannels> kDefaultCurveColors = {255,      16776960, 65535,
+                                                              16711935, 65280,    16777215};
 
 constexpr int RedOf(Color c) { return static_cast<int>(c & 0xFFu); }
 constexpr int GreenOf(Color c) { return static_cast<int>((c >> 8) & 0xFFu); }

@@ -1,8 +1,6 @@
 #include "app/form.h"
 
 #include "app/texts.h"
-#include "chart/chart_settings.h"
-#include "device/link_statistics.h"
 
 namespace ts {
 
@@ -28,9 +26,6 @@ Form::Form() {
     Label_ResultFileName.Caption = text::kResultFileNone;
 
     Label_Connection_Indicator.Caption = " ";
-    // Rewritten several times a second: room for the longest text once, so that
-    // no refresh allocates.
-    Label_Connection_Indicator.Hint.reserve(kLinkHintCapacity);
 
     for (auto& item : M_Menu_Setting_Connection) {
         item.Visible = false;

@@ -7,9 +7,6 @@
 
 namespace ts {
 
-constexpr std::array<Color, kChannels> kDefaultCurveColors = {255,      16776960, 65535,
-                                                              16711935, 65280,    16777215};
-
 struct ChartColors {
     std::array<Color, kChannels> CurveColor = kDefaultCurveColors;
     Color BackgroundColor = kColorBlack;

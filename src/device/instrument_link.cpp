@@ -7,7 +7,11 @@
 namespace ts {
 
 InstrumentLink::InstrumentLink(Driver& driver, Platform& platform, Ui& ui, Form& form)
-    : driver_(driver), platform_(platform), ui_(ui), form_(form) {}
+    : driver_(driver), platform_(platform), ui_(ui), form_(form) {
+    // Rewritten several times a second: room for the longest text once, so that no refresh
+    // allocates.
+    form_.Label_Connection_Indicator.Hint.reserve(kLinkHintCapacity);
+}
 
 void InstrumentLink::Connect(SampleSink& samples, LinkEvents& events) {
     samples_ = &samples;
