@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QImage>
 
-#include "app/review_model.h"
+#include "review/review_model.h"
 #include "review_chart.h"
 #include "review_chart_file.h"
 #include "window_bench_support.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/build_config.h"
 #include "app/file_options.h"
 #include "app/run_files.h"
+#include "base/build_config.h"
 #include "platform/console.h"
 #include "platform/file_size_signal.h"
 #include "platform/file_status.h"

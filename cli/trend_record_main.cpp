@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/build_config.h"
 #include "app/console_ui.h"
 #include "app/headless_recorder.h"
 #include "app/print_bridges.h"
 #include "app/record_options.h"
 #include "app/tick_pacer.h"
+#include "base/build_config.h"
 #include "device/bridge_driver.h"
 #include "device/replay_driver.h"
 #include "device/tee_driver.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 namespace ts::sim {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 #include "sim/sim_driver.h"
 
 namespace ts::sim {

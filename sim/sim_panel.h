@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <array>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_port.h"
-#include "measure/sample.h"
+#include "base/sample.h"
+#include "base/ui_port.h"
 
 namespace ts::sim {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form.h"
 #include "app/form_layout.h"
+#include "base/form.h"
 
 namespace ts::probe {
 

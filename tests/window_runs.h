@@ -19,7 +19,7 @@
 #include <string>
 
 #include "app/station.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "file_text.h"
 #include "sim/sim_driver.h"
 #include "sim/sim_instrument.h"

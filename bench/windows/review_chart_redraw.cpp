@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "app/review_model.h"
 #include "bench_clocks.h"
+#include "review/review_model.h"
 #include "review_chart.h"
 #include "review_chart_file.h"
 #include "win32.h"

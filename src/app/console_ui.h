@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 namespace ts {
 

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "app/review_model.h"
 #include "app/station.h"
+#include "review/review_model.h"
 
 namespace ts {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/form.h"
 #include "app/form_layout.h"
-#include "app/review_form.h"
+#include "base/form.h"
+#include "review/review_form.h"
 
 namespace ts {
 

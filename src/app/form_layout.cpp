@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/form.h"
-#include "app/texts.h"
+#include "base/form.h"
+#include "base/texts.h"
 #include "record/period_hint.h"
 
 namespace ts::layout {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/color.h"
+#include "base/color.h"
 
 namespace ts::layout {
 

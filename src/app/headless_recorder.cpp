@@ -6,7 +6,7 @@
 
 #include "app/recorder_settings.h"
 #include "app/run_files.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "device/device_list.h"
 #include "platform/file_status.h"
 #include "platform/link_target.h"

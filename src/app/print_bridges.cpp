@@ -1,7 +1,7 @@
 #include "app/print_bridges.h"
 
-#include "app/texts.h"
-#include "app/ui_port.h"
+#include "base/texts.h"
+#include "base/ui_port.h"
 #include "device/device_list.h"
 
 namespace ts {

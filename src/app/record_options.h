@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 
 namespace ts {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/record_options.h"
-#include "measure/sample.h"
+#include "base/sample.h"
 
 namespace ts {
 

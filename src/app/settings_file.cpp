@@ -1,14 +1,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/line_file.h"
 #include "app/settings_file.h"
 #include "app/settings_integer.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "chart/live_chart.h"
 #include "device/instrument_link.h"
 #include "measure/calibration_tables.h"
 #include "platform/atomic_file.h"
+#include "platform/line_file.h"
 #include "platform/text_codec.h"
 
 namespace ts {

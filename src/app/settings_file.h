@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form.h"
-#include "app/ui_port.h"
+#include "base/form.h"
+#include "base/ui_port.h"
 #include "platform/platform.h"
 
 namespace ts {

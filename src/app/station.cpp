@@ -1,6 +1,6 @@
 #include "app/station.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/keep_awake.h"
 
 namespace ts {

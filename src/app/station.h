@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/form.h"
 #include "app/settings_file.h"
-#include "app/ui_port.h"
+#include "base/form.h"
+#include "base/ui_port.h"
 #include "chart/demo_signal.h"
 #include "chart/live_chart.h"
 #include "device/driver.h"

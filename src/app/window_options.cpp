@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/build_config.h"
+#include "base/build_config.h"
 #include "platform/absolute_path.h"
 #include "platform/data_folder.h"
 

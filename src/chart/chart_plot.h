@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/color.h"
-#include "measure/sample.h"
+#include "base/color.h"
+#include "base/sample.h"
 
 namespace ts {
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "base/sample.h"
 #include "chart/scale_ring.h"
-#include "measure/sample.h"
 
 namespace ts {
 

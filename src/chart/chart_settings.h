@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/color.h"
-#include "measure/sample.h"
+#include "base/color.h"
+#include "base/sample.h"
 
 namespace ts {
 

@@ -1,4 +1,4 @@
-#include "app/texts.h"
+#include "base/texts.h"
 #include "chart/demo_signal.h"
 #include "chart/demo_signals.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/form.h"
-#include "measure/sample.h"
+#include "base/form.h"
+#include "base/sample.h"
 
 namespace ts {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/form.h"
-#include "app/ui_port.h"
+#include "base/form.h"
+#include "base/ui_port.h"
 #include "chart/chart_series.h"
 #include "chart/chart_settings.h"
 #include "chart/live_rings.h"

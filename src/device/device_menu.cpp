@@ -1,4 +1,4 @@
-#include "app/texts.h"
+#include "base/texts.h"
 #include "device/device_list.h"
 #include "device/instrument_link.h"
 

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/sample.h"
 #include "device/link_state.h"
-#include "measure/sample.h"
 
 namespace ts {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/form.h"
-#include "app/ui_port.h"
+#include "base/form.h"
+#include "base/ui_port.h"
 #include "device/driver.h"
 #include "device/link_events.h"
 #include "device/link_state.h"

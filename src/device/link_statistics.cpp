@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace ts {
 

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "device/device_list.h"
 #include "device/instrument_link.h"
 

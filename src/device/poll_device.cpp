@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "device/frame_check.h"
 #include "device/instrument_link.h"
 

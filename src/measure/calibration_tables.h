@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form.h"
-#include "app/ui_port.h"
+#include "base/form.h"
+#include "base/ui_port.h"
 #include "measure/calibration_table.h"
 #include "platform/platform.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/form.h"
-#include "app/ui_port.h"
+#include "base/form.h"
+#include "base/ui_port.h"
 #include "measure/calibration_tables.h"
 #include "measure/measurement_sinks.h"
 #include "measure/pipeline_probe.h"

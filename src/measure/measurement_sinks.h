@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 
 namespace ts {
 

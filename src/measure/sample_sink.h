@@ -1,6 +1,6 @@
 #pragma once
 
-#include "measure/sample.h"
+#include "base/sample.h"
 
 namespace ts {
 

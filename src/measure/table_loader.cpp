@@ -1,4 +1,4 @@
-#include "app/texts.h"
+#include "base/texts.h"
 #include "measure/calibration_tables.h"
 #include "measure/table_file.h"
 #include "measure/table_parser.h"

@@ -1,6 +1,6 @@
 #include "record/chain_lines.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/text_codec.h"
 
 namespace ts {

@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "app/form.h"
-#include "app/texts.h"
+#include "base/form.h"
+#include "base/texts.h"
 
 namespace ts {
 

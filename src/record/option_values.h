@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 
 namespace ts {
 

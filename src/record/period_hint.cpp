@@ -1,6 +1,6 @@
 #include "record/period_hint.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace ts {
 

@@ -1,4 +1,4 @@
-#include "app/texts.h"
+#include "base/texts.h"
 #include "measure/number_format.h"
 #include "platform/data_sync.h"
 #include "record/record_time.h"

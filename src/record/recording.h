@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/form.h"
-#include "app/ui_port.h"
+#include "base/form.h"
+#include "base/ui_port.h"
 #include "measure/measurement.h"
 #include "measure/measurement_sinks.h"
 #include "platform/platform.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/keep_awake.h"
 #include "platform/link_target.h"
 #include "platform/text_codec.h"

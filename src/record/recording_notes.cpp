@@ -1,6 +1,6 @@
 #include "record/recording_notes.h"
 
-#include "app/form.h"
+#include "base/form.h"
 
 namespace ts {
 

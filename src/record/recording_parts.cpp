@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/file_identity.h"
 #include "record/recording_resume.h"
 

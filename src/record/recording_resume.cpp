@@ -1,6 +1,6 @@
 #include "record/recording_resume.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/absolute_path.h"
 #include "platform/file_status.h"
 #include "platform/line_file.h"

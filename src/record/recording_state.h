@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 #include "platform/text_codec.h"
 #include "record/recording_resume.h"
 #include "record/result_file.h"

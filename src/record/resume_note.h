@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 
 namespace ts {
 

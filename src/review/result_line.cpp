@@ -14,7 +14,7 @@
 #include <immintrin.h>
 #endif
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace ts::review {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 #include "platform/platform.h"
 
 namespace ts::review {

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "measure/sample.h"
+#include "base/sample.h"
 #include "platform/system_file.h"
 #include "review/result_line.h"
 

@@ -1,6 +1,6 @@
 #include <tuple>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "station_fixture.h"
 
 namespace ts {

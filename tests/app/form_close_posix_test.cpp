@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "file_size_limit.h"
 #include "station_fixture.h"
 

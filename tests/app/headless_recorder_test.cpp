@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "device/replay_driver.h"
 #include "measure/pipeline_probe.h"
 #include "recorder_rig.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "file_text.h"
 #include "sim/sim_driver.h"
 #include "sim/test_ui.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "file_text.h"
 #include "platform/text_codec.h"
 #include "platform/windows/session_end_window.h"

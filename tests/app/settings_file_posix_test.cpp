@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "file_size_limit.h"
 #include "settings_file_rig.h"
 

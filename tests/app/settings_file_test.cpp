@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "settings_file_rig.h"
 #include "sim/demo_folder.h"
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/text_codec.h"
 #include "platform/windows/settings_text.h"
 #include "settings_file_rig.h"

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "chart_fixture.h"
 
 namespace ts {

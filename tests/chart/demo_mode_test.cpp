@@ -1,4 +1,4 @@
-#include "app/texts.h"
+#include "base/texts.h"
 #include "chart/demo_signals.h"
 #include "chart_fixture.h"
 #include "sim/frame_encoder.h"

@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "station_fixture.h"
 
 namespace ts {

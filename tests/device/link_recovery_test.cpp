@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "sim/demo_folder.h"
 #include "sim/sim_instrument.h"
 #include "station_fixture.h"

@@ -1,6 +1,6 @@
 #include "station_fixture.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace ts {
 namespace {

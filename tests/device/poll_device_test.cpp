@@ -2,7 +2,7 @@
 #include <random>
 #include <vector>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "measure/pipeline_recorder.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_instrument.h"

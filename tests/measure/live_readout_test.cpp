@@ -1,4 +1,4 @@
-#include "app/texts.h"
+#include "base/texts.h"
 #include "sim/sim_instrument.h"
 #include "station_fixture.h"
 

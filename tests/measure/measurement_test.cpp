@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/form.h"
+#include "base/form.h"
 #include "measure/measurement.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "measure/pipeline_recorder.h"
 #include "station_fixture.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "file_text.h"
 #include "station_fixture.h"
 

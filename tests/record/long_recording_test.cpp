@@ -1,6 +1,6 @@
 // What a recording left alone for days relies on: its records reach the medium within two
 // seconds, through the platform's sync, and the computer is held awake exactly while it runs.
-#include "app/texts.h"
+#include "base/texts.h"
 #include "recording_fixture.h"
 
 namespace ts {

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "file_size_limit.h"
 #include "recording_fixture.h"
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "file_text.h"
 #include "platform/same_file.h"
 #include "record/recording_resume.h"

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "base/sample.h"
+#include "base/texts.h"
 #include "file_text.h"
 #include "measure/number_format.h"
-#include "measure/sample.h"
 #include "platform/platform.h"
 #include "platform/text_codec.h"
 #include "record/date_time_format.h"

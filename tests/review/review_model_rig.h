@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/form_layout.h"
-#include "app/review_model.h"
 #include "file_text.h"
 #include "result_file_rig.h"
+#include "review/review_model.h"
 #include "temp_folder.h"
 
 namespace ts::review_rig {

@@ -1,4 +1,4 @@
-#include "app/review_model.h"
+#include "review/review_model.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <thread>
 
-#include "app/review_model.h"
+#include "review/review_model.h"
 #include "review_model_rig.h"
 
 namespace ts {

@@ -11,8 +11,8 @@
 
 #include "about_box.h"
 #include "app/form_layout.h"
-#include "app/texts.h"
 #include "app_setup.h"
+#include "base/texts.h"
 #include "color_swatch.h"
 #include "device/libftdi/ftdi_driver.h"
 #include "emulated_bridge_rig.h"

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "color_swatch.h"
 #include "main_window.h"
 #include "qt_text.h"

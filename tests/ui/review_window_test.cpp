@@ -11,8 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/texts.h"
 #include "app_setup.h"
+#include "base/texts.h"
 #include "chart/png_file.h"
 #include "file_dialog_rig.h"
 #include "qt_text.h"

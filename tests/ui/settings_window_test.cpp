@@ -9,7 +9,7 @@
 #include <QTest>
 #include <memory>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "main_window.h"
 #include "qt_text.h"
 #include "sim/sim_driver.h"

@@ -8,7 +8,7 @@
 #include <QMessageBox>
 #include <QTranslator>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "qt_text.h"
 
 // The icon is compiled into the window library; a static library's resources are registered

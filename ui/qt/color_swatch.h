@@ -2,7 +2,7 @@
 
 #include <QFrame>
 
-#include "app/color.h"
+#include "base/color.h"
 
 namespace ts {
 

@@ -12,7 +12,7 @@
 #include <QWindow>
 
 #include "about_box.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "form_widgets.h"
 #include "qt_text.h"
 #include "qt_ui.h"

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "app/form_layout.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "qt_text.h"
 #include "strip_chart.h"
 

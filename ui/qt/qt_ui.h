@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 
 class QLabel;
 

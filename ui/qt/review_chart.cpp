@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/review_model.h"
+#include "review/review_model.h"
 #include "strip_chart.h"
 
 namespace ts {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/color.h"
+#include "base/color.h"
 
 namespace ts {
 

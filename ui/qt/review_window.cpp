@@ -7,7 +7,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "form_widgets.h"
 #include "qt_text.h"
 #include "qt_ui.h"

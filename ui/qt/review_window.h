@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/form_binding.h"
-#include "app/review_model.h"
 #include "form_widgets.h"
+#include "review/review_model.h"
 
 class QTimer;
 

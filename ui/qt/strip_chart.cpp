@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include "app/texts.h"
+#include "base/texts.h"
 #include "qt_text.h"
 
 namespace ts {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/color.h"
 #include "app/form_layout.h"
+#include "base/color.h"
 #include "win32.h"
 
 namespace ts::win32 {

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
 #include "app/window_options.h"
+#include "base/texts.h"
 #include "device/bridge_driver.h"
 #include "fine_timer.h"
 #include "main_window.h"

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/windows/wide_text.h"
 #include "review/result_line.h"
 

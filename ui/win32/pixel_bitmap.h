@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/color.h"
+#include "base/color.h"
 #include "win32.h"
 
 namespace ts::win32 {

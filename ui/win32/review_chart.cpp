@@ -4,9 +4,9 @@
 #include <array>
 #include <cmath>
 
-#include "app/review_model.h"
 #include "chart/png_file.h"
 #include "platform/system_file.h"
+#include "review/review_model.h"
 
 namespace ts::win32 {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/color.h"
+#include "base/color.h"
 #include "controls.h"
 #include "pixel_bitmap.h"
 #include "window_base.h"

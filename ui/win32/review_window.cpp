@@ -1,6 +1,6 @@
 #include "review_window.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "form_mirror.h"
 #include "platform/windows/wide_text.h"
 #include "win32_ui.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/form_binding.h"
-#include "app/review_model.h"
 #include "controls.h"
+#include "review/review_model.h"
 #include "review_chart.h"
 #include "window_base.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/windows/wide_text.h"
 #include "session_log.h"
 #include "window_base.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_port.h"
+#include "base/ui_port.h"
 #include "controls.h"
 #include "strip_chart.h"
 #include "win32.h"

@@ -1,6 +1,6 @@
 #include "device/bridge_driver.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "device/d2xx/d2xx_driver.h"
 
 namespace ts {

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/build_config.h"
+#include "base/build_config.h"
 #include "platform/command_line.h"
 
 extern char** environ;

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "app/station.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "emulated_bridge_rig.h"
 #include "fake_system_tree.h"
 #include "sim/test_platform.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/recorder_program_rig.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/keep_awake.h"
 
 namespace ts {

@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/keep_awake.h"
 #include "platform/windows/recording_window.h"
 #include "platform/windows/session_end_window.h"

@@ -14,8 +14,7 @@
 #include <vector>
 
 #include "app/form_layout.h"
-#include "app/review_model.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "chart/png_file.h"
 #include "device/d2xx/d2xx_driver.h"
 #include "file_text.h"
@@ -24,6 +23,7 @@
 #include "platform/system_file.h"
 #include "platform/windows/wide_text.h"
 #include "review/result_file_rig.h"
+#include "review/review_model.h"
 #include "settings_text.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"

@@ -1,6 +1,6 @@
-#include "app/form.h"
+#include "base/form.h"
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 namespace ts {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/color.h"
+#include "base/color.h"
 
 namespace ts {
 

@@ -3,9 +3,9 @@
 #include <array>
 #include <string>
 
-#include "app/color.h"
-#include "app/form.h"
-#include "measure/sample.h"
+#include "base/color.h"
+#include "base/form.h"
+#include "base/sample.h"
 
 namespace ts {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
-#include "app/color.h"
-#include "measure/sample.h"
+#include "base/color.h"
+#include "base/sample.h"
 
 namespace ts {
 

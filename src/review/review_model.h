@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/review_form.h"
 #include "chart/chart_plot.h"
 #include "chart/chart_settings.h"
+#include "review/review_form.h"
 #include "review/review_index.h"
 
 namespace ts {
@@ -100,7 +100,7 @@ public:
     // The vertical axis closer (notches > 0) or further around a height of the plot (0 its
     // bottom, 1 its top): the values there stay where they are.
     void ValueWheel(int notches, double height);
-    void Pan(double fraction);           // a drag: the content follows the mouse by this much
+    void Pan(double fraction);  // a drag: the content follows the mouse by this much
     void ZoomToStretch(double from, double to);
     void Select(double from, double to);
     void MoveCursor(double at);

@@ -1,10 +1,10 @@
-#include "app/review_model.h"
+#include "review/review_model.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
-#include "app/texts.h"
+#include "base/texts.h"
 #include "platform/file_status.h"
 #include "platform/same_file.h"
 #include "platform/system_file.h"
@@ -385,7 +385,7 @@ bool ReviewModel::Tick() {
     const review::Progress progress = index_->CurrentProgress();
     // A finished file read to its end gives nothing new: nothing to draw again.
     changed = changed || progress.bytesRead != knownBytes_ || progress.bytesTotal != knownTotal_ ||
-                   progress.complete != knownComplete_;
+              progress.complete != knownComplete_;
     knownBytes_ = progress.bytesRead;
     knownTotal_ = progress.bytesTotal;
     knownComplete_ = progress.complete;
