@@ -46,6 +46,36 @@ TEST(RecordOptionsTest, ReadsEveryOptionAndRejectsWhatItDoesNotKnow) {
     EXPECT_EQ(parse({"--out", "a", "--raw", "a"}).error, "--raw and --out name the same file");
 }
 
+TEST(RecordOptionsTest, EachRefusalSaysWhatTheOptionWanted) {
+    struct Case {
+        std::vector<const char*> arguments;
+        const char* error;
+    };
+    const std::string tooLong(64, 'd');
+    const Case cases[] = {
+        {{"--replay", "c", "--chunk", "0"},
+         "--chunk wants a whole number of bytes from 1 to 1048576, not '0'"},
+        {{"--for", "1:5"}, "--for wants a duration in seconds or as H:MM:SS, not '1:5'"},
+        {{"--every", "3"},
+         "--every wants one of all, change, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, "
+         "5, 10, 20, 50, 100, 200, 500, not '3'"},
+        {{"--threshold", "100"}, "--threshold wants a whole number from 1 to 99, not '100'"},
+        {{"--channels", "1,1"},
+         "--channels wants channel numbers from 1 to 6 separated by commas, each once, not '1,1'"},
+        {{"--table", "7=t"}, "--table wants CHANNEL=FILE with a channel from 1 to 6, not '7=t'"},
+        {{"--table", "2=a", "--table", "2=b"}, "--table given twice for channel 2"},
+        {{"--table"}, "--table needs a value"},
+        {{"--description", tooLong.c_str()}, "--description is at most 63 bytes long"},
+        {{"--serial", "1234567890123456"}, "--serial is at most 15 bytes long"},
+        {{"--list"}, "--list takes no other option"},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> arguments{"--out", "r.txt"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        EXPECT_EQ(ParseRecordOptions(arguments).error, c.error) << c.arguments[0];
+    }
+}
+
 TEST(RecordOptionsTest, EveryOptionValueAtItsEdgesAndWhatItReadsAs) {
     struct Case {
         std::vector<const char*> arguments;
