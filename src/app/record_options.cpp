@@ -1,9 +1,11 @@
 #include "app/record_options.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 
-#include "record/option_values.h"
 #include "device/driver.h"
+#include "record/option_values.h"
 
 namespace ts {
 
@@ -109,6 +111,194 @@ namespace {
 constexpr std::uint64_t kMaxChunk = std::uint64_t{1} << 20;
 constexpr int kMaxThreshold = 99;
 
+// The arguments read one after the other, into the options; the first error stops it.
+class ArgumentReading {
+public:
+    explicit ArgumentReading(std::span<const char* const> arguments) : arguments_(arguments) {}
+
+    RecordOptions options;
+    bool sawChunk = false;
+    int given = 0;  // options other than --list
+
+    // The next argument, when there is one and nothing failed yet.
+    bool Next() {
+        if (next_ >= arguments_.size() || !options.error.empty()) return false;
+        arg_ = arguments_[next_++];
+        ++given;
+        return true;
+    }
+    std::string_view Arg() const { return arg_; }
+
+    void Fail(std::string message) {
+        if (options.error.empty()) options.error = std::move(message);
+    }
+
+    // The option's value; nothing (and the error set) when it has none.
+    std::optional<std::string> Value() {
+        if (next_ >= arguments_.size() || std::string_view(arguments_[next_]).empty()) {
+            Fail(std::string(arg_) + " needs a value");
+            return std::nullopt;
+        }
+        return std::string(arguments_[next_++]);
+    }
+
+    // The value of an option that may be given once; nothing when it came before.
+    std::optional<std::string> Once(bool before) {
+        if (!before) return Value();
+        Fail(std::string(arg_) + " given twice");
+        return std::nullopt;
+    }
+
+    // A path that may be given once.
+    void Path(std::string& into) {
+        if (const auto text = Once(!into.empty())) into = *text;
+    }
+
+    // The value of an option that may be given once, as `parse` reads it; `wants` says what
+    // it should have been when it reads nothing.
+    template <typename Parse>
+    auto Checked(bool before, Parse parse, const std::string& wants)
+        -> decltype(parse(std::string_view())) {
+        const std::optional<std::string> text = Once(before);
+        if (!text) return std::nullopt;
+        auto read = parse(*text);
+        if (!read) Fail(std::string(arg_) + " wants " + wants + ", not '" + *text + "'");
+        return read;
+    }
+
+private:
+    std::span<const char* const> arguments_;
+    std::size_t next_ = 0;
+    std::string_view arg_;
+};
+
+void ReadSettings(ArgumentReading& r) {
+    RecordOptions& o = r.options;
+    if (const auto text = r.Once(o.settingsGiven)) o.settingsPath = *text;
+    o.settingsGiven = true;
+}
+
+void ReadChunk(ArgumentReading& r) {
+    const bool before = r.sawChunk;
+    r.sawChunk = true;
+    const auto chunk = r.Checked(
+        before, [](std::string_view text) { return WholeNumberIn(text, 1, kMaxChunk); },
+        "a whole number of bytes from 1 to 1048576");
+    if (chunk) r.options.chunk = *chunk;
+}
+
+void ReadDuration(ArgumentReading& r) {
+    RecordOptions& o = r.options;
+    if (const auto seconds = r.Checked(o.durationSeconds.has_value(), DurationSecondsNamed,
+                                       "a duration in seconds or as H:MM:SS")) {
+        o.durationSeconds = seconds;
+    }
+}
+
+// A name of the bridge, which reports at most `room` bytes less one: a longer one could never
+// be found.
+void ReadBridgeName(ArgumentReading& r, std::optional<std::string>& into, std::size_t room) {
+    const auto text = r.Once(into.has_value());
+    if (!text) return;
+    into = text;
+    if (into->size() >= room) {
+        r.Fail(std::string(r.Arg()) + " is at most " + std::to_string(room - 1) + " bytes long");
+    }
+}
+
+void ReadEvery(ArgumentReading& r) {
+    RecordOptions& o = r.options;
+    if (const auto choice = r.Checked(o.recordChoice.has_value(), RecordChoiceNamed,
+                                      "one of " + RecordChoiceNames())) {
+        o.recordChoice = choice;
+    }
+}
+
+void ReadThreshold(ArgumentReading& r) {
+    RecordOptions& o = r.options;
+    const auto threshold = r.Checked(
+        o.threshold.has_value(),
+        [](std::string_view text) { return WholeNumberIn(text, 1, kMaxThreshold); },
+        "a whole number from 1 to 99");
+    if (threshold) o.threshold = static_cast<int>(*threshold);
+}
+
+void ReadChannels(ArgumentReading& r) {
+    RecordOptions& o = r.options;
+    if (const auto channels =
+            r.Checked(o.channels.has_value(), ChannelsNamed,
+                      "channel numbers from 1 to 6 separated by commas, each once")) {
+        o.channels = channels;
+    }
+}
+
+// Once per channel, not once in all.
+void ReadTable(ArgumentReading& r) {
+    const std::optional<std::string> text = r.Value();
+    if (!text) return;
+    const std::optional<ChannelTable> table = ChannelTableNamed(*text);
+    std::optional<std::string>* into = table ? &r.options.tables[table->channel - 1] : nullptr;
+    if (!table) {
+        r.Fail("--table wants CHANNEL=FILE with a channel from 1 to 6, not '" + *text + "'");
+    } else if (*into) {
+        r.Fail("--table given twice for channel " + std::to_string(table->channel));
+    } else {
+        *into = table->path;
+    }
+}
+
+struct OptionReader {
+    std::string_view name;
+    void (*read)(ArgumentReading&);
+};
+
+constexpr OptionReader kOptionReaders[] = {
+    {"--help", [](ArgumentReading& r) { r.options.help = true; }},
+    {"-h", [](ArgumentReading& r) { r.options.help = true; }},
+    {"--version", [](ArgumentReading& r) { r.options.version = true; }},
+    {"--list",
+     [](ArgumentReading& r) {
+         r.options.list = true;
+         --r.given;
+     }},
+    {"--force", [](ArgumentReading& r) { r.options.force = true; }},
+    {"--resume", [](ArgumentReading& r) { r.options.resume = true; }},
+    {"--out", [](ArgumentReading& r) { r.Path(r.options.outPath); }},
+    {"--replay", [](ArgumentReading& r) { r.Path(r.options.replayPath); }},
+    {"--raw", [](ArgumentReading& r) { r.Path(r.options.rawPath); }},
+    {"--settings", ReadSettings},
+    {"--chunk", ReadChunk},
+    {"--for", ReadDuration},
+    {"--description",
+     [](ArgumentReading& r) { ReadBridgeName(r, r.options.description, kDescriptionBufferSize); }},
+    {"--serial",
+     [](ArgumentReading& r) { ReadBridgeName(r, r.options.serial, kSerialBufferSize); }},
+    {"--every", ReadEvery},
+    {"--average", [](ArgumentReading& r) { r.options.average = true; }},
+    {"--threshold", ReadThreshold},
+    {"--channels", ReadChannels},
+    {"--table", ReadTable},
+};
+
+// What the options say together, once each was read on its own.
+void CheckTogether(ArgumentReading& r) {
+    RecordOptions& o = r.options;
+    if (o.help || o.version) {
+        o.error.clear();
+        return;
+    }
+    if (o.error.empty() && o.list) {
+        if (r.given > 0) r.Fail("--list takes no other option");
+        return;
+    }
+    if (o.error.empty() && o.outPath.empty()) r.Fail("--out FILE is required (see --help)");
+    if (o.error.empty() && r.sawChunk && o.replayPath.empty()) r.Fail("--chunk needs --replay");
+    // Spelled alike; other spellings of one file are found when the files are looked at.
+    if (o.error.empty() && !o.rawPath.empty() && o.rawPath == o.outPath) {
+        r.Fail("--raw and --out name the same file");
+    }
+}
+
 }  // namespace
 
 bool RecordOptions::AnySetting() const {
@@ -118,132 +308,19 @@ bool RecordOptions::AnySetting() const {
 }
 
 RecordOptions ParseRecordOptions(std::span<const char* const> arguments) {
-    RecordOptions o;
-    bool sawChunk = false;
-    int given = 0;  // options other than --list
-    auto fail = [&](std::string message) {
-        if (o.error.empty()) o.error = std::move(message);
-    };
-    for (std::size_t i = 0; i < arguments.size() && o.error.empty(); ++i) {
-        const std::string_view arg = arguments[i];
-        ++given;
-        // The option's value; nothing (and the error set) when it has none.
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= arguments.size() || std::string_view(arguments[i + 1]).empty()) {
-                fail(std::string(arg) + " needs a value");
-                return std::nullopt;
-            }
-            return std::string(arguments[++i]);
-        };
-        // The value of an option that may be given once; nothing when it came before.
-        auto once = [&](bool before) -> std::optional<std::string> {
-            if (!before) return value();
-            fail(std::string(arg) + " given twice");
-            return std::nullopt;
-        };
-        auto path = [&](std::string& into) {
-            if (const auto text = once(!into.empty())) into = *text;
-        };
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-        } else if (arg == "--version") {
-            o.version = true;
-        } else if (arg == "--list") {
-            o.list = true;
-            --given;
-        } else if (arg == "--force") {
-            o.force = true;
-        } else if (arg == "--resume") {
-            o.resume = true;
-        } else if (arg == "--out") {
-            path(o.outPath);
-        } else if (arg == "--replay") {
-            path(o.replayPath);
-        } else if (arg == "--raw") {
-            path(o.rawPath);
-        } else if (arg == "--settings") {
-            if (const auto text = once(o.settingsGiven)) o.settingsPath = *text;
-            o.settingsGiven = true;
-        } else if (arg == "--chunk") {
-            const std::optional<std::string> text = once(sawChunk);
-            sawChunk = true;
-            const auto chunk = text ? WholeNumberIn(*text, 1, kMaxChunk) : std::nullopt;
-            if (chunk) o.chunk = *chunk;
-            if (text && !chunk) {
-                fail("--chunk wants a whole number of bytes from 1 to 1048576, not '" + *text +
-                     "'");
-            }
-        } else if (arg == "--for") {
-            const std::optional<std::string> text = once(o.durationSeconds.has_value());
-            if (text) o.durationSeconds = DurationSecondsNamed(*text);
-            if (text && !o.durationSeconds) {
-                fail("--for wants a duration in seconds or as H:MM:SS, not '" + *text + "'");
-            }
-        } else if (arg == "--description") {
-            if (const auto text = once(o.description.has_value())) o.description = text;
-            // The bridge reports at most this much; a longer one could never be found.
-            if (o.description && o.description->size() >= kDescriptionBufferSize) {
-                fail("--description is at most 63 bytes long");
-            }
-        } else if (arg == "--serial") {
-            if (const auto text = once(o.serial.has_value())) o.serial = text;
-            if (o.serial && o.serial->size() >= kSerialBufferSize) {
-                fail("--serial is at most 15 bytes long");
-            }
-        } else if (arg == "--every") {
-            const std::optional<std::string> text = once(o.recordChoice.has_value());
-            if (text) o.recordChoice = RecordChoiceNamed(*text);
-            if (text && !o.recordChoice) {
-                fail("--every wants one of " + RecordChoiceNames() + ", not '" + *text + "'");
-            }
-        } else if (arg == "--average") {
-            o.average = true;
-        } else if (arg == "--threshold") {
-            const std::optional<std::string> text = once(o.threshold.has_value());
-            const auto threshold = text ? WholeNumberIn(*text, 1, kMaxThreshold) : std::nullopt;
-            if (threshold) o.threshold = static_cast<int>(*threshold);
-            if (text && !threshold) {
-                fail("--threshold wants a whole number from 1 to 99, not '" + *text + "'");
-            }
-        } else if (arg == "--channels") {
-            const std::optional<std::string> text = once(o.channels.has_value());
-            if (text) o.channels = ChannelsNamed(*text);
-            if (text && !o.channels) {
-                fail(
-                    "--channels wants channel numbers from 1 to 6 separated by commas, each "
-                    "once, not '" +
-                    *text + "'");
-            }
-        } else if (arg == "--table") {
-            const std::optional<std::string> text = value();
-            const std::optional<ChannelTable> table =
-                text ? ChannelTableNamed(*text) : std::nullopt;
-            if (text && !table) {
-                fail("--table wants CHANNEL=FILE with a channel from 1 to 6, not '" + *text + "'");
-            } else if (table && o.tables[table->channel - 1]) {
-                fail("--table given twice for channel " + std::to_string(table->channel));
-            } else if (table) {
-                o.tables[table->channel - 1] = table->path;
-            }
+    ArgumentReading r(arguments);
+    while (r.Next()) {
+        const auto* reader =
+            std::find_if(std::begin(kOptionReaders), std::end(kOptionReaders),
+                         [&r](const OptionReader& option) { return option.name == r.Arg(); });
+        if (reader != std::end(kOptionReaders)) {
+            reader->read(r);
         } else {
-            fail("unknown argument '" + std::string(arg) + "' (see --help)");
+            r.Fail("unknown argument '" + std::string(r.Arg()) + "' (see --help)");
         }
     }
-    if (o.help || o.version) {
-        o.error.clear();
-        return o;
-    }
-    if (o.error.empty() && o.list) {
-        if (given > 0) fail("--list takes no other option");
-        return o;
-    }
-    if (o.error.empty() && o.outPath.empty()) fail("--out FILE is required (see --help)");
-    if (o.error.empty() && sawChunk && o.replayPath.empty()) fail("--chunk needs --replay");
-    // Spelled alike; other spellings of one file are found when the files are looked at.
-    if (o.error.empty() && !o.rawPath.empty() && o.rawPath == o.outPath) {
-        fail("--raw and --out name the same file");
-    }
-    return o;
+    CheckTogether(r);
+    return std::move(r.options);
 }
 
 }  // namespace ts
