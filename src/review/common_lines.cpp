@@ -93,14 +93,133 @@ inline void ValuesOfFour(const std::uint64_t* digits, const std::int32_t* negati
 }
 #endif
 
-// The lines of `Fields` values: the blanks and line ends are found 64 bytes at a time, then each
-// line is read without a branch but one, every check folded into `bad`.
-template <int Fields, typename Marks>
 #if defined(__GNUC__)
-[[gnu::always_inline]]
+#define TS_INLINE [[gnu::always_inline]] inline
+#else
+#define TS_INLINE inline
 #endif
-inline std::size_t
-ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
+
+// The marks of the next 64 bytes from `scanned` (fewer at the end) added after the `have`
+// found so far.
+template <typename Marks>
+TS_INLINE void MarkBlock(const char* bytes, std::size_t size, std::size_t& scanned,
+                         std::uint32_t* marks, std::size_t& have) {
+    std::uint64_t bits = Marks::Bits(bytes + scanned);
+    if (size - scanned < 64) bits &= (std::uint64_t{1} << (size - scanned)) - 1;
+    const auto base = static_cast<std::uint32_t>(scanned);
+    std::uint32_t* o = marks + have;
+    have += static_cast<std::size_t>(std::popcount(bits));
+    // Eight at a time without a branch each: those past the last are written over.
+    do {
+#if defined(__GNUC__)
+#pragma GCC unroll 8
+#endif
+        for (int i = 0; i < 8; ++i) {
+            o[i] = base + static_cast<std::uint32_t>(std::countr_zero(bits));
+            bits &= bits - 1;
+        }
+        o += 8;
+    } while (bits != 0);
+    scanned += 64;
+}
+
+// The time field from `s` to the blank at `blank`, `days` digits of days, the separator and
+// ten decimals, in the file's units; whatever is not of that form sets bits of `bad`.
+TS_INLINE std::uint64_t TimeUnits(const char* s, const char* blank, std::ptrdiff_t days,
+                                  std::uint64_t& bad) {
+    bad |= static_cast<std::uint64_t>(days - 1) > 4;
+    const std::uint64_t d = (Load8(s) ^ kZeros) << ((64 - 8 * days) & 63);
+    const std::uint64_t f8 = Load8(blank - 10) ^ kZeros;
+    const std::uint64_t f2 = (Load8(blank - 8) ^ kZeros) & 0xFFFF000000000000ull;
+    bad |= NotDigits(d) | NotDigits(f8) | NotDigits(f2) |
+           ((static_cast<unsigned char>(blank[-11]) & 0xFDu) ^ 0x2Cu);
+    const std::uint64_t dd = FourDigitPairs(d);
+    const std::uint64_t ff = FourDigitPairs(f8);
+    return (((dd & 0xFFFFFFFFu) * 10000 + (dd >> 32)) * 100'000'000 + (ff & 0xFFFFFFFFu) * 10000 +
+            (ff >> 32)) *
+               100 +
+           ((f2 >> 48) & 0xFF) * 10 + (f2 >> 56);
+}
+
+// Each field's digits between the marks at `at`, and its sign as 0 or 1; the lanes past the
+// last field are left alone. Whatever is not a common value sets bits of `bad`.
+template <int Fields>
+TS_INLINE void FieldDigits(const char* const* at, std::uint64_t* digitsOut,
+                           std::int32_t* negativeOut, std::uint64_t& bad) {
+#if defined(__GNUC__)
+#pragma GCC unroll 6
+#endif
+    for (int i = 0; i < Fields; ++i) {
+        // The eight bytes that end the field: up to four integer digits, the separator at
+        // byte 4, three decimals; the bytes before the digits are cleared.
+        const char* const from = at[i] + 1;
+        const char* const to = at[i + 1];
+        const std::int64_t negative = *from == '-';
+        const std::ptrdiff_t digits = to - from - 4 - negative;
+        bad |= static_cast<std::uint64_t>(digits - 1) > 3;
+        std::uint64_t t =
+            (Load8(to - 8) ^ kZeros) & (~std::uint64_t{0} << ((32 - 8 * digits) & 63));
+        // ',' and '.' both become 0 at byte 4, anything else not.
+        t = (t ^ (std::uint64_t{0x1C} << 32)) & ~(std::uint64_t{0x02} << 32);
+        bad |= NotDigits(t, std::uint64_t{0x09} << 32);
+        digitsOut[i] = t;
+        negativeOut[i] = static_cast<std::int32_t>(negative);
+    }
+}
+
+// The fields' values in thousandths from their digits and signs.
+template <int Fields>
+TS_INLINE void FieldValues(const std::uint64_t* fieldDigits, const std::int32_t* fieldNegative,
+                           std::int32_t* milli) {
+#if defined(__SSE2__) || defined(_M_X64)
+    ValuesOfFour(fieldDigits, fieldNegative, milli);
+    if constexpr (Fields > 4) ValuesOfFour(fieldDigits + 4, fieldNegative + 4, milli + 4);
+#else
+    for (int i = 0; i < Fields; ++i) {
+        const std::uint64_t pairs = FourDigitPairs(fieldDigits[i]);
+        const auto value = static_cast<std::int32_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
+        milli[i] = (value ^ -fieldNegative[i]) + fieldNegative[i];
+    }
+#endif
+}
+
+// The line starting at `s` whose blanks and line end are the marks at `m`, read without a
+// branch but one, every check folded into one word, into line `count` of `out`. False when
+// it is not of the common form; else `lf` is its line end.
+template <int Fields>
+TS_INLINE bool ReadLine(const char* bytes, const std::uint32_t* m, const char* s, int count,
+                        CommonLines& out, const char*& lf) {
+    lf = bytes + m[Fields];
+    const char* at[Fields + 1];
+    std::uint64_t bad = static_cast<unsigned char>(*lf) ^ static_cast<unsigned>('\n');
+#if defined(__GNUC__)
+#pragma GCC unroll 6
+#endif
+    for (int i = 0; i < Fields; ++i) {
+        at[i] = bytes + m[i];
+        bad |= static_cast<unsigned char>(*at[i]) ^ static_cast<unsigned>(' ');
+    }
+    at[Fields] = lf - (lf[-1] == '\r');
+    // The time: one to five digits of days, the separator, ten decimals.
+    const std::ptrdiff_t days = at[0] - 11 - s;
+    if (bad != 0 || days < 1) return false;
+    const std::uint64_t units = TimeUnits(s, at[0], days, bad);
+    // In unsigned arithmetic: a line found bad below may have made any number of it.
+    out.elapsedNs[static_cast<std::size_t>(count)] = ElapsedNsOfWritten(units);
+    out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
+    // The lanes past the last field stay 0.
+    std::uint64_t fieldDigits[8] = {};
+    std::int32_t fieldNegative[8] = {};
+    FieldDigits<Fields>(at, fieldDigits, fieldNegative, bad);
+    FieldValues<Fields>(fieldDigits, fieldNegative,
+                        out.milli[static_cast<std::size_t>(count)].data());
+    return bad == 0;
+}
+
+// The lines of `Fields` values: the blanks and line ends are found 64 bytes at a time, then each
+// line is read on its own.
+template <int Fields, typename Marks>
+TS_INLINE std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
     std::uint32_t* const marks = out.marks.data();
     constexpr std::size_t kMarksSpare = 64 + 8;
     std::size_t have = 0;     // marks found
@@ -114,94 +233,12 @@ ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
     std::size_t wanted = 4 * (Fields + 1);
     for (;;) {
         while (have < wanted && scanned < size && have + kMarksSpare <= out.marks.size()) {
-            std::uint64_t bits = Marks::Bits(bytes + scanned);
-            if (size - scanned < 64) bits &= (std::uint64_t{1} << (size - scanned)) - 1;
-            const auto base = static_cast<std::uint32_t>(scanned);
-            std::uint32_t* o = marks + have;
-            have += static_cast<std::size_t>(std::popcount(bits));
-            // Eight at a time without a branch each: those past the last are written over.
-            do {
-#if defined(__GNUC__)
-#pragma GCC unroll 8
-#endif
-                for (int i = 0; i < 8; ++i) {
-                    o[i] = base + static_cast<std::uint32_t>(std::countr_zero(bits));
-                    bits &= bits - 1;
-                }
-                o += 8;
-            } while (bits != 0);
-            scanned += 64;
+            MarkBlock<Marks>(bytes, size, scanned, marks, have);
         }
         bool stopped = false;
         while (count < CommonLines::kMostLines && k + Fields + 1 <= have) {
-            const std::uint32_t* m = marks + k;
-            const char* const lf = bytes + m[Fields];
-            const char* at[Fields + 1];
-            std::uint64_t bad = static_cast<unsigned char>(*lf) ^ static_cast<unsigned>('\n');
-#if defined(__GNUC__)
-#pragma GCC unroll 6
-#endif
-            for (int i = 0; i < Fields; ++i) {
-                at[i] = bytes + m[i];
-                bad |= static_cast<unsigned char>(*at[i]) ^ static_cast<unsigned>(' ');
-            }
-            at[Fields] = lf - (lf[-1] == '\r');
-            // The time: one to five digits of days, the separator, ten decimals.
-            const std::ptrdiff_t days = at[0] - 11 - s;
-            if (bad != 0 || days < 1) {
-                stopped = true;
-                break;
-            }
-            bad |= static_cast<std::uint64_t>(days - 1) > 4;
-            const std::uint64_t d = (Load8(s) ^ kZeros) << ((64 - 8 * days) & 63);
-            const std::uint64_t f8 = Load8(at[0] - 10) ^ kZeros;
-            const std::uint64_t f2 = (Load8(at[0] - 8) ^ kZeros) & 0xFFFF000000000000ull;
-            bad |= NotDigits(d) | NotDigits(f8) | NotDigits(f2) |
-                   ((static_cast<unsigned char>(at[0][-11]) & 0xFDu) ^ 0x2Cu);
-            const std::uint64_t dd = FourDigitPairs(d);
-            const std::uint64_t ff = FourDigitPairs(f8);
-            const std::uint64_t units = (((dd & 0xFFFFFFFFu) * 10000 + (dd >> 32)) * 100'000'000 +
-                                         (ff & 0xFFFFFFFFu) * 10000 + (ff >> 32)) *
-                                            100 +
-                                        ((f2 >> 48) & 0xFF) * 10 + (f2 >> 56);
-            // In unsigned arithmetic: a line found bad below may have made any number of it.
-            out.elapsedNs[static_cast<std::size_t>(count)] = ElapsedNsOfWritten(units);
-            out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
-            // Each field's digits, and its sign as 0 or 1; the lanes past the last field stay 0.
-            std::uint64_t fieldDigits[8] = {};
-            std::int32_t fieldNegative[8] = {};
-#if defined(__GNUC__)
-#pragma GCC unroll 6
-#endif
-            for (int i = 0; i < Fields; ++i) {
-                // The eight bytes that end the field: up to four integer digits, the separator at
-                // byte 4, three decimals; the bytes before the digits are cleared.
-                const char* const from = at[i] + 1;
-                const char* const to = at[i + 1];
-                const std::int64_t negative = *from == '-';
-                const std::ptrdiff_t digits = to - from - 4 - negative;
-                bad |= static_cast<std::uint64_t>(digits - 1) > 3;
-                std::uint64_t t =
-                    (Load8(to - 8) ^ kZeros) & (~std::uint64_t{0} << ((32 - 8 * digits) & 63));
-                // ',' and '.' both become 0 at byte 4, anything else not.
-                t = (t ^ (std::uint64_t{0x1C} << 32)) & ~(std::uint64_t{0x02} << 32);
-                bad |= NotDigits(t, std::uint64_t{0x09} << 32);
-                fieldDigits[i] = t;
-                fieldNegative[i] = static_cast<std::int32_t>(negative);
-            }
-            std::int32_t* const milli = out.milli[static_cast<std::size_t>(count)].data();
-#if defined(__SSE2__) || defined(_M_X64)
-            ValuesOfFour(fieldDigits, fieldNegative, milli);
-            if constexpr (Fields > 4) ValuesOfFour(fieldDigits + 4, fieldNegative + 4, milli + 4);
-#else
-            for (int i = 0; i < Fields; ++i) {
-                const std::uint64_t pairs = FourDigitPairs(fieldDigits[i]);
-                const auto value =
-                    static_cast<std::int32_t>((pairs & 0xFFFFFFFFu) * 1000 + (pairs >> 32));
-                milli[i] = (value ^ -fieldNegative[i]) + fieldNegative[i];
-            }
-#endif
-            if (bad != 0) {
+            const char* lf = nullptr;
+            if (!ReadLine<Fields>(bytes, marks + k, s, count, out, lf)) {
                 stopped = true;
                 break;
             }
