@@ -70,19 +70,17 @@ void ShowLinkSummary(const ts::LinkCounts& link) {
                  Count{link.chipOverruns}, Count{link.queueOverflowBytes}, Count{link.reopenings});
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    ts::SearchOnlyTheSystemFolderForLibraries();
-    ts::HoldRunningMark();
-    ts::TakeFileSizeLimitAsFullDisk();
-    // The regional settings decide the decimal separator, dates and times.
-    std::setlocale(LC_ALL, "");
-    ts::ShowUtf8OnConsole();
+// The arguments as the options' reader takes them.
+ts::RecordOptions ReadOptions(int argc, char** argv) {
     const std::vector<std::string> arguments = ts::ProgramArguments(argc, argv);
     std::vector<const char*> argumentTexts;
     for (const std::string& argument : arguments) argumentTexts.push_back(argument.c_str());
-    const ts::RecordOptions options = ts::ParseRecordOptions(argumentTexts);
+    return ts::ParseRecordOptions(argumentTexts);
+}
+
+// The help, the version, a bad argument and --list end the program before any recording;
+// nothing when the options ask for one.
+std::optional<int> AnswerWithoutRecording(const ts::RecordOptions& options) {
     if (options.help) {
         std::fputs(ts::kRecordUsage, stdout);
         return 0;
@@ -98,48 +96,60 @@ int main(int argc, char** argv) {
         if (!bridges.problem.empty()) ui.ShowMessage(bridges.problem);
         return ts::PrintBridges(*bridges.driver, ui, stdout, stderr);
     }
+    return std::nullopt;
+}
 
-    const bool replay = !options.replayPath.empty();
+// Where the samples come from: the instrument through its bridge, or a capture played back,
+// and the tee that saves the raw bytes on their way.
+struct Source {
     std::unique_ptr<ts::Driver> instrument;
-    std::string driverProblem;
+    std::string driverProblem;  // the bridge library's, said once the recording starts
     ts::ReplayDriver* replayDriver = nullptr;
-    if (replay) {
+    std::unique_ptr<ts::TeeDriver> tee;
+
+    ts::Driver& Driver() { return tee ? static_cast<ts::Driver&>(*tee) : *instrument; }
+};
+
+// False when the capture to play back cannot be read.
+bool OpenSource(const ts::RecordOptions& options, Source& source) {
+    if (!options.replayPath.empty()) {
         auto driver = std::make_unique<ts::ReplayDriver>(options.chunk);
-        if (!driver->OpenCapture(options.replayPath)) {
-            return Fail("cannot read the capture " + options.replayPath);
-        }
-        replayDriver = driver.get();
-        instrument = std::move(driver);
+        if (!driver->OpenCapture(options.replayPath)) return false;
+        source.replayDriver = driver.get();
+        source.instrument = std::move(driver);
     } else {
         ts::BridgeDriver bridges = ts::MakeBridgeDriver();
-        instrument = std::move(bridges.driver);
-        driverProblem = std::move(bridges.problem);
+        source.instrument = std::move(bridges.driver);
+        source.driverProblem = std::move(bridges.problem);
     }
     // The raw capture is opened only once everything has been checked.
-    std::unique_ptr<ts::TeeDriver> tee;
-    if (!options.rawPath.empty()) tee = std::make_unique<ts::TeeDriver>(*instrument);
-    ts::Driver& driver = tee ? static_cast<ts::Driver&>(*tee) : *instrument;
+    if (!options.rawPath.empty()) source.tee = std::make_unique<ts::TeeDriver>(*source.instrument);
+    return true;
+}
 
-    ts::SystemPlatform platform;
-    ts::ConsoleUi ui(stderr);
-    ts::HeadlessRecorder recorder(driver, platform, ui);
-    std::string error;
-    if (!recorder.Prepare(options, error)) return Fail(error);
+// Checks the options against the settings and the files, then opens the raw capture; false
+// and why not in `error` when the recording cannot be made.
+bool Prepare(const ts::RecordOptions& options, ts::HeadlessRecorder& recorder, Source& source,
+             std::string& error) {
+    if (!recorder.Prepare(options, error)) return false;
     // A raw capture carried on beside a resumed recording is a new file, never one replaced.
-    if (tee && !tee->OpenCapture(recorder.RawPath(), options.force && !recorder.Resuming())) {
-        return Fail("cannot write " + recorder.RawPath());
+    if (source.tee &&
+        !source.tee->OpenCapture(recorder.RawPath(), options.force && !recorder.Resuming())) {
+        error = "cannot write " + recorder.RawPath();
+        return false;
     }
-    if (replayDriver != nullptr) {
-        replayDriver->SetIdentity(recorder.station().link().Description(),
-                                  recorder.station().link().Serial());
+    if (source.replayDriver != nullptr) {
+        source.replayDriver->SetIdentity(recorder.station().link().Description(),
+                                         recorder.station().link().Serial());
     }
+    return true;
+}
 
-    ts::CatchStopRequests();
-    const bool progress = ts::ErrorOutputIsTerminal();
-    const int messagesBefore = ui.MessagesShown();
-    if (!driverProblem.empty()) ui.ShowMessage(driverProblem);
-    recorder.OpenInstrument();
-
+// Ticks the recorder until a stop is asked for, the recording fails or its time or the
+// replay is over.
+void Record(const ts::RecordOptions& options, ts::HeadlessRecorder& recorder, const Source& source,
+            bool progress) {
+    const bool replay = source.replayDriver != nullptr;
     ts::TickPacer pacer(ts::TickPacer::Clock::now(), kTickPeriod);
     bool afterPause = false;
     // --for counts the instrument's time; should the link fall silent, the computer's clock
@@ -156,12 +166,18 @@ int main(int argc, char** argv) {
                                  std::chrono::milliseconds(*options.durationSeconds * 1010);
         }
         if (silentLinkDeadline && ts::TickPacer::Clock::now() >= *silentLinkDeadline) break;
-        if (replay && replayDriver->Finished()) break;
+        if (replay && source.replayDriver->Finished()) break;
         if (progress && recorder.Ticks() % kTicksPerSecond == 0) ShowProgress(recorder);
         if (replay) continue;
         ts::SleepUntilOrStopped(pacer.Deadline());
         afterPause = pacer.Arrived(ts::TickPacer::Clock::now());
     }
+}
+
+// Ends the recording and says how it went; true when nothing went wrong, nor was said to
+// `ui` since `messagesBefore`.
+bool Finish(ts::HeadlessRecorder& recorder, Source& source, bool progress, const ts::ConsoleUi& ui,
+            int messagesBefore) {
     // The bytes of the last chunk are in; the poll has decoded them. A stop by the system (a
     // shutdown, a logout, a service manager) keeps the recording's note for --resume.
     recorder.Finish(ts::StopAskedBySystem());
@@ -171,7 +187,7 @@ int main(int argc, char** argv) {
     }
     ShowLinkSummary(recorder.Link());
     bool ok = ui.MessagesShown() == messagesBefore;
-    if (tee && !tee->CloseCapture()) {
+    if (source.tee && !source.tee->CloseCapture()) {
         std::fprintf(stderr, "trend-record: the raw capture %s could not be written whole\n",
                      recorder.RawPath().c_str());
         ok = false;
@@ -180,6 +196,35 @@ int main(int argc, char** argv) {
         std::fputs("trend-record: no sample of instrument 1 was received\n", stderr);
         ok = false;
     }
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ts::SearchOnlyTheSystemFolderForLibraries();
+    ts::HoldRunningMark();
+    ts::TakeFileSizeLimitAsFullDisk();
+    // The regional settings decide the decimal separator, dates and times.
+    std::setlocale(LC_ALL, "");
+    ts::ShowUtf8OnConsole();
+    const ts::RecordOptions options = ReadOptions(argc, argv);
+    if (const std::optional<int> status = AnswerWithoutRecording(options)) return *status;
+
+    Source source;
+    if (!OpenSource(options, source)) return Fail("cannot read the capture " + options.replayPath);
+    ts::SystemPlatform platform;
+    ts::ConsoleUi ui(stderr);
+    ts::HeadlessRecorder recorder(source.Driver(), platform, ui);
+    if (std::string error; !Prepare(options, recorder, source, error)) return Fail(error);
+
+    ts::CatchStopRequests();
+    const bool progress = ts::ErrorOutputIsTerminal();
+    const int messagesBefore = ui.MessagesShown();
+    if (!source.driverProblem.empty()) ui.ShowMessage(source.driverProblem);
+    recorder.OpenInstrument();
+    Record(options, recorder, source, progress);
+    const bool ok = Finish(recorder, source, progress, ui, messagesBefore);
     // A closed console waits for this before the system ends the program.
     ts::StopFinished();
     return ok ? 0 : 1;
