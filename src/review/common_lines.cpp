@@ -183,41 +183,8 @@ TS_INLINE void FieldValues(const std::uint64_t* fieldDigits, const std::int32_t*
 #endif
 }
 
-// The line starting at `s` whose blanks and line end are the marks at `m`, read without a
-// branch but one, every check folded into one word, into line `count` of `out`. False when
-// it is not of the common form; else `lf` is its line end.
-template <int Fields>
-TS_INLINE bool ReadLine(const char* bytes, const std::uint32_t* m, const char* s, int count,
-                        CommonLines& out, const char*& lf) {
-    lf = bytes + m[Fields];
-    const char* at[Fields + 1];
-    std::uint64_t bad = static_cast<unsigned char>(*lf) ^ static_cast<unsigned>('\n');
-#if defined(__GNUC__)
-#pragma GCC unroll 6
-#endif
-    for (int i = 0; i < Fields; ++i) {
-        at[i] = bytes + m[i];
-        bad |= static_cast<unsigned char>(*at[i]) ^ static_cast<unsigned>(' ');
-    }
-    at[Fields] = lf - (lf[-1] == '\r');
-    // The time: one to five digits of days, the separator, ten decimals.
-    const std::ptrdiff_t days = at[0] - 11 - s;
-    if (bad != 0 || days < 1) return false;
-    const std::uint64_t units = TimeUnits(s, at[0], days, bad);
-    // In unsigned arithmetic: a line found bad below may have made any number of it.
-    out.elapsedNs[static_cast<std::size_t>(count)] = ElapsedNsOfWritten(units);
-    out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
-    // The lanes past the last field stay 0.
-    std::uint64_t fieldDigits[8] = {};
-    std::int32_t fieldNegative[8] = {};
-    FieldDigits<Fields>(at, fieldDigits, fieldNegative, bad);
-    FieldValues<Fields>(fieldDigits, fieldNegative,
-                        out.milli[static_cast<std::size_t>(count)].data());
-    return bad == 0;
-}
-
 // The lines of `Fields` values: the blanks and line ends are found 64 bytes at a time, then each
-// line is read on its own.
+// line is read without a branch but one, every check folded into `bad`.
 template <int Fields, typename Marks>
 TS_INLINE std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLines& out) {
     std::uint32_t* const marks = out.marks.data();
@@ -237,8 +204,35 @@ TS_INLINE std::size_t ReadCommon(const char* bytes, std::size_t size, CommonLine
         }
         bool stopped = false;
         while (count < CommonLines::kMostLines && k + Fields + 1 <= have) {
-            const char* lf = nullptr;
-            if (!ReadLine<Fields>(bytes, marks + k, s, count, out, lf)) {
+            const std::uint32_t* m = marks + k;
+            const char* const lf = bytes + m[Fields];
+            const char* at[Fields + 1];
+            std::uint64_t bad = static_cast<unsigned char>(*lf) ^ static_cast<unsigned>('\n');
+#if defined(__GNUC__)
+#pragma GCC unroll 6
+#endif
+            for (int i = 0; i < Fields; ++i) {
+                at[i] = bytes + m[i];
+                bad |= static_cast<unsigned char>(*at[i]) ^ static_cast<unsigned>(' ');
+            }
+            at[Fields] = lf - (lf[-1] == '\r');
+            // The time: one to five digits of days, the separator, ten decimals.
+            const std::ptrdiff_t days = at[0] - 11 - s;
+            if (bad != 0 || days < 1) {
+                stopped = true;
+                break;
+            }
+            const std::uint64_t units = TimeUnits(s, at[0], days, bad);
+            // In unsigned arithmetic: a line found bad below may have made any number of it.
+            out.elapsedNs[static_cast<std::size_t>(count)] = ElapsedNsOfWritten(units);
+            out.start[static_cast<std::size_t>(count)] = static_cast<std::uint32_t>(s - bytes);
+            // The lanes past the last field stay 0.
+            std::uint64_t fieldDigits[8] = {};
+            std::int32_t fieldNegative[8] = {};
+            FieldDigits<Fields>(at, fieldDigits, fieldNegative, bad);
+            FieldValues<Fields>(fieldDigits, fieldNegative,
+                                out.milli[static_cast<std::size_t>(count)].data());
+            if (bad != 0) {
                 stopped = true;
                 break;
             }
