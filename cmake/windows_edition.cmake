@@ -105,6 +105,7 @@ configure_file(ui/win32/trend-station.rc.in ${CMAKE_BINARY_DIR}/generated/trend-
 # The controls, the chart and the about box; the chart's benchmark is built on them alone.
 # uxtheme.dll and winmm.dll are loaded from the system folder at run time, never imported.
 add_library(win32_controls STATIC ui/win32/window_base.cpp ui/win32/controls.cpp
+                                  ui/win32/control_set.cpp ui/win32/make_control.cpp
                                   ui/win32/visual_style.cpp ui/win32/fine_timer.cpp
                                   ui/win32/strip_chart.cpp ui/win32/pixel_bitmap.cpp
                                   ui/win32/about_box.cpp)
