@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
 #include "review/review_model.h"
 
@@ -29,6 +30,149 @@ struct Gdi {
     Gdi(const Gdi&) = delete;
     Gdi& operator=(const Gdi&) = delete;
 };
+
+// One paint's plot: where in the bitmap a moment and a value of the model fall.
+struct Plot {
+    HDC dc;
+    RECT area;
+    int width, height;
+    const ReviewModel& model;
+    int axis;  // the channel whose values the value lines give
+
+    int X(double fraction) const {
+        return area.left + static_cast<int>(std::lround(fraction * width));
+    }
+    int Y(int channel, double value) const {
+        const double h = model.HeightOf(channel, value) * height;
+        // Far off the plot stays far off without leaving GDI's coordinates.
+        return area.bottom - static_cast<int>(std::lround(std::clamp(h, -1e6, 1e6)));
+    }
+    // The stretch of the plot between two moments, cut to the plot.
+    RECT Across(std::int64_t fromNs, std::int64_t toNs) const {
+        return {std::max<LONG>(X(model.FractionOf(fromNs)), area.left), area.top,
+                std::min<LONG>(X(model.FractionOf(toNs)), area.right), area.bottom};
+    }
+};
+
+// The gaps of a cut recording, hatched.
+void HatchGaps(const Plot& plot, Color grid, Color background) {
+    const Gdi hatch(CreateHatchBrush(HS_BDIAGONAL, Ref(grid)));
+    SetBkColor(plot.dc, Ref(background));
+    for (const review::Gap& gap : plot.model.Gaps()) {
+        const RECT r = plot.Across(gap.fromNs, gap.toNs);
+        if (r.right > r.left) FillRect(plot.dc, &r, static_cast<HBRUSH>(hatch.object));
+    }
+}
+
+// The dotted time and value lines.
+void DrawGridLines(const Plot& plot, Color grid, std::span<const TimeTick> ticks,
+                   std::span<const double> levels) {
+    const Gdi dotted(CreatePen(PS_DOT, 1, Ref(grid)));
+    const HGDIOBJ oldPen = SelectObject(plot.dc, dotted.object);
+    for (const TimeTick& tick : ticks) {
+        const int x = plot.X(tick.at);
+        MoveToEx(plot.dc, x, plot.area.top, nullptr);
+        LineTo(plot.dc, x, plot.area.bottom);
+    }
+    for (const double level : levels) {
+        const int y = plot.Y(plot.axis, level);
+        MoveToEx(plot.dc, plot.area.left, y, nullptr);
+        LineTo(plot.dc, plot.area.right, y);
+    }
+    SelectObject(plot.dc, oldPen);
+}
+
+// One channel's curve: per column, the stretch from its minimum to its maximum, joined at the
+// means. `line` is the points' room, kept from paint to paint.
+void DrawCurve(const Plot& plot, std::span<const review::ColumnValue> values, int c,
+               std::vector<POINT>& line) {
+    const HDC dc = plot.dc;
+    const Color color = plot.model.form.PanelColor_CurveCH[std::size_t(c)];
+    const Gdi pen(CreatePen(PS_SOLID, 1, Ref(color)));
+    const HGDIOBJ oldPen = SelectObject(dc, pen.object);
+    line.clear();
+    const auto flush = [&] {
+        if (line.size() == 1) SetPixel(dc, line[0].x, line[0].y, Ref(color));
+        if (line.size() > 1) Polyline(dc, line.data(), static_cast<int>(line.size()));
+        line.clear();
+    };
+    int last = -1;
+    for (int x = 0; x < plot.width; ++x) {
+        const review::ColumnValue& v = values[std::size_t(x) * kChannels + std::size_t(c)];
+        if (v.count == 0 || !std::isfinite(v.mean)) continue;
+        // Not across the gap where a cut recording was carried on.
+        if (last >= 0 && plot.model.GapBetween(last, x, plot.width)) flush();
+        last = x;
+        const int px = plot.area.left + x;
+        if (v.max > v.min) {
+            MoveToEx(dc, px, plot.Y(c + 1, v.min), nullptr);
+            LineTo(dc, px, plot.Y(c + 1, v.max) - 1);
+        }
+        line.push_back({px, plot.Y(c + 1, v.mean)});
+    }
+    flush();
+    SelectObject(dc, oldPen);
+}
+
+void DrawCursor(const Plot& plot) {
+    const auto at = plot.model.CursorAt();
+    if (!at || *at < 0 || *at > 1) return;
+    const Gdi pen(CreatePen(PS_DASH, 1, RGB(255, 255, 255)));
+    const HGDIOBJ oldPen = SelectObject(plot.dc, pen.object);
+    MoveToEx(plot.dc, plot.X(*at), plot.area.top, nullptr);
+    LineTo(plot.dc, plot.X(*at), plot.area.bottom);
+    SelectObject(plot.dc, oldPen);
+}
+
+// Whose values the axis gives, in its colour in the plot's corner: every other channel has a
+// scale of its own.
+void DrawAxisName(const Plot& plot, int line, UINT dpi) {
+    if (plot.axis <= 0) return;
+    const wchar_t name[] = {L'C', L'H', static_cast<wchar_t>(L'0' + plot.axis)};
+    ::SetTextColor(
+        plot.dc, Ref(plot.model.form.PanelColor_CurveCH[static_cast<std::size_t>(plot.axis - 1)]));
+    RECT r{plot.area.left + Scaled(4, dpi), plot.area.top + Scaled(2, dpi),
+           plot.area.left + Scaled(64, dpi), plot.area.top + Scaled(2, dpi) + line};
+    DrawTextW(plot.dc, name, 3, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
+}
+
+// The values of the value lines, left of the plot.
+void DrawValueLabels(const Plot& plot, std::span<const double> levels, int line, UINT dpi) {
+    char number[32];
+    for (const double level : levels) {
+        const std::size_t n = ReviewModel::FormatAxisValue(level, number);
+        const AsciiText text(std::string_view(number, n));
+        const int y = plot.Y(plot.axis, level);
+        RECT r{0, y - line, plot.area.left - Scaled(4, dpi), y + line};
+        DrawTextW(plot.dc, text.text, text.length, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+    }
+}
+
+// Under each time line, its clock time and the time since the start.
+void DrawTimeLabels(const Plot& plot, std::span<const TimeTick> ticks, int line, UINT dpi) {
+    const RECT& area = plot.area;
+    for (const TimeTick& tick : ticks) {
+        const int x = plot.X(tick.at);
+        const int half = Scaled(60, dpi);
+        RECT clock{x - half, area.bottom + 3, x + half, area.bottom + 3 + line};
+        const AsciiText clockText(tick.clock.data());
+        DrawTextW(plot.dc, clockText.text, clockText.length, &clock,
+                  DT_CENTER | DT_TOP | DT_SINGLELINE);
+        RECT elapsed{x - half, area.bottom + 3 + line, x + half, area.bottom + 3 + 2 * line};
+        const AsciiText elapsedText(tick.elapsed.data());
+        DrawTextW(plot.dc, elapsedText.text, elapsedText.length, &elapsed,
+                  DT_CENTER | DT_TOP | DT_SINGLELINE);
+    }
+}
+
+void DrawFrame(const Plot& plot, Color grid) {
+    const Gdi frame(CreatePen(PS_SOLID, 1, Ref(grid)));
+    const HGDIOBJ oldPen = SelectObject(plot.dc, frame.object);
+    const HGDIOBJ oldBrush = SelectObject(plot.dc, GetStockObject(NULL_BRUSH));
+    Rectangle(plot.dc, plot.area.left, plot.area.top, plot.area.right, plot.area.bottom);
+    SelectObject(plot.dc, oldBrush);
+    SelectObject(plot.dc, oldPen);
+}
 
 }  // namespace
 
@@ -68,143 +212,46 @@ void ReviewChart::Render() {
     valid_ = true;
     if (model_ == nullptr) return;
     const int plotWidth = std::max<int>(area.right - area.left, 1);
-    const int plotHeight = std::max<int>(area.bottom - area.top, 1);
-    const auto xOf = [&](double fraction) {
-        return area.left + static_cast<int>(std::lround(fraction * plotWidth));
-    };
+    // Columns first: they set the vertical range the lines and labels follow.
     const auto values = model_->Columns(plotWidth);
-    const auto yOf = [&](int channel, double value) {
-        const double height = model_->HeightOf(channel, value) * plotHeight;
-        // Far off the plot stays far off without leaving GDI's coordinates.
-        return area.bottom - static_cast<int>(std::lround(std::clamp(height, -1e6, 1e6)));
-    };
-    const int axis = model_->AxisChannel();
+    const Plot plot{dc,        area,
+                    plotWidth, std::max<int>(area.bottom - area.top, 1),
+                    *model_,   model_->AxisChannel()};
 
     const HGDIOBJ oldFont = SelectObject(dc, font_);
     SetBkMode(dc, TRANSPARENT);
-    {
-        const Gdi hatch(CreateHatchBrush(HS_BDIAGONAL, Ref(grid_)));
-        SetBkColor(dc, Ref(background_));
-        for (const review::Gap& gap : model_->Gaps()) {
-            RECT r{std::max<LONG>(xOf(model_->FractionOf(gap.fromNs)), area.left), area.top,
-                   std::min<LONG>(xOf(model_->FractionOf(gap.toNs)), area.right), area.bottom};
-            if (r.right > r.left) FillRect(dc, &r, static_cast<HBRUSH>(hatch.object));
-        }
-    }
+    HatchGaps(plot, grid_, background_);
     if (model_->HasSelection()) {
-        const RECT r{std::max<LONG>(xOf(model_->FractionOf(model_->SelectionFromNs())), area.left),
-                     area.top,
-                     std::min<LONG>(xOf(model_->FractionOf(model_->SelectionToNs())), area.right),
-                     area.bottom};
+        const RECT r = plot.Across(model_->SelectionFromNs(), model_->SelectionToNs());
         if (r.right > r.left) Shade(r, 0x8080FF, 28);
     }
+    std::array<TimeTick, ReviewModel::kMaxTicks> tickRoom;
+    const auto ticks = std::span<const TimeTick>(tickRoom).first(
+        static_cast<std::size_t>(model_->TimeTicks(tickRoom)));
+    std::array<double, ReviewModel::kMaxValueTicks> levelRoom;
+    const auto levels = std::span<const double>(levelRoom).first(
+        static_cast<std::size_t>(model_->ValueTicks(levelRoom)));
+    DrawGridLines(plot, grid_, ticks, levels);
 
-    std::array<TimeTick, ReviewModel::kMaxTicks> ticks;
-    const int tickCount = model_->TimeTicks(ticks);
-    std::array<double, ReviewModel::kMaxValueTicks> levels;
-    const int levelCount = model_->ValueTicks(levels);
-    {
-        const Gdi dotted(CreatePen(PS_DOT, 1, Ref(grid_)));
-        const HGDIOBJ oldPen = SelectObject(dc, dotted.object);
-        for (int i = 0; i < tickCount; ++i) {
-            const int x = xOf(ticks[std::size_t(i)].at);
-            MoveToEx(dc, x, area.top, nullptr);
-            LineTo(dc, x, area.bottom);
-        }
-        for (int i = 0; i < levelCount; ++i) {
-            const int y = yOf(axis, levels[std::size_t(i)]);
-            MoveToEx(dc, area.left, y, nullptr);
-            LineTo(dc, area.right, y);
-        }
-        SelectObject(dc, oldPen);
-    }
-
-    // The curves: per column, the stretch from its minimum to its maximum, joined at the means.
+    // What lies inside the plot, the curves far off it cut away.
     const HRGN clip = CreateRectRgn(area.left, area.top, area.right, area.bottom);
     SelectClipRgn(dc, clip);
     for (int c = 0; c < kChannels; ++c) {
-        if (!model_->ChannelShown(c + 1)) continue;
-        const Gdi pen(CreatePen(PS_SOLID, 1, Ref(model_->form.PanelColor_CurveCH[std::size_t(c)])));
-        const HGDIOBJ oldPen = SelectObject(dc, pen.object);
-        line_.clear();
-        const auto flush = [&] {
-            if (line_.size() == 1)
-                SetPixel(dc, line_[0].x, line_[0].y,
-                         Ref(model_->form.PanelColor_CurveCH[std::size_t(c)]));
-            if (line_.size() > 1) Polyline(dc, line_.data(), static_cast<int>(line_.size()));
-            line_.clear();
-        };
-        int last = -1;
-        for (int x = 0; x < plotWidth; ++x) {
-            const review::ColumnValue& v = values[std::size_t(x) * kChannels + std::size_t(c)];
-            if (v.count == 0 || !std::isfinite(v.mean)) continue;
-            // Not across the gap where a cut recording was carried on.
-            if (last >= 0 && model_->GapBetween(last, x, plotWidth)) flush();
-            last = x;
-            const int px = area.left + x;
-            if (v.max > v.min) {
-                MoveToEx(dc, px, yOf(c + 1, v.min), nullptr);
-                LineTo(dc, px, yOf(c + 1, v.max) - 1);
-            }
-            line_.push_back({px, yOf(c + 1, v.mean)});
-        }
-        flush();
-        SelectObject(dc, oldPen);
+        if (model_->ChannelShown(c + 1)) DrawCurve(plot, values, c, line_);
     }
-    if (const auto at = model_->CursorAt(); at && *at >= 0 && *at <= 1) {
-        const Gdi pen(CreatePen(PS_DASH, 1, RGB(255, 255, 255)));
-        const HGDIOBJ oldPen = SelectObject(dc, pen.object);
-        MoveToEx(dc, xOf(*at), area.top, nullptr);
-        LineTo(dc, xOf(*at), area.bottom);
-        SelectObject(dc, oldPen);
-    }
+    DrawCursor(plot);
     SelectClipRgn(dc, nullptr);
     DeleteObject(clip);
 
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const int line = metrics.tmHeight;
-    if (axis > 0) {
-        // Whose values the axis gives, in its colour in the plot's corner: every other channel
-        // has a scale of its own.
-        const wchar_t name[] = {L'C', L'H', static_cast<wchar_t>(L'0' + axis)};
-        ::SetTextColor(dc,
-                       Ref(model_->form.PanelColor_CurveCH[static_cast<std::size_t>(axis - 1)]));
-        RECT r{area.left + Scaled(4, dpi_), area.top + Scaled(2, dpi_),
-               area.left + Scaled(64, dpi_), area.top + Scaled(2, dpi_) + line};
-        DrawTextW(dc, name, 3, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
-    }
-
+    DrawAxisName(plot, line, dpi_);
     // Labels outside the plot.
     ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    char number[32];
-    for (int i = 0; i < levelCount; ++i) {
-        const std::size_t n = ReviewModel::FormatAxisValue(levels[std::size_t(i)], number);
-        const AsciiText text(std::string_view(number, n));
-        const int y = yOf(axis, levels[std::size_t(i)]);
-        RECT r{0, y - line, area.left - Scaled(4, dpi_), y + line};
-        DrawTextW(dc, text.text, text.length, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
-    }
-    for (int i = 0; i < tickCount; ++i) {
-        const TimeTick& tick = ticks[std::size_t(i)];
-        const int x = xOf(tick.at);
-        const int half = Scaled(60, dpi_);
-        RECT clock{x - half, area.bottom + 3, x + half, area.bottom + 3 + line};
-        const AsciiText clockText(tick.clock.data());
-        DrawTextW(dc, clockText.text, clockText.length, &clock, DT_CENTER | DT_TOP | DT_SINGLELINE);
-        RECT elapsed{x - half, area.bottom + 3 + line, x + half, area.bottom + 3 + 2 * line};
-        const AsciiText elapsedText(tick.elapsed.data());
-        DrawTextW(dc, elapsedText.text, elapsedText.length, &elapsed,
-                  DT_CENTER | DT_TOP | DT_SINGLELINE);
-    }
-    {
-        const Gdi frame(CreatePen(PS_SOLID, 1, Ref(grid_)));
-        const HGDIOBJ oldPen = SelectObject(dc, frame.object);
-        const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, area.left, area.top, area.right, area.bottom);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-    }
+    DrawValueLabels(plot, levels, line, dpi_);
+    DrawTimeLabels(plot, ticks, line, dpi_);
+    DrawFrame(plot, grid_);
     SelectObject(dc, oldFont);
 }
 
