@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "chart/png_file.h"
 #include "platform/system_file.h"
@@ -90,146 +91,170 @@ void ReviewChart::Tell() {
     Changed();
 }
 
+namespace {
+
+// The review's key for a virtual key, or none.
+std::optional<ReviewKey> KeyOf(WPARAM virtualKey) {
+    switch (virtualKey) {
+        case VK_LEFT:
+            return ReviewKey::Left;
+        case VK_RIGHT:
+            return ReviewKey::Right;
+        case VK_PRIOR:
+            return ReviewKey::PageBack;
+        case VK_NEXT:
+            return ReviewKey::PageForward;
+        case VK_HOME:
+            return ReviewKey::Home;
+        case VK_END:
+            return ReviewKey::End;
+        case VK_ADD:
+        case VK_OEM_PLUS:
+            return ReviewKey::ZoomIn;
+        case VK_SUBTRACT:
+        case VK_OEM_MINUS:
+            return ReviewKey::ZoomOut;
+        case VK_ESCAPE:
+            return ReviewKey::Escape;
+        case VK_UP:
+            return ReviewKey::ValuesIn;
+        case VK_DOWN:
+            return ReviewKey::ValuesOut;
+        case VK_BACK:
+        case VK_MULTIPLY:
+            return ReviewKey::FitValues;
+        default:
+            return std::nullopt;
+    }
+}
+
+// The arrows and Escape move and clear; Tab still goes on to the next control.
+LRESULT DialogCode(const MSG* msg) {
+    if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+        return DLGC_WANTMESSAGE;
+    }
+    return DLGC_WANTARROWS | DLGC_WANTCHARS;
+}
+
+}  // namespace
+
+void ReviewChart::OnSize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    MakeBitmap();
+}
+
+void ReviewChart::OnPaint() {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(hwnd(), &paint);
+    // Nothing is drawn while the window is minimized.
+    if (!IsIconic(GetAncestor(hwnd(), GA_ROOT))) {
+        if (!valid_) Render();
+        if (picture_.Dc() != nullptr)
+            BitBlt(dc, 0, 0, width_, height_, picture_.Dc(), 0, 0, SRCCOPY);
+    }
+    EndPaint(hwnd(), &paint);
+}
+
+void ReviewChart::OnButtonDown(bool right, WPARAM keys, int x) {
+    if (model_ == nullptr) return;
+    SetFocus(hwnd());
+    SetCapture(hwnd());
+    dragStart_ = dragLast_ = FractionAt(x);
+    drag_ = right ? Drag::Zoom : (keys & MK_SHIFT) != 0 ? Drag::Select : Drag::Pan;
+}
+
+void ReviewChart::OnMouseMove(int x) {
+    if (model_ == nullptr) return;
+    if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd(), 0};
+        tracking_ = TrackMouseEvent(&track) != FALSE;
+    }
+    const double at = FractionAt(x);
+    if (drag_ == Drag::Pan) model_->Pan(at - dragLast_);
+    if (drag_ == Drag::Select) model_->Select(dragStart_, at);
+    dragLast_ = at;
+    model_->MoveCursor(at);
+    Tell();
+}
+
+void ReviewChart::OnButtonUp(int x) {
+    if (GetCapture() == hwnd()) ReleaseCapture();
+    if (model_ == nullptr) return;
+    const double at = FractionAt(x);
+    // A stretch narrower than a few pixels is a click, not a stretch.
+    const RECT r = PlotRect();
+    const double few = 4.0 / std::max<LONG>(r.right - r.left, 1);
+    if (drag_ == Drag::Zoom && std::abs(at - dragStart_) > few) {
+        model_->ZoomToStretch(dragStart_, at);
+        Tell();
+    }
+    drag_ = Drag::None;
+}
+
+void ReviewChart::OnMouseLeave() {
+    tracking_ = false;
+    if (model_ == nullptr) return;
+    model_->HideCursor();
+    Tell();
+}
+
+void ReviewChart::OnWheel(WPARAM wParam, LPARAM lParam) {
+    if (model_ == nullptr) return;
+    POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ScreenToClient(hwnd(), &p);
+    const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+    if (notches == 0) return;
+    if ((GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0) {
+        model_->ValueWheel(notches, HeightAt(p.y));
+    } else {
+        model_->Wheel(notches, FractionAt(p.x));
+    }
+    Tell();
+}
+
+bool ReviewChart::OnKey(WPARAM virtualKey) {
+    if (model_ == nullptr) return true;
+    const std::optional<ReviewKey> key = KeyOf(virtualKey);
+    if (!key) return false;
+    model_->Key(*key);
+    Tell();
+    return true;
+}
+
 LRESULT ReviewChart::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = static_cast<short>(LOWORD(lParam));
     switch (message) {
         case WM_SIZE:
-            width_ = LOWORD(lParam);
-            height_ = HIWORD(lParam);
-            MakeBitmap();
+            OnSize(LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers every pixel
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(hwnd(), &paint);
-            // Nothing is drawn while the window is minimized.
-            if (!IsIconic(GetAncestor(hwnd(), GA_ROOT))) {
-                if (!valid_) Render();
-                if (picture_.Dc() != nullptr)
-                    BitBlt(dc, 0, 0, width_, height_, picture_.Dc(), 0, 0, SRCCOPY);
-            }
-            EndPaint(hwnd(), &paint);
+        case WM_PAINT:
+            OnPaint();
             return 0;
-        }
-        case WM_GETDLGCODE: {
-            // The arrows and Escape move and clear; Tab still goes on to the next control.
-            const auto* msg = reinterpret_cast<const MSG*>(lParam);
-            if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
-                return DLGC_WANTMESSAGE;
-            }
-            return DLGC_WANTARROWS | DLGC_WANTCHARS;
-        }
+        case WM_GETDLGCODE:
+            return DialogCode(reinterpret_cast<const MSG*>(lParam));
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-            if (model_ == nullptr) return 0;
-            SetFocus(hwnd());
-            SetCapture(hwnd());
-            dragStart_ = dragLast_ = FractionAt(x);
-            drag_ = message == WM_RBUTTONDOWN  ? Drag::Zoom
-                    : (wParam & MK_SHIFT) != 0 ? Drag::Select
-                                               : Drag::Pan;
+            OnButtonDown(message == WM_RBUTTONDOWN, wParam, x);
             return 0;
-        case WM_MOUSEMOVE: {
-            if (model_ == nullptr) return 0;
-            if (!tracking_) {
-                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd(), 0};
-                tracking_ = TrackMouseEvent(&track) != FALSE;
-            }
-            const double at = FractionAt(x);
-            if (drag_ == Drag::Pan) model_->Pan(at - dragLast_);
-            if (drag_ == Drag::Select) model_->Select(dragStart_, at);
-            dragLast_ = at;
-            model_->MoveCursor(at);
-            Tell();
+        case WM_MOUSEMOVE:
+            OnMouseMove(x);
             return 0;
-        }
         case WM_LBUTTONUP:
-        case WM_RBUTTONUP: {
-            if (GetCapture() == hwnd()) ReleaseCapture();
-            if (model_ == nullptr) return 0;
-            const double at = FractionAt(x);
-            // A stretch narrower than a few pixels is a click, not a stretch.
-            const RECT r = PlotRect();
-            const double few = 4.0 / std::max<LONG>(r.right - r.left, 1);
-            if (drag_ == Drag::Zoom && std::abs(at - dragStart_) > few) {
-                model_->ZoomToStretch(dragStart_, at);
-                Tell();
-            }
-            drag_ = Drag::None;
+        case WM_RBUTTONUP:
+            OnButtonUp(x);
             return 0;
-        }
         case WM_MOUSELEAVE:
-            tracking_ = false;
-            if (model_ == nullptr) return 0;
-            model_->HideCursor();
-            Tell();
+            OnMouseLeave();
             return 0;
-        case WM_MOUSEWHEEL: {
-            if (model_ == nullptr) return 0;
-            POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-            ScreenToClient(hwnd(), &p);
-            const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-            if (notches != 0) {
-                if ((GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0) {
-                    model_->ValueWheel(notches, HeightAt(p.y));
-                } else {
-                    model_->Wheel(notches, FractionAt(p.x));
-                }
-                Tell();
-            }
+        case WM_MOUSEWHEEL:
+            OnWheel(wParam, lParam);
             return 0;
-        }
-        case WM_KEYDOWN: {
-            if (model_ == nullptr) return 0;
-            ReviewKey key;
-            switch (wParam) {
-                case VK_LEFT:
-                    key = ReviewKey::Left;
-                    break;
-                case VK_RIGHT:
-                    key = ReviewKey::Right;
-                    break;
-                case VK_PRIOR:
-                    key = ReviewKey::PageBack;
-                    break;
-                case VK_NEXT:
-                    key = ReviewKey::PageForward;
-                    break;
-                case VK_HOME:
-                    key = ReviewKey::Home;
-                    break;
-                case VK_END:
-                    key = ReviewKey::End;
-                    break;
-                case VK_ADD:
-                case VK_OEM_PLUS:
-                    key = ReviewKey::ZoomIn;
-                    break;
-                case VK_SUBTRACT:
-                case VK_OEM_MINUS:
-                    key = ReviewKey::ZoomOut;
-                    break;
-                case VK_ESCAPE:
-                    key = ReviewKey::Escape;
-                    break;
-                case VK_UP:
-                    key = ReviewKey::ValuesIn;
-                    break;
-                case VK_DOWN:
-                    key = ReviewKey::ValuesOut;
-                    break;
-                case VK_BACK:
-                case VK_MULTIPLY:
-                    key = ReviewKey::FitValues;
-                    break;
-                default:
-                    return WindowBase::OnMessage(message, wParam, lParam);
-            }
-            model_->Key(key);
-            Tell();
-            return 0;
-        }
+        case WM_KEYDOWN:
+            if (OnKey(wParam)) return 0;
+            return WindowBase::OnMessage(message, wParam, lParam);
         case WM_DESTROY:
             picture_.Free();
             return 0;
