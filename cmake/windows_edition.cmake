@@ -105,6 +105,7 @@ configure_file(ui/win32/trend-station.rc.in ${CMAKE_BINARY_DIR}/generated/trend-
 # The controls, the chart and the about box; the chart's benchmark is built on them alone.
 # uxtheme.dll and winmm.dll are loaded from the system folder at run time, never imported.
 add_library(win32_controls STATIC ui/win32/window_base.cpp ui/win32/controls.cpp
+                                  ui/win32/control_set.cpp ui/win32/make_control.cpp
                                   ui/win32/visual_style.cpp ui/win32/fine_timer.cpp
                                   ui/win32/strip_chart.cpp ui/win32/pixel_bitmap.cpp
                                   ui/win32/about_box.cpp)
@@ -113,7 +114,7 @@ target_link_libraries(win32_controls PUBLIC core comctl32 comdlg32 gdi32 user32)
 add_library(win32_window STATIC ui/win32/main_window.cpp ui/win32/form_mirror.cpp
                                 ui/win32/menu_bar.cpp ui/win32/win32_ui.cpp
                                 ui/win32/session_log.cpp ui/win32/review_window.cpp
-                                ui/win32/review_chart.cpp)
+                                ui/win32/review_chart.cpp ui/win32/review_chart_drawing.cpp)
 # A file dropped on the window comes through the shell.
 target_link_libraries(win32_window PUBLIC win32_controls shell32)
 add_executable(trend-station WIN32 ui/win32/main.cpp ${CMAKE_BINARY_DIR}/generated/trend-station.rc)

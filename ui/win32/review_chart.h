@@ -46,6 +46,16 @@ private:
     double FractionAt(int x) const;
     double HeightAt(int y) const;
     void Tell();
+    // One handler per message kind.
+    void OnSize(int width, int height);
+    void OnPaint();
+    void OnButtonDown(bool right, WPARAM keys, int x);
+    void OnMouseMove(int x);
+    void OnButtonUp(int x);
+    void OnMouseLeave();
+    void OnWheel(WPARAM wParam, LPARAM lParam);
+    // False for a key the chart leaves to the window.
+    bool OnKey(WPARAM virtualKey);
 
     ReviewModel* model_ = nullptr;
     std::function<void()> changed_;
