@@ -12,6 +12,7 @@
 #include "record/chain_lines.h"
 #include "record/resume_note.h"
 #include "review/line_scan.h"
+#include "review/part_chain.h"
 
 namespace ts::review {
 
@@ -19,9 +20,6 @@ namespace {
 
 // Bytes read at a time by the pass and when records are read back.
 constexpr std::size_t kChunkBytes = 4 << 20;
-// Bytes read at the open from a part's start and end.
-constexpr std::size_t kHeadBytes = 4096;
-constexpr std::size_t kTailBytes = 4096;
 // Bytes of a part's first line kept to tell a file written anew.
 constexpr std::size_t kFirstLineBytes = 256;
 // Lines sampled at the open, across all parts, for the picture before the pass is through.
@@ -31,123 +29,6 @@ constexpr int kPreviewMilliseconds = 300;
 // A span with at most this many records (or eight a column) is drawn from the records.
 constexpr std::uint64_t kRawRecordsAtLeast = 16384;
 constexpr std::uint64_t kRawRecordsPerColumn = 8;
-
-// What the open learns of a part from its first and last bytes.
-struct PartLook {
-    Part part;
-    StampFields startStamp;
-    std::vector<StampFields> endStamps;
-    std::int64_t lastElapsedNs = -1;
-    std::uint64_t size = 0;
-    std::string started;                // its start line's date and time
-    std::optional<ChainLink> link;      // which recording and part it carries on
-    std::optional<std::string> goesOn;  // the file its recording goes on in
-};
-
-// Empty when `path` is a result file's part; else why not.
-std::string LookAtPart(const std::string& path, PartLook& look) {
-    SystemFile file;
-    if (!file.OpenRegularForReading(path)) return std::string(kCannotRead) + path;
-    const std::int64_t size = file.Size();
-    if (size < 0) return std::string(kCannotRead) + path;
-    look.size = static_cast<std::uint64_t>(size);
-    look.part.path = path;
-    char head[kHeadBytes];
-    const std::ptrdiff_t got = file.ReadAt(0, head, sizeof head);
-    if (got < 0) return std::string(kCannotRead) + path;
-    int lineNumber = 0;
-    bool header = false;
-    ForEachLine(head, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
-        ++lineNumber;
-        if (lineNumber == 1) {
-            if (StampedLineKind(line) == LineKind::Start) ParseStamp(line, look.startStamp);
-            look.started = StartStampOf(line).value_or(std::string());
-            return StampedLineKind(line) == LineKind::Start;
-        }
-        if (lineNumber == 2) {
-            header = ParseHeaderLine(line, look.part.fieldChannel, look.part.fields);
-            return header;
-        }
-        look.link = ParseChainLink(line);
-        if (look.link) look.part.headLines = 3;
-        return false;
-    });
-    if (!header) return path + std::string(kNoResultFile);
-    // The end: the last stamped line and the last record.
-    const std::uint64_t from = look.size > kTailBytes ? look.size - kTailBytes : 0;
-    char tail[kTailBytes];
-    const std::ptrdiff_t tailGot =
-        file.ReadAt(from, tail, static_cast<std::size_t>(look.size - from));
-    if (tailGot < 0) return std::string(kCannotRead) + path;
-    std::size_t start = 0;
-    if (from > 0) {
-        const void* lf = std::memchr(tail, '\n', static_cast<std::size_t>(tailGot));
-        start = lf == nullptr ? static_cast<std::size_t>(tailGot)
-                              : static_cast<std::size_t>(static_cast<const char*>(lf) - tail) + 1;
-    }
-    ForEachLine(tail + start, static_cast<std::size_t>(tailGot) - start,
-                [&](std::string_view line, std::size_t) {
-                    RecordLine record;
-                    if (ParseRecordLine(line, look.part.fields, record)) {
-                        look.lastElapsedNs = std::max(look.lastElapsedNs, record.elapsedNs);
-                        return true;
-                    }
-                    const LineKind kind = StampedLineKind(line);
-                    StampFields stamp;
-                    if ((kind == LineKind::Stop || kind == LineKind::Interrupted) &&
-                        ParseStamp(line, stamp)) {
-                        look.endStamps.push_back(stamp);
-                    }
-                    if (std::optional<std::string> next = ParseGoesOn(line)) {
-                        look.goesOn = std::move(next);
-                        return true;
-                    }
-                    look.part.interrupted = kind == LineKind::Interrupted;
-                    look.part.stopped = kind == LineKind::Stop;
-                    return true;
-                });
-    return {};
-}
-
-// Where the part after `part` lies: the file its goes-on line names (`named`), or the next
-// number of its series after an end line, where the older files have their next part.
-struct NextPlace {
-    std::string path;
-    bool named = false;
-};
-
-std::optional<NextPlace> NextPlaceOf(const Part& part, const std::optional<std::string>& goesOn) {
-    int number = 1;
-    const std::string base = UnnumberedPath(part.path, number);
-    if (goesOn) {
-        int named = 1;
-        UnnumberedPath(*goesOn, named);
-        if (named > 1) return NextPlace{NumberedPath(base, named), true};
-        const std::string_view name = FileNameOfPath(part.path);
-        return NextPlace{part.path.substr(0, part.path.size() - name.size()) + *goesOn, true};
-    }
-    if (part.interrupted || part.stopped) return NextPlace{NumberedPath(base, number + 1), false};
-    return std::nullopt;
-}
-
-enum class Fit { Taken, NotThere, NoPart };
-
-// Whether the file at `place` is part `number` of the recording begun at `started` in `first`.
-// A file without a link line is taken only where the older files put the next part: at the
-// next number after an interruption.
-Fit Carries(const NextPlace& place, bool afterInterruption, const std::string& started,
-            const std::string& first, int number, PartLook& look) {
-    if (!LookAtPart(place.path, look).empty()) {
-        return NothingAt(place.path) ? Fit::NotThere : Fit::NoPart;
-    }
-    if (look.link) {
-        return look.link->started == started && look.link->first == first &&
-                       look.link->part == number
-                   ? Fit::Taken
-                   : Fit::NoPart;
-    }
-    return !place.named && afterInterruption ? Fit::Taken : Fit::NoPart;
-}
 
 // The first line of a part, to tell later whether the file was written anew from its start.
 std::string FirstLine(SystemFile& file) {
@@ -349,26 +230,6 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
               [](const Record& x, const Record& y) { return x.timeNs < y.timeNs; });
     if (options.pass) thread_ = std::thread([this] { RunPass(); });
     return {};
-}
-
-void RecordingIndex::PlacePart(Part& part, std::int64_t lastElapsedNs) {
-    for (int f = 0; f < part.fields; ++f) {
-        channels_ = static_cast<std::uint8_t>(
-            channels_ | (1u << (part.fieldChannel[static_cast<std::size_t>(f)] - 1)));
-    }
-    if (parts_.empty()) {
-        startSeconds_ = SecondsOfDateTime(part.start);
-        part.offsetNs = 0;
-    } else {
-        // By its start line; never before the part it carries on.
-        const Part& before = parts_.back();
-        const std::int64_t beforeEnd = std::max(before.lastNs, before.offsetNs);
-        part.offsetNs = std::max(
-            (SecondsOfDateTime(part.start) - startSeconds_) * kNanosecondsPerSecond, beforeEnd + 1);
-        gaps_.push_back({beforeEnd, part.offsetNs});
-    }
-    if (lastElapsedNs >= 0) part.lastNs = part.offsetNs + lastElapsedNs;
-    endNs_ = std::max(endNs_, std::max(part.offsetNs, part.lastNs));
 }
 
 void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
@@ -734,39 +595,6 @@ Damage RecordingIndex::Damaged() const {
 std::optional<MissingPart> RecordingIndex::Missing() const {
     std::lock_guard lock(mutex_);
     return missing_;
-}
-
-// Once the instrument streams again a cut recording goes on in a file beside it, which the
-// ended part then names.
-bool RecordingIndex::FollowOn(const Part& part, const ChunkState& state) {
-    Part ended = part;
-    ended.stopped = state.ended == 1;
-    ended.interrupted = state.ended == 2;
-    const std::optional<NextPlace> place = NextPlaceOf(ended, state.goesOn);
-    if (!place) return false;
-    std::size_t count = 0;
-    {
-        std::lock_guard lock(mutex_);
-        count = parts_.size();
-    }
-    const int number = firstPartNumber_ + static_cast<int>(count);
-    PartLook look;
-    const Fit fit = Carries(*place, ended.interrupted, chainStarted_, chainFirst_, number, look);
-    std::lock_guard lock(mutex_);
-    if (fit != Fit::Taken) {
-        if (place->named || ended.interrupted) {
-            missing_ = MissingPart{number, place->path, fit == Fit::NoPart};
-        }
-        return false;
-    }
-    StampDateTime(look.startStamp, dateOrder_, look.part.start);
-    missing_.reset();
-    PlacePart(look.part, -1);
-    parts_.push_back(look.part);
-    partBytes_.push_back(0);
-    readers_.emplace_back();
-    progress_.bytesTotal += look.size;
-    return true;
 }
 
 FileChanged RecordingIndex::Changed() const {
