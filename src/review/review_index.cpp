@@ -11,6 +11,7 @@
 #include "platform/text_codec.h"
 #include "record/chain_lines.h"
 #include "record/resume_note.h"
+#include "review/file_change.h"
 #include "review/line_scan.h"
 #include "review/part_chain.h"
 
@@ -20,8 +21,6 @@ namespace {
 
 // Bytes read at a time by the pass and when records are read back.
 constexpr std::size_t kChunkBytes = 4 << 20;
-// Bytes of a part's first line kept to tell a file written anew.
-constexpr std::size_t kFirstLineBytes = 256;
 // Lines sampled at the open, across all parts, for the picture before the pass is through.
 constexpr std::uint32_t kPreviewLines = 2048;  // a power of two
 // Time the open may spend on them at most.
@@ -29,28 +28,6 @@ constexpr int kPreviewMilliseconds = 300;
 // A span with at most this many records (or eight a column) is drawn from the records.
 constexpr std::uint64_t kRawRecordsAtLeast = 16384;
 constexpr std::uint64_t kRawRecordsPerColumn = 8;
-
-// The first line of a part, to tell later whether the file was written anew from its start.
-std::string FirstLine(SystemFile& file) {
-    char bytes[kFirstLineBytes];
-    const std::ptrdiff_t got = file.ReadAt(0, bytes, sizeof bytes);
-    if (got <= 0) return {};
-    const void* lf = std::memchr(bytes, '\n', static_cast<std::size_t>(got));
-    const auto size = lf == nullptr
-                          ? static_cast<std::size_t>(got)
-                          : static_cast<std::size_t>(static_cast<const char*>(lf) - bytes);
-    return std::string(bytes, size);
-}
-
-// What became of the part's file held open as `file`, which held at least `least` bytes, by the
-// file's identity and size rather than its name.
-FileChange LookAgain(SystemFile& file, const std::string& path, std::uint64_t least,
-                     const std::string& firstLine) {
-    if (!file.IsFileAt(path)) return FileMissing(path) ? FileChange::Gone : FileChange::Replaced;
-    const std::int64_t size = file.Size();
-    if (size >= 0 && static_cast<std::uint64_t>(size) < least) return FileChange::Shrank;
-    return FirstLine(file) == firstLine ? FileChange::None : FileChange::Shrank;
-}
 
 void Merge(RecordingIndex::Block& into, const RecordingIndex::Block& b) {
     for (std::size_t c = 0; c < kChannels; ++c) {
@@ -890,22 +867,6 @@ std::size_t RecordingIndex::MemoryBytes() const {
         preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 6 * options_.stretchBytes;
     for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
     return bytes;
-}
-
-std::string ChangeProblem(const FileChanged& changed, const std::vector<Part>& parts) {
-    const auto part = static_cast<std::size_t>(changed.part);
-    const std::string path = part < parts.size() ? parts[part].path : std::string();
-    switch (changed.what) {
-        case FileChange::None:
-            return {};
-        case FileChange::Shrank:
-            return path + " shrank or was written anew while it was read";
-        case FileChange::Replaced:
-            return path + " was replaced by another file while it was read";
-        case FileChange::Gone:
-            return path + " was removed while it was read";
-    }
-    return {};
 }
 
 }  // namespace ts::review
