@@ -29,19 +29,6 @@ constexpr int kPreviewMilliseconds = 300;
 constexpr std::uint64_t kRawRecordsAtLeast = 16384;
 constexpr std::uint64_t kRawRecordsPerColumn = 8;
 
-void Merge(RecordingIndex::Block& into, const RecordingIndex::Block& b) {
-    for (std::size_t c = 0; c < kChannels; ++c) {
-        if (b.count[c] == 0) continue;
-        if (into.count[c] == 0 || b.min[c] < into.min[c]) into.min[c] = b.min[c];
-        if (into.count[c] == 0 || b.max[c] > into.max[c]) into.max[c] = b.max[c];
-        into.sum[c] += b.sum[c];
-        into.count[c] += b.count[c];
-    }
-    into.lastNs = b.lastNs;
-    into.records += b.records;
-    ++into.children;
-}
-
 void AddToColumn(ColumnValue* column, const RecordingIndex::Block& b) {
     for (std::size_t c = 0; c < kChannels; ++c) {
         if (b.count[c] == 0) continue;
@@ -65,22 +52,6 @@ void AddToColumn(ColumnValue* column, const Record& r) {
 }
 
 }  // namespace
-
-// Merges the finished last block of `level` into the level above.
-void RecordingIndex::CloseTail(std::size_t level) {
-    if (levels_.size() == level + 1) levels_.emplace_back();
-    const Block& child = levels_[level].back();
-    auto& above = levels_[level + 1];
-    // A block of the finest level lies in one part: its offset is in that part's file.
-    if (above.empty() || above.back().children == kLevelFanout || above.back().part != child.part) {
-        if (!above.empty()) CloseTail(level + 1);
-        Block b = child;
-        b.children = 1;
-        levels_[level + 1].push_back(b);
-        return;
-    }
-    Merge(above.back(), child);
-}
 
 RecordingIndex::~RecordingIndex() { Close(); }
 
@@ -207,48 +178,6 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
               [](const Record& x, const Record& y) { return x.timeNs < y.timeNs; });
     if (options.pass) thread_ = std::thread([this] { RunPass(); });
     return {};
-}
-
-void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
-                          std::uint64_t wholeBytes, std::uint64_t newlyRead) {
-    // Under mutex_.
-    if (levels_.empty()) levels_.emplace_back();
-    for (const Block& b : r.blocks) {
-        auto& fine = levels_[0];
-        if (!fine.empty() && fine.back().part == b.part &&
-            fine.back().records + b.records <= fineRecords_) {
-            // A followed file brings a few records at a time: they fill the last block.
-            Block& tail = fine.back();
-            Merge(tail, b);
-            tail.children = tail.records;
-        } else {
-            if (!fine.empty()) CloseTail(0);
-            levels_[0].push_back(b);
-            // However long the recording, the index stays small: past so many blocks the
-            // finest level goes and the next one, eight times coarser, takes its place.
-            if (levels_[0].size() > options_.mostFineBlocks && levels_.size() > 2) {
-                levels_.erase(levels_.begin());
-                fineRecords_ *= kLevelFanout;
-                // Everything but the block being filled is in the new finest level; that block
-                // goes on there, after the one it would have joined.
-                CloseTail(0);
-                levels_[0].push_back(b);
-            }
-        }
-        indexedNs_ = b.lastNs;
-        endNs_ = std::max(endNs_, b.lastNs);
-    }
-    Part& p = parts_[part];
-    if (r.state.lastElapsed >= 0) p.lastNs = p.offsetNs + r.state.lastElapsed;
-    p.stopped = r.state.ended == 1;
-    p.interrupted = r.state.ended == 2;
-    partBytes_[part] = wholeBytes;
-    progress_.bytesRead += newlyRead;
-    if (r.damaged != 0 && damage_.lines == 0) {
-        damage_.firstPart = static_cast<int>(part);
-        damage_.firstLine = linesBefore + r.firstDamaged;
-    }
-    damage_.lines += r.damaged;
 }
 
 namespace {
