@@ -185,6 +185,11 @@ private:
     friend struct ChunkResult;
 
     void RunPass();
+    void ReadPart(struct PassRoom& room, const Part& part, std::size_t partIndex,
+                  std::uint64_t sizeAtOpen);
+    bool Following(std::size_t partIndex) const;
+    // Says the pass is through what there is and waits a while for more; false once it is to end.
+    bool AwaitMore();
     void CloseTail(std::size_t level);
     void Fold(const struct ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
               std::uint64_t wholeBytes, std::uint64_t newlyRead);
