@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/text_codec.h"
 #include "record/chain_lines.h"
@@ -16,6 +20,60 @@ namespace {
 constexpr std::uint32_t kPreviewLines = 2048;  // a power of two
 // Time the open may spend on them at most.
 constexpr int kPreviewMilliseconds = 300;
+
+// The recording a file is a part of as the open finds it: its parts from that file on, which
+// recording they are (its first start line's date and time, its first file's name in code page
+// 1251, the number of the file opened) and the part it lacks.
+struct FoundChain {
+    std::vector<PartLook> looks;
+    std::string started, first;
+    int firstNumber = 1;
+    std::optional<MissingPart> missing;
+};
+
+// Empty when all is well, else why the file cannot be looked at.
+std::string FindChain(const std::string& path, FoundChain& chain) {
+    std::vector<PartLook>& looks = chain.looks;
+    looks.resize(1);
+    if (const std::string problem = LookAtPart(path, looks[0]); !problem.empty()) return problem;
+    // The recording the opened file is a part of, and which part it is.
+    chain.started = looks[0].started;
+    chain.first = Cp1251Encoder().Encode(FileNameOfPath(path));
+    if (looks[0].link) {
+        chain.started = looks[0].link->started;
+        chain.first = looks[0].link->first;
+        chain.firstNumber = looks[0].link->part;
+    }
+    for (;;) {
+        const PartLook& last = looks.back();
+        const std::optional<NextPlace> place = NextPlaceOf(last.part, last.goesOn);
+        if (!place) break;
+        const int number = chain.firstNumber + static_cast<int>(looks.size());
+        PartLook look;
+        const Fit fit =
+            Carries(*place, last.part.interrupted, chain.started, chain.first, number, look);
+        if (fit == Fit::Taken) {
+            looks.push_back(std::move(look));
+            continue;
+        }
+        // A stopped recording no part carries on has ended; any other says what it lacks.
+        if (place->named || last.part.interrupted) {
+            chain.missing = MissingPart{number, place->path, fit == Fit::NoPart};
+        }
+        break;
+    }
+    return {};
+}
+
+// The order of the dates in the parts' start and end lines.
+DateOrder DateOrderOf(const std::vector<PartLook>& looks, DateOrder wanted) {
+    std::vector<StampFields> stamps;
+    for (const PartLook& look : looks) {
+        stamps.push_back(look.startStamp);
+        stamps.insert(stamps.end(), look.endStamps.begin(), look.endStamps.end());
+    }
+    return DecideDateOrder(stamps.data(), static_cast<int>(stamps.size()), wanted);
+}
 
 }  // namespace
 
@@ -32,44 +90,23 @@ void RecordingIndex::Close() {
 
 std::string RecordingIndex::Open(const std::string& path, const OpenOptions& options) {
     Close();
-    std::vector<PartLook> looks(1);
-    if (const std::string problem = LookAtPart(path, looks[0]); !problem.empty()) return problem;
-    // The recording the opened file is a part of, and which part it is.
-    std::string started = looks[0].started;
-    std::string first = Cp1251Encoder().Encode(FileNameOfPath(path));
-    int firstNumber = 1;
-    if (looks[0].link) {
-        started = looks[0].link->started;
-        first = looks[0].link->first;
-        firstNumber = looks[0].link->part;
-    }
-    std::optional<MissingPart> missing;
-    for (;;) {
-        const PartLook& last = looks.back();
-        const std::optional<NextPlace> place = NextPlaceOf(last.part, last.goesOn);
-        if (!place) break;
-        const int number = firstNumber + static_cast<int>(looks.size());
-        PartLook look;
-        const Fit fit = Carries(*place, last.part.interrupted, started, first, number, look);
-        if (fit == Fit::Taken) {
-            looks.push_back(std::move(look));
-            continue;
-        }
-        // A stopped recording no part carries on has ended; any other says what it lacks.
-        if (place->named || last.part.interrupted) {
-            missing = MissingPart{number, place->path, fit == Fit::NoPart};
-        }
-        break;
-    }
-    std::vector<StampFields> stamps;
-    for (const PartLook& look : looks) {
-        stamps.push_back(look.startStamp);
-        stamps.insert(stamps.end(), look.endStamps.begin(), look.endStamps.end());
-    }
-    const DateOrder order =
-        DecideDateOrder(stamps.data(), static_cast<int>(stamps.size()), options.dateOrder);
+    FoundChain chain;
+    if (const std::string problem = FindChain(path, chain); !problem.empty()) return problem;
+    const DateOrder order = DateOrderOf(chain.looks, options.dateOrder);
 
     std::lock_guard lock(mutex_);
+    Reset(options, order);
+    missing_ = chain.missing;
+    chainStarted_ = chain.started;
+    chainFirst_ = chain.first;
+    firstPartNumber_ = chain.firstNumber;
+    PlaceParts(chain.looks);
+    SamplePreview();
+    if (options.pass) thread_ = std::thread([this] { RunPass(); });
+    return {};
+}
+
+void RecordingIndex::Reset(const OpenOptions& options, DateOrder order) {
     options_ = options;
     parts_.clear();
     gaps_.clear();
@@ -77,10 +114,6 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     preview_.clear();
     readers_.clear();
     damage_ = {};
-    missing_ = missing;
-    chainStarted_ = started;
-    chainFirst_ = first;
-    firstPartNumber_ = firstNumber;
     changed_ = {};
     channels_ = 0;
     endNs_ = 0;
@@ -90,9 +123,12 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     progress_ = {};
     dateOrder_ = order;
     fineRecords_ = kBlockRecords;
+}
+
+void RecordingIndex::PlaceParts(const std::vector<PartLook>& looks) {
     for (std::size_t i = 0; i < looks.size(); ++i) {
         Part part = looks[i].part;
-        StampDateTime(looks[i].startStamp, order, part.start);
+        StampDateTime(looks[i].startStamp, dateOrder_, part.start);
         PlacePart(part, looks[i].lastElapsedNs);
         progress_.bytesTotal += looks[i].size;
         parts_.push_back(part);
@@ -101,13 +137,15 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     openSizes_.clear();
     for (const PartLook& look : looks) openSizes_.push_back(look.size);
     readers_.resize(parts_.size());
+}
 
-    // A few lines from all over the recording, so that the whole of it shows at once: taken
-    // coarse to fine (bit-reversed order), and no longer than a slow disk's seeks allow, so
-    // that whatever time there was covers the whole evenly.
+// A few lines from all over the recording, so that the whole of it shows at once: taken coarse
+// to fine (bit-reversed order), and no longer than a slow disk's seeks allow, so that whatever
+// time there was covers the whole evenly.
+void RecordingIndex::SamplePreview() {
     // The files are held from here on: what is read back later is read from the files looked
     // at now, even once a name was removed or leads to another file.
-    for (std::size_t i = 0; i < looks.size(); ++i) {
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
         readers_[i] = std::make_unique<SystemFile>();
         if (!readers_[i]->OpenRegularForReading(parts_[i].path)) readers_[i].reset();
     }
@@ -120,30 +158,31 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
         }
         std::uint64_t at = progress_.bytesTotal * k / kPreviewLines;
         std::size_t i = 0;
-        while (i + 1 < looks.size() && at >= looks[i].size) at -= looks[i++].size;
-        char bytes[512];
-        const std::ptrdiff_t got = readers_[i] ? readers_[i]->ReadAt(at, bytes, sizeof bytes) : -1;
-        if (got > 0) {
-            bool first = true;
-            ForEachLine(
-                bytes, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
-                    if (first && at > 0) {
-                        first = false;
-                        return true;  // the rest of a line begun before
-                    }
-                    RecordLine record;
-                    if (ParseRecordLine(line, parts_[i].fields, record)) {
-                        preview_.push_back(RecordOf(record, parts_[i], static_cast<int>(i)));
-                    }
-                    return false;
-                });
-        }
+        while (i + 1 < openSizes_.size() && at >= openSizes_[i]) at -= openSizes_[i++];
+        SampleLineAt(i, at);
         if ((j & 15) == 15 && std::chrono::steady_clock::now() > deadline) break;
     }
     std::sort(preview_.begin(), preview_.end(),
               [](const Record& x, const Record& y) { return x.timeNs < y.timeNs; });
-    if (options.pass) thread_ = std::thread([this] { RunPass(); });
-    return {};
+}
+
+// The first whole line at or after `at` of part `i`, when it is a record.
+void RecordingIndex::SampleLineAt(std::size_t i, std::uint64_t at) {
+    char bytes[512];
+    const std::ptrdiff_t got = readers_[i] ? readers_[i]->ReadAt(at, bytes, sizeof bytes) : -1;
+    if (got <= 0) return;
+    bool first = true;
+    ForEachLine(bytes, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
+        if (first && at > 0) {
+            first = false;
+            return true;  // the rest of a line begun before
+        }
+        RecordLine record;
+        if (ParseRecordLine(line, parts_[i].fields, record)) {
+            preview_.push_back(RecordOf(record, parts_[i], static_cast<int>(i)));
+        }
+        return false;
+    });
 }
 
 void RecordingIndex::WaitForPass() {

@@ -184,6 +184,10 @@ public:
 private:
     friend struct ChunkResult;
 
+    void Reset(const OpenOptions& options, DateOrder order);
+    void PlaceParts(const std::vector<struct PartLook>& looks);
+    void SamplePreview();
+    void SampleLineAt(std::size_t part, std::uint64_t at);
     void RunPass();
     void ReadPart(struct PassRoom& room, const Part& part, std::size_t partIndex,
                   std::uint64_t sizeAtOpen);
