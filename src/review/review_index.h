@@ -119,6 +119,13 @@ struct OpenOptions {
     std::size_t mostFineBlocks = std::size_t{1} << 18;
 };
 
+// The index's own pieces: what the open learns of a part, a stretch's lines as read, the
+// pass's buffers.
+struct PartLook;
+struct ChunkState;
+struct ChunkResult;
+struct PassRoom;
+
 // A recording opened to be looked back at: its parts placed on one timeline, and a pyramid
 // of per-block minimum, maximum and sum for every channel, built by one pass over the files
 // on a thread of its own. The blocks of the finest level hold kBlockRecords records and the
@@ -182,23 +189,21 @@ public:
     struct Block;
 
 private:
-    friend struct ChunkResult;
-
     void Reset(const OpenOptions& options, DateOrder order);
-    void PlaceParts(const std::vector<struct PartLook>& looks);
+    void PlaceParts(const std::vector<PartLook>& looks);
     void SamplePreview();
     void SampleLineAt(std::size_t part, std::uint64_t at);
     void RunPass();
-    void ReadPart(struct PassRoom& room, const Part& part, std::size_t partIndex,
+    void ReadPart(PassRoom& room, const Part& part, std::size_t partIndex,
                   std::uint64_t sizeAtOpen);
     bool Following(std::size_t partIndex) const;
     // Says the pass is through what there is and waits a while for more; false once it is to end.
     bool AwaitMore();
     void CloseTail(std::size_t level);
-    void Fold(const struct ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
+    void Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
               std::uint64_t wholeBytes, std::uint64_t newlyRead);
     void PlacePart(Part& part, std::int64_t lastElapsedNs);
-    bool FollowOn(const Part& part, const struct ChunkState& state);
+    bool FollowOn(const Part& part, const ChunkState& state);
     bool ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs, std::int64_t toNs,
                     const std::function<bool(const Record&)>& visit) const;
     std::size_t FirstBlockEndingAtOrAfter(std::int64_t ns) const;
