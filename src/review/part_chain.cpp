@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/file_status.h"
 #include "platform/system_file.h"
+#include "platform/text_codec.h"
 #include "record/resume_note.h"
 #include "review/line_scan.h"
 
@@ -108,6 +110,39 @@ Fit Carries(const NextPlace& place, bool afterInterruption, const std::string& s
                    : Fit::NoPart;
     }
     return !place.named && afterInterruption ? Fit::Taken : Fit::NoPart;
+}
+
+std::string FindChain(const std::string& path, FoundChain& chain) {
+    std::vector<PartLook>& looks = chain.looks;
+    looks.resize(1);
+    if (const std::string problem = LookAtPart(path, looks[0]); !problem.empty()) return problem;
+    // The recording the opened file is a part of, and which part it is.
+    chain.started = looks[0].started;
+    chain.first = Cp1251Encoder().Encode(FileNameOfPath(path));
+    if (looks[0].link) {
+        chain.started = looks[0].link->started;
+        chain.first = looks[0].link->first;
+        chain.firstNumber = looks[0].link->part;
+    }
+    for (;;) {
+        const PartLook& last = looks.back();
+        const std::optional<NextPlace> place = NextPlaceOf(last.part, last.goesOn);
+        if (!place) break;
+        const int number = chain.firstNumber + static_cast<int>(looks.size());
+        PartLook look;
+        const Fit fit =
+            Carries(*place, last.part.interrupted, chain.started, chain.first, number, look);
+        if (fit == Fit::Taken) {
+            looks.push_back(std::move(look));
+            continue;
+        }
+        // A stopped recording no part carries on has ended; any other says what it lacks.
+        if (place->named || last.part.interrupted) {
+            chain.missing = MissingPart{number, place->path, fit == Fit::NoPart};
+        }
+        break;
+    }
+    return {};
 }
 
 void RecordingIndex::PlacePart(Part& part, std::int64_t lastElapsedNs) {

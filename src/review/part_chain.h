@@ -43,4 +43,17 @@ enum class Fit { Taken, NotThere, NoPart };
 Fit Carries(const NextPlace& place, bool afterInterruption, const std::string& started,
             const std::string& first, int number, PartLook& look);
 
+// The recording a file is a part of as the open finds it: its parts from that file on, which
+// recording they are (its first start line's date and time, its first file's name in code page
+// 1251, the number of the file opened) and the part it lacks.
+struct FoundChain {
+    std::vector<PartLook> looks;
+    std::string started, first;
+    int firstNumber = 1;
+    std::optional<MissingPart> missing;
+};
+
+// Empty when all is well, else why the file cannot be looked at.
+std::string FindChain(const std::string& path, FoundChain& chain);
+
 }  // namespace ts::review

@@ -2,13 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "platform/text_codec.h"
-#include "record/chain_lines.h"
 #include "review/line_scan.h"
 #include "review/part_chain.h"
 
@@ -20,50 +16,6 @@ namespace {
 constexpr std::uint32_t kPreviewLines = 2048;  // a power of two
 // Time the open may spend on them at most.
 constexpr int kPreviewMilliseconds = 300;
-
-// The recording a file is a part of as the open finds it: its parts from that file on, which
-// recording they are (its first start line's date and time, its first file's name in code page
-// 1251, the number of the file opened) and the part it lacks.
-struct FoundChain {
-    std::vector<PartLook> looks;
-    std::string started, first;
-    int firstNumber = 1;
-    std::optional<MissingPart> missing;
-};
-
-// Empty when all is well, else why the file cannot be looked at.
-std::string FindChain(const std::string& path, FoundChain& chain) {
-    std::vector<PartLook>& looks = chain.looks;
-    looks.resize(1);
-    if (const std::string problem = LookAtPart(path, looks[0]); !problem.empty()) return problem;
-    // The recording the opened file is a part of, and which part it is.
-    chain.started = looks[0].started;
-    chain.first = Cp1251Encoder().Encode(FileNameOfPath(path));
-    if (looks[0].link) {
-        chain.started = looks[0].link->started;
-        chain.first = looks[0].link->first;
-        chain.firstNumber = looks[0].link->part;
-    }
-    for (;;) {
-        const PartLook& last = looks.back();
-        const std::optional<NextPlace> place = NextPlaceOf(last.part, last.goesOn);
-        if (!place) break;
-        const int number = chain.firstNumber + static_cast<int>(looks.size());
-        PartLook look;
-        const Fit fit =
-            Carries(*place, last.part.interrupted, chain.started, chain.first, number, look);
-        if (fit == Fit::Taken) {
-            looks.push_back(std::move(look));
-            continue;
-        }
-        // A stopped recording no part carries on has ended; any other says what it lacks.
-        if (place->named || last.part.interrupted) {
-            chain.missing = MissingPart{number, place->path, fit == Fit::NoPart};
-        }
-        break;
-    }
-    return {};
-}
 
 // The order of the dates in the parts' start and end lines.
 DateOrder DateOrderOf(const std::vector<PartLook>& looks, DateOrder wanted) {
