@@ -119,6 +119,18 @@ struct OpenOptions {
     std::size_t mostFineBlocks = std::size_t{1} << 18;
 };
 
+// Records of one part in time order: their first and last times, where the first one's line
+// lies, and per channel the count, minimum, maximum and sum of their values.
+struct IndexBlock {
+    std::int64_t firstNs = 0, lastNs = 0;
+    std::uint64_t offset = 0;  // of the first record's line in its part
+    std::uint32_t part = 0;
+    std::uint32_t records = 0;
+    std::uint32_t children = 0;  // blocks of the level below (records on the finest)
+    std::array<std::uint32_t, kChannels> count{};
+    std::array<double, kChannels> min{}, max{}, sum{};
+};
+
 // The index's own pieces: what the open learns of a part, a stretch's lines as read, the
 // pass's buffers.
 struct PartLook;
@@ -137,6 +149,7 @@ class RecordingIndex {
 public:
     static constexpr std::uint32_t kBlockRecords = 256;
     static constexpr std::uint32_t kLevelFanout = 8;
+    using Block = IndexBlock;
 
     RecordingIndex() = default;
     RecordingIndex(const RecordingIndex&) = delete;
@@ -185,8 +198,6 @@ public:
 
     // Bytes the index itself takes.
     std::size_t MemoryBytes() const;
-
-    struct Block;
 
 private:
     void Reset(const OpenOptions& options, DateOrder order);
@@ -237,16 +248,6 @@ private:
     mutable std::vector<std::unique_ptr<SystemFile>> readers_;
     mutable std::vector<char> readBuffer_;
     std::thread thread_;
-};
-
-struct RecordingIndex::Block {
-    std::int64_t firstNs = 0, lastNs = 0;
-    std::uint64_t offset = 0;  // of the first record's line in its part
-    std::uint32_t part = 0;
-    std::uint32_t records = 0;
-    std::uint32_t children = 0;  // blocks of the level below (records on the finest)
-    std::array<std::uint32_t, kChannels> count{};
-    std::array<double, kChannels> min{}, max{}, sum{};
 };
 
 // The change as trend-file says it: "r.txt shrank while it was read"; empty when there is none.
