@@ -15,6 +15,7 @@
 
 #include "base/sample.h"
 #include "platform/system_file.h"
+#include "review/block_pyramid.h"
 #include "review/result_line.h"
 
 namespace ts::review {
@@ -117,18 +118,6 @@ struct OpenOptions {
     // Blocks of the finest level at most: some 50 MB, a few hours of every sample at 256
     // records a block. A longer recording makes its blocks eight times as long instead.
     std::size_t mostFineBlocks = std::size_t{1} << 18;
-};
-
-// Records of one part in time order: their first and last times, where the first one's line
-// lies, and per channel the count, minimum, maximum and sum of their values.
-struct IndexBlock {
-    std::int64_t firstNs = 0, lastNs = 0;
-    std::uint64_t offset = 0;  // of the first record's line in its part
-    std::uint32_t part = 0;
-    std::uint32_t records = 0;
-    std::uint32_t children = 0;  // blocks of the level below (records on the finest)
-    std::array<std::uint32_t, kChannels> count{};
-    std::array<double, kChannels> min{}, max{}, sum{};
 };
 
 // The index's own pieces: what the open learns of a part, a stretch's lines as read, the
