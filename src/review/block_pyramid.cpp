@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "review/block_pyramid.h"
 #include "review/line_scan.h"
 #include "review/review_index.h"
 
@@ -7,7 +8,7 @@ namespace ts::review {
 
 namespace {
 
-void Merge(RecordingIndex::Block& into, const RecordingIndex::Block& b) {
+void Merge(IndexBlock& into, const IndexBlock& b) {
     for (std::size_t c = 0; c < kChannels; ++c) {
         if (b.count[c] == 0) continue;
         if (into.count[c] == 0 || b.min[c] < into.min[c]) into.min[c] = b.min[c];
@@ -22,15 +23,55 @@ void Merge(RecordingIndex::Block& into, const RecordingIndex::Block& b) {
 
 }  // namespace
 
+void BlockPyramid::Clear() {
+    levels_.clear();
+    fineRecords_ = kBlockRecords;
+}
+
+void BlockPyramid::Begin() {
+    if (levels_.empty()) levels_.emplace_back();
+}
+
+void BlockPyramid::Add(const IndexBlock& b, std::size_t mostFineBlocks) {
+    Begin();
+    auto& fine = levels_[0];
+    if (!fine.empty() && fine.back().part == b.part &&
+        fine.back().records + b.records <= fineRecords_) {
+        // A followed file brings a few records at a time: they fill the last block.
+        IndexBlock& tail = fine.back();
+        Merge(tail, b);
+        tail.children = tail.records;
+        return;
+    }
+    if (!fine.empty()) CloseTail(0);
+    levels_[0].push_back(b);
+    // However long the recording, the index stays small: past so many blocks the finest level
+    // goes and the next one, eight times coarser, takes its place.
+    if (levels_[0].size() > mostFineBlocks && levels_.size() > 2) {
+        levels_.erase(levels_.begin());
+        fineRecords_ *= kLevelFanout;
+        // Everything but the block being filled is in the new finest level; that block goes
+        // on there, after the one it would have joined.
+        CloseTail(0);
+        levels_[0].push_back(b);
+    }
+}
+
+std::size_t BlockPyramid::MemoryBytes() const {
+    std::size_t bytes = 0;
+    for (const auto& level : levels_) bytes += level.capacity() * sizeof(IndexBlock);
+    return bytes;
+}
+
 // Merges the finished last block of `level` into the level above.
-void RecordingIndex::CloseTail(std::size_t level) {
+void BlockPyramid::CloseTail(std::size_t level) {
     if (levels_.size() == level + 1) levels_.emplace_back();
-    const Block& child = levels_[level].back();
+    const IndexBlock& child = levels_[level].back();
     auto& above = levels_[level + 1];
     // A block of the finest level lies in one part: its offset is in that part's file.
     if (above.empty() || above.back().children == kLevelFanout || above.back().part != child.part) {
         if (!above.empty()) CloseTail(level + 1);
-        Block b = child;
+        IndexBlock b = child;
         b.children = 1;
         levels_[level + 1].push_back(b);
         return;
@@ -41,29 +82,9 @@ void RecordingIndex::CloseTail(std::size_t level) {
 void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
                           std::uint64_t wholeBytes, std::uint64_t newlyRead) {
     // Under mutex_.
-    if (levels_.empty()) levels_.emplace_back();
+    pyramid_.Begin();
     for (const Block& b : r.blocks) {
-        auto& fine = levels_[0];
-        if (!fine.empty() && fine.back().part == b.part &&
-            fine.back().records + b.records <= fineRecords_) {
-            // A followed file brings a few records at a time: they fill the last block.
-            Block& tail = fine.back();
-            Merge(tail, b);
-            tail.children = tail.records;
-        } else {
-            if (!fine.empty()) CloseTail(0);
-            levels_[0].push_back(b);
-            // However long the recording, the index stays small: past so many blocks the
-            // finest level goes and the next one, eight times coarser, takes its place.
-            if (levels_[0].size() > options_.mostFineBlocks && levels_.size() > 2) {
-                levels_.erase(levels_.begin());
-                fineRecords_ *= kLevelFanout;
-                // Everything but the block being filled is in the new finest level; that block
-                // goes on there, after the one it would have joined.
-                CloseTail(0);
-                levels_[0].push_back(b);
-            }
-        }
+        pyramid_.Add(b, options_.mostFineBlocks);
         indexedNs_ = b.lastNs;
         endNs_ = std::max(endNs_, b.lastNs);
     }

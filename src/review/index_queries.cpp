@@ -40,12 +40,12 @@ void AddToColumn(ColumnValue* column, const Record& r) {
 
 }  // namespace
 
-std::size_t RecordingIndex::FirstBlockEndingAtOrAfter(std::int64_t ns) const {
+std::size_t BlockPyramid::FirstBlockEndingAtOrAfter(std::int64_t ns) const {
     if (levels_.empty()) return 0;
     const auto& fine = levels_[0];
     return static_cast<std::size_t>(
         std::partition_point(fine.begin(), fine.end(),
-                             [ns](const Block& b) { return b.lastNs < ns; }) -
+                             [ns](const IndexBlock& b) { return b.lastNs < ns; }) -
         fine.begin());
 }
 
@@ -55,7 +55,7 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
     // Under mutex_. Each part's run of blocks is one range of bytes of whole lines.
     // Once a file shrank, its offsets lead into other bytes.
     if (changed_.what == FileChange::Shrank) return false;
-    const auto& fine = levels_[0];
+    const auto& fine = pyramid_.Levels()[0];
     if (readBuffer_.empty()) readBuffer_.resize(kChunkBytes);
     std::size_t b = first;
     while (b < last) {
@@ -146,12 +146,13 @@ void RecordingIndex::Query(std::int64_t fromNs, std::int64_t toNs, int columns,
         for (int c = c0; c <= c1; ++c) AddToColumn(out + c * kChannels, b);
     };
     std::unique_lock lock(mutex_);
-    if (!levels_.empty()) {
-        const std::size_t first = FirstBlockEndingAtOrAfter(fromNs);
-        const auto& fine = levels_[0];
+    const auto& levels = pyramid_.Levels();
+    if (!levels.empty()) {
+        const std::size_t first = pyramid_.FirstBlockEndingAtOrAfter(fromNs);
+        const auto& fine = levels[0];
         std::size_t last = first;
         while (last < fine.size() && fine[last].firstNs < toNs &&
-               (last - first) * fineRecords_ <=
+               (last - first) * pyramid_.FineRecords() <=
                    std::max(kRawRecordsAtLeast,
                             kRawRecordsPerColumn * static_cast<std::uint64_t>(columns))) {
             ++last;
@@ -165,19 +166,19 @@ void RecordingIndex::Query(std::int64_t fromNs, std::int64_t toNs, int columns,
         } else {
             // The coarsest level whose blocks are no wider than a column.
             std::size_t level = 0;
-            for (std::size_t l = 1; l < levels_.size(); ++l) {
-                const auto& blocks = levels_[l];
+            for (std::size_t l = 1; l < levels.size(); ++l) {
+                const auto& blocks = levels[l];
                 const double wide =
                     static_cast<double>(blocks.back().lastNs - blocks.front().firstNs) /
                     static_cast<double>(blocks.size());
                 if (wide <= perColumn) level = l;
             }
-            const auto& blocks = levels_[level];
+            const auto& blocks = levels[level];
             auto it = std::partition_point(blocks.begin(), blocks.end(),
                                            [fromNs](const Block& b) { return b.lastNs < fromNs; });
             for (; it != blocks.end() && it->firstNs < toNs; ++it) addBlock(*it);
             // What the levels below hold that has not reached this one yet.
-            for (std::size_t l = 0; l < level; ++l) addBlock(levels_[l].back());
+            for (std::size_t l = 0; l < level; ++l) addBlock(levels[l].back());
         }
     }
     // Beyond what the pass has read: the lines sampled at the open.
@@ -215,10 +216,10 @@ Summary RecordingIndex::Summarize(std::int64_t fromNs, std::int64_t toNs) const 
     };
     std::lock_guard lock(mutex_);
     s.complete = passDone_ || toNs <= indexedNs_;
-    if (levels_.empty() || toNs <= fromNs) return s;
-    const auto& fine = levels_[0];
+    if (pyramid_.Levels().empty() || toNs <= fromNs) return s;
+    const auto& fine = pyramid_.Levels()[0];
     // Whole blocks from their sums; the blocks at the ends record by record, in order.
-    for (std::size_t b = FirstBlockEndingAtOrAfter(fromNs);
+    for (std::size_t b = pyramid_.FirstBlockEndingAtOrAfter(fromNs);
          b < fine.size() && fine[b].firstNs < toNs; ++b) {
         const Block& block = fine[b];
         if (block.firstNs < fromNs || block.lastNs >= toNs) {
@@ -262,13 +263,13 @@ bool RecordingIndex::ForEachRecord(std::int64_t fromNs, std::int64_t toNs,
     std::size_t b = 0;
     {
         std::lock_guard lock(mutex_);
-        if (levels_.empty()) return true;
-        b = FirstBlockEndingAtOrAfter(fromNs);
+        if (pyramid_.Levels().empty()) return true;
+        b = pyramid_.FirstBlockEndingAtOrAfter(fromNs);
     }
     constexpr std::size_t kBlocksAtOnce = 64;
     for (;;) {
         std::lock_guard lock(mutex_);
-        const auto& fine = levels_[0];
+        const auto& fine = pyramid_.Levels()[0];
         if (b >= fine.size() || fine[b].firstNs >= toNs) return true;
         const std::size_t e = std::min(fine.size(), b + kBlocksAtOnce);
         bool more = true;
@@ -282,18 +283,19 @@ bool RecordingIndex::ForEachRecord(std::int64_t fromNs, std::int64_t toNs,
 
 bool RecordingIndex::RecordAt(std::int64_t atNs, Record& out) const {
     std::lock_guard lock(mutex_);
+    const auto& levels = pyramid_.Levels();
     // Beyond what the pass has read, the lines sampled at the open answer, as they do for the
     // picture: a cursor over a large file just opened shows a value at once.
     if (!passDone_ && !preview_.empty() &&
-        (levels_.empty() || levels_[0].empty() || atNs > indexedNs_)) {
+        (levels.empty() || levels[0].empty() || atNs > indexedNs_)) {
         auto after = std::partition_point(preview_.begin(), preview_.end(),
                                           [atNs](const Record& r) { return r.timeNs <= atNs; });
         out = after == preview_.begin() ? *after : *(after - 1);
-        if (levels_.empty() || levels_[0].empty() || out.timeNs > indexedNs_) return true;
+        if (levels.empty() || levels[0].empty() || out.timeNs > indexedNs_) return true;
     }
-    if (levels_.empty() || levels_[0].empty()) return false;
-    const auto& fine = levels_[0];
-    std::size_t b = FirstBlockEndingAtOrAfter(atNs);
+    if (levels.empty() || levels[0].empty()) return false;
+    const auto& fine = levels[0];
+    std::size_t b = pyramid_.FirstBlockEndingAtOrAfter(atNs);
     if (b == fine.size() || (b > 0 && fine[b].firstNs > atNs)) b = b == 0 ? 0 : b - 1;
     bool found = false;
     ReadBlocks(b, b + 1, std::numeric_limits<std::int64_t>::min(),

@@ -62,7 +62,7 @@ void RecordingIndex::Reset(const OpenOptions& options, DateOrder order) {
     options_ = options;
     parts_.clear();
     gaps_.clear();
-    levels_.clear();
+    pyramid_.Clear();
     preview_.clear();
     readers_.clear();
     damage_ = {};
@@ -74,7 +74,6 @@ void RecordingIndex::Reset(const OpenOptions& options, DateOrder order) {
     stop_ = false;
     progress_ = {};
     dateOrder_ = order;
-    fineRecords_ = kBlockRecords;
 }
 
 void RecordingIndex::PlaceParts(const std::vector<PartLook>& looks) {
@@ -192,7 +191,7 @@ std::size_t RecordingIndex::MemoryBytes() const {
     // The pass's stretches besides: one, two with room for a carried line, and the carry.
     std::size_t bytes =
         preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 6 * options_.stretchBytes;
-    for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
+    bytes += pyramid_.MemoryBytes();
     return bytes;
 }
 

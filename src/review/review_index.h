@@ -136,8 +136,8 @@ struct PassRoom;
 // rest. Every member may be called from any thread; the files are only read.
 class RecordingIndex {
 public:
-    static constexpr std::uint32_t kBlockRecords = 256;
-    static constexpr std::uint32_t kLevelFanout = 8;
+    static constexpr std::uint32_t kBlockRecords = BlockPyramid::kBlockRecords;
+    static constexpr std::uint32_t kLevelFanout = BlockPyramid::kLevelFanout;
     using Block = IndexBlock;
 
     RecordingIndex() = default;
@@ -199,14 +199,12 @@ private:
     bool Following(std::size_t partIndex) const;
     // Says the pass is through what there is and waits a while for more; false once it is to end.
     bool AwaitMore();
-    void CloseTail(std::size_t level);
     void Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
               std::uint64_t wholeBytes, std::uint64_t newlyRead);
     void PlacePart(Part& part, std::int64_t lastElapsedNs);
     bool FollowOn(const Part& part, const ChunkState& state);
     bool ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs, std::int64_t toNs,
                     const std::function<bool(const Record&)>& visit) const;
-    std::size_t FirstBlockEndingAtOrAfter(std::int64_t ns) const;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
@@ -225,13 +223,12 @@ private:
     std::uint8_t channels_ = 0;
     std::int64_t startSeconds_ = 0;
     DateOrder dateOrder_ = DateOrder::DayMonthYear;
-    std::uint64_t fineRecords_ = kBlockRecords;  // records a block of the finest level holds
     std::int64_t endNs_ = 0;
     std::int64_t indexedNs_ = -1;  // the last record the pass has folded in
     Progress progress_;
     bool passDone_ = false;
     bool stop_ = false;
-    std::vector<std::vector<Block>> levels_;
+    BlockPyramid pyramid_;
     std::vector<Record> preview_;
     // Reading back: a handle per part and one buffer, under mutex_.
     mutable std::vector<std::unique_ptr<SystemFile>> readers_;
