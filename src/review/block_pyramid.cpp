@@ -57,6 +57,15 @@ void BlockPyramid::Add(const IndexBlock& b, std::size_t mostFineBlocks) {
     }
 }
 
+std::size_t BlockPyramid::FirstBlockEndingAtOrAfter(std::int64_t ns) const {
+    if (levels_.empty()) return 0;
+    const auto& fine = levels_[0];
+    return static_cast<std::size_t>(
+        std::partition_point(fine.begin(), fine.end(),
+                             [ns](const IndexBlock& b) { return b.lastNs < ns; }) -
+        fine.begin());
+}
+
 std::size_t BlockPyramid::MemoryBytes() const {
     std::size_t bytes = 0;
     for (const auto& level : levels_) bytes += level.capacity() * sizeof(IndexBlock);

@@ -40,15 +40,6 @@ void AddToColumn(ColumnValue* column, const Record& r) {
 
 }  // namespace
 
-std::size_t BlockPyramid::FirstBlockEndingAtOrAfter(std::int64_t ns) const {
-    if (levels_.empty()) return 0;
-    const auto& fine = levels_[0];
-    return static_cast<std::size_t>(
-        std::partition_point(fine.begin(), fine.end(),
-                             [ns](const IndexBlock& b) { return b.lastNs < ns; }) -
-        fine.begin());
-}
-
 bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs,
                                 std::int64_t toNs,
                                 const std::function<bool(const Record&)>& visit) const {
