@@ -80,4 +80,26 @@ bool RecordingIndex::AwaitMore() {
     return !stop_;
 }
 
+void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
+                          std::uint64_t wholeBytes, std::uint64_t newlyRead) {
+    // Under mutex_.
+    pyramid_.Begin();
+    for (const Block& b : r.blocks) {
+        pyramid_.Add(b, options_.mostFineBlocks);
+        indexedNs_ = b.lastNs;
+        endNs_ = std::max(endNs_, b.lastNs);
+    }
+    Part& p = parts_[part];
+    if (r.state.lastElapsed >= 0) p.lastNs = p.offsetNs + r.state.lastElapsed;
+    p.stopped = r.state.ended == 1;
+    p.interrupted = r.state.ended == 2;
+    partBytes_[part] = wholeBytes;
+    progress_.bytesRead += newlyRead;
+    if (r.damaged != 0 && damage_.lines == 0) {
+        damage_.firstPart = static_cast<int>(part);
+        damage_.firstLine = linesBefore + r.firstDamaged;
+    }
+    damage_.lines += r.damaged;
+}
+
 }  // namespace ts::review
