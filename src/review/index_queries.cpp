@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <vector>
 
 #include "review/line_scan.h"
 
@@ -38,6 +40,64 @@ void AddToColumn(ColumnValue* column, const Record& r) {
     }
 }
 
+// The records of `part` in bytes [begin, end) of its file, as the pass chose them: none whose
+// time goes back, none after the end line. Nothing once all were read; else what the walk
+// returns there: true past toNs, false where `visit` stopped or the file could not be read.
+std::optional<bool> ReadRange(SystemFile& reader, std::vector<char>& buffer, const Part& part,
+                              std::uint32_t partIndex, std::uint64_t begin, std::uint64_t end,
+                              std::int64_t fromNs, std::int64_t toNs,
+                              const std::function<bool(const Record&)>& visit) {
+    std::int64_t lastElapsed = std::numeric_limits<std::int64_t>::min();
+    bool ended = false;
+    const auto take = [&](std::string_view line, RecordLine& record) {
+        if (ParseRecordLine(line, part.fields, record)) {
+            if (record.elapsedNs < lastElapsed) return false;
+            lastElapsed = record.elapsedNs;
+            return true;
+        }
+        const LineKind kind = StampedLineKind(line);
+        ended = kind == LineKind::Stop || kind == LineKind::Interrupted;
+        return false;
+    };
+    std::uint64_t at = begin;
+    while (at < end && !ended) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(end - at, buffer.size()));
+        const std::ptrdiff_t got = reader.ReadAt(at, buffer.data(), want);
+        if (got <= 0) return false;
+        bool more = true;
+        bool beyond = false;
+        std::size_t whole = ForEachLine(
+            buffer.data(), static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
+                RecordLine record;
+                if (!take(line, record)) return !ended;
+                const Record r = RecordOf(record, part, static_cast<int>(partIndex));
+                if (r.timeNs >= toNs) {
+                    beyond = true;
+                    return false;
+                }
+                if (r.timeNs >= fromNs && !visit(r)) {
+                    more = false;
+                    return false;
+                }
+                return true;
+            });
+        if (!more || beyond) return more;
+        if (whole == 0) {
+            // The range's last line without its line end (a file read to its end).
+            RecordLine record;
+            const std::string_view line = WithoutCr({buffer.data(), static_cast<std::size_t>(got)});
+            if (take(line, record)) {
+                const Record r = RecordOf(record, part, static_cast<int>(partIndex));
+                if (r.timeNs >= fromNs && r.timeNs < toNs && !visit(r)) return false;
+            }
+            whole = static_cast<std::size_t>(got);
+        }
+        at += whole;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs,
@@ -64,58 +124,9 @@ bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_
                 return false;
             }
         }
-        const Part& part = parts_[partIndex];
-        // The pass's own choice of records: none whose time goes back, none after the end line.
-        std::int64_t lastElapsed = std::numeric_limits<std::int64_t>::min();
-        bool ended = false;
-        const auto take = [&](std::string_view line, RecordLine& record) {
-            if (ParseRecordLine(line, part.fields, record)) {
-                if (record.elapsedNs < lastElapsed) return false;
-                lastElapsed = record.elapsedNs;
-                return true;
-            }
-            const LineKind kind = StampedLineKind(line);
-            ended = kind == LineKind::Stop || kind == LineKind::Interrupted;
-            return false;
-        };
-        std::uint64_t at = begin;
-        while (at < end && !ended) {
-            const std::size_t want =
-                static_cast<std::size_t>(std::min<std::uint64_t>(end - at, readBuffer_.size()));
-            const std::ptrdiff_t got = reader->ReadAt(at, readBuffer_.data(), want);
-            if (got <= 0) return false;
-            bool more = true;
-            bool beyond = false;
-            std::size_t whole = ForEachLine(readBuffer_.data(), static_cast<std::size_t>(got),
-                                            [&](std::string_view line, std::size_t) {
-                                                RecordLine record;
-                                                if (!take(line, record)) return !ended;
-                                                const Record r = RecordOf(
-                                                    record, part, static_cast<int>(partIndex));
-                                                if (r.timeNs >= toNs) {
-                                                    beyond = true;
-                                                    return false;
-                                                }
-                                                if (r.timeNs >= fromNs && !visit(r)) {
-                                                    more = false;
-                                                    return false;
-                                                }
-                                                return true;
-                                            });
-            if (!more || beyond) return more;
-            if (whole == 0) {
-                // The range's last line without its line end (a file read to its end).
-                RecordLine record;
-                const std::string_view line =
-                    WithoutCr({readBuffer_.data(), static_cast<std::size_t>(got)});
-                if (take(line, record)) {
-                    const Record r = RecordOf(record, part, static_cast<int>(partIndex));
-                    if (r.timeNs >= fromNs && r.timeNs < toNs && !visit(r)) return false;
-                }
-                whole = static_cast<std::size_t>(got);
-            }
-            at += whole;
-        }
+        const std::optional<bool> stopped = ReadRange(*reader, readBuffer_, parts_[partIndex],
+                                                      partIndex, begin, end, fromNs, toNs, visit);
+        if (stopped) return *stopped;
         b = e;
     }
     return true;
