@@ -12,7 +12,7 @@ namespace ts::review {
 
 namespace {
 
-// Bytes read at a time by the pass and when records are read back.
+// Bytes read at a time when records are read back (the pass reads its own stretches).
 constexpr std::size_t kChunkBytes = 4 << 20;
 // A span with at most this many records (or eight a column) is drawn from the records.
 constexpr std::uint64_t kRawRecordsAtLeast = 16384;
