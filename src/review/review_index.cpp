@@ -2,443 +2,32 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <cstring>
-#include <limits>
-#include <system_error>
+#include <string>
+#include <vector>
 
-#include "platform/file_status.h"
-#include "platform/text_codec.h"
-#include "record/chain_lines.h"
-#include "record/resume_note.h"
+#include "review/line_scan.h"
+#include "review/part_chain.h"
 
 namespace ts::review {
 
 namespace {
 
-// Bytes read at a time by the pass and when records are read back.
-constexpr std::size_t kChunkBytes = 4 << 20;
-// Bytes read at the open from a part's start and end.
-constexpr std::size_t kHeadBytes = 4096;
-constexpr std::size_t kTailBytes = 4096;
-// Bytes of a part's first line kept to tell a file written anew.
-constexpr std::size_t kFirstLineBytes = 256;
 // Lines sampled at the open, across all parts, for the picture before the pass is through.
 constexpr std::uint32_t kPreviewLines = 2048;  // a power of two
 // Time the open may spend on them at most.
 constexpr int kPreviewMilliseconds = 300;
-// A span with at most this many records (or eight a column) is drawn from the records.
-constexpr std::uint64_t kRawRecordsAtLeast = 16384;
-constexpr std::uint64_t kRawRecordsPerColumn = 8;
 
-// Splits `bytes` into lines ending in LF (a CR before it dropped); calls `line(text, start)`
-// with the offset of each line in `bytes`. Returns the bytes of the whole lines.
-template <typename F>
-std::size_t ForEachLine(const char* bytes, std::size_t size, F&& line) {
-    std::size_t at = 0;
-    while (at < size) {
-        const void* found = std::memchr(bytes + at, '\n', size - at);
-        if (found == nullptr) break;
-        const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
-        std::size_t end = lf;
-        if (end > at && bytes[end - 1] == '\r') --end;
-        if (!line(std::string_view(bytes + at, end - at), at)) return lf + 1;
-        at = lf + 1;
+// The order of the dates in the parts' start and end lines.
+DateOrder DateOrderOf(const std::vector<PartLook>& looks, DateOrder wanted) {
+    std::vector<StampFields> stamps;
+    for (const PartLook& look : looks) {
+        stamps.push_back(look.startStamp);
+        stamps.insert(stamps.end(), look.endStamps.begin(), look.endStamps.end());
     }
-    return at;
-}
-
-std::string_view WithoutCr(std::string_view line) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-}
-
-// What the open learns of a part from its first and last bytes.
-struct PartLook {
-    Part part;
-    StampFields startStamp;
-    std::vector<StampFields> endStamps;
-    std::int64_t lastElapsedNs = -1;
-    std::uint64_t size = 0;
-    std::string started;                // its start line's date and time
-    std::optional<ChainLink> link;      // which recording and part it carries on
-    std::optional<std::string> goesOn;  // the file its recording goes on in
-};
-
-// Empty when `path` is a result file's part; else why not.
-std::string LookAtPart(const std::string& path, PartLook& look) {
-    SystemFile file;
-    if (!file.OpenRegularForReading(path)) return std::string(kCannotRead) + path;
-    const std::int64_t size = file.Size();
-    if (size < 0) return std::string(kCannotRead) + path;
-    look.size = static_cast<std::uint64_t>(size);
-    look.part.path = path;
-    char head[kHeadBytes];
-    const std::ptrdiff_t got = file.ReadAt(0, head, sizeof head);
-    if (got < 0) return std::string(kCannotRead) + path;
-    int lineNumber = 0;
-    bool header = false;
-    ForEachLine(head, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
-        ++lineNumber;
-        if (lineNumber == 1) {
-            if (StampedLineKind(line) == LineKind::Start) ParseStamp(line, look.startStamp);
-            look.started = StartStampOf(line).value_or(std::string());
-            return StampedLineKind(line) == LineKind::Start;
-        }
-        if (lineNumber == 2) {
-            header = ParseHeaderLine(line, look.part.fieldChannel, look.part.fields);
-            return header;
-        }
-        look.link = ParseChainLink(line);
-        if (look.link) look.part.headLines = 3;
-        return false;
-    });
-    if (!header) return path + std::string(kNoResultFile);
-    // The end: the last stamped line and the last record.
-    const std::uint64_t from = look.size > kTailBytes ? look.size - kTailBytes : 0;
-    char tail[kTailBytes];
-    const std::ptrdiff_t tailGot =
-        file.ReadAt(from, tail, static_cast<std::size_t>(look.size - from));
-    if (tailGot < 0) return std::string(kCannotRead) + path;
-    std::size_t start = 0;
-    if (from > 0) {
-        const void* lf = std::memchr(tail, '\n', static_cast<std::size_t>(tailGot));
-        start = lf == nullptr ? static_cast<std::size_t>(tailGot)
-                              : static_cast<std::size_t>(static_cast<const char*>(lf) - tail) + 1;
-    }
-    ForEachLine(tail + start, static_cast<std::size_t>(tailGot) - start,
-                [&](std::string_view line, std::size_t) {
-                    RecordLine record;
-                    if (ParseRecordLine(line, look.part.fields, record)) {
-                        look.lastElapsedNs = std::max(look.lastElapsedNs, record.elapsedNs);
-                        return true;
-                    }
-                    const LineKind kind = StampedLineKind(line);
-                    StampFields stamp;
-                    if ((kind == LineKind::Stop || kind == LineKind::Interrupted) &&
-                        ParseStamp(line, stamp)) {
-                        look.endStamps.push_back(stamp);
-                    }
-                    if (std::optional<std::string> next = ParseGoesOn(line)) {
-                        look.goesOn = std::move(next);
-                        return true;
-                    }
-                    look.part.interrupted = kind == LineKind::Interrupted;
-                    look.part.stopped = kind == LineKind::Stop;
-                    return true;
-                });
-    return {};
-}
-
-// Where the part after `part` lies: the file its goes-on line names (`named`), or the next
-// number of its series after an end line, where the older files have their next part.
-struct NextPlace {
-    std::string path;
-    bool named = false;
-};
-
-std::optional<NextPlace> NextPlaceOf(const Part& part, const std::optional<std::string>& goesOn) {
-    int number = 1;
-    const std::string base = UnnumberedPath(part.path, number);
-    if (goesOn) {
-        int named = 1;
-        UnnumberedPath(*goesOn, named);
-        if (named > 1) return NextPlace{NumberedPath(base, named), true};
-        const std::string_view name = FileNameOfPath(part.path);
-        return NextPlace{part.path.substr(0, part.path.size() - name.size()) + *goesOn, true};
-    }
-    if (part.interrupted || part.stopped) return NextPlace{NumberedPath(base, number + 1), false};
-    return std::nullopt;
-}
-
-enum class Fit { Taken, NotThere, NoPart };
-
-// Whether the file at `place` is part `number` of the recording begun at `started` in `first`.
-// A file without a link line is taken only where the older files put the next part: at the
-// next number after an interruption.
-Fit Carries(const NextPlace& place, bool afterInterruption, const std::string& started,
-            const std::string& first, int number, PartLook& look) {
-    if (!LookAtPart(place.path, look).empty()) {
-        return NothingAt(place.path) ? Fit::NotThere : Fit::NoPart;
-    }
-    if (look.link) {
-        return look.link->started == started && look.link->first == first &&
-                       look.link->part == number
-                   ? Fit::Taken
-                   : Fit::NoPart;
-    }
-    return !place.named && afterInterruption ? Fit::Taken : Fit::NoPart;
-}
-
-// The first line of a part, to tell later whether the file was written anew from its start.
-std::string FirstLine(SystemFile& file) {
-    char bytes[kFirstLineBytes];
-    const std::ptrdiff_t got = file.ReadAt(0, bytes, sizeof bytes);
-    if (got <= 0) return {};
-    const void* lf = std::memchr(bytes, '\n', static_cast<std::size_t>(got));
-    const auto size = lf == nullptr
-                          ? static_cast<std::size_t>(got)
-                          : static_cast<std::size_t>(static_cast<const char*>(lf) - bytes);
-    return std::string(bytes, size);
-}
-
-// What became of the part's file held open as `file`, which held at least `least` bytes, by the
-// file's identity and size rather than its name.
-FileChange LookAgain(SystemFile& file, const std::string& path, std::uint64_t least,
-                     const std::string& firstLine) {
-    if (!file.IsFileAt(path)) return FileMissing(path) ? FileChange::Gone : FileChange::Replaced;
-    const std::int64_t size = file.Size();
-    if (size >= 0 && static_cast<std::uint64_t>(size) < least) return FileChange::Shrank;
-    return FirstLine(file) == firstLine ? FileChange::None : FileChange::Shrank;
-}
-
-void AddValue(RecordingIndex::Block& b, int c, double v) {
-    const auto i = static_cast<std::size_t>(c);
-    if (!std::isfinite(v)) return;
-    if (b.count[i] == 0 || v < b.min[i]) b.min[i] = v;
-    if (b.count[i] == 0 || v > b.max[i]) b.max[i] = v;
-    b.sum[i] += v;
-    ++b.count[i];
-}
-
-void Merge(RecordingIndex::Block& into, const RecordingIndex::Block& b) {
-    for (std::size_t c = 0; c < kChannels; ++c) {
-        if (b.count[c] == 0) continue;
-        if (into.count[c] == 0 || b.min[c] < into.min[c]) into.min[c] = b.min[c];
-        if (into.count[c] == 0 || b.max[c] > into.max[c]) into.max[c] = b.max[c];
-        into.sum[c] += b.sum[c];
-        into.count[c] += b.count[c];
-    }
-    into.lastNs = b.lastNs;
-    into.records += b.records;
-    ++into.children;
-}
-
-void AddToColumn(ColumnValue* column, const RecordingIndex::Block& b) {
-    for (std::size_t c = 0; c < kChannels; ++c) {
-        if (b.count[c] == 0) continue;
-        ColumnValue& v = column[c];
-        if (v.count == 0 || b.min[c] < v.min) v.min = b.min[c];
-        if (v.count == 0 || b.max[c] > v.max) v.max = b.max[c];
-        v.mean += b.sum[c];
-        v.count += b.count[c];
-    }
-}
-
-void AddToColumn(ColumnValue* column, const Record& r) {
-    for (std::size_t c = 0; c < kChannels; ++c) {
-        if ((r.present & (1u << c)) == 0 || !std::isfinite(r.value[c])) continue;
-        ColumnValue& v = column[c];
-        if (v.count == 0 || r.value[c] < v.min) v.min = r.value[c];
-        if (v.count == 0 || r.value[c] > v.max) v.max = r.value[c];
-        v.mean += r.value[c];
-        ++v.count;
-    }
-}
-
-Record RecordOf(const RecordLine& line, const Part& part, int partIndex) {
-    Record r;
-    r.timeNs = part.offsetNs + line.elapsedNs;
-    r.part = partIndex;
-    for (int f = 0; f < part.fields; ++f) {
-        const auto channel =
-            static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
-        r.value[channel] = line.value[static_cast<std::size_t>(f)];
-        r.present = static_cast<std::uint8_t>(r.present | (1u << channel));
-    }
-    return r;
+    return DecideDateOrder(stamps.data(), static_cast<int>(stamps.size()), wanted);
 }
 
 }  // namespace
-
-// What a stretch of whole lines of one part holds, read away from the index's lock.
-struct ChunkState {
-    std::int64_t lastElapsed = -1;
-    int ended = 0;                      // 1 after a stop line, 2 after an interruption line
-    std::optional<std::string> goesOn;  // the file named after the end line
-};
-
-struct ChunkResult {
-    std::vector<RecordingIndex::Block> blocks;
-    std::uint64_t lines = 0;
-    std::uint64_t damaged = 0;
-    std::uint64_t firstDamaged = 0;  // its line within the stretch, from 1
-    std::int64_t firstElapsed = -1;
-    ChunkState state;
-    // Room for the lines read many at a time, kept from stretch to stretch.
-    std::unique_ptr<CommonLines> common = std::make_unique<CommonLines>();
-};
-
-// Reads the lines of `bytes` (whole lines, the first at `offset` of part `partIndex`) into
-// blocks, going on from `state`. The start line and the header, read at the open, are the
-// first two lines of a part. The kCommonLinesReadPast bytes after `size` must be readable.
-void ParseChunk(const char* bytes, std::size_t size, std::uint64_t offset, const Part& part,
-                std::uint32_t partIndex, ChunkState state, ChunkResult& out) {
-    out.blocks.clear();
-    out.lines = out.damaged = out.firstDamaged = 0;
-    out.firstElapsed = -1;
-    std::array<std::size_t, kChannels> channelOf{};
-    for (int f = 0; f < part.fields; ++f) {
-        channelOf[static_cast<std::size_t>(f)] =
-            static_cast<std::size_t>(part.fieldChannel[static_cast<std::size_t>(f)] - 1);
-    }
-    // The values of the common form are summed and compared in thousandths, exactly, and
-    // become doubles once a block; each field's own, so in field order.
-    struct Thousandths {
-        std::int64_t min = std::numeric_limits<std::int64_t>::max();
-        std::int64_t max = std::numeric_limits<std::int64_t>::min();
-        std::int64_t sum = 0;
-        std::uint32_t count = 0;
-    };
-    std::array<Thousandths, kChannels> exact{};
-    const auto settle = [&] {
-        if (out.blocks.empty()) return;
-        RecordingIndex::Block& b = out.blocks.back();
-        for (int f = 0; f < part.fields; ++f) {
-            Thousandths& t = exact[static_cast<std::size_t>(f)];
-            if (t.count == 0) continue;
-            const std::size_t c = channelOf[static_cast<std::size_t>(f)];
-            const double lo = static_cast<double>(t.min) / 1000.0;
-            const double hi = static_cast<double>(t.max) / 1000.0;
-            if (b.count[c] == 0 || lo < b.min[c]) b.min[c] = lo;
-            if (b.count[c] == 0 || hi > b.max[c]) b.max[c] = hi;
-            b.sum[c] += static_cast<double>(t.sum) / 1000.0;
-            b.count[c] += t.count;
-            t = {};
-        }
-    };
-    // The block a record at `elapsedNs` (its line at `at`) goes into.
-    const auto blockFor = [&](std::int64_t elapsedNs, std::size_t at) -> RecordingIndex::Block& {
-        if (out.firstElapsed < 0) out.firstElapsed = elapsedNs;
-        state.lastElapsed = elapsedNs;
-        if (out.blocks.empty() || out.blocks.back().records == RecordingIndex::kBlockRecords) {
-            settle();
-            RecordingIndex::Block b;
-            b.firstNs = part.offsetNs + elapsedNs;
-            b.offset = offset + at;
-            b.part = partIndex;
-            out.blocks.push_back(b);
-        }
-        RecordingIndex::Block& b = out.blocks.back();
-        b.lastNs = part.offsetNs + elapsedNs;
-        ++b.records;
-        ++b.children;
-        return b;
-    };
-    const auto damaged = [&] {
-        if (out.damaged++ == 0) out.firstDamaged = out.lines;
-    };
-    // A line of any form, read on its own.
-    const char* const readable = bytes + size;
-    const auto anyLine = [&](std::string_view line, std::size_t at) {
-        ++out.lines;
-        if (offset == 0 && out.lines <= static_cast<std::uint64_t>(part.headLines)) return;
-        RecordLine record;
-        if (state.ended == 0 && ParseRecordLine(line, part.fields, record, readable, true) &&
-            record.elapsedNs >= state.lastElapsed) {
-            RecordingIndex::Block& b = blockFor(record.elapsedNs, at);
-            for (int f = 0; f < part.fields; ++f) {
-                const auto i = static_cast<std::size_t>(f);
-                if ((record.inMilli & (1u << f)) == 0) {
-                    AddValue(b, static_cast<int>(channelOf[i]), record.value[i]);
-                    continue;
-                }
-                Thousandths& t = exact[i];
-                t.min = std::min(t.min, record.milli[i]);
-                t.max = std::max(t.max, record.milli[i]);
-                t.sum += record.milli[i];
-                ++t.count;
-            }
-            return;
-        }
-        const LineKind kind = StampedLineKind(line);
-        if ((kind == LineKind::Stop || kind == LineKind::Interrupted) && state.ended == 0) {
-            state.ended = kind == LineKind::Stop ? 1 : 2;
-            return;
-        }
-        if (state.ended != 0) {
-            if (std::optional<std::string> next = ParseGoesOn(line)) {
-                state.goesOn = std::move(next);
-                return;
-            }
-        }
-        damaged();
-    };
-    CommonLines& common = *out.common;
-    CommonSums sums;
-    std::size_t at = 0;
-    while (at < size) {
-        if (state.ended == 0 &&
-            (offset != 0 || out.lines >= static_cast<std::uint64_t>(part.headLines))) {
-            // As many lines of the common form as there are, many at a time.
-            const std::size_t used = ReadCommonLines(bytes + at, size - at, part.fields, common);
-            for (int l = 0; l < common.count;) {
-                const auto i = static_cast<std::size_t>(l);
-                const std::int64_t elapsedNs = common.elapsedNs[i];
-                if (elapsedNs < state.lastElapsed) {
-                    ++out.lines;
-                    damaged();  // back in time: no record of this recording
-                    ++l;
-                    continue;
-                }
-                // The lines after it in time order, up to the block's end, folded in together.
-                RecordingIndex::Block& b = blockFor(elapsedNs, at + common.start[i]);
-                int last = l + 1;
-                const int most =
-                    std::min(common.count,
-                             l + static_cast<int>(RecordingIndex::kBlockRecords - b.records) + 1);
-                while (last < most && common.elapsedNs[static_cast<std::size_t>(last)] >=
-                                          common.elapsedNs[static_cast<std::size_t>(last - 1)]) {
-                    ++last;
-                }
-                const auto n = static_cast<std::uint32_t>(last - l);
-                state.lastElapsed = common.elapsedNs[static_cast<std::size_t>(last - 1)];
-                b.lastNs = part.offsetNs + state.lastElapsed;
-                b.records += n - 1;
-                b.children += n - 1;
-                out.lines += n;
-                SumCommonLines(common, l, last, part.fields, sums);
-                for (int f = 0; f < part.fields; ++f) {
-                    const auto fi = static_cast<std::size_t>(f);
-                    exact[fi].min = std::min<std::int64_t>(exact[fi].min, sums.min[fi]);
-                    exact[fi].max = std::max<std::int64_t>(exact[fi].max, sums.max[fi]);
-                    exact[fi].sum += sums.sum[fi];
-                    exact[fi].count += n;
-                }
-                l = last;
-            }
-            at += used;
-            if (common.count == CommonLines::kMostLines) continue;
-            if (at >= size) break;
-        }
-        // The next line, whatever its form.
-        const void* found = std::memchr(bytes + at, '\n', size - at);
-        if (found == nullptr) break;
-        const auto lf = static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
-        std::size_t end = lf;
-        if (end > at && bytes[end - 1] == '\r') --end;
-        anyLine(std::string_view(bytes + at, end - at), at);
-        at = lf + 1;
-    }
-    settle();
-    out.state = state;
-}
-
-// Merges the finished last block of `level` into the level above.
-void RecordingIndex::CloseTail(std::size_t level) {
-    if (levels_.size() == level + 1) levels_.emplace_back();
-    const Block& child = levels_[level].back();
-    auto& above = levels_[level + 1];
-    // A block of the finest level lies in one part: its offset is in that part's file.
-    if (above.empty() || above.back().children == kLevelFanout || above.back().part != child.part) {
-        if (!above.empty()) CloseTail(level + 1);
-        Block b = child;
-        b.children = 1;
-        levels_[level + 1].push_back(b);
-        return;
-    }
-    Merge(above.back(), child);
-}
 
 RecordingIndex::~RecordingIndex() { Close(); }
 
@@ -453,55 +42,30 @@ void RecordingIndex::Close() {
 
 std::string RecordingIndex::Open(const std::string& path, const OpenOptions& options) {
     Close();
-    std::vector<PartLook> looks(1);
-    if (const std::string problem = LookAtPart(path, looks[0]); !problem.empty()) return problem;
-    // The recording the opened file is a part of, and which part it is.
-    std::string started = looks[0].started;
-    std::string first = Cp1251Encoder().Encode(FileNameOfPath(path));
-    int firstNumber = 1;
-    if (looks[0].link) {
-        started = looks[0].link->started;
-        first = looks[0].link->first;
-        firstNumber = looks[0].link->part;
-    }
-    std::optional<MissingPart> missing;
-    for (;;) {
-        const PartLook& last = looks.back();
-        const std::optional<NextPlace> place = NextPlaceOf(last.part, last.goesOn);
-        if (!place) break;
-        const int number = firstNumber + static_cast<int>(looks.size());
-        PartLook look;
-        const Fit fit = Carries(*place, last.part.interrupted, started, first, number, look);
-        if (fit == Fit::Taken) {
-            looks.push_back(std::move(look));
-            continue;
-        }
-        // A stopped recording no part carries on has ended; any other says what it lacks.
-        if (place->named || last.part.interrupted) {
-            missing = MissingPart{number, place->path, fit == Fit::NoPart};
-        }
-        break;
-    }
-    std::vector<StampFields> stamps;
-    for (const PartLook& look : looks) {
-        stamps.push_back(look.startStamp);
-        stamps.insert(stamps.end(), look.endStamps.begin(), look.endStamps.end());
-    }
-    const DateOrder order =
-        DecideDateOrder(stamps.data(), static_cast<int>(stamps.size()), options.dateOrder);
+    FoundChain chain;
+    if (const std::string problem = FindChain(path, chain); !problem.empty()) return problem;
+    const DateOrder order = DateOrderOf(chain.looks, options.dateOrder);
 
     std::lock_guard lock(mutex_);
+    Reset(options, order);
+    missing_ = chain.missing;
+    chainStarted_ = chain.started;
+    chainFirst_ = chain.first;
+    firstPartNumber_ = chain.firstNumber;
+    PlaceParts(chain.looks);
+    SamplePreview();
+    if (options.pass) thread_ = std::thread([this] { RunPass(); });
+    return {};
+}
+
+void RecordingIndex::Reset(const OpenOptions& options, DateOrder order) {
     options_ = options;
     parts_.clear();
     gaps_.clear();
-    levels_.clear();
+    pyramid_.Clear();
     preview_.clear();
     readers_.clear();
     damage_ = {};
-    missing_ = missing;
-    chainStarted_ = started;
-    chainFirst_ = first;
-    firstPartNumber_ = firstNumber;
     changed_ = {};
     channels_ = 0;
     endNs_ = 0;
@@ -510,10 +74,12 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     stop_ = false;
     progress_ = {};
     dateOrder_ = order;
-    fineRecords_ = kBlockRecords;
+}
+
+void RecordingIndex::PlaceParts(const std::vector<PartLook>& looks) {
     for (std::size_t i = 0; i < looks.size(); ++i) {
         Part part = looks[i].part;
-        StampDateTime(looks[i].startStamp, order, part.start);
+        StampDateTime(looks[i].startStamp, dateOrder_, part.start);
         PlacePart(part, looks[i].lastElapsedNs);
         progress_.bytesTotal += looks[i].size;
         parts_.push_back(part);
@@ -522,13 +88,15 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
     openSizes_.clear();
     for (const PartLook& look : looks) openSizes_.push_back(look.size);
     readers_.resize(parts_.size());
+}
 
-    // A few lines from all over the recording, so that the whole of it shows at once: taken
-    // coarse to fine (bit-reversed order), and no longer than a slow disk's seeks allow, so
-    // that whatever time there was covers the whole evenly.
+// A few lines from all over the recording, so that the whole of it shows at once: taken coarse
+// to fine (bit-reversed order), and no longer than a slow disk's seeks allow, so that whatever
+// time there was covers the whole evenly.
+void RecordingIndex::SamplePreview() {
     // The files are held from here on: what is read back later is read from the files looked
     // at now, even once a name was removed or leads to another file.
-    for (std::size_t i = 0; i < looks.size(); ++i) {
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
         readers_[i] = std::make_unique<SystemFile>();
         if (!readers_[i]->OpenRegularForReading(parts_[i].path)) readers_[i].reset();
     }
@@ -541,385 +109,31 @@ std::string RecordingIndex::Open(const std::string& path, const OpenOptions& opt
         }
         std::uint64_t at = progress_.bytesTotal * k / kPreviewLines;
         std::size_t i = 0;
-        while (i + 1 < looks.size() && at >= looks[i].size) at -= looks[i++].size;
-        char bytes[512];
-        const std::ptrdiff_t got = readers_[i] ? readers_[i]->ReadAt(at, bytes, sizeof bytes) : -1;
-        if (got > 0) {
-            bool first = true;
-            ForEachLine(
-                bytes, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
-                    if (first && at > 0) {
-                        first = false;
-                        return true;  // the rest of a line begun before
-                    }
-                    RecordLine record;
-                    if (ParseRecordLine(line, parts_[i].fields, record)) {
-                        preview_.push_back(RecordOf(record, parts_[i], static_cast<int>(i)));
-                    }
-                    return false;
-                });
-        }
+        while (i + 1 < openSizes_.size() && at >= openSizes_[i]) at -= openSizes_[i++];
+        SampleLineAt(i, at);
         if ((j & 15) == 15 && std::chrono::steady_clock::now() > deadline) break;
     }
     std::sort(preview_.begin(), preview_.end(),
               [](const Record& x, const Record& y) { return x.timeNs < y.timeNs; });
-    if (options.pass) thread_ = std::thread([this] { RunPass(); });
-    return {};
 }
 
-void RecordingIndex::PlacePart(Part& part, std::int64_t lastElapsedNs) {
-    for (int f = 0; f < part.fields; ++f) {
-        channels_ = static_cast<std::uint8_t>(
-            channels_ | (1u << (part.fieldChannel[static_cast<std::size_t>(f)] - 1)));
-    }
-    if (parts_.empty()) {
-        startSeconds_ = SecondsOfDateTime(part.start);
-        part.offsetNs = 0;
-    } else {
-        // By its start line; never before the part it carries on.
-        const Part& before = parts_.back();
-        const std::int64_t beforeEnd = std::max(before.lastNs, before.offsetNs);
-        part.offsetNs = std::max(
-            (SecondsOfDateTime(part.start) - startSeconds_) * kNanosecondsPerSecond, beforeEnd + 1);
-        gaps_.push_back({beforeEnd, part.offsetNs});
-    }
-    if (lastElapsedNs >= 0) part.lastNs = part.offsetNs + lastElapsedNs;
-    endNs_ = std::max(endNs_, std::max(part.offsetNs, part.lastNs));
-}
-
-void RecordingIndex::Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
-                          std::uint64_t wholeBytes, std::uint64_t newlyRead) {
-    // Under mutex_.
-    if (levels_.empty()) levels_.emplace_back();
-    for (const Block& b : r.blocks) {
-        auto& fine = levels_[0];
-        if (!fine.empty() && fine.back().part == b.part &&
-            fine.back().records + b.records <= fineRecords_) {
-            // A followed file brings a few records at a time: they fill the last block.
-            Block& tail = fine.back();
-            Merge(tail, b);
-            tail.children = tail.records;
-        } else {
-            if (!fine.empty()) CloseTail(0);
-            levels_[0].push_back(b);
-            // However long the recording, the index stays small: past so many blocks the
-            // finest level goes and the next one, eight times coarser, takes its place.
-            if (levels_[0].size() > options_.mostFineBlocks && levels_.size() > 2) {
-                levels_.erase(levels_.begin());
-                fineRecords_ *= kLevelFanout;
-                // Everything but the block being filled is in the new finest level; that block
-                // goes on there, after the one it would have joined.
-                CloseTail(0);
-                levels_[0].push_back(b);
-            }
+// The first whole line at or after `at` of part `i`, when it is a record.
+void RecordingIndex::SampleLineAt(std::size_t i, std::uint64_t at) {
+    char bytes[512];
+    const std::ptrdiff_t got = readers_[i] ? readers_[i]->ReadAt(at, bytes, sizeof bytes) : -1;
+    if (got <= 0) return;
+    bool first = true;
+    ForEachLine(bytes, static_cast<std::size_t>(got), [&](std::string_view line, std::size_t) {
+        if (first && at > 0) {
+            first = false;
+            return true;  // the rest of a line begun before
         }
-        indexedNs_ = b.lastNs;
-        endNs_ = std::max(endNs_, b.lastNs);
-    }
-    Part& p = parts_[part];
-    if (r.state.lastElapsed >= 0) p.lastNs = p.offsetNs + r.state.lastElapsed;
-    p.stopped = r.state.ended == 1;
-    p.interrupted = r.state.ended == 2;
-    partBytes_[part] = wholeBytes;
-    progress_.bytesRead += newlyRead;
-    if (r.damaged != 0 && damage_.lines == 0) {
-        damage_.firstPart = static_cast<int>(part);
-        damage_.firstLine = linesBefore + r.firstDamaged;
-    }
-    damage_.lines += r.damaged;
-}
-
-namespace {
-
-// Up to `size` bytes of `file` from `at`, fewer only at its end (`end` set then).
-std::size_t ReadWhole(SystemFile& file, bool opened, std::uint64_t at, char* into, std::size_t size,
-                      bool& end) {
-    std::size_t have = 0;
-    end = false;
-    while (have < size) {
-        const std::ptrdiff_t got = opened ? file.ReadAt(at + have, into + have, size - have) : -1;
-        if (got <= 0) {
-            end = true;
-            break;
+        RecordLine record;
+        if (ParseRecordLine(line, parts_[i].fields, record)) {
+            preview_.push_back(RecordOf(record, parts_[i], static_cast<int>(i)));
         }
-        have += static_cast<std::size_t>(got);
-    }
-    return have;
-}
-
-// The pass's second thread, kept for as long as the pass runs: a thread started for each
-// stretch would cost more than a small stretch takes to read.
-class SecondThread {
-public:
-    SecondThread() = default;
-    SecondThread(const SecondThread&) = delete;
-    SecondThread& operator=(const SecondThread&) = delete;
-    ~SecondThread() {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        wake_.notify_all();
-        if (thread_.joinable()) thread_.join();
-    }
-
-    // Runs `job` there, or here and now when no thread can be had; `job` must stay until
-    // Wait returns.
-    template <typename F>
-    void Start(F& job) {
-        if (!thread_.joinable() && !alone_) {
-            try {
-                thread_ = std::thread([this] { Run(); });
-            } catch (const std::system_error&) {
-                alone_ = true;
-            }
-        }
-        if (alone_) {
-            job();
-            return;
-        }
-        {
-            std::lock_guard lock(mutex_);
-            context_ = &job;
-            run_ = [](void* context) { (*static_cast<F*>(context))(); };
-            pending_ = true;
-        }
-        wake_.notify_all();
-    }
-
-    void Wait() {
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [this] { return !pending_; });
-    }
-
-private:
-    void Run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return pending_ || quit_; });
-            if (quit_) return;
-            lock.unlock();
-            run_(context_);
-            lock.lock();
-            pending_ = false;
-            wake_.notify_all();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    void (*run_)(void*) = nullptr;
-    void* context_ = nullptr;
-    bool pending_ = false;
-    bool quit_ = false;
-    bool alone_ = false;
-    std::thread thread_;
-};
-
-}  // namespace
-
-void RecordingIndex::RunPass() {
-    // Two stretches at a time, one read on a second thread, both folded in in file order. The
-    // second stretch of the next two is read while this two are folded in, into a buffer of
-    // its own.
-    constexpr int kStretches = 2;
-    std::size_t stretch = 0;
-    {
-        std::lock_guard lock(mutex_);
-        stretch = std::max<std::size_t>(options_.stretchBytes, 2);
-    }
-    std::array<std::vector<char>, kStretches + 1> buffers;
-    // Room for a last line's line end, and for the reading of lines that looks past the end.
-    // The second has room before its bytes for what the first leaves over.
-    buffers[0].resize(stretch + 1 + kCommonLinesReadPast);
-    buffers[1].resize(2 * stretch + 1 + kCommonLinesReadPast);
-    buffers[2].resize(buffers[1].size());
-    std::size_t secondBuffer = 1;
-    std::vector<char> carry(stretch);
-    std::array<ChunkResult, kStretches> results;
-    SecondThread second;
-    for (std::size_t partIndex = 0;; ++partIndex) {
-        Part part;
-        {
-            std::lock_guard lock(mutex_);
-            if (partIndex >= parts_.size() || stop_) break;
-            part = parts_[partIndex];
-        }
-        const auto p = static_cast<std::uint32_t>(partIndex);
-        SystemFile file;
-        const bool opened = file.OpenRegularForReading(part.path);
-        const std::string firstLine = opened ? FirstLine(file) : std::string();
-        std::uint64_t sizeAtOpen = 0;
-        {
-            std::lock_guard lock(mutex_);
-            if (partIndex < openSizes_.size()) sizeAtOpen = openSizes_[partIndex];
-        }
-        ChunkState state;
-        std::uint64_t lines = 0;
-        std::uint64_t offset = 0;    // of the first byte not yet handed to a stretch
-        std::uint64_t position = 0;  // of the first byte not yet read
-        std::size_t carried = 0;     // bytes of a line begun, waiting in `carry`
-        bool skipping = false;       // within a line longer than a stretch
-        bool atEnd = false;
-        // The second stretch's read: where from, into what, what it got.
-        std::uint64_t secondAt = 0;
-        char* secondInto = nullptr;
-        std::size_t gotSecond = 0;
-        bool endSecond = false;
-        bool secondRead = false;  // already under way
-        auto readSecond = [&] {
-            gotSecond = ReadWhole(file, opened, secondAt, secondInto, stretch, endSecond);
-        };
-        for (;;) {
-            // Fill the stretches with whole lines. The second one's bytes are read on the
-            // second thread while the first one's are read here; where its first line begins
-            // is known only then, so they go in behind room for what the first leaves over.
-            std::array<std::size_t, kStretches> sizes{};
-            std::array<std::uint64_t, kStretches> offsets{};
-            std::array<std::uint64_t, kStretches> reads{};
-            std::array<std::size_t, kStretches> begins{};
-            std::array<bool, kStretches> longLine{};
-            const std::size_t wantFirst = stretch - carried;
-            const std::size_t current = secondBuffer;
-            if (!secondRead) {
-                secondAt = position + wantFirst;
-                secondInto = buffers[current].data() + stretch;
-                second.Start(readSecond);
-            }
-            secondRead = false;
-            bool endFirst = false;
-            const std::size_t gotFirst =
-                ReadWhole(file, opened, position, buffers[0].data() + carried, wantFirst, endFirst);
-            second.Wait();
-            for (int k = 0; k < kStretches && !atEnd; ++k) {
-                const auto ks = static_cast<std::size_t>(k);
-                std::vector<char>& buffer = buffers[k == 0 ? 0 : current];
-                // The first byte of the stretch in its buffer: its carried bytes go before the
-                // bytes read.
-                const std::size_t first = k == 0 ? 0 : stretch - carried;
-                std::memcpy(buffer.data() + first, carry.data(), carried);
-                const std::size_t got = k == 0 ? gotFirst : gotSecond;
-                const std::size_t have = first + carried + got;
-                reads[ks] = got;
-                position += got;
-                atEnd = k == 0 ? endFirst : endSecond;
-                std::size_t start = first;
-                if (skipping) {
-                    const void* lf = std::memchr(buffer.data() + first, '\n', have - first);
-                    start = lf == nullptr ? have
-                                          : static_cast<std::size_t>(static_cast<const char*>(lf) -
-                                                                     buffer.data()) +
-                                                1;
-                    skipping = lf == nullptr;
-                }
-                std::size_t whole = have;
-                while (whole > start && buffer[whole - 1] != '\n') --whole;
-                if (whole == start && have - first >= stretch) {
-                    // No line end in a whole stretch: no line of ours. Counted once, skipped.
-                    longLine[ks] = !skipping;
-                    skipping = true;
-                    start = whole = have;
-                }
-                // The bytes after the last line end wait for the next stretch.
-                carried = have - whole;
-                std::memcpy(carry.data(), buffer.data() + whole, carried);
-                begins[ks] = start;
-                offsets[ks] = offset + (start - first);
-                sizes[ks] = whole - start;
-                offset += whole - first;
-            }
-            // Read the stretches, the second on the second thread.
-            auto parseSecond = [&] {
-                ParseChunk(buffers[current].data() + begins[1], sizes[1], offsets[1], part, p,
-                           ChunkState{}, results[1]);
-            };
-            if (sizes[1] != 0) second.Start(parseSecond);
-            if (sizes[0] != 0) {
-                ParseChunk(buffers[0].data() + begins[0], sizes[0], offsets[0], part, p, state,
-                           results[0]);
-            }
-            if (sizes[1] != 0) second.Wait();
-            if (!atEnd) {
-                secondBuffer = current == 1 ? 2 : 1;
-                secondAt = position + (stretch - carried);
-                secondInto = buffers[secondBuffer].data() + stretch;
-                second.Start(readSecond);
-                secondRead = true;
-            }
-            for (std::size_t k = 0; k < kStretches; ++k) {
-                if (longLine[k]) {
-                    ChunkResult damaged;
-                    damaged.state = state;
-                    damaged.lines = damaged.damaged = damaged.firstDamaged = 1;
-                    std::lock_guard lock(mutex_);
-                    Fold(damaged, partIndex, lines, offsets[k], reads[k]);
-                    ++lines;
-                    continue;
-                }
-                if (sizes[k] == 0) continue;
-                ChunkResult& r = results[k];
-                // A stretch read without what came before it is read again with it where that
-                // matters: a time going back at its start, or lines after the recording's end.
-                if (k > 0 && ((r.firstElapsed >= 0 && r.firstElapsed < state.lastElapsed) ||
-                              (state.ended != 0 && (r.state.ended != 0 || !r.blocks.empty())))) {
-                    ParseChunk(buffers[k == 0 ? 0 : current].data() + begins[k], sizes[k],
-                               offsets[k], part, p, state, r);
-                }
-                {
-                    std::lock_guard lock(mutex_);
-                    Fold(r, partIndex, lines, offsets[k] + sizes[k], reads[k]);
-                }
-                lines += r.lines;
-                state = r.state;
-            }
-            if (!atEnd) continue;
-            // A file that shrank, was replaced or removed under the pass is said, not read on:
-            // its last bytes may be a line cut anywhere, or another file's.
-            if (const FileChange change =
-                    opened ? LookAgain(file, part.path, std::max(position, sizeAtOpen), firstLine)
-                           : FileChange::None;
-                change != FileChange::None) {
-                std::lock_guard lock(mutex_);
-                if (changed_.what == FileChange::None) changed_ = {change, static_cast<int>(p)};
-                stop_ = true;
-                break;
-            }
-            bool follow = false;
-            {
-                std::lock_guard lock(mutex_);
-                // After a stop line only the line naming the part it goes on in may still come
-                // (a stop by the system); the model no longer says it follows.
-                follow = options_.follow && partIndex + 1 == parts_.size() && !stop_;
-            }
-            if (!follow) {
-                if (carried > 0 && !skipping) {
-                    // The last line, without its line end: read as any other.
-                    std::vector<char>& last = buffers[0];
-                    std::memcpy(last.data(), carry.data(), carried);
-                    last[carried] = '\n';
-                    ParseChunk(last.data(), carried + 1, offset, part, p, state, results[0]);
-                    std::lock_guard lock(mutex_);
-                    Fold(results[0], partIndex, lines, offset + carried, 0);
-                }
-                break;
-            }
-            if (state.ended != 0 && FollowOn(part, state)) break;
-            std::unique_lock lock(mutex_);
-            if (!passDone_) {
-                passDone_ = true;
-                progress_.complete = true;
-                wake_.notify_all();
-            }
-            wake_.wait_for(lock, std::chrono::milliseconds(options_.followMilliseconds),
-                           [this] { return stop_; });
-            if (stop_) break;
-            atEnd = false;
-        }
-    }
-    std::lock_guard lock(mutex_);
-    passDone_ = true;
-    progress_.complete = true;
-    wake_.notify_all();
+        return false;
+    });
 }
 
 void RecordingIndex::WaitForPass() {
@@ -952,39 +166,6 @@ std::optional<MissingPart> RecordingIndex::Missing() const {
     return missing_;
 }
 
-// Once the instrument streams again a cut recording goes on in a file beside it, which the
-// ended part then names.
-bool RecordingIndex::FollowOn(const Part& part, const ChunkState& state) {
-    Part ended = part;
-    ended.stopped = state.ended == 1;
-    ended.interrupted = state.ended == 2;
-    const std::optional<NextPlace> place = NextPlaceOf(ended, state.goesOn);
-    if (!place) return false;
-    std::size_t count = 0;
-    {
-        std::lock_guard lock(mutex_);
-        count = parts_.size();
-    }
-    const int number = firstPartNumber_ + static_cast<int>(count);
-    PartLook look;
-    const Fit fit = Carries(*place, ended.interrupted, chainStarted_, chainFirst_, number, look);
-    std::lock_guard lock(mutex_);
-    if (fit != Fit::Taken) {
-        if (place->named || ended.interrupted) {
-            missing_ = MissingPart{number, place->path, fit == Fit::NoPart};
-        }
-        return false;
-    }
-    StampDateTime(look.startStamp, dateOrder_, look.part.start);
-    missing_.reset();
-    PlacePart(look.part, -1);
-    parts_.push_back(look.part);
-    partBytes_.push_back(0);
-    readers_.emplace_back();
-    progress_.bytesTotal += look.size;
-    return true;
-}
-
 FileChanged RecordingIndex::Changed() const {
     std::lock_guard lock(mutex_);
     return changed_;
@@ -1005,295 +186,13 @@ std::int64_t RecordingIndex::StartSeconds() const {
     return startSeconds_;
 }
 
-std::size_t RecordingIndex::FirstBlockEndingAtOrAfter(std::int64_t ns) const {
-    if (levels_.empty()) return 0;
-    const auto& fine = levels_[0];
-    return static_cast<std::size_t>(
-        std::partition_point(fine.begin(), fine.end(),
-                             [ns](const Block& b) { return b.lastNs < ns; }) -
-        fine.begin());
-}
-
-bool RecordingIndex::ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs,
-                                std::int64_t toNs,
-                                const std::function<bool(const Record&)>& visit) const {
-    // Under mutex_. Each part's run of blocks is one range of bytes of whole lines.
-    // Once a file shrank, its offsets lead into other bytes.
-    if (changed_.what == FileChange::Shrank) return false;
-    const auto& fine = levels_[0];
-    if (readBuffer_.empty()) readBuffer_.resize(kChunkBytes);
-    std::size_t b = first;
-    while (b < last) {
-        const std::uint32_t partIndex = fine[b].part;
-        std::size_t e = b;
-        while (e < last && fine[e].part == partIndex) ++e;
-        const std::uint64_t begin = fine[b].offset;
-        const std::uint64_t end =
-            e < fine.size() && fine[e].part == partIndex ? fine[e].offset : partBytes_[partIndex];
-        auto& reader = readers_[partIndex];
-        if (!reader) {
-            reader = std::make_unique<SystemFile>();
-            if (!reader->OpenRegularForReading(parts_[partIndex].path)) {
-                reader.reset();
-                return false;
-            }
-        }
-        const Part& part = parts_[partIndex];
-        // The pass's own choice of records: none whose time goes back, none after the end line.
-        std::int64_t lastElapsed = std::numeric_limits<std::int64_t>::min();
-        bool ended = false;
-        const auto take = [&](std::string_view line, RecordLine& record) {
-            if (ParseRecordLine(line, part.fields, record)) {
-                if (record.elapsedNs < lastElapsed) return false;
-                lastElapsed = record.elapsedNs;
-                return true;
-            }
-            const LineKind kind = StampedLineKind(line);
-            ended = kind == LineKind::Stop || kind == LineKind::Interrupted;
-            return false;
-        };
-        std::uint64_t at = begin;
-        while (at < end && !ended) {
-            const std::size_t want =
-                static_cast<std::size_t>(std::min<std::uint64_t>(end - at, readBuffer_.size()));
-            const std::ptrdiff_t got = reader->ReadAt(at, readBuffer_.data(), want);
-            if (got <= 0) return false;
-            bool more = true;
-            bool beyond = false;
-            std::size_t whole = ForEachLine(readBuffer_.data(), static_cast<std::size_t>(got),
-                                            [&](std::string_view line, std::size_t) {
-                                                RecordLine record;
-                                                if (!take(line, record)) return !ended;
-                                                const Record r = RecordOf(
-                                                    record, part, static_cast<int>(partIndex));
-                                                if (r.timeNs >= toNs) {
-                                                    beyond = true;
-                                                    return false;
-                                                }
-                                                if (r.timeNs >= fromNs && !visit(r)) {
-                                                    more = false;
-                                                    return false;
-                                                }
-                                                return true;
-                                            });
-            if (!more || beyond) return more;
-            if (whole == 0) {
-                // The range's last line without its line end (a file read to its end).
-                RecordLine record;
-                const std::string_view line =
-                    WithoutCr({readBuffer_.data(), static_cast<std::size_t>(got)});
-                if (take(line, record)) {
-                    const Record r = RecordOf(record, part, static_cast<int>(partIndex));
-                    if (r.timeNs >= fromNs && r.timeNs < toNs && !visit(r)) return false;
-                }
-                whole = static_cast<std::size_t>(got);
-            }
-            at += whole;
-        }
-        b = e;
-    }
-    return true;
-}
-
-void RecordingIndex::Query(std::int64_t fromNs, std::int64_t toNs, int columns,
-                           ColumnValue* out) const {
-    std::fill(out, out + static_cast<std::ptrdiff_t>(columns) * kChannels, ColumnValue{});
-    if (columns <= 0 || toNs <= fromNs) return;
-    const double perColumn = static_cast<double>(toNs - fromNs) / columns;
-    const auto column = [&](std::int64_t ns) {
-        const auto c = static_cast<std::int64_t>(static_cast<double>(ns - fromNs) / perColumn);
-        return static_cast<int>(std::clamp<std::int64_t>(c, 0, columns - 1));
-    };
-    const auto addBlock = [&](const Block& b) {
-        if (b.lastNs < fromNs || b.firstNs >= toNs) return;
-        const int c0 = column(std::max(b.firstNs, fromNs));
-        const int c1 = column(std::min(b.lastNs, toNs - 1));
-        for (int c = c0; c <= c1; ++c) AddToColumn(out + c * kChannels, b);
-    };
-    std::unique_lock lock(mutex_);
-    if (!levels_.empty()) {
-        const std::size_t first = FirstBlockEndingAtOrAfter(fromNs);
-        const auto& fine = levels_[0];
-        std::size_t last = first;
-        while (last < fine.size() && fine[last].firstNs < toNs &&
-               (last - first) * fineRecords_ <=
-                   std::max(kRawRecordsAtLeast,
-                            kRawRecordsPerColumn * static_cast<std::uint64_t>(columns))) {
-            ++last;
-        }
-        const bool raw = last == fine.size() || fine[last].firstNs >= toNs;
-        if (raw) {
-            ReadBlocks(first, last, fromNs, toNs, [&](const Record& r) {
-                AddToColumn(out + column(r.timeNs) * kChannels, r);
-                return true;
-            });
-        } else {
-            // The coarsest level whose blocks are no wider than a column.
-            std::size_t level = 0;
-            for (std::size_t l = 1; l < levels_.size(); ++l) {
-                const auto& blocks = levels_[l];
-                const double wide =
-                    static_cast<double>(blocks.back().lastNs - blocks.front().firstNs) /
-                    static_cast<double>(blocks.size());
-                if (wide <= perColumn) level = l;
-            }
-            const auto& blocks = levels_[level];
-            auto it = std::partition_point(blocks.begin(), blocks.end(),
-                                           [fromNs](const Block& b) { return b.lastNs < fromNs; });
-            for (; it != blocks.end() && it->firstNs < toNs; ++it) addBlock(*it);
-            // What the levels below hold that has not reached this one yet.
-            for (std::size_t l = 0; l < level; ++l) addBlock(levels_[l].back());
-        }
-    }
-    // Beyond what the pass has read: the lines sampled at the open.
-    if (!passDone_) {
-        for (const Record& r : preview_) {
-            if (r.timeNs > indexedNs_ && r.timeNs >= fromNs && r.timeNs < toNs) {
-                AddToColumn(out + column(r.timeNs) * kChannels, r);
-            }
-        }
-    }
-    lock.unlock();
-    for (int i = 0; i < columns * kChannels; ++i) {
-        if (out[i].count != 0) out[i].mean /= out[i].count;
-    }
-}
-
-Summary RecordingIndex::Summarize(std::int64_t fromNs, std::int64_t toNs) const {
-    Summary s;
-    std::array<double, kChannels> sum{};
-    std::array<std::int64_t, kChannels> minBlock{}, maxBlock{};
-    minBlock.fill(-1);
-    maxBlock.fill(-1);
-    const auto addRecord = [&](const Record& r) {
-        ++s.records;
-        for (std::size_t c = 0; c < kChannels; ++c) {
-            const double v = r.value[c];
-            if ((r.present & (1u << c)) == 0 || !std::isfinite(v)) continue;
-            ChannelSummary& ch = s.channel[c];
-            if (ch.count == 0 || v < ch.min) ch.min = v, ch.minAtNs = r.timeNs, minBlock[c] = -1;
-            if (ch.count == 0 || v > ch.max) ch.max = v, ch.maxAtNs = r.timeNs, maxBlock[c] = -1;
-            sum[c] += v;
-            ++ch.count;
-        }
-        return true;
-    };
-    std::lock_guard lock(mutex_);
-    s.complete = passDone_ || toNs <= indexedNs_;
-    if (levels_.empty() || toNs <= fromNs) return s;
-    const auto& fine = levels_[0];
-    // Whole blocks from their sums; the blocks at the ends record by record, in order.
-    for (std::size_t b = FirstBlockEndingAtOrAfter(fromNs);
-         b < fine.size() && fine[b].firstNs < toNs; ++b) {
-        const Block& block = fine[b];
-        if (block.firstNs < fromNs || block.lastNs >= toNs) {
-            ReadBlocks(b, b + 1, fromNs, toNs, addRecord);
-            continue;
-        }
-        s.records += block.records;
-        for (std::size_t c = 0; c < kChannels; ++c) {
-            if (block.count[c] == 0) continue;
-            ChannelSummary& ch = s.channel[c];
-            if (ch.count == 0 || block.min[c] < ch.min)
-                ch.min = block.min[c], minBlock[c] = static_cast<std::int64_t>(b);
-            if (ch.count == 0 || block.max[c] > ch.max)
-                ch.max = block.max[c], maxBlock[c] = static_cast<std::int64_t>(b);
-            sum[c] += block.sum[c];
-            ch.count += block.count[c];
-        }
-    }
-    // Where in a whole block its minimum or maximum lies.
-    for (std::size_t c = 0; c < kChannels; ++c) {
-        ChannelSummary& ch = s.channel[c];
-        if (ch.count != 0) ch.mean = sum[c] / static_cast<double>(ch.count);
-        for (const bool isMin : {true, false}) {
-            const std::int64_t b = isMin ? minBlock[c] : maxBlock[c];
-            if (b < 0) continue;
-            const double wanted = isMin ? ch.min : ch.max;
-            ReadBlocks(static_cast<std::size_t>(b), static_cast<std::size_t>(b) + 1, fromNs, toNs,
-                       [&](const Record& r) {
-                           if ((r.present & (1u << c)) == 0 || r.value[c] != wanted) return true;
-                           (isMin ? ch.minAtNs : ch.maxAtNs) = r.timeNs;
-                           return false;
-                       });
-        }
-    }
-    return s;
-}
-
-bool RecordingIndex::ForEachRecord(std::int64_t fromNs, std::int64_t toNs,
-                                   const std::function<bool(const Record&)>& visit) const {
-    // Block by block, so that the pass and the window are never held up for long.
-    std::size_t b = 0;
-    {
-        std::lock_guard lock(mutex_);
-        if (levels_.empty()) return true;
-        b = FirstBlockEndingAtOrAfter(fromNs);
-    }
-    constexpr std::size_t kBlocksAtOnce = 64;
-    for (;;) {
-        std::lock_guard lock(mutex_);
-        const auto& fine = levels_[0];
-        if (b >= fine.size() || fine[b].firstNs >= toNs) return true;
-        const std::size_t e = std::min(fine.size(), b + kBlocksAtOnce);
-        bool more = true;
-        if (!ReadBlocks(b, e, fromNs, toNs, [&](const Record& r) { return more = visit(r); })) {
-            return false;
-        }
-        if (!more) return true;
-        b = e;
-    }
-}
-
-bool RecordingIndex::RecordAt(std::int64_t atNs, Record& out) const {
-    std::lock_guard lock(mutex_);
-    // Beyond what the pass has read, the lines sampled at the open answer, as they do for the
-    // picture: a cursor over a large file just opened shows a value at once.
-    if (!passDone_ && !preview_.empty() &&
-        (levels_.empty() || levels_[0].empty() || atNs > indexedNs_)) {
-        auto after = std::partition_point(preview_.begin(), preview_.end(),
-                                          [atNs](const Record& r) { return r.timeNs <= atNs; });
-        out = after == preview_.begin() ? *after : *(after - 1);
-        if (levels_.empty() || levels_[0].empty() || out.timeNs > indexedNs_) return true;
-    }
-    if (levels_.empty() || levels_[0].empty()) return false;
-    const auto& fine = levels_[0];
-    std::size_t b = FirstBlockEndingAtOrAfter(atNs);
-    if (b == fine.size() || (b > 0 && fine[b].firstNs > atNs)) b = b == 0 ? 0 : b - 1;
-    bool found = false;
-    ReadBlocks(b, b + 1, std::numeric_limits<std::int64_t>::min(),
-               std::numeric_limits<std::int64_t>::max(), [&](const Record& r) {
-                   if (found && r.timeNs > atNs) return false;
-                   out = r;
-                   found = true;
-                   return true;
-               });
-    return found;
-}
-
 std::size_t RecordingIndex::MemoryBytes() const {
     std::lock_guard lock(mutex_);
     // The pass's stretches besides: one, two with room for a carried line, and the carry.
     std::size_t bytes =
         preview_.capacity() * sizeof(Record) + readBuffer_.capacity() + 6 * options_.stretchBytes;
-    for (const auto& level : levels_) bytes += level.capacity() * sizeof(Block);
+    bytes += pyramid_.MemoryBytes();
     return bytes;
-}
-
-std::string ChangeProblem(const FileChanged& changed, const std::vector<Part>& parts) {
-    const auto part = static_cast<std::size_t>(changed.part);
-    const std::string path = part < parts.size() ? parts[part].path : std::string();
-    switch (changed.what) {
-        case FileChange::None:
-            return {};
-        case FileChange::Shrank:
-            return path + " shrank or was written anew while it was read";
-        case FileChange::Replaced:
-            return path + " was replaced by another file while it was read";
-        case FileChange::Gone:
-            return path + " was removed while it was read";
-    }
-    return {};
 }
 
 }  // namespace ts::review

@@ -15,6 +15,7 @@
 
 #include "base/sample.h"
 #include "platform/system_file.h"
+#include "review/block_pyramid.h"
 #include "review/result_line.h"
 
 namespace ts::review {
@@ -119,6 +120,13 @@ struct OpenOptions {
     std::size_t mostFineBlocks = std::size_t{1} << 18;
 };
 
+// The index's own pieces: what the open learns of a part, a stretch's lines as read, the
+// pass's buffers.
+struct PartLook;
+struct ChunkState;
+struct ChunkResult;
+struct PassRoom;
+
 // A recording opened to be looked back at: its parts placed on one timeline, and a pyramid
 // of per-block minimum, maximum and sum for every channel, built by one pass over the files
 // on a thread of its own. The blocks of the finest level hold kBlockRecords records and the
@@ -128,8 +136,9 @@ struct OpenOptions {
 // rest. Every member may be called from any thread; the files are only read.
 class RecordingIndex {
 public:
-    static constexpr std::uint32_t kBlockRecords = 256;
-    static constexpr std::uint32_t kLevelFanout = 8;
+    static constexpr std::uint32_t kBlockRecords = BlockPyramid::kBlockRecords;
+    static constexpr std::uint32_t kLevelFanout = BlockPyramid::kLevelFanout;
+    using Block = IndexBlock;
 
     RecordingIndex() = default;
     RecordingIndex(const RecordingIndex&) = delete;
@@ -179,20 +188,23 @@ public:
     // Bytes the index itself takes.
     std::size_t MemoryBytes() const;
 
-    struct Block;
-
 private:
-    friend struct ChunkResult;
-
+    void Reset(const OpenOptions& options, DateOrder order);
+    void PlaceParts(const std::vector<PartLook>& looks);
+    void SamplePreview();
+    void SampleLineAt(std::size_t part, std::uint64_t at);
     void RunPass();
-    void CloseTail(std::size_t level);
-    void Fold(const struct ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
+    void ReadPart(PassRoom& room, const Part& part, std::size_t partIndex,
+                  std::uint64_t sizeAtOpen);
+    bool Following(std::size_t partIndex) const;
+    // Says the pass is through what there is and waits a while for more; false once it is to end.
+    bool AwaitMore();
+    void Fold(const ChunkResult& r, std::size_t part, std::uint64_t linesBefore,
               std::uint64_t wholeBytes, std::uint64_t newlyRead);
     void PlacePart(Part& part, std::int64_t lastElapsedNs);
-    bool FollowOn(const Part& part, const struct ChunkState& state);
+    bool FollowOn(const Part& part, const ChunkState& state);
     bool ReadBlocks(std::size_t first, std::size_t last, std::int64_t fromNs, std::int64_t toNs,
                     const std::function<bool(const Record&)>& visit) const;
-    std::size_t FirstBlockEndingAtOrAfter(std::int64_t ns) const;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
@@ -211,28 +223,17 @@ private:
     std::uint8_t channels_ = 0;
     std::int64_t startSeconds_ = 0;
     DateOrder dateOrder_ = DateOrder::DayMonthYear;
-    std::uint64_t fineRecords_ = kBlockRecords;  // records a block of the finest level holds
     std::int64_t endNs_ = 0;
     std::int64_t indexedNs_ = -1;  // the last record the pass has folded in
     Progress progress_;
     bool passDone_ = false;
     bool stop_ = false;
-    std::vector<std::vector<Block>> levels_;
+    BlockPyramid pyramid_;
     std::vector<Record> preview_;
     // Reading back: a handle per part and one buffer, under mutex_.
     mutable std::vector<std::unique_ptr<SystemFile>> readers_;
     mutable std::vector<char> readBuffer_;
     std::thread thread_;
-};
-
-struct RecordingIndex::Block {
-    std::int64_t firstNs = 0, lastNs = 0;
-    std::uint64_t offset = 0;  // of the first record's line in its part
-    std::uint32_t part = 0;
-    std::uint32_t records = 0;
-    std::uint32_t children = 0;  // blocks of the level below (records on the finest)
-    std::array<std::uint32_t, kChannels> count{};
-    std::array<double, kChannels> min{}, max{}, sum{};
 };
 
 // The change as trend-file says it: "r.txt shrank while it was read"; empty when there is none.
