@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/station.h"
+#include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
 #include "sim/test_ui.h"
@@ -49,6 +50,21 @@ protected:
                   const std::string& serial = "TS000001") {
         st().link().SetIdentity(description, serial);
         return driver.AddDevice(description, serial);
+    }
+    // Adds the wanted instrument's device and opens it.
+    int OpenWanted() {
+        const int device = AddWanted();
+        st().link().Open(false);
+        return device;
+    }
+    // The link hears one frame of `instrument` from `device` on its next poll.
+    void Hear(int device, int instrument) {
+        driver.Feed(device, sim::EncodeFrame(instrument, 0, {}));
+        st().link().Poll();
+    }
+    // `n` polls that brought no frame.
+    void SilentPolls(int n) {
+        for (int i = 0; i < n; ++i) st().link().WatchSilence();
     }
 };
 
