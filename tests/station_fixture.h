@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 
 #include "app/station.h"
+#include "closed_points.h"
 #include "sim/frame_encoder.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
@@ -38,13 +40,6 @@ protected:
         change(state);
         part.Restore(state);
     }
-    template <class Change>
-    void EditRing(int scale, Change change) {
-        ScaleRing ring = st().chart().Live().Ring(scale);
-        change(ring);
-        st().chart().RestoreRing(scale, ring);
-    }
-
     // Adds a device and makes it the wanted instrument.
     int AddWanted(const std::string& description = "KSL214.8N",
                   const std::string& serial = "TS000001") {
@@ -65,6 +60,11 @@ protected:
     // `n` polls that brought no frame.
     void SilentPolls(int n) {
         for (int i = 0; i < n; ++i) st().link().WatchSilence();
+    }
+    // Samples stamped `counter`, the stamp of the sample before (or the first): each goes into
+    // every sum, and no period ends.
+    void SamplesAt(std::uint16_t counter, std::initializer_list<SampleCodes> samples) {
+        for (const SampleCodes& values : samples) st().measurement().TakeSample({counter, values});
     }
 };
 
