@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 
@@ -33,13 +34,6 @@ protected:
 
     Station& st() { return *station; }
 
-    // Puts a part where a run would have left it: its state as it is, with `change` made.
-    template <class Part, class Change>
-    static void Edit(Part& part, Change change) {
-        auto state = part.State();
-        change(state);
-        part.Restore(state);
-    }
     // Adds a device and makes it the wanted instrument.
     int AddWanted(const std::string& description = "KSL214.8N",
                   const std::string& serial = "TS000001") {
@@ -60,6 +54,17 @@ protected:
     // `n` polls that brought no frame.
     void SilentPolls(int n) {
         for (int i = 0; i < n; ++i) st().link().WatchSilence();
+    }
+    // Time runs on by `units` after a sample stamped `stamp`, in samples as far apart as the
+    // stamps allow; returns the stamp of the last one.
+    std::uint16_t RunOn(std::uint16_t stamp, std::uint64_t units) {
+        while (units > 0) {
+            const std::uint64_t step = std::min<std::uint64_t>(units, 65535);
+            stamp = static_cast<std::uint16_t>(stamp + step);
+            st().measurement().TakeSample(Sample{stamp, {}});
+            units -= step;
+        }
+        return stamp;
     }
     // Samples stamped `counter`, the stamp of the sample before (or the first): each goes into
     // every sum, and no period ends.
