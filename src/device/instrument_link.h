@@ -67,9 +67,6 @@ public:
     std::int32_t SilentPolls() const { return state_.SilentTicks; }
     // Bytes of a frame cut by the end of the last read, waiting for the rest.
     std::size_t HeldBytes() const { return state_.TailLength; }
-    const LinkState& State() const { return state_; }
-    // Goes on from `state`, as if the frames and ticks that led there had come.
-    void Restore(const LinkState& state) { state_ = state; }
     LinkCounts Counts() const { return statistics_.Counts(); }
     Driver& Bridge() { return driver_; }
 

@@ -56,9 +56,6 @@ public:
     const AccumulatorSet& RecordSums(int period) const {
         return state_.RecordSets[static_cast<std::size_t>(period - 1)];
     }
-    const PipelineState& State() const { return state_; }
-    // Goes on from `state`, as if the samples that led there had been taken.
-    void Restore(const PipelineState& state) { state_ = state; }
 
     CalibrationTables& Tables() { return tables_; }
     const CalibrationTables& Tables() const { return tables_; }
