@@ -28,14 +28,22 @@ constexpr double kShortestPeriodSeconds = 0.020;
 void PrepareStation(Station& station) {
     station.form.RadioGroup_X = 0;
     for (auto& box : station.form.ChartEN_CH) box.Checked = true;
-    ScaleRing ring;
-    for (std::size_t c = 0; c < kChannels; ++c) {
-        for (std::size_t s = 0; s < 2 * kRingPoints; ++s) {
-            const double phase = static_cast<double>(s) / 37.0 + static_cast<double>(c);
-            ring.Points[c][s] = static_cast<std::uint16_t>(512 + 400 * std::sin(phase));
+    auto code = [](std::size_t c, int s) {
+        const double phase = static_cast<double>(s) / 37.0 + static_cast<double>(c);
+        return static_cast<std::uint16_t>(512 + 400 * std::sin(phase));
+    };
+    // Closed point by point as the measurement closes them, the chart standing still meanwhile.
+    station.form.CheckBox_ChartStop.Checked = true;
+    for (int point = 1; point <= kRingPoints; ++point) {
+        const int slot = point % kRingPoints;
+        SampleCodes mean, latest;
+        for (std::size_t c = 0; c < kChannels; ++c) {
+            mean[c] = code(c, slot);
+            latest[c] = code(c, kRingPoints + slot);
         }
+        station.chart().ChartPointClosed(1, mean, latest);
     }
-    station.chart().RestoreRing(1, ring);
+    station.form.CheckBox_ChartStop.Checked = false;
 }
 
 // Processor time of the timed loop as a percentage of the periods it stood

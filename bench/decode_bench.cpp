@@ -59,15 +59,21 @@ public:
     explicit LoopingStreamDriver(std::vector<std::uint8_t> stream) : stream_(std::move(stream)) {}
     std::uint64_t delivered = 0;
 
+    // One device, "B" with serial "1".
     FtStatus CreateDeviceInfoList(std::uint32_t& count) override {
-        count = 0;
+        count = 1;
         return kFtOk;
     }
-    FtStatus GetDeviceInfoDetail(std::uint32_t, char (&)[kSerialBufferSize],
-                                 char (&)[kDescriptionBufferSize]) override {
-        return kFtError;
+    FtStatus GetDeviceInfoDetail(std::uint32_t, char (&serial)[kSerialBufferSize],
+                                 char (&description)[kDescriptionBufferSize]) override {
+        std::strcpy(serial, "1");
+        std::strcpy(description, "B");
+        return kFtOk;
     }
-    FtStatus Open(std::uint32_t, FtHandle&) override { return kFtError; }
+    FtStatus Open(std::uint32_t, FtHandle& handle) override {
+        handle = 1;
+        return kFtOk;
+    }
     FtStatus Close(FtHandle) override { return kFtOk; }
     FtStatus ResetDevice(FtHandle) override { return kFtOk; }
     FtStatus SetBaudRate(FtHandle, std::uint32_t) override { return kFtOk; }
@@ -144,9 +150,8 @@ void PollThroughPipeline(benchmark::State& state, bool noisy, bool recordAll = f
     sim::TestPlatform platform;
     sim::TestUi ui;
     Station station(driver, platform, ui);
-    LinkState link = station.link().State();
-    link.DeviceHandle = 1;
-    station.link().Restore(link);
+    station.link().SetIdentity("B", "1");
+    station.link().Open(false);
     station.form.SelectRecordChoice(1);  // the 0.002 s period, not recording
     if (recordAll) {
         // Every sample written as a line, all six channels, to a file that

@@ -35,21 +35,20 @@ struct Rig {
 };
 
 bool SameOutcome(const ts::Station& a, const ts::Station& b) {
-    return a.link().State().DataReceived == b.link().State().DataReceived &&
-           a.link().State().DeviceNumber == b.link().State().DeviceNumber &&
-           a.measurement().State().ElapsedCount == b.measurement().State().ElapsedCount &&
-           a.measurement().State().LatestSample == b.measurement().State().LatestSample &&
-           a.measurement().State().ChartSets[24].Count ==
-               b.measurement().State().ChartSets[24].Count &&
-           a.measurement().State().ChartSets[24].Sum == b.measurement().State().ChartSets[24].Sum &&
+    const ts::AccumulatorSet& longestA = a.measurement().ChartSums(ts::kChartScales);
+    const ts::AccumulatorSet& longestB = b.measurement().ChartSums(ts::kChartScales);
+    return a.link().DataReceived() == b.link().DataReceived() &&
+           a.link().InstrumentNumber() == b.link().InstrumentNumber() &&
+           a.measurement().Elapsed() == b.measurement().Elapsed() &&
+           a.measurement().Latest() == b.measurement().Latest() &&
+           longestA.Count == longestB.Count && longestA.Sum == longestB.Sum &&
            a.link().Counts() == b.link().Counts();
 }
 
 // Every byte is in a frame, skipped, or still waiting for the next read.
 bool EveryByteAccountedFor(const ts::Station& st, std::size_t length) {
     const ts::LinkCounts counts = st.link().Counts();
-    return counts.framesDecoded * ts::kFrameSize + counts.bytesSkipped +
-                   st.link().State().TailLength ==
+    return counts.framesDecoded * ts::kFrameSize + counts.bytesSkipped + st.link().HeldBytes() ==
                length &&
            counts.framesRejected <= counts.bytesSkipped;
 }

@@ -302,7 +302,7 @@ void HeadlessRecorder::StartRecording() {
 void HeadlessRecorder::Tick(bool supervise, bool afterPause) {
     ++ticks_;
     InstrumentLink& link = station_->link();
-    const std::int32_t silentBefore = link.State().SilentTicks;
+    const std::int32_t silentBefore = link.SilentPolls();
     station_->Timer_25HzTimer();
     // Bytes that came while the program stood still are read by this poll or
     // the next; an empty poll now is no silence of the line.

@@ -37,7 +37,6 @@ public:
     const ChartColors& Colors() const { return colors_; }
     void SetColors(const ChartColors& colors) { colors_ = colors; }
     const LiveRings& Live() const { return live_; }
-    void RestoreRing(int scale, const ScaleRing& ring) { live_.Restore(scale, ring); }
 
 private:
     Ui& ui_;

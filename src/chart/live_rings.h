@@ -18,10 +18,6 @@ public:
     void Clear(int scale);
     void ClearAll();
     const ScaleRing& Ring(int scale) const { return rings_[static_cast<std::size_t>(scale - 1)]; }
-    // Goes on from `ring`, as if the points that led there had closed.
-    void Restore(int scale, const ScaleRing& ring) {
-        rings_[static_cast<std::size_t>(scale - 1)] = ring;
-    }
 
     int FillSeries(int scale, bool averaged, const std::array<bool, kChannels>& shown,
                    ChartSeries& series) const override;

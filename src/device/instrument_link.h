@@ -58,9 +58,15 @@ public:
     const std::string& Serial() const { return state_.DeviceSerial; }
     void SetIdentity(const std::string& description, const std::string& serial);
     bool DataReceived() const { return state_.DataReceived; }
-    const LinkState& State() const { return state_; }
-    // Goes on from `state`, as if the frames and ticks that led there had come.
-    void Restore(const LinkState& state) { state_ = state; }
+    // The open connection to the bridge; 0 when none is open.
+    FtHandle Handle() const { return state_.DeviceHandle; }
+    // The instrument number of the last frame; 0 while a device just chosen has sent none,
+    // -1 while the device is to be reopened.
+    int InstrumentNumber() const { return state_.DeviceNumber; }
+    // Polls without a valid frame since the last one.
+    std::int32_t SilentPolls() const { return state_.SilentTicks; }
+    // Bytes of a frame cut by the end of the last read, waiting for the rest.
+    std::size_t HeldBytes() const { return state_.TailLength; }
     LinkCounts Counts() const { return statistics_.Counts(); }
     Driver& Bridge() { return driver_; }
 

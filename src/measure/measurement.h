@@ -49,9 +49,13 @@ public:
     // A sample has come since the last start.
     bool Streaming() const { return !state_.FirstSample; }
     const SampleCodes& Latest() const { return state_.LatestSample; }
-    const PipelineState& State() const { return state_; }
-    // Goes on from `state`, as if the samples that led there had been taken.
-    void Restore(const PipelineState& state) { state_ = state; }
+    // The running sums of chart scale `scale` (1..25) and of recording period `period` (1..17).
+    const AccumulatorSet& ChartSums(int scale) const {
+        return state_.ChartSets[static_cast<std::size_t>(scale - 1)];
+    }
+    const AccumulatorSet& RecordSums(int period) const {
+        return state_.RecordSets[static_cast<std::size_t>(period - 1)];
+    }
 
     CalibrationTables& Tables() { return tables_; }
     const CalibrationTables& Tables() const { return tables_; }

@@ -61,6 +61,8 @@ public:
     void SetResultFileName(const std::string& path) { state_.ResultFileName = path; }
 
     bool Active() const { return state_.RecordingActive; }
+    const std::string& ResultFileName() const { return state_.ResultFileName; }
+    bool FileOpen() const { return state_.File.IsOpen(); }
     const RecordingState& State() const { return state_; }
     RecordingResume& Resume() { return state_.Resume; }
 

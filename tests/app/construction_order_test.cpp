@@ -37,7 +37,7 @@ TEST_F(ConstructionOrderTest, TheWindowsStartStepsRunInTheirOrder) {
     expected.emplace_back("chart", true, 0);
     expected.emplace_back(std::string(text::kMsgDeviceNotFound), true, 1);
     EXPECT_EQ(traces, expected);
-    EXPECT_EQ(st().link().State().DeviceNumber, 0);
+    EXPECT_EQ(st().link().InstrumentNumber(), 0);
 }
 
 }  // namespace

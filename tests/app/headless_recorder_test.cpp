@@ -326,14 +326,13 @@ TEST(HeadlessRecorderTest, OneHalfOfTheIdentityFindsTheBridgeThatCarriesIt) {
         std::string error;
         ASSERT_TRUE(recorder.Prepare(options, error)) << error;
         recorder.OpenInstrument();
-        EXPECT_EQ(recorder.station().link().State().DeviceHandle, 0u);
+        EXPECT_EQ(recorder.station().link().Handle(), 0u);
         // Plugged in later: found by the supervision, once a second.
         const int wanted = driver.AddDevice("KSL214.8N", "TS000002");
-        for (int tick = 0; tick < 75 && recorder.station().link().State().DeviceHandle == 0;
-             ++tick) {
+        for (int tick = 0; tick < 75 && recorder.station().link().Handle() == 0; ++tick) {
             recorder.Tick(true);
         }
-        EXPECT_EQ(driver.DeviceOfHandle(recorder.station().link().State().DeviceHandle), wanted);
+        EXPECT_EQ(driver.DeviceOfHandle(recorder.station().link().Handle()), wanted);
         EXPECT_EQ(recorder.station().link().Description(), "KSL214.8N");
         EXPECT_EQ(recorder.station().link().Serial(), "TS000002");
     }

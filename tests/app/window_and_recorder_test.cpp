@@ -64,7 +64,7 @@ TEST_F(WindowAndRecorderTest, TheRecorderTakesNoPartOfTheWindowsRecording) {
     Start();
     Tick(1);
     ASSERT_TRUE(st().recording().Active());
-    ASSERT_EQ(st().recording().State().ResultFileName, Path("results (2).txt"));
+    ASSERT_EQ(st().recording().ResultFileName(), Path("results (2).txt"));
     std::filesystem::create_hard_link(Path("results (2).txt"), Path("other name.txt"));
     const std::string first = ReadAll(Path("results.txt"));
     const std::string second = ReadAll(Path("results (2).txt"));
@@ -104,10 +104,10 @@ TEST_F(WindowAndRecorderTest, TheWindowTakesNoPartOfTheRecordersRecording) {
     for (const char* name : {"rec.txt", "another.txt", "rec.txt.resume"}) {
         EXPECT_EQ(WindowChoosing(name), text::kMsgResultFileOfRecording) << name;
     }
-    EXPECT_FALSE(st().recording().State().File.IsOpen());
+    EXPECT_FALSE(st().recording().FileOpen());
     // Another file of that folder is the user's to take.
     EXPECT_EQ(WindowChoosing("free.txt"), "");
-    EXPECT_TRUE(st().recording().State().File.IsOpen());
+    EXPECT_TRUE(st().recording().FileOpen());
 }
 
 }  // namespace

@@ -33,29 +33,20 @@ protected:
 // ---- The clear button ----
 
 TEST_F(ChartControlsTest, ClearRestartsTheShownScaleOneUnitBackAndKeepsItsSums) {
-    Edit(st().measurement(), [](PipelineState& p) {
-        p.FirstSample = false;
-        p.PreviousCounter = 1000;
-        p.ElapsedCount = 10000;
-        p.ChartSets[0].PeriodStart = 9720;
-        p.ChartSets[0].Sum.fill(50);
-        p.ChartSets[0].Count = 1;
-    });
-    EditRing(1, [](ScaleRing& ring) {
-        ring.Position = 77;
-        for (auto& channel : ring.Points) channel.fill(333);
-    });
-    EditRing(2, [](ScaleRing& ring) {
-        ring.Position = 5;
-        ring.Points[0][5] = 444;
-    });
-    const AccumulatorSet& set = st().measurement().State().ChartSets[0];
+    // Counter 1000 at time 10,000: scale 1's period began at 9,720 and holds one sample of 50.
+    Feed(1, 50, 56536);  // the first sample only sets the time reference
+    Feed(1, 50, 10000);
+    const AccumulatorSet& set = st().measurement().ChartSums(1);
+    ASSERT_EQ(set.PeriodStart, 9720u);
+    ClosePoints(st(), 1, 50, [](int, SampleCodes& mean, SampleCodes&) { mean.fill(333); });
+    ClosePoints(st(), 2, 1, [](int, SampleCodes& mean, SampleCodes&) { mean[0] = 444; });
+    const ScaleRing scale2 = st().chart().Live().Ring(2);
 
     st().ButtonChartClearClick();
     EXPECT_EQ(set.PeriodStart, 9999u);
     EXPECT_TRUE(RingEmpty(1));
-    EXPECT_EQ(st().chart().Live().Ring(1 + 1).Position, 5);
-    EXPECT_EQ(st().chart().Live().Ring(1 + 1).Points[0][5], 444);
+    EXPECT_EQ(st().chart().Live().Ring(2).Position, scale2.Position);
+    EXPECT_EQ(st().chart().Live().Ring(2).Points, scale2.Points);
     EXPECT_EQ(set.Count, 1u);
     EXPECT_EQ(set.Sum[0], 50u);
 
@@ -72,7 +63,7 @@ TEST_F(ChartControlsTest, ClearRestartsTheShownScaleOneUnitBackAndKeepsItsSums) 
 
 TEST_F(ChartControlsTest, ClearAtTheStartWrapsThePeriodStartBelowZero) {
     st().ButtonChartClearClick();
-    EXPECT_EQ(st().measurement().State().ChartSets[0].PeriodStart,
+    EXPECT_EQ(st().measurement().ChartSums(1).PeriodStart,
               std::numeric_limits<std::uint64_t>::max());
     Feed(1, 7, 0);  // synchronises the count
     Feed(1, 7, 359);
@@ -94,7 +85,9 @@ TEST_F(ChartControlsTest, ClearDrawsTheShownScaleFlatAndNothingWithoutAScale) {
     Feed(10, 512);
     std::vector<ScaleRing> rings;
     for (int k = 1; k <= kChartScales; ++k) rings.push_back(st().chart().Live().Ring(k));
-    const auto sets = st().measurement().State().ChartSets;
+    std::vector<std::uint64_t> starts;
+    for (int k = 1; k <= kChartScales; ++k)
+        starts.push_back(st().measurement().ChartSums(k).PeriodStart);
     st().form.RadioGroup_X = -1;
     ui.ClearLog();
     st().ButtonChartClearClick();
@@ -102,7 +95,7 @@ TEST_F(ChartControlsTest, ClearDrawsTheShownScaleFlatAndNothingWithoutAScale) {
     for (int k = 0; k < kChartScales; ++k) {
         EXPECT_EQ(st().chart().Live().Ring(k + 1).Position, rings[k].Position);
         EXPECT_EQ(st().chart().Live().Ring(k + 1).Points, rings[k].Points);
-        EXPECT_EQ(st().measurement().State().ChartSets[k].PeriodStart, sets[k].PeriodStart);
+        EXPECT_EQ(st().measurement().ChartSums(k + 1).PeriodStart, starts[k]);
     }
 }
 
@@ -176,11 +169,9 @@ TEST_F(ChartControlsTest, UntickingAChannelRemovesItsCurveAndTickingBringsBackIt
 
 TEST_F(ChartControlsTest, AveragingToggleRedrawsTheOtherHalfOfTheSamePoints) {
     EnableChannels({1});
-    EditRing(1, [](ScaleRing& ring) {
-        for (int slot = 0; slot < kRingPoints; ++slot) {
-            ring.Points[0][slot] = 100;
-            ring.Points[0][kRingPoints + slot] = 900;
-        }
+    ClosePoints(st(), 1, kRingPoints, [](int, SampleCodes& mean, SampleCodes& latest) {
+        mean[0] = 100;
+        latest[0] = 900;
     });
     const auto ring = st().chart().Live().Ring(1);
     st().chart().Redraw();

@@ -13,20 +13,17 @@ protected:
     }
     const ScaleRing& Ring(int scale) { return st().chart().Live().Ring(scale); }
 
-    // Fills a ring so that every slot tells where it is: channel c, average
-    // slot s holds s + c, the instant slot holds 1000 - s + c.
-    void Label(int scale, std::uint16_t position = 0) {
-        EditRing(scale, [&](ScaleRing& ring) {
-            ring.Position = position;
-            for (int c = 0; c < kChannels; ++c) {
-                for (int s = 0; s < kRingPoints; ++s) {
-                    auto& points = ring.Points[static_cast<std::size_t>(c)];
-                    points[static_cast<std::size_t>(s)] = static_cast<std::uint16_t>(s + c);
-                    points[static_cast<std::size_t>(600 + s)] =
-                        static_cast<std::uint16_t>(1000 - s + c);
-                }
-            }
-        });
+    // Fills a ring so that every slot tells where it is: channel c, average slot s holds s + c,
+    // the instant slot 1000 - s + c; the newest point at `position`.
+    void Label(int scale, int position = 0) {
+        ClosePoints(st(), scale, kRingPoints + position,
+                    [](int slot, SampleCodes& mean, SampleCodes& latest) {
+                        for (std::size_t c = 0; c < kChannels; ++c) {
+                            mean[c] = static_cast<std::uint16_t>(slot + static_cast<int>(c));
+                            latest[c] =
+                                static_cast<std::uint16_t>(1000 - slot + static_cast<int>(c));
+                        }
+                    });
     }
     const sim::TestUi::Series& Series(int channel) {
         return ui.series[static_cast<std::size_t>(channel - 1)];
@@ -78,11 +75,7 @@ TEST_F(ChartDrawingTest, AxisThenEmptyThenWholeSeriesInTheirColours) {
 
 TEST_F(ChartDrawingTest, AveragingBoxChoosesTheHalf) {
     // One period holding 0 then 1023, with an empty set when it began.
-    Edit(st().measurement(), [](PipelineState& s) {
-        s.ChartSets[0].Sum.fill(1023);
-        s.ChartSets[0].Count = 2;
-        s.LatestSample.fill(1023);
-    });
+    SamplesAt(0, {SampleCodes{}, SampleCodes{1023, 1023, 1023, 1023, 1023, 1023}});
     st().measurement().CloseChartPeriod(1);
     EXPECT_FLOAT_EQ(Series(1).y.back(), 100.0f);
     EXPECT_EQ(Series(1).y.back(), Percent(1023));
@@ -134,10 +127,7 @@ TEST_F(ChartDrawingTest, StopBoxFreezesThePictureWhileRingsFill) {
     st().RadioGroup_XClick();
     st().form.CheckBox_ChartAver.Checked = true;
     st().chart().Redraw();
-    Edit(st().measurement(), [](PipelineState& s) {
-        s.ChartSets[1].Sum.fill(50);
-        s.ChartSets[1].Count = 1;
-    });
+    SamplesAt(0, {SampleCodes{50, 50, 50, 50, 50, 50}});
     st().measurement().CloseChartPeriod(2);
     EXPECT_TRUE(ui.chartCalls.empty());
     EXPECT_EQ(Ring(2).Points[0][1], 50);  // the ring kept filling

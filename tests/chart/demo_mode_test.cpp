@@ -19,7 +19,7 @@ protected:
     void AttachInstrument() {
         device = AddWanted();
         st().link().Open(false);
-        ASSERT_NE(st().link().State().DeviceHandle, 0u);
+        ASSERT_NE(st().link().Handle(), 0u);
     }
     void SendFrame(int instrument, std::uint16_t counter, const Values& values) {
         const sim::Frame frame = sim::EncodeFrame(instrument, counter, values);
@@ -44,8 +44,8 @@ TEST_F(DemoModeTest, TimerIsIdleInNormalMode) {
     Events(5);
     EXPECT_EQ(st().demo().Time(), 0);
     EXPECT_EQ(st().demo().Count(), 0);
-    EXPECT_TRUE(st().measurement().State().FirstSample);
-    EXPECT_EQ(st().measurement().State().ChartSets[0].Count, 0u);
+    EXPECT_FALSE(st().measurement().Streaming());
+    EXPECT_EQ(st().measurement().ChartSums(1).Count, 0u);
 }
 
 TEST_F(DemoModeTest, FirstEventsAfterChoosingDemoFeedThePipeline) {
@@ -53,51 +53,51 @@ TEST_F(DemoModeTest, FirstEventsAfterChoosingDemoFeedThePipeline) {
     Events(1);
     EXPECT_EQ(st().demo().Time(), 256);
     EXPECT_EQ(st().demo().Count(), 1);
-    EXPECT_EQ(st().measurement().State().LatestSample, (Values{515, 0, 928, 800, 800, 465}));
+    EXPECT_EQ(st().measurement().Latest(), (Values{515, 0, 928, 800, 800, 465}));
     // The first synthetic sample only synchronises the time count.
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
-    EXPECT_EQ(st().measurement().State().ChartSets[0].Count, 1u);
+    EXPECT_EQ(st().measurement().Elapsed(), 0u);
+    EXPECT_EQ(st().measurement().ChartSums(1).Count, 1u);
 
     Events(1);
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 256u);
-    EXPECT_EQ(st().measurement().State().LatestSample, DemoValues(2));
+    EXPECT_EQ(st().measurement().Elapsed(), 256u);
+    EXPECT_EQ(st().measurement().Latest(), DemoValues(2));
 }
 
 TEST_F(DemoModeTest, TimeWrapsIntoASteadyStepAndTheCounterIntoZero) {
     st().demo().ContinueFrom(31415);
     st().M_Menu_Mode_DemoClick();
     Events(1);
-    EXPECT_EQ(st().measurement().State().LatestSample, (Values{511, 1013, 929, 100, 500, 451}));
+    EXPECT_EQ(st().measurement().Latest(), (Values{511, 1013, 929, 100, 500, 451}));
     Events(1);
     EXPECT_EQ(st().demo().Count(), 0);
-    EXPECT_EQ(st().measurement().State().LatestSample, (Values{511, 0, 930, 800, 500, 450}));
+    EXPECT_EQ(st().measurement().Latest(), (Values{511, 0, 930, 800, 500, 450}));
 
     // DemoTime reaches 65280 on event 255 and 0 on event 256.
     Events(253);
     EXPECT_EQ(st().demo().Time(), 65280);
     Events(1);
     EXPECT_EQ(st().demo().Time(), 0);
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 255u * 256u);
+    EXPECT_EQ(st().measurement().Elapsed(), 255u * 256u);
     Events(300);
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 555u * 256u);
+    EXPECT_EQ(st().measurement().Elapsed(), 555u * 256u);
 }
 
 TEST_F(DemoModeTest, ChoosingEitherModeResetsRedrawsAndMovesTheCheckMark) {
     EnableChannels({1, 4});
     st().M_Menu_Mode_DemoClick();
     Events(200);
-    ASSERT_GT(st().measurement().State().ElapsedCount, 0u);
+    ASSERT_GT(st().measurement().Elapsed(), 0u);
     ASSERT_FALSE(RingsEmpty());
     st().form.Label_ResCH[2].Caption = "12.345";
     ui.ClearLog();
 
     st().M_Menu_Mode_DemoClick();
     EXPECT_TRUE(st().demo().Running());
-    EXPECT_TRUE(st().measurement().State().FirstSample);
+    EXPECT_FALSE(st().measurement().Streaming());
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, "   Режим: ДЕМОНСТРАЦИОННЫЙ   ");
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
-    EXPECT_EQ(st().measurement().State().ChartSets[3].Count, 0u);
-    EXPECT_EQ(st().measurement().State().RecordSets[16].Count, 0u);
+    EXPECT_EQ(st().measurement().Elapsed(), 0u);
+    EXPECT_EQ(st().measurement().ChartSums(4).Count, 0u);
+    EXPECT_EQ(st().measurement().RecordSums(17).Count, 0u);
     EXPECT_TRUE(RingsEmpty());
     EXPECT_EQ(st().form.Label_ResCH[2].Caption, "0.000");
     // Redrawn at once from the emptied ring: flat lines at 0 for the enabled channels.
@@ -112,9 +112,9 @@ TEST_F(DemoModeTest, ChoosingEitherModeResetsRedrawsAndMovesTheCheckMark) {
     Events(10);
     st().M_Menu_Mode_NormClick();
     EXPECT_FALSE(st().demo().Running());
-    EXPECT_TRUE(st().measurement().State().FirstSample);
+    EXPECT_FALSE(st().measurement().Streaming());
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, "   Режим   ");
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().Elapsed(), 0u);
     EXPECT_TRUE(RingsEmpty());
     EXPECT_EQ(Curve(1), std::vector<float>(600, 0.0f));
     EXPECT_TRUE(st().form.M_Menu_Mode_Norm.Checked);
@@ -123,21 +123,21 @@ TEST_F(DemoModeTest, ChoosingEitherModeResetsRedrawsAndMovesTheCheckMark) {
     const std::uint16_t count = st().demo().Count();
     Events(3);
     EXPECT_EQ(st().demo().Count(), count);
-    EXPECT_TRUE(st().measurement().State().FirstSample);
+    EXPECT_FALSE(st().measurement().Streaming());
 }
 
 TEST_F(DemoModeTest, ChoosingDemoTwiceResetsTwiceAndTheSignalsGoOn) {
     st().M_Menu_Mode_DemoClick();
     Events(200);
     st().M_Menu_Mode_DemoClick();
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().Elapsed(), 0u);
     EXPECT_TRUE(RingsEmpty());
     EXPECT_EQ(st().demo().Count(), 200);
 
     Events(1);
     EXPECT_EQ(st().demo().Count(), 201);
-    EXPECT_EQ(st().measurement().State().LatestSample, DemoValues(201));
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().Latest(), DemoValues(201));
+    EXPECT_EQ(st().measurement().Elapsed(), 0u);
 
     // A spell in normal mode does not restart the signals either.
     st().M_Menu_Mode_NormClick();
@@ -152,20 +152,20 @@ TEST_F(DemoModeTest, InstrumentSamplesAreDroppedWhileDemoRuns) {
     const Values measured{1, 2, 3, 4, 5, 6};
     st().M_Menu_Mode_DemoClick();
     Events(2);
-    const std::uint64_t elapsed = st().measurement().State().ElapsedCount;
+    const std::uint64_t elapsed = st().measurement().Elapsed();
 
     for (std::uint16_t t = 0; t < 30; t += 3) SendFrame(1, t, measured);
     st().Timer_25HzTimer();
-    EXPECT_TRUE(st().link().State().DataReceived);
-    EXPECT_EQ(st().measurement().State().ElapsedCount, elapsed);
-    EXPECT_EQ(st().measurement().State().LatestSample, DemoValues(2));
+    EXPECT_TRUE(st().link().DataReceived());
+    EXPECT_EQ(st().measurement().Elapsed(), elapsed);
+    EXPECT_EQ(st().measurement().Latest(), DemoValues(2));
 
     st().M_Menu_Mode_NormClick();
     SendFrame(1, 100, measured);
     SendFrame(1, 103, measured);
     st().Timer_25HzTimer();
-    EXPECT_EQ(st().measurement().State().LatestSample, measured);
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 3u);
+    EXPECT_EQ(st().measurement().Latest(), measured);
+    EXPECT_EQ(st().measurement().Elapsed(), 3u);
 }
 
 TEST_F(DemoModeTest, WrongInstrumentEndsDemoUntilSilenceEnablesTheItemAgain) {
@@ -184,17 +184,20 @@ TEST_F(DemoModeTest, WrongInstrumentEndsDemoUntilSilenceEnablesTheItemAgain) {
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, text::kMenuMode);
     EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().form.M_Menu_Mode_Norm.Checked);
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
+    EXPECT_EQ(st().measurement().Elapsed(), 0u);
     EXPECT_TRUE(RingsEmpty());
     const std::uint16_t count = st().demo().Count();
     Events(5);
     EXPECT_EQ(st().demo().Count(), count);
 
     // More wrong frames in the same episode reset nothing.
-    Edit(st().measurement(), [](PipelineState& s) { s.ElapsedCount = 5; });
+    st().measurement().TakeSample(Sample{100, Values{}});
+    st().measurement().TakeSample(Sample{105, Values{}});
+    const std::uint64_t elapsed = st().measurement().Elapsed();
+    ASSERT_GT(elapsed, 0u);
     SendFrame(2, 6, Values{});
     st().Timer_25HzTimer();
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 5u);
+    EXPECT_EQ(st().measurement().Elapsed(), elapsed);
 
     // The tick with the frame leaves one silent tick counted; ten more keep
     // the item disabled, the eleventh declares the link silent.

@@ -7,24 +7,19 @@ namespace {
 
 class ScaleRingTest : public StationTest {
 protected:
-    const AccumulatorSet& Set(int scale) {
-        return st().measurement().State().ChartSets[static_cast<std::size_t>(scale - 1)];
-    }
+    const AccumulatorSet& Set(int scale) { return st().measurement().ChartSums(scale); }
     const ScaleRing& Ring(int scale) { return st().chart().Live().Ring(scale); }
 
-    // Adds raw values to every channel of a scale's set, as the pipeline does,
-    // channel c getting value + c; the last one is the latest sample.
-    void Add(int scale, std::initializer_list<int> values) {
-        Edit(st().measurement(), [&](PipelineState& s) {
-            AccumulatorSet& set = s.ChartSets[static_cast<std::size_t>(scale - 1)];
-            for (int value : values) {
-                for (std::size_t c = 0; c < kChannels; ++c) {
-                    set.Sum[c] += static_cast<std::uint32_t>(value) + c;
-                    s.LatestSample[c] = static_cast<std::uint16_t>(value + c);
-                }
-                ++set.Count;
+    // Samples of raw values at one time, channel c getting value + c: they go into every set,
+    // and the last one is the latest sample.
+    void Add(std::initializer_list<int> values) {
+        for (int value : values) {
+            SampleCodes sample;
+            for (int c = 0; c < kChannels; ++c) {
+                sample[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(value + c);
             }
-        });
+            SamplesAt(0, {sample});
+        }
     }
 
     void LoadTable(int channel, std::initializer_list<std::pair<double, double>> points) {
@@ -41,7 +36,7 @@ protected:
 };
 
 TEST_F(ScaleRingTest, TruncatedAverageAndInstantValueThenReseed) {
-    Add(3, {7, 8, 9});
+    Add({7, 8, 9});
     st().measurement().CloseChartPeriod(3);
     EXPECT_EQ(Ring(3).Position, 1);
     for (std::size_t c = 0; c < kChannels; ++c) {
@@ -51,7 +46,7 @@ TEST_F(ScaleRingTest, TruncatedAverageAndInstantValueThenReseed) {
     }
     EXPECT_EQ(Set(3).Count, 1u);
     // The closed point weighs as one sample in the next: (8 + 1 + 2) / 3.
-    Add(3, {1, 2});
+    Add({1, 2});
     st().measurement().CloseChartPeriod(3);
     EXPECT_EQ(Ring(3).Points[0][2], 3);
     EXPECT_EQ(Ring(3).Points[0][602], 2);
@@ -60,14 +55,14 @@ TEST_F(ScaleRingTest, TruncatedAverageAndInstantValueThenReseed) {
 }
 
 TEST_F(ScaleRingTest, TruncatesRatherThanRounds) {
-    Add(1, {1, 2});
+    Add({1, 2});
     st().measurement().CloseChartPeriod(1);
     EXPECT_EQ(Ring(1).Points[0][1], 1);
     EXPECT_EQ(Ring(1).Points[5][1], 6);  // (6 + 7) / 2
 }
 
 TEST_F(ScaleRingTest, SeveralPeriodsAtOnceRepeatTheAverage) {
-    Add(5, {100, 201});
+    Add({100, 201});
     st().measurement().CloseChartPeriod(5);
     st().measurement().CloseChartPeriod(5);
     st().measurement().CloseChartPeriod(5);
@@ -79,7 +74,8 @@ TEST_F(ScaleRingTest, SeveralPeriodsAtOnceRepeatTheAverage) {
 }
 
 TEST_F(ScaleRingTest, AnEmptySetGivesZeros) {
-    Edit(st().measurement(), [](PipelineState& s) { s.LatestSample.fill(77); });
+    SamplesAt(0, {SampleCodes{77, 77, 77, 77, 77, 77}});
+    st().measurement().Reset();
     st().measurement().CloseChartPeriod(4);
     EXPECT_EQ(Ring(4).Points[0][1], 0);
     EXPECT_EQ(Ring(4).Points[0][601], 77);
@@ -87,8 +83,8 @@ TEST_F(ScaleRingTest, AnEmptySetGivesZeros) {
 }
 
 TEST_F(ScaleRingTest, WrapsFrom599ToSlotZero) {
-    EditRing(2, [](ScaleRing& ring) { ring.Position = 599; });
-    Add(2, {40});
+    ClosePoints(st(), 2, 599, [](int, SampleCodes&, SampleCodes&) {});
+    Add({40});
     st().measurement().CloseChartPeriod(2);
     EXPECT_EQ(Ring(2).Position, 0);
     EXPECT_EQ(Ring(2).Points[0][0], 40);
@@ -97,9 +93,9 @@ TEST_F(ScaleRingTest, WrapsFrom599ToSlotZero) {
 }
 
 TEST_F(ScaleRingTest, ClearEmptiesTheRingButKeepsTheSums) {
-    Add(6, {10});
+    Add({10});
     st().measurement().CloseChartPeriod(6);
-    Add(6, {30, 40});
+    Add({30, 40});
     st().chart().ClearAll();
     EXPECT_EQ(Ring(6).Position, 0);
     for (const auto& channel : Ring(6).Points) {
@@ -115,12 +111,8 @@ TEST_F(ScaleRingTest, HalfSecondScaleShowsTheCalibratedMeans) {
     LoadTable(1, {{0, 0}, {1023, 100}});
     LoadTable(2, {{0, 0}, {1, 1234.5}});
     LoadTable(3, {{0, 0}, {1023, 1023}});
-    Edit(st().measurement(), [](PipelineState& s) {
-        s.ChartSets[7].Count = 2;
-        s.ChartSets[7].Sum[0] = 1024;  // mean 512: 512 * 100 / 1023 = 50.0489...
-        s.ChartSets[7].Sum[1] = 2;     // mean 1
-        s.ChartSets[7].Sum[2] = 3;     // mean 1.5, shown unrounded
-    });
+    // Means 512 (512 * 100 / 1023 = 50.0489...), 1, and 1.5 shown unrounded.
+    SamplesAt(0, {SampleCodes{512, 1, 1, 0, 0, 0}, SampleCodes{512, 1, 2, 0, 0, 0}});
     st().measurement().CloseChartPeriod(8);
     EXPECT_EQ(Readout(1), "50.049");
     EXPECT_EQ(Readout(2), "1234.500");
@@ -139,7 +131,7 @@ TEST_F(ScaleRingTest, OnlyTheHalfSecondScaleTouchesTheReadouts) {
     LoadTable(1, {{0, 0}, {1023, 100}});
     for (int scale = 1; scale <= kChartScales; ++scale) {
         if (scale == kReadoutScale) continue;
-        Add(scale, {512});
+        Add({512});
         st().measurement().CloseChartPeriod(scale);
     }
     EXPECT_EQ(Readout(1), "0.000");

@@ -35,7 +35,7 @@ TEST_F(DeviceMenuTest, TheDeviceInUseIsCheckedAndLeftAloneTheOthersProbed) {
     const int inUse = AddWanted("KSL214.8N", "TS000001");
     const int other = driver.AddDevice("KSL214.8N", "TS000002");
     st().link().Open(false);
-    const FtHandle handle = st().link().State().DeviceHandle;
+    const FtHandle handle = st().link().Handle();
     driver.ResetCallCounts();
 
     st().M_Menu_Setting_PortClick();
@@ -53,10 +53,10 @@ TEST_F(DeviceMenuTest, TheDeviceInUseIsCheckedAndLeftAloneTheOthersProbed) {
     // Only the free device was opened, and closed again.
     EXPECT_EQ(driver.Calls(DriverOp::Open), 1);
     EXPECT_EQ(driver.Calls(DriverOp::Close), 1);
-    EXPECT_EQ(st().link().State().DeviceHandle, handle);
+    EXPECT_EQ(st().link().Handle(), handle);
     EXPECT_EQ(driver.DeviceOfHandle(handle), inUse);
     EXPECT_FALSE(driver.Device(other).open);
-    EXPECT_EQ(st().link().State().DeviceNumber, 0);
+    EXPECT_EQ(st().link().InstrumentNumber(), 0);
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -98,7 +98,7 @@ TEST_F(DeviceMenuTest, NoDeviceShowsTheMessageAndLeavesTheDeviceNumber) {
     EXPECT_EQ(ui.boxes[0].kind, sim::TestUi::BoxKind::Plain);
     EXPECT_EQ(ui.boxes[0].text, text::kMsgNoDevices);
     for (int k = 1; k <= 8; ++k) ExpectHidden(k);
-    EXPECT_EQ(st().link().State().DeviceNumber, -1);
+    EXPECT_EQ(st().link().InstrumentNumber(), -1);
 
     // A failing list: an empty menu without a message.
     ui.ClearLog();
@@ -107,7 +107,7 @@ TEST_F(DeviceMenuTest, NoDeviceShowsTheMessageAndLeavesTheDeviceNumber) {
     st().M_Menu_Setting_PortClick();
     EXPECT_TRUE(ui.boxes.empty());
     ExpectHidden(1);
-    EXPECT_EQ(st().link().State().DeviceNumber, -1);
+    EXPECT_EQ(st().link().InstrumentNumber(), -1);
 }
 
 TEST_F(DeviceMenuTest, ReopeningTheMenuForgetsDevicesThatWentAway) {
@@ -125,17 +125,18 @@ TEST_F(DeviceMenuTest, ReopeningTheMenuForgetsDevicesThatWentAway) {
 }
 
 TEST_F(DeviceMenuTest, ChoosingADeviceOpensItStoresItsIdentityAndSaves) {
-    AddWanted("KSL214.8N", "TS000001");
+    const int first = AddWanted("KSL214.8N", "TS000001");
     const int second = driver.AddDevice("KSL214.8N", "TS000002");
     st().link().Open(false);
     st().M_Menu_Setting_PortClick();
-    Edit(st().link(), [](LinkState& s) { s.DeviceNumber = 5; });
+    Hear(first, 5);
+    ASSERT_EQ(st().link().InstrumentNumber(), 5);
 
     st().M_Menu_Setting_ConnectionClick(2);
 
     EXPECT_EQ(st().link().Serial(), "TS000002");
-    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), second);
-    EXPECT_EQ(st().link().State().DeviceNumber, 0);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().Handle()), second);
+    EXPECT_EQ(st().link().InstrumentNumber(), 0);
     EXPECT_TRUE(ui.boxes.empty());
     const auto lines = SettingsLines();
     ASSERT_EQ(lines.size(), 51u);
@@ -151,21 +152,23 @@ TEST_F(DeviceMenuTest, AChoiceThatCannotBeOpenedIsReportedAndKeptAllTheSame) {
 
     st().M_Menu_Setting_ConnectionClick(2);
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgOpenFailed)});
-    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
+    EXPECT_EQ(st().link().Handle(), 0u);
     EXPECT_EQ(st().link().Serial(), "2");
     EXPECT_EQ(SettingsLines()[1], "2\r");
 }
 
 TEST_F(DeviceMenuTest, AChoiceAfterTheListShrankDoesNothingButResetTheDeviceNumber) {
-    AddWanted("A", "1");
+    const int a = AddWanted("A", "1");
     const int b = driver.AddDevice("B", "2");
+    st().link().Open(false);
     st().M_Menu_Setting_PortClick();
     driver.Unplug(b);
-    Edit(st().link(), [](LinkState& s) { s.DeviceNumber = 3; });
+    Hear(a, 3);
+    ASSERT_EQ(st().link().InstrumentNumber(), 3);
     driver.ResetCallCounts();
 
     st().M_Menu_Setting_ConnectionClick(2);
-    EXPECT_EQ(st().link().State().DeviceNumber, 0);
+    EXPECT_EQ(st().link().InstrumentNumber(), 0);
     EXPECT_EQ(st().link().Serial(), "1");
     EXPECT_EQ(driver.Calls(DriverOp::Open), 0);
     EXPECT_TRUE(ui.boxes.empty());

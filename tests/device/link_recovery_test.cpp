@@ -41,18 +41,18 @@ protected:
 
 TEST_F(LinkRecoveryTest, AnUnpluggedInstrumentIsWaitedForAndTakenBackWithoutARestart) {
     Tick(50);
-    ASSERT_TRUE(st().link().State().DataReceived);
+    ASSERT_TRUE(st().link().DataReceived());
     EXPECT_EQ(Indicator(), text::kConnectionYes);
-    EXPECT_EQ(st().link().State().DeviceNumber, 1);
+    EXPECT_EQ(st().link().InstrumentNumber(), 1);
 
     // Unplugged right after a supervision tick: ten silent ticks are a gap.
     TickUntilSupervisionIsNext();
     Tick(1);
     driver.Unplug(device);
     Tick(10);
-    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_TRUE(st().link().DataReceived());
     Tick(1);
-    EXPECT_FALSE(st().link().State().DataReceived);
+    EXPECT_FALSE(st().link().DataReceived());
     EXPECT_EQ(Indicator(), text::kConnectionNo);
     EXPECT_TRUE(platform.startedProcesses.empty());
 
@@ -63,7 +63,7 @@ TEST_F(LinkRecoveryTest, AnUnpluggedInstrumentIsWaitedForAndTakenBackWithoutARes
     EXPECT_EQ(platform.startedProcesses,
               (std::vector<std::string>{"devcon.exe disable " + address,
                                         "devcon.exe enable " + address}));
-    EXPECT_EQ(st().link().State().DeviceNumber, -1);
+    EXPECT_EQ(st().link().InstrumentNumber(), -1);
 
     // ...and from then on tries to reopen it silently every second.
     driver.ResetCallCounts();
@@ -75,12 +75,12 @@ TEST_F(LinkRecoveryTest, AnUnpluggedInstrumentIsWaitedForAndTakenBackWithoutARes
 
     driver.Plug(device);
     const int updatesBefore = ui.seriesUpdates;
-    const std::uint64_t elapsedBefore = st().measurement().State().ElapsedCount;
+    const std::uint64_t elapsedBefore = st().measurement().Elapsed();
     Tick(50);
-    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_TRUE(st().link().DataReceived());
     EXPECT_EQ(Indicator(), text::kConnectionYes);
-    EXPECT_EQ(st().link().State().DeviceNumber, 1);
-    EXPECT_GT(st().measurement().State().ElapsedCount, elapsedBefore);
+    EXPECT_EQ(st().link().InstrumentNumber(), 1);
+    EXPECT_GT(st().measurement().Elapsed(), elapsedBefore);
     EXPECT_GT(ui.seriesUpdates, updatesBefore);
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(platform.startedProcesses.size(), 2u);
@@ -106,7 +106,7 @@ TEST_F(LinkRecoveryTest, LinkStatisticsCarryOnAcrossSilentReopeningsAndRestartOn
     Tick(75);
     driver.Plug(device);
     Tick(50);
-    ASSERT_TRUE(st().link().State().DataReceived);
+    ASSERT_TRUE(st().link().DataReceived());
     EXPECT_EQ(counts().reopenings, 1u);
     EXPECT_GT(counts().framesDecoded, decodedBefore);
     EXPECT_EQ(counts().chipOverruns, 3u);
@@ -115,15 +115,15 @@ TEST_F(LinkRecoveryTest, LinkStatisticsCarryOnAcrossSilentReopeningsAndRestartOn
     // A silence with the handle alive: losses no refresh has seen yet are asked
     // for as the reopening closes it.
     instrument->Pause(3);
-    for (int i = 0; i < 100 && st().link().State().DeviceNumber != -1; ++i) Tick();
-    ASSERT_EQ(st().link().State().DeviceNumber, -1);
+    for (int i = 0; i < 100 && st().link().InstrumentNumber() != -1; ++i) Tick();
+    ASSERT_EQ(st().link().InstrumentNumber(), -1);
     bridge.chipOverruns += 2;
     st().TimerPortTimer();
     EXPECT_EQ(counts().reopenings, 2u);
     EXPECT_EQ(counts().chipOverruns, 5u);
     EXPECT_EQ(counts().queueOverflowBytes, 100u);
     Tick(100);
-    ASSERT_TRUE(st().link().State().DataReceived);
+    ASSERT_TRUE(st().link().DataReceived());
 
     // The instrument chosen again from the menu: everything from zero.
     st().M_Menu_Setting_PortClick();
@@ -138,7 +138,7 @@ TEST_F(LinkRecoveryTest, LinkStatisticsCarryOnAcrossSilentReopeningsAndRestartOn
 TEST_F(LinkRecoveryTest, AWrongInstrumentThatKeepsSendingIsNeverReenumerated) {
     instrument->instrumentNumber = 3;
     Tick(200);
-    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_TRUE(st().link().DataReceived());
     EXPECT_EQ(Indicator(), text::kConnectionYes);
     EXPECT_TRUE(platform.startedProcesses.empty());
 }
@@ -147,7 +147,7 @@ TEST_F(LinkRecoveryTest, AnInstrumentSilentFromTheStartIsReenumeratedAtTheFirstS
     driver.Unplug(device);
     Tick(25);
     EXPECT_EQ(platform.startedProcesses.size(), 2u);
-    EXPECT_EQ(st().link().State().DeviceNumber, -1);
+    EXPECT_EQ(st().link().InstrumentNumber(), -1);
 }
 
 }  // namespace

@@ -11,60 +11,60 @@ const std::string kEnableS = R"(devcon.exe enable "@USB\VID_0403&PID_6001\S")";
 
 class LinkSupervisionTest : public StationTest {
 protected:
-    // The state right after the tick that brought the last valid frame.
-    void FrameJustArrived() {
-        Edit(st().link(), [](LinkState& s) { s.DataReceived = true; });
-        Edit(st().link(), [](LinkState& s) { s.SilentTicks = 1; });
-        Edit(st().link(), [](LinkState& s) { s.DeviceNumber = 1; });
-        Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = true; });
-        st().form.Label_ErrDeviceNum.Visible = true;
-        st().form.M_Menu_Mode_Demo.Enabled = false;
-    }
-    void SilentTicks(int n) {
-        for (int i = 0; i < n; ++i) st().link().WatchSilence();
+    int device = -1;
+    // Right after the tick whose frames showed a wrong instrument: reported, and the silence
+    // counted from there.
+    void WrongInstrumentJustReported() {
+        device = OpenWanted();
+        Hear(device, 1);
+        Hear(device, 2);
+        SilentPolls(1);
+        ASSERT_TRUE(st().form.Label_ErrDeviceNum.Visible);
+        ASSERT_FALSE(st().form.M_Menu_Mode_Demo.Enabled);
     }
 };
 
 TEST_F(LinkSupervisionTest, TenSilentTicksAreAGapElevenALostLink) {
-    FrameJustArrived();
-    SilentTicks(9);
-    EXPECT_TRUE(st().link().State().DataReceived);
-    EXPECT_EQ(st().link().State().SilentTicks, 10);
-    SilentTicks(1);
-    EXPECT_TRUE(st().link().State().DataReceived);
-    EXPECT_EQ(st().link().State().SilentTicks, 11);
+    WrongInstrumentJustReported();
+    SilentPolls(9);
+    EXPECT_TRUE(st().link().DataReceived());
+    EXPECT_EQ(st().link().SilentPolls(), 10);
+    SilentPolls(1);
+    EXPECT_TRUE(st().link().DataReceived());
+    EXPECT_EQ(st().link().SilentPolls(), 11);
     EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
 
-    SilentTicks(1);
-    EXPECT_FALSE(st().link().State().DataReceived);
+    SilentPolls(1);
+    EXPECT_FALSE(st().link().DataReceived());
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
-    EXPECT_FALSE(st().link().State().WrongDeviceLatch);
-    EXPECT_EQ(st().link().State().SilentTicks, 11);
+    EXPECT_EQ(st().link().SilentPolls(), 11);
 
     // While the silence lasts the same is done on every tick.
     st().form.Label_ErrDeviceNum.Visible = true;
     st().form.M_Menu_Mode_Demo.Enabled = false;
-    Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = true; });
-    SilentTicks(1);
+    SilentPolls(1);
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
-    EXPECT_FALSE(st().link().State().WrongDeviceLatch);
-    EXPECT_EQ(st().link().State().SilentTicks, 11);
+    EXPECT_EQ(st().link().SilentPolls(), 11);
+
+    // The silence re-armed the report: the next wrong frame is shown again.
+    st().form.Label_ErrDeviceNum.Visible = false;
+    Hear(device, 2);
+    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
 }
 
 TEST_F(LinkSupervisionTest, ALinkThatIsUpIsLeftAlone) {
     // Frames of a wrong instrument count as data too.
-    AddWanted("KSL214.8N", "S");
-    Edit(st().link(), [](LinkState& s) { s.DataReceived = true; });
-    Edit(st().link(), [](LinkState& s) { s.DeviceNumber = 3; });
+    Hear(OpenWanted(), 3);
+    driver.ResetCallCounts();
     st().TimerPortTimer();
     // Ended tool processes are collected every second, link up or not.
     EXPECT_EQ(platform.reaps, 1);
     EXPECT_TRUE(platform.startedProcesses.empty());
     EXPECT_TRUE(platform.sleeps.empty());
     EXPECT_EQ(driver.TotalCalls(), 0);
-    EXPECT_EQ(st().link().State().DeviceNumber, 3);
+    EXPECT_EQ(st().link().InstrumentNumber(), 3);
 }
 
 // Platform that keeps starts and sleeps in one log, to see their order.
@@ -98,13 +98,13 @@ TEST_F(LinkSupervisionTest, ALostLinkIsReenumeratedWithTheExactCommandLines) {
     station.link().AwaitStream();
     station.TimerPortTimer();
     EXPECT_EQ(order.log, (std::vector<std::string>{"reap", kDisableS, "sleep 1000", kEnableS}));
-    EXPECT_EQ(station.link().State().DeviceNumber, -1);
+    EXPECT_EQ(station.link().InstrumentNumber(), -1);
 }
 
 TEST_F(LinkSupervisionTest, AfterReenumerationTheDeviceIsReopenedSilentlyEverySecond) {
     const int wanted = AddWanted("KSL214.8N", "S");
     st().link().Open(false);
-    const FtHandle old = st().link().State().DeviceHandle;
+    const FtHandle old = st().link().Handle();
     st().link().AwaitStream();
     driver.Unplug(wanted);
     driver.ResetCallCounts();
@@ -119,14 +119,14 @@ TEST_F(LinkSupervisionTest, AfterReenumerationTheDeviceIsReopenedSilentlyEverySe
     for (int second = 0; second < 3; ++second) st().TimerPortTimer();
     EXPECT_EQ(driver.Calls(DriverOp::CreateDeviceInfoList), 3);
     EXPECT_EQ(driver.Calls(DriverOp::Close), 1);
-    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
+    EXPECT_EQ(st().link().Handle(), 0u);
     EXPECT_EQ(platform.startedProcesses.size(), 2u);
     EXPECT_TRUE(ui.boxes.empty());
 
     driver.Plug(wanted);
     st().TimerPortTimer();
-    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
-    EXPECT_EQ(st().link().State().DeviceNumber, -1);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().Handle()), wanted);
+    EXPECT_EQ(st().link().InstrumentNumber(), -1);
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -136,7 +136,7 @@ TEST_F(LinkSupervisionTest, AMissingToolGoesUnnoticed) {
     st().link().AwaitStream();
     st().TimerPortTimer();
     EXPECT_EQ(platform.startedProcesses.size(), 2u);
-    EXPECT_EQ(st().link().State().DeviceNumber, -1);
+    EXPECT_EQ(st().link().InstrumentNumber(), -1);
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -149,7 +149,7 @@ TEST_F(LinkSupervisionTest, ASerialThatCouldAddArgumentsOrPatternsIsNeverStarted
         st().TimerPortTimer();
         EXPECT_TRUE(platform.startedProcesses.empty());
         EXPECT_TRUE(platform.sleeps.empty());
-        EXPECT_EQ(st().link().State().DeviceNumber, -1);
+        EXPECT_EQ(st().link().InstrumentNumber(), -1);
     }
     // The cycle goes on: reopening from the next tick.
     driver.ResetCallCounts();

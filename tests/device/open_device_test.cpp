@@ -15,8 +15,8 @@ TEST_F(OpenDeviceTest, OpensAndConfiguresTheWantedDeviceSilentlyOnSuccess) {
     st().link().Open(true);
 
     EXPECT_TRUE(ui.boxes.empty());
-    ASSERT_NE(st().link().State().DeviceHandle, 0u);
-    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
+    ASSERT_NE(st().link().Handle(), 0u);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().Handle()), wanted);
     const sim::LineConfig& line = driver.Device(wanted).config;
     EXPECT_TRUE(line.reset);
     EXPECT_EQ(line.baud, 1152000u);
@@ -48,7 +48,7 @@ TEST_F(OpenDeviceTest, NotFoundOutcomesShowTheSameMessageAndLeaveNoHandle) {
     st().link().Open(true);
 
     EXPECT_EQ(ui.Texts(), std::vector<std::string>(4, std::string(text::kMsgDeviceNotFound)));
-    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
+    EXPECT_EQ(st().link().Handle(), 0u);
     EXPECT_EQ(driver.Calls(DriverOp::Open), 0);
 }
 
@@ -57,7 +57,7 @@ TEST_F(OpenDeviceTest, OfTwoEqualIdentitiesTheLaterIsOpened) {
     driver.AddDevice("Other", "X");
     const int later = driver.AddDevice("KSL214.8N", "TS000001");
     st().link().Open(true);
-    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), later);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().Handle()), later);
 }
 
 TEST_F(OpenDeviceTest, UnreadableDetailsAreSkippedNotFatal) {
@@ -65,7 +65,7 @@ TEST_F(OpenDeviceTest, UnreadableDetailsAreSkippedNotFatal) {
     driver.Device(broken).detailsReadable = false;
     const int wanted = AddWanted();
     st().link().Open(false);
-    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().Handle()), wanted);
 }
 
 TEST_F(OpenDeviceTest, DeviceInUseElsewhereIsNotOpened) {
@@ -73,7 +73,7 @@ TEST_F(OpenDeviceTest, DeviceInUseElsewhereIsNotOpened) {
     driver.Device(wanted).inUseElsewhere = true;
     st().link().Open(true);
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgOpenFailed)});
-    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
+    EXPECT_EQ(st().link().Handle(), 0u);
 }
 
 TEST_F(OpenDeviceTest, EachRefusedStepShowsItsMessageKeepsTheHandleAndStops) {
@@ -100,8 +100,8 @@ TEST_F(OpenDeviceTest, EachRefusedStepShowsItsMessageKeepsTheHandleAndStops) {
         st().link().Open(true);
 
         EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(steps[s].message)});
-        EXPECT_NE(st().link().State().DeviceHandle, 0u);
-        EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
+        EXPECT_NE(st().link().Handle(), 0u);
+        EXPECT_EQ(driver.DeviceOfHandle(st().link().Handle()), wanted);
         for (std::size_t later = s + 1; later < std::size(order); ++later) {
             EXPECT_EQ(driver.Calls(order[later]), 0) << "a step after the refused one ran";
         }
@@ -123,7 +123,7 @@ TEST_F(OpenDeviceTest, EveryOutcomeIsSilentWithoutMessages) {
           DriverOp::SetTimeouts, DriverOp::SetFlowControl}) {
         driver.FailNext(op);
         st().link().Open(false);
-        EXPECT_NE(st().link().State().DeviceHandle, 0u);
+        EXPECT_NE(st().link().Handle(), 0u);
     }
     EXPECT_TRUE(ui.boxes.empty());
 }
@@ -131,15 +131,15 @@ TEST_F(OpenDeviceTest, EveryOutcomeIsSilentWithoutMessages) {
 TEST_F(OpenDeviceTest, ReopeningClosesTheHandleHeldSoFar) {
     const int wanted = AddWanted();
     st().link().Open(false);
-    const FtHandle first = st().link().State().DeviceHandle;
+    const FtHandle first = st().link().Handle();
     st().link().Open(false);
     EXPECT_EQ(driver.Calls(DriverOp::Close), 1);
     EXPECT_EQ(driver.DeviceOfHandle(first), -1);
-    EXPECT_EQ(driver.DeviceOfHandle(st().link().State().DeviceHandle), wanted);
+    EXPECT_EQ(driver.DeviceOfHandle(st().link().Handle()), wanted);
     // A failed reopen leaves no handle behind.
     driver.Unplug(wanted);
     st().link().Open(false);
-    EXPECT_EQ(st().link().State().DeviceHandle, 0u);
+    EXPECT_EQ(st().link().Handle(), 0u);
 }
 
 }  // namespace

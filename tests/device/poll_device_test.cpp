@@ -38,7 +38,7 @@ protected:
 
     void SetUp() override {
         st().link().Open(false);
-        ASSERT_NE(st().link().State().DeviceHandle, 0u);
+        ASSERT_NE(st().link().Handle(), 0u);
         // The start-up state after the first open.
         st().link().AwaitStream();
     }
@@ -65,21 +65,21 @@ TEST_F(PollDeviceTest, GarbageAndBrokenFramesAreSkippedAndGoodOnesDecodedInOrder
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{10, 40, 50, 70}));
     EXPECT_EQ(recorder.samples[0].Value,
               (std::array<std::uint16_t, kChannels>{100, 101, 102, 103, 104, 105}));
-    EXPECT_TRUE(st().link().State().DataReceived);
-    EXPECT_EQ(st().link().State().DeviceNumber, 1);
-    EXPECT_EQ(st().link().State().TailLength, 0u);
+    EXPECT_TRUE(st().link().DataReceived());
+    EXPECT_EQ(st().link().InstrumentNumber(), 1);
+    EXPECT_EQ(st().link().HeldBytes(), 0u);
 }
 
 TEST_F(PollDeviceTest, OnlyBrokenBytesLeaveTheLinkStateAlone) {
     Bytes swapped = FrameBytes(1, 20);
     std::swap(swapped[12], swapped[13]);
     Feed(Bytes{0x81, 0x02} + swapped);
-    Edit(st().link(), [](LinkState& s) { s.SilentTicks = 7; });
+    SilentPolls(7);
     st().link().Poll();
     EXPECT_TRUE(recorder.samples.empty());
-    EXPECT_FALSE(st().link().State().DataReceived);
-    EXPECT_EQ(st().link().State().SilentTicks, 7);
-    EXPECT_EQ(st().link().State().DeviceNumber, 0);
+    EXPECT_FALSE(st().link().DataReceived());
+    EXPECT_EQ(st().link().SilentPolls(), 7);
+    EXPECT_EQ(st().link().InstrumentNumber(), 0);
 }
 
 TEST_F(PollDeviceTest, AFrameCutByTheEndOfAReadIsDecodedOnceWhenItsRestArrives) {
@@ -88,11 +88,11 @@ TEST_F(PollDeviceTest, AFrameCutByTheEndOfAReadIsDecodedOnceWhenItsRestArrives) 
     Feed(FrameBytes(1, 1) + Slice(second, 0, 6));
     st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{1}));
-    EXPECT_EQ(st().link().State().TailLength, 6u);
+    EXPECT_EQ(st().link().HeldBytes(), 6u);
 
     // A poll that brings nothing changes nothing.
     st().link().Poll();
-    EXPECT_EQ(st().link().State().TailLength, 6u);
+    EXPECT_EQ(st().link().HeldBytes(), 6u);
 
     // The rest arrives a byte at a time at first.
     Feed(Slice(second, 6, 7));
@@ -101,7 +101,7 @@ TEST_F(PollDeviceTest, AFrameCutByTheEndOfAReadIsDecodedOnceWhenItsRestArrives) 
     Feed(Slice(second, 7, 14) + FrameBytes(1, 3));
     st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{1, 2, 3}));
-    EXPECT_EQ(st().link().State().TailLength, 0u);
+    EXPECT_EQ(st().link().HeldBytes(), 0u);
 }
 
 TEST_F(PollDeviceTest, ACarriedTailThatStartsNoFrameIsSkipped) {
@@ -141,7 +141,7 @@ TEST_F(PollDeviceTest, ABacklogLargerThanTheBufferIsReadInPiecesThatFit) {
     st().link().Poll();
     // 65,536 bytes hold 4,681 frames and 2 bytes of the next.
     EXPECT_EQ(recorder.samples.size(), 4681u);
-    EXPECT_EQ(st().link().State().TailLength, 2u);
+    EXPECT_EQ(st().link().HeldBytes(), 2u);
     EXPECT_EQ(driver.Device(device).queueSize, stream.size() - 65536);
 
     // With 2 bytes carried, only 65,534 more fit.
@@ -230,14 +230,14 @@ TEST_F(PollDeviceTest, FailedStatusOrReadEndsThePollQuietlyAndTheNextTickCatches
     st().link().Poll();
     EXPECT_EQ(recorder.samples.size(), 1u);
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_NE(st().link().State().DeviceHandle, 0u);
+    EXPECT_NE(st().link().Handle(), 0u);
 
     st().link().Poll();
     EXPECT_EQ(Counters(), (std::vector<std::uint16_t>{1, 2}));
 }
 
 TEST_F(PollDeviceTest, NoHandleMeansNoDriverCall) {
-    Edit(st().link(), [](LinkState& s) { s.DeviceHandle = 0; });
+    st().link().Close();
     driver.ResetCallCounts();
     st().link().Poll();
     EXPECT_EQ(driver.TotalCalls(), 0);
@@ -245,25 +245,23 @@ TEST_F(PollDeviceTest, NoHandleMeansNoDriverCall) {
 
 TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
     st().M_Menu_Mode_DemoClick();
-    Edit(st().link(), [](LinkState& s) { s.SilentTicks = 9; });
+    SilentPolls(9);
     // The latch starts set: a wrong instrument streaming from start-up is not
     // reported, but its frames are data and tell its number.
     Feed(FrameBytes(2, 1));
     st().link().Poll();
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().demo().Running());
-    EXPECT_TRUE(st().link().State().DataReceived);
-    EXPECT_EQ(st().link().State().SilentTicks, 0);
-    EXPECT_EQ(st().link().State().DeviceNumber, 2);
+    EXPECT_TRUE(st().link().DataReceived());
+    EXPECT_EQ(st().link().SilentPolls(), 0);
+    EXPECT_EQ(st().link().InstrumentNumber(), 2);
 
     // A frame of instrument 1 re-arms the latch; the next wrong one is reported.
     Feed(FrameBytes(1, 2));
     st().link().Poll();
-    EXPECT_FALSE(st().link().State().WrongDeviceLatch);
     st().form.M_Menu_Mode.Caption = "Демо";
     Feed(FrameBytes(2, 3));
     st().link().Poll();
-    EXPECT_TRUE(st().link().State().WrongDeviceLatch);
     EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_EQ(st().form.Label_ErrDeviceNum.Caption, text::kWrongDeviceNumber);
     EXPECT_FALSE(st().demo().Running());
@@ -273,13 +271,13 @@ TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
     // More wrong frames change nothing, though they still count as data.
     st().M_Menu_Mode_DemoClick();
     st().form.M_Menu_Mode.Caption = "Демо";
-    Edit(st().link(), [](LinkState& s) { s.DataReceived = false; });
+    SilentPolls(3);
     Feed(FrameBytes(2, 4) + FrameBytes(0, 5));
     st().link().Poll();
-    EXPECT_EQ(st().link().State().DeviceNumber, 0);
+    EXPECT_EQ(st().link().InstrumentNumber(), 0);
     EXPECT_TRUE(st().demo().Running());
     EXPECT_EQ(st().form.M_Menu_Mode.Caption, "Демо");
-    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_EQ(st().link().SilentPolls(), 0);
     EXPECT_TRUE(recorder.samples.empty());
 
     // Instrument 1 again: the label goes, and the next wrong frame reports anew.
@@ -294,15 +292,14 @@ TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
 
 TEST_F(PollDeviceTest, InDemonstrationModeInstrumentFramesAreDataButNoMeasurement) {
     st().M_Menu_Mode_DemoClick();
-    Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = false; });
     st().form.Label_ErrDeviceNum.Visible = true;
     Feed(FrameBytes(1, 100) + FrameBytes(1, 200));
     st().link().Poll();
-    EXPECT_TRUE(st().link().State().DataReceived);
+    EXPECT_TRUE(st().link().DataReceived());
     EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(recorder.samples.empty());
-    EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
-    EXPECT_EQ(st().measurement().State().ChartSets[0].Count, 0u);
+    EXPECT_EQ(st().measurement().Elapsed(), 0u);
+    EXPECT_EQ(st().measurement().ChartSums(1).Count, 0u);
 }
 
 // A long run of a simulated instrument with noise, corrupt frames and reads
@@ -331,9 +328,8 @@ TEST_F(PollDeviceTest, ANoisyStreamReadInRandomChunksArrivesWhole) {
     const LinkCounts counts = st().link().Counts();
     EXPECT_EQ(counts.framesDecoded, sent.size());
     EXPECT_GT(counts.framesRejected, 0u);
-    EXPECT_EQ(
-        counts.framesDecoded * kFrameSize + counts.bytesSkipped + st().link().State().TailLength,
-        driver.Device(device).bytesDelivered);
+    EXPECT_EQ(counts.framesDecoded * kFrameSize + counts.bytesSkipped + st().link().HeldBytes(),
+              driver.Device(device).bytesDelivered);
 }
 
 }  // namespace

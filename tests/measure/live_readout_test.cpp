@@ -14,7 +14,7 @@ protected:
 
     void SetUp() override {
         st().link().Open(false);
-        ASSERT_NE(st().link().State().DeviceHandle, 0u);
+        ASSERT_NE(st().link().Handle(), 0u);
         st().link().AwaitStream();
         for (auto& channel : instrument.channels) {
             channel.shape = sim::SignalShape::Constant;

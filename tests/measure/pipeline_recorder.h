@@ -32,15 +32,24 @@ public:
     void SampleEntering(const Sample& s) override { samples.push_back(s); }
     void ChartPeriodEnding(int scale) override {
         steps.push_back("chart " + std::to_string(scale));
-        chartSetsSeen.push_back(station_.measurement().State().ChartSets[scale - 1]);
+        chartSetsSeen.push_back(station_.measurement().ChartSums(scale));
     }
     void RecordPeriodEnding(int period) override {
         steps.push_back("record " + std::to_string(period));
-        recordSetsSeen.push_back(station_.measurement().State().RecordSets[period - 1]);
+        recordSetsSeen.push_back(station_.measurement().RecordSums(period));
     }
     void SampleHandingOn(std::uint64_t elapsed) override {
         steps.push_back("sample");
         handedOn.push_back(elapsed);
+    }
+
+    // Forgets what it wrote down so far.
+    void Forget() {
+        samples.clear();
+        steps.clear();
+        handedOn.clear();
+        chartSetsSeen.clear();
+        recordSetsSeen.clear();
     }
 
     int StepCount(const std::string& step) const {

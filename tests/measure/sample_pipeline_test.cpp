@@ -1,4 +1,3 @@
-#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -15,29 +14,33 @@ using Values = std::array<std::uint16_t, kChannels>;
 class SamplePipelineTest : public StationTest {
 protected:
     PipelineRecorder recorder{st()};
-    const PipelineState& pipe = st().measurement().State();
+    Measurement& pipe = st().measurement();
+    std::uint16_t counter = 0;
 
-    void Process(std::uint16_t counter, Values values = {}) {
-        Sample s;
-        s.TimeCounter = counter;
-        s.Value = values;
-        st().measurement().TakeSample(s);
-    }
+    // The chart shows no scale: long runs of time draw nothing.
+    SamplePipelineTest() { st().form.RadioGroup_X = -1; }
 
-    // Pretends earlier samples have run: counter p seen, time `elapsed`, every
-    // period begun at `periodStart`.
-    // With `change`, a last touch to the state before the measurement goes on from it.
-    void Resume(std::uint16_t previous, std::uint64_t elapsed, std::uint64_t periodStart,
-                const std::function<void(PipelineState&)>& change = {}) {
-        PipelineState state = pipe;
-        state.FirstSample = false;
-        state.PreviousCounter = previous;
-        state.ElapsedCount = elapsed;
-        for (auto& set : state.ChartSets) set.PeriodStart = periodStart;
-        for (auto& set : state.RecordSets) set.PeriodStart = periodStart;
-        if (change) change(state);
-        st().measurement().Restore(state);
+    void Process(std::uint16_t stamp, Values values = {}) {
+        counter = stamp;
+        pipe.TakeSample(Sample{stamp, values});
     }
+    // Time runs on by `units` in samples as far apart as the stamps allow, unseen by the recorder.
+    void Advance(std::uint64_t units) {
+        pipe.Attach(nullptr);
+        counter = RunOn(counter, units);
+        pipe.Attach(&recorder);
+    }
+    // Samples have run up to time `elapsed`, the last stamped `stamp`, and every period begins
+    // now, as after a recording's start and the chart's clearing; the recorder starts afresh.
+    void RunTo(std::uint16_t stamp, std::uint64_t elapsed) {
+        Process(static_cast<std::uint16_t>(stamp - elapsed % 65536));
+        Advance(elapsed);
+        pipe.RestartRecordPeriods();
+        for (int k = 1; k <= kChartScales; ++k) pipe.RestartChartPeriod(k);
+        recorder.Forget();
+    }
+    // The time the next sample stamped `stamp` would carry: tells the last stamp seen.
+    std::uint64_t TimeOf(std::uint16_t stamp) const { return pipe.ElapsedAt(Sample{stamp, {}}); }
 
     std::vector<std::string> Repeat(const std::string& step, int times) {
         return std::vector<std::string>(static_cast<std::size_t>(times), step);
@@ -51,34 +54,34 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 
 TEST_F(SamplePipelineTest, FirstSampleAddsNoTimeButIsAccumulatedInAll42Sets) {
     Process(5000, {1, 2, 3, 4, 5, 1023});
-    EXPECT_EQ(pipe.ElapsedCount, 0u);
-    EXPECT_FALSE(pipe.FirstSample);
-    EXPECT_EQ(pipe.PreviousCounter, 5000);
-    EXPECT_EQ(pipe.LatestSample, (Values{1, 2, 3, 4, 5, 1023}));
+    EXPECT_EQ(pipe.Elapsed(), 0u);
+    EXPECT_TRUE(pipe.Streaming());
+    EXPECT_EQ(TimeOf(5001), 1u);
+    EXPECT_EQ(pipe.Latest(), (Values{1, 2, 3, 4, 5, 1023}));
 
     Process(5000, {10, 20, 30, 40, 50, 60});  // an equal counter adds nothing either
-    EXPECT_EQ(pipe.ElapsedCount, 0u);
-    EXPECT_EQ(pipe.LatestSample, (Values{10, 20, 30, 40, 50, 60}));
+    EXPECT_EQ(pipe.Elapsed(), 0u);
+    EXPECT_EQ(pipe.Latest(), (Values{10, 20, 30, 40, 50, 60}));
     const std::array<std::uint32_t, kChannels> sums = {11, 22, 33, 44, 55, 1083};
-    for (const auto& set : pipe.ChartSets) {
-        EXPECT_EQ(set.Count, 2u);
-        EXPECT_EQ(set.Sum, sums);
+    for (int k = 1; k <= kChartScales; ++k) {
+        EXPECT_EQ(pipe.ChartSums(k).Count, 2u);
+        EXPECT_EQ(pipe.ChartSums(k).Sum, sums);
     }
-    for (const auto& set : pipe.RecordSets) {
-        EXPECT_EQ(set.Count, 2u);
-        EXPECT_EQ(set.Sum, sums);
+    for (int j = 1; j <= kRecordPeriods; ++j) {
+        EXPECT_EQ(pipe.RecordSums(j).Count, 2u);
+        EXPECT_EQ(pipe.RecordSums(j).Sum, sums);
     }
     EXPECT_EQ(recorder.steps, Repeat("sample", 2));
 }
 
 TEST_F(SamplePipelineTest, TimeStampsUnwrapToTheirForwardDistance) {
-    Resume(65530, 100, 0);
+    RunTo(65530, 100);
     Process(4);
-    EXPECT_EQ(pipe.ElapsedCount, 110u);
-    EXPECT_EQ(pipe.PreviousCounter, 4);
+    EXPECT_EQ(pipe.Elapsed(), 110u);
+    EXPECT_EQ(TimeOf(5), 111u);
     // A counter one behind the last is read as almost a whole turn ahead.
     Process(3);
-    EXPECT_EQ(pipe.ElapsedCount, 110u + 65535u);
+    EXPECT_EQ(pipe.Elapsed(), 110u + 65535u);
 }
 
 TEST_F(SamplePipelineTest, APeriodEndsOnlyWhenTimeIsStrictlyPastIt) {
@@ -89,7 +92,7 @@ TEST_F(SamplePipelineTest, APeriodEndsOnlyWhenTimeIsStrictlyPastIt) {
     Process(361, {7, 0, 0, 0, 0, 0});
     EXPECT_EQ(recorder.StepCount("chart 1"), 1);
     EXPECT_EQ(recorder.StepCount("record 4"), 1);
-    EXPECT_EQ(pipe.ChartSets[0].PeriodStart, 360u);
+    EXPECT_EQ(pipe.ChartSums(1).PeriodStart, 360u);
     // The sample that closed the period is already in it when the end step runs.
     ASSERT_EQ(recorder.chartSetsSeen.size(), 1u);
     EXPECT_EQ(recorder.chartSetsSeen[0].Count, 5u);
@@ -103,7 +106,7 @@ TEST_F(SamplePipelineTest, ASampleSpanningManyPeriodsEndsEachOnceInTurn) {
     EXPECT_EQ(recorder.StepCount("record 1"), 27);  // 0.002 s: 1000 - 972 = 28 is not past 36
     EXPECT_EQ(recorder.StepCount("record 2"), 11);
     EXPECT_EQ(recorder.StepCount("record 3"), 5);
-    EXPECT_EQ(pipe.RecordSets[0].PeriodStart, 972u);
+    EXPECT_EQ(pipe.RecordSums(1).PeriodStart, 972u);
 
     // Each run sees the start already moved on by one period; the first run
     // sees both samples in the sums.
@@ -122,7 +125,7 @@ TEST_F(SamplePipelineTest, StepsAreHandedOnInTheirFixedOrder) {
     const auto chartEnds = std::vector<std::string>{"chart 1", "chart 1", "chart 2", "chart 3"};
     const auto recordEnds = Repeat("record 1", 27) + Repeat("record 2", 11) +
                             Repeat("record 3", 5) + Repeat("record 4", 2) + Repeat("record 5", 1);
-    Resume(0, 5000, 5000);
+    RunTo(0, 5000);
     Process(1000, {1, 2, 3, 4, 5, 6});
     EXPECT_EQ(recorder.steps, chartEnds + recordEnds + std::vector<std::string>{"sample"});
     EXPECT_EQ(recorder.handedOn, std::vector<std::uint64_t>{6000});
@@ -131,48 +134,49 @@ TEST_F(SamplePipelineTest, StepsAreHandedOnInTheirFixedOrder) {
 // After some 66 hours ElapsedCount passes 2^32; periods go on as before.
 TEST_F(SamplePipelineTest, PeriodsRunOnAcrossTwoToThe32TimeUnits) {
     constexpr std::uint64_t kTwo32 = std::uint64_t{1} << 32;
-    Resume(0, kTwo32 - 100, kTwo32 - 100);
+    RunTo(0, kTwo32 - 100);  // the chart's periods restarted one unit back
     Process(361);
-    EXPECT_EQ(pipe.ElapsedCount, kTwo32 + 261);
+    EXPECT_EQ(pipe.Elapsed(), kTwo32 + 261);
     EXPECT_EQ(recorder.StepCount("chart 1"), 1);
-    EXPECT_EQ(pipe.ChartSets[0].PeriodStart, kTwo32 + 260);
+    EXPECT_EQ(pipe.ChartSums(1).PeriodStart, kTwo32 + 259);
     EXPECT_EQ(recorder.StepCount("record 1"), 10);
     EXPECT_EQ(recorder.StepCount("chart 2"), 0);
 }
 
 // Clearing the chart sets a start one below ElapsedCount, which at 0 wraps.
 TEST_F(SamplePipelineTest, APeriodStartJustBelowZeroEndsAfterOneFullPeriod) {
-    Resume(0, 0, 0, [](PipelineState& state) {
-        state.ChartSets[0].PeriodStart = std::numeric_limits<std::uint64_t>::max();
-    });
+    Process(0);
+    pipe.RestartChartPeriod(1);
+    ASSERT_EQ(pipe.ChartSums(1).PeriodStart, std::numeric_limits<std::uint64_t>::max());
     Process(359);
     EXPECT_EQ(recorder.StepCount("chart 1"), 0);
     Process(360);
     EXPECT_EQ(recorder.StepCount("chart 1"), 1);
-    EXPECT_EQ(pipe.ChartSets[0].PeriodStart, 359u);
+    EXPECT_EQ(pipe.ChartSums(1).PeriodStart, 359u);
 }
 
 TEST_F(SamplePipelineTest, ResetClearsTheSetsAndTimeButKeepsTheLastCounter) {
     Process(100, {1, 2, 3, 4, 5, 6});
     Process(2000, {1, 2, 3, 4, 5, 6});
-    ASSERT_GT(pipe.ChartSets[0].PeriodStart, 0u);
+    ASSERT_GT(pipe.ChartSums(1).PeriodStart, 0u);
 
     st().measurement().Reset();
-    auto allSets = std::vector<AccumulatorSet>(pipe.ChartSets.begin(), pipe.ChartSets.end());
-    allSets.insert(allSets.end(), pipe.RecordSets.begin(), pipe.RecordSets.end());
+    std::vector<AccumulatorSet> allSets;
+    for (int k = 1; k <= kChartScales; ++k) allSets.push_back(pipe.ChartSums(k));
+    for (int j = 1; j <= kRecordPeriods; ++j) allSets.push_back(pipe.RecordSums(j));
     for (const auto& set : allSets) {
         EXPECT_EQ(set.Sum, (std::array<std::uint32_t, kChannels>{}));
         EXPECT_EQ(set.Count, 0u);
         EXPECT_EQ(set.PeriodStart, 0u);
     }
-    EXPECT_EQ(pipe.ElapsedCount, 0u);
-    EXPECT_FALSE(pipe.FirstSample);
-    EXPECT_EQ(pipe.PreviousCounter, 2000);
-    EXPECT_EQ(pipe.LatestSample, (Values{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(pipe.Elapsed(), 0u);
+    EXPECT_TRUE(pipe.Streaming());
+    EXPECT_EQ(TimeOf(2001), 1u);
+    EXPECT_EQ(pipe.Latest(), (Values{1, 2, 3, 4, 5, 6}));
 
     // The next sample counts from the last counter seen, into the new zero.
     Process(2050);
-    EXPECT_EQ(pipe.ElapsedCount, 50u);
+    EXPECT_EQ(pipe.Elapsed(), 50u);
 }
 
 // The 25 chart scales and the 17 recording periods as the window lists them, each with its
@@ -195,33 +199,30 @@ constexpr NamedPeriod kRecordPeriods[] = {
     {"5с", 90000},     {"10с", 180000},  {"20с", 360000}, {"50с", 900000}, {"100с", 1800000},
     {"200с", 3600000}, {"500с", 9000000}};
 
-// Each set alone is armed at 0 with the time one unit short of its length: the sample that
-// reaches the length ends nothing, the next one ends exactly that set's period.
+// From a reset, where every set begins at 0: the sample that brings the time to a set's length
+// ends nothing of it, the next one, a unit later, ends its period.
 TEST_F(SamplePipelineTest, EveryScaleAndRecordingPeriodIsAsLongAsTheWindowSays) {
-    auto endsAtItsLength = [&](bool chart, int index, std::uint64_t units,
-                               const std::string& step) {
-        Resume(0, units - 1, units - 1, [&](PipelineState& state) {
-            const auto i = static_cast<std::size_t>(index);
-            (chart ? state.ChartSets[i] : state.RecordSets[i]).PeriodStart = 0;
-        });
-        recorder.steps.clear();
-        Process(1);
-        EXPECT_EQ(recorder.steps, Repeat("sample", 1)) << step << " ended early";
-        recorder.steps.clear();
-        Process(2);
-        EXPECT_EQ(recorder.steps, (std::vector<std::string>{step, "sample"}));
+    Process(0);
+    auto endsAtItsLength = [&](std::uint64_t units, const std::string& step) {
+        pipe.Reset();
+        Advance(units - 1);
+        Process(static_cast<std::uint16_t>(counter + 1));
+        EXPECT_EQ(recorder.StepCount(step), 0) << step << " ended early";
+        Process(static_cast<std::uint16_t>(counter + 1));
+        EXPECT_EQ(recorder.StepCount(step), 1);
+        recorder.Forget();
     };
     for (int k = 1; k <= 25; ++k) {
         const NamedPeriod& scale = kScales[k - 1];
         SCOPED_TRACE(scale.caption);
         EXPECT_EQ(text::kScaleItems[k - 1], scale.caption);
-        endsAtItsLength(true, k - 1, scale.units, "chart " + std::to_string(k));
+        endsAtItsLength(scale.units, "chart " + std::to_string(k));
     }
     for (int j = 1; j <= 17; ++j) {
         const NamedPeriod& period = kRecordPeriods[j - 1];
         SCOPED_TRACE(period.caption);
         EXPECT_EQ(text::kRecordChoiceCaptions[j], period.caption);
-        endsAtItsLength(false, j - 1, period.units, "record " + std::to_string(j));
+        endsAtItsLength(period.units, "record " + std::to_string(j));
     }
 }
 

@@ -12,11 +12,11 @@ TEST_F(StatusRefreshTest, IndicatorFollowsTheDataFlag) {
     st().RefreshStatus();
     EXPECT_EQ(indicator.Caption, text::kConnectionNo);
     EXPECT_EQ(indicator.FontColor, MakeColor(255, 0, 0));
-    Edit(st().link(), [](LinkState& s) { s.DataReceived = true; });
+    Hear(OpenWanted(), 1);
     st().RefreshStatus();
     EXPECT_EQ(indicator.Caption, text::kConnectionYes);
     EXPECT_EQ(indicator.FontColor, kColorBlack);
-    Edit(st().link(), [](LinkState& s) { s.DataReceived = false; });
+    SilentPolls(12);
     st().RefreshStatus();
     EXPECT_EQ(indicator.Caption, text::kConnectionNo);
     EXPECT_EQ(indicator.FontColor, kColorRed);

@@ -8,43 +8,42 @@ constexpr int kHalfSecond = 8;  // period j of "0.5с"
 
 class RecordPeriodsTest : public RecordingTest {
 protected:
-    const AccumulatorSet& Set(int j) {
-        return st().measurement().State().RecordSets[static_cast<std::size_t>(j - 1)];
-    }
-    // Set j with the sums `sum` of `count` samples.
-    void Gathered(int j, std::array<std::uint32_t, kChannels> sum, std::uint32_t count) {
-        Edit(st().measurement(), [&](PipelineState& s) {
-            s.RecordSets[static_cast<std::size_t>(j - 1)].Sum = sum;
-            s.RecordSets[static_cast<std::size_t>(j - 1)].Count = count;
-        });
-    }
-
-    // What the measurement does when set j's period ends: advance, then close it.
-    void EndPeriod(int j) {
-        Edit(st().measurement(), [&](PipelineState& s) {
-            s.RecordSets[static_cast<std::size_t>(j - 1)].PeriodStart +=
-                kRecordPeriodUnits[static_cast<std::size_t>(j - 1)];
-        });
-        st().measurement().CloseRecordPeriod(j);
-    }
+    const AccumulatorSet& Set(int j) { return st().measurement().RecordSums(j); }
 
     // One sample through the whole pipeline, channel 1 carrying `value`.
-    void Feed(std::uint16_t counter, std::uint16_t value) {
-        st().measurement().TakeSample(Sample{counter, {value, 0, 0, 0, 0, 0}});
-    }
+    void Feed(std::uint16_t counter, std::uint16_t value) { Take(counter, {value, 0, 0, 0, 0, 0}); }
 
+    // Channel 1 reads `channel1` in a sample at the time of the one before.
     void CheckWith(std::uint16_t channel1) {
-        Edit(st().measurement(), [&](PipelineState& s) { s.LatestSample[0] = channel1; });
-        st().recording().CheckChange();
+        SampleCodes values = st().measurement().Latest();
+        values[0] = channel1;
+        SetLatest(values);
+    }
+    // The on-change rule of channel 1, with a threshold of 1, rises from `reference`: neither a
+    // step back within the dead band nor the same value again is written.
+    void ExpectRisingFrom(std::uint16_t reference, const std::string& name = "result.txt") {
+        const std::size_t before = Records(name).size();
+        CheckWith(static_cast<std::uint16_t>(reference - 1));
+        CheckWith(reference);
+        EXPECT_EQ(Records(name).size(), before) << "not rising from " << reference;
+    }
+    // It falls to `reference`: the same value again is not written, one below is.
+    void ExpectFallingTo(std::uint16_t reference) {
+        const std::size_t before = Records().size();
+        CheckWith(reference);
+        EXPECT_EQ(Records().size(), before) << "not falling to " << reference;
+        CheckWith(static_cast<std::uint16_t>(reference - 1));
+        EXPECT_EQ(Records().size(), before + 1) << "not falling to " << reference;
     }
 };
 
 TEST_F(RecordPeriodsTest, AveragesInDoubleAndReseedsWithTheTruncatedMean) {
     st().form.CheckBox_FileDataAver.Checked = true;
+    SetLatest({20, 3, 0, 0, 0, 0});
     StartIn(kOneSecond, {1, 2});
-    // Re-seeded with 20, then 10, 20, 30 and 41 arrived.
-    Gathered(kOneSecond, {121, 7, 0, 0, 0, 0}, 5);
-    EndPeriod(kOneSecond);
+    // Re-seeded with 20, then 10, 20, 30 and 41 arrived, the last one a second on.
+    for (std::uint16_t value : {10, 20, 30}) SetLatest({value, 1, 0, 0, 0, 0});
+    Take(18001, {41, 1, 0, 0, 0, 0});
     EXPECT_EQ(Records().back(), "0,0000115741 24,200 1,400");
     EXPECT_EQ(Set(kOneSecond).Sum[0], 24u);
     EXPECT_EQ(Set(kOneSecond).Sum[1], 1u);
@@ -100,8 +99,8 @@ TEST_F(RecordPeriodsTest, EverySampleIsWrittenOnceAtItsTimeFromTheStart) {
 }
 
 TEST_F(RecordPeriodsTest, EveryKindOfChoiceWritesARecordAtTimeZeroOnStart) {
-    Edit(st().measurement(), [](PipelineState& s) { s.ElapsedCount = 123456; });
-    SetLatest({7, 8, 9, 10, 11, 12});
+    // Time 123,456.
+    for (std::uint16_t counter : {0, 61728, 57920}) Take(counter, {7, 8, 9, 10, 11, 12});
     for (int choice = 0; choice < kRecordChoices; ++choice) {
         const std::string name = "choice" + std::to_string(choice) + ".txt";
         StartIn(choice, {1, 6}, name);
@@ -123,14 +122,15 @@ TEST_F(RecordPeriodsTest, StartBeforeAnySampleWithAveragingRecordsZeros) {
 
 TEST_F(RecordPeriodsTest, StepsRunForEverySetButRecordOnlyForTheSelectedOne) {
     StartIn(kOneSecond, {1});
-    Gathered(kHalfSecond, {30, 0, 0, 0, 0, 0}, 2);
-    EndPeriod(kHalfSecond);
+    // 30 and 0 in the half second, the second one closing it.
+    Feed(0, 30);
+    Feed(9001, 0);
     EXPECT_EQ(Set(kHalfSecond).Sum[0], 15u);
     EXPECT_EQ(Records().size(), 1u);  // only the one at the start
     st().B_FileSaveStopClick();
-    Gathered(kOneSecond, {8, 0, 0, 0, 0, 0}, 4);
-    EndPeriod(kOneSecond);  // not recording any more
-    EXPECT_EQ(Set(kOneSecond).Sum[0], 2u);
+    // The whole second: its seed 0, then 30, 0 and 10.
+    Feed(18001, 10);  // not recording any more
+    EXPECT_EQ(Set(kOneSecond).Sum[0], 10u);
 }
 
 TEST_F(RecordPeriodsTest, OnChangeWritesNewExtremesAndTurnsPastTheDeadBand) {
@@ -143,20 +143,20 @@ TEST_F(RecordPeriodsTest, OnChangeWritesNewExtremesAndTurnsPastTheDeadBand) {
         written.push_back(Records().size() - before);
     }
     EXPECT_EQ(written, (std::vector<std::size_t>{1, 1, 2, 2, 3, 4}));
-    EXPECT_TRUE(st().recording().State().ChangeRising[0]);
-    EXPECT_EQ(st().recording().State().ChangeReference[0], 102);
+    ExpectRisingFrom(102);
 }
 
 TEST_F(RecordPeriodsTest, OnChangeThresholdIsReadAtEachComparison) {
     SetLatest({500, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceOnChange, {1});
     st().form.ComboBox_FileOnChangeThresh.ItemIndex = 10;  // "11"
-    CheckWith(490);                                        // a fall of 10 is not more than 10
-    EXPECT_TRUE(st().recording().State().ChangeRising[0]);
+    const std::size_t before = Records().size();
+    CheckWith(490);  // a fall of 10 is not more than 10
+    EXPECT_EQ(Records().size(), before);
     st().form.ComboBox_FileOnChangeThresh.ItemIndex = 9;
     CheckWith(490);
-    EXPECT_FALSE(st().recording().State().ChangeRising[0]);
-    EXPECT_EQ(st().recording().State().ChangeReference[0], 490);
+    EXPECT_EQ(Records().size(), before + 1);
+    ExpectFallingTo(490);
 }
 
 TEST_F(RecordPeriodsTest, WithNoThresholdSelectedASteadyValueIsWrittenEverySample) {
@@ -172,9 +172,7 @@ TEST_F(RecordPeriodsTest, OnlyTickedChannelsAreWatchedAndTheOthersKeepTheirState
     StartIn(kRecordChoiceOnChange, {1});
     EXPECT_EQ(Records().size(), 0u);  // every watched channel reads 0
     SetLatest({0, 0, 0, 900, 0, 0});
-    st().recording().CheckChange();
     EXPECT_EQ(Records().size(), 0u);
-    EXPECT_EQ(st().recording().State().ChangeReference[3], 0);
     CheckWith(1);
     EXPECT_EQ(Records(), std::vector<std::string>{"0,0000000000 1,000"});
 }
@@ -184,11 +182,11 @@ TEST_F(RecordPeriodsTest, TheOnChangeStateRestartsWithEachRecording) {
     StartIn(kRecordChoiceOnChange, {1});
     CheckWith(590);
     CheckWith(580);
-    EXPECT_FALSE(st().recording().State().ChangeRising[0]);
+    ExpectFallingTo(580);
+    CheckWith(580);
     st().B_FileSaveStopClick();
     StartIn(kRecordChoiceOnChange, {1}, "second.txt");
-    EXPECT_TRUE(st().recording().State().ChangeRising[0]);
-    EXPECT_EQ(st().recording().State().ChangeReference[0], 580);
+    ExpectRisingFrom(580, "second.txt");
     EXPECT_EQ(Records("second.txt").size(), 1u);
 }
 

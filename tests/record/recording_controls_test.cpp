@@ -20,10 +20,11 @@ protected:
         return form().Label_ResultFileName.Caption;
     }
 
-    // Caption of the record time label after `seconds` of recording.
-    std::string RecordTimeAfter(std::uint64_t seconds) {
-        Edit(st().measurement(),
-             [&](PipelineState& s) { s.ElapsedCount = 777 + seconds * kUnitsPerSecond; });
+    // Caption of the record time label `seconds` into the recording started by
+    // StartForTheClock, in the regional long time format `format`.
+    std::string RecordTimeAfter(std::uint64_t seconds, const char* format) {
+        platform.regional.LongTimeFormat = format;
+        stamp = RunOn(stamp, start + seconds * kUnitsPerSecond - st().measurement().Elapsed());
         st().recording().ShowRecordTime();
         const std::string caption = form().Label_FileRecordTime.Caption;
         const std::string prefix(text::kRecordTimeActivePrefix);
@@ -31,10 +32,16 @@ protected:
         return caption.substr(prefix.size());
     }
 
+    // A recording started at a time that is not zero; the chart shows no scale, so that long
+    // runs of time draw nothing.
     void StartForTheClock() {
-        Edit(st().measurement(), [](PipelineState& s) { s.ElapsedCount = 777; });
+        st().form.RadioGroup_X = -1;
+        Take(0, {});
+        Take(777, {});
         StartIn(kRecordChoiceAll, {1});
+        start = st().measurement().Elapsed();
     }
+    std::uint64_t start = 0;
 };
 
 TEST_F(RecordingControlsTest, FileAndStartButtonsFollowChoiceChannelsAndFile) {
@@ -101,7 +108,7 @@ TEST_F(RecordingControlsTest, RecordingLocksTheSettingsAndStopUnlocksThem) {
     st().B_FileSaveStopClick();
     Refresh();
     EXPECT_FALSE(st().recording().Active());
-    EXPECT_TRUE(st().recording().State().ResultFileName.empty());
+    EXPECT_TRUE(st().recording().ResultFileName().empty());
     EXPECT_EQ(form().Label_ResultFileName.Caption, text::kResultFileNone);
     EXPECT_EQ(form().Label_FileRecordTime.Caption, text::kRecordTimeIdle);
     EXPECT_EQ(form().Label_FileRecordTime.FontColor, kColorRed);
@@ -131,7 +138,7 @@ TEST_F(RecordingControlsTest, ChoosingAnExistingFileEmptiesItAndCancellingChange
     EXPECT_EQ(form().Label_ResultFileName.Caption, "Файл: " + PathOf("old.txt"));
 
     st().B_FileClick();  // dialog cancelled
-    EXPECT_EQ(st().recording().State().ResultFileName, PathOf("old.txt"));
+    EXPECT_EQ(st().recording().ResultFileName(), PathOf("old.txt"));
     EXPECT_TRUE(HeldOpen(PathOf("old.txt")));
     EXPECT_EQ(ui.resultDialogs, 2);
 }
@@ -157,23 +164,19 @@ TEST_F(RecordingControlsTest, WindowCloseWhileRecordingLeavesNoStopLine) {
 }
 
 TEST_F(RecordingControlsTest, RecordTimeInTheRegionalLongTimeFormat) {
-    platform.regional.LongTimeFormat = "%-H:%M:%S";
+    // "%T" is what glibc's ru_RU gives; with the 12-hour "%r" no time is a midnight and twelve
+    // hours are a noon.
     StartForTheClock();
-    EXPECT_EQ(RecordTimeAfter(0), "0.0:00:00");
-    EXPECT_EQ(RecordTimeAfter(3723), "0.1:02:03");
-    EXPECT_EQ(RecordTimeAfter(25 * 3600 + 5), "1.1:00:05");
-    EXPECT_EQ(RecordTimeAfter(12 * 3600), "0.12:00:00");
-    EXPECT_EQ(RecordTimeAfter(36 * 3600), "1.12:00:00");
+    EXPECT_EQ(RecordTimeAfter(0, "%-H:%M:%S"), "0.0:00:00");
+    EXPECT_EQ(RecordTimeAfter(0, "%r"), "0.12:00:00 AM");
+    EXPECT_EQ(RecordTimeAfter(3723, "%-H:%M:%S"), "0.1:02:03");
+    EXPECT_EQ(RecordTimeAfter(3723, "%T"), "0.01:02:03");
+    EXPECT_EQ(RecordTimeAfter(12 * 3600, "%-H:%M:%S"), "0.12:00:00");
+    EXPECT_EQ(RecordTimeAfter(12 * 3600, "%r"), "0.12:00:00 PM");
+    EXPECT_EQ(RecordTimeAfter(25 * 3600 + 5, "%-H:%M:%S"), "1.1:00:05");
+    EXPECT_EQ(RecordTimeAfter(36 * 3600, "%-H:%M:%S"), "1.12:00:00");
     EXPECT_EQ(form().Label_FileRecordTime.FontColor, kColorGreen);
-
-    platform.regional.LongTimeFormat = "%T";  // what glibc's ru_RU gives
-    EXPECT_EQ(RecordTimeAfter(3723), "0.01:02:03");
-
-    // A 12-hour clock: no time is a midnight, twelve hours a noon.
-    platform.regional.LongTimeFormat = "%r";
-    EXPECT_EQ(RecordTimeAfter(0), "0.12:00:00 AM");
-    EXPECT_EQ(RecordTimeAfter(12 * 3600), "0.12:00:00 PM");
-    EXPECT_EQ(RecordTimeAfter(36 * 3600 + 1), "1.12:00:01 PM");
+    EXPECT_EQ(RecordTimeAfter(36 * 3600 + 1, "%r"), "1.12:00:01 PM");
 }
 
 TEST_F(RecordingControlsTest, AShortPathIsShownWhole) {

@@ -127,7 +127,7 @@ TEST_F(RecordingFailuresTest, AStartAfterAFailedOpenFailsInOrder) {
     Choose(missing);
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
     EXPECT_EQ(st().form.Label_ResultFileName.Caption, "Файл: " + PathOf("kept.txt"));
-    EXPECT_EQ(st().recording().State().ResultFileName, missing);
+    EXPECT_EQ(st().recording().ResultFileName(), missing);
     EXPECT_FALSE(HeldOpen(PathOf("kept.txt")));
 
     st().recording().RefreshControls();
@@ -156,7 +156,7 @@ TEST_F(RecordingFailuresTest, AFailedStopLineIsReportedAndTheStopGoesOn) {
     }
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultFinishFailed)});
     EXPECT_FALSE(HeldOpen(PathOf("result.txt")));
-    EXPECT_TRUE(st().recording().State().ResultFileName.empty());
+    EXPECT_TRUE(st().recording().ResultFileName().empty());
     EXPECT_EQ(st().form.Label_ResultFileName.Caption, text::kResultFileNone);
     EXPECT_EQ(FileLines().size(), 3u);
     ExpectOnlyWholeLines();

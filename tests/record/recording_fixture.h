@@ -71,11 +71,14 @@ protected:
         st().B_FileSaveStartClick();
     }
 
-    void SetLatest(std::array<std::uint16_t, kChannels> values) {
-        PipelineState state = st().measurement().State();
-        state.LatestSample = values;
-        st().measurement().Restore(state);
+    // A sample stamped `counter` through the whole pipeline.
+    void Take(std::uint16_t counter, const SampleCodes& values) {
+        stamp = counter;
+        st().measurement().TakeSample(Sample{counter, values});
     }
+    // A sample at the time of the one before: the latest becomes `values`, no period ends.
+    void SetLatest(const SampleCodes& values) { Take(stamp, values); }
+    std::uint16_t stamp = 0;
 
     // The file's lines (CR LF removed) once the pending records are out.
     std::vector<std::string> FileLines(const std::string& name = "result.txt") {

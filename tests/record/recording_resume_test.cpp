@@ -62,7 +62,7 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
     EXPECT_FALSE(Contains(st().form.Label_FileRecordTime.Hint, "возобновлена"));
     Tick(5);
     ASSERT_TRUE(st().recording().Active());
-    EXPECT_EQ(st().recording().State().ResultFileName, Path("result (3).txt"));
+    EXPECT_EQ(st().recording().ResultFileName(), Path("result (3).txt"));
     EXPECT_EQ(ReadAll(Path("result (2).txt")), "somebody else's\r\n");
     EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, text::kNoteResumed));
     EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, "17:45:03"));
@@ -102,7 +102,7 @@ TEST_F(RecordingResumeTest, EachPartSaysWhichRecordingAndPartItCarriesOn) {
     Start();
     Tick(1);
     ASSERT_TRUE(st().recording().Active());
-    EXPECT_EQ(st().recording().State().ResultFileName, Path("result (3).txt"));
+    EXPECT_EQ(st().recording().ResultFileName(), Path("result (3).txt"));
     st().B_FileSaveStopClick();
 
     const std::vector<std::string> first = Lines(ReadAll(Path("result.txt")));
@@ -171,7 +171,7 @@ TEST_F(RecordingResumeTest, TheCutPartIsEndedOnceHoweverManyStartsFindIt) {
     Start();
     Tick(2);
     ASSERT_TRUE(st().recording().Active());
-    EXPECT_EQ(st().recording().State().ResultFileName, Path("result (2).txt"));
+    EXPECT_EQ(st().recording().ResultFileName(), Path("result (2).txt"));
     // One interruption line, and the file the recording went on in.
     const std::vector<std::string> ended = Lines(ReadAll(Path("result.txt")));
     EXPECT_EQ(ended.size(), cut + 2);
@@ -275,7 +275,7 @@ TEST_P(CutTailTest, IsCutOffSaidOnceAndTheRecordingGoesOn) {
     EXPECT_FALSE(Contains(st().form.Label_FileRecordTime.Hint, text::kNoteResumeTailCut));
     Tick(2);
     ASSERT_TRUE(st().recording().Active());
-    EXPECT_EQ(st().recording().State().ResultFileName, Path("result (2).txt"));
+    EXPECT_EQ(st().recording().ResultFileName(), Path("result (2).txt"));
     // Only the line naming the part it goes on in has come since.
     EXPECT_TRUE(ReadAll(Path("result.txt")).starts_with(ended));
 }

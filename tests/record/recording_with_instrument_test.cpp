@@ -66,7 +66,7 @@ private:
 
 TEST_F(RecordingWithInstrumentTest, EverySampleOfTwentySecondsIsRecordedInOrder) {
     Run(0.5);
-    const std::array<std::uint16_t, kChannels> atStart = st().measurement().State().LatestSample;
+    const std::array<std::uint16_t, kChannels> atStart = st().measurement().Latest();
     StartIn(kRecordChoiceAll, {1, 2, 3, 4, 5, 6});
     Run(20);
     st().B_FileSaveStopClick();
@@ -92,9 +92,9 @@ TEST_F(RecordingWithInstrumentTest, AveragesEveryTenthOfASecondOnExactBoundaries
     st().form.CheckBox_FileDataAver.Checked = true;
     Run(0.5);
     StartIn(kTenthOfASecond, {1, 2});
-    const std::uint64_t start = st().measurement().State().ElapsedCount;
+    const std::uint64_t start = st().measurement().Elapsed();
     Run(20);
-    const std::uint64_t recorded = st().measurement().State().ElapsedCount - start;
+    const std::uint64_t recorded = st().measurement().Elapsed() - start;
     st().B_FileSaveStopClick();
 
     const std::vector<Record> records = ReadRecords();
@@ -113,7 +113,7 @@ TEST_F(RecordingWithInstrumentTest, AveragesEveryTenthOfASecondOnExactBoundaries
 TEST_F(RecordingWithInstrumentTest, OnChangeRecordsExactlyTheSamplesThatMove) {
     instrument().channels[2] = {sim::SignalShape::Noise, 500, 2, 1};
     Run(0.5);
-    const std::uint16_t atStart = st().measurement().State().LatestSample[2];
+    const std::uint16_t atStart = st().measurement().Latest()[2];
     StartIn(kRecordChoiceOnChange, {3});
     Run(20);
     st().B_FileSaveStopClick();

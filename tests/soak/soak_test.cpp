@@ -149,7 +149,7 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
         if (tick == unplugAt) driver.Unplug(device);
         if (tick == replugAt) driver.Plug(device);
         if (tick == wrongAt) {
-            elapsedBeforeReset = st.measurement().State().ElapsedCount;
+            elapsedBeforeReset = st.measurement().Elapsed();
             instrument.instrumentNumber = 2;
         }
         if (tick == wrongEnd) instrument.instrumentNumber = 1;
@@ -187,10 +187,10 @@ TEST(SoakTest, DaysOfStreamingThroughFaultsLoseNothingAndAllocateNothing) {
     // Every ring stepped once for each period that ended, before and after the
     // wrong instrument's reset.
     for (int k = 0; k < kChartScales; ++k) {
-        EXPECT_EQ(counter.chartEnds[static_cast<std::size_t>(k)],
-                  EndsOwed(elapsedBeforeReset, kChartPeriods[static_cast<std::size_t>(k)]) +
-                      EndsOwed(st.measurement().State().ElapsedCount,
-                               kChartPeriods[static_cast<std::size_t>(k)]))
+        EXPECT_EQ(
+            counter.chartEnds[static_cast<std::size_t>(k)],
+            EndsOwed(elapsedBeforeReset, kChartPeriods[static_cast<std::size_t>(k)]) +
+                EndsOwed(st.measurement().Elapsed(), kChartPeriods[static_cast<std::size_t>(k)]))
             << "scale " << k + 1;
     }
 

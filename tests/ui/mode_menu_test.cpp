@@ -134,8 +134,7 @@ void ModeMenuTest::demoModeThenSwatchThenClearReachTheSettingsFile() {
     // The clear button empties the shown scale at once.
     rig.Find<QPushButton>("ButtonChartClear")->click();
     QCOMPARE(rig.st().chart().Live().Ring(0 + 1).Position, 0);
-    QCOMPARE(rig.st().measurement().State().ChartSets[0].PeriodStart,
-             rig.st().measurement().State().ElapsedCount - 1);
+    QCOMPARE(rig.st().measurement().ChartSums(1).PeriodStart, rig.st().measurement().Elapsed() - 1);
     QCOMPARE(rig.window->chart()->seriesPointCount(0), 600);
     QTRY_VERIFY(rig.st().chart().Live().Ring(0 + 1).Position >= 1);
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "app/station.h"
+#include "closed_points.h"
 #include "qt_ui.h"
 #include "sim/sim_driver.h"
 #include "sim/test_platform.h"
@@ -70,10 +71,8 @@ struct Rig {
         chart->setGridColor(kGrid);
         station.form.RadioGroup_X = 0;
         for (auto& box : station.form.ChartEN_CH) box.Checked = true;
-        ScaleRing ring;
-        for (std::size_t c = 0; c < kChannels; ++c) ring.Points[c].fill(codes[c]);
-        ring.Position = 17;
-        station.chart().RestoreRing(1, ring);
+        ClosePoints(station, 1, kRingPoints + 17,
+                    [&](int, SampleCodes& mean, SampleCodes& latest) { mean = latest = codes; });
     }
 };
 
@@ -403,26 +402,29 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
     QCOMPARE(rig.chart->devicePixelRatioF(), scale);
     // Busy curves that cross each other and the grid, on two scales.
     for (std::size_t scale = 0; scale < 2; ++scale) {
-        ScaleRing ring = rig.station.chart().Live().Ring(int(scale) + 1);
-        for (std::size_t c = 0; c < kChannels; ++c) {
-            for (std::size_t s = 0; s < 2 * kRingPoints; ++s) {
-                const double phase = double(s) / (9.0 + double(c) * 5) + double(c + scale);
-                ring.Points[c][s] = std::uint16_t(512 + 500 * std::sin(phase));
-            }
-        }
-        rig.station.chart().RestoreRing(int(scale) + 1, ring);
+        auto code = [&](std::size_t c, std::size_t s) {
+            const double phase = double(s) / (9.0 + double(c) * 5) + double(c + scale);
+            return std::uint16_t(512 + 500 * std::sin(phase));
+        };
+        ClosePoints(rig.station, int(scale) + 1, kRingPoints,
+                    [&](int slot, SampleCodes& mean, SampleCodes& latest) {
+                        for (std::size_t c = 0; c < kChannels; ++c) {
+                            mean[c] = code(c, std::size_t(slot));
+                            latest[c] = code(c, std::size_t(kRingPoints + slot));
+                        }
+                    });
     }
     int next = 0;
+    // Points closed, then drawn at once; the ring's instant half keeps what it held.
     auto advance = [&](int points) {
-        ScaleRing ring = rig.station.chart().Live().Ring(1);
-        for (int i = 0; i < points; ++i) {
-            ring.Position = std::uint16_t((ring.Position + 1) % kRingPoints);
+        const ScaleRing& ring = rig.station.chart().Live().Ring(1);
+        ClosePoints(rig.station, 1, points, [&](int slot, SampleCodes& mean, SampleCodes& latest) {
             for (std::size_t c = 0; c < kChannels; ++c) {
-                ring.Points[c][ring.Position] = std::uint16_t((next * 37 + int(c) * 101) % 1024);
+                mean[c] = std::uint16_t((next * 37 + int(c) * 101) % 1024);
+                latest[c] = ring.Points[c][std::size_t(kRingPoints + slot)];
             }
             ++next;
-        }
-        rig.station.chart().RestoreRing(1, ring);
+        });
         rig.station.chart().DrawScale(1);
     };
     struct Step {

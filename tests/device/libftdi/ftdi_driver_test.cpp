@@ -136,7 +136,7 @@ TEST_F(FtdiStationTest, OpensTheBridgeOfDescriptionAndSerialAndSetsUpItsLine) {
     const int wanted = bridges.Plug("KSL214.8N", "TS000002");
     Want("KSL214.8N", "TS000002");
     st.link().Open(true);
-    ASSERT_NE(st.link().State().DeviceHandle, 0u);
+    ASSERT_NE(st.link().Handle(), 0u);
     EXPECT_TRUE(ui.Texts().empty());
 
     const emulated::LineSettings line = emulated::Line(wanted);
@@ -194,7 +194,7 @@ TEST_F(FtdiStationTest, ABridgeHeldByAnotherProgramIsNotOpened) {
         Want("KSL214.8N", "TS000001");
         ui.ClearLog();
         st.link().Open(true);
-        EXPECT_EQ(st.link().State().DeviceHandle, 0u);
+        EXPECT_EQ(st.link().Handle(), 0u);
         EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgOpenFailed)});
         EXPECT_EQ(emulated::Line(bridge).resets, 0);
     }
@@ -205,14 +205,14 @@ TEST_F(FtdiStationTest, AnUnplugGoesSilentIsReenumeratedAndReopenedWhenTheBridge
     Want("KSL214.8N", "TS000001");
     st.link().Open(true);
     st.link().AwaitStream();
-    ASSERT_TRUE(TicksUntil([&] { return st.link().State().DataReceived; }, 2s));
+    ASSERT_TRUE(TicksUntil([&] { return st.link().DataReceived(); }, 2s));
     EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionYes);
-    const FtHandle before = st.link().State().DeviceHandle;
+    const FtHandle before = st.link().Handle();
 
     emulated::Unplug(bridge);
-    ASSERT_TRUE(TicksUntil([&] { return !st.link().State().DataReceived; }, 2s));
+    ASSERT_TRUE(TicksUntil([&] { return !st.link().DataReceived(); }, 2s));
     EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionNo);
-    ASSERT_TRUE(TicksUntil([&] { return st.link().State().DeviceNumber < 0; }, 2s));
+    ASSERT_TRUE(TicksUntil([&] { return st.link().InstrumentNumber() < 0; }, 2s));
     EXPECT_EQ(platform.startedProcesses,
               (std::vector<std::string>{R"(devcon.exe disable "@USB\VID_0403&PID_6001\TS000001")",
                                         R"(devcon.exe enable "@USB\VID_0403&PID_6001\TS000001")"}));
@@ -220,9 +220,9 @@ TEST_F(FtdiStationTest, AnUnplugGoesSilentIsReenumeratedAndReopenedWhenTheBridge
     const std::uint8_t oldAddress = emulated::Address(bridge);
     emulated::Replug(bridge);
     EXPECT_NE(emulated::Address(bridge), oldAddress);
-    ASSERT_TRUE(TicksUntil([&] { return st.link().State().DataReceived; }, 4s));
+    ASSERT_TRUE(TicksUntil([&] { return st.link().DataReceived(); }, 4s));
     EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionYes);
-    EXPECT_NE(st.link().State().DeviceHandle, before);
+    EXPECT_NE(st.link().Handle(), before);
     EXPECT_TRUE(ui.Texts().empty());
     EXPECT_NEAR(emulated::Line(bridge).baud, 1152000, 1152000 * 0.03);
     EXPECT_EQ(st.link().Counts().reopenings, 1u);
