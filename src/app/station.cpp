@@ -98,12 +98,15 @@ void Station::EnterMode(bool demo) {
 }
 
 void Station::WrongInstrument() {
+    // Another instrument's frames keep coming: no demonstration over them.
+    demo_.Offer(false);
     demo_.Stop();
     link_.PassSamples(true);
     ResetMeasurement();
 }
 
 void Station::LinkSilent() {
+    demo_.Offer(true);
     chart_.Redraw();
     RefreshStatus();
 }

@@ -22,6 +22,8 @@ public:
     Sample Next();
     // The mode menu's ticks.
     void ShowMode();
+    // Whether the mode menu offers the demonstration.
+    void Offer(bool offered) { form_.M_Menu_Mode_Demo.Enabled = offered; }
 
     std::uint16_t Time() const { return time_; }
     std::uint16_t Count() const { return count_; }
