@@ -12,7 +12,7 @@ Station::Station(Driver& driver, Platform& platform, Ui& ui)
       measurement_(platform, ui, form),
       chart_(ui, form),
       demo_(form),
-      recording_(platform, ui, form, measurement_),
+      recording_(platform, ui, form, *this),
       settings_(platform, ui, {form, link_, measurement_.Tables(), chart_}) {
     link_.Connect(measurement_, *this);
     measurement_.Connect(chart_, recording_);
@@ -109,6 +109,11 @@ void Station::LinkSilent() {
     demo_.Offer(true);
     chart_.Redraw();
     RefreshStatus();
+}
+
+void Station::LoadTable(int channel, const std::string& path) {
+    measurement_.Tables().SetPath(channel, path);
+    measurement_.Tables().Load(channel);
 }
 
 void Station::M_Menu_Review_OpenClick() {

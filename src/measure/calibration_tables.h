@@ -30,6 +30,8 @@ public:
     const CalibrationTable& Table(int channel) const;
     // Puts `table` in place of the channel's, as a load of its file would.
     void Use(int channel, const CalibrationTable& table);
+    // Locked, the table buttons take no choice (while a recording runs).
+    void Lock(bool locked);
     // The lines of the channel's file as last read.
     const std::vector<std::string>& Lines(int channel) const;
 

@@ -28,6 +28,10 @@ const std::vector<std::string>& CalibrationTables::Lines(int channel) const {
     return lines_[static_cast<std::size_t>(channel - 1)];
 }
 
+void CalibrationTables::Lock(bool locked) {
+    for (ButtonState& button : form_.B_ListF_CH) button.Enabled = !locked;
+}
+
 void CalibrationTables::Choose(int channel) {
     const auto c = static_cast<std::size_t>(channel - 1);
     const std::optional<std::string> chosen = ui_.ChooseTableFile();

@@ -6,19 +6,20 @@
 
 #include "base/form.h"
 #include "base/ui_port.h"
-#include "measure/measurement.h"
 #include "measure/measurement_sinks.h"
 #include "platform/platform.h"
+#include "record/recording_needs.h"
 #include "record/recording_state.h"
 
 namespace ts {
 
 // The recording into a result file: the choice of what to record, the lines written at period
 // ends, at every sample or on a change, the file and its background sync, the computer held
-// awake, a cut recording carried on, and the state of the recording's controls.
+// awake, a cut recording carried on, and the state of the recording's controls. What it needs
+// of the measurement it asks the wiring for.
 class Recording final : public RecordSink {
 public:
-    Recording(Platform& platform, Ui& ui, Form& form, Measurement& measurement);
+    Recording(Platform& platform, Ui& ui, Form& form, RecordingNeeds& needs);
     Recording(const Recording&) = delete;
     Recording& operator=(const Recording&) = delete;
 
@@ -72,7 +73,7 @@ private:
     Platform& platform_;
     Ui& ui_;
     Form& form_;
-    Measurement& measurement_;
+    RecordingNeeds& needs_;
     RecordingState state_;
 };
 

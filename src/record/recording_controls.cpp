@@ -81,8 +81,8 @@ void LockRecordingSettings(Form& form, bool locked) {
 
 }  // namespace
 
-Recording::Recording(Platform& platform, Ui& ui, Form& form, Measurement& measurement)
-    : platform_(platform), ui_(ui), form_(form), measurement_(measurement) {}
+Recording::Recording(Platform& platform, Ui& ui, Form& form, RecordingNeeds& needs)
+    : platform_(platform), ui_(ui), form_(form), needs_(needs) {}
 
 bool Recording::OpenResultFile(const std::string& path, bool replace) {
     if (!state_.File.Open(path, replace)) return false;
@@ -124,8 +124,8 @@ void Recording::Start() {
     LockRecordingSettings(form_, true);
     form_.B_FileSaveStart.Enabled = false;
 
-    state_.RecordingStart = measurement_.Elapsed();
-    measurement_.RestartRecordPeriods();
+    state_.RecordingStart = needs_.Elapsed();
+    needs_.RestartRecordPeriods();
 
     // A cut recording's next part says which one it carries on, right after its header and in
     // the same write: no reader meets the one without the other.
@@ -151,11 +151,11 @@ void Recording::Start() {
 
     const int choice = form_.SelectedRecordChoice();
     if (choice == kRecordChoiceAll) {
-        WriteLatest(0, measurement_.Latest());
+        WriteLatest(0, needs_.Latest());
     } else if (choice == kRecordChoiceOnChange) {
         CheckChange();
     } else if (choice > 0) {
-        measurement_.CloseRecordPeriod(choice);
+        needs_.CloseRecordPeriod(choice);
     }
     // The record at time 0 is in the file at once, not only after the next tick.
     FlushRecords();
@@ -214,7 +214,7 @@ void Recording::RefreshOptions() {
     const bool threshold = choice == kRecordChoiceOnChange && !active;
     form_.Label_FileOnChangeSens.Enabled = threshold;
     form_.ComboBox_FileOnChangeThresh.Enabled = threshold;
-    for (ButtonState& button : form_.B_ListF_CH) button.Enabled = !active;
+    needs_.LockTables(active);
 }
 
 void Recording::ShowRecordTime() {
@@ -224,7 +224,7 @@ void Recording::ShowRecordTime() {
         label.FontColor = kColorRed;
         return;
     }
-    const double days = ElapsedDays(measurement_.Elapsed() - state_.RecordingStart);
+    const double days = ElapsedDays(needs_.Elapsed() - state_.RecordingStart);
     // Whole milliseconds, so that a time a hair short of a full second or
     // day is not shown a second or a day early.
     const long long milliseconds = std::llround(days * kMillisecondsPerDay);

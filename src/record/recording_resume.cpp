@@ -84,7 +84,7 @@ std::optional<ChainLink> NextLink(Cp1251Encoder& encoder, const std::string& pat
     return ChainLink{*started, encoder.Encode(FileNameOfPath(path)), 2};
 }
 
-void ApplyChoices(Form& form, CalibrationTables& tables, const ResumeNote& note) {
+void ApplyChoices(Form& form, RecordingNeeds& needs, const ResumeNote& note) {
     form.SelectRecordChoice(note.choice);
     form.CheckBox_FileDataAver.Checked = note.average;
     form.ComboBox_FileOnChangeThresh.ItemIndex = note.thresholdIndex;
@@ -92,10 +92,7 @@ void ApplyChoices(Form& form, CalibrationTables& tables, const ResumeNote& note)
         const auto i = static_cast<std::size_t>(c);
         form.FileEN_CH[i].Checked = note.channels[i];
         // Tables are read again only where the recording had another than Settings.bin's.
-        if (tables.Paths()[i] != note.tables[i]) {
-            tables.SetPath(c + 1, note.tables[i]);
-            tables.Load(c + 1);
-        }
+        if (needs.TablePaths()[i] != note.tables[i]) needs.LoadTable(c + 1, note.tables[i]);
     }
 }
 
@@ -215,7 +212,7 @@ void RecordingResume::Started(Recording& rec) {
     for (int c = 0; c < kChannels; ++c) {
         const auto i = static_cast<std::size_t>(c);
         note.channels[i] = form.FileEN_CH[i].Checked;
-        note.tables[i] = rec.measurement_.Tables().Paths()[i];
+        note.tables[i] = rec.needs_.TablePaths()[i];
     }
     // A path with a line break in it cannot be noted; nor can a note that does not reach the
     // disk, or one another program holds (its recording's note stays as it is). The recording
@@ -324,7 +321,7 @@ std::optional<std::string> RecordingResume::FindCut(Recording& rec) {
         rawPath = NumberedPath(UnnumberedPath(rawFirst, unused), number);
         if (!note.rawFirst.empty()) rawFirst = note.rawFirst;
     }
-    ApplyChoices(rec.form_, rec.measurement_.Tables(), note);
+    ApplyChoices(rec.form_, rec.needs_, note);
     cutFirst_ = note.firstPath;
     cutPath_ = note.resultPath;
     link_ = NextLink(rec.state_.Encoder, note.resultPath);
@@ -345,7 +342,7 @@ void RecordingResume::OnTick(Recording& rec) {
         return;
     }
     // As soon as the instrument streams again: the first sample since the start is in.
-    if (!rec.measurement_.Streaming()) return;
+    if (!rec.needs_.Streaming()) return;
     const std::string path = *pending_;
     pending_.reset();
     // Made only now and never over anything: a file of that name that came meanwhile stays.
