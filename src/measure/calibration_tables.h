@@ -15,7 +15,7 @@ namespace ts {
 // conversion of raw codes. A table button turns red while its channel has no table.
 class CalibrationTables {
 public:
-    CalibrationTables(Platform& platform, Ui& ui, Form& form);
+    CalibrationTables(Platform& platform, Ui& ui, MeasurementFields& form);
 
     // Asks for a channel's table file (channel 1..6) and loads it.
     void Choose(int channel);
@@ -38,7 +38,7 @@ public:
 private:
     Platform& platform_;
     Ui& ui_;
-    Form& form_;
+    MeasurementFields& form_;
     std::array<CalibrationTable, kChannels> tables_{};
     std::array<std::string, kChannels> paths_;
     std::array<std::vector<std::string>, kChannels> lines_;

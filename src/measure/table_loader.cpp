@@ -5,7 +5,7 @@
 
 namespace ts {
 
-CalibrationTables::CalibrationTables(Platform& platform, Ui& ui, Form& form)
+CalibrationTables::CalibrationTables(Platform& platform, Ui& ui, MeasurementFields& form)
     : platform_(platform), ui_(ui), form_(form) {}
 
 double CalibrationTables::Calibrate(int channel, double raw) const {

@@ -19,7 +19,7 @@ namespace ts {
 // of the measurement it asks the wiring for.
 class Recording final : public RecordSink {
 public:
-    Recording(Platform& platform, Ui& ui, Form& form, RecordingNeeds& needs);
+    Recording(Platform& platform, Ui& ui, RecordingFields& form, RecordingNeeds& needs);
     Recording(const Recording&) = delete;
     Recording& operator=(const Recording&) = delete;
 
@@ -72,7 +72,7 @@ private:
 
     Platform& platform_;
     Ui& ui_;
-    Form& form_;
+    RecordingFields& form_;
     RecordingNeeds& needs_;
     RecordingState state_;
 };

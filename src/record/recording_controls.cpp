@@ -25,7 +25,7 @@ constexpr int kFileNameWidth = 305;
 
 constexpr long long kMillisecondsPerDay = 86'400'000;
 
-bool AnyChannelTicked(const Form& form) {
+bool AnyChannelTicked(const RecordingFields& form) {
     for (const CheckState& box : form.FileEN_CH) {
         if (box.Checked) return true;
     }
@@ -51,7 +51,7 @@ std::string StampedLine(Platform& platform, std::string_view suffix) {
 
 namespace {
 
-std::string HeaderLine(const Form& form) {
+std::string HeaderLine(const RecordingFields& form) {
     std::string line(text::kResultHeaderTime);
     for (int c = 0; c < kChannels; ++c) {
         if (!form.FileEN_CH[c].Checked) continue;
@@ -72,7 +72,7 @@ bool WriteCheckedLine(RecordingState& state, std::string_view utf8, std::string_
     return state.File.Append(bytes) && state.File.Sync();
 }
 
-void LockRecordingSettings(Form& form, bool locked) {
+void LockRecordingSettings(RecordingFields& form, bool locked) {
     for (CheckState& box : form.FileEN_CH) box.Enabled = !locked;
     for (CheckState& radio : form.RadioB_File) radio.Enabled = !locked;
     form.CheckBox_FileDataAver.Enabled = !locked;
@@ -81,7 +81,7 @@ void LockRecordingSettings(Form& form, bool locked) {
 
 }  // namespace
 
-Recording::Recording(Platform& platform, Ui& ui, Form& form, RecordingNeeds& needs)
+Recording::Recording(Platform& platform, Ui& ui, RecordingFields& form, RecordingNeeds& needs)
     : platform_(platform), ui_(ui), form_(form), needs_(needs) {}
 
 bool Recording::OpenResultFile(const std::string& path, bool replace) {

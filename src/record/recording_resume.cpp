@@ -22,7 +22,7 @@ constexpr std::size_t kHeadBytes = 4096;
 // Numbers tried for the new file before giving up: a folder full of them says something else.
 constexpr int kMostNumbers = 10000;
 
-void Note(Form& form, std::string_view note, std::string_view what) {
+void Note(RecordingFields& form, std::string_view note, std::string_view what) {
     std::string line(note);
     line += what;
     AddRecordingNote(form, line);
@@ -84,7 +84,7 @@ std::optional<ChainLink> NextLink(Cp1251Encoder& encoder, const std::string& pat
     return ChainLink{*started, encoder.Encode(FileNameOfPath(path)), 2};
 }
 
-void ApplyChoices(Form& form, RecordingNeeds& needs, const ResumeNote& note) {
+void ApplyChoices(RecordingFields& form, RecordingNeeds& needs, const ResumeNote& note) {
     form.SelectRecordChoice(note.choice);
     form.CheckBox_FileDataAver.Checked = note.average;
     form.ComboBox_FileOnChangeThresh.ItemIndex = note.thresholdIndex;
@@ -205,7 +205,7 @@ void RecordingResume::Started(Recording& rec) {
     carrying_ = false;
     note.rawFirst = NamedFromAnywhere(rawFirst);
     note.rawPath = NamedFromAnywhere(rawPath);
-    const Form& form = rec.form_;
+    const RecordingFields& form = rec.form_;
     note.choice = form.SelectedRecordChoice();
     note.average = form.CheckBox_FileDataAver.Checked;
     note.thresholdIndex = form.ComboBox_FileOnChangeThresh.ItemIndex;
