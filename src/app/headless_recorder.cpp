@@ -117,20 +117,20 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     RecordOptions options = given;
     // Each recording's note lies beside its first result file, named after it: recorders with
     // other outputs never share one, and one that is held tells of a live recording.
-    if (!NoRegularFileAt(given.outPath)) resume.notePath = NoteOf(given.outPath);
-    const bool noteThere = !resume.notePath.empty() && !NothingAt(resume.notePath);
+    if (!NoRegularFileAt(given.outPath)) resume.KeepNoteAt(NoteOf(given.outPath));
+    const bool noteThere = !resume.NotePath().empty() && !NothingAt(resume.NotePath());
     const RecordingResume::Look look = resume.Hold();
     if (look.found == RecordingResume::Found::Held) {
         error = HeldMessage(look.note ? look.note->resultPath : given.outPath);
         return false;
     }
     if (look.found == RecordingResume::Found::Damaged) {
-        error = std::string(text::kNoteResumeDamaged) + resume.notePath;
+        error = std::string(text::kNoteResumeDamaged) + resume.NotePath();
         return false;
     }
     // One that is not there and cannot be made only costs this run its resumption (it says so).
     if (look.found == RecordingResume::Found::Unusable && noteThere) {
-        error = UnusableMessage(resume.notePath, look.problem);
+        error = UnusableMessage(resume.NotePath(), look.problem);
         return false;
     }
     bool resuming = false;
@@ -138,13 +138,13 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
         const ResumeNote& note = *look.note;
         if (!given.resume) {
             const bool raw = !given.rawPath.empty() && NamesPartOf(note, given.rawPath);
-            error = PartMessage(raw ? given.rawPath : given.outPath, note, resume.notePath,
+            error = PartMessage(raw ? given.rawPath : given.outPath, note, resume.NotePath(),
                                 raw ? "--raw" : "--out");
             return false;
         }
         // A note copied or moved beside another file is not that file's recording.
         if (!SameFile(note.firstPath, given.outPath)) {
-            error = "the note " + resume.notePath + " is of the recording of " + note.firstPath +
+            error = "the note " + resume.NotePath() + " is of the recording of " + note.firstPath +
                     ", not of " + given.outPath + "; --resume with --out " + note.firstPath +
                     " carries it on";
             return false;
@@ -171,11 +171,10 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     for (const auto& [option, output] :
          {std::pair{"--out", &options.outPath}, {"--raw", &options.rawPath}}) {
         if (output->empty() || NoRegularFileAt(*output)) continue;
-        error = CheckNotTaken(*output, option, options, resume.notePath);
+        error = CheckNotTaken(*output, option, options, resume.NotePath());
         if (!error.empty()) return false;
     }
-    resume.rawFirst = given.rawPath;
-    resume.rawPath = given.rawPath;
+    resume.CaptureRawInto(given.rawPath);
     error = CheckRunFiles(options);
     if (!error.empty()) return false;
     const RecorderSettingsOutcome settings = ApplyRecorderSettings(st, options);
@@ -198,16 +197,16 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     }
     if (resuming) {
         // Ends the cut file and takes its choices over whatever the settings say.
-        const std::optional<std::string> next = resume.FindCut(st.recording());
+        const std::optional<std::string> next = resume.FindCut();
         if (!next) {
             error = TakeNotes();
             return false;
         }
         options.outPath = *next;
-        options.rawPath = resume.rawPath;
+        options.rawPath = resume.RawPath();
         resuming_ = true;
         resume.CarryOnAtStart();
-        resume.TellPending(st.recording(), *next);
+        resume.TellPending(*next);
     }
     rawPath_ = options.rawPath;
     // The window's averaging box is cleared for "every sample" and "on change".
@@ -296,7 +295,7 @@ void HeadlessRecorder::StartRecording() {
     if (!recording.State().File.IsOpen()) recording.OpenResultFile(outPath_, !resuming_);
     station_->B_FileSaveStartClick();
     failed_ = !recording.Active();
-    if (resuming_ && !failed_) recording.Resume().TellResumed(recording, outPath_);
+    if (resuming_ && !failed_) recording.Resume().TellResumed(outPath_);
 }
 
 void HeadlessRecorder::Tick(bool supervise, bool afterPause) {

@@ -23,9 +23,9 @@ Station::~Station() = default;
 void Station::Construct() {
     settings_.Load();
     // A recording the last run did not end itself goes on, with its choices, into a new file.
-    recording_.Resume().notePath =
-        settings_.Directory() + "/" + std::string(text::kWindowResumeNote);
-    recording_.Resume().OnStart(recording_);
+    recording_.Resume().KeepNoteAt(settings_.Directory() + "/" +
+                                   std::string(text::kWindowResumeNote));
+    recording_.Resume().OnStart();
     RefreshStatus();
     chart_.Redraw();
     link_.Open(true);

@@ -9,6 +9,7 @@
 #include "measure/measurement_sinks.h"
 #include "platform/platform.h"
 #include "record/recording_needs.h"
+#include "record/recording_resume.h"
 #include "record/recording_state.h"
 
 namespace ts {
@@ -63,10 +64,9 @@ public:
 
     bool Active() const { return state_.RecordingActive; }
     const RecordingState& State() const { return state_; }
-    RecordingResume& Resume() { return state_.Resume; }
+    RecordingResume& Resume() { return resume_; }
 
 private:
-    friend class RecordingResume;
     // Writes the latest sample at the measurement's time.
     void WriteLatest(std::uint64_t elapsed, const SampleCodes& latest);
 
@@ -75,6 +75,7 @@ private:
     RecordingFields& form_;
     RecordingNeeds& needs_;
     RecordingState state_;
+    RecordingResume resume_;
 };
 
 }  // namespace ts

@@ -82,7 +82,11 @@ void LockRecordingSettings(RecordingFields& form, bool locked) {
 }  // namespace
 
 Recording::Recording(Platform& platform, Ui& ui, RecordingFields& form, RecordingNeeds& needs)
-    : platform_(platform), ui_(ui), form_(form), needs_(needs) {}
+    : platform_(platform),
+      ui_(ui),
+      form_(form),
+      needs_(needs),
+      resume_(platform, form, needs, state_.Encoder) {}
 
 bool Recording::OpenResultFile(const std::string& path, bool replace) {
     if (!state_.File.Open(path, replace)) return false;
@@ -100,7 +104,7 @@ void Recording::ChooseResultFile() {
     // The dialog asked about replacing a file; one of an unfinished recording is never replaced,
     // by whatever name it was chosen. Its notes lie beside it or beside Settings.bin.
     if (!chosen->empty()) {
-        std::vector<std::string> folders{FolderOf(*chosen), FolderOf(state_.Resume.notePath)};
+        std::vector<std::string> folders{FolderOf(*chosen), FolderOf(resume_.NotePath())};
         if (const std::optional<std::string> target = LinkTarget(*chosen)) {
             folders.push_back(FolderOf(*target));
         }
@@ -129,7 +133,7 @@ void Recording::Start() {
 
     // A cut recording's next part says which one it carries on, right after its header and in
     // the same write: no reader meets the one without the other.
-    const std::optional<std::string> link = state_.Resume.LinkLine(*this);
+    const std::optional<std::string> link = resume_.LinkLine();
     // Without an open file (its opening failed) the first of these fails too.
     if (!WriteCheckedLine(state_, StampedLine(platform_, text::kResultStarted)) ||
         !WriteCheckedLine(state_, HeaderLine(form_), link.value_or(std::string()))) {
@@ -145,7 +149,7 @@ void Recording::Start() {
         state_.SleepWarningGiven = true;
         AddRecordingNote(form_, text::kNoteSleepNotHeld);
     }
-    state_.Resume.Started(*this);
+    resume_.Started(state_.ResultFileName);
     state_.ChangeReference.fill(0);
     state_.ChangeRising.fill(true);
 
@@ -178,7 +182,7 @@ void Recording::Stop() {
             ended = false;
         }
     }
-    state_.Resume.Stopped(ended);
+    resume_.Stopped(ended);
     state_.ResultFileName.clear();
     form_.Label_ResultFileName.Caption = text::kResultFileNone;
     ShowRecordTime();
