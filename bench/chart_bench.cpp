@@ -26,8 +26,8 @@ constexpr double kShortestPeriodSeconds = 0.020;
 
 // Six busy curves over the whole window, on the shortest scale, all drawn.
 void PrepareStation(Station& station) {
-    station.form.RadioGroup_X = 0;
-    for (auto& box : station.form.ChartEN_CH) box.Checked = true;
+    station.form().RadioGroup_X = 0;
+    for (auto& box : station.form().ChartEN_CH) box.Checked = true;
     ScaleRing ring;
     for (std::size_t c = 0; c < kChannels; ++c) {
         for (std::size_t s = 0; s < 2 * kRingPoints; ++s) {

@@ -30,7 +30,7 @@ HeadlessRecorder::HeadlessRecorder(Driver& driver, Platform& platform, Ui& ui)
 HeadlessRecorder::~HeadlessRecorder() { station_->measurement().Attach(nullptr); }
 
 std::string HeadlessRecorder::TakeNotes() {
-    const std::string& hint = station_->form.Label_FileRecordTime.Hint;
+    const std::string& hint = station_->form().Label_FileRecordTime.Hint;
     // The hint begins with the label's own text, which is no note.
     if (notesTaken_ == 0) notesTaken_ = text::kResultFileHint.size();
     if (hint.size() <= notesTaken_) return {};
@@ -191,7 +191,7 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     // A table that does not load says so and its channel records 0, as in the
     // window; channels that are not recorded need none.
     for (int channel = 1; channel <= kChannels; ++channel) {
-        if (st.form.FileEN_CH[static_cast<std::size_t>(channel - 1)].Checked) {
+        if (st.form().FileEN_CH[static_cast<std::size_t>(channel - 1)].Checked) {
             st.measurement().Tables().Load(channel);
         }
     }
@@ -243,7 +243,7 @@ void HeadlessRecorder::OpenInstrument() {
 }
 
 bool HeadlessRecorder::RecordsPeriods() const {
-    const int choice = station_->form.SelectedRecordChoice();
+    const int choice = station_->form().SelectedRecordChoice();
     return choice != kRecordChoiceAll && choice != kRecordChoiceOnChange;
 }
 

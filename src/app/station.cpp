@@ -8,12 +8,12 @@ namespace ts {
 Station::Station(Driver& driver, Platform& platform, Ui& ui)
     : platform_(platform),
       ui_(ui),
-      link_(driver, platform, ui, form),
-      measurement_(platform, ui, form),
-      chart_(ui, form),
-      demo_(form),
-      recording_(platform, ui, form, *this),
-      settings_(platform, ui, {form, link_, measurement_.Tables(), chart_}) {
+      link_(driver, platform, ui, form_),
+      measurement_(platform, ui, form_),
+      chart_(ui, form_),
+      demo_(form_),
+      recording_(platform, ui, form_, *this),
+      settings_(platform, ui, {form_, link_, measurement_.Tables(), chart_}) {
     link_.Connect(measurement_, *this);
     measurement_.Connect(chart_, recording_);
 }

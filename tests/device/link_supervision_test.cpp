@@ -17,8 +17,8 @@ protected:
         Edit(st().link(), [](LinkState& s) { s.SilentTicks = 1; });
         Edit(st().link(), [](LinkState& s) { s.DeviceNumber = 1; });
         Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = true; });
-        st().form.Label_ErrDeviceNum.Visible = true;
-        st().form.M_Menu_Mode_Demo.Enabled = false;
+        st().form().Label_ErrDeviceNum.Visible = true;
+        st().form().M_Menu_Mode_Demo.Enabled = false;
     }
     void SilentTicks(int n) {
         for (int i = 0; i < n; ++i) st().link().WatchSilence();
@@ -33,22 +33,22 @@ TEST_F(LinkSupervisionTest, TenSilentTicksAreAGapElevenALostLink) {
     SilentTicks(1);
     EXPECT_TRUE(st().link().State().DataReceived);
     EXPECT_EQ(st().link().State().SilentTicks, 11);
-    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().Label_ErrDeviceNum.Visible);
 
     SilentTicks(1);
     EXPECT_FALSE(st().link().State().DataReceived);
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
-    EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Demo.Enabled);
     EXPECT_FALSE(st().link().State().WrongDeviceLatch);
     EXPECT_EQ(st().link().State().SilentTicks, 11);
 
     // While the silence lasts the same is done on every tick.
-    st().form.Label_ErrDeviceNum.Visible = true;
-    st().form.M_Menu_Mode_Demo.Enabled = false;
+    st().form().Label_ErrDeviceNum.Visible = true;
+    st().form().M_Menu_Mode_Demo.Enabled = false;
     Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = true; });
     SilentTicks(1);
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
-    EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Demo.Enabled);
     EXPECT_FALSE(st().link().State().WrongDeviceLatch);
     EXPECT_EQ(st().link().State().SilentTicks, 11);
 }

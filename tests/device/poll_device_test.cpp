@@ -250,7 +250,7 @@ TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
     // reported, but its frames are data and tell its number.
     Feed(FrameBytes(2, 1));
     st().link().Poll();
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().demo().Running());
     EXPECT_TRUE(st().link().State().DataReceived);
     EXPECT_EQ(st().link().State().SilentTicks, 0);
@@ -260,25 +260,25 @@ TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
     Feed(FrameBytes(1, 2));
     st().link().Poll();
     EXPECT_FALSE(st().link().State().WrongDeviceLatch);
-    st().form.M_Menu_Mode.Caption = "Демо";
+    st().form().M_Menu_Mode.Caption = "Демо";
     Feed(FrameBytes(2, 3));
     st().link().Poll();
     EXPECT_TRUE(st().link().State().WrongDeviceLatch);
-    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
-    EXPECT_EQ(st().form.Label_ErrDeviceNum.Caption, text::kWrongDeviceNumber);
+    EXPECT_TRUE(st().form().Label_ErrDeviceNum.Visible);
+    EXPECT_EQ(st().form().Label_ErrDeviceNum.Caption, text::kWrongDeviceNumber);
     EXPECT_FALSE(st().demo().Running());
-    EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Enabled);
-    EXPECT_EQ(st().form.M_Menu_Mode.Caption, text::kMenuMode);
+    EXPECT_FALSE(st().form().M_Menu_Mode_Demo.Enabled);
+    EXPECT_EQ(st().form().M_Menu_Mode.Caption, text::kMenuMode);
 
     // More wrong frames change nothing, though they still count as data.
     st().M_Menu_Mode_DemoClick();
-    st().form.M_Menu_Mode.Caption = "Демо";
+    st().form().M_Menu_Mode.Caption = "Демо";
     Edit(st().link(), [](LinkState& s) { s.DataReceived = false; });
     Feed(FrameBytes(2, 4) + FrameBytes(0, 5));
     st().link().Poll();
     EXPECT_EQ(st().link().State().DeviceNumber, 0);
     EXPECT_TRUE(st().demo().Running());
-    EXPECT_EQ(st().form.M_Menu_Mode.Caption, "Демо");
+    EXPECT_EQ(st().form().M_Menu_Mode.Caption, "Демо");
     EXPECT_TRUE(st().link().State().DataReceived);
     EXPECT_TRUE(recorder.samples.empty());
 
@@ -286,20 +286,20 @@ TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
     st().M_Menu_Mode_NormClick();
     Feed(FrameBytes(1, 6));
     st().link().Poll();
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
     Feed(FrameBytes(0, 7));
     st().link().Poll();
-    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().Label_ErrDeviceNum.Visible);
 }
 
 TEST_F(PollDeviceTest, InDemonstrationModeInstrumentFramesAreDataButNoMeasurement) {
     st().M_Menu_Mode_DemoClick();
     Edit(st().link(), [](LinkState& s) { s.WrongDeviceLatch = false; });
-    st().form.Label_ErrDeviceNum.Visible = true;
+    st().form().Label_ErrDeviceNum.Visible = true;
     Feed(FrameBytes(1, 100) + FrameBytes(1, 200));
     st().link().Poll();
     EXPECT_TRUE(st().link().State().DataReceived);
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(recorder.samples.empty());
     EXPECT_EQ(st().measurement().State().ElapsedCount, 0u);
     EXPECT_EQ(st().measurement().State().ChartSets[0].Count, 0u);

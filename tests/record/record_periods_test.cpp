@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(RecordPeriodsTest, AveragesInDoubleAndReseedsWithTheTruncatedMean) {
-    st().form.CheckBox_FileDataAver.Checked = true;
+    st().form().CheckBox_FileDataAver.Checked = true;
     StartIn(kOneSecond, {1, 2});
     // Re-seeded with 20, then 10, 20, 30 and 41 arrived.
     Gathered(kOneSecond, {121, 7, 0, 0, 0, 0}, 5);
@@ -54,7 +54,7 @@ TEST_F(RecordPeriodsTest, AveragesInDoubleAndReseedsWithTheTruncatedMean) {
 TEST_F(RecordPeriodsTest, OneSampleAfterAGapEndsThreePeriodsEachWithItsOwnTime) {
     for (bool averaging : {true, false}) {
         const std::string name = averaging ? "on.txt" : "off.txt";
-        st().form.CheckBox_FileDataAver.Checked = averaging;
+        st().form().CheckBox_FileDataAver.Checked = averaging;
         Feed(1000, 40);
         StartIn(kOneSecond, {1}, name);  // the period starts here, at S
         Feed(1000 + 100, 50);
@@ -73,7 +73,7 @@ TEST_F(RecordPeriodsTest, OneSampleAfterAGapEndsThreePeriodsEachWithItsOwnTime) 
 }
 
 TEST_F(RecordPeriodsTest, AfterAStartTheNextPeriodRecordComesOnePeriodLater) {
-    st().form.CheckBox_FileDataAver.Checked = true;
+    st().form().CheckBox_FileDataAver.Checked = true;
     for (int i = 0; i < 10; ++i) Feed(static_cast<std::uint16_t>(i * 500), 100);
     StartIn(kHalfSecond, {1});
     std::uint16_t counter = 9 * 500;  // the last one fed
@@ -113,7 +113,7 @@ TEST_F(RecordPeriodsTest, EveryKindOfChoiceWritesARecordAtTimeZeroOnStart) {
 }
 
 TEST_F(RecordPeriodsTest, StartBeforeAnySampleWithAveragingRecordsZeros) {
-    st().form.CheckBox_FileDataAver.Checked = true;
+    st().form().CheckBox_FileDataAver.Checked = true;
     SetTable(2, {0, 1}, {5, 6});  // raw 0 converts to 5
     StartIn(kHalfSecond, {1, 2});
     EXPECT_EQ(Records(), std::vector<std::string>{"0,0000000000 0,000 5,000"});
@@ -150,17 +150,17 @@ TEST_F(RecordPeriodsTest, OnChangeWritesNewExtremesAndTurnsPastTheDeadBand) {
 TEST_F(RecordPeriodsTest, OnChangeThresholdIsReadAtEachComparison) {
     SetLatest({500, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceOnChange, {1});
-    st().form.ComboBox_FileOnChangeThresh.ItemIndex = 10;  // "11"
-    CheckWith(490);                                        // a fall of 10 is not more than 10
+    st().form().ComboBox_FileOnChangeThresh.ItemIndex = 10;  // "11"
+    CheckWith(490);                                          // a fall of 10 is not more than 10
     EXPECT_TRUE(st().recording().State().ChangeRising[0]);
-    st().form.ComboBox_FileOnChangeThresh.ItemIndex = 9;
+    st().form().ComboBox_FileOnChangeThresh.ItemIndex = 9;
     CheckWith(490);
     EXPECT_FALSE(st().recording().State().ChangeRising[0]);
     EXPECT_EQ(st().recording().State().ChangeReference[0], 490);
 }
 
 TEST_F(RecordPeriodsTest, WithNoThresholdSelectedASteadyValueIsWrittenEverySample) {
-    st().form.ComboBox_FileOnChangeThresh.ItemIndex = -1;
+    st().form().ComboBox_FileOnChangeThresh.ItemIndex = -1;
     SetLatest({300, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceOnChange, {1});
     for (int i = 0; i < 4; ++i) CheckWith(300);
