@@ -253,7 +253,7 @@ void HeadlessRecorder::StopForDuration() {
     recordsAtStop_ = Records();
     finished_ = true;
     ts::Recording& recording = station_->recording();
-    if (recording.State().WriteFailureReported) recording.Resume().KeepNoteAtStop();
+    if (recording.WriteFailed()) recording.Resume().KeepNoteAtStop();
     if (recording.Active()) station_->B_FileSaveStopClick();
 }
 
@@ -262,8 +262,7 @@ void HeadlessRecorder::SampleEntering(const Sample& sample) {
     if (durationStopDue_) {
         StopForDuration();
     } else if (started_ && !durationReached_ && durationUnits_ &&
-               station_->measurement().ElapsedAt(sample) -
-                       station_->recording().State().RecordingStart >
+               station_->measurement().ElapsedAt(sample) - station_->recording().StartTime() >
                    *durationUnits_) {
         // Every record up to the duration is written, none after it. A sample or a change is
         // recorded at its own time, so this one is not; a period ending at or before the
@@ -281,7 +280,7 @@ void HeadlessRecorder::SampleEntering(const Sample& sample) {
 
 std::uint64_t HeadlessRecorder::Records() const {
     if (finished_) return recordsAtStop_;
-    const std::uint64_t lines = station_->recording().State().File.LinesAppended();
+    const std::uint64_t lines = station_->recording().LinesWritten();
     return started_ && lines >= 2 ? lines - 2 : 0;
 }
 
@@ -292,7 +291,7 @@ void HeadlessRecorder::StartRecording() {
     // The file is made only now, so that a run that never receives a sample
     // leaves none. One that cannot be made fails the start line below.
     // A resumed recording's file is new: it never replaces one that came meanwhile.
-    if (!recording.State().File.IsOpen()) recording.OpenResultFile(outPath_, !resuming_);
+    if (!recording.FileOpen()) recording.OpenResultFile(outPath_, !resuming_);
     station_->B_FileSaveStartClick();
     failed_ = !recording.Active();
     if (resuming_ && !failed_) recording.Resume().TellResumed(outPath_);
@@ -301,7 +300,7 @@ void HeadlessRecorder::StartRecording() {
 void HeadlessRecorder::Tick(bool supervise, bool afterPause) {
     ++ticks_;
     InstrumentLink& link = station_->link();
-    const std::int32_t silentBefore = link.State().SilentTicks;
+    const std::int32_t silentBefore = link.SilentTicks();
     station_->Timer_25HzTimer();
     // Bytes that came while the program stood still are read by this poll or
     // the next; an empty poll now is no silence of the line.
@@ -320,7 +319,7 @@ void HeadlessRecorder::Finish(bool keepNote) {
     st.link().ShowStatistics();
     // Records lost to a full disk or a limit on the file's size are no recording ended whole
     // either: --resume goes on with it in a new part.
-    if (keepNote || recording.State().WriteFailureReported) recording.Resume().KeepNoteAtStop();
+    if (keepNote || recording.WriteFailed()) recording.Resume().KeepNoteAtStop();
     if (durationReached_) return;
     recordsAtStop_ = Records();
     finished_ = true;
@@ -329,7 +328,7 @@ void HeadlessRecorder::Finish(bool keepNote) {
         st.B_FileSaveStopClick();
         return;
     }
-    if (!recording.State().File.IsOpen()) return;
+    if (!recording.FileOpen()) return;
     // The start failed; the file holds whatever whole lines reached it, perhaps none.
     if (!recording.CloseResultFile()) st.ui().ShowMessage(text::kMsgResultCloseFailed);
     // Only an empty regular file of that name goes: never a device, a pipe or a link.

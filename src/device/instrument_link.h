@@ -58,6 +58,8 @@ public:
     const std::string& Serial() const { return state_.DeviceSerial; }
     void SetIdentity(const std::string& description, const std::string& serial);
     bool DataReceived() const { return state_.DataReceived; }
+    // Polls without a valid frame since the last one, as the silence watch counts them.
+    std::int32_t SilentTicks() const { return state_.SilentTicks; }
     const LinkState& State() const { return state_; }
     // Goes on from `state`, as if the frames and ticks that led there had come.
     void Restore(const LinkState& state) { state_ = state; }

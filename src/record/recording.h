@@ -63,6 +63,14 @@ public:
     void SetResultFileName(const std::string& path) { state_.ResultFileName = path; }
 
     bool Active() const { return state_.RecordingActive; }
+    // The measurement's time the recording started at.
+    std::uint64_t StartTime() const { return state_.RecordingStart; }
+    // A record could not be written since the start: the recording is not whole.
+    bool WriteFailed() const { return state_.WriteFailureReported; }
+    bool FileOpen() const { return state_.File.IsOpen(); }
+    // Lines handed to the result file since it was opened (its start and header lines too),
+    // whatever became of them.
+    std::uint64_t LinesWritten() const { return state_.File.LinesAppended(); }
     const RecordingState& State() const { return state_; }
     RecordingResume& Resume() { return resume_; }
 
