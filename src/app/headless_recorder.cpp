@@ -109,12 +109,53 @@ bool NoRegularFileAt(const std::string& path) {
     return !file.OpenRegularForReading(path);
 }
 
+// With a cut recording's note and --resume, the run goes on with it in its next free part, and a
+// raw capture in the raw file of the same number; `options` are set to those. Otherwise the cut
+// recording's parts are refused. Returns what is wrong, or nothing.
+std::string PlanNextPart(const RecordOptions& given, const ResumeNote& note,
+                         const std::string& notePath, RecordOptions& options) {
+    if (!given.resume) {
+        const bool raw = !given.rawPath.empty() && NamesPartOf(note, given.rawPath);
+        return PartMessage(raw ? given.rawPath : given.outPath, note, notePath,
+                           raw ? "--raw" : "--out");
+    }
+    // A note copied or moved beside another file is not that file's recording.
+    if (!SameFile(note.firstPath, given.outPath)) {
+        return "the note " + notePath + " is of the recording of " + note.firstPath + ", not of " +
+               given.outPath + "; --resume with --out " + note.firstPath + " carries it on";
+    }
+    // The cut part stays as it is until everything else has been checked; the next parts
+    // are checked as the files this run makes.
+    const std::optional<std::string> next = FreeNumberedPath(note.resultPath, given.rawPath);
+    if (!next) return std::string(text::kNoteResumeNoNewFile) + note.resultPath;
+    options.outPath = *next;
+    if (!given.rawPath.empty()) {
+        int partNumber = 1;
+        UnnumberedPath(*next, partNumber);
+        int unused = 1;
+        options.rawPath = NumberedPath(UnnumberedPath(given.rawPath, unused), partNumber);
+    }
+    options.force = false;
+    return {};
+}
+
+// Nor is a part of any other unfinished recording, the window's included, whatever name
+// reaches it; a device or a pipe holds none of its data. Returns what is wrong, or nothing.
+std::string CheckOutputsFree(const RecordOptions& options, const std::string& ownNote) {
+    for (const auto& [option, output] :
+         {std::pair{"--out", &options.outPath}, {"--raw", &options.rawPath}}) {
+        if (output->empty() || NoRegularFileAt(*output)) continue;
+        std::string error = CheckNotTaken(*output, option, options, ownNote);
+        if (!error.empty()) return error;
+    }
+    return {};
+}
+
 }  // namespace
 
-bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
-    Station& st = *station_;
-    RecordingResume& resume = st.recording().Resume();
-    RecordOptions options = given;
+bool HeadlessRecorder::HoldNote(const RecordOptions& given, std::optional<ResumeNote>& cut,
+                                std::string& error) {
+    RecordingResume& resume = station_->recording().Resume();
     // Each recording's note lies beside its first result file, named after it: recorders with
     // other outputs never share one, and one that is held tells of a live recording.
     if (!NoRegularFileAt(given.outPath)) resume.KeepNoteAt(NoteOf(given.outPath));
@@ -133,48 +174,12 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
         error = UnusableMessage(resume.NotePath(), look.problem);
         return false;
     }
-    bool resuming = false;
-    if (look.found == RecordingResume::Found::Cut) {
-        const ResumeNote& note = *look.note;
-        if (!given.resume) {
-            const bool raw = !given.rawPath.empty() && NamesPartOf(note, given.rawPath);
-            error = PartMessage(raw ? given.rawPath : given.outPath, note, resume.NotePath(),
-                                raw ? "--raw" : "--out");
-            return false;
-        }
-        // A note copied or moved beside another file is not that file's recording.
-        if (!SameFile(note.firstPath, given.outPath)) {
-            error = "the note " + resume.NotePath() + " is of the recording of " + note.firstPath +
-                    ", not of " + given.outPath + "; --resume with --out " + note.firstPath +
-                    " carries it on";
-            return false;
-        }
-        // The cut part stays as it is until everything else has been checked; the next parts
-        // are checked as the files this run makes.
-        const std::optional<std::string> next = FreeNumberedPath(note.resultPath, given.rawPath);
-        if (!next) {
-            error = std::string(text::kNoteResumeNoNewFile) + note.resultPath;
-            return false;
-        }
-        options.outPath = *next;
-        if (!given.rawPath.empty()) {
-            int partNumber = 1;
-            UnnumberedPath(*next, partNumber);
-            int unused = 1;
-            options.rawPath = NumberedPath(UnnumberedPath(given.rawPath, unused), partNumber);
-        }
-        options.force = false;
-        resuming = true;
-    }
-    // Nor is a part of any other unfinished recording, the window's included, whatever name
-    // reaches it; a device or a pipe holds none of its data.
-    for (const auto& [option, output] :
-         {std::pair{"--out", &options.outPath}, {"--raw", &options.rawPath}}) {
-        if (output->empty() || NoRegularFileAt(*output)) continue;
-        error = CheckNotTaken(*output, option, options, resume.NotePath());
-        if (!error.empty()) return false;
-    }
-    resume.CaptureRawInto(given.rawPath);
+    if (look.found == RecordingResume::Found::Cut) cut = look.note;
+    return true;
+}
+
+bool HeadlessRecorder::ApplySettings(const RecordOptions& options, std::string& error) {
+    Station& st = *station_;
     error = CheckRunFiles(options);
     if (!error.empty()) return false;
     const RecorderSettingsOutcome settings = ApplyRecorderSettings(st, options);
@@ -195,23 +200,44 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
             st.measurement().Tables().Load(channel);
         }
     }
-    if (resuming) {
-        // Ends the cut file and takes its choices over whatever the settings say.
-        const std::optional<std::string> next = resume.FindCut();
-        if (!next) {
-            error = TakeNotes();
-            return false;
-        }
-        options.outPath = *next;
-        options.rawPath = resume.RawPath();
-        resuming_ = true;
-        resume.CarryOnAtStart();
-        resume.TellPending(*next);
+    return true;
+}
+
+bool HeadlessRecorder::GoOnFromCut(RecordOptions& options, std::string& error) {
+    RecordingResume& resume = station_->recording().Resume();
+    // Ends the cut file and takes its choices over whatever the settings say.
+    const std::optional<std::string> next = resume.FindCut();
+    if (!next) {
+        error = TakeNotes();
+        return false;
     }
+    options.outPath = *next;
+    options.rawPath = resume.RawPath();
+    resuming_ = true;
+    resume.CarryOnAtStart();
+    resume.TellPending(*next);
+    return true;
+}
+
+bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
+    RecordOptions options = given;
+    std::optional<ResumeNote> cut;
+    if (!HoldNote(given, cut, error)) return false;
+    ts::Recording& recording = station_->recording();
+    const std::string& notePath = recording.Resume().NotePath();
+    if (cut) {
+        error = PlanNextPart(given, *cut, notePath, options);
+        if (!error.empty()) return false;
+    }
+    error = CheckOutputsFree(options, notePath);
+    if (!error.empty()) return false;
+    recording.Resume().CaptureRawInto(given.rawPath);
+    if (!ApplySettings(options, error)) return false;
+    if (cut && !GoOnFromCut(options, error)) return false;
     rawPath_ = options.rawPath;
     // The window's averaging box is cleared for "every sample" and "on change".
-    st.recording().RefreshOptions();
-    st.recording().SetResultFileName(options.outPath);
+    recording.RefreshOptions();
+    recording.SetResultFileName(options.outPath);
     outPath_ = options.outPath;
     if (options.durationSeconds) durationUnits_ = *options.durationSeconds * kTimeUnitsPerSecond;
     return true;
