@@ -26,14 +26,14 @@ constexpr double kShortestPeriodSeconds = 0.020;
 
 // Six busy curves over the whole window, on the shortest scale, all drawn.
 void PrepareStation(Station& station) {
-    station.form.RadioGroup_X = 0;
-    for (auto& box : station.form.ChartEN_CH) box.Checked = true;
+    station.form().RadioGroup_X = 0;
+    for (auto& box : station.form().ChartEN_CH) box.Checked = true;
     auto code = [](std::size_t c, int s) {
         const double phase = static_cast<double>(s) / 37.0 + static_cast<double>(c);
         return static_cast<std::uint16_t>(512 + 400 * std::sin(phase));
     };
     // Closed point by point as the measurement closes them, the chart standing still meanwhile.
-    station.form.CheckBox_ChartStop.Checked = true;
+    station.form().CheckBox_ChartStop.Checked = true;
     for (int point = 1; point <= kRingPoints; ++point) {
         const int slot = point % kRingPoints;
         SampleCodes mean, latest;
@@ -43,7 +43,7 @@ void PrepareStation(Station& station) {
         }
         station.chart().ChartPointClosed(1, mean, latest);
     }
-    station.form.CheckBox_ChartStop.Checked = false;
+    station.form().CheckBox_ChartStop.Checked = false;
 }
 
 // Processor time of the timed loop as a percentage of the periods it stood

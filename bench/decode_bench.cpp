@@ -152,12 +152,12 @@ void PollThroughPipeline(benchmark::State& state, bool noisy, bool recordAll = f
     Station station(driver, platform, ui);
     station.link().SetIdentity("B", "1");
     station.link().Open(false);
-    station.form.SelectRecordChoice(1);  // the 0.002 s period, not recording
+    station.form().SelectRecordChoice(1);  // the 0.002 s period, not recording
     if (recordAll) {
         // Every sample written as a line, all six channels, to a file that
         // costs nothing to keep.
-        station.form.SelectRecordChoice(kRecordChoiceAll);
-        for (CheckState& box : station.form.FileEN_CH) box.Checked = true;
+        station.form().SelectRecordChoice(kRecordChoiceAll);
+        for (CheckState& box : station.form().FileEN_CH) box.Checked = true;
         station.recording().OpenResultFile("/dev/null", true);
         station.B_FileSaveStartClick();
     }

@@ -35,7 +35,7 @@ void BM_DemoTimerEvent(benchmark::State& state) {
     ts::sim::TestPlatform platform;
     ts::sim::NullUi ui;
     ts::Station station(driver, platform, ui);
-    for (auto& enable : station.form.ChartEN_CH) enable.Checked = true;
+    for (auto& enable : station.form().ChartEN_CH) enable.Checked = true;
     station.M_Menu_Mode_DemoClick();
     for (auto _ : state) station.TimerDemoTimer();
     SetDemandCounter(state);

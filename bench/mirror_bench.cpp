@@ -39,7 +39,7 @@ void BM_MirrorAfterATick(benchmark::State& state) {
     sim::TestPlatform platform;
     TMF window(driver, platform);
     answer.stop();
-    Form& form = window.station().form;
+    Form& form = window.station().form();
     // Readouts of a live instrument, each tick one of two values.
     const std::string values[2] = {"12.345", "12.346"};
     const double start = bench::ThreadCpuSeconds();

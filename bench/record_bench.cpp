@@ -42,9 +42,9 @@ struct RecordingRig {
                 table.ResultPoints[static_cast<std::size_t>(i)] = -50.0 + i * i * 12.345 + c;
             }
             st.measurement().Tables().Use(c + 1, table);
-            st.form.FileEN_CH[static_cast<std::size_t>(c)].Checked = true;
+            st.form().FileEN_CH[static_cast<std::size_t>(c)].Checked = true;
         }
-        st.form.SelectRecordChoice(ts::kRecordChoiceAll);
+        st.form().SelectRecordChoice(ts::kRecordChoiceAll);
         ui.resultFileAnswers.push_back((folder / "bench.txt").string());
         st.B_FileClick();
         st.B_FileSaveStartClick();

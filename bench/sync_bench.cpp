@@ -62,8 +62,8 @@ void BM_SyncedRecording(benchmark::State& state) {
         BenchPlatform platform(withSync);
         ts::sim::TestUi ui;
         ts::Station st(driver, platform, ui);
-        for (ts::CheckState& box : st.form.FileEN_CH) box.Checked = true;
-        st.form.SelectRecordChoice(ts::kRecordChoiceAll);
+        for (ts::CheckState& box : st.form().FileEN_CH) box.Checked = true;
+        st.form().SelectRecordChoice(ts::kRecordChoiceAll);
         ui.resultFileAnswers.push_back(file.string());
         st.B_FileClick();
         st.B_FileSaveStartClick();

@@ -42,15 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ts::sim::TestUi ui;
     auto station = std::make_unique<ts::Station>(driver, platform, ui);
     const ts::SettingsReadOutcome outcome = ts::ApplySettingsFile(
-        {station->form, station->link(), station->measurement().Tables(), station->chart()},
+        {station->form(), station->link(), station->measurement().Tables(), station->chart()},
         "/proc/self/fd/" + std::to_string(fd));
     if (!outcome.readable) __builtin_trap();
-    const int scale = station->form.RadioGroup_X;
+    const int scale = station->form().RadioGroup_X;
     if (scale < -1 || scale > 24) __builtin_trap();
-    const int threshold = station->form.ComboBox_FileOnChangeThresh.ItemIndex;
+    const int threshold = station->form().ComboBox_FileOnChangeThresh.ItemIndex;
     if (threshold < -1 || threshold > 98) __builtin_trap();
     int selected = 0;
-    for (const auto& radio : station->form.RadioB_File) selected += radio.Checked ? 1 : 0;
+    for (const auto& radio : station->form().RadioB_File) selected += radio.Checked ? 1 : 0;
     if (selected > 1) __builtin_trap();
     return 0;
 }

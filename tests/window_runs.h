@@ -85,8 +85,9 @@ public:
 
     // Starts recording `choice` (window order) of `channels` into `name`, as the user would.
     void RecordInto(const std::string& name, int choice, std::initializer_list<int> channels) {
-        st().form.SelectRecordChoice(choice);
-        for (int c : channels) st().form.FileEN_CH[static_cast<std::size_t>(c - 1)].Checked = true;
+        st().form().SelectRecordChoice(choice);
+        for (int c : channels)
+            st().form().FileEN_CH[static_cast<std::size_t>(c - 1)].Checked = true;
         run->ui.resultFileAnswers.push_back(Path(name));
         st().B_FileClick();
         st().B_FileSaveStartClick();

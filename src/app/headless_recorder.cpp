@@ -30,7 +30,7 @@ HeadlessRecorder::HeadlessRecorder(Driver& driver, Platform& platform, Ui& ui)
 HeadlessRecorder::~HeadlessRecorder() { station_->measurement().Attach(nullptr); }
 
 std::string HeadlessRecorder::TakeNotes() {
-    const std::string& hint = station_->form.Label_FileRecordTime.Hint;
+    const std::string& hint = station_->form().Label_FileRecordTime.Hint;
     // The hint begins with the label's own text, which is no note.
     if (notesTaken_ == 0) notesTaken_ = text::kResultFileHint.size();
     if (hint.size() <= notesTaken_) return {};
@@ -109,73 +109,77 @@ bool NoRegularFileAt(const std::string& path) {
     return !file.OpenRegularForReading(path);
 }
 
+// With a cut recording's note and --resume, the run goes on with it in its next free part, and a
+// raw capture in the raw file of the same number; `options` are set to those. Otherwise the cut
+// recording's parts are refused. Returns what is wrong, or nothing.
+std::string PlanNextPart(const RecordOptions& given, const ResumeNote& note,
+                         const std::string& notePath, RecordOptions& options) {
+    if (!given.resume) {
+        const bool raw = !given.rawPath.empty() && NamesPartOf(note, given.rawPath);
+        return PartMessage(raw ? given.rawPath : given.outPath, note, notePath,
+                           raw ? "--raw" : "--out");
+    }
+    // A note copied or moved beside another file is not that file's recording.
+    if (!SameFile(note.firstPath, given.outPath)) {
+        return "the note " + notePath + " is of the recording of " + note.firstPath + ", not of " +
+               given.outPath + "; --resume with --out " + note.firstPath + " carries it on";
+    }
+    // The cut part stays as it is until everything else has been checked; the next parts
+    // are checked as the files this run makes.
+    const std::optional<std::string> next = FreeNumberedPath(note.resultPath, given.rawPath);
+    if (!next) return std::string(text::kNoteResumeNoNewFile) + note.resultPath;
+    options.outPath = *next;
+    if (!given.rawPath.empty()) {
+        int partNumber = 1;
+        UnnumberedPath(*next, partNumber);
+        int unused = 1;
+        options.rawPath = NumberedPath(UnnumberedPath(given.rawPath, unused), partNumber);
+    }
+    options.force = false;
+    return {};
+}
+
+// Nor is a part of any other unfinished recording, the window's included, whatever name
+// reaches it; a device or a pipe holds none of its data. Returns what is wrong, or nothing.
+std::string CheckOutputsFree(const RecordOptions& options, const std::string& ownNote) {
+    for (const auto& [option, output] :
+         {std::pair{"--out", &options.outPath}, {"--raw", &options.rawPath}}) {
+        if (output->empty() || NoRegularFileAt(*output)) continue;
+        std::string error = CheckNotTaken(*output, option, options, ownNote);
+        if (!error.empty()) return error;
+    }
+    return {};
+}
+
 }  // namespace
 
-bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
-    Station& st = *station_;
-    RecordingResume& resume = st.recording().Resume();
-    RecordOptions options = given;
+bool HeadlessRecorder::HoldNote(const RecordOptions& given, std::optional<ResumeNote>& cut,
+                                std::string& error) {
+    RecordingResume& resume = station_->recording().Resume();
     // Each recording's note lies beside its first result file, named after it: recorders with
     // other outputs never share one, and one that is held tells of a live recording.
-    if (!NoRegularFileAt(given.outPath)) resume.notePath = NoteOf(given.outPath);
-    const bool noteThere = !resume.notePath.empty() && !NothingAt(resume.notePath);
+    if (!NoRegularFileAt(given.outPath)) resume.KeepNoteAt(NoteOf(given.outPath));
+    const bool noteThere = !resume.NotePath().empty() && !NothingAt(resume.NotePath());
     const RecordingResume::Look look = resume.Hold();
     if (look.found == RecordingResume::Found::Held) {
         error = HeldMessage(look.note ? look.note->resultPath : given.outPath);
         return false;
     }
     if (look.found == RecordingResume::Found::Damaged) {
-        error = std::string(text::kNoteResumeDamaged) + resume.notePath;
+        error = std::string(text::kNoteResumeDamaged) + resume.NotePath();
         return false;
     }
     // One that is not there and cannot be made only costs this run its resumption (it says so).
     if (look.found == RecordingResume::Found::Unusable && noteThere) {
-        error = UnusableMessage(resume.notePath, look.problem);
+        error = UnusableMessage(resume.NotePath(), look.problem);
         return false;
     }
-    bool resuming = false;
-    if (look.found == RecordingResume::Found::Cut) {
-        const ResumeNote& note = *look.note;
-        if (!given.resume) {
-            const bool raw = !given.rawPath.empty() && NamesPartOf(note, given.rawPath);
-            error = PartMessage(raw ? given.rawPath : given.outPath, note, resume.notePath,
-                                raw ? "--raw" : "--out");
-            return false;
-        }
-        // A note copied or moved beside another file is not that file's recording.
-        if (!SameFile(note.firstPath, given.outPath)) {
-            error = "the note " + resume.notePath + " is of the recording of " + note.firstPath +
-                    ", not of " + given.outPath + "; --resume with --out " + note.firstPath +
-                    " carries it on";
-            return false;
-        }
-        // The cut part stays as it is until everything else has been checked; the next parts
-        // are checked as the files this run makes.
-        const std::optional<std::string> next = FreeNumberedPath(note.resultPath, given.rawPath);
-        if (!next) {
-            error = std::string(text::kNoteResumeNoNewFile) + note.resultPath;
-            return false;
-        }
-        options.outPath = *next;
-        if (!given.rawPath.empty()) {
-            int partNumber = 1;
-            UnnumberedPath(*next, partNumber);
-            int unused = 1;
-            options.rawPath = NumberedPath(UnnumberedPath(given.rawPath, unused), partNumber);
-        }
-        options.force = false;
-        resuming = true;
-    }
-    // Nor is a part of any other unfinished recording, the window's included, whatever name
-    // reaches it; a device or a pipe holds none of its data.
-    for (const auto& [option, output] :
-         {std::pair{"--out", &options.outPath}, {"--raw", &options.rawPath}}) {
-        if (output->empty() || NoRegularFileAt(*output)) continue;
-        error = CheckNotTaken(*output, option, options, resume.notePath);
-        if (!error.empty()) return false;
-    }
-    resume.rawFirst = given.rawPath;
-    resume.rawPath = given.rawPath;
+    if (look.found == RecordingResume::Found::Cut) cut = look.note;
+    return true;
+}
+
+bool HeadlessRecorder::ApplySettings(const RecordOptions& options, std::string& error) {
+    Station& st = *station_;
     error = CheckRunFiles(options);
     if (!error.empty()) return false;
     const RecorderSettingsOutcome settings = ApplyRecorderSettings(st, options);
@@ -192,27 +196,48 @@ bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
     // A table that does not load says so and its channel records 0, as in the
     // window; channels that are not recorded need none.
     for (int channel = 1; channel <= kChannels; ++channel) {
-        if (st.form.FileEN_CH[static_cast<std::size_t>(channel - 1)].Checked) {
+        if (st.form().FileEN_CH[static_cast<std::size_t>(channel - 1)].Checked) {
             st.measurement().Tables().Load(channel);
         }
     }
-    if (resuming) {
-        // Ends the cut file and takes its choices over whatever the settings say.
-        const std::optional<std::string> next = resume.FindCut(st.recording());
-        if (!next) {
-            error = TakeNotes();
-            return false;
-        }
-        options.outPath = *next;
-        options.rawPath = resume.rawPath;
-        resuming_ = true;
-        resume.CarryOnAtStart();
-        resume.TellPending(st.recording(), *next);
+    return true;
+}
+
+bool HeadlessRecorder::GoOnFromCut(RecordOptions& options, std::string& error) {
+    RecordingResume& resume = station_->recording().Resume();
+    // Ends the cut file and takes its choices over whatever the settings say.
+    const std::optional<std::string> next = resume.FindCut();
+    if (!next) {
+        error = TakeNotes();
+        return false;
     }
+    options.outPath = *next;
+    options.rawPath = resume.RawPath();
+    resuming_ = true;
+    resume.CarryOnAtStart();
+    resume.TellPending(*next);
+    return true;
+}
+
+bool HeadlessRecorder::Prepare(const RecordOptions& given, std::string& error) {
+    RecordOptions options = given;
+    std::optional<ResumeNote> cut;
+    if (!HoldNote(given, cut, error)) return false;
+    ts::Recording& recording = station_->recording();
+    const std::string& notePath = recording.Resume().NotePath();
+    if (cut) {
+        error = PlanNextPart(given, *cut, notePath, options);
+        if (!error.empty()) return false;
+    }
+    error = CheckOutputsFree(options, notePath);
+    if (!error.empty()) return false;
+    recording.Resume().CaptureRawInto(given.rawPath);
+    if (!ApplySettings(options, error)) return false;
+    if (cut && !GoOnFromCut(options, error)) return false;
     rawPath_ = options.rawPath;
     // The window's averaging box is cleared for "every sample" and "on change".
-    st.recording().RefreshOptions();
-    st.recording().SetResultFileName(options.outPath);
+    recording.RefreshOptions();
+    recording.SetResultFileName(options.outPath);
     outPath_ = options.outPath;
     if (options.durationSeconds) durationUnits_ = *options.durationSeconds * kTimeUnitsPerSecond;
     return true;
@@ -244,7 +269,7 @@ void HeadlessRecorder::OpenInstrument() {
 }
 
 bool HeadlessRecorder::RecordsPeriods() const {
-    const int choice = station_->form.SelectedRecordChoice();
+    const int choice = station_->form().SelectedRecordChoice();
     return choice != kRecordChoiceAll && choice != kRecordChoiceOnChange;
 }
 
@@ -254,7 +279,7 @@ void HeadlessRecorder::StopForDuration() {
     recordsAtStop_ = Records();
     finished_ = true;
     ts::Recording& recording = station_->recording();
-    if (recording.State().WriteFailureReported) recording.Resume().KeepNoteAtStop();
+    if (recording.WriteFailed()) recording.Resume().KeepNoteAtStop();
     if (recording.Active()) station_->B_FileSaveStopClick();
 }
 
@@ -263,8 +288,7 @@ void HeadlessRecorder::SampleEntering(const Sample& sample) {
     if (durationStopDue_) {
         StopForDuration();
     } else if (started_ && !durationReached_ && durationUnits_ &&
-               station_->measurement().ElapsedAt(sample) -
-                       station_->recording().State().RecordingStart >
+               station_->measurement().ElapsedAt(sample) - station_->recording().StartTime() >
                    *durationUnits_) {
         // Every record up to the duration is written, none after it. A sample or a change is
         // recorded at its own time, so this one is not; a period ending at or before the
@@ -282,7 +306,7 @@ void HeadlessRecorder::SampleEntering(const Sample& sample) {
 
 std::uint64_t HeadlessRecorder::Records() const {
     if (finished_) return recordsAtStop_;
-    const std::uint64_t lines = station_->recording().State().File.LinesAppended();
+    const std::uint64_t lines = station_->recording().LinesWritten();
     return started_ && lines >= 2 ? lines - 2 : 0;
 }
 
@@ -293,10 +317,10 @@ void HeadlessRecorder::StartRecording() {
     // The file is made only now, so that a run that never receives a sample
     // leaves none. One that cannot be made fails the start line below.
     // A resumed recording's file is new: it never replaces one that came meanwhile.
-    if (!recording.State().File.IsOpen()) recording.OpenResultFile(outPath_, !resuming_);
+    if (!recording.FileOpen()) recording.OpenResultFile(outPath_, !resuming_);
     station_->B_FileSaveStartClick();
     failed_ = !recording.Active();
-    if (resuming_ && !failed_) recording.Resume().TellResumed(recording, outPath_);
+    if (resuming_ && !failed_) recording.Resume().TellResumed(outPath_);
 }
 
 void HeadlessRecorder::Tick(bool supervise, bool afterPause) {
@@ -321,7 +345,7 @@ void HeadlessRecorder::Finish(bool keepNote) {
     st.link().ShowStatistics();
     // Records lost to a full disk or a limit on the file's size are no recording ended whole
     // either: --resume goes on with it in a new part.
-    if (keepNote || recording.State().WriteFailureReported) recording.Resume().KeepNoteAtStop();
+    if (keepNote || recording.WriteFailed()) recording.Resume().KeepNoteAtStop();
     if (durationReached_) return;
     recordsAtStop_ = Records();
     finished_ = true;
@@ -330,7 +354,7 @@ void HeadlessRecorder::Finish(bool keepNote) {
         st.B_FileSaveStopClick();
         return;
     }
-    if (!recording.State().File.IsOpen()) return;
+    if (!recording.FileOpen()) return;
     // The start failed; the file holds whatever whole lines reached it, perhaps none.
     if (!recording.CloseResultFile()) st.ui().ShowMessage(text::kMsgResultCloseFailed);
     // Only an empty regular file of that name goes: never a device, a pipe or a link.

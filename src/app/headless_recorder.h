@@ -8,6 +8,7 @@
 #include "app/record_options.h"
 #include "app/station.h"
 #include "measure/pipeline_probe.h"
+#include "record/resume_note.h"
 
 namespace ts {
 
@@ -71,6 +72,12 @@ public:
     std::string TakeNotes();
 
 private:
+    // Prepare's steps. Holds the recording's note; a cut recording's is handed back in `cut`.
+    bool HoldNote(const RecordOptions& given, std::optional<ResumeNote>& cut, std::string& error);
+    // The settings with the options over them, checked, and the recorded channels' tables loaded.
+    bool ApplySettings(const RecordOptions& options, std::string& error);
+    // Ends the cut file, takes its choices and goes on in its next part.
+    bool GoOnFromCut(RecordOptions& options, std::string& error);
     void SampleEntering(const Sample&) override;
     void StartRecording();
     // With one half of the instrument's identity given and no settings file for

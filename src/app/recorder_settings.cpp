@@ -12,12 +12,12 @@ void ApplyOptions(Station& st, const RecordOptions& o) {
     InstrumentLink& link = st.link();
     if (o.description) link.SetIdentity(*o.description, link.Serial());
     if (o.serial) link.SetIdentity(link.Description(), *o.serial);
-    if (o.recordChoice) st.form.SelectRecordChoice(*o.recordChoice);
-    if (o.average) st.form.CheckBox_FileDataAver.Checked = true;
+    if (o.recordChoice) st.form().SelectRecordChoice(*o.recordChoice);
+    if (o.average) st.form().CheckBox_FileDataAver.Checked = true;
     // The box's items read "1" to "99".
-    if (o.threshold) st.form.ComboBox_FileOnChangeThresh.ItemIndex = *o.threshold - 1;
+    if (o.threshold) st.form().ComboBox_FileOnChangeThresh.ItemIndex = *o.threshold - 1;
     if (o.channels) {
-        for (int c = 0; c < kChannels; ++c) st.form.FileEN_CH[c].Checked = (*o.channels)[c];
+        for (int c = 0; c < kChannels; ++c) st.form().FileEN_CH[c].Checked = (*o.channels)[c];
     }
     for (int c = 0; c < kChannels; ++c) {
         if (o.tables[c]) st.measurement().Tables().SetPath(c + 1, *o.tables[c]);
@@ -27,13 +27,13 @@ void ApplyOptions(Station& st, const RecordOptions& o) {
 // What is still missing for a recording, or nothing.
 std::string Incomplete(const Station& st, const RecordOptions& o, bool fromFile) {
     const std::string noFile = " is needed: there is no settings file " + o.settingsPath;
-    const int choice = st.form.SelectedRecordChoice();
+    const int choice = st.form().SelectedRecordChoice();
     if (choice < 0) {
         return fromFile ? "the settings file selects no recording choice (see --every)"
                         : "--every" + noFile;
     }
     bool anyChannel = false;
-    for (const CheckState& box : st.form.FileEN_CH) anyChannel = anyChannel || box.Checked;
+    for (const CheckState& box : st.form().FileEN_CH) anyChannel = anyChannel || box.Checked;
     if (!anyChannel) {
         return fromFile ? "the settings file selects no channel to record (see --channels)"
                         : "--channels" + noFile;
@@ -47,7 +47,7 @@ std::string Incomplete(const Station& st, const RecordOptions& o, bool fromFile)
         return "--average applies to a recording period, not to every sample or on change";
     }
     for (int c = 0; c < kChannels; ++c) {
-        if (o.tables[c] && !st.form.FileEN_CH[c].Checked) {
+        if (o.tables[c] && !st.form().FileEN_CH[c].Checked) {
             return "--table names channel " + std::to_string(c + 1) + ", which is not recorded";
         }
     }
@@ -59,7 +59,7 @@ std::string Incomplete(const Station& st, const RecordOptions& o, bool fromFile)
 RecorderSettingsOutcome ApplyRecorderSettings(Station& st, const RecordOptions& o) {
     RecorderSettingsOutcome outcome;
     const SettingsReadOutcome file = ApplySettingsFile(
-        {st.form, st.link(), st.measurement().Tables(), st.chart()}, o.settingsPath);
+        {st.form(), st.link(), st.measurement().Tables(), st.chart()}, o.settingsPath);
     if (!file.readable) {
         // Only the default file may be absent, and only when the options stand in for it.
         if (o.settingsGiven || !FileMissing(o.settingsPath) || !o.AnySetting()) {

@@ -8,12 +8,12 @@ namespace ts {
 Station::Station(Driver& driver, Platform& platform, Ui& ui)
     : platform_(platform),
       ui_(ui),
-      link_(driver, platform, ui, form),
-      measurement_(platform, ui, form),
-      chart_(ui, form),
-      demo_(form),
-      recording_(platform, ui, form, measurement_),
-      settings_(platform, ui, {form, link_, measurement_.Tables(), chart_}) {
+      link_(driver, platform, ui, form_),
+      measurement_(platform, ui, form_),
+      chart_(ui, form_),
+      demo_(form_),
+      recording_(platform, ui, form_, *this),
+      settings_(platform, ui, {form_, link_, measurement_.Tables(), chart_}) {
     link_.Connect(measurement_, *this);
     measurement_.Connect(chart_, recording_);
 }
@@ -23,9 +23,9 @@ Station::~Station() = default;
 void Station::Construct() {
     settings_.Load();
     // A recording the last run did not end itself goes on, with its choices, into a new file.
-    recording_.Resume().notePath =
-        settings_.Directory() + "/" + std::string(text::kWindowResumeNote);
-    recording_.Resume().OnStart(recording_);
+    recording_.Resume().KeepNoteAt(settings_.Directory() + "/" +
+                                   std::string(text::kWindowResumeNote));
+    recording_.Resume().OnStart();
     RefreshStatus();
     chart_.Redraw();
     link_.Open(true);
@@ -98,14 +98,22 @@ void Station::EnterMode(bool demo) {
 }
 
 void Station::WrongInstrument() {
+    // Another instrument's frames keep coming: no demonstration over them.
+    demo_.Offer(false);
     demo_.Stop();
     link_.PassSamples(true);
     ResetMeasurement();
 }
 
 void Station::LinkSilent() {
+    demo_.Offer(true);
     chart_.Redraw();
     RefreshStatus();
+}
+
+void Station::LoadTable(int channel, const std::string& path) {
+    measurement_.Tables().SetPath(channel, path);
+    measurement_.Tables().Load(channel);
 }
 
 void Station::M_Menu_Review_OpenClick() {

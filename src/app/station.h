@@ -16,9 +16,9 @@ namespace ts {
 // The program without any toolkit: the instrument's link, the measurement, the chart, the
 // demonstration, the recording and the settings, wired together. Samples flow one way, from
 // the link (or the demonstration) to the measurement, and from there to the chart and the
-// recording. The window forwards user input by setting the fields of `form` and calling a
-// handler named after its control, and mirrors `form` afterwards.
-class Station final : private LinkEvents {
+// recording. The window forwards user input by setting the fields of `form()` and calling a
+// handler named after its control, and mirrors `form()` afterwards.
+class Station final : private LinkEvents, private RecordingNeeds {
 public:
     Station(Driver& driver, Platform& platform, Ui& ui);
     Station(const Station&) = delete;
@@ -69,17 +69,35 @@ public:
     const Recording& recording() const { return recording_; }
     const SettingsStore& settings() const { return settings_; }
     Ui& ui() { return ui_; }
-
-    // The presentation model: what the windows show, each part writing its own controls.
-    Form form;
+    // The presentation model: what the windows show, each part writing its own controls. The
+    // windows mirror it and set the fields of a control before they call its handler.
+    Form& form() { return form_; }
+    const Form& form() const { return form_; }
 
 private:
     void WrongInstrument() override;
     void LinkSilent() override;
     void DeviceChosen() override { settings_.Save(); }
+
+    // What the recording asks of the measurement.
+    std::uint64_t Elapsed() const override { return measurement_.Elapsed(); }
+    const SampleCodes& Latest() const override { return measurement_.Latest(); }
+    bool Streaming() const override { return measurement_.Streaming(); }
+    void RestartRecordPeriods() override { measurement_.RestartRecordPeriods(); }
+    void CloseRecordPeriod(int period) override { measurement_.CloseRecordPeriod(period); }
+    double Calibrate(int channel, double raw) const override {
+        return measurement_.Tables().Calibrate(channel, raw);
+    }
+    const std::array<std::string, kChannels>& TablePaths() const override {
+        return measurement_.Tables().Paths();
+    }
+    void LoadTable(int channel, const std::string& path) override;
+    void LockTables(bool locked) override { measurement_.Tables().Lock(locked); }
+
     // Both mode choices run the same sequence, even when the mode does not change.
     void EnterMode(bool demo);
 
+    Form form_;
     Platform& platform_;
     Ui& ui_;
     InstrumentLink link_;

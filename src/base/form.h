@@ -56,26 +56,53 @@ constexpr int kRecordChoiceAll = 0;
 constexpr int kRecordChoiceOnChange = 18;
 constexpr int kThresholdItems = 99;
 
-struct Form {
-    // Chart area
+// Each part of the program writes only its own fields; the windows and their description see
+// the sum of them as one `Form`.
+
+// The instrument link's: the wrong-instrument warning, the connection indicator, the device menu.
+struct LinkFields {
+    LabelState Label_ErrDeviceNum;
+    // Its hint shows the link statistics.
+    HintedLabelState Label_Connection_Indicator;
+    std::array<MenuItemState, kDeviceMenuItems> M_Menu_Setting_Connection;
+
+    LinkFields();
+};
+
+// The measurement's: the channels' readouts and their table buttons.
+struct MeasurementFields {
+    std::array<LabelState, kChannels> Label_ResCH;
+    std::array<ButtonState, kChannels> B_ListF_CH;
+
+    MeasurementFields();
+};
+
+// The chart's: its area, its colours and which curves it shows.
+struct ChartFields {
     Color ChartBackground = kColorBlack;
     Color ChartGrid = kColorGrey;
-    LabelState Label_ErrDeviceNum;
     CheckState CheckBox_ChartStop;
     CheckState CheckBox_ChartAver;
     ControlState ButtonChartClear;
     Color PanelColor_ChartBackGround = kColorBlack;
     Color PanelColor_ChartGrid = kColorGrey;
     int RadioGroup_X = 0;  // item index 0..24, -1: no scale selected
-
-    // Channel panels; index 0 is channel 1
-    std::array<LabelState, kChannels> Label_ResCH;
-    std::array<ButtonState, kChannels> B_ListF_CH;
     std::array<CheckState, kChannels> ChartEN_CH;
-    std::array<CheckState, kChannels> FileEN_CH;
-    std::array<Color, kChannels> PanelColor_CurveCH{};
+    std::array<Color, kChannels> PanelColor_CurveCH = kDefaultCurveColors;
+};
 
-    // Recording group box
+// The demonstration's: the mode menu.
+struct DemoFields {
+    MenuItemState M_Menu_Mode;
+    MenuItemState M_Menu_Mode_Norm;
+    MenuItemState M_Menu_Mode_Demo;
+
+    DemoFields();
+};
+
+// The recording's: its group box and which channels it records.
+struct RecordingFields {
+    std::array<CheckState, kChannels> FileEN_CH;
     std::array<CheckState, kRecordChoices> RadioB_File;
     ControlState Label_FileOnChangeSens;
     ComboState ComboBox_FileOnChangeThresh;
@@ -88,22 +115,15 @@ struct Form {
     HintedLabelState Label_FileRecordTime;
     LabelState Label_ResultFileName;
 
-    // Status line
-    // Its hint shows the link statistics.
-    HintedLabelState Label_Connection_Indicator;
-
-    // Menu
-    std::array<MenuItemState, kDeviceMenuItems> M_Menu_Setting_Connection;
-    MenuItemState M_Menu_Mode;
-    MenuItemState M_Menu_Mode_Norm;
-    MenuItemState M_Menu_Mode_Demo;
-
-    Form();
+    RecordingFields();
 
     // Index of the selected recording choice, or -1 when none is selected.
     int SelectedRecordChoice() const;
     // Selects one recording choice (or none with -1), clearing the others.
     void SelectRecordChoice(int choice);
 };
+
+// The presentation model whole, as the windows mirror it.
+struct Form : LinkFields, MeasurementFields, ChartFields, DemoFields, RecordingFields {};
 
 }  // namespace ts

@@ -2,7 +2,7 @@
 
 namespace ts {
 
-LiveChart::LiveChart(Ui& ui, Form& form) : ui_(ui), form_(form) {}
+LiveChart::LiveChart(Ui& ui, ChartFields& form) : ui_(ui), form_(form) {}
 
 void LiveChart::ChartPointClosed(int scale, const SampleCodes& mean, const SampleCodes& latest) {
     live_.Add(scale, mean, latest);

@@ -11,7 +11,7 @@ namespace ts {
 // of its own.
 class DemoSignal {
 public:
-    explicit DemoSignal(Form& form) : form_(form) {}
+    explicit DemoSignal(DemoFields& form) : form_(form) {}
 
     bool Running() const { return running_; }
     // Enters the demonstration or leaves it; the mode menu says which.
@@ -22,6 +22,8 @@ public:
     Sample Next();
     // The mode menu's ticks.
     void ShowMode();
+    // Whether the mode menu offers the demonstration.
+    void Offer(bool offered) { form_.M_Menu_Mode_Demo.Enabled = offered; }
 
     std::uint16_t Time() const { return time_; }
     std::uint16_t Count() const { return count_; }
@@ -29,7 +31,7 @@ public:
     void ContinueFrom(std::uint16_t count) { count_ = count; }
 
 private:
-    Form& form_;
+    DemoFields& form_;
     bool running_ = false;
     std::uint16_t time_ = 0;
     std::uint16_t count_ = 0;

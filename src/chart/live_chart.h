@@ -14,7 +14,7 @@ namespace ts {
 // window's chart through the Ui port.
 class LiveChart final : public ChartPointSink {
 public:
-    LiveChart(Ui& ui, Form& form);
+    LiveChart(Ui& ui, ChartFields& form);
     LiveChart(const LiveChart&) = delete;
     LiveChart& operator=(const LiveChart&) = delete;
 
@@ -40,7 +40,7 @@ public:
 
 private:
     Ui& ui_;
-    Form& form_;
+    ChartFields& form_;
     LiveRings live_;
     const SeriesSource* source_ = &live_;
     ChartSeries series_;

@@ -6,7 +6,7 @@
 
 namespace ts {
 
-InstrumentLink::InstrumentLink(Driver& driver, Platform& platform, Ui& ui, Form& form)
+InstrumentLink::InstrumentLink(Driver& driver, Platform& platform, Ui& ui, LinkFields& form)
     : driver_(driver), platform_(platform), ui_(ui), form_(form) {
     // Rewritten several times a second: room for the longest text once, so that no refresh
     // allocates.

@@ -19,7 +19,7 @@ namespace ts {
 // wanted instrument go to the sink; what else happens is told through the events.
 class InstrumentLink {
 public:
-    InstrumentLink(Driver& driver, Platform& platform, Ui& ui, Form& form);
+    InstrumentLink(Driver& driver, Platform& platform, Ui& ui, LinkFields& form);
     InstrumentLink(const InstrumentLink&) = delete;
     InstrumentLink& operator=(const InstrumentLink&) = delete;
 
@@ -74,7 +74,7 @@ private:
     Driver& driver_;
     Platform& platform_;
     Ui& ui_;
-    Form& form_;
+    LinkFields& form_;
     SampleSink* samples_ = nullptr;
     LinkEvents* events_ = nullptr;
     bool pass_ = true;

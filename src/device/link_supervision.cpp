@@ -47,7 +47,6 @@ void InstrumentLink::WatchSilence() {
     // Repeated on every silent tick until a valid frame comes.
     state_.DataReceived = false;
     form_.Label_ErrDeviceNum.Visible = false;
-    form_.M_Menu_Mode_Demo.Enabled = true;
     state_.WrongDeviceLatch = false;
     events_->LinkSilent();
 }

@@ -59,7 +59,6 @@ void InstrumentLink::DecodeFrame(const std::uint8_t* frame) {
     if (state_.WrongDeviceLatch) return;
     state_.WrongDeviceLatch = true;
     form_.Label_ErrDeviceNum.Visible = true;
-    form_.M_Menu_Mode_Demo.Enabled = false;
     events_->WrongInstrument();
 }
 

@@ -15,7 +15,7 @@ namespace ts {
 // conversion of raw codes. A table button turns red while its channel has no table.
 class CalibrationTables {
 public:
-    CalibrationTables(Platform& platform, Ui& ui, Form& form);
+    CalibrationTables(Platform& platform, Ui& ui, MeasurementFields& form);
 
     // Asks for a channel's table file (channel 1..6) and loads it.
     void Choose(int channel);
@@ -30,13 +30,15 @@ public:
     const CalibrationTable& Table(int channel) const;
     // Puts `table` in place of the channel's, as a load of its file would.
     void Use(int channel, const CalibrationTable& table);
+    // Locked, the table buttons take no choice (while a recording runs).
+    void Lock(bool locked);
     // The lines of the channel's file as last read.
     const std::vector<std::string>& Lines(int channel) const;
 
 private:
     Platform& platform_;
     Ui& ui_;
-    Form& form_;
+    MeasurementFields& form_;
     std::array<CalibrationTable, kChannels> tables_{};
     std::array<std::string, kChannels> paths_;
     std::array<std::vector<std::string>, kChannels> lines_;

@@ -18,7 +18,7 @@ namespace ts {
 // samples and hands the points it closes to the chart and the recording.
 class Measurement final : public SampleSink {
 public:
-    Measurement(Platform& platform, Ui& ui, Form& form);
+    Measurement(Platform& platform, Ui& ui, MeasurementFields& form);
     Measurement(const Measurement&) = delete;
     Measurement& operator=(const Measurement&) = delete;
 
@@ -64,7 +64,7 @@ private:
     void ShowReadouts(const AccumulatorSet& set);
 
     Platform& platform_;
-    Form& form_;
+    MeasurementFields& form_;
     CalibrationTables tables_;
     PipelineState state_;
     PipelineProbe* probe_ = nullptr;

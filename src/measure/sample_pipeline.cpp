@@ -29,7 +29,7 @@ bool PeriodOver(const AccumulatorSet& set, std::uint64_t elapsed, std::uint32_t 
 
 }  // namespace
 
-Measurement::Measurement(Platform& platform, Ui& ui, Form& form)
+Measurement::Measurement(Platform& platform, Ui& ui, MeasurementFields& form)
     : platform_(platform), form_(form), tables_(platform, ui, form) {}
 
 void Measurement::Connect(ChartPointSink& chart, RecordSink& record) {

@@ -5,7 +5,7 @@
 
 namespace ts {
 
-CalibrationTables::CalibrationTables(Platform& platform, Ui& ui, Form& form)
+CalibrationTables::CalibrationTables(Platform& platform, Ui& ui, MeasurementFields& form)
     : platform_(platform), ui_(ui), form_(form) {}
 
 double CalibrationTables::Calibrate(int channel, double raw) const {
@@ -26,6 +26,10 @@ void CalibrationTables::SetPath(int channel, const std::string& path) {
 
 const std::vector<std::string>& CalibrationTables::Lines(int channel) const {
     return lines_[static_cast<std::size_t>(channel - 1)];
+}
+
+void CalibrationTables::Lock(bool locked) {
+    for (ButtonState& button : form_.B_ListF_CH) button.Enabled = !locked;
 }
 
 void CalibrationTables::Choose(int channel) {

@@ -35,7 +35,7 @@ void Recording::CheckChange() {
     bool changed = false;
     for (int c = 0; c < kChannels; ++c) {
         if (!form_.FileEN_CH[c].Checked) continue;
-        const int v = measurement_.Latest()[static_cast<std::size_t>(c)];
+        const int v = needs_.Latest()[static_cast<std::size_t>(c)];
         std::uint16_t& reference = state_.ChangeReference[c];
         // The threshold box is read at each comparison; -1 (nothing selected)
         // turns the direction on every sample.
@@ -64,7 +64,7 @@ void Recording::CheckChange() {
     if (!changed || !state_.RecordingActive || !form_.RadioB_File[kRecordChoiceOnChange].Checked) {
         return;
     }
-    WriteLatest(measurement_.Elapsed() - state_.RecordingStart, measurement_.Latest());
+    WriteLatest(needs_.Elapsed() - state_.RecordingStart, needs_.Latest());
 }
 
 }  // namespace ts

@@ -28,7 +28,7 @@ void Recording::WriteRecord(std::uint64_t elapsed, const std::array<double, kCha
     for (int c = 0; c < kChannels; ++c) {
         if (!form_.FileEN_CH[c].Checked) continue;
         line[n++] = ' ';
-        n += FormatReadout(measurement_.Tables().Calibrate(c + 1, raw[c]), separator, line + n);
+        n += FormatReadout(needs_.Calibrate(c + 1, raw[c]), separator, line + n);
     }
     line[n++] = '\r';
     line[n++] = '\n';

@@ -6,19 +6,21 @@
 
 #include "base/form.h"
 #include "base/ui_port.h"
-#include "measure/measurement.h"
 #include "measure/measurement_sinks.h"
 #include "platform/platform.h"
+#include "record/recording_needs.h"
+#include "record/recording_resume.h"
 #include "record/recording_state.h"
 
 namespace ts {
 
 // The recording into a result file: the choice of what to record, the lines written at period
 // ends, at every sample or on a change, the file and its background sync, the computer held
-// awake, a cut recording carried on, and the state of the recording's controls.
+// awake, a cut recording carried on, and the state of the recording's controls. What it needs
+// of the measurement it asks the wiring for.
 class Recording final : public RecordSink {
 public:
-    Recording(Platform& platform, Ui& ui, Form& form, Measurement& measurement);
+    Recording(Platform& platform, Ui& ui, RecordingFields& form, RecordingNeeds& needs);
     Recording(const Recording&) = delete;
     Recording& operator=(const Recording&) = delete;
 
@@ -62,20 +64,26 @@ public:
 
     bool Active() const { return state_.RecordingActive; }
     const std::string& ResultFileName() const { return state_.ResultFileName; }
+    // The measurement's time the recording started at.
+    std::uint64_t StartTime() const { return state_.RecordingStart; }
+    // A record could not be written since the start: the recording is not whole.
+    bool WriteFailed() const { return state_.WriteFailureReported; }
     bool FileOpen() const { return state_.File.IsOpen(); }
-    const RecordingState& State() const { return state_; }
-    RecordingResume& Resume() { return state_.Resume; }
+    // Lines handed to the result file since it was opened (its start and header lines too),
+    // whatever became of them.
+    std::uint64_t LinesWritten() const { return state_.File.LinesAppended(); }
+    RecordingResume& Resume() { return resume_; }
 
 private:
-    friend class RecordingResume;
     // Writes the latest sample at the measurement's time.
     void WriteLatest(std::uint64_t elapsed, const SampleCodes& latest);
 
     Platform& platform_;
     Ui& ui_;
-    Form& form_;
-    Measurement& measurement_;
+    RecordingFields& form_;
+    RecordingNeeds& needs_;
     RecordingState state_;
+    RecordingResume resume_;
 };
 
 }  // namespace ts

@@ -25,7 +25,7 @@ constexpr int kFileNameWidth = 305;
 
 constexpr long long kMillisecondsPerDay = 86'400'000;
 
-bool AnyChannelTicked(const Form& form) {
+bool AnyChannelTicked(const RecordingFields& form) {
     for (const CheckState& box : form.FileEN_CH) {
         if (box.Checked) return true;
     }
@@ -51,7 +51,7 @@ std::string StampedLine(Platform& platform, std::string_view suffix) {
 
 namespace {
 
-std::string HeaderLine(const Form& form) {
+std::string HeaderLine(const RecordingFields& form) {
     std::string line(text::kResultHeaderTime);
     for (int c = 0; c < kChannels; ++c) {
         if (!form.FileEN_CH[c].Checked) continue;
@@ -72,7 +72,7 @@ bool WriteCheckedLine(RecordingState& state, std::string_view utf8, std::string_
     return state.File.Append(bytes) && state.File.Sync();
 }
 
-void LockRecordingSettings(Form& form, bool locked) {
+void LockRecordingSettings(RecordingFields& form, bool locked) {
     for (CheckState& box : form.FileEN_CH) box.Enabled = !locked;
     for (CheckState& radio : form.RadioB_File) radio.Enabled = !locked;
     form.CheckBox_FileDataAver.Enabled = !locked;
@@ -81,8 +81,12 @@ void LockRecordingSettings(Form& form, bool locked) {
 
 }  // namespace
 
-Recording::Recording(Platform& platform, Ui& ui, Form& form, Measurement& measurement)
-    : platform_(platform), ui_(ui), form_(form), measurement_(measurement) {}
+Recording::Recording(Platform& platform, Ui& ui, RecordingFields& form, RecordingNeeds& needs)
+    : platform_(platform),
+      ui_(ui),
+      form_(form),
+      needs_(needs),
+      resume_(platform, form, needs, state_.Encoder) {}
 
 bool Recording::OpenResultFile(const std::string& path, bool replace) {
     if (!state_.File.Open(path, replace)) return false;
@@ -100,7 +104,7 @@ void Recording::ChooseResultFile() {
     // The dialog asked about replacing a file; one of an unfinished recording is never replaced,
     // by whatever name it was chosen. Its notes lie beside it or beside Settings.bin.
     if (!chosen->empty()) {
-        std::vector<std::string> folders{FolderOf(*chosen), FolderOf(state_.Resume.notePath)};
+        std::vector<std::string> folders{FolderOf(*chosen), FolderOf(resume_.NotePath())};
         if (const std::optional<std::string> target = LinkTarget(*chosen)) {
             folders.push_back(FolderOf(*target));
         }
@@ -124,12 +128,12 @@ void Recording::Start() {
     LockRecordingSettings(form_, true);
     form_.B_FileSaveStart.Enabled = false;
 
-    state_.RecordingStart = measurement_.Elapsed();
-    measurement_.RestartRecordPeriods();
+    state_.RecordingStart = needs_.Elapsed();
+    needs_.RestartRecordPeriods();
 
     // A cut recording's next part says which one it carries on, right after its header and in
     // the same write: no reader meets the one without the other.
-    const std::optional<std::string> link = state_.Resume.LinkLine(*this);
+    const std::optional<std::string> link = resume_.LinkLine();
     // Without an open file (its opening failed) the first of these fails too.
     if (!WriteCheckedLine(state_, StampedLine(platform_, text::kResultStarted)) ||
         !WriteCheckedLine(state_, HeaderLine(form_), link.value_or(std::string()))) {
@@ -145,17 +149,17 @@ void Recording::Start() {
         state_.SleepWarningGiven = true;
         AddRecordingNote(form_, text::kNoteSleepNotHeld);
     }
-    state_.Resume.Started(*this);
+    resume_.Started(state_.ResultFileName);
     state_.ChangeReference.fill(0);
     state_.ChangeRising.fill(true);
 
     const int choice = form_.SelectedRecordChoice();
     if (choice == kRecordChoiceAll) {
-        WriteLatest(0, measurement_.Latest());
+        WriteLatest(0, needs_.Latest());
     } else if (choice == kRecordChoiceOnChange) {
         CheckChange();
     } else if (choice > 0) {
-        measurement_.CloseRecordPeriod(choice);
+        needs_.CloseRecordPeriod(choice);
     }
     // The record at time 0 is in the file at once, not only after the next tick.
     FlushRecords();
@@ -178,7 +182,7 @@ void Recording::Stop() {
             ended = false;
         }
     }
-    state_.Resume.Stopped(ended);
+    resume_.Stopped(ended);
     state_.ResultFileName.clear();
     form_.Label_ResultFileName.Caption = text::kResultFileNone;
     ShowRecordTime();
@@ -214,7 +218,7 @@ void Recording::RefreshOptions() {
     const bool threshold = choice == kRecordChoiceOnChange && !active;
     form_.Label_FileOnChangeSens.Enabled = threshold;
     form_.ComboBox_FileOnChangeThresh.Enabled = threshold;
-    for (ButtonState& button : form_.B_ListF_CH) button.Enabled = !active;
+    needs_.LockTables(active);
 }
 
 void Recording::ShowRecordTime() {
@@ -224,7 +228,7 @@ void Recording::ShowRecordTime() {
         label.FontColor = kColorRed;
         return;
     }
-    const double days = ElapsedDays(measurement_.Elapsed() - state_.RecordingStart);
+    const double days = ElapsedDays(needs_.Elapsed() - state_.RecordingStart);
     // Whole milliseconds, so that a time a hair short of a full second or
     // day is not shown a second or a day early.
     const long long milliseconds = std::llround(days * kMillisecondsPerDay);

@@ -4,7 +4,7 @@
 
 namespace ts {
 
-void AddRecordingNote(Form& form, std::string_view note) {
+void AddRecordingNote(RecordingFields& form, std::string_view note) {
     std::string& hint = form.Label_FileRecordTime.Hint;
     hint += '\n';
     hint += note;

@@ -7,6 +7,7 @@
 #include "platform/system_file.h"
 #include "platform/text_codec.h"
 #include "record/recording.h"
+#include "record/recording_needs.h"
 #include "record/recording_notes.h"
 #include "record/stamped_line.h"
 #include "record/whole_lines.h"
@@ -22,7 +23,7 @@ constexpr std::size_t kHeadBytes = 4096;
 // Numbers tried for the new file before giving up: a folder full of them says something else.
 constexpr int kMostNumbers = 10000;
 
-void Note(Form& form, std::string_view note, std::string_view what) {
+void Note(RecordingFields& form, std::string_view note, std::string_view what) {
     std::string line(note);
     line += what;
     AddRecordingNote(form, line);
@@ -84,7 +85,7 @@ std::optional<ChainLink> NextLink(Cp1251Encoder& encoder, const std::string& pat
     return ChainLink{*started, encoder.Encode(FileNameOfPath(path)), 2};
 }
 
-void ApplyChoices(Form& form, CalibrationTables& tables, const ResumeNote& note) {
+void ApplyChoices(RecordingFields& form, RecordingNeeds& needs, const ResumeNote& note) {
     form.SelectRecordChoice(note.choice);
     form.CheckBox_FileDataAver.Checked = note.average;
     form.ComboBox_FileOnChangeThresh.ItemIndex = note.thresholdIndex;
@@ -92,10 +93,7 @@ void ApplyChoices(Form& form, CalibrationTables& tables, const ResumeNote& note)
         const auto i = static_cast<std::size_t>(c);
         form.FileEN_CH[i].Checked = note.channels[i];
         // Tables are read again only where the recording had another than Settings.bin's.
-        if (tables.Paths()[i] != note.tables[i]) {
-            tables.SetPath(c + 1, note.tables[i]);
-            tables.Load(c + 1);
-        }
+        if (needs.TablePaths()[i] != note.tables[i]) needs.LoadTable(c + 1, note.tables[i]);
     }
 }
 
@@ -146,6 +144,10 @@ std::optional<std::string> FreeNumberedPath(const std::string& cut, const std::s
     return std::nullopt;
 }
 
+RecordingResume::RecordingResume(Platform& platform, RecordingFields& fields, RecordingNeeds& needs,
+                                 Cp1251Encoder& encoder)
+    : platform_(platform), fields_(fields), needs_(needs), encoder_(encoder) {}
+
 RecordingResume::Look RecordingResume::Read(const std::string& path) {
     return ReadAt(path, Found::Cut);
 }
@@ -168,18 +170,18 @@ RecordingResume::Look RecordingResume::Peek(const std::string& path) {
 }
 
 RecordingResume::Look RecordingResume::Hold() {
-    if (notePath.empty()) return {};
+    if (notePath_.empty()) return {};
     if (!lock_.Held()) {
-        switch (lock_.Take(notePath)) {
+        switch (lock_.Take(notePath_)) {
             case FileLock::Outcome::HeldElsewhere:
-                return HeldLook(notePath);
+                return HeldLook(notePath_);
             case FileLock::Outcome::Failed:
                 return {Found::Unusable, std::nullopt, lock_.Problem()};
             case FileLock::Outcome::Taken:
                 break;
         }
     }
-    Look look = ReadAt(notePath, Found::Cut);
+    Look look = ReadAt(notePath_, Found::Cut);
     noted_ = look.found != Found::Nothing;
     return look;
 }
@@ -188,7 +190,7 @@ bool RecordingResume::WriteNote(const ResumeNote& note) {
     // Written over the held file in place: a new file renamed over it would not be held.
     SystemFile file;
     const std::string text = FormatResumeNote(note);
-    if (!lock_.Held() || !file.OpenExistingForWriting(notePath) ||
+    if (!lock_.Held() || !file.OpenExistingForWriting(notePath_) ||
         file.Write(text.data(), text.size()) != text.size() || !file.TruncateAt(text.size()) ||
         !file.SyncData() || !file.Close()) {
         return false;
@@ -198,24 +200,24 @@ bool RecordingResume::WriteNote(const ResumeNote& note) {
     return true;
 }
 
-void RecordingResume::Started(Recording& rec) {
-    if (notePath.empty()) return;
+void RecordingResume::Started(const std::string& resultPath) {
+    if (notePath_.empty()) return;
     // The files are noted whole, so that a start from any working folder finds them.
     ResumeNote note;
-    note.resultPath = NamedFromAnywhere(rec.state_.ResultFileName);
+    note.resultPath = NamedFromAnywhere(resultPath);
     note.firstPath = carrying_ ? cutFirst_ : note.resultPath;
-    if (carrying_ && !cutPath_.empty()) EndCutWithGoesOn(rec);
+    if (carrying_ && !cutPath_.empty()) EndCutWithGoesOn(resultPath);
     carrying_ = false;
-    note.rawFirst = NamedFromAnywhere(rawFirst);
-    note.rawPath = NamedFromAnywhere(rawPath);
-    const Form& form = rec.form_;
+    note.rawFirst = NamedFromAnywhere(rawFirst_);
+    note.rawPath = NamedFromAnywhere(rawPath_);
+    const RecordingFields& form = fields_;
     note.choice = form.SelectedRecordChoice();
     note.average = form.CheckBox_FileDataAver.Checked;
     note.thresholdIndex = form.ComboBox_FileOnChangeThresh.ItemIndex;
     for (int c = 0; c < kChannels; ++c) {
         const auto i = static_cast<std::size_t>(c);
         note.channels[i] = form.FileEN_CH[i].Checked;
-        note.tables[i] = rec.measurement_.Tables().Paths()[i];
+        note.tables[i] = needs_.TablePaths()[i];
     }
     // A path with a line break in it cannot be noted; nor can a note that does not reach the
     // disk, or one another program holds (its recording's note stays as it is). The recording
@@ -224,9 +226,9 @@ void RecordingResume::Started(Recording& rec) {
     for (const std::string* path : {&note.firstPath, &note.resultPath, &note.rawFirst}) {
         notable = notable && path->find_first_of("\r\n") == std::string::npos;
     }
-    if (!notable || (!lock_.Held() && lock_.Take(notePath) != FileLock::Outcome::Taken) ||
+    if (!notable || (!lock_.Held() && lock_.Take(notePath_) != FileLock::Outcome::Taken) ||
         !WriteNote(note)) {
-        Note(rec.form_, text::kNoteResumeNotNoted, notePath);
+        Note(fields_, text::kNoteResumeNotNoted, notePath_);
         lock_.Release();
         noted_ = false;
         written_.reset();
@@ -265,8 +267,8 @@ void RecordingResume::Leave() {
     written_.reset();
 }
 
-std::optional<std::string> RecordingResume::FindCut(Recording& rec) {
-    if (notePath.empty() || NothingAt(notePath)) return std::nullopt;
+std::optional<std::string> RecordingResume::FindCut() {
+    if (notePath_.empty() || NothingAt(notePath_)) return std::nullopt;
     const Look look = Hold();
     switch (look.found) {
         case Found::Nothing:
@@ -274,30 +276,29 @@ std::optional<std::string> RecordingResume::FindCut(Recording& rec) {
             return std::nullopt;
         case Found::Held:
             // Its recording is alive: neither the note nor the file is touched.
-            Note(rec.form_, text::kNoteResumeHeld, look.note ? look.note->resultPath : notePath);
+            Note(fields_, text::kNoteResumeHeld, look.note ? look.note->resultPath : notePath_);
             return std::nullopt;
         case Found::Unusable:
             // Held by nobody: its parts stay refused to every start until the user decides.
-            Note(rec.form_, text::kNoteResumeUnusable, notePath);
+            Note(fields_, text::kNoteResumeUnusable, notePath_);
             return std::nullopt;
         case Found::Damaged:
             // Nothing is decided for the user, and a new recording's note replaces it.
-            Note(rec.form_, text::kNoteResumeDamaged, notePath);
+            Note(fields_, text::kNoteResumeDamaged, notePath_);
             lock_.Release();
             return std::nullopt;
         case Found::Cut:
             break;
     }
     ResumeNote note = *look.note;
-    const std::string interruption = StampedLine(rec.platform_, text::kResultInterrupted);
+    const std::string interruption = StampedLine(platform_, text::kResultInterrupted);
     // Ended once: a start that cannot go on (no instrument yet) leaves the part as it is for the
     // next, which does not end it again.
     std::uint64_t cutOff = 0;
-    const bool whole = note.ended
-                           ? !FileMissing(note.resultPath)
-                           : EndCutFile(rec.state_.Encoder, note.resultPath, interruption, cutOff);
+    const bool whole = note.ended ? !FileMissing(note.resultPath)
+                                  : EndCutFile(encoder_, note.resultPath, interruption, cutOff);
     if (!whole) {
-        Note(rec.form_, text::kNoteResumeFileGone, note.resultPath);
+        Note(fields_, text::kNoteResumeFileGone, note.resultPath);
         lock_.Release();
         return std::nullopt;
     }
@@ -305,36 +306,36 @@ std::optional<std::string> RecordingResume::FindCut(Recording& rec) {
         std::string told(text::kNoteResumeTailCut);
         told += std::to_string(cutOff);
         told += text::kNoteResumeTailCutFile;
-        Note(rec.form_, told, note.resultPath);
+        Note(fields_, told, note.resultPath);
     }
     if (!note.ended) {
         note.ended = true;
         WriteNote(note);
     }
-    const std::optional<std::string> next = FreeNumberedPath(note.resultPath, rawFirst);
+    const std::optional<std::string> next = FreeNumberedPath(note.resultPath, rawFirst_);
     if (!next) {
-        Note(rec.form_, text::kNoteResumeNoNewFile, note.resultPath);
+        Note(fields_, text::kNoteResumeNoNewFile, note.resultPath);
         lock_.Release();
         return std::nullopt;
     }
-    if (!rawFirst.empty()) {
+    if (!rawFirst_.empty()) {
         int number = 1;
         UnnumberedPath(*next, number);
         int unused = 1;
-        rawPath = NumberedPath(UnnumberedPath(rawFirst, unused), number);
-        if (!note.rawFirst.empty()) rawFirst = note.rawFirst;
+        rawPath_ = NumberedPath(UnnumberedPath(rawFirst_, unused), number);
+        if (!note.rawFirst.empty()) rawFirst_ = note.rawFirst;
     }
-    ApplyChoices(rec.form_, rec.measurement_.Tables(), note);
+    ApplyChoices(fields_, needs_, note);
     cutFirst_ = note.firstPath;
     cutPath_ = note.resultPath;
-    link_ = NextLink(rec.state_.Encoder, note.resultPath);
+    link_ = NextLink(encoder_, note.resultPath);
     foundAt_ = interruption.substr(0, interruption.size() - text::kResultInterrupted.size() - 2);
     return next;
 }
 
-void RecordingResume::OnStart(Recording& rec) {
-    pending_ = FindCut(rec);
-    if (pending_) TellPending(rec, *pending_);
+void RecordingResume::OnStart() {
+    pending_ = FindCut();
+    if (pending_) TellPending(*pending_);
 }
 
 void RecordingResume::OnTick(Recording& rec) {
@@ -345,35 +346,35 @@ void RecordingResume::OnTick(Recording& rec) {
         return;
     }
     // As soon as the instrument streams again: the first sample since the start is in.
-    if (!rec.measurement_.Streaming()) return;
+    if (!needs_.Streaming()) return;
     const std::string path = *pending_;
     pending_.reset();
     // Made only now and never over anything: a file of that name that came meanwhile stays.
     if (!rec.OpenResultFile(path, false)) {
-        Note(rec.form_, text::kNoteResumeNoNewFile, path);
+        Note(fields_, text::kNoteResumeNoNewFile, path);
         return;
     }
     rec.FitFileNameLabel();
     CarryOnAtStart();
     rec.Start();
-    if (rec.Active()) TellResumed(rec, path);
+    if (rec.Active()) TellResumed(path);
 }
 
-void RecordingResume::Tell(Recording& rec, std::string_view words, std::string_view fileWords,
+void RecordingResume::Tell(std::string_view words, std::string_view fileWords,
                            const std::string& path) const {
     std::string note(words);
     note += foundAt_;
     note += fileWords;
     note += path;
-    AddRecordingNote(rec.form_, note);
+    AddRecordingNote(fields_, note);
 }
 
-void RecordingResume::TellPending(Recording& rec, const std::string& path) const {
-    Tell(rec, text::kNoteResumePending, text::kNoteResumePendingFile, path);
+void RecordingResume::TellPending(const std::string& path) const {
+    Tell(text::kNoteResumePending, text::kNoteResumePendingFile, path);
 }
 
-void RecordingResume::TellResumed(Recording& rec, const std::string& path) const {
-    Tell(rec, text::kNoteResumed, text::kNoteResumedFile, path);
+void RecordingResume::TellResumed(const std::string& path) const {
+    Tell(text::kNoteResumed, text::kNoteResumedFile, path);
 }
 
 namespace {
@@ -387,21 +388,20 @@ std::string StampNow(Platform& platform, Cp1251Encoder& encoder) {
 
 }  // namespace
 
-std::optional<std::string> RecordingResume::LinkLine(Recording& rec) const {
+std::optional<std::string> RecordingResume::LinkLine() const {
     if (!carrying_ || !link_) return std::nullopt;
-    return ChainLinkLine(StampNow(rec.platform_, rec.state_.Encoder), *link_);
+    return ChainLinkLine(StampNow(platform_, encoder_), *link_);
 }
 
 // The cut part names the file its recording goes on in, now that the file is there. A part
 // that cannot take the line is said: a reader then finds the next part only by its number.
-void RecordingResume::EndCutWithGoesOn(Recording& rec) {
+void RecordingResume::EndCutWithGoesOn(const std::string& resultPath) {
     const std::string line =
-        GoesOnLine(StampNow(rec.platform_, rec.state_.Encoder),
-                   rec.state_.Encoder.Encode(FileNameOfPath(rec.state_.ResultFileName)));
+        GoesOnLine(StampNow(platform_, encoder_), encoder_.Encode(FileNameOfPath(resultPath)));
     SystemFile file;
     if (!file.OpenExistingForUpdate(cutPath_) ||
         file.Write(line.data(), line.size()) != line.size() || !file.SyncData() || !file.Close()) {
-        Note(rec.form_, text::kNoteResumeGoesOnNotNoted, cutPath_);
+        Note(fields_, text::kNoteResumeGoesOnNotNoted, cutPath_);
     }
 }
 

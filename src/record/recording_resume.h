@@ -10,7 +10,11 @@
 
 namespace ts {
 
+class Cp1251Encoder;
+class Platform;
 class Recording;
+class RecordingNeeds;
+struct RecordingFields;
 
 // The first free name of a cut file's numbered series after its own: "results.txt" gives
 // "results (2).txt", "results (2).txt" gives "results (3).txt"; nothing when none is free.
@@ -25,16 +29,20 @@ std::optional<std::string> FreeNumberedPath(const std::string& cut, const std::s
 // recording time's hint: nobody may be at the computer to answer a box.
 class RecordingResume {
 public:
-    RecordingResume() = default;
+    // The recording's own: the fields it tells in, what it asks the wiring, its lines' encoder.
+    RecordingResume(Platform& platform, RecordingFields& fields, RecordingNeeds& needs,
+                    Cp1251Encoder& encoder);
     RecordingResume(const RecordingResume&) = delete;
     RecordingResume& operator=(const RecordingResume&) = delete;
     ~RecordingResume() { Leave(); }
 
-    // Where this run keeps its note; empty (the default): it keeps none.
-    std::string notePath;
-    // trend-record's raw capture: the first part and the one this run writes; empty: none.
-    std::string rawFirst;
-    std::string rawPath;
+    // Where this run keeps its note; until it is told, it keeps none.
+    void KeepNoteAt(const std::string& path) { notePath_ = path; }
+    const std::string& NotePath() const { return notePath_; }
+    // trend-record's raw capture, whose first part is `first`; FindCut numbers the part this run
+    // writes.
+    void CaptureRawInto(const std::string& first) { rawFirst_ = rawPath_ = first; }
+    const std::string& RawPath() const { return rawPath_; }
 
     // What is at the note's place.
     enum class Found {
@@ -57,11 +65,11 @@ public:
     // The note at `path` as it reads, without taking it: Cut for a whole note, whoever holds it.
     static Look Read(const std::string& path);
 
-    // A recording has started into the recording's result file, or has been stopped by the user.
+    // A recording has started into `resultPath`, or has been stopped by the user.
     // `partEnded`: its stop line is on the medium. One that could not be ended (a full disk, a
     // limit on the file's size) is a cut one: its note stays as it is, for the next start to end
     // the part whole and go on.
-    void Started(Recording& rec);
+    void Started(const std::string& resultPath);
     void Stopped(bool partEnded = true);
     // The stop that comes next is the system's (a shutdown, a logout, a service manager): the
     // part gets its stop line, and the note stays, marked ended, for the next start to go on.
@@ -74,27 +82,33 @@ public:
     // is made yet), or nothing when there is no note, it is another program's, or the recording
     // cannot go on (the hint says why). With `rawFirst` set, `rawPath` becomes its part of the
     // same number.
-    std::optional<std::string> FindCut(Recording& rec);
+    std::optional<std::string> FindCut();
     // The recording that starts next is the cut one's next part.
     void CarryOnAtStart() { carrying_ = true; }
     // The window's way: FindCut at start, then every tick until the instrument streams, when
     // the recording starts by itself.
-    void OnStart(Recording& rec);
+    void OnStart();
     void OnTick(Recording& rec);
     // Says in the hint that the recording will go on in `path` once the instrument streams, or
     // that it has gone on in it; and since when it was found cut.
-    void TellPending(Recording& rec, const std::string& path) const;
-    void TellResumed(Recording& rec, const std::string& path) const;
+    void TellPending(const std::string& path) const;
+    void TellResumed(const std::string& path) const;
     // The line that says which recording and part the starting file carries on (code page
     // 1251, with its CR LF); nothing when the recording starting is no cut one's next part.
-    std::optional<std::string> LinkLine(Recording& rec) const;
+    std::optional<std::string> LinkLine() const;
 
 private:
     bool WriteNote(const ResumeNote& note);
-    void Tell(Recording& rec, std::string_view words, std::string_view fileWords,
-              const std::string& path) const;
-    void EndCutWithGoesOn(Recording& rec);
+    void Tell(std::string_view words, std::string_view fileWords, const std::string& path) const;
+    void EndCutWithGoesOn(const std::string& resultPath);
 
+    Platform& platform_;
+    RecordingFields& fields_;
+    RecordingNeeds& needs_;
+    Cp1251Encoder& encoder_;
+    std::string notePath_;
+    std::string rawFirst_;  // the raw capture's first part and the one this run writes
+    std::string rawPath_;
     FileLock lock_;
     bool noted_ = false;  // the held note holds something: it stays when the run ends
     std::optional<ResumeNote> written_;   // the note this run wrote last

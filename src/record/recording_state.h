@@ -6,7 +6,6 @@
 
 #include "base/sample.h"
 #include "platform/text_codec.h"
-#include "record/recording_resume.h"
 #include "record/result_file.h"
 #include "record/result_sync.h"
 
@@ -18,7 +17,6 @@ struct RecordingState {
     std::string ResultFileName;
     ResultFile File;
     ResultSync Sync;
-    RecordingResume Resume;
     // The computer is held awake for the recording; said once per run when it cannot be.
     bool AwakeHeld = false;
     bool SleepWarningGiven = false;

@@ -19,7 +19,7 @@ TEST_F(ConstructionOrderTest, TheWindowsStartStepsRunInTheirOrder) {
     std::vector<Trace> traces;
     auto note = [&](std::string what) {
         traces.emplace_back(std::move(what),
-                            st().form.Label_Connection_Indicator.Caption == text::kConnectionNo,
+                            st().form().Label_Connection_Indicator.Caption == text::kConnectionNo,
                             driver.Calls(DriverOp::CreateDeviceInfoList));
     };
     ui.whileModal = [&] { note(ui.boxes.back().text); };

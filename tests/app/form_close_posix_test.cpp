@@ -15,8 +15,8 @@ class FormCloseOnLinuxTest : public StationTest {};
 TEST_F(FormCloseOnLinuxTest, ReleasesTheInstrumentThenClosesTheResultFileThenSavesTheSettings) {
     const int wanted = AddWanted();
     st().link().Open(false);
-    st().form.SelectRecordChoice(9);
-    st().form.FileEN_CH[0].Checked = true;
+    st().form().SelectRecordChoice(9);
+    st().form().FileEN_CH[0].Checked = true;
     ui.resultFileAnswers.push_back(folder / "results.txt");
     st().B_FileClick();
     st().B_FileSaveStartClick();

@@ -242,11 +242,11 @@ TEST(HeadlessRecorderTest, EachOptionOverridesTheSettingsFileAndWithoutOneTheRes
         const Station& st = run.recorder.station();
         EXPECT_EQ(st.link().Description(), "KSL214.8N");  // from the file
         EXPECT_EQ(st.link().Serial(), "TS000077");
-        EXPECT_EQ(st.form.SelectedRecordChoice(), 8);  // "0.5с"
-        EXPECT_TRUE(st.form.CheckBox_FileDataAver.Checked);
-        EXPECT_EQ(st.form.ComboBox_FileOnChangeThresh.ItemIndex, 6);  // the item "7"
+        EXPECT_EQ(st.form().SelectedRecordChoice(), 8);  // "0.5с"
+        EXPECT_TRUE(st.form().CheckBox_FileDataAver.Checked);
+        EXPECT_EQ(st.form().ComboBox_FileOnChangeThresh.ItemIndex, 6);  // the item "7"
         for (int c = 0; c < kChannels; ++c)
-            EXPECT_EQ(st.form.FileEN_CH[c].Checked, c == 1 || c == 4);
+            EXPECT_EQ(st.form().FileEN_CH[c].Checked, c == 1 || c == 4);
         EXPECT_EQ(st.measurement().Tables().Paths()[0],
                   folder / "t1.txt");  // from the file, not recorded
         EXPECT_EQ(st.measurement().Tables().Paths()[1], table);
@@ -264,10 +264,10 @@ TEST(HeadlessRecorderTest, EachOptionOverridesTheSettingsFileAndWithoutOneTheRes
     const Station& st = run.recorder.station();
     EXPECT_EQ(st.link().Description(), "KSL214.8N");
     EXPECT_EQ(st.link().Serial(), "");
-    EXPECT_EQ(st.form.SelectedRecordChoice(), 18);
-    EXPECT_EQ(st.form.ComboBox_FileOnChangeThresh.ItemIndex, 1);  // the item "2"
-    EXPECT_FALSE(st.form.CheckBox_FileDataAver.Checked);
-    for (int c = 0; c < kChannels; ++c) EXPECT_EQ(st.form.FileEN_CH[c].Checked, c == 3);
+    EXPECT_EQ(st.form().SelectedRecordChoice(), 18);
+    EXPECT_EQ(st.form().ComboBox_FileOnChangeThresh.ItemIndex, 1);  // the item "2"
+    EXPECT_FALSE(st.form().CheckBox_FileDataAver.Checked);
+    for (int c = 0; c < kChannels; ++c) EXPECT_EQ(st.form().FileEN_CH[c].Checked, c == 3);
     for (const std::string& path : st.measurement().Tables().Paths()) EXPECT_EQ(path, "");
     EXPECT_FALSE(Exists(missing));
 }

@@ -29,8 +29,8 @@ TEST_F(SettingsFileTest, NoFileShowsTheOpenMessageAndWritesTheDefaults) {
     EXPECT_EQ(FileLines()[2], "0");
     EXPECT_EQ(FileLines()[49], "1");
     EXPECT_EQ(st().settings().Lines(), kDefaults);
-    EXPECT_EQ(st().form.RadioGroup_X, 0);
-    EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
+    EXPECT_EQ(st().form().RadioGroup_X, 0);
+    EXPECT_EQ(st().form().ComboBox_FileOnChangeThresh.ItemIndex, 1);
 }
 
 TEST_F(SettingsFileTest, AFirstStartReportsTheSixMissingTablesInOrder) {
@@ -65,23 +65,23 @@ TEST_F(SettingsFileTest, EveryLineReachesItsValueAndIsWrittenBackUnchanged) {
     const Station& s = st();
     EXPECT_EQ(s.link().Description(), "KSL214.8N");
     EXPECT_EQ(s.link().Serial(), "TS000001");
-    EXPECT_EQ(s.form.RadioGroup_X, 7);
+    EXPECT_EQ(s.form().RadioGroup_X, 7);
     const bool chart[] = {true, false, true, false, false, true};
     const bool record[] = {false, true, true, false, false, false};
     for (int c = 0; c < kChannels; ++c) {
-        EXPECT_EQ(s.form.ChartEN_CH[c].Checked, chart[c]) << c;
-        EXPECT_EQ(s.form.FileEN_CH[c].Checked, record[c]) << c;
+        EXPECT_EQ(s.form().ChartEN_CH[c].Checked, chart[c]) << c;
+        EXPECT_EQ(s.form().FileEN_CH[c].Checked, record[c]) << c;
         EXPECT_EQ(s.chart().Colors().CurveColor[c], static_cast<Color>(c + 1));
     }
     EXPECT_EQ(s.chart().Colors().BackgroundColor, 16711680u);
     EXPECT_EQ(s.chart().Colors().GridColor, 12632256u);
-    EXPECT_TRUE(s.form.CheckBox_ChartAver.Checked);
+    EXPECT_TRUE(s.form().CheckBox_ChartAver.Checked);
     EXPECT_EQ(s.measurement().Tables().Paths()[0], "/data/t1.txt");
     EXPECT_EQ(s.measurement().Tables().Paths()[2], "/data/t 3.txt");
     EXPECT_EQ(s.measurement().Tables().Paths()[5], "/data/t6.txt");
-    EXPECT_EQ(s.form.SelectedRecordChoice(), kRecordChoiceOnChange);
-    EXPECT_EQ(s.form.ComboBox_FileOnChangeThresh.ItemIndex, 98);
-    EXPECT_TRUE(s.form.CheckBox_FileDataAver.Checked);
+    EXPECT_EQ(s.form().SelectedRecordChoice(), kRecordChoiceOnChange);
+    EXPECT_EQ(s.form().ComboBox_FileOnChangeThresh.ItemIndex, 98);
+    EXPECT_TRUE(s.form().CheckBox_FileDataAver.Checked);
     EXPECT_EQ(s.settings().Lines(), file);
 
     std::filesystem::remove(SettingsPath());
@@ -100,9 +100,9 @@ TEST_F(SettingsFileTest, AShortFileKeepsWhatItHadAndDefaultsTheRest) {
     EXPECT_EQ(ui.boxes[0].kind, TestUi::BoxKind::Warning);
     EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsReadFailed);
     EXPECT_EQ(st().link().Description(), "Dev");
-    EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
+    EXPECT_TRUE(st().form().ChartEN_CH[0].Checked);
     EXPECT_EQ(st().measurement().Tables().Paths()[0], "/t1");
-    EXPECT_EQ(st().form.SelectedRecordChoice(), 9);  // line 39: "1с"
+    EXPECT_EQ(st().form().SelectedRecordChoice(), 9);  // line 39: "1с"
     EXPECT_EQ(FileLines(),
               With(kDefaults, {{0, "Dev"}, {1, "S1"}, {3, "1"}, {24, "/t1"}, {39, "1"}}));
     EXPECT_EQ(st().settings().Lines().size(), 51u);
@@ -114,11 +114,11 @@ TEST_F(SettingsFileTest, ABadNumberStopsApplyingThere) {
 
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsReadFailed);
-    EXPECT_EQ(st().form.RadioGroup_X, 5);
+    EXPECT_EQ(st().form().RadioGroup_X, 5);
     EXPECT_EQ(st().chart().Colors().BackgroundColor, 255u);
     EXPECT_EQ(st().chart().Colors().GridColor, 8421504u);
-    EXPECT_FALSE(st().form.CheckBox_ChartAver.Checked);
-    EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
+    EXPECT_FALSE(st().form().CheckBox_ChartAver.Checked);
+    EXPECT_EQ(st().form().ComboBox_FileOnChangeThresh.ItemIndex, 1);
     EXPECT_EQ(FileLines(), With(kDefaults, {{2, "5"}, {15, "255"}}));
 }
 
@@ -127,7 +127,7 @@ TEST_F(SettingsFileTest, EmptyIdentityIsValidButAnEmptyNumberIsNot) {
     st().settings().Load();
     EXPECT_EQ(st().link().Description(), "");
     EXPECT_EQ(st().link().Serial(), "");
-    EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
+    EXPECT_TRUE(st().form().ChartEN_CH[0].Checked);
     for (const auto& box : ui.boxes) EXPECT_NE(box.text, text::kMsgSettingsReadFailed);
 
     ui.ClearLog();
@@ -136,18 +136,18 @@ TEST_F(SettingsFileTest, EmptyIdentityIsValidButAnEmptyNumberIsNot) {
     second.settings().Load();
     EXPECT_EQ(ui.Texts(), LineList{std::string(text::kMsgSettingsReadFailed)});
     EXPECT_EQ(second.link().Description(), "Dev");
-    EXPECT_FALSE(second.form.ChartEN_CH[0].Checked);
+    EXPECT_FALSE(second.form().ChartEN_CH[0].Checked);
 }
 
 TEST_F(SettingsFileTest, FlagsTakeAnyNonZeroIntegerAndAreWrittenAsOne) {
     WriteSettings(
         With(kDefaults, {{3, "5"}, {4, "-1"}, {9, "$10"}, {17, " 0x1"}, {50, "  2"}, {15, "$FF"}}));
     st().settings().Load();
-    EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
-    EXPECT_TRUE(st().form.ChartEN_CH[1].Checked);
-    EXPECT_TRUE(st().form.FileEN_CH[0].Checked);
-    EXPECT_TRUE(st().form.CheckBox_ChartAver.Checked);
-    EXPECT_TRUE(st().form.CheckBox_FileDataAver.Checked);
+    EXPECT_TRUE(st().form().ChartEN_CH[0].Checked);
+    EXPECT_TRUE(st().form().ChartEN_CH[1].Checked);
+    EXPECT_TRUE(st().form().FileEN_CH[0].Checked);
+    EXPECT_TRUE(st().form().CheckBox_ChartAver.Checked);
+    EXPECT_TRUE(st().form().CheckBox_FileDataAver.Checked);
     EXPECT_EQ(st().chart().Colors().BackgroundColor, 255u);
 
     st().settings().Save();
@@ -169,8 +169,8 @@ TEST_F(SettingsFileTest, TheScaleIsClampedAndAnUnknownThresholdSelectsNothing) {
         Station station(driver, platform, ui);
         WriteSettings(With(kDefaults, {{2, c.scale}, {49, c.threshold}}));
         station.settings().Load();
-        EXPECT_EQ(station.form.RadioGroup_X, c.selected);
-        EXPECT_EQ(station.form.ComboBox_FileOnChangeThresh.ItemIndex, c.item);
+        EXPECT_EQ(station.form().RadioGroup_X, c.selected);
+        EXPECT_EQ(station.form().ComboBox_FileOnChangeThresh.ItemIndex, c.item);
         station.settings().Save();
         EXPECT_EQ(FileLines()[2], std::to_string(c.selected));
         EXPECT_EQ(FileLines()[49], std::to_string(c.item));
@@ -181,15 +181,15 @@ TEST_F(SettingsFileTest, OfSeveralRecordingChoicesTheLastWins) {
     WriteSettings(With(kDefaults, {{35, "1"}, {40, "1"}, {44, "0"}}));
     st().settings().Load();
     // Line 35 is "0.05с", line 40 "2с".
-    EXPECT_EQ(st().form.SelectedRecordChoice(), 10);
+    EXPECT_EQ(st().form().SelectedRecordChoice(), 10);
     int selected = 0;
-    for (const auto& radio : st().form.RadioB_File) selected += radio.Checked ? 1 : 0;
+    for (const auto& radio : st().form().RadioB_File) selected += radio.Checked ? 1 : 0;
     EXPECT_EQ(selected, 1);
 
     Station none(driver, platform, ui);
     WriteSettings(kDefaults);
     none.settings().Load();
-    EXPECT_EQ(none.form.SelectedRecordChoice(), -1);
+    EXPECT_EQ(none.form().SelectedRecordChoice(), -1);
 }
 
 TEST_F(SettingsFileTest, EveryLineEndingIsReadAndLinesAfterTheLastAreIgnored) {
@@ -203,7 +203,7 @@ TEST_F(SettingsFileTest, EveryLineEndingIsReadAndLinesAfterTheLastAreIgnored) {
         Station station(driver, platform, ui);
         station.settings().Load();
         EXPECT_EQ(station.link().Description(), "Dev");
-        EXPECT_TRUE(station.form.CheckBox_FileDataAver.Checked);
+        EXPECT_TRUE(station.form().CheckBox_FileDataAver.Checked);
         EXPECT_EQ(station.settings().Lines().size(), 51u);
         for (const auto& box : ui.boxes) EXPECT_NE(box.text, text::kMsgSettingsReadFailed);
     }
@@ -214,7 +214,7 @@ TEST_F(SettingsFileTest, AnOverlongLineOrABinaryFileIsAReadFailureNotACrash) {
     st().settings().Load();
     EXPECT_EQ(ui.Texts(), LineList{std::string(text::kMsgSettingsReadFailed)});
     EXPECT_EQ(st().link().Description(), "Dev");
-    EXPECT_TRUE(st().form.ChartEN_CH[0].Checked);
+    EXPECT_TRUE(st().form().ChartEN_CH[0].Checked);
     EXPECT_EQ(st().measurement().Tables().Paths()[0], "");
     EXPECT_EQ(FileLines(), With(kDefaults, {{0, "Dev"}, {3, "1"}}));
 
@@ -261,13 +261,13 @@ TEST_F(SettingsFileTest, AnUnreadableAndUnwritableFileGivesBothMessagesAndTheDef
     EXPECT_EQ(ui.boxes[1].kind, TestUi::BoxKind::Warning);
     EXPECT_EQ(ui.boxes[1].text, text::kMsgSettingsWriteFailed);
     EXPECT_EQ(st().settings().Lines(), kDefaults);
-    EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
+    EXPECT_EQ(st().form().ComboBox_FileOnChangeThresh.ItemIndex, 1);
 }
 
 TEST_F(SettingsFileTest, AValueWithALineBreakCannotShiftTheLinesAfterIt) {
     st().measurement().Tables().SetPath(1 + 1, "/data/two\nlines.txt");
     st().measurement().Tables().SetPath(2 + 1, "/data/three.txt");
-    st().form.CheckBox_FileDataAver.Checked = true;
+    st().form().CheckBox_FileDataAver.Checked = true;
     st().settings().Save();
     const LineList lines = FileLines();
     ASSERT_EQ(lines.size(), 51u);
@@ -286,13 +286,13 @@ TEST_F(SettingsFileTest, TheSimulatorsDemoFileReadsAsIntended) {
     EXPECT_EQ(st().link().Description(), sim::kSimDescription);
     EXPECT_EQ(st().link().Serial(), sim::kSimSerial);
     for (int c = 0; c < kChannels; ++c) {
-        EXPECT_TRUE(st().form.ChartEN_CH[c].Checked);
-        EXPECT_EQ(st().form.FileEN_CH[c].Checked, c < 2);
+        EXPECT_TRUE(st().form().ChartEN_CH[c].Checked);
+        EXPECT_EQ(st().form().FileEN_CH[c].Checked, c < 2);
         EXPECT_EQ(st().measurement().Tables().Paths()[c],
                   folder / ("table_ch" + std::to_string(c + 1) + ".txt"));
     }
-    EXPECT_EQ(st().form.SelectedRecordChoice(), 9);
-    EXPECT_EQ(st().form.ComboBox_FileOnChangeThresh.ItemIndex, 1);
+    EXPECT_EQ(st().form().SelectedRecordChoice(), 9);
+    EXPECT_EQ(st().form().ComboBox_FileOnChangeThresh.ItemIndex, 1);
 }
 
 TEST_F(SettingsFileTest, AReadOnlyFileStaysReadOnlyAndTheSaveWarns) {

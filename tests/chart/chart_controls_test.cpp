@@ -12,7 +12,7 @@ using Values = std::array<std::uint16_t, kChannels>;
 class ChartControlsTest : public ChartStationTest {
 protected:
     void SelectScale(int scale) {
-        st().form.RadioGroup_X = scale - 1;
+        st().form().RadioGroup_X = scale - 1;
         st().RadioGroup_XClick();
     }
     bool RingEmpty(int scale) const {
@@ -88,7 +88,7 @@ TEST_F(ChartControlsTest, ClearDrawsTheShownScaleFlatAndNothingWithoutAScale) {
     std::vector<std::uint64_t> starts;
     for (int k = 1; k <= kChartScales; ++k)
         starts.push_back(st().measurement().ChartSums(k).PeriodStart);
-    st().form.RadioGroup_X = -1;
+    st().form().RadioGroup_X = -1;
     ui.ClearLog();
     st().ButtonChartClearClick();
     EXPECT_TRUE(ui.chartCalls.empty());
@@ -124,7 +124,7 @@ TEST_F(ChartControlsTest, ClearWhileStoppedKeepsTheFrozenPictureUntilTheNextPoin
     const std::vector<float> frozen = Curve(1);
     ASSERT_EQ(NonZero(frozen), 99);
 
-    st().form.CheckBox_ChartStop.Checked = true;
+    st().form().CheckBox_ChartStop.Checked = true;
     ui.ClearLog();
     st().ButtonChartClearClick();
     EXPECT_TRUE(RingEmpty(1));
@@ -132,7 +132,7 @@ TEST_F(ChartControlsTest, ClearWhileStoppedKeepsTheFrozenPictureUntilTheNextPoin
     EXPECT_EQ(Curve(1), frozen);
 
     // Unticking runs nothing; the next point of the scale draws the cleared ring.
-    st().form.CheckBox_ChartStop.Checked = false;
+    st().form().CheckBox_ChartStop.Checked = false;
     EXPECT_EQ(Curve(1), frozen);
     Feed(1, 512);
     EXPECT_EQ(NonZero(Curve(1)), 1);
@@ -152,7 +152,7 @@ TEST_F(ChartControlsTest, UntickingAChannelRemovesItsCurveAndTickingBringsBackIt
     const std::vector<float> curve2 = Curve(2);
     ASSERT_EQ(curve3.size(), 600u);
 
-    st().form.ChartEN_CH[2].Checked = false;
+    st().form().ChartEN_CH[2].Checked = false;
     st().ChartEN_Click(3);
     EXPECT_TRUE(Curve(3).empty());
     EXPECT_EQ(Curve(2), curve2);
@@ -160,7 +160,7 @@ TEST_F(ChartControlsTest, UntickingAChannelRemovesItsCurveAndTickingBringsBackIt
     // The ring kept filling for channel 3 meanwhile.
     Feed(1, 777, 360);
     EXPECT_TRUE(Curve(3).empty());
-    st().form.ChartEN_CH[2].Checked = true;
+    st().form().ChartEN_CH[2].Checked = true;
     st().ChartEN_Click(3);
     ASSERT_EQ(Curve(3).size(), 600u);
     EXPECT_TRUE(std::equal(curve3.begin() + 1, curve3.end(), Curve(3).begin()));
@@ -177,11 +177,11 @@ TEST_F(ChartControlsTest, AveragingToggleRedrawsTheOtherHalfOfTheSamePoints) {
     st().chart().Redraw();
     EXPECT_EQ(Curve(1), std::vector<float>(600, Percent(900)));
 
-    st().form.CheckBox_ChartAver.Checked = true;
+    st().form().CheckBox_ChartAver.Checked = true;
     st().CheckBox_ChartAverClick();
     EXPECT_EQ(Curve(1), std::vector<float>(600, Percent(100)));
 
-    st().form.CheckBox_ChartAver.Checked = false;
+    st().form().CheckBox_ChartAver.Checked = false;
     st().CheckBox_ChartAverClick();
     EXPECT_EQ(Curve(1), std::vector<float>(600, Percent(900)));
     EXPECT_EQ(st().chart().Live().Ring(0 + 1).Points, ring.Points);
@@ -200,7 +200,7 @@ TEST_F(ChartControlsTest, ConfirmedCurveColourRedrawsRefreshesAndSaves) {
     EXPECT_EQ(st().chart().Colors().CurveColor[1], kTeal);
     EXPECT_EQ(ui.series[1].color, kTeal);
     EXPECT_EQ(Curve(2).size(), 600u);
-    EXPECT_EQ(st().form.PanelColor_CurveCH[1], kTeal);
+    EXPECT_EQ(st().form().PanelColor_CurveCH[1], kTeal);
     EXPECT_EQ(SettingsLine(19), std::to_string(kTeal));
     EXPECT_EQ(SettingsLine(18), "255");
 }
@@ -221,8 +221,8 @@ TEST_F(ChartControlsTest, EachSwatchOwnsItsSetting) {
             << "swatch " << swatch;
         EXPECT_EQ(st().chart().Colors().GridColor, expected.GridColor) << "swatch " << swatch;
     }
-    EXPECT_EQ(st().form.ChartBackground, MakeColor(7, 14, 21));
-    EXPECT_EQ(st().form.PanelColor_ChartBackGround, MakeColor(7, 14, 21));
+    EXPECT_EQ(st().form().ChartBackground, MakeColor(7, 14, 21));
+    EXPECT_EQ(st().form().PanelColor_ChartBackGround, MakeColor(7, 14, 21));
     EXPECT_EQ(SettingsLine(15), std::to_string(MakeColor(7, 14, 21)));
     EXPECT_EQ(SettingsLine(16), std::to_string(MakeColor(8, 16, 24)));
     EXPECT_EQ(SettingsLine(23), std::to_string(MakeColor(6, 12, 18)));
@@ -232,13 +232,13 @@ TEST_F(ChartControlsTest, GridColourChosenWhileStoppedChangesTheGridButNotTheCur
     EnableChannels({1});
     Feed(50, 300);
     const std::vector<float> frozen = Curve(1);
-    st().form.CheckBox_ChartStop.Checked = true;
+    st().form().CheckBox_ChartStop.Checked = true;
     ui.ClearLog();
 
     ui.colorAnswers.push_back(kOlive);
     st().PanelColorClick(8);
-    EXPECT_EQ(st().form.ChartGrid, kOlive);
-    EXPECT_EQ(st().form.PanelColor_ChartGrid, kOlive);
+    EXPECT_EQ(st().form().ChartGrid, kOlive);
+    EXPECT_EQ(st().form().PanelColor_ChartGrid, kOlive);
     EXPECT_EQ(ui.seriesUpdates, 0);
     EXPECT_EQ(Curve(1), frozen);
     EXPECT_EQ(SettingsLine(16), std::to_string(kOlive));
@@ -246,10 +246,10 @@ TEST_F(ChartControlsTest, GridColourChosenWhileStoppedChangesTheGridButNotTheCur
     // A curve colour chosen while stopped waits for the next redraw.
     ui.colorAnswers.push_back(kTeal);
     st().PanelColorClick(1);
-    EXPECT_EQ(st().form.PanelColor_CurveCH[0], kTeal);
+    EXPECT_EQ(st().form().PanelColor_CurveCH[0], kTeal);
     EXPECT_EQ(ui.seriesUpdates, 0);
     EXPECT_EQ(ui.series[0].color, kDefaultCurveColors[0]);
-    st().form.CheckBox_ChartStop.Checked = false;
+    st().form().CheckBox_ChartStop.Checked = false;
     Feed(1, 300);
     EXPECT_EQ(ui.series[0].color, kTeal);
 }
@@ -267,13 +267,13 @@ TEST_F(ChartControlsTest, DialogOpensOnTheColourLastConfirmedInIt) {
 TEST_F(ChartControlsTest, CancelledColourChangesAndSavesNothing) {
     EnableChannels({1});
     st().chart().Redraw();
-    const Form form = st().form;
+    const Form form = st().form();
     ui.ClearLog();
 
     st().PanelColorClick(1);  // no answer queued: the dialog is cancelled
     EXPECT_EQ(st().chart().Colors().CurveColor, kDefaultCurveColors);
     EXPECT_EQ(st().chart().Colors().LastDialogColor, kColorBlack);
-    EXPECT_EQ(st().form.PanelColor_CurveCH, form.PanelColor_CurveCH);
+    EXPECT_EQ(st().form().PanelColor_CurveCH, form.PanelColor_CurveCH);
     EXPECT_TRUE(ui.chartCalls.empty());
     EXPECT_FALSE(SettingsSaved());
 }
@@ -283,7 +283,7 @@ TEST_F(ChartControlsTest, ColourStaysInForceWhenTheSettingsCannotBeWritten) {
     ui.colorAnswers.push_back(kOlive);
     st().PanelColorClick(7);
     EXPECT_EQ(st().chart().Colors().BackgroundColor, kOlive);
-    EXPECT_EQ(st().form.ChartBackground, kOlive);
+    EXPECT_EQ(st().form().ChartBackground, kOlive);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].kind, sim::TestUi::BoxKind::Warning);
     EXPECT_EQ(ui.boxes[0].text, text::kMsgSettingsWriteFailed);

@@ -8,8 +8,8 @@ float Percent(int code) { return static_cast<float>(code) * 0.09775171f; }
 class ChartDrawingTest : public StationTest {
 protected:
     void SetUp() override {
-        for (auto& box : st().form.ChartEN_CH) box.Checked = true;
-        st().form.RadioGroup_X = 0;
+        for (auto& box : st().form().ChartEN_CH) box.Checked = true;
+        st().form().RadioGroup_X = 0;
     }
     const ScaleRing& Ring(int scale) { return st().chart().Live().Ring(scale); }
 
@@ -80,7 +80,7 @@ TEST_F(ChartDrawingTest, AveragingBoxChoosesTheHalf) {
     EXPECT_FLOAT_EQ(Series(1).y.back(), 100.0f);
     EXPECT_EQ(Series(1).y.back(), Percent(1023));
 
-    st().form.CheckBox_ChartAver.Checked = true;
+    st().form().CheckBox_ChartAver.Checked = true;
     st().chart().Redraw();
     EXPECT_EQ(Series(1).y.back(), Percent(511));
     EXPECT_NEAR(Series(1).y.back(), 49.95, 0.005);
@@ -88,13 +88,13 @@ TEST_F(ChartDrawingTest, AveragingBoxChoosesTheHalf) {
 
 TEST_F(ChartDrawingTest, AnUntickedChannelHasAnEmptySeriesAndComesBackWithItsHistory) {
     Label(1);
-    st().form.ChartEN_CH[1].Checked = false;
+    st().form().ChartEN_CH[1].Checked = false;
     st().chart().Redraw();
     EXPECT_TRUE(Series(2).y.empty());
     for (const std::string& call : ui.chartCalls) EXPECT_NE(call, "points 2");
     EXPECT_EQ(Series(3).y.size(), 600u);
 
-    st().form.ChartEN_CH[1].Checked = true;
+    st().form().ChartEN_CH[1].Checked = true;
     st().chart().Redraw();
     ASSERT_EQ(Series(2).y.size(), 600u);
     EXPECT_EQ(Series(2).y[0], Percent(1000 - 1 + 1));
@@ -102,7 +102,7 @@ TEST_F(ChartDrawingTest, AnUntickedChannelHasAnEmptySeriesAndComesBackWithItsHis
 
 TEST_F(ChartDrawingTest, OnlyTheSelectedScaleDraws) {
     Label(9);
-    st().form.RadioGroup_X = 8;
+    st().form().RadioGroup_X = 8;
     for (int scale = 1; scale <= kChartScales; ++scale) {
         if (scale != 9) st().measurement().CloseChartPeriod(scale);
     }
@@ -113,7 +113,7 @@ TEST_F(ChartDrawingTest, OnlyTheSelectedScaleDraws) {
     EXPECT_EQ(Series(1).y[0], Percent(999));
 
     ui.ClearLog();
-    st().form.RadioGroup_X = -1;
+    st().form().RadioGroup_X = -1;
     st().chart().Redraw();
     EXPECT_TRUE(ui.chartCalls.empty());
 }
@@ -121,11 +121,11 @@ TEST_F(ChartDrawingTest, OnlyTheSelectedScaleDraws) {
 TEST_F(ChartDrawingTest, StopBoxFreezesThePictureWhileRingsFill) {
     st().chart().Redraw();
     ui.ClearLog();
-    st().form.CheckBox_ChartStop.Checked = true;
+    st().form().CheckBox_ChartStop.Checked = true;
     Label(2);
-    st().form.RadioGroup_X = 1;
+    st().form().RadioGroup_X = 1;
     st().RadioGroup_XClick();
-    st().form.CheckBox_ChartAver.Checked = true;
+    st().form().CheckBox_ChartAver.Checked = true;
     st().chart().Redraw();
     SamplesAt(0, {SampleCodes{50, 50, 50, 50, 50, 50}});
     st().measurement().CloseChartPeriod(2);
@@ -133,7 +133,7 @@ TEST_F(ChartDrawingTest, StopBoxFreezesThePictureWhileRingsFill) {
     EXPECT_EQ(Ring(2).Points[0][1], 50);  // the ring kept filling
 
     // Unticking alone changes nothing; the next point of the shown scale draws.
-    st().form.CheckBox_ChartStop.Checked = false;
+    st().form().CheckBox_ChartStop.Checked = false;
     EXPECT_TRUE(ui.chartCalls.empty());
     st().measurement().CloseChartPeriod(2);
     EXPECT_EQ(ui.seriesUpdates, 6);
@@ -146,7 +146,7 @@ TEST_F(ChartDrawingTest, ResetEmptiesRingsSeriesAndReadoutsWithoutRedrawing) {
     for (int scale = 1; scale <= kChartScales; ++scale) {
         Label(scale, static_cast<std::uint16_t>(scale * 7));
     }
-    for (auto& readout : st().form.Label_ResCH) readout.Caption = "12.345";
+    for (auto& readout : st().form().Label_ResCH) readout.Caption = "12.345";
     platform.regional.DecimalSeparator = ',';
     st().chart().Redraw();
     ui.ClearLog();
@@ -158,7 +158,7 @@ TEST_F(ChartDrawingTest, ResetEmptiesRingsSeriesAndReadoutsWithoutRedrawing) {
             for (std::uint16_t code : channel) ASSERT_EQ(code, 0);
         }
     }
-    for (const auto& readout : st().form.Label_ResCH) EXPECT_EQ(readout.Caption, "0,000");
+    for (const auto& readout : st().form().Label_ResCH) EXPECT_EQ(readout.Caption, "0,000");
     EXPECT_EQ(ui.chartCalls, (std::vector<std::string>{"empty 1", "empty 2", "empty 3", "empty 4",
                                                        "empty 5", "empty 6"}));
     for (int channel = 1; channel <= kChannels; ++channel) EXPECT_TRUE(Series(channel).y.empty());

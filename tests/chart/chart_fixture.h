@@ -41,7 +41,8 @@ protected:
     }
 
     void EnableChannels(std::initializer_list<int> channels) {
-        for (int c : channels) st().form.ChartEN_CH[static_cast<std::size_t>(c - 1)].Checked = true;
+        for (int c : channels)
+            st().form().ChartEN_CH[static_cast<std::size_t>(c - 1)].Checked = true;
     }
 
     // Line `n` of the saved settings file, without its line end; nothing when

@@ -88,37 +88,37 @@ TEST_F(DemoModeTest, ChoosingEitherModeResetsRedrawsAndMovesTheCheckMark) {
     Events(200);
     ASSERT_GT(st().measurement().Elapsed(), 0u);
     ASSERT_FALSE(RingsEmpty());
-    st().form.Label_ResCH[2].Caption = "12.345";
+    st().form().Label_ResCH[2].Caption = "12.345";
     ui.ClearLog();
 
     st().M_Menu_Mode_DemoClick();
     EXPECT_TRUE(st().demo().Running());
     EXPECT_FALSE(st().measurement().Streaming());
-    EXPECT_EQ(st().form.M_Menu_Mode.Caption, "   Режим: ДЕМОНСТРАЦИОННЫЙ   ");
+    EXPECT_EQ(st().form().M_Menu_Mode.Caption, "   Режим: ДЕМОНСТРАЦИОННЫЙ   ");
     EXPECT_EQ(st().measurement().Elapsed(), 0u);
     EXPECT_EQ(st().measurement().ChartSums(4).Count, 0u);
     EXPECT_EQ(st().measurement().RecordSums(17).Count, 0u);
     EXPECT_TRUE(RingsEmpty());
-    EXPECT_EQ(st().form.Label_ResCH[2].Caption, "0.000");
+    EXPECT_EQ(st().form().Label_ResCH[2].Caption, "0.000");
     // Redrawn at once from the emptied ring: flat lines at 0 for the enabled channels.
     EXPECT_EQ(Curve(1), std::vector<float>(600, 0.0f));
     EXPECT_EQ(Curve(4), std::vector<float>(600, 0.0f));
     EXPECT_TRUE(Curve(2).empty());
     EXPECT_EQ(ui.axisMinimum, 0);
     EXPECT_EQ(ui.axisMaximum, 600);
-    EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Checked);
-    EXPECT_FALSE(st().form.M_Menu_Mode_Norm.Checked);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Demo.Checked);
+    EXPECT_FALSE(st().form().M_Menu_Mode_Norm.Checked);
 
     Events(10);
     st().M_Menu_Mode_NormClick();
     EXPECT_FALSE(st().demo().Running());
     EXPECT_FALSE(st().measurement().Streaming());
-    EXPECT_EQ(st().form.M_Menu_Mode.Caption, "   Режим   ");
+    EXPECT_EQ(st().form().M_Menu_Mode.Caption, "   Режим   ");
     EXPECT_EQ(st().measurement().Elapsed(), 0u);
     EXPECT_TRUE(RingsEmpty());
     EXPECT_EQ(Curve(1), std::vector<float>(600, 0.0f));
-    EXPECT_TRUE(st().form.M_Menu_Mode_Norm.Checked);
-    EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Checked);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Norm.Checked);
+    EXPECT_FALSE(st().form().M_Menu_Mode_Demo.Checked);
 
     const std::uint16_t count = st().demo().Count();
     Events(3);
@@ -180,10 +180,10 @@ TEST_F(DemoModeTest, WrongInstrumentEndsDemoUntilSilenceEnablesTheItemAgain) {
     SendFrame(2, 3, Values{});
     st().Timer_25HzTimer();
     EXPECT_FALSE(st().demo().Running());
-    EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Enabled);
-    EXPECT_EQ(st().form.M_Menu_Mode.Caption, text::kMenuMode);
-    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
-    EXPECT_TRUE(st().form.M_Menu_Mode_Norm.Checked);
+    EXPECT_FALSE(st().form().M_Menu_Mode_Demo.Enabled);
+    EXPECT_EQ(st().form().M_Menu_Mode.Caption, text::kMenuMode);
+    EXPECT_TRUE(st().form().Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Norm.Checked);
     EXPECT_EQ(st().measurement().Elapsed(), 0u);
     EXPECT_TRUE(RingsEmpty());
     const std::uint16_t count = st().demo().Count();
@@ -202,15 +202,15 @@ TEST_F(DemoModeTest, WrongInstrumentEndsDemoUntilSilenceEnablesTheItemAgain) {
     // The tick with the frame leaves one silent tick counted; ten more keep
     // the item disabled, the eleventh declares the link silent.
     for (int i = 0; i < 10; ++i) st().Timer_25HzTimer();
-    EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Enabled);
+    EXPECT_FALSE(st().form().M_Menu_Mode_Demo.Enabled);
     st().Timer_25HzTimer();
-    EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Demo.Enabled);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
 
     st().M_Menu_Mode_DemoClick();
     Events(1);
     EXPECT_EQ(st().demo().Count(), count + 1);
-    EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Checked);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Demo.Checked);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ protected:
         st().measurement().Tables().Use(channel, table);
     }
     std::string Readout(int channel) {
-        return st().form.Label_ResCH[static_cast<std::size_t>(channel - 1)].Caption;
+        return st().form().Label_ResCH[static_cast<std::size_t>(channel - 1)].Caption;
     }
 };
 

@@ -12,7 +12,7 @@ using sim::DriverOp;
 class DeviceMenuTest : public StationTest {
 protected:
     const MenuItemState& Item(int k) const {
-        return station->form.M_Menu_Setting_Connection[k - 1];
+        return station->form().M_Menu_Setting_Connection[k - 1];
     }
 
     void ExpectHidden(int k) const {

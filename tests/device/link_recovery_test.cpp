@@ -35,7 +35,7 @@ protected:
     void TickUntilSupervisionIsNext() { Tick(24 - ticks % 25); }
 
     const std::string& Indicator() const {
-        return station->form.Label_Connection_Indicator.Caption;
+        return station->form().Label_Connection_Indicator.Caption;
     }
 };
 

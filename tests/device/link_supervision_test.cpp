@@ -19,8 +19,8 @@ protected:
         Hear(device, 1);
         Hear(device, 2);
         SilentPolls(1);
-        ASSERT_TRUE(st().form.Label_ErrDeviceNum.Visible);
-        ASSERT_FALSE(st().form.M_Menu_Mode_Demo.Enabled);
+        ASSERT_TRUE(st().form().Label_ErrDeviceNum.Visible);
+        ASSERT_FALSE(st().form().M_Menu_Mode_Demo.Enabled);
     }
 };
 
@@ -32,26 +32,26 @@ TEST_F(LinkSupervisionTest, TenSilentTicksAreAGapElevenALostLink) {
     SilentPolls(1);
     EXPECT_TRUE(st().link().DataReceived());
     EXPECT_EQ(st().link().SilentPolls(), 11);
-    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().Label_ErrDeviceNum.Visible);
 
     SilentPolls(1);
     EXPECT_FALSE(st().link().DataReceived());
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
-    EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Demo.Enabled);
     EXPECT_EQ(st().link().SilentPolls(), 11);
 
     // While the silence lasts the same is done on every tick.
-    st().form.Label_ErrDeviceNum.Visible = true;
-    st().form.M_Menu_Mode_Demo.Enabled = false;
+    st().form().Label_ErrDeviceNum.Visible = true;
+    st().form().M_Menu_Mode_Demo.Enabled = false;
     SilentPolls(1);
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
-    EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Enabled);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Demo.Enabled);
     EXPECT_EQ(st().link().SilentPolls(), 11);
 
     // The silence re-armed the report: the next wrong frame is shown again.
-    st().form.Label_ErrDeviceNum.Visible = false;
+    st().form().Label_ErrDeviceNum.Visible = false;
     Hear(device, 2);
-    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().Label_ErrDeviceNum.Visible);
 }
 
 TEST_F(LinkSupervisionTest, ALinkThatIsUpIsLeftAlone) {

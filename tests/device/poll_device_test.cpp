@@ -250,7 +250,7 @@ TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
     // reported, but its frames are data and tell its number.
     Feed(FrameBytes(2, 1));
     st().link().Poll();
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(st().demo().Running());
     EXPECT_TRUE(st().link().DataReceived());
     EXPECT_EQ(st().link().SilentPolls(), 0);
@@ -259,24 +259,24 @@ TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
     // A frame of instrument 1 re-arms the latch; the next wrong one is reported.
     Feed(FrameBytes(1, 2));
     st().link().Poll();
-    st().form.M_Menu_Mode.Caption = "Демо";
+    st().form().M_Menu_Mode.Caption = "Демо";
     Feed(FrameBytes(2, 3));
     st().link().Poll();
-    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
-    EXPECT_EQ(st().form.Label_ErrDeviceNum.Caption, text::kWrongDeviceNumber);
+    EXPECT_TRUE(st().form().Label_ErrDeviceNum.Visible);
+    EXPECT_EQ(st().form().Label_ErrDeviceNum.Caption, text::kWrongDeviceNumber);
     EXPECT_FALSE(st().demo().Running());
-    EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Enabled);
-    EXPECT_EQ(st().form.M_Menu_Mode.Caption, text::kMenuMode);
+    EXPECT_FALSE(st().form().M_Menu_Mode_Demo.Enabled);
+    EXPECT_EQ(st().form().M_Menu_Mode.Caption, text::kMenuMode);
 
     // More wrong frames change nothing, though they still count as data.
     st().M_Menu_Mode_DemoClick();
-    st().form.M_Menu_Mode.Caption = "Демо";
+    st().form().M_Menu_Mode.Caption = "Демо";
     SilentPolls(3);
     Feed(FrameBytes(2, 4) + FrameBytes(0, 5));
     st().link().Poll();
     EXPECT_EQ(st().link().InstrumentNumber(), 0);
     EXPECT_TRUE(st().demo().Running());
-    EXPECT_EQ(st().form.M_Menu_Mode.Caption, "Демо");
+    EXPECT_EQ(st().form().M_Menu_Mode.Caption, "Демо");
     EXPECT_EQ(st().link().SilentPolls(), 0);
     EXPECT_TRUE(recorder.samples.empty());
 
@@ -284,19 +284,19 @@ TEST_F(PollDeviceTest, AWrongInstrumentIsReportedOncePerEpisode) {
     st().M_Menu_Mode_NormClick();
     Feed(FrameBytes(1, 6));
     st().link().Poll();
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
     Feed(FrameBytes(0, 7));
     st().link().Poll();
-    EXPECT_TRUE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_TRUE(st().form().Label_ErrDeviceNum.Visible);
 }
 
 TEST_F(PollDeviceTest, InDemonstrationModeInstrumentFramesAreDataButNoMeasurement) {
     st().M_Menu_Mode_DemoClick();
-    st().form.Label_ErrDeviceNum.Visible = true;
+    st().form().Label_ErrDeviceNum.Visible = true;
     Feed(FrameBytes(1, 100) + FrameBytes(1, 200));
     st().link().Poll();
     EXPECT_TRUE(st().link().DataReceived());
-    EXPECT_FALSE(st().form.Label_ErrDeviceNum.Visible);
+    EXPECT_FALSE(st().form().Label_ErrDeviceNum.Visible);
     EXPECT_TRUE(recorder.samples.empty());
     EXPECT_EQ(st().measurement().Elapsed(), 0u);
     EXPECT_EQ(st().measurement().ChartSums(1).Count, 0u);

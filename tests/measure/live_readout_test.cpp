@@ -25,8 +25,8 @@ protected:
         table.RawPoints[1] = 1023;
         table.ResultPoints[1] = 100;
         st().measurement().Tables().Use(1, table);
-        st().form.RadioGroup_X = 0;
-        st().form.ChartEN_CH[0].Checked = true;
+        st().form().RadioGroup_X = 0;
+        st().form().ChartEN_CH[0].Checked = true;
     }
 
     // Runs 40 ms ticks for `seconds` of instrument time.
@@ -37,12 +37,12 @@ protected:
         }
     }
     const std::string& Readout(int channel) {
-        return st().form.Label_ResCH[static_cast<std::size_t>(channel - 1)].Caption;
+        return st().form().Label_ResCH[static_cast<std::size_t>(channel - 1)].Caption;
     }
 };
 
 TEST_F(LiveReadoutTest, IndicatorTurnsToYesWithTheFirstFrame) {
-    const LabelState& indicator = st().form.Label_Connection_Indicator;
+    const LabelState& indicator = st().form().Label_Connection_Indicator;
     st().Timer_25HzTimer();
     EXPECT_EQ(indicator.Caption, text::kConnectionNo);
     EXPECT_EQ(indicator.FontColor, kColorRed);

@@ -7,7 +7,7 @@ namespace {
 class StatusRefreshTest : public StationTest {};
 
 TEST_F(StatusRefreshTest, IndicatorFollowsTheDataFlag) {
-    const LabelState& indicator = st().form.Label_Connection_Indicator;
+    const LabelState& indicator = st().form().Label_Connection_Indicator;
     EXPECT_EQ(indicator.Caption, " ");  // before the first refresh
     st().RefreshStatus();
     EXPECT_EQ(indicator.Caption, text::kConnectionNo);
@@ -21,7 +21,7 @@ TEST_F(StatusRefreshTest, IndicatorFollowsTheDataFlag) {
     EXPECT_EQ(indicator.Caption, text::kConnectionNo);
     EXPECT_EQ(indicator.FontColor, kColorRed);
     // The readouts keep their design-time caption.
-    for (const auto& readout : st().form.Label_ResCH) EXPECT_EQ(readout.Caption, "0.000");
+    for (const auto& readout : st().form().Label_ResCH) EXPECT_EQ(readout.Caption, "0.000");
 }
 
 TEST_F(StatusRefreshTest, ChartAndSwatchesTakeTheColourSettings) {
@@ -31,7 +31,7 @@ TEST_F(StatusRefreshTest, ChartAndSwatchesTakeTheColourSettings) {
     colors.CurveColor = {1, 2, 3, 4, 5, 6};
     st().chart().SetColors(colors);
     st().RefreshStatus();
-    const Form& f = st().form;
+    const Form& f = st().form();
     EXPECT_EQ(f.ChartBackground, 0x102030u);
     EXPECT_EQ(f.PanelColor_ChartBackGround, 0x102030u);
     EXPECT_EQ(f.ChartGrid, 0x405060u);
@@ -42,12 +42,12 @@ TEST_F(StatusRefreshTest, ChartAndSwatchesTakeTheColourSettings) {
 TEST_F(StatusRefreshTest, ModeCheckMarkFollowsDemoMode) {
     st().M_Menu_Mode_DemoClick();
     st().RefreshStatus();
-    EXPECT_TRUE(st().form.M_Menu_Mode_Demo.Checked);
-    EXPECT_FALSE(st().form.M_Menu_Mode_Norm.Checked);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Demo.Checked);
+    EXPECT_FALSE(st().form().M_Menu_Mode_Norm.Checked);
     st().M_Menu_Mode_NormClick();
     st().RefreshStatus();
-    EXPECT_FALSE(st().form.M_Menu_Mode_Demo.Checked);
-    EXPECT_TRUE(st().form.M_Menu_Mode_Norm.Checked);
+    EXPECT_FALSE(st().form().M_Menu_Mode_Demo.Checked);
+    EXPECT_TRUE(st().form().M_Menu_Mode_Norm.Checked);
 }
 
 }  // namespace

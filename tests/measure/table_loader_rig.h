@@ -31,7 +31,7 @@ protected:
         return st().measurement().Tables().Table(channel);
     }
     Color Caption(int channel) {
-        return st().form.B_ListF_CH[static_cast<std::size_t>(channel - 1)].FontColor;
+        return st().form().B_ListF_CH[static_cast<std::size_t>(channel - 1)].FontColor;
     }
     // Loaded: points as given, caption in the window-text colour, no box.
     void ExpectLoaded(int channel, int points) {

@@ -85,7 +85,7 @@ TEST_F(LongRecordingTest, TheComputerIsHeldAwakeWhileRecordingOrTheUserIsToldOnc
             // The close is a cut that the next start carries on; the stop ends the recording.
             EXPECT_EQ(platform.awake.restartKept, ending == &Station::FormClose);
         }
-        EXPECT_EQ(st().form.Label_FileRecordTime.Hint,
+        EXPECT_EQ(st().form().Label_FileRecordTime.Hint,
                   answers ? hint : hint + "\n" + std::string(text::kNoteSleepNotHeld));
     }
     EXPECT_TRUE(ui.boxes.empty());

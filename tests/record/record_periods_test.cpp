@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(RecordPeriodsTest, AveragesInDoubleAndReseedsWithTheTruncatedMean) {
-    st().form.CheckBox_FileDataAver.Checked = true;
+    st().form().CheckBox_FileDataAver.Checked = true;
     SetLatest({20, 3, 0, 0, 0, 0});
     StartIn(kOneSecond, {1, 2});
     // Re-seeded with 20, then 10, 20, 30 and 41 arrived, the last one a second on.
@@ -53,7 +53,7 @@ TEST_F(RecordPeriodsTest, AveragesInDoubleAndReseedsWithTheTruncatedMean) {
 TEST_F(RecordPeriodsTest, OneSampleAfterAGapEndsThreePeriodsEachWithItsOwnTime) {
     for (bool averaging : {true, false}) {
         const std::string name = averaging ? "on.txt" : "off.txt";
-        st().form.CheckBox_FileDataAver.Checked = averaging;
+        st().form().CheckBox_FileDataAver.Checked = averaging;
         Feed(1000, 40);
         StartIn(kOneSecond, {1}, name);  // the period starts here, at S
         Feed(1000 + 100, 50);
@@ -72,7 +72,7 @@ TEST_F(RecordPeriodsTest, OneSampleAfterAGapEndsThreePeriodsEachWithItsOwnTime) 
 }
 
 TEST_F(RecordPeriodsTest, AfterAStartTheNextPeriodRecordComesOnePeriodLater) {
-    st().form.CheckBox_FileDataAver.Checked = true;
+    st().form().CheckBox_FileDataAver.Checked = true;
     for (int i = 0; i < 10; ++i) Feed(static_cast<std::uint16_t>(i * 500), 100);
     StartIn(kHalfSecond, {1});
     std::uint16_t counter = 9 * 500;  // the last one fed
@@ -112,7 +112,7 @@ TEST_F(RecordPeriodsTest, EveryKindOfChoiceWritesARecordAtTimeZeroOnStart) {
 }
 
 TEST_F(RecordPeriodsTest, StartBeforeAnySampleWithAveragingRecordsZeros) {
-    st().form.CheckBox_FileDataAver.Checked = true;
+    st().form().CheckBox_FileDataAver.Checked = true;
     SetTable(2, {0, 1}, {5, 6});  // raw 0 converts to 5
     StartIn(kHalfSecond, {1, 2});
     EXPECT_EQ(Records(), std::vector<std::string>{"0,0000000000 0,000 5,000"});
@@ -149,18 +149,18 @@ TEST_F(RecordPeriodsTest, OnChangeWritesNewExtremesAndTurnsPastTheDeadBand) {
 TEST_F(RecordPeriodsTest, OnChangeThresholdIsReadAtEachComparison) {
     SetLatest({500, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceOnChange, {1});
-    st().form.ComboBox_FileOnChangeThresh.ItemIndex = 10;  // "11"
+    st().form().ComboBox_FileOnChangeThresh.ItemIndex = 10;  // "11"
     const std::size_t before = Records().size();
     CheckWith(490);  // a fall of 10 is not more than 10
     EXPECT_EQ(Records().size(), before);
-    st().form.ComboBox_FileOnChangeThresh.ItemIndex = 9;
+    st().form().ComboBox_FileOnChangeThresh.ItemIndex = 9;
     CheckWith(490);
     EXPECT_EQ(Records().size(), before + 1);
     ExpectFallingTo(490);
 }
 
 TEST_F(RecordPeriodsTest, WithNoThresholdSelectedASteadyValueIsWrittenEverySample) {
-    st().form.ComboBox_FileOnChangeThresh.ItemIndex = -1;
+    st().form().ComboBox_FileOnChangeThresh.ItemIndex = -1;
     SetLatest({300, 0, 0, 0, 0, 0});
     StartIn(kRecordChoiceOnChange, {1});
     for (int i = 0; i < 4; ++i) CheckWith(300);

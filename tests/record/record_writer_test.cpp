@@ -75,7 +75,7 @@ TEST_F(RecordWriterTest, StampsFollowTheRegionalFormats) {
 }
 
 TEST_F(RecordWriterTest, AChosenFileNeverRecordedIntoStaysEmpty) {
-    st().form.SelectRecordChoice(kRecordChoiceAll);
+    st().form().SelectRecordChoice(kRecordChoiceAll);
     TickChannels({1});
     Choose(PathOf("result.txt"));
     st().FormClose();

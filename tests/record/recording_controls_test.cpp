@@ -9,7 +9,7 @@ constexpr std::uint64_t kUnitsPerSecond = 18000;
 
 class RecordingControlsTest : public RecordingTest {
 protected:
-    Form& form() { return st().form; }
+    Form& form() { return st().form(); }
 
     void Refresh() { st().recording().RefreshControls(); }
 

@@ -80,7 +80,7 @@ TEST_F(RecordingFailuresTest, EachRecordingReportsItsOwnFirstFailure) {
 }
 
 TEST_F(RecordingFailuresTest, AFailedStartLineLeavesTheSettingsLockedAndStopOpen) {
-    st().form.SelectRecordChoice(kOneSecond);
+    st().form().SelectRecordChoice(kOneSecond);
     TickChannels({1});
     Choose(PathOf("result.txt"));
     {
@@ -91,12 +91,12 @@ TEST_F(RecordingFailuresTest, AFailedStartLineLeavesTheSettingsLockedAndStopOpen
     EXPECT_FALSE(st().recording().Active());
     EXPECT_EQ(ReadAll(PathOf("result.txt")), "");
     st().recording().RefreshControls();
-    EXPECT_TRUE(st().form.B_FileSaveStop.Enabled);
-    EXPECT_FALSE(st().form.FileEN_CH[0].Enabled);
-    EXPECT_FALSE(st().form.RadioB_File[kOneSecond].Enabled);
-    EXPECT_TRUE(st().form.B_File.Enabled);
-    EXPECT_TRUE(st().form.B_FileSaveStart.Enabled);
-    EXPECT_EQ(st().form.Label_FileRecordTime.Caption, text::kRecordTimeIdle);
+    EXPECT_TRUE(st().form().B_FileSaveStop.Enabled);
+    EXPECT_FALSE(st().form().FileEN_CH[0].Enabled);
+    EXPECT_FALSE(st().form().RadioB_File[kOneSecond].Enabled);
+    EXPECT_TRUE(st().form().B_File.Enabled);
+    EXPECT_TRUE(st().form().B_FileSaveStart.Enabled);
+    EXPECT_EQ(st().form().Label_FileRecordTime.Caption, text::kRecordTimeIdle);
 
     // "ЗАПИСЬ" again, now with room: a further start line, and recording.
     st().B_FileSaveStartClick();
@@ -105,7 +105,7 @@ TEST_F(RecordingFailuresTest, AFailedStartLineLeavesTheSettingsLockedAndStopOpen
 }
 
 TEST_F(RecordingFailuresTest, AFailedHeaderLineKeepsTheWholeStartLineOnly) {
-    st().form.SelectRecordChoice(kRecordChoiceAll);
+    st().form().SelectRecordChoice(kRecordChoiceAll);
     TickChannels({1});
     Choose(PathOf("result.txt"));
     const std::string startLine = Cp1251Of("06.12.2026 17:05:03 ЗАПИСЬ НАЧАТА\r\n");
@@ -122,30 +122,30 @@ TEST_F(RecordingFailuresTest, AStartAfterAFailedOpenFailsInOrder) {
     std::ofstream(PathOf("kept.txt")) << "kept";
     Choose(PathOf("kept.txt"));
     const std::string missing = PathOf("no such folder/result.txt");
-    st().form.SelectRecordChoice(kRecordChoiceAll);
+    st().form().SelectRecordChoice(kRecordChoiceAll);
     TickChannels({1});
     Choose(missing);
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
-    EXPECT_EQ(st().form.Label_ResultFileName.Caption, "Файл: " + PathOf("kept.txt"));
+    EXPECT_EQ(st().form().Label_ResultFileName.Caption, "Файл: " + PathOf("kept.txt"));
     EXPECT_EQ(st().recording().ResultFileName(), missing);
     EXPECT_FALSE(HeldOpen(PathOf("kept.txt")));
 
     st().recording().RefreshControls();
-    ASSERT_TRUE(st().form.B_FileSaveStart.Enabled);
+    ASSERT_TRUE(st().form().B_FileSaveStart.Enabled);
     ui.ClearLog();
     st().B_FileSaveStartClick();
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultPrepareFailed)});
     EXPECT_FALSE(st().recording().Active());
-    EXPECT_TRUE(st().form.B_FileSaveStop.Enabled);
+    EXPECT_TRUE(st().form().B_FileSaveStop.Enabled);
 
     // Neither the stop nor the window close has a stream to finish.
     ui.ClearLog();
     st().B_FileSaveStopClick();
     st().FormClose();
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(st().form.Label_ResultFileName.Caption, text::kResultFileNone);
-    EXPECT_FALSE(st().form.B_FileSaveStop.Enabled);
-    EXPECT_TRUE(st().form.FileEN_CH[0].Enabled);
+    EXPECT_EQ(st().form().Label_ResultFileName.Caption, text::kResultFileNone);
+    EXPECT_FALSE(st().form().B_FileSaveStop.Enabled);
+    EXPECT_TRUE(st().form().FileEN_CH[0].Enabled);
 }
 
 TEST_F(RecordingFailuresTest, AFailedStopLineIsReportedAndTheStopGoesOn) {
@@ -157,7 +157,7 @@ TEST_F(RecordingFailuresTest, AFailedStopLineIsReportedAndTheStopGoesOn) {
     EXPECT_EQ(ui.Texts(), std::vector<std::string>{std::string(text::kMsgResultFinishFailed)});
     EXPECT_FALSE(HeldOpen(PathOf("result.txt")));
     EXPECT_TRUE(st().recording().ResultFileName().empty());
-    EXPECT_EQ(st().form.Label_ResultFileName.Caption, text::kResultFileNone);
+    EXPECT_EQ(st().form().Label_ResultFileName.Caption, text::kResultFileNone);
     EXPECT_EQ(FileLines().size(), 3u);
     ExpectOnlyWholeLines();
 }

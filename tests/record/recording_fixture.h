@@ -52,8 +52,9 @@ protected:
     }
 
     void TickChannels(std::initializer_list<int> channels) {
-        for (CheckState& box : st().form.FileEN_CH) box.Checked = false;
-        for (int c : channels) st().form.FileEN_CH[static_cast<std::size_t>(c - 1)].Checked = true;
+        for (CheckState& box : st().form().FileEN_CH) box.Checked = false;
+        for (int c : channels)
+            st().form().FileEN_CH[static_cast<std::size_t>(c - 1)].Checked = true;
     }
 
     // Chooses the file in the save dialog as the user would.
@@ -65,7 +66,7 @@ protected:
     // Choice, channels and file chosen, then "ЗАПИСЬ".
     void StartIn(int choice, std::initializer_list<int> channels,
                  const std::string& name = "result.txt") {
-        st().form.SelectRecordChoice(choice);
+        st().form().SelectRecordChoice(choice);
         TickChannels(channels);
         Choose(PathOf(name));
         st().B_FileSaveStartClick();

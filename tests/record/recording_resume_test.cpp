@@ -55,18 +55,18 @@ TEST_F(RecordingResumeTest, ACutRecordingEndsWithTheInterruptionAndGoesOnInANewN
               before.substr(0, before.size() - 7));
     EXPECT_FALSE(st().recording().Active());
     // What will happen is said, not that it has.
-    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint,
+    EXPECT_TRUE(Contains(st().form().Label_FileRecordTime.Hint,
                          "Найдена прерванная запись (06.12.2026 17:45:03), она будет продолжена, "
                          "как только прибор начнёт передавать данные, в файле: " +
                              Path("result (3).txt")));
-    EXPECT_FALSE(Contains(st().form.Label_FileRecordTime.Hint, "возобновлена"));
+    EXPECT_FALSE(Contains(st().form().Label_FileRecordTime.Hint, "возобновлена"));
     Tick(5);
     ASSERT_TRUE(st().recording().Active());
     EXPECT_EQ(st().recording().ResultFileName(), Path("result (3).txt"));
     EXPECT_EQ(ReadAll(Path("result (2).txt")), "somebody else's\r\n");
-    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, text::kNoteResumed));
-    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, "17:45:03"));
-    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, Path("result (3).txt")));
+    EXPECT_TRUE(Contains(st().form().Label_FileRecordTime.Hint, text::kNoteResumed));
+    EXPECT_TRUE(Contains(st().form().Label_FileRecordTime.Hint, "17:45:03"));
+    EXPECT_TRUE(Contains(st().form().Label_FileRecordTime.Hint, Path("result (3).txt")));
     EXPECT_TRUE(run->ui.boxes.empty());
     st().B_FileSaveStopClick();
     EXPECT_FALSE(std::filesystem::exists(NotePath()));
@@ -152,7 +152,7 @@ TEST_F(RecordingResumeTest, ACutPartThatCannotNameItsNextPartIsSaid) {
     std::filesystem::remove(Path("result.txt"));
     Tick(1);
     ASSERT_TRUE(st().recording().Active());
-    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint,
+    EXPECT_TRUE(Contains(st().form().Label_FileRecordTime.Hint,
                          "Не удалось отметить в файле прерванной записи, где она продолжается: " +
                              Path("result.txt")));
     EXPECT_FALSE(std::filesystem::exists(Path("result.txt")));
@@ -189,7 +189,7 @@ TEST_F(RecordingResumeTest, ASecondWindowLeavesTheNoteOfALiveRecordingAlone) {
     WindowRuns::Run second(driver, platform);
     second.station.Construct();
     for (int tick = 0; tick < 25; ++tick) second.station.Timer_25HzTimer();
-    EXPECT_TRUE(Contains(second.station.form.Label_FileRecordTime.Hint, text::kNoteResumeHeld));
+    EXPECT_TRUE(Contains(second.station.form().Label_FileRecordTime.Hint, text::kNoteResumeHeld));
     EXPECT_FALSE(second.station.recording().Active());
     EXPECT_FALSE(std::filesystem::exists(Path("result (2).txt")));
     Tick(1);
@@ -199,7 +199,8 @@ TEST_F(RecordingResumeTest, ASecondWindowLeavesTheNoteOfALiveRecordingAlone) {
     second.station.B_FileClick();
     second.station.B_FileSaveStartClick();
     ASSERT_TRUE(second.station.recording().Active());
-    EXPECT_TRUE(Contains(second.station.form.Label_FileRecordTime.Hint, text::kNoteResumeNotNoted));
+    EXPECT_TRUE(
+        Contains(second.station.form().Label_FileRecordTime.Hint, text::kNoteResumeNotNoted));
     second.station.B_FileSaveStopClick();
     EXPECT_EQ(ReadAll(NotePath()), note);
     st().B_FileSaveStopClick();
@@ -266,13 +267,13 @@ TEST_P(CutTailTest, IsCutOffSaidOnceAndTheRecordingGoesOn) {
     const std::string told = std::string(text::kNoteResumeTailCut) +
                              std::to_string(GetParam().tail.size()) +
                              std::string(text::kNoteResumeTailCutFile) + Path("result.txt");
-    const std::string& hint = st().form.Label_FileRecordTime.Hint;
+    const std::string& hint = st().form().Label_FileRecordTime.Hint;
     ASSERT_TRUE(Contains(hint, told)) << hint;
     EXPECT_FALSE(Contains(hint.substr(hint.find(told) + 1), text::kNoteResumeTailCut)) << hint;
     // A start before the instrument streams ended the part; the next does not say it again.
     Kill();
     Start();
-    EXPECT_FALSE(Contains(st().form.Label_FileRecordTime.Hint, text::kNoteResumeTailCut));
+    EXPECT_FALSE(Contains(st().form().Label_FileRecordTime.Hint, text::kNoteResumeTailCut));
     Tick(2);
     ASSERT_TRUE(st().recording().Active());
     EXPECT_EQ(st().recording().ResultFileName(), Path("result (2).txt"));
@@ -319,7 +320,7 @@ TEST_P(UnfollowableNoteTest, IsToldInTheHintAndChangesNothing) {
     Start();
     Tick(2);
     EXPECT_FALSE(st().recording().Active());
-    EXPECT_TRUE(Contains(st().form.Label_FileRecordTime.Hint, c.told));
+    EXPECT_TRUE(Contains(st().form().Label_FileRecordTime.Hint, c.told));
     EXPECT_TRUE(run->ui.boxes.empty());
     EXPECT_EQ(ReadAll(Path("result.txt")), cutFile);
     EXPECT_EQ(ReadAll(NotePath()), note);

@@ -89,7 +89,7 @@ TEST_F(RecordingWithInstrumentTest, EverySampleOfTwentySecondsIsRecordedInOrder)
 TEST_F(RecordingWithInstrumentTest, AveragesEveryTenthOfASecondOnExactBoundaries) {
     instrument().channels[0] = {sim::SignalShape::Constant, 300, 0, 1};
     instrument().channels[1] = {sim::SignalShape::Ramp, 500, 200, 0.7};
-    st().form.CheckBox_FileDataAver.Checked = true;
+    st().form().CheckBox_FileDataAver.Checked = true;
     Run(0.5);
     StartIn(kTenthOfASecond, {1, 2});
     const std::uint64_t start = st().measurement().Elapsed();

@@ -153,7 +153,7 @@ void MainWindowTest::everyTiedControlShowsItsFieldAndNoOther() {
     Rig rig;
     const std::vector<QWidget*> widgets = Widgets(rig);
     const auto faults = probe::CheckEveryTie(
-        rig.st().form, [&] { return ReadAll(widgets); }, [&] { rig.window->ApplyForm(); });
+        rig.st().form(), [&] { return ReadAll(widgets); }, [&] { rig.window->ApplyForm(); });
     QVERIFY2(faults.empty(), faults.empty() ? "" : faults.front().c_str());
 }
 
@@ -170,7 +170,7 @@ void MainWindowTest::everyTickAndChoiceTakesAClick() {
         const bool wanted = entry.kind == layout::Kind::RadioButton || !button->isChecked();
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
         QVERIFY2(button->isChecked() == wanted, qPrintable(Q(entry.name)));
-        QVERIFY2(probe::ModelChecked(rig.st().form, entry) == wanted, qPrintable(Q(entry.name)));
+        QVERIFY2(probe::ModelChecked(rig.st().form(), entry) == wanted, qPrintable(Q(entry.name)));
     }
     for (const auto& entry : layout::MainWindowControls()) {
         if (entry.kind != layout::Kind::ComboBox) continue;
@@ -272,7 +272,7 @@ void MainWindowTest::aWindowNobodySeesIsMirroredOnlyWhenItComesBack() {
     } firstPaint;
     const QString before = readout->text();
     rig.window->showMinimized();
-    rig.st().form.Label_ResCH[0].Caption = "12,5";
+    rig.st().form().Label_ResCH[0].Caption = "12,5";
     QTest::qWait(3 * 40);
     QCOMPARE(readout->text(), before);
     readout->installEventFilter(&firstPaint);
@@ -377,16 +377,16 @@ void MainWindowTest::aDisabledTableButtonLooksDisabledWhateverItsColour() {
     const QImage disabled = plain.grab().toImage();
     for (const Color color : {kColorRed, kColorWindowText}) {
         rig.window->Run([&] {
-            rig.st().form.B_ListF_CH[0].FontColor = color;
-            rig.st().form.B_ListF_CH[0].Enabled = false;
+            rig.st().form().B_ListF_CH[0].FontColor = color;
+            rig.st().form().B_ListF_CH[0].Enabled = false;
         });
         QCOMPARE(button->grab().toImage(), disabled);
     }
-    rig.window->Run([&] { rig.st().form.B_ListF_CH[0].Enabled = true; });
+    rig.window->Run([&] { rig.st().form().B_ListF_CH[0].Enabled = true; });
     plain.setEnabled(true);
     const QImage black = button->grab().toImage();
     QCOMPARE(black, plain.grab().toImage());
-    rig.window->Run([&] { rig.st().form.B_ListF_CH[0].FontColor = kColorRed; });
+    rig.window->Run([&] { rig.st().form().B_ListF_CH[0].FontColor = kColorRed; });
     const QImage red = button->grab().toImage();
     bool redText = false;
     for (int y = 0; y < red.height() && !redText; ++y) {

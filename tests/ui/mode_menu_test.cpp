@@ -105,7 +105,7 @@ void ModeMenuTest::demoModeThenSwatchThenClearReachTheSettingsFile() {
     auto* norm = rig.Find<QAction>("M_Menu_Mode_Norm");
     auto* demo = rig.Find<QAction>("M_Menu_Mode_Demo");
     rig.Find<QCheckBox>("ChartEN_CH1")->click();
-    QVERIFY(rig.st().form.ChartEN_CH[0].Checked);
+    QVERIFY(rig.st().form().ChartEN_CH[0].Checked);
 
     demo->trigger();
     QCOMPARE(modeMenu->title(), QString("   Режим: ДЕМОНСТРАЦИОННЫЙ   "));

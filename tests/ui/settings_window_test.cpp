@@ -71,7 +71,7 @@ void SettingsWindowTest::typedThresholdTextNeverBecomesAnItem() {
     QTest::keyClicks(threshold, "abc");
     QTest::keyClick(threshold, Qt::Key_Return);
     QCOMPARE(threshold->count(), 99);
-    QCOMPARE(rig.window->station().form.ComboBox_FileOnChangeThresh.ItemIndex, -1);
+    QCOMPARE(rig.window->station().form().ComboBox_FileOnChangeThresh.ItemIndex, -1);
 
     // Typed through an item ("10") to no item ("100"): the text stays while the
     // timers tick and mirror the model.
@@ -79,13 +79,13 @@ void SettingsWindowTest::typedThresholdTextNeverBecomesAnItem() {
     QTest::keyClicks(threshold, "100");
     rig.window->Run([&] { rig.window->station().Timer_25HzTimer(); });
     QCOMPARE(threshold->currentText(), QString("100"));
-    QCOMPARE(rig.window->station().form.ComboBox_FileOnChangeThresh.ItemIndex, -1);
+    QCOMPARE(rig.window->station().form().ComboBox_FileOnChangeThresh.ItemIndex, -1);
 
     threshold->lineEdit()->selectAll();
     QTest::keyClicks(threshold, "5");
     QTest::keyClick(threshold, Qt::Key_Return);
     QCOMPARE(threshold->count(), 99);
-    QCOMPARE(rig.window->station().form.ComboBox_FileOnChangeThresh.ItemIndex, 4);
+    QCOMPARE(rig.window->station().form().ComboBox_FileOnChangeThresh.ItemIndex, 4);
 }
 
 void SettingsWindowTest::closingTheWindowSavesTheChoices() {

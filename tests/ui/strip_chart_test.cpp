@@ -69,8 +69,8 @@ struct Rig {
         station.chart().SetColors(colors);
         chart->setBackgroundColor(kBackground);
         chart->setGridColor(kGrid);
-        station.form.RadioGroup_X = 0;
-        for (auto& box : station.form.ChartEN_CH) box.Checked = true;
+        station.form().RadioGroup_X = 0;
+        for (auto& box : station.form().ChartEN_CH) box.Checked = true;
         ClosePoints(station, 1, kRingPoints + 17,
                     [&](int, SampleCodes& mean, SampleCodes& latest) { mean = latest = codes; });
     }
@@ -237,7 +237,7 @@ void StripChartTest::curvesLieAtTheHeightOfTheirCodes() {
 
 void StripChartTest::aChannelSwitchedOffIsAbsent() {
     Rig rig({100, 300, 500, 700, 900, 1000});
-    rig.station.form.ChartEN_CH[1].Checked = false;
+    rig.station.form().ChartEN_CH[1].Checked = false;
     rig.station.chart().Redraw();
     QImage image = Render(*rig.chart);
     auto count = [&](Color color) {
@@ -250,7 +250,7 @@ void StripChartTest::aChannelSwitchedOffIsAbsent() {
     QCOMPARE(count(kCurves[1]), 0);
     for (int c : {0, 2, 3, 4, 5}) QVERIFY(count(kCurves[static_cast<std::size_t>(c)]) > 500);
 
-    rig.station.form.ChartEN_CH[1].Checked = true;
+    rig.station.form().ChartEN_CH[1].Checked = true;
     rig.station.chart().Redraw();
     image = Render(*rig.chart);
     QVERIFY(count(kCurves[1]) > 500);
@@ -439,8 +439,8 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
         {"two ticks unpainted", [&] { advance(2), advance(2); }, true},
         {"a longer pause", [&] { advance(13); }, true},
         {"another span",
-         [&] { rig.station.form.RadioGroup_X = 1, rig.station.RadioGroup_XClick(); }, false},
-        {"back", [&] { rig.station.form.RadioGroup_X = 0, rig.station.RadioGroup_XClick(); },
+         [&] { rig.station.form().RadioGroup_X = 1, rig.station.RadioGroup_XClick(); }, false},
+        {"back", [&] { rig.station.form().RadioGroup_X = 0, rig.station.RadioGroup_XClick(); },
          false},
         {"moving again", [&] { advance(3); }, true},
         {"a clear", [&] { rig.station.ButtonChartClearClick(); }, false},
@@ -456,7 +456,7 @@ void StripChartTest::movedPictureEqualsAWholeRedraw() {
         {"the background's colour", [&] { rig.chart->setBackgroundColor(0x303000); }, false},
         {"after the colours", [&] { advance(2); }, true},
         {"a channel off",
-         [&] { rig.station.form.ChartEN_CH[3].Checked = false, rig.station.ChartEN_Click(4); },
+         [&] { rig.station.form().ChartEN_CH[3].Checked = false, rig.station.ChartEN_Click(4); },
          false},
         {"without it", [&] { advance(2); }, true},
     };

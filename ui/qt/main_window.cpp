@@ -53,9 +53,9 @@ TMF::TMF(Driver& driver, Platform& platform, QWidget* parent, Start start)
     setAcceptDrops(true);
     station_ = std::make_unique<Station>(driver, platform, *qtUi_);
     for (const layout::ControlEntry& control : layout::MainWindowControls()) {
-        ties_.push_back(TieOf(station_->form, control));
+        ties_.push_back(TieOf(station_->form(), control));
     }
-    menus_->Tie(station_->form);
+    menus_->Tie(station_->form());
     about_ = new TFA(this);
     ApplyForm();
 
@@ -98,10 +98,10 @@ void TMF::BuildControls(QWidget* client) {
         widgets_.push_back(
             MakeWidget(entry, parent,
                        {[this, &entry](bool checked) {
-                            TakeClick(station_->form, entry, checked);
+                            TakeClick(station_->form(), entry, checked);
                             Dispatch(entry.handler, entry.index);
                         },
-                        [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); },
+                        [this, &entry](int item) { TakeItemIndex(station_->form(), entry, item); },
                         {}}));
     }
     shown_.resize(widgets_.size());

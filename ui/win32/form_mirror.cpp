@@ -86,7 +86,7 @@ void TMF::ApplyForm() {
     for (std::size_t i = 0; i < made_.size(); ++i) MirrorControl(i);
     // Sized to its text, within the room the group leaves it.
     // Measured again only for another caption: measuring asks the system for a device context.
-    const std::string& name = station_->form.Label_ResultFileName.Caption;
+    const std::string& name = station_->form().Label_ResultFileName.Caption;
     if (fittedWidth_ < 0 || fittedName_ != name) {
         fittedName_ = name;
         fittedWidth_ = ui_->LabelTextWidth(name);

@@ -36,9 +36,9 @@ TMF::TMF(Driver& driver, Platform& platform, Start start) : platform_(platform) 
     DragAcceptFiles(hwnd(), TRUE);
     station_ = std::make_unique<Station>(driver, platform, *ui_);
     for (const layout::ControlEntry& control : layout::MainWindowControls()) {
-        ties_.push_back(TieOf(station_->form, control));
+        ties_.push_back(TieOf(station_->form(), control));
     }
-    menus_->Tie(station_->form);
+    menus_->Tie(station_->form());
     about_ = std::make_unique<TFA>(hwnd(), dpi);
     ApplyForm();
 
@@ -100,10 +100,10 @@ void TMF::BuildControls() {
         made_.push_back(
             MakeControl(*controls_, entry, {p.x, p.y, p.width, p.height},
                         {[this, &entry](bool checked) {
-                             TakeClick(station_->form, entry, checked);
+                             TakeClick(station_->form(), entry, checked);
                              Dispatch(entry.handler, entry.index);
                          },
-                         [this, &entry](int item) { TakeItemIndex(station_->form, entry, item); },
+                         [this, &entry](int item) { TakeItemIndex(station_->form(), entry, item); },
                          {}}));
     }
     // The chart and the group frames lie under the controls drawn over them.

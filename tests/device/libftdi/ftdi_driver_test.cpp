@@ -120,7 +120,7 @@ TEST_F(FtdiStationTest, TheDeviceMenuListsEachBridgeAndProbesOnlyTheFreeOnes) {
     emulated::HoldElsewhere(held, true);
     st.M_Menu_Setting_PortClick();
 
-    const auto& items = st.form.M_Menu_Setting_Connection;
+    const auto& items = st.form().M_Menu_Setting_Connection;
     EXPECT_EQ(items[0].Caption, "KSL214.8N   TS000001");
     EXPECT_EQ(items[1].Caption, "KSL214.8N   TS000002");
     // String descriptors reach the program through libusb's ASCII reader.
@@ -206,12 +206,12 @@ TEST_F(FtdiStationTest, AnUnplugGoesSilentIsReenumeratedAndReopenedWhenTheBridge
     st.link().Open(true);
     st.link().AwaitStream();
     ASSERT_TRUE(TicksUntil([&] { return st.link().DataReceived(); }, 2s));
-    EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionYes);
+    EXPECT_EQ(st.form().Label_Connection_Indicator.Caption, text::kConnectionYes);
     const FtHandle before = st.link().Handle();
 
     emulated::Unplug(bridge);
     ASSERT_TRUE(TicksUntil([&] { return !st.link().DataReceived(); }, 2s));
-    EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionNo);
+    EXPECT_EQ(st.form().Label_Connection_Indicator.Caption, text::kConnectionNo);
     ASSERT_TRUE(TicksUntil([&] { return st.link().InstrumentNumber() < 0; }, 2s));
     EXPECT_EQ(platform.startedProcesses,
               (std::vector<std::string>{R"(devcon.exe disable "@USB\VID_0403&PID_6001\TS000001")",
@@ -221,7 +221,7 @@ TEST_F(FtdiStationTest, AnUnplugGoesSilentIsReenumeratedAndReopenedWhenTheBridge
     emulated::Replug(bridge);
     EXPECT_NE(emulated::Address(bridge), oldAddress);
     ASSERT_TRUE(TicksUntil([&] { return st.link().DataReceived(); }, 4s));
-    EXPECT_EQ(st.form.Label_Connection_Indicator.Caption, text::kConnectionYes);
+    EXPECT_EQ(st.form().Label_Connection_Indicator.Caption, text::kConnectionYes);
     EXPECT_NE(st.link().Handle(), before);
     EXPECT_TRUE(ui.Texts().empty());
     EXPECT_NEAR(emulated::Line(bridge).baud, 1152000, 1152000 * 0.03);

@@ -452,7 +452,7 @@ TEST(Win32Window, EveryControlOfTheDescriptionAtItsPlaceWithItsCaptionAndHint) {
 TEST(Win32Window, EveryTiedControlShowsItsFieldAndNoOther) {
     WindowRig rig(NamedBridgeSettings());
     EXPECT_EQ(probe::CheckEveryTie(
-                  rig.window->station().form, [&] { return ReadControls(*rig.window); },
+                  rig.window->station().form(), [&] { return ReadControls(*rig.window); },
                   [&] { rig.window->ApplyForm(); }),
               std::vector<std::string>{});
 }
@@ -471,7 +471,7 @@ TEST(Win32Window, EveryTickAndChoiceTakesAClickAndEveryListItsItems) {
             // the model does not allow (averages with recording on change).
             SendMessageW(rig.Control(entry.name.c_str()), BM_CLICK, 0, 0);
             EXPECT_EQ(rig.Checked(entry.name.c_str()), wanted);
-            EXPECT_EQ(probe::ModelChecked(rig.window->station().form, entry), wanted);
+            EXPECT_EQ(probe::ModelChecked(rig.window->station().form(), entry), wanted);
         }
         if (entry.kind == layout::Kind::ComboBox) {
             const HWND box = rig.Control(entry.name.c_str());
@@ -528,7 +528,7 @@ TEST(Win32Window, ACurveTakesItsNewColour) {
         return [=](int r, int g, int b) { return r == red && g == green && b == blue; };
     };
     // Every curve but the first off, so that only its colour is drawn.
-    for (std::size_t c = 0; c < kChannels; ++c) station.form.ChartEN_CH[c].Checked = c == 0;
+    for (std::size_t c = 0; c < kChannels; ++c) station.form().ChartEN_CH[c].Checked = c == 0;
     for (const Color colour : {MakeColor(200, 0, 200), MakeColor(0, 200, 100)}) {
         ChartColors colors = station.chart().Colors();
         colors.CurveColor[0] = colour;
@@ -584,7 +584,7 @@ TEST(Win32Window, RecordsToTheChosenFileWhatTheCoreWritesForTheSameSamples) {
     EXPECT_EQ(rig.person.boxTexts.size(), boxesBefore + 1);
     twin.ui.resultFileAnswers.push_back(twin.folder / "result.txt");
     twin.station.B_FileClick();
-    twin.station.form.SelectRecordChoice(kRecordChoiceAll);
+    twin.station.form().SelectRecordChoice(kRecordChoiceAll);
 
     twin.CatchUp();
     rig.Click("B_FileSaveStart");
@@ -1145,7 +1145,7 @@ TEST(Win32Window, AMinimisedWindowIsMirroredOnlyWhenItComesBack) {
     WindowRig rig(NamedBridgeSettings(), "");  // no instrument: nothing else moves the readout
     const std::string before = rig.Text("Label_ResCH1");
     ShowWindow(rig.window->hwnd(), SW_MINIMIZE);
-    rig.window->station().form.Label_ResCH[0].Caption = "12,5";
+    rig.window->station().form().Label_ResCH[0].Caption = "12,5";
     WindowRig::Pump(200ms);
     EXPECT_EQ(rig.Text("Label_ResCH1"), before);
     ShowWindow(rig.window->hwnd(), SW_RESTORE);
