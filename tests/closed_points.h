@@ -9,7 +9,7 @@ namespace ts {
 // values (zeros unless it sets them). The chart stands still meanwhile and draws none of them.
 template <class Point>
 void ClosePoints(Station& station, int scale, int n, Point point) {
-    CheckState& stop = station.form.CheckBox_ChartStop;
+    CheckState& stop = station.form().CheckBox_ChartStop;
     const bool stopped = stop.Checked;
     stop.Checked = true;
     for (int i = 0; i < n; ++i) {

@@ -18,7 +18,7 @@ protected:
     std::uint16_t counter = 0;
 
     // The chart shows no scale: long runs of time draw nothing.
-    SamplePipelineTest() { st().form.RadioGroup_X = -1; }
+    SamplePipelineTest() { st().form().RadioGroup_X = -1; }
 
     void Process(std::uint16_t stamp, Values values = {}) {
         counter = stamp;

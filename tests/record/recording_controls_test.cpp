@@ -35,7 +35,7 @@ protected:
     // A recording started at a time that is not zero; the chart shows no scale, so that long
     // runs of time draw nothing.
     void StartForTheClock() {
-        st().form.RadioGroup_X = -1;
+        st().form().RadioGroup_X = -1;
         Take(0, {});
         Take(777, {});
         StartIn(kRecordChoiceAll, {1});
