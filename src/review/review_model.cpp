@@ -50,23 +50,23 @@ std::string ReviewModel::Open(const std::string& path, const ChartColors& colors
     path_ = path;
     dateOrder_ = dateOrder;
     changeNote_ = {};
-    form.Caption = ReviewCaption(path);
-    form.ChartBackground = colors.BackgroundColor;
-    form.ChartGrid = colors.GridColor;
-    form.PanelColor_CurveCH = colors.CurveColor;
+    form_.Caption = ReviewCaption(path);
+    form_.ChartBackground = colors.BackgroundColor;
+    form_.ChartGrid = colors.GridColor;
+    form_.PanelColor_CurveCH = colors.CurveColor;
     const std::uint8_t channels = index_->Channels();
     for (int c = 0; c < kChannels; ++c) {
-        CheckState& show = form.CheckBox_ShowCH[static_cast<std::size_t>(c)];
+        CheckState& show = form_.CheckBox_ShowCH[static_cast<std::size_t>(c)];
         show.Checked = show.Enabled = (channels & (1u << c)) != 0;
     }
-    form.ComboBox_Every.ItemIndex = 0;
+    form_.ComboBox_Every.ItemIndex = 0;
     ShowWhole();
     return {};
 }
 
 void ReviewModel::ShowWhole() {
     const std::vector<review::Part> parts = index_->Parts();
-    form.CheckBox_Follow.Checked = parts.empty() || !parts.back().stopped;
+    form_.CheckBox_Follow.Checked = parts.empty() || !parts.back().stopped;
     knownEnd_ = EndNs();
     gaps_ = index_->Gaps();
     cursorAt_.reset();
@@ -81,7 +81,7 @@ void ReviewModel::NoticeChange(review::FileChange change) {
     if (change == review::FileChange::Gone) {
         // What was read stays (the files are held open); nothing more will come.
         changeNote_ = text::kReviewFileGone;
-        form.CheckBox_Follow.Checked = false;
+        form_.CheckBox_Follow.Checked = false;
         return;
     }
     changeNote_ =
@@ -97,7 +97,7 @@ void ReviewModel::NoticeChange(review::FileChange change) {
         ui_.ShowMessage(std::string(text::kMsgReviewOpenFailed) + WhyNotOpened(path_, problem));
     }
     ShowWhole();
-    if (!problem.empty()) form.CheckBox_Follow.Checked = false;
+    if (!problem.empty()) form_.CheckBox_Follow.Checked = false;
 }
 
 bool ReviewModel::Tick() {
@@ -110,10 +110,10 @@ bool ReviewModel::Tick() {
         changed = true;
     }
     // A stop line ends the recording, and the following with it.
-    if (form.CheckBox_Follow.Checked) {
+    if (form_.CheckBox_Follow.Checked) {
         const std::vector<review::Part> parts = index_->Parts();
         if (!parts.empty() && parts.back().stopped) {
-            form.CheckBox_Follow.Checked = false;
+            form_.CheckBox_Follow.Checked = false;
             changed = true;
         }
     }
@@ -132,7 +132,7 @@ bool ReviewModel::Tick() {
         knownEnd_ = end;
         if (whole) {
             SetView(0, end);
-        } else if (atEnd && form.CheckBox_Follow.Checked) {
+        } else if (atEnd && form_.CheckBox_Follow.Checked) {
             const std::int64_t span = viewTo_ - viewFrom_;
             SetView(end - span, end);
         } else {
@@ -158,14 +158,14 @@ void ReviewModel::ShowProgress() {
                " %";
     } else {
         text = std::string(text::kReviewLength) + "\n" + Elapsed(index_->EndNs());
-        if (form.CheckBox_Follow.Checked) text += text::kReviewFollowing;
+        if (form_.CheckBox_Follow.Checked) text += text::kReviewFollowing;
     }
     text += changeNote_;
-    form.Label_Progress.Caption = std::move(text);
+    form_.Label_Progress.Caption = std::move(text);
 
     const review::Damage damage = index_->Damaged();
     const std::optional<review::MissingPart> missing = index_->Missing();
-    form.Label_Damage.Visible = damage.lines > 0 || missing;
+    form_.Label_Damage.Visible = damage.lines > 0 || missing;
     std::string said;
     if (damage.lines > 0) {
         const std::vector<review::Part> parts = index_->Parts();
@@ -182,8 +182,8 @@ void ReviewModel::ShowProgress() {
                 std::string(FileNameOf(missing->path));
     }
     if (!said.empty()) {
-        form.Label_Damage.Caption = std::move(said);
-        form.Label_Damage.FontColor = kColorRed;
+        form_.Label_Damage.Caption = std::move(said);
+        form_.Label_Damage.FontColor = kColorRed;
     }
 }
 

@@ -59,7 +59,7 @@ struct TimeTick {
 
 // Looking back at one recording: the span shown, how the user moves it, the cursor, the
 // selection, the export, and following a file that is being written. The windows only mirror
-// `form`, paint what the drawing members hand them, and forward their events with positions
+// `form()`, paint what the drawing members hand them, and forward their events with positions
 // as fractions of the plot's width.
 class ReviewModel {
 public:
@@ -78,7 +78,9 @@ public:
     explicit ReviewModel(ReviewUi& ui);
     ~ReviewModel();
 
-    ReviewForm form;
+    // What the window mirrors; it puts a control's state here before it calls the handler.
+    ReviewForm& form() { return form_; }
+    const ReviewForm& form() const { return form_; }
 
     // Opens `path` and the files that carried it on, and shows the whole of it. An empty text
     // when it opened, else why not, in the window's words.
@@ -153,6 +155,7 @@ public:
     bool ChannelShown(int channel) const;
 
 private:
+    ReviewForm form_;
     std::int64_t EndNs() const;
     std::int64_t NsAt(double fraction) const;
     // Puts the span at [from, to), kept inside the recording and within the widest and the

@@ -61,15 +61,15 @@ void ReviewModel::ShowCursor() {
     review::Record record;
     const std::int64_t at = cursorAt_ ? NsAt(*cursorAt_) : 0;
     if (!cursorAt_ || !index_->RecordAt(at, record)) {
-        form.Label_Cursor.Caption = text::kReviewCursorNone;
+        form_.Label_Cursor.Caption = text::kReviewCursorNone;
         return;
     }
     if (const review::Gap* gap = GapAt(at)) {
         // No record lies there: the last one before the cut would pass for the gap's values.
         const std::int64_t start = index_->StartSeconds();
-        form.Label_Cursor.Caption = std::string(text::kReviewCursor) + Clock(start, at) + " (+" +
-                                    Elapsed(at) + ")" + std::string(text::kReviewCursorInGap) +
-                                    Clock(start, gap->fromNs) + " – " + Clock(start, gap->toNs);
+        form_.Label_Cursor.Caption = std::string(text::kReviewCursor) + Clock(start, at) + " (+" +
+                                     Elapsed(at) + ")" + std::string(text::kReviewCursorInGap) +
+                                     Clock(start, gap->fromNs) + " – " + Clock(start, gap->toNs);
         return;
     }
     std::string text = std::string(text::kReviewCursor) +
@@ -80,12 +80,12 @@ void ReviewModel::ShowCursor() {
         text += "    CH" + std::to_string(c + 1) + " " +
                 Value(record.value[static_cast<std::size_t>(c)]);
     }
-    form.Label_Cursor.Caption = std::move(text);
+    form_.Label_Cursor.Caption = std::move(text);
 }
 
 void ReviewModel::ShowSelection() {
     if (!HasSelection()) {
-        form.Label_Selection.Caption = text::kReviewSelectionNone;
+        form_.Label_Selection.Caption = text::kReviewSelectionNone;
         return;
     }
     const std::int64_t start = index_->StartSeconds();
@@ -106,7 +106,7 @@ void ReviewModel::ShowSelection() {
                 std::string(text::kReviewAt) + Clock(start, s.maxAtNs) +
                 std::string(text::kReviewMean) + Mean(s.mean);
     }
-    form.Label_Selection.Caption = std::move(text);
+    form_.Label_Selection.Caption = std::move(text);
 }
 
 std::string ReviewModel::SuggestedExport(std::string_view extension) const {
@@ -131,7 +131,7 @@ void ReviewModel::ExportCsvClick() {
         }
     }
     const int item =
-        std::clamp(form.ComboBox_Every.ItemIndex, 0, static_cast<int>(kEverySeconds.size()) - 1);
+        std::clamp(form_.ComboBox_Every.ItemIndex, 0, static_cast<int>(kEverySeconds.size()) - 1);
     const std::int64_t every = kEverySeconds[static_cast<std::size_t>(item)] * kS;
     const std::int64_t from = HasSelection() ? selectionFrom_ : 0;
     const std::int64_t to = HasSelection() ? selectionTo_ : EndNs();

@@ -69,7 +69,7 @@ double ReviewModel::HeightOf(int channel, double value) const {
 
 int ReviewModel::AxisChannel() const {
     for (int c = 1; c <= kChannels; ++c) {
-        if (ChannelShown(c) && form.CheckBox_ShowCH[static_cast<std::size_t>(c - 1)].Enabled)
+        if (ChannelShown(c) && form_.CheckBox_ShowCH[static_cast<std::size_t>(c - 1)].Enabled)
             return c;
     }
     return 0;

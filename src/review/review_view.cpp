@@ -46,12 +46,12 @@ void ReviewModel::SetView(std::int64_t from, std::int64_t to) {
 
 void ReviewModel::ShowSpan() {
     const std::int64_t span = viewTo_ - viewFrom_;
-    form.RadioGroup_Span = -1;
+    form_.RadioGroup_Span = -1;
     for (int i = 0; i < kSpans; ++i) {
-        if (kSpanSeconds[static_cast<std::size_t>(i)] * kS == span) form.RadioGroup_Span = i;
+        if (kSpanSeconds[static_cast<std::size_t>(i)] * kS == span) form_.RadioGroup_Span = i;
     }
     const double total = static_cast<double>(EndNs());
-    ScrollState& bar = form.ScrollBar_Time;
+    ScrollState& bar = form_.ScrollBar_Time;
     bar.Page =
         std::clamp(static_cast<int>(std::lround(static_cast<double>(span) * kScrollUnits / total)),
                    1, kScrollUnits);
@@ -145,18 +145,18 @@ void ReviewModel::ChannelClick(int) {
 }
 
 void ReviewModel::FollowClick() {
-    if (form.CheckBox_Follow.Checked) Key(ReviewKey::End);
+    if (form_.CheckBox_Follow.Checked) Key(ReviewKey::End);
 }
 
 void ReviewModel::ScrollChanged() {
     const std::int64_t span = viewTo_ - viewFrom_;
-    const auto from = static_cast<std::int64_t>(static_cast<double>(form.ScrollBar_Time.Position) *
+    const auto from = static_cast<std::int64_t>(static_cast<double>(form_.ScrollBar_Time.Position) *
                                                 static_cast<double>(EndNs()) / kScrollUnits);
     SetView(from, from + span);
 }
 
 bool ReviewModel::ChannelShown(int channel) const {
-    return form.CheckBox_ShowCH[static_cast<std::size_t>(channel - 1)].Checked;
+    return form_.CheckBox_ShowCH[static_cast<std::size_t>(channel - 1)].Checked;
 }
 
 }  // namespace ts

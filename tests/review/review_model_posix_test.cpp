@@ -50,7 +50,7 @@ TEST(ReviewModel, AFollowedFileThatChangesIsSaidAndReadAgain) {
         ReviewRig rig(600);
         rig.shape.ending = Ending::None;
         rig.Open();
-        ASSERT_TRUE(rig.model.form.CheckBox_Follow.Checked);
+        ASSERT_TRUE(rig.model.form().CheckBox_Follow.Checked);
         // Another recording, longer than the first, started two hours later.
         FileShape other = rig.shape;
         other.start.Hour = 19;
@@ -64,7 +64,7 @@ TEST(ReviewModel, AFollowedFileThatChangesIsSaidAndReadAgain) {
         if (how == How::Removed) {
             ASSERT_EQ(::unlink(rig.Path().c_str()), 0);
         }
-        const auto label = [&] { return rig.model.form.Label_Progress.Caption; };
+        const auto label = [&] { return rig.model.form().Label_Progress.Caption; };
         for (int i = 0; i < 100 && label().find(note) == std::string::npos; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             rig.model.Tick();
@@ -74,7 +74,7 @@ TEST(ReviewModel, AFollowedFileThatChangesIsSaidAndReadAgain) {
         index.WaitForPass();
         rig.model.Tick();
         if (how == How::Removed) {
-            EXPECT_FALSE(rig.model.form.CheckBox_Follow.Checked);
+            EXPECT_FALSE(rig.model.form().CheckBox_Follow.Checked);
             EXPECT_EQ(label().find("(слежение)"), std::string::npos) << label();
             // A zoom still draws the records read.
             rig.model.SpanClick(4);  // "80сек"

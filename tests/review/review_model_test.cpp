@@ -25,15 +25,15 @@ TEST(ReviewModel, ShowsTheWholeRecordingThenZoomsAndPans) {
     EXPECT_EQ(rig.model.ViewFromNs(), 0);
     EXPECT_GT(end, rig.At(3599));
     EXPECT_LT(end, rig.At(3599) + kS);
-    EXPECT_FALSE(rig.model.form.ScrollBar_Time.Enabled);
-    EXPECT_EQ(rig.model.form.Caption, "Просмотр записи: r.txt");
+    EXPECT_FALSE(rig.model.form().ScrollBar_Time.Enabled);
+    EXPECT_EQ(rig.model.form().Caption, "Просмотр записи: r.txt");
 
     // "10мин", centred where the view was.
     rig.model.SpanClick(9);
     EXPECT_EQ(rig.Span(), 600 * kS);
-    EXPECT_EQ(rig.model.form.RadioGroup_Span, 9);
+    EXPECT_EQ(rig.model.form().RadioGroup_Span, 9);
     EXPECT_NEAR(static_cast<double>(rig.model.ViewFromNs()), (end - 600 * kS) / 2.0, 1e6);
-    const ScrollState& bar = rig.model.form.ScrollBar_Time;
+    const ScrollState& bar = rig.model.form().ScrollBar_Time;
     EXPECT_TRUE(bar.Enabled);
     EXPECT_NEAR(bar.Page, ReviewModel::kScrollUnits / 6, 2);
 
@@ -41,7 +41,7 @@ TEST(ReviewModel, ShowsTheWholeRecordingThenZoomsAndPans) {
     const std::int64_t under = rig.model.ViewFromNs() + rig.Span() / 4;
     rig.model.Wheel(2, 0.25);
     EXPECT_LT(rig.Span(), 600 * kS);
-    EXPECT_EQ(rig.model.form.RadioGroup_Span, -1);
+    EXPECT_EQ(rig.model.form().RadioGroup_Span, -1);
     EXPECT_NEAR(static_cast<double>(rig.model.ViewFromNs() + rig.Span() / 4), under, 1e6);
 
     // A drag to the right shows what came before.
@@ -59,7 +59,7 @@ TEST(ReviewModel, ShowsTheWholeRecordingThenZoomsAndPans) {
     EXPECT_EQ(bar.Position, bar.Maximum);
 
     // The scroll bar's thumb, by the user.
-    TakeScroll(rig.model.form, 0);
+    TakeScroll(rig.model.form(), 0);
     RunHandler(rig.model, layout::Handler::Review_ScrollChange, 0);
     EXPECT_EQ(rig.model.ViewFromNs(), 0);
     EXPECT_EQ(rig.Span(), span);
@@ -100,11 +100,11 @@ TEST(ReviewModel, CursorShowsTheRecordUnderItAndSelectionSumsTheStretch) {
     rig.Open();
     const TestRecord& r = rig.records[30];
     rig.model.MoveCursor(rig.FractionOfRecord(30) + 1e-6);
-    EXPECT_EQ(rig.model.form.Label_Cursor.Caption, "Курсор: 17:05:33.000 (+0:00:30.000)    CH1 " +
-                                                       Readout(r.value[0]) + "    CH3 " +
-                                                       Readout(r.value[2]));
+    EXPECT_EQ(rig.model.form().Label_Cursor.Caption, "Курсор: 17:05:33.000 (+0:00:30.000)    CH1 " +
+                                                         Readout(r.value[0]) + "    CH3 " +
+                                                         Readout(r.value[2]));
     rig.model.HideCursor();
-    EXPECT_EQ(rig.model.form.Label_Cursor.Caption, "Курсор: наведите мышь на график");
+    EXPECT_EQ(rig.model.form().Label_Cursor.Caption, "Курсор: наведите мышь на график");
 
     // Records 100 .. 199.
     rig.model.Select(rig.FractionOfRecord(199) + 1e-7, rig.FractionOfRecord(100) - 1e-7);
@@ -115,7 +115,7 @@ TEST(ReviewModel, CursorShowsTheRecordUnderItAndSelectionSumsTheStretch) {
         if (rig.records[i].value[0] > rig.records[maxAt].value[0]) maxAt = i;
         sum += rig.records[i].value[0];
     }
-    const std::string& text = rig.model.form.Label_Selection.Caption;
+    const std::string& text = rig.model.form().Label_Selection.Caption;
     const auto clock = [](std::size_t i) {
         const int s = 5 * 60 + 3 + static_cast<int>(i);
         char t[40];
@@ -133,17 +133,17 @@ TEST(ReviewModel, CursorShowsTheRecordUnderItAndSelectionSumsTheStretch) {
     EXPECT_EQ(text.find("Канал 2"), std::string::npos);
     rig.model.Key(ReviewKey::Escape);
     EXPECT_FALSE(rig.model.HasSelection());
-    EXPECT_EQ(rig.model.form.Label_Selection.Caption,
+    EXPECT_EQ(rig.model.form().Label_Selection.Caption,
               "Выделение: Shift + перетаскивание по графику");
 }
 
 TEST(ReviewModel, AHiddenChannelLeavesTheCurvesAndTheirRange) {
     ReviewRig rig;
     rig.Open();
-    EXPECT_FALSE(rig.model.form.CheckBox_ShowCH[1].Enabled);  // not recorded
+    EXPECT_FALSE(rig.model.form().CheckBox_ShowCH[1].Enabled);  // not recorded
     rig.model.Columns(300);
     EXPECT_EQ(rig.model.AxisChannel(), 1);
-    TakeClick(rig.model.form, rig.Control("CheckBox_ShowCH1"), false);
+    TakeClick(rig.model.form(), rig.Control("CheckBox_ShowCH1"), false);
     RunHandler(rig.model, layout::Handler::Review_ChannelClick, 1);
     EXPECT_FALSE(rig.model.ChannelShown(1));
     // The axis gives channel 3's values now.
@@ -156,7 +156,7 @@ TEST(ReviewModel, GapsOfAResumedChainAndDamagedLinesShow) {
     ReviewRig rig(1000);
     // Clean: no damage shown.
     rig.OpenCutAndCarriedOn();
-    EXPECT_FALSE(rig.model.form.Label_Damage.Visible);
+    EXPECT_FALSE(rig.model.form().Label_Damage.Visible);
     ASSERT_EQ(rig.model.Gaps().size(), 1u);
     const review::Gap gap = rig.model.Gaps()[0];
     EXPECT_EQ(gap.toNs, (54 * 60 + 57) * kS);
@@ -166,12 +166,12 @@ TEST(ReviewModel, GapsOfAResumedChainAndDamagedLinesShow) {
     };
     EXPECT_TRUE(rig.model.GapBetween(column(gap.fromNs), column(gap.toNs), 500));
     EXPECT_FALSE(rig.model.GapBetween(column(gap.fromNs) - 20, column(gap.fromNs) - 5, 500));
-    EXPECT_FALSE(rig.model.form.CheckBox_Follow.Checked);  // the chain ends with a stop
+    EXPECT_FALSE(rig.model.form().CheckBox_Follow.Checked);  // the chain ends with a stop
 
     ReviewRig damaged(1000);
     damaged.Open(ResultFileBytes(damaged.shape, damaged.records, {{400, "12,5 x"}, {600, "?"}}));
-    EXPECT_TRUE(damaged.model.form.Label_Damage.Visible);
-    EXPECT_EQ(damaged.model.form.Label_Damage.Caption,
+    EXPECT_TRUE(damaged.model.form().Label_Damage.Visible);
+    EXPECT_EQ(damaged.model.form().Label_Damage.Caption,
               "Нечитаемых строк: 2, первая — строка 403 файла r.txt");
 }
 
@@ -187,8 +187,8 @@ TEST(ReviewModel, AMissingPartOfAChainShows) {
         rig.shape.ending = Ending::Interrupted;
         if (beside != nullptr) WriteAll(rig.Path("r (2).txt"), beside);
         rig.Open();
-        EXPECT_TRUE(rig.model.form.Label_Damage.Visible);
-        EXPECT_EQ(rig.model.form.Label_Damage.Caption, said);
+        EXPECT_TRUE(rig.model.form().Label_Damage.Visible);
+        EXPECT_EQ(rig.model.form().Label_Damage.Caption, said);
     }
 }
 
@@ -199,7 +199,7 @@ TEST(ReviewModel, FollowsARecordingBeingWrittenWithinASecond) {
     const std::string head =
         ResultFileBytes(rig.shape, {rig.records.begin(), rig.records.begin() + 600});
     rig.Open(head);
-    EXPECT_TRUE(rig.model.form.CheckBox_Follow.Checked);
+    EXPECT_TRUE(rig.model.form().CheckBox_Follow.Checked);
     rig.model.SpanClick(4);  // "80сек"
     rig.model.Key(ReviewKey::End);
     // Without an ending, the file of the first n records is the start of the whole one.
@@ -225,7 +225,7 @@ TEST(ReviewModel, FollowsARecordingBeingWrittenWithinASecond) {
     EXPECT_EQ(rig.Span(), 80 * kS);
 
     // Not following: the view stays where the user left it.
-    TakeClick(rig.model.form, rig.Control("CheckBox_Follow"), false);
+    TakeClick(rig.model.form(), rig.Control("CheckBox_Follow"), false);
     RunHandler(rig.model, layout::Handler::Review_FollowClick, 0);
     const std::int64_t from = rig.model.ViewFromNs();
     grow(1800);
@@ -243,18 +243,18 @@ TEST(ReviewModel, FollowingEndsAtTheStopLine) {
     ReviewRig rig(600);
     rig.shape.ending = Ending::None;
     rig.Open();
-    ASSERT_TRUE(rig.model.form.CheckBox_Follow.Checked);
-    EXPECT_NE(rig.model.form.Label_Progress.Caption.find(" (слежение)"), std::string::npos);
+    ASSERT_TRUE(rig.model.form().CheckBox_Follow.Checked);
+    EXPECT_NE(rig.model.form().Label_Progress.Caption.find(" (слежение)"), std::string::npos);
     Cp1251Encoder encoder;
     std::ofstream(rig.Path(), std::ios::binary | std::ios::app) << encoder.Encode(
         Stamp(rig.shape, {2026, 12, 6, 17, 15, 3}, text::kResultStopped) + "\r\n");
-    for (int i = 0; i < 100 && rig.model.form.CheckBox_Follow.Checked; ++i) {
+    for (int i = 0; i < 100 && rig.model.form().CheckBox_Follow.Checked; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         rig.model.Tick();
     }
-    EXPECT_FALSE(rig.model.form.CheckBox_Follow.Checked);
-    EXPECT_EQ(rig.model.form.Label_Progress.Caption.find(" (слежение)"), std::string::npos)
-        << rig.model.form.Label_Progress.Caption;
+    EXPECT_FALSE(rig.model.form().CheckBox_Follow.Checked);
+    EXPECT_EQ(rig.model.form().Label_Progress.Caption.find(" (слежение)"), std::string::npos)
+        << rig.model.form().Label_Progress.Caption;
 }
 
 TEST(ReviewModel, ExportsTheSelectionAsCsvButNeverOverTheRecording) {
@@ -268,7 +268,7 @@ TEST(ReviewModel, ExportsTheSelectionAsCsvButNeverOverTheRecording) {
     EXPECT_EQ(Lines(ReadAll(rig.Path("all.csv"))).size(), 1u + 300u);
 
     // One row a minute, holding the means.
-    TakeItemIndex(rig.model.form, rig.Control("ComboBox_Every"), 3);
+    TakeItemIndex(rig.model.form(), rig.Control("ComboBox_Every"), 3);
     rig.ui.exportPath = rig.Path("minutes.csv");
     RunHandler(rig.model, layout::Handler::Review_ExportCsvClick, 0);
     EXPECT_EQ(Lines(ReadAll(rig.Path("minutes.csv"))).size(), 1u + 5u);

@@ -71,10 +71,10 @@ TEST(ReviewView, TheAxisIsLabelledWithTheFirstChannelShown) {
     };
     EXPECT_EQ(rig.model.AxisChannel(), 1);
     ticksWithin(ExtremesOf(rig, 1, 0, 3600));
-    rig.model.form.CheckBox_ShowCH[0].Checked = false;
+    rig.model.form().CheckBox_ShowCH[0].Checked = false;
     EXPECT_EQ(rig.model.AxisChannel(), 3);
     ticksWithin(ExtremesOf(rig, 3, 0, 3600));
-    rig.model.form.CheckBox_ShowCH[2].Checked = false;
+    rig.model.form().CheckBox_ShowCH[2].Checked = false;
     EXPECT_EQ(rig.model.AxisChannel(), 0);  // channel 2 was never recorded
 }
 
@@ -128,9 +128,9 @@ TEST(ReviewView, TheCursorReadoutFollowsKeyboardMovesAtOnce) {
     for (const ReviewKey key : keys) {
         SCOPED_TRACE(static_cast<int>(key));
         rig.model.Key(key);
-        EXPECT_EQ(rig.model.form.Label_Cursor.Caption.rfind(CursorClock(RecordUnder(rig, 0.3)), 0),
-                  0u)
-            << rig.model.form.Label_Cursor.Caption;
+        EXPECT_EQ(
+            rig.model.form().Label_Cursor.Caption.rfind(CursorClock(RecordUnder(rig, 0.3)), 0), 0u)
+            << rig.model.form().Label_Cursor.Caption;
     }
 }
 
@@ -141,7 +141,7 @@ TEST(ReviewView, TheCursorSaysWhenItStandsInAGap) {
     const review::Gap gap = rig.model.Gaps()[0];
     // Halfway between 17:21:42 (the last record before the cut) and 18:00:00.
     rig.model.MoveCursor(rig.model.FractionOf((gap.fromNs + gap.toNs) / 2));
-    const std::string& text = rig.model.form.Label_Cursor.Caption;
+    const std::string& text = rig.model.form().Label_Cursor.Caption;
     EXPECT_EQ(text.rfind("Курсор: 17:40:", 0), 0u) << text;
     EXPECT_NE(text.find("перерыв в записи: 17:21:42."), std::string::npos) << text;
     EXPECT_NE(text.find(" – 18:00:00.000"), std::string::npos) << text;

@@ -172,7 +172,7 @@ void ReviewWindowTest::controlsForwardToTheModelAndMirrorIt() {
     TFR* review = rig.window->OpenReview(WriteRecording(rig.folder.path()).toStdString());
     QVERIFY(review != nullptr);
     ReviewModel& model = review->model();
-    review->model().form.CheckBox_Follow.Checked = false;  // a finished file stays put
+    review->model().form().CheckBox_Follow.Checked = false;  // a finished file stays put
 
     // The span buttons: "10мин".
     auto* span = review->findChild<QRadioButton*>("RadioGroup_Span_Item9");
@@ -184,7 +184,7 @@ void ReviewWindowTest::controlsForwardToTheModelAndMirrorIt() {
     // The scroll bar follows the model, and moves it when the user moves it.
     auto* bar = review->findChild<QScrollBar*>("ScrollBar_Time");
     QVERIFY(bar->isEnabled());
-    QCOMPARE(bar->value(), model.form.ScrollBar_Time.Position);
+    QCOMPARE(bar->value(), model.form().ScrollBar_Time.Position);
     bar->triggerAction(QAbstractSlider::SliderToMinimum);
     QCOMPARE(model.ViewFromNs(), 0);
 

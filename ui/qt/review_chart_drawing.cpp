@@ -74,7 +74,7 @@ void DrawGridLines(QPainter& p, const Plot& plot, const QColor& grid,
 // means. `line` is the points' room, kept from paint to paint.
 void DrawCurve(QPainter& p, const Plot& plot, std::span<const review::ColumnValue> values, int c,
                std::vector<QPointF>& line) {
-    p.setPen(QPen(ToQColor(plot.model.form.PanelColor_CurveCH[std::size_t(c)]), 0));
+    p.setPen(QPen(ToQColor(plot.model.form().PanelColor_CurveCH[std::size_t(c)]), 0));
     line.clear();
     const auto flush = [&] {
         if (line.size() == 1) p.drawPoint(line.front());
@@ -102,7 +102,7 @@ void DrawCurve(QPainter& p, const Plot& plot, std::span<const review::ColumnValu
 void DrawAxisName(QPainter& p, const Plot& plot, int line, QString& label) {
     if (plot.axis <= 0) return;
     const char name[] = {'C', 'H', char('0' + plot.axis)};
-    p.setPen(ToQColor(plot.model.form.PanelColor_CurveCH[std::size_t(plot.axis - 1)]));
+    p.setPen(ToQColor(plot.model.form().PanelColor_CurveCH[std::size_t(plot.axis - 1)]));
     p.drawText(QRectF(plot.area.left() + 4, plot.area.top() + 2, 60, line),
                Qt::AlignLeft | Qt::AlignTop, Latin(label, name, 3));
 }

@@ -32,17 +32,17 @@ TFR::TFR(QWidget* parent) : QWidget(parent, Qt::Window), model_(*this) {
             control, parentWidget,
             {.clicked =
                  [this, &control](bool checked) {
-                     TakeClick(model_.form, control, checked);
+                     TakeClick(model_.form(), control, checked);
                      Dispatch(control.handler, control.index);
                  },
              .itemChosen = [this,
-                            &control](int item) { TakeItemIndex(model_.form, control, item); },
+                            &control](int item) { TakeItemIndex(model_.form(), control, item); },
              .scrolled =
                  [this, &control](int position) {
-                     TakeScroll(model_.form, position);
+                     TakeScroll(model_.form(), position);
                      Dispatch(control.handler, control.index);
                  }}));
-        ties_.push_back(TieOf(model_.form, control));
+        ties_.push_back(TieOf(model_.form(), control));
         shown_.emplace_back();
     }
     chart_ = findChild<ReviewChart*>("ReviewChart");
@@ -59,7 +59,7 @@ std::string TFR::Open(const std::string& path, const ChartColors& colors,
                       review::DateOrder dateOrder) {
     std::string problem = model_.Open(path, colors, dateOrder);
     if (!problem.empty()) return problem;
-    setWindowTitle(Q(model_.form.Caption));
+    setWindowTitle(Q(model_.form().Caption));
     ApplyForm();
     opened_ = true;
     if (!isMinimized()) timer_->start();

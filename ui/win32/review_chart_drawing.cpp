@@ -87,7 +87,7 @@ void DrawGridLines(const Plot& plot, Color grid, std::span<const TimeTick> ticks
 void DrawCurve(const Plot& plot, std::span<const review::ColumnValue> values, int c,
                std::vector<POINT>& line) {
     const HDC dc = plot.dc;
-    const Color color = plot.model.form.PanelColor_CurveCH[std::size_t(c)];
+    const Color color = plot.model.form().PanelColor_CurveCH[std::size_t(c)];
     const Gdi pen(CreatePen(PS_SOLID, 1, Ref(color)));
     const HGDIOBJ oldPen = SelectObject(dc, pen.object);
     line.clear();
@@ -130,7 +130,8 @@ void DrawAxisName(const Plot& plot, int line, UINT dpi) {
     if (plot.axis <= 0) return;
     const wchar_t name[] = {L'C', L'H', static_cast<wchar_t>(L'0' + plot.axis)};
     ::SetTextColor(
-        plot.dc, Ref(plot.model.form.PanelColor_CurveCH[static_cast<std::size_t>(plot.axis - 1)]));
+        plot.dc,
+        Ref(plot.model.form().PanelColor_CurveCH[static_cast<std::size_t>(plot.axis - 1)]));
     RECT r{plot.area.left + Scaled(4, dpi), plot.area.top + Scaled(2, dpi),
            plot.area.left + Scaled(64, dpi), plot.area.top + Scaled(2, dpi) + line};
     DrawTextW(plot.dc, name, 3, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);

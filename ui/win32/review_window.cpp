@@ -32,15 +32,15 @@ TFR::TFR() : model_(*this) {
         made_.push_back(
             MakeControl(*controls_, entry, {p.x, p.y, p.width, p.height},
                         {[this, &entry](bool checked) {
-                             TakeClick(model_.form, entry, checked);
+                             TakeClick(model_.form(), entry, checked);
                              Dispatch(entry.handler, entry.index);
                          },
-                         [this, &entry](int item) { TakeItemIndex(model_.form, entry, item); },
+                         [this, &entry](int item) { TakeItemIndex(model_.form(), entry, item); },
                          [this, &entry](int position) {
-                             TakeScroll(model_.form, position);
+                             TakeScroll(model_.form(), position);
                              Dispatch(entry.handler, entry.index);
                          }}));
-        ties_.push_back(TieOf(model_.form, entry));
+        ties_.push_back(TieOf(model_.form(), entry));
     }
     // The group frames lie under the controls drawn over them.
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -58,7 +58,7 @@ std::string TFR::Open(const std::string& path, const ChartColors& colors,
                       review::DateOrder dateOrder) {
     std::string problem = model_.Open(path, colors, dateOrder);
     if (!problem.empty()) return problem;
-    SetWindowTextW(hwnd(), Widen(model_.form.Caption).c_str());
+    SetWindowTextW(hwnd(), Widen(model_.form().Caption).c_str());
     ApplyForm();
     opened_ = true;
     ShowWindow(hwnd(), SW_SHOWNORMAL);

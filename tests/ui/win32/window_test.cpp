@@ -767,7 +767,7 @@ TEST(Win32Review, TheMenuOpensARecordingWhoseControlsDriveItsModel) {
     bar.cbSize = sizeof(bar);
     bar.fMask = SIF_ALL;
     GetScrollInfo(control("ScrollBar_Time"), SB_CTL, &bar);
-    EXPECT_EQ(bar.nPos, model.form.ScrollBar_Time.Position);
+    EXPECT_EQ(bar.nPos, model.form().ScrollBar_Time.Position);
     EXPECT_GT(bar.nPos, 0);
     SendMessageW(review.hwnd(), WM_HSCROLL, SB_LEFT,
                  reinterpret_cast<LPARAM>(control("ScrollBar_Time")));
